@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace book {
+
+// The page table: every page record of the book, in file order, kept once as the 8-bit text read
+// from the book file and decoded only when a record is asked for.
+class PageTable {
+public:
+    PageTable() = default;
+
+    // The records of text, each given by its offset and length in text.
+    struct Span {
+        qsizetype offset = 0;
+        qsizetype length = 0;
+    };
+    PageTable(QByteArray text, std::vector<Span> records);
+
+    // N, the number of records.
+    qsizetype size() const { return qsizetype(records_.size()); }
+
+    // Record i, character for character as in the book file. i must lie within 0 to N-1; outside it
+    // fails with "subscript out of range" (9).
+    QString record(qsizetype i) const;
+    QByteArrayView recordBytes(qsizetype i) const;
+
+private:
+    QByteArray text_;
+    std::vector<Span> records_;
+};
+
+} // namespace book

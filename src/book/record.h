@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace book {
+
+// A page record is cut at every "##" into fields: field 0 is the page name, field 1 the page HTML,
+// the rest are ignored. A field the record does not have (a record without "##", an empty record)
+// reads as an empty string.
+QStringList cutFields(QStringView record);
+QString pageName(QStringView record);
+QString pageHtmlOf(QStringView record);
+
+// True when nothing is left of the record after removing leading and trailing spaces (code 32 only).
+bool isBlank(QStringView record);
+
+// Removes leading and trailing spaces (code 32 only; tabs and line breaks stay).
+QStringView trimSpaces(QStringView text);
+
+} // namespace book

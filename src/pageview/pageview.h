@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace pageview {
+
+// The page view's class name in the component registry.
+inline constexpr char kClassName[] = "DHTMLEDLibCtl.DHTMLEdit";
+
+// The operations of the page view by their dispatch ids.
+namespace dispid {
+inline constexpr int DocumentHtml = 17;  // put: the complete HTML to show
+inline constexpr int Document = 6;       // get: the shown document, for its active element's "href"
+inline constexpr int BrowseMode = 26;    // put: true reads, false edits
+inline constexpr int Print = 28;         // method: print, with or without the print dialog
+inline constexpr int ExecCommand = 2;    // method: a command of the view's command set
+inline constexpr int Left = 0x80010003;  // window placement, twips
+inline constexpr int Top = 0x80010004;
+inline constexpr int Width = 0x80010005;
+inline constexpr int Height = 0x80010006;
+} // namespace dispid
+
+// Commands of the view's command set.
+namespace command {
+inline constexpr int Find = 5008;     // opens the view's find dialog over the page
+inline constexpr int DefaultOption = 0;
+} // namespace command
+
+// The HTML page view, as the reader sees it. The reader holds only this interface; the view itself
+// lives in the control's component file and is created through the component registry.
+// Every operation that can't be carried out throws platform::Failure.
+class PageView {
+public:
+    virtual ~PageView() = default;
+
+    // The widget to place in the reader window.
+    virtual QWidget *widget() = 0;
+
+    // dispid::DocumentHtml: replaces the shown document with html, of any size. Returns at once;
+    // the view renders it in the background.
+    virtual void setDocumentHtml(const QString &html) = 0;
+
+    // dispid::Document: the "href" attribute of the shown document's active element, as written in
+    // the page; empty when there is none. After a click, the active element is the clicked link.
+    virtual QString activeElementHref() const = 0;
+
+    // dispid::BrowseMode: true, the page is read-only and its links work; false, it is editable.
+    virtual void setBrowseMode(bool browse) = 0;
+
+    // dispid::Print: prints the document the view holds. With showDialog true the print dialog comes
+    // first; without an argument it goes straight to the default printer. Returns only when the
+    // document has finished loading and printing has finished; meanwhile the user's input waits and
+    // the windows keep repainting.
+    virtual void print(std::optional<bool> showDialog = std::nullopt) = 0;
+
+    // dispid::ExecCommand: carries out a command of the view's command set (command::Find).
+    virtual void execCommand(int command, int option) = 0;
+
+    // Window placement in twips (dispid::Left to dispid::Height). width() reads the width back.
+    virtual void setLeft(float twips) = 0;
+    virtual void setTop(float twips) = 0;
+    virtual void setWidth(float twips) = 0;
+    virtual void setHeight(float twips) = 0;
+    virtual float width() const = 0;
+
+    // The click report: called for every click inside the shown page, after the click has taken
+    // effect (a clicked link is then the active element). The handler may put a new document.
+    virtual void setClickHandler(std::function<void()> handler) = 0;
+};
+
+// Creates the page view through the component registry; fails with 429 when the control is not
+// registered or its file can't be loaded.
+std::unique_ptr<PageView> createPageView();
+
+} // namespace pageview

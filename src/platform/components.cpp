@@ -1,0 +1,80 @@
+#include "components.h"
+
+#include "failure.h"
+#include "hostpath.h"
+
+#include <QFileInfo>
+#include <QLibrary>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace platform {
+namespace {
+
+QSettings registry()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QSettings(folder + QStringLiteral("/tavlo/components.ini"), QSettings::IniFormat);
+}
+
+QString registryKey(const QString &className) { return QStringLiteral("classes/") + className; }
+
+QString quoted(const QString &s) { return u'"' + s + u'"'; }
+
+} // namespace
+
+void registerComponent(const QString &className, const QString &filePath)
+{
+    QSettings settings = registry();
+    settings.setValue(registryKey(className), filePath);
+    settings.sync();
+}
+
+QString registeredComponentFile(const QString &className)
+{
+    return registry().value(registryKey(className)).toString();
+}
+
+void *createComponent(const QString &className)
+{
+    const QString file = registeredComponentFile(className);
+    auto fail = [&](const QString &why) -> Failure {
+        return Failure(error::CannotCreateComponent,
+                       QStringLiteral("ActiveX component can't create object: class %1 %2")
+                           .arg(quoted(className), why));
+    };
+    if (file.isEmpty())
+        throw fail(QStringLiteral("is not registered"));
+    if (!QFileInfo(file).isFile())
+        throw fail(QStringLiteral("is registered to %1, which is gone").arg(quoted(file)));
+
+    // The library stays loaded for the life of the program: its objects live as long.
+    QLibrary library(file);
+    if (!library.load())
+        throw fail(QStringLiteral("is registered to %1, which won't load: %2").arg(quoted(file), library.errorString()));
+    using GetClassObject = void *(*)(const char *);
+    const auto get = reinterpret_cast<GetClassObject>(library.resolve("DllGetClassObject"));
+    if (!get)
+        throw fail(QStringLiteral("is registered to %1, which has no DllGetClassObject").arg(quoted(file)));
+    void *object = get(className.toUtf8().constData());
+    if (!object)
+        throw fail(QStringLiteral("is registered to %1, which does not provide it").arg(quoted(file)));
+    return object;
+}
+
+int callDllRegisterServer(const QString &libraryName)
+{
+    const QString path = toHostPath(libraryName);
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        throw Failure(error::FileNotFound, QStringLiteral("File not found: %1").arg(quoted(libraryName)));
+    QLibrary library(path);
+    if (!library.load())
+        throw Failure(48, QStringLiteral("Error in loading DLL %1: %2").arg(quoted(path), library.errorString()));
+    using RegisterServer = int (*)();
+    const auto entry = reinterpret_cast<RegisterServer>(library.resolve("DllRegisterServer"));
+    if (!entry)
+        throw Failure(453, QStringLiteral("Can't find DLL entry point DllRegisterServer in %1").arg(quoted(path)));
+    return entry();
+}
+
+} // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The component registry: which file provides each class. It lives in the user's config folder and
+// survives restarts; a component file's DllRegisterServer writes its own entry.
+//
+// A component file is a shared library that exports
+//   extern "C" int DllRegisterServer();                        // 0 on success
+//   extern "C" void *DllGetClassObject(const char *className);  // a new object, or null
+void registerComponent(const QString &className, const QString &filePath);
+
+// The file registered for className, or empty.
+QString registeredComponentFile(const QString &className);
+
+// Creates an object of className from its registered file; the caller owns it and knows its type.
+// A class that is not registered, or whose file is gone, won't load or doesn't provide it, fails
+// with 429, naming the class and the file.
+void *createComponent(const QString &className);
+
+// Loads the library named in the program's form (as "c:\TessavaneTavlo\triedit.dll") and calls its
+// DllRegisterServer. Returns its status. A library that can't be loaded fails with 48, one without
+// the entry point with 453.
+int callDllRegisterServer(const QString &libraryName);
+
+} // namespace platform

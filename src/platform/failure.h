@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace platform {
+
+// Failure numbers, in the numbering that the program's users and its books have always seen.
+namespace error {
+inline constexpr int SubscriptOutOfRange = 9;
+inline constexpr int FileNotFound = 53;
+inline constexpr int InputPastEndOfFile = 62;
+inline constexpr int PermissionDenied = 70;
+inline constexpr int PathNotFound = 76;
+inline constexpr int CannotCreateComponent = 429;
+} // namespace error
+
+// A failure that no routine of the program catches: it carries the number and a description in plain
+// words that names the file and what is wrong with it. Only the installation routines swallow it.
+class Failure : public std::runtime_error {
+public:
+    Failure(int number, QString description);
+
+    int number() const noexcept { return number_; }
+    const QString &description() const noexcept { return description_; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+} // namespace platform

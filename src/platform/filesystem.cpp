@@ -1,0 +1,144 @@
+#include "filesystem.h"
+
+#include "failure.h"
+#include "hostpath.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+QString quoted(const QString &name) { return u'"' + name + u'"'; }
+
+// The host path of name, or a file-not-found failure when the name has no place on this machine.
+QString hostPathOrFail(const QString &name)
+{
+    const QString path = toHostPath(name);
+    if (path.isEmpty())
+        throw Failure(error::PathNotFound, QStringLiteral("Path not found: %1 names no place on this machine")
+                                               .arg(quoted(name)));
+    return path;
+}
+
+[[noreturn]] void failToOpen(const QString &path, const QString &what)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw Failure(error::FileNotFound, QStringLiteral("File not found: %1 %2").arg(quoted(path), what));
+    throw Failure(error::PermissionDenied,
+                  QStringLiteral("Permission denied: %1 can't be read").arg(quoted(path)));
+}
+
+} // namespace
+
+TextStream::TextStream(std::unique_ptr<QFile> file) : file_(std::move(file)) {}
+
+QByteArray TextStream::read(qint64 count)
+{
+    if (!file_ || !file_->isOpen())
+        throw Failure(error::InputPastEndOfFile, QStringLiteral("Input past end of file: the file is closed"));
+    if (file_->atEnd())
+        throw Failure(error::InputPastEndOfFile,
+                      QStringLiteral("Input past end of file: %1 has nothing more to read")
+                          .arg(quoted(file_->fileName())));
+    QByteArray bytes = file_->read(count);
+    if (bytes.isNull() && file_->error() != QFileDevice::NoError)
+        throw Failure(error::PermissionDenied,
+                      QStringLiteral("Device I/O error: %1 can't be read: %2")
+                          .arg(quoted(file_->fileName()), file_->errorString()));
+    return bytes;
+}
+
+void TextStream::close()
+{
+    if (file_)
+        file_->close();
+}
+
+bool FileSystem::fileExists(const QString &name) const
+{
+    const QString path = toHostPath(name);
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+bool FileSystem::folderExists(const QString &name) const
+{
+    const QString path = toHostPath(name);
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+void FileSystem::createFolder(const QString &name) const
+{
+    const QString path = hostPathOrFail(name);
+    const QFileInfo info(path);
+    if (info.exists())
+        throw Failure(58, QStringLiteral("File already exists: %1").arg(quoted(path)));
+    if (!QFileInfo(info.absolutePath()).isDir())
+        throw Failure(error::PathNotFound,
+                      QStringLiteral("Path not found: the folder that would hold %1 does not exist")
+                          .arg(quoted(path)));
+    if (!QDir().mkdir(path))
+        throw Failure(error::PermissionDenied,
+                      QStringLiteral("Permission denied: the folder %1 can't be created").arg(quoted(path)));
+}
+
+void FileSystem::copyFile(const QString &source, const QString &destination, bool overwrite) const
+{
+    const QString from = hostPathOrFail(source);
+    if (!QFileInfo(from).isFile())
+        throw Failure(error::FileNotFound, QStringLiteral("File not found: %1").arg(quoted(from)));
+    const QString folder = hostPathOrFail(destination);
+    if (!QFileInfo(folder).isDir())
+        throw Failure(error::PathNotFound,
+                      QStringLiteral("Path not found: the folder %1 does not exist").arg(quoted(folder)));
+
+    // The copy keeps its source's name; an existing entry that differs only in case is the same file.
+    const QString to = toHostPath(destination + u'/' + QFileInfo(from).fileName());
+    const QFileInfo target(to);
+    if (target.exists()) {
+        if (!overwrite)
+            throw Failure(58, QStringLiteral("File already exists: %1").arg(quoted(to)));
+        if (target.isDir() || !target.isWritable())
+            throw Failure(error::PermissionDenied,
+                          QStringLiteral("Permission denied: %1 is write-protected").arg(quoted(to)));
+    }
+
+    const QString partial = to + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (!QFile::copy(from, partial)) {
+        QFile::remove(partial);
+        throw Failure(error::PermissionDenied,
+                      QStringLiteral("Permission denied: %1 can't be copied to %2").arg(quoted(from), quoted(to)));
+    }
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(to).constData()) != 0) {
+        QFile::remove(partial);
+        throw Failure(error::PermissionDenied,
+                      QStringLiteral("Permission denied: %1 can't be replaced").arg(quoted(to)));
+    }
+}
+
+TextStream FileSystem::openTextFile(const QString &name) const
+{
+    const QString path = hostPathOrFail(name);
+    if (QFileInfo(path).isDir())
+        throw Failure(error::PermissionDenied,
+                      QStringLiteral("Permission denied: %1 is a folder, not a file").arg(quoted(path)));
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
+        failToOpen(path, QStringLiteral("does not exist"));
+    return TextStream(std::move(file));
+}
+
+qint64 FileSystem::fileSize(const QString &name) const
+{
+    const QString path = hostPathOrFail(name);
+    const QFileInfo info(path);
+    if (!info.isFile())
+        throw Failure(error::FileNotFound, QStringLiteral("File not found: %1 does not exist").arg(quoted(path)));
+    return info.size();
+}
+
+} // namespace platform

@@ -1,0 +1,84 @@
+#include "hostpath.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+namespace platform {
+namespace {
+
+bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
+}
+
+QString dropTrailingBlanks(QStringView part)
+{
+    qsizetype end = part.size();
+    while (end > 0 && part[end - 1] == u' ')
+        --end;
+    return part.first(end).toString();
+}
+
+// The entry of folder whose name is part, or failing that one that differs only in letter case
+// (the first in name order, so the choice does not depend on the order of the directory).
+QString findEntry(const QString &folder, const QString &part)
+{
+    const QString exact = joined(folder, part);
+    if (part == u"." || part == u".." || QFileInfo::exists(exact))
+        return exact;
+    const QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                               QDir::Name);
+    for (const QString &entry : entries) {
+        if (entry.compare(part, Qt::CaseInsensitive) == 0)
+            return joined(folder, entry);
+    }
+    return exact;
+}
+
+} // namespace
+
+QString driveCFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
+
+QString toHostPath(const QString &name)
+{
+    QStringView rest(name);
+    QString path;
+    if (rest.size() >= 2 && rest[1] == u':' && rest[0].isLetter()) {
+        if (rest[0].toLower() != u'c')
+            return {};
+        path = driveCFolder();
+        rest = rest.sliced(2);
+    } else if (!rest.isEmpty() && isSeparator(rest[0])) {
+        path = QStringLiteral("/");
+    }
+
+    bool folderExists = path.isEmpty() || QFileInfo(path).isDir();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && !isSeparator(rest[i]))
+            continue;
+        const QString part = dropTrailingBlanks(rest.sliced(start, i - start));
+        start = i + 1;
+        if (part.isEmpty())
+            continue;
+        if (path.isEmpty()) {
+            path = folderExists ? findEntry(QStringLiteral("."), part).mid(2) : part;
+        } else if (folderExists) {
+            path = findEntry(path, part);
+        } else {
+            path = joined(path, part);
+        }
+        folderExists = folderExists && QFileInfo(path).isDir();
+    }
+    return path;
+}
+
+} // namespace platform

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// Turns a file name in the program's own form into a path of this machine.
+//
+// The program builds names such as the application folder followed by "\images\pre.gif " or
+// "c:\TessavaneTavlo\DhtmlED.OCX". Here "\" and "/" both separate, repeated separators count as one,
+// blanks at the end of each name are dropped, and the drive "c:" is the user's data folder. Where a
+// name does not exist as written, an entry of the same folder that differs only in letter case is
+// used, as the program's names were written for a file system that ignores case. Names on any
+// other drive have no place on this machine: the result is empty.
+QString toHostPath(const QString &name);
+
+// The folder that stands for drive "c:": the user's data folder.
+QString driveCFolder();
+
+} // namespace platform

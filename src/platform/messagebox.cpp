@@ -1,0 +1,55 @@
+#include "messagebox.h"
+
+#include "failure.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+// Where messages go instead of a dialog, in tests that run the whole program.
+bool logMessage(const QString &text)
+{
+    const QByteArray path = qgetenv("TAVLO_MESSAGE_LOG");
+    if (path.isEmpty())
+        return false;
+    QFile log(QFile::decodeName(path));
+    if (log.open(QIODevice::Append | QIODevice::Text)) {
+        QString line = text;
+        log.write(line.replace(u'\n', u' ').toUtf8() + '\n');
+    }
+    return true;
+}
+
+} // namespace
+
+void showMessage(const QString &text)
+{
+    if (logMessage(text))
+        return;
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+void reportUnhandledFailure(const Failure &failure)
+{
+    const QString text = QStringLiteral("Run-time error '%1':\n\n%2").arg(failure.number()).arg(failure.description());
+    std::fprintf(stderr, "%s: %s\n", kProgramTitle, qUtf8Printable(QString(text).replace(QStringLiteral("\n\n"), QStringLiteral(" "))));
+    std::fflush(stderr);
+    // No window of the program may stay behind the report.
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows)
+        window->hide();
+    showMessage(text);
+    // The event loop may be nested deep inside a handler; leave at once, without running the
+    // destructors of a half-done handler.
+    std::_Exit(1);
+}
+
+} // namespace platform

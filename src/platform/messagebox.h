@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+class Failure;
+
+// The program's title: the caption of every message box.
+inline constexpr char kProgramTitle[] = "pellomare";
+
+// Shows a modal message with an OK button only, no icon and the program's title as caption, and
+// waits until the user closes it.
+//
+// For tests of the whole program: when the environment names a file in TAVLO_MESSAGE_LOG, each
+// message is appended to that file as one line instead of waiting for a user.
+void showMessage(const QString &text);
+
+// The report for unhandled failures: "Run-time error 'N':" and the description, in a message box and
+// on standard error. Then the program ends with a non-zero exit status; no window remains.
+[[noreturn]] void reportUnhandledFailure(const Failure &failure);
+
+// Runs action, reporting any failure that escapes it as unhandled. Every entry point from the event
+// loop into the program's own code goes through here, so no failure crosses the toolkit.
+template <typename Action> void runReportingFailures(Action &&action);
+
+} // namespace platform
+
+#include "failure.h"
+
+template <typename Action> void platform::runReportingFailures(Action &&action)
+{
+    try {
+        action();
+    } catch (const Failure &failure) {
+        reportUnhandledFailure(failure);
+    }
+}

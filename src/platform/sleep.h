@@ -1,0 +1,9 @@
+#pragma once
+
+namespace platform {
+
+// A blocking pause of the program: no command or click of the user runs before it ends (their input
+// waits and is taken afterwards), but the windows keep repainting.
+void sleep(int milliseconds);
+
+} // namespace platform
