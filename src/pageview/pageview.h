@@ -78,4 +78,8 @@ public:
 // registered or its file can't be loaded.
 std::unique_ptr<PageView> createPageView();
 
+// Makes the URL scheme through which the page view serves its pages known to the web engine. Call it
+// once in main, before the application object exists.
+void registerUrlScheme();
+
 } // namespace pageview

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The view's end of the click report: the page's click script calls clicked() through the web
+// channel, in a script world that the page's own scripts can't reach.
+class ClickBridge final : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    Q_INVOKABLE void clicked(const QString &href) { emit clickReported(href); }
+
+signals:
+    void clickReported(const QString &href);
+};

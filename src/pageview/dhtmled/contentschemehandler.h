@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QUrl>
+#include <QWebEngineUrlSchemeHandler>
+
+// Serves the page view's content: the document last put, at a URL of its own that no file can have,
+// and the files of the application folder that the document refers to. Nothing outside the
+// application folder is served. The document goes through here rather than setHtml(), which can't
+// take more than 2 MB.
+class ContentSchemeHandler final : public QWebEngineUrlSchemeHandler {
+    Q_OBJECT
+
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+
+    // Makes html the document and returns its URL. Each document gets a URL of its own, and the
+    // documents put before it are no longer served.
+    QUrl putDocument(const QString &html);
+    // The URL of the document last put; empty before the first.
+    QUrl documentUrl() const { return documentUrl_; }
+
+    void requestStarted(QWebEngineUrlRequestJob *job) override;
+
+private:
+    void serveFile(QWebEngineUrlRequestJob *job, const QString &path) const;
+
+    QByteArray document_;
+    QUrl documentUrl_;
+    quint64 documentNumber_ = 0;
+};

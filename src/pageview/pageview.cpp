@@ -1,0 +1,14 @@
+#include "pageview.h"
+
+#include <platform/components.h>
+
+namespace pageview {
+
+std::unique_ptr<PageView> createPageView()
+{
+    // The control's DllGetClassObject hands out its view as a PageView pointer.
+    void *object = platform::createComponent(QString::fromLatin1(kClassName));
+    return std::unique_ptr<PageView>(static_cast<PageView *>(object));
+}
+
+} // namespace pageview

@@ -1,0 +1,126 @@
+#include "finddialog.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QWebEngineFindTextResult>
+#include <QWebEngineView>
+
+namespace triedit {
+namespace {
+
+constexpr int kMargin = 8;
+
+QToolButton *button(const QString &text, const QString &name, QWidget *parent)
+{
+    auto *b = new QToolButton(parent);
+    b->setText(text);
+    b->setObjectName(name);
+    return b;
+}
+
+} // namespace
+
+FindDialog::FindDialog(QWebEngineView *view)
+    : QFrame(view), view_(view), text_(new QLineEdit(this)),
+      matchCase_(new QCheckBox(QStringLiteral("Match case"), this)), result_(new QLabel(this))
+{
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+    text_->setObjectName(QStringLiteral("findText"));
+    text_->setPlaceholderText(QStringLiteral("Find"));
+    text_->setClearButtonEnabled(true);
+    matchCase_->setObjectName(QStringLiteral("matchCase"));
+    result_->setObjectName(QStringLiteral("findResult"));
+    QToolButton *previous = button(QStringLiteral("Previous"), QStringLiteral("findPrevious"), this);
+    QToolButton *next = button(QStringLiteral("Next"), QStringLiteral("findNext"), this);
+    QToolButton *close = button(QStringLiteral("Close"), QStringLiteral("findClose"), this);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
+    layout->addWidget(text_);
+    layout->addWidget(matchCase_);
+    layout->addWidget(previous);
+    layout->addWidget(next);
+    layout->addWidget(result_);
+    layout->addWidget(close);
+
+    connect(text_, &QLineEdit::textEdited, this, [this] { find({}); });
+    connect(text_, &QLineEdit::returnPressed, this, [this] { find({}); });
+    connect(matchCase_, &QCheckBox::toggled, this, [this] { find({}); });
+    connect(next, &QToolButton::clicked, this, [this] { find({}); });
+    connect(previous, &QToolButton::clicked, this, [this] { find(QWebEnginePage::FindBackward); });
+    connect(close, &QToolButton::clicked, this, &FindDialog::dismiss);
+    connect(view_->page(), &QWebEnginePage::findTextFinished, this, &FindDialog::showResult);
+    // A new page may bring a new render widget, which would cover the dialog.
+    connect(view_->page(), &QWebEnginePage::loadFinished, this, [this] {
+        if (isVisible())
+            raise();
+    });
+    view_->installEventFilter(this);
+    hide();
+}
+
+void FindDialog::open()
+{
+    adjustSize();
+    placeOverView();
+    show();
+    raise();
+    text_->setFocus(Qt::OtherFocusReason);
+    text_->selectAll();
+}
+
+void FindDialog::dismiss()
+{
+    hide();
+    result_->clear();
+    view_->findText(QString());
+    view_->setFocus(Qt::OtherFocusReason);
+}
+
+void FindDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        dismiss();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+bool FindDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == view_ && event->type() == QEvent::Resize)
+        placeOverView();
+    return QFrame::eventFilter(watched, event);
+}
+
+void FindDialog::find(QWebEnginePage::FindFlags direction)
+{
+    QWebEnginePage::FindFlags flags = direction;
+    if (matchCase_->isChecked())
+        flags |= QWebEnginePage::FindCaseSensitively;
+    // An empty text clears the highlight.
+    view_->findText(text_->text(), flags);
+}
+
+void FindDialog::showResult(const QWebEngineFindTextResult &result)
+{
+    if (text_->text().isEmpty() || !isVisible())
+        result_->clear();
+    else if (result.numberOfMatches() == 0)
+        result_->setText(QStringLiteral("Not found"));
+    else
+        result_->setText(QStringLiteral("%1 of %2").arg(result.activeMatch()).arg(result.numberOfMatches()));
+}
+
+void FindDialog::placeOverView()
+{
+    const int width = qMin(sizeHint().width(), qMax(0, view_->width() - 2 * kMargin));
+    setGeometry(view_->width() - width - kMargin, kMargin, width, sizeHint().height());
+}
+
+} // namespace triedit

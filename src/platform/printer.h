@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QPrinter>
+
+#include <memory>
+
+class QWidget;
+
+namespace platform {
+
+// The printer that one print goes to, set up and ready, or null when nothing is to be printed: the
+// user cancelled the print dialog, or no printer is installed. In that last case the user is told
+// so, the first time in the program's run only.
+//
+// With showDialog, the platform's print dialog comes first, over parent; without it, the print goes
+// straight to the default printer (or the only one there is).
+//
+// For tests: when the environment names a folder in TAVLO_PRINT_TO_PDF_DIR, every print goes, with
+// no dialog, to the next free file of print-1.pdf, print-2.pdf … in that folder.
+std::unique_ptr<QPrinter> choosePrinter(bool showDialog, QWidget *parent);
+
+} // namespace platform

@@ -1,0 +1,107 @@
+// The click report: real mouse clicks on the shown page, the "href" they leave as the active
+// element's, and where the view goes (or doesn't) on its own.
+#include "pageviewtest.h"
+
+#include <platform/appfolder.h>
+
+#include <QDesktopServices>
+#include <QSignalSpy>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+
+// Stands for the user's web browser.
+class Browser final : public QObject {
+    Q_OBJECT
+
+public:
+    Browser() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open"); }
+    ~Browser() override { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
+
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+class PageViewClick : public PageViewTest {
+protected:
+    void SetUp() override
+    {
+        PageViewTest::SetUp();
+        show(QStringLiteral("<html><body style=\"height: 4000px\">"
+                            "<p><a id=\"roses\" href=\"roses\">roses</a></p>"
+                            "<p><a id=\"spaced\" href=\" Roses \">Roses with blanks</a></p>"
+                            "<p><a id=\"web\" href=\"http://example.org/x\">the web</a></p>"
+                            "<p><a href=\"lilies\"><img id=\"picture\" width=\"40\" height=\"40\" "
+                            "src=\"%1\\images\\rose.gif\"></a></p>"
+                            "<p id=\"plain\">plain text, no link</p>"
+                            "<p><a id=\"down\" href=\"#bottom\">to the bottom</a></p>"
+                            "<p style=\"position: absolute; top: 3500px\"><a name=\"bottom\">bottom</a></p>"
+                            "</body></html>")
+                 .arg(platform::applicationFolder()));
+        documentUrl_ = web->url();
+    }
+
+    // Clicks the element, waits for the click report and returns the active element's "href".
+    QString clickAndRead(const QString &selector)
+    {
+        const int before = clicks;
+        click(selector);
+        EXPECT_TRUE(waitForClicks(before + 1)) << selector.toStdString();
+        EXPECT_EQ(clicks, before + 1) << selector.toStdString();
+        return view->activeElementHref();
+    }
+
+    void expectStillOnThePage()
+    {
+        EXPECT_EQ(web->url().adjusted(QUrl::RemoveFragment), documentUrl_);
+        EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('plain').textContent")).toString(),
+                  QStringLiteral("plain text, no link"));
+    }
+
+    Browser browser_;
+    QUrl documentUrl_;
+};
+
+TEST_F(PageViewClick, ReportsEachClickWithTheHrefAsWritten)
+{
+    QSignalSpy loads(web->page(), &QWebEnginePage::loadStarted);
+    EXPECT_EQ(clickAndRead(QStringLiteral("#roses")), QStringLiteral("roses"));
+    EXPECT_EQ(clickAndRead(QStringLiteral("#spaced")), QStringLiteral(" Roses "));
+    EXPECT_EQ(clickAndRead(QStringLiteral("#picture")), QStringLiteral("lilies"));
+    EXPECT_EQ(clickAndRead(QStringLiteral("#plain")), QString());
+    EXPECT_EQ(clickAndRead(QStringLiteral("#web")), QStringLiteral("http://example.org/x"));
+
+    // Only the web link went to the browser; the view went nowhere.
+    EXPECT_EQ(browser_.opened, QList<QUrl>{QUrl(QStringLiteral("http://example.org/x"))});
+    expectStillOnThePage();
+    EXPECT_EQ(loads.count(), 0);
+}
+
+TEST_F(PageViewClick, ShowsThePageThatTheProgramPutsOnTheClick)
+{
+    onClick = [this] {
+        if (view->activeElementHref() == u"roses")
+            view->setDocumentHtml(QStringLiteral("<p>The page roses</p>"));
+    };
+    QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
+    clickAndRead(QStringLiteral("#roses"));
+    ASSERT_TRUE(loaded.wait(10000));
+    EXPECT_EQ(evaluate(QStringLiteral("document.body.textContent")).toString(),
+              QStringLiteral("The page roses"));
+    EXPECT_EQ(view->activeElementHref(), QString());
+}
+
+TEST_F(PageViewClick, ScrollsToAPlaceInThePage)
+{
+    EXPECT_EQ(clickAndRead(QStringLiteral("#down")), QStringLiteral("#bottom"));
+    EXPECT_TRUE(waitUntil(QStringLiteral("window.scrollY > 2000")));
+    expectStillOnThePage();
+}
+
+} // namespace
+
+#include "clicktest.moc"

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <pageview/pageview.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+class QWebEngineView;
+
+// Lets GoogleTest show Qt strings as text.
+inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+
+// The component files as the build made them.
+inline QString controlFile() { return QStringLiteral(TAVLO_CONTROL_FILE); }
+inline QString libraryFile() { return QStringLiteral(TAVLO_LIBRARY_FILE); }
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv final {
+public:
+    ScopedEnv(const char *name, const QByteArray &value);
+    ~ScopedEnv();
+    Q_DISABLE_COPY_MOVE(ScopedEnv)
+
+private:
+    const char *name_;
+    QByteArray previous_;
+    bool wasSet_;
+};
+
+// A component registry of the test's own, empty at first, so that tests running side by side don't
+// see each other's registrations.
+class ScopedRegistry final {
+public:
+    ScopedRegistry();
+    Q_DISABLE_COPY_MOVE(ScopedRegistry)
+
+private:
+    QTemporaryDir folder_;
+    ScopedEnv env_;
+};
+
+// A page view made as the program makes it: the control registers itself, then the view is created
+// by class name. It is shown in a window of its own.
+class PageViewTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // Puts html and waits until the view has loaded it.
+    void show(const QString &html);
+    // Runs script in the page's own world and returns its value.
+    QVariant evaluate(const QString &script);
+    // Waits until script, run again and again, yields true.
+    bool waitUntil(const QString &script, int timeoutMs = 10000);
+    // A real mouse click at the centre of the element that selector finds.
+    void click(const QString &selector);
+    // Waits until the view has reported count clicks in all.
+    bool waitForClicks(int count);
+
+    ScopedRegistry registry_;
+    std::unique_ptr<pageview::PageView> view;
+    QWebEngineView *web = nullptr;
+    int clicks = 0;
+    std::function<void()> onClick;
+};

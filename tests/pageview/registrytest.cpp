@@ -1,0 +1,73 @@
+// The component files register themselves, and the page view is created by class name only when
+// its registered file is there and loads.
+#include "pageviewtest.h"
+
+#include <platform/components.h>
+#include <platform/failure.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWebEngineView>
+
+namespace {
+
+class ComponentRegistry : public ::testing::Test {
+protected:
+    // Creating the page view fails with 429, and the description names the class and file.
+    void expect429NamingClassAnd(const QString &file)
+    {
+        try {
+            pageview::createPageView();
+            ADD_FAILURE() << "created";
+        } catch (const platform::Failure &failure) {
+            EXPECT_EQ(failure.number(), 429);
+            EXPECT_TRUE(failure.description().contains(className_)) << failure.description().toStdString();
+            EXPECT_TRUE(failure.description().contains(file)) << failure.description().toStdString();
+        }
+    }
+
+    ScopedRegistry registry_;
+    const QString className_ = QString::fromLatin1(pageview::kClassName);
+};
+
+TEST_F(ComponentRegistry, EachFileRegistersItsClassUnderItsOwnPath)
+{
+    EXPECT_EQ(platform::callDllRegisterServer(controlFile()), 0);
+    EXPECT_EQ(platform::callDllRegisterServer(libraryFile()), 0);
+    EXPECT_EQ(platform::registeredComponentFile(className_), controlFile());
+    EXPECT_EQ(platform::registeredComponentFile(QStringLiteral("TriEdit.TriEditDocument")), libraryFile());
+}
+
+TEST_F(ComponentRegistry, CreatesTheRegisteredPageView)
+{
+    ASSERT_EQ(platform::callDllRegisterServer(controlFile()), 0);
+    const std::unique_ptr<pageview::PageView> view = pageview::createPageView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_NE(qobject_cast<QWebEngineView *>(view->widget()), nullptr);
+}
+
+TEST_F(ComponentRegistry, FailsWith429WhenTheClassIsNotRegistered) { expect429NamingClassAnd(QString()); }
+
+TEST_F(ComponentRegistry, FailsWith429WhenTheRegisteredFileIsGoneOrWontLoad)
+{
+    // Installed elsewhere, as the program installs it, and registered from there.
+    QTemporaryDir install;
+    const QString control = install.filePath(QStringLiteral("dhtmled.ocx"));
+    ASSERT_TRUE(QFile::copy(controlFile(), control));
+    ASSERT_TRUE(QFile::copy(libraryFile(), install.filePath(QStringLiteral("triedit.dll"))));
+    ASSERT_EQ(platform::callDllRegisterServer(control), 0);
+    ASSERT_EQ(platform::registeredComponentFile(className_), control);
+
+    ASSERT_TRUE(QFile::remove(control));
+    expect429NamingClassAnd(control);
+
+    // Another name: the file loaded under the first one stays loaded.
+    QFile broken(install.filePath(QStringLiteral("broken.ocx")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a library");
+    broken.close();
+    platform::registerComponent(className_, broken.fileName());
+    expect429NamingClassAnd(broken.fileName());
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+// What a page may reach: its own content and the application folder's files, nothing else.
+#include "pageviewtest.h"
+
+#include <platform/appfolder.h>
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QUuid>
+
+namespace {
+
+// Records in window.results how each attempt of the page ended: 'loaded' or 'blocked'.
+const QString kRecorder = QStringLiteral(
+    "<script>window.results = {};"
+    "function record(name, outcome) { window.results[name] = outcome; }"
+    "function attempt(name, promise) { promise.then(() => record(name, 'loaded'),"
+    "                                               () => record(name, 'blocked')); }"
+    "function picture(name, src) { const i = new Image(); i.onload = () => record(name, 'loaded');"
+    "    i.onerror = () => record(name, 'blocked'); i.src = src; }"
+    "function read(name, url) { const x = new XMLHttpRequest();"
+    "    x.onload = () => record(name, x.status == 200 || x.responseText ? 'loaded' : 'blocked');"
+    "    x.onerror = () => record(name, 'blocked');"
+    "    try { x.open('GET', url); x.send(); } catch (e) { record(name, 'blocked'); } }"
+    "</script>");
+
+class PageViewSecurity : public PageViewTest {
+protected:
+    // Waits until the page has recorded count outcomes and returns them.
+    QVariantMap results(int count)
+    {
+        EXPECT_TRUE(waitUntil(QStringLiteral("Object.keys(window.results).length >= %1").arg(count)));
+        return evaluate(QStringLiteral("window.results")).toMap();
+    }
+};
+
+TEST_F(PageViewSecurity, BlocksEveryRequestToAHost)
+{
+    QTcpServer host;
+    ASSERT_TRUE(host.listen(QHostAddress::LocalHost));
+    QSignalSpy connected(&host, &QTcpServer::newConnection);
+    const QString base = QStringLiteral("127.0.0.1:%1").arg(host.serverPort());
+
+    show(kRecorder + QStringLiteral("<link rel=\"stylesheet\" href=\"http://%1/style.css\">"
+                                    "<iframe src=\"http://%1/frame.html\"></iframe>"
+                                    "<script>"
+                                    "picture('picture', 'http://%1/rose.gif');"
+                                    "picture('secure picture', 'https://%1/rose.gif');"
+                                    "attempt('fetch', fetch('http://%1/data'));"
+                                    "read('request', 'http://%1/data');"
+                                    "const socket = new WebSocket('ws://%1/socket');"
+                                    "socket.onopen = () => record('socket', 'loaded');"
+                                    "socket.onerror = () => record('socket', 'blocked');"
+                                    "</script>")
+                         .arg(base));
+    const QVariantMap outcome = results(5);
+    for (auto it = outcome.begin(); it != outcome.end(); ++it)
+        EXPECT_EQ(it.value().toString(), QStringLiteral("blocked")) << it.key().toStdString();
+    EXPECT_EQ(connected.count(), 0);
+}
+
+TEST_F(PageViewSecurity, ServesNoFileOutsideTheApplicationFolder)
+{
+    const QString inside = platform::applicationFolder() + QStringLiteral("/images/Rose.gif");
+    QTemporaryDir outsideFolder;
+    const QString outside = outsideFolder.filePath(QStringLiteral("rose.gif"));
+    ASSERT_TRUE(QFile::copy(inside, outside));
+    // A link inside the application folder that leads out of it.
+    const QString link = platform::applicationFolder() + QStringLiteral("/images/link-") +
+                         QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".gif");
+    ASSERT_TRUE(QFile::link(outside, link));
+    const auto removeLink = qScopeGuard([&] { QFile::remove(link); });
+
+    show(kRecorder + QStringLiteral("<script>"
+                                    "picture('inside', '%1');"
+                                    "picture('outside', '%2');"
+                                    "picture('outside by file URL', 'file://%2');"
+                                    "picture('inside by file URL', 'file://%1');"
+                                    "picture('link leading out', '%3');"
+                                    "picture('climbing out', '%4/images/../../../../../../..%2');"
+                                    "read('script reading a file', '/etc/hostname');"
+                                    "read('script reading a file URL', 'file:///etc/hostname');"
+                                    "attempt('script fetching a file URL', fetch('file:///etc/hostname'));"
+                                    "</script>")
+                         .arg(inside, outside, link, platform::applicationFolder()));
+    QVariantMap outcome = results(9);
+    EXPECT_EQ(outcome.take(QStringLiteral("inside")).toString(), QStringLiteral("loaded"));
+    for (auto it = outcome.begin(); it != outcome.end(); ++it)
+        EXPECT_EQ(it.value().toString(), QStringLiteral("blocked")) << it.key().toStdString();
+}
+
+} // namespace
