@@ -101,7 +101,10 @@ void FileSystem::copyFile(const QString &source, const QString &destination, boo
     if (target.exists()) {
         if (!overwrite)
             throw Failure(58, QStringLiteral("File already exists: %1").arg(quoted(to)));
-        if (target.isDir() || !target.isWritable())
+        // A file without its owner's write bit is write-protected even for the superuser, as a
+        // read-only file is on the file systems the program was written for.
+        const bool writeProtected = !(target.permissions() & QFileDevice::WriteOwner) || !target.isWritable();
+        if (target.isDir() || writeProtected)
             throw Failure(error::PermissionDenied,
                           QStringLiteral("Permission denied: %1 is write-protected").arg(quoted(to)));
     }

@@ -44,7 +44,11 @@ QString findEntry(const QString &folder, const QString &part)
 
 QString driveCFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    // The root of a drive always exists; so does the folder that stands for it.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!QFileInfo(folder).isDir())
+        QDir().mkpath(folder);
+    return folder;
 }
 
 QString toHostPath(const QString &name)

@@ -1,0 +1,206 @@
+#include "form1.h"
+
+#include "picturebutton.h"
+
+#include <book/bookfile.h>
+#include <book/parsingimage.h>
+#include <book/record.h>
+#include <platform/messagebox.h>
+#include <platform/screen.h>
+
+#include <QIcon>
+#include <QPalette>
+
+namespace reader {
+namespace {
+
+// Layout constants, in twips.
+constexpr float kButtonTop = 0;
+constexpr float kButtonGap = 50;
+constexpr float kViewWidthReduction = 200;
+constexpr float kViewHeightReduction = 1000;
+constexpr float kViewTopGap = 50;
+constexpr float kCentringDivisor = 2;
+
+
+// The user-interface colours the buttons were designed with, by the platform's numbers.
+QColor systemColour(int index)
+{
+    const QPalette palette;
+    switch (index) {
+    case 1: // desktop
+        return QColor(0x3A, 0x6E, 0xA5);
+    case 6: // window frame
+        return palette.color(QPalette::Shadow);
+    case 7: // menu text
+        return palette.color(QPalette::WindowText);
+    case 9: // caption text
+        return palette.color(QPalette::HighlightedText);
+    default:
+        return Qt::black;
+    }
+}
+
+// The picture of each toolbar button: the names tested and loaded, first in the images folder, then
+// beside the program. Some carry a trailing blank; it names the same file as without.
+struct PictureNames {
+    PictureButton *Form1::*button;
+    const char *firstTested;
+    const char *firstLoaded;
+    const char *secondTested;
+    const char *secondLoaded;
+};
+
+constexpr PictureNames kToolbarPictures[] = {
+    {&Form1::previous, "\\images\\pre.gif ", "\\images\\pre.gif ", "\\pre.gif ", "\\pre.gif "},
+    {&Form1::home, "\\images\\home.gif ", "\\images\\home.gif ", "\\home.gif ", "\\home.gif "},
+    {&Form1::print1, "\\images\\print.gif ", "\\images\\print.gif ", "\\print.gif ", "\\print.gif"},
+    {&Form1::printall, "\\images\\printall.gif", "\\images\\printall.gif ", "\\printall.gif", "\\printall.gif "},
+    {&Form1::nxt, "\\images\\nxt.gif ", "\\images\\nxt.gif ", "\\nxt.gif ", "\\nxt.gif"},
+    {&Form1::ext, "\\images\\exit.gif ", "\\images\\exit.gif ", "\\exit.gif ", "\\exit.gif"},
+    {&Form1::find, "\\images\\find.gif", "\\images\\find.gif", "\\find.gif", "\\find.gif"},
+};
+
+} // namespace
+
+Form1::Form1(std::unique_ptr<pageview::PageView> pageView, ReaderServices services)
+    : DHTMLEdit1(*pageView),
+      ext(new PictureButton(QStringLiteral("ext"), 1320, 0, 615, 495, systemColour(7), QStringLiteral("Exit"), this)),
+      nxt(new PictureButton(QStringLiteral("nxt"), 960, 0, 495, 375, systemColour(1), QStringLiteral("Next"), this)),
+      find(new PictureButton(QStringLiteral("find"), 11280, 0, 480, 360, Qt::black, QStringLiteral("Find"), this)),
+      home(new PictureButton(QStringLiteral("home"), 480, 0, 480, 360, Qt::black, QStringLiteral("Home"), this)),
+      previous(new PictureButton(QStringLiteral("previous"), 0, 0, 480, 360, systemColour(6),
+                                 QStringLiteral("Previous"), this)),
+      printall(new PictureButton(QStringLiteral("printall"), 10800, 0, 615, 375, systemColour(6),
+                                 QStringLiteral("Printall"), this)),
+      print1(new PictureButton(QStringLiteral("print1"), 10440, 0, 615, 375, systemColour(9), QStringLiteral("Print"),
+                               this)),
+      pageView_(std::move(pageView)), services_(std::move(services))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tavlo"));
+    setWindowIcon(QIcon(QStringLiteral(":/reader/pellomare.png")));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    setPalette(palette);
+
+    // The page view was created first; its widget joins the window below the buttons.
+    QWidget *view = DHTMLEdit1.widget();
+    view->setParent(this);
+    view->setObjectName(QStringLiteral("DHTMLEdit1"));
+    view->lower();
+    DHTMLEdit1.setLeft(480);
+    DHTMLEdit1.setTop(600);
+    DHTMLEdit1.setWidth(6015);
+    DHTMLEdit1.setHeight(5535);
+
+    resize(platform::twipsToPixels(8625), platform::twipsToPixels(6600));
+    move(platform::twipsToPixels(60), platform::twipsToPixels(345));
+
+    // Keyboard order: print1, printall, previous, home, find, nxt, ext, then the page view.
+    setTabOrder(print1, printall);
+    setTabOrder(printall, previous);
+    setTabOrder(previous, home);
+    setTabOrder(home, find);
+    setTabOrder(find, nxt);
+    setTabOrder(nxt, ext);
+    setTabOrder(ext, view);
+
+    connectHandlers();
+}
+
+Form1::~Form1()
+{
+    // The page view's widget is a child of this window; let its owner delete it first.
+    if (pageView_)
+        pageView_->widget()->setParent(nullptr);
+}
+
+void Form1::connectHandlers()
+{
+    const auto guarded = [this](void (Form1::*handler)()) {
+        return [this, handler] { platform::runReportingFailures([&] { (this->*handler)(); }); };
+    };
+    connect(previous, &PictureButton::clicked, this, guarded(&Form1::previous_Click));
+    connect(home, &PictureButton::clicked, this, guarded(&Form1::home_Click));
+    connect(nxt, &PictureButton::clicked, this, guarded(&Form1::nxt_Click));
+    connect(ext, &PictureButton::clicked, this, guarded(&Form1::ext_Click));
+    connect(print1, &PictureButton::clicked, this, guarded(&Form1::print1_Click));
+    connect(printall, &PictureButton::clicked, this, guarded(&Form1::printall_Click));
+    connect(find, &PictureButton::clicked, this, guarded(&Form1::find_Click));
+    DHTMLEdit1.setClickHandler(guarded(&Form1::DHTMLEdit1_onclick));
+}
+
+void Form1::showModeless()
+{
+    if (!loaded_) {
+        Form_Load();
+        loaded_ = true;
+    }
+    show();
+}
+
+void Form1::Form_Load()
+{
+    loadToolbarPictures();
+    layOut();
+    loadBook();
+}
+
+void Form1::loadToolbarPictures()
+{
+    const QString folder = services_.applicationFolder();
+    for (const PictureNames &names : kToolbarPictures) {
+        PictureButton *button = this->*names.button;
+        if (services_.fileSystem.fileExists(folder + QLatin1String(names.firstTested)))
+            button->setPicture(services_.loadPicture(folder + QLatin1String(names.firstLoaded)));
+        else if (services_.fileSystem.fileExists(folder + QLatin1String(names.secondTested)))
+            button->setPicture(services_.loadPicture(folder + QLatin1String(names.secondLoaded)));
+    }
+}
+
+void Form1::layOut()
+{
+    for (PictureButton *button : {previous, print1, printall, nxt, ext, home, find})
+        button->setTop(kButtonTop);
+
+    // One row from the left edge; each width is read after its picture was set.
+    PictureButton *row[] = {previous, home, nxt, ext, print1, printall, find};
+    for (std::size_t i = 1; i < std::size(row); ++i)
+        row[i]->setLeft(row[i - 1]->left() + row[i - 1]->width() + kButtonGap);
+
+    const platform::ScreenTwips screen = services_.screenSize();
+    const float windowWidth = screen.width;
+    const float windowHeight = screen.height;
+    resize(platform::twipsToPixels(windowWidth), platform::twipsToPixels(windowHeight));
+    // A window the size of the screen belongs at its top-left corner.
+    move(0, 0);
+
+    DHTMLEdit1.setWidth(windowWidth - kViewWidthReduction);
+    DHTMLEdit1.setHeight(windowHeight - ext->height() - kViewHeightReduction);
+    DHTMLEdit1.setLeft((windowWidth - DHTMLEdit1.width()) / kCentringDivisor);
+    DHTMLEdit1.setTop(previous->height() + previous->top() + kViewTopGap);
+}
+
+void Form1::loadBook()
+{
+    book::Book loaded = book::loadBook(services_.fileSystem, services_.applicationFolder());
+    setWindowTitle(loaded.title);
+    pages = std::move(loaded.pages);
+    curPage = 0;
+    showPage(0);
+}
+
+void Form1::showPage(qsizetype i)
+{
+    pageHtml = book::pageHtmlOf(pages.record(i));
+    ParsingImage();
+    DHTMLEdit1.setDocumentHtml(pageHtml);
+}
+
+void Form1::ParsingImage()
+{
+    book::parsingImage(pageHtml, services_.applicationFolder());
+}
+
+} // namespace reader

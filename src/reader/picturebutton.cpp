@@ -1,0 +1,69 @@
+#include "picturebutton.h"
+
+#include <platform/screen.h>
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace reader {
+
+PictureButton::PictureButton(const QString &name, float left, float top, float width, float height,
+                             const QColor &background, const QString &toolTip, QWidget *parent)
+    : QWidget(parent), background_(background), left_(left), top_(top), width_(width), height_(height)
+{
+    setObjectName(name);
+    setToolTip(toolTip);
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    applyGeometry();
+}
+
+void PictureButton::setPicture(const QPixmap &picture)
+{
+    picture_ = picture;
+    width_ = platform::pixelsToTwips(picture.width());
+    height_ = platform::pixelsToTwips(picture.height());
+    applyGeometry();
+    update();
+}
+
+void PictureButton::setLeft(float twips)
+{
+    left_ = twips;
+    applyGeometry();
+}
+
+void PictureButton::setTop(float twips)
+{
+    top_ = twips;
+    applyGeometry();
+}
+
+void PictureButton::applyGeometry()
+{
+    setGeometry(platform::twipsToPixels(left_), platform::twipsToPixels(top_), platform::twipsToPixels(width_),
+                platform::twipsToPixels(height_));
+}
+
+void PictureButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), background_);
+    if (!picture_.isNull())
+        painter.drawPixmap(0, 0, picture_);
+}
+
+void PictureButton::mousePressEvent(QMouseEvent *event)
+{
+    pressed_ = event->button() == Qt::LeftButton;
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (click)
+        emit clicked();
+}
+
+} // namespace reader

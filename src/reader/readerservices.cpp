@@ -1,0 +1,24 @@
+#include "readerservices.h"
+
+#include <platform/appfolder.h>
+#include <platform/messagebox.h>
+#include <platform/picture.h>
+#include <platform/sleep.h>
+
+#include <QCoreApplication>
+
+namespace reader {
+
+ReaderServices ReaderServices::platformServices()
+{
+    ReaderServices services;
+    services.applicationFolder = platform::applicationFolder;
+    services.screenSize = platform::screenSize;
+    services.loadPicture = platform::loadPicture;
+    services.showMessage = platform::showMessage;
+    services.sleep = platform::sleep;
+    services.endProgram = [] { QCoreApplication::exit(0); };
+    return services;
+}
+
+} // namespace reader

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <platform/filesystem.h>
+#include <platform/screen.h>
+
+#include <QPixmap>
+#include <QString>
+
+#include <functional>
+
+namespace reader {
+
+// What the reader window takes from its platform. The defaults are the real services; tests hand in
+// their own screen, pictures, messages and pauses.
+struct ReaderServices {
+    platform::FileSystem fileSystem;
+    std::function<QString()> applicationFolder;
+    std::function<platform::ScreenTwips()> screenSize;
+    std::function<QPixmap(const QString &name)> loadPicture;
+    std::function<void(const QString &text)> showMessage;
+    std::function<void(int milliseconds)> sleep;
+    std::function<void()> endProgram;
+
+    static ReaderServices platformServices();
+};
+
+} // namespace reader

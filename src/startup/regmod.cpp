@@ -1,0 +1,97 @@
+#include "regmod.h"
+
+#include <pageview/pageview.h>
+#include <platform/appfolder.h>
+#include <platform/components.h>
+#include <platform/failure.h>
+#include <platform/filesystem.h>
+#include <reader/form1.h>
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcStartup, "tavlo.startup", QtWarningMsg)
+
+namespace regmod {
+namespace {
+
+const QString kInstallFolder = QStringLiteral("c:\\TessavaneTavlo");
+const QString kInstallDestination = QStringLiteral("c:\\TessavaneTavlo\\");
+
+struct ComponentFile {
+    const char *firstSource;
+    const char *secondSource;
+};
+constexpr ComponentFile kComponentFiles[] = {
+    {"\\supportfiles\\dhtmled.ocx", "\\dhtmled.ocx"},
+    {"\\supportfiles\\triedit.dll", "\\triedit.dll"},
+};
+constexpr const char *kRegisteredLibraries[] = {
+    "c:\\TessavaneTavlo\\DhtmlED.OCX",
+    "c:\\TessavaneTavlo\\triedit.dll",
+};
+
+// Runs one installation step; a step that fails is skipped. A test that fails counts as passed, so
+// the step it guards is attempted in turn.
+template <typename Step> void skipOnFailure(Step &&step)
+{
+    try {
+        step();
+    } catch (const platform::Failure &failure) {
+        qCDebug(lcStartup) << "skipped:" << failure.description();
+    }
+}
+
+template <typename Test> bool passes(Test &&test)
+{
+    bool result = true;
+    skipOnFailure([&] { result = test(); });
+    return result;
+}
+
+} // namespace
+
+void installSupportFilesFrom(const QString &applicationFolder, const platform::FileSystem &fileSystem)
+{
+    if (!passes([&] { return fileSystem.folderExists(kInstallFolder); }))
+        skipOnFailure([&] { fileSystem.createFolder(kInstallFolder); });
+
+    for (const ComponentFile &file : kComponentFiles) {
+        const QString first = applicationFolder + QLatin1String(file.firstSource);
+        const QString second = applicationFolder + QLatin1String(file.secondSource);
+        // The second source is looked at only when the first does not exist; a failed copy is not
+        // retried from it.
+        if (passes([&] { return fileSystem.fileExists(first); }))
+            skipOnFailure([&] { fileSystem.copyFile(first, kInstallDestination, true); });
+        else if (passes([&] { return fileSystem.fileExists(second); }))
+            skipOnFailure([&] { fileSystem.copyFile(second, kInstallDestination, true); });
+    }
+
+    RegisterComponents();
+}
+
+void InstallSupportFiles()
+{
+    installSupportFilesFrom(platform::applicationFolder(), platform::FileSystem());
+}
+
+void RegisterComponents()
+{
+    for (const char *library : kRegisteredLibraries)
+        skipOnFailure([&] { platform::callDllRegisterServer(QLatin1String(library)); });
+}
+
+void Main()
+{
+    InstallSupportFiles();
+    // The window deletes itself when it is closed, and the program ends with its only window.
+    auto *form = new reader::Form1(pageview::createPageView(), reader::ReaderServices::platformServices());
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    try {
+        form->showModeless();
+    } catch (...) {
+        delete form;
+        throw;
+    }
+}
+
+} // namespace regmod

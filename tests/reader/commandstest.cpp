@@ -1,0 +1,236 @@
+// The reader's commands over a fake page view: navigation, links, printing, find and exit.
+#include "readerfixture.h"
+
+namespace {
+
+QByteArray page(const QByteArray &name) { return name + "##<p>" + name.trimmed() + "</p>"; }
+
+QString shown(const QByteArray &name) { return QStringLiteral("<p>") + QString::fromLatin1(name.trimmed()) + QStringLiteral("</p>"); }
+
+using NavigationTest = ReaderFixture;
+
+TEST_F(NavigationTest, OnePageBookTellsBothEndsAndStaysOnItsPage)
+{
+    writeBook("Book<<$$>>" + page("only"));
+    load();
+    pageView->calls.clear();
+
+    form().nxt_Click();
+    form().previous_Click();
+    EXPECT_EQ(messages, (QStringList{QStringLiteral("this is the last page of the book"),
+                                     QStringLiteral("this is the first page")}));
+    EXPECT_TRUE(pageView->calls.isEmpty());
+    form().home_Click();
+    EXPECT_EQ(pageView->calls, QStringList{QStringLiteral("put")});
+    EXPECT_EQ(form().curPage, 0);
+}
+
+TEST_F(NavigationTest, NextAndPreviousWalkTheBookAndStopAtItsEnds)
+{
+    writeBook("Book<<$$>>" + page("a") + '~' + page("b") + '~' + page("c"));
+    load();
+
+    form().nxt_Click();
+    EXPECT_EQ(pageView->document, shown("b"));
+    form().nxt_Click();
+    EXPECT_EQ(form().curPage, 2);
+    EXPECT_EQ(pageView->document, shown("c"));
+    form().nxt_Click();
+    EXPECT_EQ(messages.last(), QStringLiteral("this is the last page of the book"));
+    EXPECT_EQ(form().curPage, 2);
+
+    form().previous_Click();
+    form().previous_Click();
+    EXPECT_EQ(pageView->document, shown("a"));
+    form().previous_Click();
+    EXPECT_EQ(messages.last(), QStringLiteral("this is the first page"));
+    EXPECT_EQ(form().curPage, 0);
+
+    form().nxt_Click();
+    form().nxt_Click();
+    form().home_Click();
+    EXPECT_EQ(form().curPage, 0);
+    EXPECT_EQ(pageView->document, shown("a"));
+}
+
+TEST_F(NavigationTest, BlankRecordsBecomeCurrentWithoutBeingShown)
+{
+    // A blank record in the middle and an empty last record.
+    writeBook("Book<<$$>>" + page("a") + "~   ~" + page("c") + '~');
+    load();
+
+    form().nxt_Click();
+    EXPECT_EQ(form().curPage, 1);
+    EXPECT_EQ(pageView->document, shown("a"));
+    form().nxt_Click();
+    EXPECT_EQ(pageView->document, shown("c"));
+    form().nxt_Click();
+    EXPECT_EQ(form().curPage, 3);
+    EXPECT_EQ(pageView->document, shown("c"));
+    EXPECT_TRUE(messages.isEmpty());
+    form().nxt_Click();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("this is the last page of the book")});
+    form().previous_Click();
+    EXPECT_EQ(form().curPage, 2);
+    EXPECT_EQ(pageView->calls.count(QStringLiteral("put")), 3);
+}
+
+TEST_F(NavigationTest, OnlySpacesMakeARecordBlank)
+{
+    writeBook("Book<<$$>>" + page("a") + "~\n~\t~" + page("d"));
+    load();
+    form().nxt_Click();
+    // A line break is not blank: the record is shown, and it has no page HTML.
+    EXPECT_EQ(pageView->calls.count(QStringLiteral("put")), 2);
+    EXPECT_EQ(pageView->document, QString());
+    form().nxt_Click();
+    EXPECT_EQ(pageView->calls.count(QStringLiteral("put")), 3);
+}
+
+TEST_F(NavigationTest, ReadsPastTheFirst32768Pages)
+{
+    QByteArray text = "Big<<$$>>";
+    const int count = 32770;
+    for (int i = 0; i < count; ++i)
+        text += (i ? "~" : "") + page("p" + QByteArray::number(i));
+    writeBook(text);
+    load();
+    form().curPage = 32766;
+    for (int i = 0; i < 3; ++i)
+        form().nxt_Click();
+    EXPECT_EQ(form().curPage, 32769);
+    EXPECT_EQ(pageView->document, shown("p32769"));
+    pageView->click(QStringLiteral("p32768"));
+    EXPECT_EQ(form().curPage, 32768);
+}
+
+class LinkFixture : public ReaderFixture {
+protected:
+    void SetUp() override
+    {
+        writeBook("Book<<$$>>" + page("start") + "~" + page(" ROSES ") + "~" + page("roses") + "~" +
+                  page("file:///x") + "~~" + page("after"));
+        load();
+        form().nxt_Click(); // away from page 0, so a shown page is a visible change
+        pageView->calls.clear();
+    }
+};
+
+TEST_F(LinkFixture, APageNameInAnyCaseWithSpacesShowsTheFirstPageOfThatName)
+{
+    for (const char *link : {"roses", "Roses", "  roses ", "ROSES"}) {
+        form().curPage = 0;
+        pageView->calls.clear();
+        pageView->click(QString::fromLatin1(link));
+        EXPECT_EQ(form().curPage, 1) << link;
+        EXPECT_EQ(pageView->document, shown("ROSES")) << link;
+        EXPECT_EQ(pageView->calls, (QStringList{QStringLiteral("browse:false"), QStringLiteral("browse:true"),
+                                                QStringLiteral("put")}))
+            << link;
+    }
+}
+
+TEST_F(LinkFixture, WebLinksAreLeftToThePageView)
+{
+    for (const char *link : {"http://example.org/", "HTTP://EXAMPLE.ORG/"}) {
+        pageView->click(QString::fromLatin1(link));
+        EXPECT_TRUE(pageView->calls.isEmpty()) << link;
+        EXPECT_EQ(form().curPage, 1);
+    }
+}
+
+TEST_F(LinkFixture, LinksThatNameNoPageOnlySwitchBrowseModeOn)
+{
+    // Mixed-case web links and web links behind a space are looked up as page names.
+    for (const char *link : {"", "Http://example.org/", " http://example.org/", "nowhere", "   "}) {
+        pageView->calls.clear();
+        pageView->browseMode.reset();
+        pageView->click(QString::fromLatin1(link));
+        EXPECT_EQ(pageView->calls, QStringList{QStringLiteral("browse:true")}) << '"' << link << '"';
+        EXPECT_EQ(form().curPage, 1);
+        EXPECT_EQ(pageView->document, shown("ROSES"));
+    }
+}
+
+TEST_F(LinkFixture, AFileLinkNamesAPageFromItsEighthCharacter)
+{
+    pageView->click(QStringLiteral("file://start"));
+    EXPECT_EQ(form().curPage, 0);
+    EXPECT_EQ(pageView->document, shown("start"));
+    pageView->calls.clear();
+    pageView->click(QStringLiteral("file://nowhere"));
+    EXPECT_EQ(pageView->calls, QStringList{QStringLiteral("browse:true")});
+    EXPECT_EQ(form().curPage, 0);
+}
+
+TEST_F(LinkFixture, TheSearchGoesPastAnEmptyRecord)
+{
+    pageView->click(QStringLiteral("after"));
+    EXPECT_EQ(form().curPage, 5);
+    EXPECT_EQ(pageView->document, shown("after"));
+}
+
+TEST_F(LinkFixture, ALinkToTheCurrentPageShowsItAgain)
+{
+    pageView->click(QStringLiteral("roses"));
+    pageView->calls.clear();
+    pageView->click(QStringLiteral("roses"));
+    EXPECT_EQ(pageView->calls.count(QStringLiteral("put")), 1);
+}
+
+using PrintTest = ReaderFixture;
+
+TEST_F(PrintTest, PrintAllPrintsEveryPageInOrderWithItsHeaderAndAPauseAfterEach)
+{
+    writeBook("Book<<$$>>" + page("a") + "~b##<img src=\"b.gif\">##ignored~" + page("c"));
+    load();
+    form().nxt_Click();
+    onMessage = [this] { EXPECT_TRUE(pageView->printed.isEmpty()) << "printing began before the message"; };
+
+    form().printall_Click();
+
+    EXPECT_EQ(messages, QStringList{QStringLiteral("printing all pages")});
+    const QString picture = QStringLiteral("<img src=\"") + app.path() + QStringLiteral("\\images\\b.gif\">");
+    EXPECT_EQ(pageView->printed, (QStringList{QStringLiteral("page 1<p>a</p>"), QStringLiteral("page 2") + picture,
+                                              QStringLiteral("page 3<p>c</p>")}));
+    EXPECT_EQ(pauses, (QList<int>{4000, 4000, 4000}));
+    // The view keeps the last page printed; the current page is still the one before the run.
+    EXPECT_EQ(form().curPage, 1);
+    EXPECT_EQ(form().pageHtml, shown("c"));
+
+    form().print1_Click();
+    EXPECT_EQ(pageView->printed.last(), QStringLiteral("dialog:page 3<p>c</p>"));
+    form().nxt_Click();
+    EXPECT_EQ(form().curPage, 2);
+    EXPECT_EQ(pageView->document, shown("c"));
+}
+
+TEST_F(PrintTest, APauseFollowsEachPrintedPage)
+{
+    writeBook("Book<<$$>>" + page("a") + "~" + page("b"));
+    load();
+    pageView->calls.clear();
+    form().printall_Click();
+    const QStringList onePage = {QStringLiteral("put"), QStringLiteral("print"), QStringLiteral("sleep:4000")};
+    EXPECT_EQ(pageView->calls, onePage + onePage);
+}
+
+using FindExitTest = ReaderFixture;
+
+TEST_F(FindExitTest, FindOpensTheViewsFindDialogAndExitEndsTheProgram)
+{
+    writeBook("Book<<$$>>" + page("a") + "~" + page("b"));
+    load();
+    form().nxt_Click();
+    pageView->calls.clear();
+
+    form().find_Click();
+    EXPECT_EQ(pageView->calls, QStringList{QStringLiteral("exec:5008,0")});
+    EXPECT_EQ(form().curPage, 1);
+
+    form().ext_Click();
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+} // namespace

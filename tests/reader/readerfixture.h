@@ -1,0 +1,88 @@
+#pragma once
+
+#include "fakepageview.h"
+#include "../qstringprinter.h"
+
+#include <platform/failure.h>
+#include <platform/hostpath.h>
+#include <platform/screen.h>
+#include <reader/form1.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+// A reader window over a fake page view, with its application folder in a temporary folder and its
+// screen, pictures, messages and pauses in the test's hands.
+class ReaderFixture : public ::testing::Test {
+protected:
+    // Writes the book file (8-bit text) into the application folder.
+    void writeBook(const QByteArray &text)
+    {
+        QFile file(app.path() + QStringLiteral("/tessavanetavlo.tavlo"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    // Puts a picture file of the given size in pixels at a path relative to the application folder.
+    void addPicture(const QString &relativePath, QSize size)
+    {
+        const QString path = app.path() + u'/' + relativePath;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("GIF89a");
+        pictureSizes[QFileInfo(path).canonicalFilePath()] = size;
+    }
+
+    reader::Form1 &form()
+    {
+        if (!form_) {
+            auto view = std::make_unique<FakePageView>();
+            pageView = view.get();
+            reader::ReaderServices services;
+            services.applicationFolder = [this] { return app.path(); };
+            services.screenSize = [this] { return screen; };
+            services.loadPicture = [this](const QString &name) {
+                loadedPictures << name.mid(app.path().size());
+                const QString path = QFileInfo(platform::toHostPath(name)).canonicalFilePath();
+                QPixmap picture(pictureSizes.at(path));
+                picture.fill(Qt::darkCyan);
+                return picture;
+            };
+            services.showMessage = [this](const QString &text) {
+                messages << text;
+                if (onMessage)
+                    onMessage();
+            };
+            services.sleep = [this](int ms) {
+                pauses << ms;
+                pageView->calls << QStringLiteral("sleep:%1").arg(ms);
+            };
+            services.endProgram = [this] { ++programEnds; };
+            form_ = std::make_unique<reader::Form1>(std::move(view), std::move(services));
+        }
+        return *form_;
+    }
+
+    // Loads the book into the window as its start does.
+    void load() { form().showModeless(); }
+
+    QTemporaryDir app;
+    platform::ScreenTwips screen{28800, 16200};
+    std::map<QString, QSize> pictureSizes;
+    QStringList loadedPictures;
+    QStringList messages;
+    std::function<void()> onMessage;
+    QList<int> pauses;
+    int programEnds = 0;
+    FakePageView *pageView = nullptr;
+
+private:
+    std::unique_ptr<reader::Form1> form_;
+};

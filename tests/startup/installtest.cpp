@@ -1,0 +1,138 @@
+// Installing and registering the page view component, in a temporary data folder.
+#include <platform/components.h>
+#include <platform/filesystem.h>
+#include <startup/regmod.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kControlClass = QStringLiteral("DHTMLEDLibCtl.DHTMLEdit");
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+class InstallTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+        QDir().mkpath(home.filePath(QStringLiteral("data")));
+        control = contents(QStringLiteral(TAVLO_CONTROL_FILE));
+        library = contents(QStringLiteral(TAVLO_LIBRARY_FILE));
+        ASSERT_FALSE(control.isEmpty());
+        ASSERT_FALSE(library.isEmpty());
+    }
+
+    QString installed(const QString &name) const { return home.filePath(QStringLiteral("data/TessavaneTavlo/")) + name; }
+    QString inApp(const QString &name) const { return app.filePath(name); }
+    void install() { regmod::installSupportFilesFrom(app.path(), platform::FileSystem()); }
+
+    QTemporaryDir home;
+    QTemporaryDir app;
+    QByteArray control;
+    QByteArray library;
+};
+
+TEST_F(InstallTest, FirstStartCreatesTheFolderCopiesBothFilesAndRegistersThem)
+{
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control);
+    writeFile(inApp(QStringLiteral("supportfiles/triedit.dll")), library);
+    ASSERT_FALSE(QFileInfo::exists(installed(QString())));
+
+    install();
+
+    EXPECT_EQ(contents(installed(QStringLiteral("dhtmled.ocx"))), control);
+    EXPECT_EQ(contents(installed(QStringLiteral("triedit.dll"))), library);
+    EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx")));
+}
+
+TEST_F(InstallTest, LaterStartsCopyAgainOverTheInstalledFiles)
+{
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control);
+    writeFile(inApp(QStringLiteral("supportfiles/triedit.dll")), library);
+    writeFile(installed(QStringLiteral("dhtmled.ocx")), "an older control");
+    install();
+    EXPECT_EQ(contents(installed(QStringLiteral("dhtmled.ocx"))), control);
+    EXPECT_EQ(QDir(installed(QString())).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(InstallTest, EachFileIsTakenFromWhereverItIsAndTheSupportFilesFolderWins)
+{
+    writeFile(inApp(QStringLiteral("dhtmled.ocx")), control);
+    writeFile(inApp(QStringLiteral("supportfiles/triedit.dll")), library);
+    writeFile(inApp(QStringLiteral("triedit.dll")), "the second source of the library");
+    install();
+    EXPECT_EQ(contents(installed(QStringLiteral("dhtmled.ocx"))), control);
+    EXPECT_EQ(contents(installed(QStringLiteral("triedit.dll"))), library);
+}
+
+TEST_F(InstallTest, WithoutSourcesAnEarlierInstallationIsRegisteredAgain)
+{
+    writeFile(installed(QStringLiteral("dhtmled.ocx")), control);
+    writeFile(installed(QStringLiteral("triedit.dll")), library);
+    install();
+    EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx")));
+}
+
+TEST_F(InstallTest, AWriteProtectedInstalledFileIsKeptAndStillRegistered)
+{
+    writeFile(installed(QStringLiteral("dhtmled.ocx")), control);
+    writeFile(installed(QStringLiteral("triedit.dll")), library);
+    QFile::setPermissions(installed(QStringLiteral("dhtmled.ocx")), QFile::ReadOwner | QFile::ReadGroup);
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control + QByteArray("a newer build"));
+    writeFile(inApp(QStringLiteral("dhtmled.ocx")), "the second source is not tried after a failed copy");
+
+    install();
+
+    EXPECT_EQ(contents(installed(QStringLiteral("dhtmled.ocx"))), control);
+    EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx")));
+}
+
+TEST_F(InstallTest, FailingRegistrationsAreIgnoredAndBothAreAttempted)
+{
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), "not a library");
+    writeFile(inApp(QStringLiteral("supportfiles/triedit.dll")), library);
+    install();
+    EXPECT_TRUE(platform::registeredComponentFile(kControlClass).isEmpty());
+    EXPECT_EQ(platform::registeredComponentFile(QStringLiteral("TriEdit.TriEditDocument")),
+              installed(QStringLiteral("triedit.dll")));
+}
+
+TEST_F(InstallTest, NothingAnywhereEndsQuietly)
+{
+    install();
+    EXPECT_TRUE(QFileInfo(installed(QString())).isDir());
+    EXPECT_TRUE(platform::registeredComponentFile(kControlClass).isEmpty());
+}
+
+TEST_F(InstallTest, AnUnwritableDataFolderIsSkippedQuietly)
+{
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control);
+    QFile::remove(home.filePath(QStringLiteral("data")));
+    QDir(home.filePath(QStringLiteral("data"))).removeRecursively();
+    writeFile(home.filePath(QStringLiteral("data")), "a file where the data folder should be");
+    install();
+    EXPECT_TRUE(platform::registeredComponentFile(kControlClass).isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Starts the real pellomare from a temporary application folder with a temporary home, as a user
+# would after unpacking it: first with its component files beside it, then with none anywhere.
+set -euo pipefail
+
+built_app=$1
+work=$(mktemp -d)
+trap 'kill ${pid:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+app=$work/app
+mkdir -p "$app"
+cp -r "$built_app"/. "$app"/
+export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+[ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
+title=$(head -c 4096 "$app/tessavanetavlo.tavlo" | sed 's/<<\$\$>>.*//' | head -n 1)
+
+# 1. A normal start under a virtual X server: the component is installed and registered, the window
+#    is captioned with the book's title, and the first page is drawn.
+cat > "$work/session.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -u
+"$APP/pellomare" 2>"$WORK/stderr" &
+pid=$!
+for _ in $(seq 120); do
+    xwininfo -root -tree 2>/dev/null | grep -F "\"$TITLE\"" > "$WORK/window" && break
+    sleep 0.5
+done
+sleep 4   # let the page view draw the first page
+import -window root "$WORK/screen.png"
+kill $pid
+wait $pid 2>/dev/null
+exit 0
+SESSION
+chmod +x "$work/session.sh"
+unset QT_QPA_PLATFORM
+APP=$app WORK=$work TITLE=$title xvfb-run -a -s "-screen 0 1280x800x24" "$work/session.sh"
+
+[ -f "$XDG_DATA_HOME/TessavaneTavlo/dhtmled.ocx" ] || fail "the control was not installed"
+[ -f "$XDG_DATA_HOME/TessavaneTavlo/triedit.dll" ] || fail "the support library was not installed"
+grep -q 'DHTMLEDLibCtl.DHTMLEdit' "$XDG_CONFIG_HOME/tavlo/components.ini" || fail "the control was not registered"
+[ -s "$work/window" ] || { cat "$work/stderr" >&2; fail "no window captioned \"$title\""; }
+read -r _ _ _ _ width height _ < <(sed -n 's/.*: ("[^"]*" "[^"]*")  *\([0-9]*\)x\([0-9]*\)+.*/x x x x \1 \2 x/p' "$work/window" | head -n 1)
+echo "window: ${width}x${height}"
+[ "${width:-0}" -ge 1200 ] || fail "the window is ${width:-?} pixels wide, not the screen's width"
+# The page area below the toolbar holds more than one colour once the page is drawn.
+colours=$(convert "$work/screen.png" -crop 1000x500+100+80 +repage -format %k info:)
+echo "colours in the page area: $colours"
+[ "$colours" -gt 2 ] || fail "the page area is blank"
+
+# 2. No component files anywhere and nothing registered: the report, a non-zero exit, no window.
+rm -rf "$app/supportfiles" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+export QT_QPA_PLATFORM=offscreen TAVLO_MESSAGE_LOG=$work/messages
+status=0
+timeout 60 "$app/pellomare" 2>"$work/stderr2" || status=$?
+[ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "exit status $status"
+grep -q "Run-time error '429'" "$work/stderr2" || { cat "$work/stderr2" >&2; fail "no report of error 429"; }
+grep -q "Run-time error '429'" "$work/messages" || fail "the report was not shown in a message box"
+echo "PASS"
