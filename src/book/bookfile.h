@@ -22,10 +22,16 @@ struct Book {
 // Reads the book file beside the program (applicationFolder followed by kBookFileName) whole, with
 // one read of its full size, and cuts it into title and page table. A missing, unreadable or empty
 // file, a file without a page section and an empty page section throw platform::Failure whose
-// description names the file and the defect.
+// description names the file and the defect: 53 missing, 62 empty, 9 no or empty page section, else
+// the number that the file system reported (70 for a file that can't be read).
 Book loadBook(platform::FileSystem &fileSystem, const QString &applicationFolder);
 
-// Cuts the text of a book file; fileName only serves the descriptions of failures.
+// The same for a book file of any name, given in the program's form (see platform::toHostPath).
+Book loadBookFile(platform::FileSystem &fileSystem, const QString &fileName);
+
+// Cuts the text of a book file; fileName only serves the descriptions of failures. Empty text fails
+// with 62, text without a page section or with an empty one with 9. The page table keeps text itself,
+// so nothing of the book is copied.
 Book parseBook(QByteArray text, const QString &fileName);
 
 } // namespace book

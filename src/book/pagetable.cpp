@@ -1,1 +1,27 @@
 #include "pagetable.h"
+
+#include "platform/codepage.h"
+#include "platform/failure.h"
+
+namespace book {
+
+PageTable::PageTable(QByteArray text, std::vector<Span> records) : text_(std::move(text)), records_(std::move(records))
+{
+}
+
+QByteArrayView PageTable::recordBytes(qsizetype i) const
+{
+    if (i < 0 || i >= size())
+        throw platform::Failure(
+            platform::error::SubscriptOutOfRange,
+            QStringLiteral("Subscript out of range: the book has no page %1; it has %2 pages").arg(i).arg(size()));
+    const Span &span = records_[size_t(i)];
+    return QByteArrayView(text_).sliced(span.offset, span.length);
+}
+
+QString PageTable::record(qsizetype i) const
+{
+    return platform::decodeCodePage(recordBytes(i));
+}
+
+} // namespace book

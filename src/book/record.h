@@ -8,10 +8,13 @@ namespace book {
 
 // A page record is cut at every "##" into fields: field 0 is the page name, field 1 the page HTML,
 // the rest are ignored. A field the record does not have (a record without "##", an empty record)
-// reads as an empty string.
+// reads as an empty string. An empty record has no fields: cutFields() gives an empty list.
 QStringList cutFields(QStringView record);
 QString pageName(QStringView record);
 QString pageHtmlOf(QStringView record);
+
+// True when the record has a field 1, the page HTML, that is when it holds a "##".
+bool hasPageHtml(QStringView record);
 
 // True when nothing is left of the record after removing leading and trailing spaces (code 32 only).
 bool isBlank(QStringView record);

@@ -12,6 +12,7 @@ inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int FileNotFound = 53;
 inline constexpr int InputPastEndOfFile = 62;
 inline constexpr int PermissionDenied = 70;
+inline constexpr int FileAlreadyExists = 58;
 inline constexpr int PathNotFound = 76;
 inline constexpr int CannotCreateComponent = 429;
 } // namespace error

@@ -75,7 +75,7 @@ void FileSystem::createFolder(const QString &name) const
     const QString path = hostPathOrFail(name);
     const QFileInfo info(path);
     if (info.exists())
-        throw Failure(58, QStringLiteral("File already exists: %1").arg(quoted(path)));
+        throw Failure(error::FileAlreadyExists, QStringLiteral("File already exists: %1").arg(quoted(path)));
     if (!QFileInfo(info.absolutePath()).isDir())
         throw Failure(error::PathNotFound,
                       QStringLiteral("Path not found: the folder that would hold %1 does not exist")
@@ -100,7 +100,7 @@ void FileSystem::copyFile(const QString &source, const QString &destination, boo
     const QFileInfo target(to);
     if (target.exists()) {
         if (!overwrite)
-            throw Failure(58, QStringLiteral("File already exists: %1").arg(quoted(to)));
+            throw Failure(error::FileAlreadyExists, QStringLiteral("File already exists: %1").arg(quoted(to)));
         // A file without its owner's write bit is write-protected even for the superuser, as a
         // read-only file is on the file systems the program was written for.
         const bool writeProtected = !(target.permissions() & QFileDevice::WriteOwner) || !target.isWritable();

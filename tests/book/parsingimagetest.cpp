@@ -1,0 +1,119 @@
+#include "../qstringprinter.h"
+
+#include "book/parsingimage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr QStringView kReader = u"C:\\Reader";
+
+QString rewritten(QString page, QStringView folder = kReader)
+{
+    book::parsingImage(page, folder);
+    return page;
+}
+
+TEST(ParsingImage, PicturesAndBackgroundOfAPage)
+{
+    const QString before = QStringLiteral(R"(<IMG SRC="images/map.gif">Logo<img src="logo.gif" alt="logo.gif">)"
+                                          R"(<img src="logo.gif"><table background="bg.jpg">)");
+    const QString after =
+        QStringLiteral(R"(<IMG SRC="C:\Reader\images/map.gif">Logo<img src="C:\Reader\images\logo.gif" )"
+                       R"(alt="C:\Reader\images\logo.gif"><img src="C:\Reader\images\logo.gif">)"
+                       R"(<table background="C:\Reader\images\bg.jpg">)");
+    EXPECT_EQ(rewritten(before), after);
+    // Its own output is left alone: every reference now begins with the folder.
+    EXPECT_EQ(rewritten(after), after);
+}
+
+struct Rewrite {
+    const char *name;
+    QString before;
+    QString after;
+    friend void PrintTo(const Rewrite &r, std::ostream *os) { *os << r.name; }
+};
+
+class ParsingImageRules : public testing::TestWithParam<Rewrite> {};
+
+TEST_P(ParsingImageRules, Rewrites)
+{
+    EXPECT_EQ(rewritten(GetParam().before), GetParam().after);
+}
+
+#define PAGE(text) QStringLiteral(text)
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ParsingImageRules,
+    testing::Values(Rewrite{"MarkersInAnyCase", PAGE(R"(<IMG SRC="a.gif"><TABLE BACKGROUND="b.gif">)"),
+                            PAGE(R"(<IMG SRC="C:\Reader\images\a.gif"><TABLE BACKGROUND="C:\Reader\images\b.gif">)")},
+                    Rewrite{"ImagesPrefixGetsTheFolderOnly", PAGE(R"(<img src="images\a.gif"><img src="IMAGESx.gif">)"),
+                            PAGE(R"(<img src="C:\Reader\images\a.gif"><img src="C:\Reader\IMAGESx.gif">)")},
+                    Rewrite{"OtherValuesGetTheImagesFolder", PAGE(R"(<img src="image.gif"><img src="../up/a.gif">)"),
+                            PAGE(R"(<img src="C:\Reader\images\image.gif"><img src="C:\Reader\images\../up/a.gif">)")},
+                    Rewrite{"FolderInAnyCaseIsLeftAlone", PAGE(R"(<img src="c:\READER\images\a.gif">)"),
+                            PAGE(R"(<img src="c:\READER\images\a.gif">)")},
+                    Rewrite{"ValueShorterThanTheFolderIsPrefixed", PAGE(R"(<img src="C:\Rea">)"),
+                            PAGE(R"(<img src="C:\Reader\images\C:\Rea">)")},
+                    Rewrite{"EmptyValueChangesNothingAndScanGoesOn", PAGE(R"(<img src=""><img src="a.gif">)"),
+                            PAGE(R"(<img src=""><img src="C:\Reader\images\a.gif">)")},
+                    Rewrite{"SameValueTwiceIsPrefixedOnce", PAGE(R"(<img src="a.gif"><img src="a.gif">)"),
+                            PAGE(R"(<img src="C:\Reader\images\a.gif"><img src="C:\Reader\images\a.gif">)")},
+                    Rewrite{"ReplacementIsExactCase", PAGE(R"(<img src="Logo.gif">logo.gif<img src="logo.gif">)"),
+                            PAGE(R"(<img src="C:\Reader\images\Logo.gif">C:\Reader\images\logo.gif)"
+                                 R"(<img src="C:\Reader\images\logo.gif">)")},
+                    Rewrite{"OnlyTheFirstBackground", PAGE(R"(<body background="a.jpg"><table background="b.jpg">)"),
+                            PAGE(R"(<body background="C:\Reader\images\a.jpg"><table background="b.jpg">)")},
+                    Rewrite{"BackgroundRewrittenByAPicture", PAGE(R"(<img src="bg.jpg"><table background="bg.jpg">)"),
+                            PAGE(R"(<img src="C:\Reader\images\bg.jpg"><table background="C:\Reader\images\bg.jpg">)")},
+                    Rewrite{"NoMarkersNoChange", PAGE(R"(<p class="x">src= and background</p>)"),
+                            PAGE(R"(<p class="x">src= and background</p>)")},
+                    // The value is taken one character after "src=", whatever that character is.
+                    Rewrite{"UnquotedSourceRunsToTheNextQuote", PAGE(R"(<img src=map.gif width="10">)"),
+                            PAGE(R"(<img src=mC:\Reader\images\ap.gif width="10">)")},
+                    // "src=" is looked for up to the end of the page, not within the element.
+                    Rewrite{"SourceOutsideThePictureElement", PAGE(R"(<img alt="x"><script src="s.js">)"),
+                            PAGE(R"(<img alt="x"><script src="C:\Reader\images\s.js">)")},
+                    Rewrite{"NoSourceEndsPicturesButNotBackground", PAGE(R"(<img alt="x"><body background="b.gif">)"),
+                            PAGE(R"(<img alt="x"><body background="C:\Reader\images\b.gif">)")},
+                    Rewrite{"NoClosingQuoteEndsPicturesButNotBackground",
+                            PAGE(R"(<table background="b.gif"><img src="x)"),
+                            PAGE(R"(<table background="C:\Reader\images\b.gif"><img src="x)")},
+                    Rewrite{"SourceAtTheEnd", PAGE(R"(<img src=)"), PAGE(R"(<img src=)")},
+                    // The next "<img" is looked for from where the closing quote stood before the rewrite; the text
+                    // inserted in front of it moves the search back onto the second element.
+                    Rewrite{"NextSearchFromTheOldQuotePosition", PAGE(R"(<img src=a <img src="b.gif">)"),
+                            PAGE(R"(<img src=aC:\Reader\images\ <img src="C:\Reader\images\b.gif">)")}),
+    [](const testing::TestParamInfo<Rewrite> &info) { return std::string(info.param.name); });
+
+TEST(ParsingImage, ReplacementScansOnceFromLeftToRight)
+{
+    // Every exact "s" is replaced once, in "src" too, but not those that the replacement brings in.
+    EXPECT_EQ(rewritten(QStringLiteral(R"(<img src="s">s)"), u"C:\\R"),
+              QStringLiteral(R"(<img C:\R\images\src="C:\R\images\s">C:\R\images\s)"));
+    // Occurrences don't overlap: in "a.a.a" only the first "a.a" is one.
+    EXPECT_EQ(rewritten(QStringLiteral(R"(<img src="a.a">a.a.a)"), u"C:\\R"),
+              QStringLiteral(R"(<img src="C:\R\images\a.a">C:\R\images\a.a.a)"));
+}
+
+TEST(ParsingImage, FolderComparisonIgnoresCaseBeyondAscii)
+{
+    const QString page = QStringLiteral(R"(<img src="/HOME/BÜCHER/a.gif">)");
+    EXPECT_EQ(rewritten(page, u"/home/Bücher"), page);
+    EXPECT_EQ(rewritten(QStringLiteral(R"(<img src="a.gif">)"), u"/home/Bücher"),
+              QStringLiteral(R"(<img src="/home/Bücher\images\a.gif">)"));
+}
+
+TEST(ParsingImage, ManyPicturesEachRewrittenOnce)
+{
+    QString page;
+    QString expected;
+    for (int i = 0; i < 300; ++i) {
+        const QString name = QStringLiteral("p%1.gif").arg(i % 100, 3, 10, QLatin1Char('0'));
+        page += QStringLiteral("<p>text</p><img src=\"") + name + QStringLiteral("\">");
+        expected += QStringLiteral("<p>text</p><img src=\"C:\\Reader\\images\\") + name + QStringLiteral("\">");
+    }
+    EXPECT_EQ(rewritten(page), expected);
+}
+
+} // namespace

@@ -1,0 +1,35 @@
+#include "../qstringprinter.h"
+
+#include "platform/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CodePage, DecodesWindows1252)
+{
+    EXPECT_EQ(platform::decodeCodePage("A\x80\x93\x9f\xa0\xe9\xff"), QStringLiteral("A€“Ÿ\u00a0éÿ"));
+    // The five bytes that the code page leaves undefined stand for the C1 control of the same value.
+    for (const unsigned char byte : {0x81, 0x8d, 0x8f, 0x90, 0x9d})
+        EXPECT_EQ(platform::codePageChar(byte), char16_t(byte)) << int(byte);
+}
+
+TEST(CodePage, EveryByteSurvivesARoundTrip)
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    bool lossless = false;
+    EXPECT_EQ(platform::encodeCodePage(platform::decodeCodePage(all), true, &lossless), all);
+    EXPECT_TRUE(lossless);
+}
+
+TEST(CodePage, CharactersOutsideTheCodePage)
+{
+    bool lossless = true;
+    EXPECT_EQ(platform::encodeCodePage(u"\u20ac\u2603\U0001F600", true, &lossless), QByteArray("\x80&#9731;&#128512;"));
+    EXPECT_FALSE(lossless);
+    EXPECT_EQ(platform::encodeCodePage(u"a\u2603b\U0001F600", false), QByteArray("a?b?"));
+}
+
+} // namespace

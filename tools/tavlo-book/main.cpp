@@ -1,0 +1,62 @@
+// tavlo-book: looks into a book file of the reader from the command line.
+
+#include "bookcommands.h"
+#include "command.h"
+#include "usageerror.h"
+
+#include "platform/failure.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+enum ExitStatus { Done = 0, BadBook = 1, BadArguments = 2 };
+
+void write(std::FILE *stream, const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int run(const QStringList &args)
+{
+    const std::vector<Command> commands = {infoCommand(), pagesCommand(), showCommand()};
+    if (args.contains(u"--help") || args.contains(u"-h")) {
+        write(stdout, usage(commands).toUtf8());
+        return Done;
+    }
+    try {
+        if (args.isEmpty())
+            throw UsageError(QStringLiteral("no command given"));
+        const auto command =
+            std::find_if(commands.begin(), commands.end(), [&](const Command &c) { return c.name == args.first(); });
+        if (command == commands.end())
+            throw UsageError(QStringLiteral("unknown command \"%1\"").arg(args.first()));
+        const QByteArray output = command->run(parseArguments(*command, args.sliced(1)));
+        write(stdout, output);
+        return Done;
+    } catch (const UsageError &error) {
+        write(stderr,
+              (QStringLiteral("tavlo-book: ") + error.message() + QStringLiteral("\nTry \"tavlo-book --help\".\n"))
+                  .toLocal8Bit());
+        return BadArguments;
+    } catch (const platform::Failure &failure) {
+        write(stderr, (QStringLiteral("tavlo-book: error ") + QString::number(failure.number()) + u": " +
+                       failure.description() + u'\n')
+                          .toLocal8Bit());
+        return BadBook;
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    return run(args);
+}
