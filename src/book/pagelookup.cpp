@@ -12,14 +12,17 @@ qsizetype findPage(const PageTable &pages, QStringView link)
     if (wanted.isEmpty())
         return -1;
     for (qsizetype i = 0; i < pages.size(); ++i) {
-        // Only the page name is decoded: a record's HTML may be large and is not needed here.
-        const QByteArrayView record = pages.recordBytes(i);
-        const qsizetype end = record.indexOf(QByteArrayView("##"));
-        const QString name = platform::decodeCodePage(end < 0 ? record : record.first(end));
-        if (trimSpaces(name).compare(wanted, Qt::CaseInsensitive) == 0)
+        if (trimSpaces(pageNameAt(pages, i)).compare(wanted, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
+}
+
+QString pageNameAt(const PageTable &pages, qsizetype i)
+{
+    const QByteArrayView record = pages.recordBytes(i);
+    const qsizetype end = record.indexOf(QByteArrayView("##"));
+    return platform::decodeCodePage(end < 0 ? record : record.first(end));
 }
 
 } // namespace book

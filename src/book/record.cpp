@@ -1,5 +1,7 @@
 #include "record.h"
 
+#include <algorithm>
+
 namespace book {
 namespace {
 
@@ -50,6 +52,11 @@ bool hasPageHtml(QStringView record)
 bool isBlank(QStringView record)
 {
     return trimSpaces(record).isEmpty();
+}
+
+bool isBlank(QByteArrayView record)
+{
+    return std::all_of(record.begin(), record.end(), [](char c) { return c == ' '; });
 }
 
 QStringView trimSpaces(QStringView text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -18,6 +19,8 @@ bool hasPageHtml(QStringView record);
 
 // True when nothing is left of the record after removing leading and trailing spaces (code 32 only).
 bool isBlank(QStringView record);
+// The same on the record's 8-bit text, where the space is the same byte, without decoding it.
+bool isBlank(QByteArrayView record);
 
 // Removes leading and trailing spaces (code 32 only; tabs and line breaks stay).
 QStringView trimSpaces(QStringView text);

@@ -2,12 +2,14 @@
 
 #include "readerservices.h"
 
+#include <book/pageindex.h>
 #include <book/pagetable.h>
 #include <pageview/pageview.h>
 
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace reader {
 
@@ -68,6 +70,9 @@ private:
     void connectHandlers();
 
     std::unique_ptr<pageview::PageView> pageView_;
+    // The page names, read at the first link click rather than at start, so the first page shows
+    // as soon as the book is read.
+    std::optional<book::PageIndex> pageIndex_;
     ReaderServices services_;
     bool loaded_ = false;
 };

@@ -1,7 +1,7 @@
 // The commands of the reader window: navigation, link following, printing, find and exit.
 #include "form1.h"
 
-#include <book/pagelookup.h>
+#include <book/pageindex.h>
 #include <book/record.h>
 
 namespace reader {
@@ -28,7 +28,7 @@ void Form1::nxt_Click()
         return;
     ++curPage;
     // A blank record becomes the current page without being shown.
-    if (book::isBlank(pages.record(curPage)))
+    if (book::isBlank(pages.recordBytes(curPage)))
         return;
     showPage(curPage);
 }
@@ -42,7 +42,7 @@ void Form1::previous_Click()
     if (curPage < 0)
         return;
     --curPage;
-    if (book::isBlank(pages.record(curPage)))
+    if (book::isBlank(pages.recordBytes(curPage)))
         return;
     showPage(curPage);
 }
@@ -60,7 +60,9 @@ void Form1::DHTMLEdit1_onclick()
         if (prefix == u"file")
             link = link.mid(7);
 
-        const qsizetype i = book::findPage(pages, link);
+        if (!pageIndex_)
+            pageIndex_.emplace(pages);
+        const qsizetype i = pageIndex_->find(link);
         if (i >= 0) {
             DHTMLEdit1.setBrowseMode(false);
             pageHtml = book::pageHtmlOf(pages.record(i));
