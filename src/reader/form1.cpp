@@ -189,6 +189,16 @@ void Form1::loadBook()
     pages = std::move(loaded.pages);
     curPage = 0;
     showPage(0);
+    indexPages();
+}
+
+void Form1::indexPages()
+{
+    // The page table does not change after loading, so the worker reads its own copy of it (the
+    // bytes are shared, not copied) while the window runs.
+    pageIndex_ = std::async(std::launch::async, [table = pages] {
+                     return std::make_shared<const book::PageIndex>(table);
+                 }).share();
 }
 
 void Form1::showPage(qsizetype i)

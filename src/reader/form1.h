@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #include <memory>
-#include <optional>
+#include <future>
 
 namespace reader {
 
@@ -65,14 +65,15 @@ private:
     void loadToolbarPictures();
     void layOut();
     void loadBook();
+    void indexPages();
     // Steps 1 to 4 of showing page i: cut its record, take its HTML, rewrite its pictures, show it.
     void showPage(qsizetype i);
     void connectHandlers();
 
     std::unique_ptr<pageview::PageView> pageView_;
-    // The page names, read at the first link click rather than at start, so the first page shows
-    // as soon as the book is read.
-    std::optional<book::PageIndex> pageIndex_;
+    // The page names, read on a worker thread once the first page is shown, so that neither the
+    // start nor the first link click waits for a large book's names.
+    std::shared_future<std::shared_ptr<const book::PageIndex>> pageIndex_;
     ReaderServices services_;
     bool loaded_ = false;
 };

@@ -60,9 +60,9 @@ void Form1::DHTMLEdit1_onclick()
         if (prefix == u"file")
             link = link.mid(7);
 
-        if (!pageIndex_)
-            pageIndex_.emplace(pages);
-        const qsizetype i = pageIndex_->find(link);
+        if (!pageIndex_.valid())
+            indexPages();
+        const qsizetype i = pageIndex_.get()->find(link);
         if (i >= 0) {
             DHTMLEdit1.setBrowseMode(false);
             pageHtml = book::pageHtmlOf(pages.record(i));
