@@ -45,5 +45,5 @@ awk -F, '
     }
     function row(label, measured, baseLabel, base, times, goal) {
         if (!(measured in t) || !(base in t)) return
-        printf "%-42s %9.3f %-2s  %-38s %9.3f %-2s %8.3f  %s\n", label, t[measured], u[measured], baseLabel, t[base] * times, u[base], t[measured] / (t[base] * times), goal
+        printf "%-42s %9.3f %-2s  %-38s %9.3f %-2s %8.3g  %s\n", label, t[measured], u[measured], baseLabel, t[base] * times, u[base], t[measured] / (t[base] * times), goal
     }' "$csv"
