@@ -3,6 +3,7 @@
 #include "failure.h"
 #include "hostpath.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QSettings>
@@ -60,6 +61,20 @@ void *createComponent(const QString &className)
     if (!object)
         throw fail(QStringLiteral("is registered to %1, which does not provide it").arg(quoted(file)));
     return object;
+}
+
+bool isLibraryFile(const QString &name)
+{
+    QFile file(toHostPath(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // An ELF file whose type (the 16-bit field at offset 16) is ET_DYN, a shared object.
+    const QByteArray header = file.read(18);
+    if (header.size() < 18 || !header.startsWith("\x7f" "ELF"))
+        return false;
+    const bool littleEndian = header[5] == 1;
+    const int type = littleEndian ? uchar(header[16]) | uchar(header[17]) << 8 : uchar(header[17]) | uchar(header[16]) << 8;
+    return type == 3;
 }
 
 int callDllRegisterServer(const QString &libraryName)

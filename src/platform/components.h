@@ -20,6 +20,10 @@ QString registeredComponentFile(const QString &className);
 // with 429, naming the class and the file.
 void *createComponent(const QString &className);
 
+// True when the file named in the program's form is a shared library of this machine, such as a
+// component file; checked from its header, without loading it.
+bool isLibraryFile(const QString &name);
+
 // Loads the library named in the program's form (as "c:\TessavaneTavlo\triedit.dll") and calls its
 // DllRegisterServer. Returns its status. A library that can't be loaded fails with 48, one without
 // the entry point with 453.

@@ -48,6 +48,16 @@ template <typename Test> bool passes(Test &&test)
     return result;
 }
 
+// Copies a component file into the install folder. A damaged source that is no library at all is
+// refused like a copy that fails: it would replace a working installed component with a broken one.
+void copyComponent(const platform::FileSystem &fileSystem, const QString &source)
+{
+    if (!platform::isLibraryFile(source))
+        throw platform::Failure(platform::error::PermissionDenied,
+                                QStringLiteral("%1 is not a component library; it is not installed").arg(source));
+    fileSystem.copyFile(source, kInstallDestination, true);
+}
+
 } // namespace
 
 void installSupportFilesFrom(const QString &applicationFolder, const platform::FileSystem &fileSystem)
@@ -61,9 +71,9 @@ void installSupportFilesFrom(const QString &applicationFolder, const platform::F
         // The second source is looked at only when the first does not exist; a failed copy is not
         // retried from it.
         if (passes([&] { return fileSystem.fileExists(first); }))
-            skipOnFailure([&] { fileSystem.copyFile(first, kInstallDestination, true); });
+            skipOnFailure([&] { copyComponent(fileSystem, first); });
         else if (passes([&] { return fileSystem.fileExists(second); }))
-            skipOnFailure([&] { fileSystem.copyFile(second, kInstallDestination, true); });
+            skipOnFailure([&] { copyComponent(fileSystem, second); });
     }
 
     RegisterComponents();

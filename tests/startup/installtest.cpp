@@ -110,12 +110,22 @@ TEST_F(InstallTest, AWriteProtectedInstalledFileIsKeptAndStillRegistered)
 
 TEST_F(InstallTest, FailingRegistrationsAreIgnoredAndBothAreAttempted)
 {
-    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), "not a library");
+    writeFile(installed(QStringLiteral("dhtmled.ocx")), "not a library");
     writeFile(inApp(QStringLiteral("supportfiles/triedit.dll")), library);
     install();
     EXPECT_TRUE(platform::registeredComponentFile(kControlClass).isEmpty());
     EXPECT_EQ(platform::registeredComponentFile(QStringLiteral("TriEdit.TriEditDocument")),
               installed(QStringLiteral("triedit.dll")));
+}
+
+TEST_F(InstallTest, ADamagedSourceDoesNotReplaceAWorkingInstalledComponent)
+{
+    writeFile(installed(QStringLiteral("dhtmled.ocx")), control);
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), "a download that broke off");
+    writeFile(inApp(QStringLiteral("dhtmled.ocx")), "the second source is not tried after a refused copy");
+    install();
+    EXPECT_EQ(contents(installed(QStringLiteral("dhtmled.ocx"))), control);
+    EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx")));
 }
 
 TEST_F(InstallTest, NothingAnywhereEndsQuietly)

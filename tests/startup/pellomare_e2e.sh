@@ -50,10 +50,22 @@ colours=$(convert "$work/screen.png" -crop 1000x500+100+80 +repage -format %k in
 echo "colours in the page area: $colours"
 [ "$colours" -gt 2 ] || fail "the page area is blank"
 
-# 2. No component files anywhere and nothing registered: the report, a non-zero exit, no window.
+export QT_QPA_PLATFORM=offscreen TAVLO_MESSAGE_LOG=$work/messages
+
+# 2. A damaged component file beside the program after an earlier start registered the component:
+#    start-up goes on and the window opens on the installed component.
+echo "not a library" > "$app/supportfiles/dhtmled.ocx"
+"$app/pellomare" 2>"$work/stderr-damaged" &
+pid=$!
+sleep 8
+kill -0 $pid 2>/dev/null || { cat "$work/stderr-damaged" >&2; fail "the program ended with a damaged component file"; }
+kill $pid; wait $pid 2>/dev/null || true
+! grep -q "Run-time error" "$work/stderr-damaged" "$work/messages" 2>/dev/null || fail "a failure was reported"
+cmp -s "$XDG_DATA_HOME/TessavaneTavlo/dhtmled.ocx" "$built_app/supportfiles/dhtmled.ocx" || fail "the installed control was replaced"
+
+# 3. No component files anywhere and nothing registered: the report, a non-zero exit, no window.
 rm -rf "$app/supportfiles" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
-export QT_QPA_PLATFORM=offscreen TAVLO_MESSAGE_LOG=$work/messages
 status=0
 timeout 60 "$app/pellomare" 2>"$work/stderr2" || status=$?
 [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "exit status $status"
