@@ -5,6 +5,7 @@
 #include "pageview/pageview.h"
 #include "platform/components.h"
 #include "reader/form1.h"
+#include "webviewsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -67,14 +68,6 @@ qint64 writeBook(const QString &path)
     return file.size();
 }
 
-void waitForLoad(QWebEngineView &view)
-{
-    QEventLoop loop;
-    QObject::connect(view.page(), &QWebEnginePage::loadFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 QString evaluate(QWebEngineView &view, const QString &script)
 {
     QString result;
@@ -100,10 +93,7 @@ void clickLink(reader::Form1 &form, QWebEngineView &view, const QString &id)
 
 int main(int argc, char **argv)
 {
-    pageview::registerUrlScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    platform::callDllRegisterServer(QStringLiteral(TAVLO_CONTROL_FILE));
+    const auto app = startWebEngine(argc, argv);
 
     QTemporaryDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/bigbook-XXXXXX")
                                   : QString());

@@ -7,6 +7,7 @@
 #include "platform/components.h"
 #include "platform/filesystem.h"
 #include "reader/form1.h"
+#include "webviewsupport.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -21,15 +22,6 @@
 namespace {
 
 const QString kAppFolder = QStringLiteral(TAVLO_APP_DIR);
-
-// Runs the event loop until view has finished loading what it was given.
-void waitForLoad(QWebEngineView &view)
-{
-    QEventLoop loop;
-    QObject::connect(view.page(), &QWebEnginePage::loadFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 QString pageHtml(qsizetype i)
 {
@@ -108,10 +100,7 @@ BENCHMARK(BM_ReaderTurn)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
-    pageview::registerUrlScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    platform::callDllRegisterServer(QStringLiteral(TAVLO_CONTROL_FILE));
+    const auto app = startWebEngine(argc, argv);
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
