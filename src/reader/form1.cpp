@@ -118,9 +118,7 @@ Form1::~Form1()
 
 void Form1::connectHandlers()
 {
-    const auto guarded = [this](void (Form1::*handler)()) {
-        return [this, handler] { platform::runReportingFailures([&] { (this->*handler)(); }); };
-    };
+    const auto guarded = [this](void (Form1::*handler)()) { return [this, handler] { handle(handler); }; };
     connect(previous, &PictureButton::clicked, this, guarded(&Form1::previous_Click));
     connect(home, &PictureButton::clicked, this, guarded(&Form1::home_Click));
     connect(nxt, &PictureButton::clicked, this, guarded(&Form1::nxt_Click));
@@ -129,6 +127,23 @@ void Form1::connectHandlers()
     connect(printall, &PictureButton::clicked, this, guarded(&Form1::printall_Click));
     connect(find, &PictureButton::clicked, this, guarded(&Form1::find_Click));
     DHTMLEdit1.setClickHandler(guarded(&Form1::DHTMLEdit1_onclick));
+}
+
+void Form1::handle(void (Form1::*handler)())
+{
+    // Handlers run one after another. A print or a pause lets the event loop run (to repaint), and
+    // an event that reaches the window meanwhile, such as a click the page view reports, waits
+    // until the running handler has ended.
+    waiting_.push_back(handler);
+    if (handling_)
+        return;
+    handling_ = true;
+    while (!waiting_.empty()) {
+        const auto next = waiting_.front();
+        waiting_.pop_front();
+        platform::runReportingFailures([&] { (this->*next)(); });
+    }
+    handling_ = false;
 }
 
 void Form1::showModeless()

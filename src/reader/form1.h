@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <deque>
 #include <future>
 
 namespace reader {
@@ -69,6 +70,7 @@ private:
     // Steps 1 to 4 of showing page i: cut its record, take its HTML, rewrite its pictures, show it.
     void showPage(qsizetype i);
     void connectHandlers();
+    void handle(void (Form1::*handler)());
 
     std::unique_ptr<pageview::PageView> pageView_;
     // The page names, read on a worker thread once the first page is shown, so that neither the
@@ -76,6 +78,8 @@ private:
     std::shared_future<std::shared_ptr<const book::PageIndex>> pageIndex_;
     ReaderServices services_;
     bool loaded_ = false;
+    bool handling_ = false;
+    std::deque<void (Form1::*)()> waiting_;
 };
 
 } // namespace reader

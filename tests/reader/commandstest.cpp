@@ -1,6 +1,10 @@
 // The reader's commands over a fake page view: navigation, links, printing, find and exit.
 #include "readerfixture.h"
 
+#include <reader/picturebutton.h>
+
+#include <utility>
+
 namespace {
 
 QByteArray page(const QByteArray &name) { return name + "##<p>" + name.trimmed() + "</p>"; }
@@ -213,6 +217,26 @@ TEST_F(PrintTest, APauseFollowsEachPrintedPage)
     form().printall_Click();
     const QStringList onePage = {QStringLiteral("put"), QStringLiteral("print"), QStringLiteral("sleep:4000")};
     EXPECT_EQ(pageView->calls, onePage + onePage);
+}
+
+TEST_F(PrintTest, AClickReportedDuringPrintAllWaitsForTheRunToEnd)
+{
+    writeBook("Book<<$$>>" + page("a") + "~" + page("b"));
+    load();
+    bool clicked = false;
+    pageView->onPut = [&](const QString &) {
+        if (!std::exchange(clicked, true))
+            pageView->click(QStringLiteral("b")); // reported while the first page is being printed
+    };
+    emit form().printall->clicked();
+
+    EXPECT_EQ(pageView->printed, (QStringList{QStringLiteral("page 1<p>a</p>"), QStringLiteral("page 2<p>b</p>")}));
+    // The link was followed after the run: page b is shown without a header, and is current.
+    EXPECT_EQ(pageView->calls.mid(pageView->calls.indexOf(QStringLiteral("sleep:4000"), 4)),
+              (QStringList{QStringLiteral("sleep:4000"), QStringLiteral("browse:false"), QStringLiteral("browse:true"),
+                           QStringLiteral("put")}));
+    EXPECT_EQ(pageView->document, shown("b"));
+    EXPECT_EQ(form().curPage, 1);
 }
 
 using FindExitTest = ReaderFixture;
