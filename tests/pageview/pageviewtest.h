@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../qstringprinter.h"
+
 #include <pageview/pageview.h>
 
 #include <QByteArray>
@@ -14,8 +16,6 @@
 
 class QWebEngineView;
 
-// Lets GoogleTest show Qt strings as text.
-inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
 // The component files as the build made them.
 inline QString controlFile() { return QStringLiteral(TAVLO_CONTROL_FILE); }
