@@ -121,6 +121,7 @@ TEST_F(InstallTest, FailingRegistrationsAreIgnoredAndBothAreAttempted)
 TEST_F(InstallTest, ADamagedSourceDoesNotReplaceAWorkingInstalledComponent)
 {
     writeFile(installed(QStringLiteral("dhtmled.ocx")), control);
+    writeFile(installed(QStringLiteral("triedit.dll")), library);
     writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), "a download that broke off");
     writeFile(inApp(QStringLiteral("dhtmled.ocx")), "the second source is not tried after a refused copy");
     install();
