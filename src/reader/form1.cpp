@@ -79,7 +79,10 @@ Form1::Form1(std::unique_ptr<pageview::PageView> pageView, ReaderServices servic
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tavlo"));
-    setWindowIcon(QIcon(QStringLiteral(":/reader/pellomare.png")));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/reader/pellomare-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/reader/pellomare.png"), QSize(32, 32));
+    setWindowIcon(icon);
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);

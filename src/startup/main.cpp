@@ -5,7 +5,6 @@
 #include <platform/messagebox.h>
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char *argv[])
 {
@@ -15,7 +14,6 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(platform::kProgramTitle));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/reader/pellomare.png")));
 
     platform::runReportingFailures(regmod::Main);
     return app.exec();
