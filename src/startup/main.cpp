@@ -14,6 +14,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(platform::kProgramTitle));
+    QGuiApplication::setDesktopFileName(QStringLiteral("pellomare"));
 
     platform::runReportingFailures(regmod::Main);
     return app.exec();
