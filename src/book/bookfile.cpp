@@ -111,6 +111,7 @@ Book parseBook(QByteArray text, const QString &fileName)
 
     Book book;
     book.title = platform::decodeCodePage(bytes.first(first));
+    book.ignoredLength = bytes.size() - sectionEnd;
     std::vector<PageTable::Span> records = cutRecords(bytes, sectionBegin, sectionEnd);
     book.pages = PageTable(std::move(text), std::move(records));
     return book;

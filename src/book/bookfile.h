@@ -17,6 +17,9 @@ inline constexpr char kBookFileName[] = "\\tessavanetavlo.tavlo";
 struct Book {
     QString title;   // every character before the first "<<$$>>"
     PageTable pages; // the page section cut at every "~"
+    // The length of what the reader ignores: a second "<<$$>>" and everything after it; 0 when the
+    // page section runs to the end of the file.
+    qsizetype ignoredLength = 0;
 };
 
 // Reads the book file beside the program (applicationFolder followed by kBookFileName) whole, with

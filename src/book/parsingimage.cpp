@@ -1,5 +1,7 @@
 #include "parsingimage.h"
 
+#include "platform/failure.h"
+
 #include <QStringMatcher>
 
 #include <cstring>
@@ -24,18 +26,26 @@ qsizetype find(const QString &text, QStringView what, qsizetype from)
 // scanned again. replacement is never shorter than value here, so the page grows in place: each
 // rewrite moves the text after the first occurrence once, and spare capacity saves reallocating the
 // page for every picture.
-void replaceAll(QString &text, QStringView value, QStringView replacement)
+void replaceAll(QString &text, QStringView value, QStringView replacement, qsizetype limit)
 {
     Q_ASSERT(replacement.size() >= value.size());
+    const qsizetype oldSize = text.size();
+    const qsizetype growth = replacement.size() - value.size();
     std::vector<qsizetype> hits;
     const QStringMatcher matcher(value, Qt::CaseSensitive);
-    for (qsizetype at = matcher.indexIn(text); at >= 0; at = matcher.indexIn(text, at + value.size()))
+    for (qsizetype at = matcher.indexIn(text); at >= 0; at = matcher.indexIn(text, at + value.size())) {
         hits.push_back(at);
+        if (oldSize + qsizetype(hits.size()) * growth > limit)
+            throw platform::Failure(platform::error::OutOfStringSpace,
+                                    QStringLiteral("Out of string space: rewriting the picture \"%1\" would make the "
+                                                   "page longer than %2 characters")
+                                        .arg(value.left(80))
+                                        .arg(limit));
+    }
     if (hits.empty())
         return;
 
-    const qsizetype oldSize = text.size();
-    const qsizetype newSize = oldSize + qsizetype(hits.size()) * (replacement.size() - value.size());
+    const qsizetype newSize = oldSize + qsizetype(hits.size()) * growth;
     if (text.capacity() < newSize)
         text.reserve(newSize + newSize / 4);
     text.resize(newSize);
@@ -55,7 +65,7 @@ void replaceAll(QString &text, QStringView value, QStringView replacement)
 }
 
 // Points the value that stands at [begin, end) of the page into the images folder.
-void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder)
+void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, qsizetype limit)
 {
     const QString value = text.sliced(begin, end - begin);
     if (value.isEmpty())
@@ -69,37 +79,55 @@ void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder)
     const QStringView between =
         value.startsWith(kImages, Qt::CaseInsensitive) ? QStringView(u"\\") : QStringView(u"\\images\\");
     const QString replacement = folder + between + value;
-    replaceAll(text, value, replacement);
+    replaceAll(text, value, replacement, limit);
+}
+
+// Walks the picture references of text as the reader finds them, handing each value's extent
+// [begin, end) to visit, which may rewrite the text. Positions are taken in the text as it stands:
+// after a rewrite the search for the next "<img" goes on from where the closing quote was before it,
+// which may pass over an element again; its value then begins with the folder and is left alone.
+template <typename Visit> void visitPictures(QString &text, Visit visit)
+{
+    for (qsizetype p = find(text, kImg, 0); p >= 0;) {
+        const qsizetype s = find(text, kSrc, p);
+        if (s < 0)
+            break;
+        // "src=" and the one character after it, taken to be the opening quote.
+        const qsizetype v = s + kSrc.size() + 1;
+        const qsizetype q = text.indexOf(kQuote, v);
+        if (q < 0)
+            break;
+        visit(v, q);
+        p = find(text, kImg, q);
+    }
+
+    // Only the first "background=" of the page, whatever carries it.
+    const qsizetype b = find(text, kBackground, 0);
+    if (b < 0)
+        return;
+    const qsizetype v = b + kBackground.size() + 1;
+    const qsizetype q = text.indexOf(kQuote, v);
+    if (q >= 0)
+        visit(v, q);
 }
 
 } // namespace
 
 void parsingImage(QString &pageHtml, QStringView applicationFolder)
 {
-    // Picture elements. Positions are taken in the text as it stands: after a rewrite the search for
-    // the next "<img" goes on from where the closing quote was before it, which may pass over an
-    // element again; its value then begins with the folder and is left alone.
-    for (qsizetype p = find(pageHtml, kImg, 0); p >= 0;) {
-        const qsizetype s = find(pageHtml, kSrc, p);
-        if (s < 0)
-            break;
-        // "src=" and the one character after it, taken to be the opening quote.
-        const qsizetype v = s + kSrc.size() + 1;
-        const qsizetype q = pageHtml.indexOf(kQuote, v);
-        if (q < 0)
-            break;
-        rewrite(pageHtml, v, q, applicationFolder);
-        p = find(pageHtml, kImg, q);
-    }
+    const qsizetype limit = pageLengthLimit(pageHtml.size());
+    visitPictures(pageHtml,
+                  [&](qsizetype begin, qsizetype end) { rewrite(pageHtml, begin, end, applicationFolder, limit); });
+}
 
-    // Only the first "background=" of the page, whatever carries it.
-    const qsizetype b = find(pageHtml, kBackground, 0);
-    if (b < 0)
-        return;
-    const qsizetype v = b + kBackground.size() + 1;
-    const qsizetype q = pageHtml.indexOf(kQuote, v);
-    if (q >= 0)
-        rewrite(pageHtml, v, q, applicationFolder);
+std::vector<PictureReference> pictureReferences(const QString &pageHtml)
+{
+    std::vector<PictureReference> references;
+    QString text = pageHtml;
+    visitPictures(text, [&](qsizetype begin, qsizetype end) {
+        references.push_back({text.sliced(begin, end - begin), begin});
+    });
+    return references;
 }
 
 } // namespace book

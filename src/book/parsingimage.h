@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <vector>
+
 namespace book {
 
 // Points the picture references of pageHtml into the images folder of applicationFolder, in place:
@@ -10,6 +12,25 @@ namespace book {
 // application folder (any case) get it in front, followed by "\" when the value begins with "images"
 // (any case), else by "\images\". Each rewrite replaces every exact-case occurrence of the value in the
 // page. Markers are found without regard to case.
+// Since a rewrite puts the folder in front of every occurrence of a value, and a later value may occur
+// inside that folder, a page can double with each picture. A rewrite that would make the page longer
+// than pageLengthLimit() of its length before the first rewrite fails with "out of string space" (14)
+// instead of exhausting memory; pageHtml is then left as it was before that rewrite.
+inline constexpr qsizetype kMaxPageLength = qsizetype(1) << 24;
+constexpr qsizetype pageLengthLimit(qsizetype pageLength)
+{
+    // Pages of any size show; only growth beyond reason fails.
+    return pageLength * 4 > kMaxPageLength ? pageLength * 4 : kMaxPageLength;
+}
 void parsingImage(QString &pageHtml, QStringView applicationFolder);
+
+// The picture references that parsingImage() reads, in the order it reads them, found by the same
+// markers and rules, without rewriting anything: each "<img" source value, then the first
+// "background=" value. Values may be empty.
+struct PictureReference {
+    QString value;
+    qsizetype offset = 0; // where the value begins in the page HTML
+};
+std::vector<PictureReference> pictureReferences(const QString &pageHtml);
 
 } // namespace book

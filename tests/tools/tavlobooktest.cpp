@@ -1,50 +1,18 @@
-#include "../qstringprinter.h"
+#include "tavlobook.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-class TavloBook : public testing::Test {
-protected:
-    Result run(const QStringList &args) const
-    {
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        process.start(QStringLiteral(TAVLO_BOOK_EXE), args);
-        EXPECT_TRUE(process.waitForFinished(30'000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-                process.readAllStandardError()};
-    }
-
-    QString writeBook(const char *name, const QByteArray &bytes) const
-    {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
-
-    QTemporaryDir dir;
-};
 
 TEST_F(TavloBook, HelpGoesToStandardOutput)
 {
     const Result r = run({QStringLiteral("--help")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith("Usage: tavlo-book")) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains("show BOOK N [--app-dir DIR]"));
+    for (const char *synopsis : {"show BOOK N [--app-dir DIR]", "check BOOK [--app-dir DIR] [--json]",
+                                 "pack DIR -o BOOK [--force]", "unpack BOOK -o DIR [--force]"})
+        EXPECT_TRUE(r.out.contains(synopsis)) << synopsis;
+    EXPECT_TRUE(r.out.contains("What check calls an error")) << r.out.toStdString();
     EXPECT_TRUE(r.err.isEmpty());
 }
 
@@ -60,6 +28,12 @@ TEST_F(TavloBook, BadArgumentsExitWithTwoAndPrintNothing)
         {QStringLiteral("show"), book, QStringLiteral("-1")},
         {QStringLiteral("show"), book, QStringLiteral("2")},
         {QStringLiteral("show"), book, QStringLiteral("0"), QStringLiteral("--app-dir")},
+        {QStringLiteral("check"), book, QStringLiteral("--json=yes")},
+        {QStringLiteral("check"), book, QStringLiteral("--force")},
+        {QStringLiteral("pack"), dir.path()},
+        {QStringLiteral("pack"), dir.path(), QStringLiteral("-o")},
+        {QStringLiteral("unpack"), book},
+        {QStringLiteral("unpack"), book, QStringLiteral("-o"), QStringLiteral("x"), QStringLiteral("-f")},
     };
     for (const QStringList &args : cases) {
         const Result r = run(args);

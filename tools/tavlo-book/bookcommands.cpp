@@ -1,13 +1,18 @@
 #include "bookcommands.h"
 
+#include "text.h"
 #include "usageerror.h"
 
+#include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/record.h"
 #include "book/showpage.h"
 #include "platform/filesystem.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 
@@ -15,39 +20,6 @@ book::Book load(const QString &fileName)
 {
     platform::FileSystem fileSystem;
     return book::loadBookFile(fileSystem, fileName);
-}
-
-// Text in double quotes, with the characters that would break the line or the quoting escaped:
-// page names may begin with a line break.
-QString quoted(QStringView text)
-{
-    QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'"':
-            out += QStringLiteral("\\\"");
-            break;
-        case u'\\':
-            out += QStringLiteral("\\\\");
-            break;
-        case u'\n':
-            out += QStringLiteral("\\n");
-            break;
-        case u'\r':
-            out += QStringLiteral("\\r");
-            break;
-        case u'\t':
-            out += QStringLiteral("\\t");
-            break;
-        default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0))
-                out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    out += u'"';
-    return out;
 }
 
 // A page index as given: decimal digits only.
@@ -98,12 +70,91 @@ QByteArray show(const Arguments &args)
     return book::preparePage(book.pages, index, folder).toUtf8();
 }
 
+QString plural(qsizetype count, const char *word)
+{
+    return QString::number(count) + u' ' + QLatin1String(word) + (count == 1 ? QString() : QStringLiteral("s"));
+}
+
+QJsonValue jsonIndex(qsizetype value)
+{
+    return value < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(double(value));
+}
+
+Output check(const Arguments &args)
+{
+    const QString &fileName = args.positional[0];
+    const QString folder = args.option(QStringLiteral("--app-dir"), QFileInfo(fileName).absolutePath());
+    platform::FileSystem fileSystem;
+    const std::vector<book::Defect> defects = book::checkBookFile(fileSystem, fileName, folder);
+
+    qsizetype errors = 0;
+    for (const book::Defect &defect : defects)
+        errors += book::severityOf(defect.kind) == book::Severity::Error ? 1 : 0;
+    const qsizetype warnings = qsizetype(defects.size()) - errors;
+
+    if (args.flag(QStringLiteral("--json"))) {
+        QJsonArray list;
+        for (const book::Defect &defect : defects) {
+            QJsonObject item;
+            item[u"severity"] = book::severityOf(defect.kind) == book::Severity::Error ? QStringLiteral("error")
+                                                                                       : QStringLiteral("warning");
+            item[u"kind"] = book::kindName(defect.kind);
+            item[u"page"] = jsonIndex(defect.page);
+            item[u"pageName"] = defect.page < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(defect.pageName);
+            item[u"line"] = defect.line > 0 ? QJsonValue(defect.line) : QJsonValue(QJsonValue::Null);
+            item[u"subject"] = defect.subject.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(defect.subject);
+            item[u"message"] = defect.message;
+            list.append(item);
+        }
+        QJsonObject report;
+        report[u"book"] = fileName;
+        report[u"applicationFolder"] = folder;
+        report[u"errors"] = double(errors);
+        report[u"warnings"] = double(warnings);
+        report[u"defects"] = list;
+        QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
+        if (!json.endsWith('\n'))
+            json += '\n';
+        return {json, errors > 0};
+    }
+
+    QString out;
+    for (const book::Defect &defect : defects) {
+        out += fileName + QStringLiteral(": ");
+        if (defect.page >= 0)
+            out += QStringLiteral("page %1 %2: ").arg(QString::number(defect.page), quoted(defect.pageName));
+        out += book::severityOf(defect.kind) == book::Severity::Error ? QStringLiteral("error: ")
+                                                                      : QStringLiteral("warning: ");
+        // One line per defect, whatever the link or the name holds.
+        out +=
+            QString(defect.message).replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r")) + u'\n';
+    }
+    out += fileName + QStringLiteral(": ") + plural(errors, "error") + QStringLiteral(", ") +
+           plural(warnings, "warning") + u'\n';
+    return {out.toUtf8(), errors > 0};
+}
+
 } // namespace
+
+Command checkCommand()
+{
+    return {QStringLiteral("check"),
+            {QStringLiteral("BOOK")},
+            {QStringLiteral("--app-dir")},
+            {QStringLiteral("--json")},
+            QStringLiteral("BOOK [--app-dir DIR] [--json]"),
+            QStringLiteral("every defect of the book, one per line with its page's index and name, errors\n"
+                           "      and warnings told apart; pictures are looked for as the reader looks for them,\n"
+                           "      in the images folder of DIR (default: the folder that holds BOOK). --json: the\n"
+                           "      same as one JSON document. Exit status 1 when there is an error"),
+            check};
+}
 
 Command infoCommand()
 {
     return {QStringLiteral("info"),
             {QStringLiteral("BOOK")},
+            {},
             {},
             QStringLiteral("BOOK"),
             QStringLiteral("the book's title and its number of pages"),
@@ -115,6 +166,7 @@ Command pagesCommand()
     return {QStringLiteral("pages"),
             {QStringLiteral("BOOK")},
             {},
+            {},
             QStringLiteral("BOOK"),
             QStringLiteral("one line per page: its index, its page name, and \"blank\" or \"no page HTML\""),
             pages};
@@ -125,6 +177,7 @@ Command showCommand()
     return {QStringLiteral("show"),
             {QStringLiteral("BOOK"), QStringLiteral("N")},
             {QStringLiteral("--app-dir")},
+            {},
             QStringLiteral("BOOK N [--app-dir DIR]"),
             QStringLiteral("page N's page HTML as the reader shows it, its pictures pointed into the images\n"
                            "      folder of DIR (default: the folder that holds BOOK), in UTF-8"),

@@ -6,3 +6,4 @@
 Command infoCommand();
 Command pagesCommand();
 Command showCommand();
+Command checkCommand();

@@ -8,15 +8,23 @@ Arguments parseArguments(const Command &command, const QStringList &args)
     bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
-        if (optionsEnded || !arg.startsWith(u"--") || arg == u"--") {
+        const bool declaredShort = arg.size() == 2 && arg.startsWith(u'-') &&
+                                   (command.valueOptions.contains(arg) || command.flagOptions.contains(arg));
+        if (optionsEnded || ((!arg.startsWith(u"--") || arg == u"--") && !declaredShort)) {
             if (!optionsEnded && arg == u"--")
                 optionsEnded = true;
             else
                 parsed.positional.append(arg);
             continue;
         }
-        const qsizetype equals = arg.indexOf(u'=');
+        const qsizetype equals = declaredShort ? -1 : arg.indexOf(u'=');
         const QString name = equals < 0 ? arg : arg.first(equals);
+        if (command.flagOptions.contains(name)) {
+            if (equals >= 0)
+                throw UsageError(QStringLiteral("%1: option %2 takes no value").arg(command.name, name));
+            parsed.flags.append(name);
+            continue;
+        }
         if (!command.valueOptions.contains(name))
             throw UsageError(QStringLiteral("%1: unknown option %2").arg(command.name, name));
         if (equals >= 0) {
@@ -36,11 +44,21 @@ Arguments parseArguments(const Command &command, const QStringList &args)
 
 QString usage(const std::vector<Command> &commands)
 {
-    QString text = QStringLiteral("Usage: tavlo-book COMMAND BOOK [ARGUMENTS]\n"
-                                  "Looks into a book file: its title, its page table and its pages.\n\n"
+    QString text = QStringLiteral("Usage: tavlo-book COMMAND ARGUMENTS...\n"
+                                  "Looks into a book file, checks it, and builds it from a folder of HTML files.\n\n"
                                   "Commands:\n");
     for (const Command &command : commands)
         text += QStringLiteral("  %1 %2\n      %3\n").arg(command.name, command.synopsis, command.summary);
-    text += QStringLiteral("\nExit status: 0 done, 1 the book can't be read or is malformed, 2 bad arguments.\n");
+    text += QStringLiteral(
+        "\nWhat check calls an error: an empty record (\"~~\" or a \"~\" at the end); a record without\n"
+        "\"##\", and a blank first page; page HTML holding \"##\"; a page name that looks like HTML (a \"~\"\n"
+        "or \"##\" split a page) or holds a line break or a tab; a link that is no web (\"http\", \"HTTP\"),\n"
+        "mail (\"mailto:\") or in-page (\"#\") link and names no page; a picture that is not there; a page\n"
+        "that the reader fails to show; a title with a line break; text after a second \"<<$$>>\"; a book\n"
+        "that can't be read.\n"
+        "What it calls a warning: a blank record after the first (Next and Previous step over it); a page\n"
+        "without a name; a page name used before (letter case and outer spaces aside).\n"
+        "\nExit status: 0 done (check: no error), 1 the book can't be read, has an error, or is refused,\n"
+        "2 bad arguments.\n");
     return text;
 }

@@ -6,29 +6,43 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 // A command's arguments after the command name: positional ones in order, options by name.
 struct Arguments {
     QStringList positional;
     QMap<QString, QString> options;
+    QStringList flags;
 
     QString option(const QString &name, const QString &fallback) const { return options.value(name, fallback); }
+    bool flag(const QString &name) const { return flags.contains(name); }
+};
+
+// What a command gives: the bytes for standard output, and whether what it looked at failed its
+// test (as a book with errors for "check"), which makes the exit status 1.
+struct Output {
+    Output(QByteArray text = {}, bool failed = false) : text(std::move(text)), failed(failed) {}
+    QByteArray text;
+    bool failed;
 };
 
 // One command of tavlo-book. run() gives the bytes for standard output, so a command that fails
-// writes nothing; it throws UsageError for arguments it can't use and platform::Failure for a bad book.
+// writes nothing; it throws UsageError for arguments it can't use, platform::Failure for a bad book
+// and Refusal for input it won't turn into files.
 struct Command {
     QString name;
     QStringList operands;     // names of the positional arguments, all required
-    QStringList valueOptions; // options that take a value, as "--app-dir"
+    QStringList valueOptions; // options that take a value, as "--app-dir" or "-o"
+    QStringList flagOptions;  // options that stand alone, as "--force"
     QString synopsis;         // the arguments as the usage shows them
     QString summary;
-    std::function<QByteArray(const Arguments &)> run;
+    std::function<Output(const Arguments &)> run;
 };
 
-// Splits args by the command's declaration: "--name value" or "--name=value" for its options, the
-// rest positional. Unknown options and a wrong number of operands throw UsageError.
+// Splits args by the command's declaration: "--name value" or "--name=value" for its options,
+// "-o value" for a declared short one, the rest positional. Unknown options and a wrong number of
+// operands throw UsageError.
 Arguments parseArguments(const Command &command, const QStringList &args);
 
 // The usage text for all commands.

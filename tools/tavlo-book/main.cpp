@@ -1,7 +1,10 @@
-// tavlo-book: looks into a book file of the reader from the command line.
+// tavlo-book: looks into a book file of the reader from the command line, checks it, and builds it
+// from a folder of HTML files and back.
 
 #include "bookcommands.h"
+#include "bookfolder.h"
 #include "command.h"
+#include "refusal.h"
 #include "usageerror.h"
 
 #include "platform/failure.h"
@@ -23,7 +26,8 @@ void write(std::FILE *stream, const QByteArray &bytes)
 
 int run(const QStringList &args)
 {
-    const std::vector<Command> commands = {infoCommand(), pagesCommand(), showCommand()};
+    const std::vector<Command> commands = {infoCommand(),  pagesCommand(), showCommand(),
+                                           checkCommand(), packCommand(),  unpackCommand()};
     if (args.contains(u"--help") || args.contains(u"-h")) {
         write(stdout, usage(commands).toUtf8());
         return Done;
@@ -35,14 +39,20 @@ int run(const QStringList &args)
             std::find_if(commands.begin(), commands.end(), [&](const Command &c) { return c.name == args.first(); });
         if (command == commands.end())
             throw UsageError(QStringLiteral("unknown command \"%1\"").arg(args.first()));
-        const QByteArray output = command->run(parseArguments(*command, args.sliced(1)));
-        write(stdout, output);
-        return Done;
+        const Output output = command->run(parseArguments(*command, args.sliced(1)));
+        write(stdout, output.text);
+        return output.failed ? BadBook : Done;
     } catch (const UsageError &error) {
         write(stderr,
               (QStringLiteral("tavlo-book: ") + error.message() + QStringLiteral("\nTry \"tavlo-book --help\".\n"))
                   .toLocal8Bit());
         return BadArguments;
+    } catch (const Refusal &refusal) {
+        QString text;
+        for (const QString &problem : refusal.problems())
+            text += QStringLiteral("tavlo-book: ") + problem + u'\n';
+        write(stderr, text.toLocal8Bit());
+        return BadBook;
     } catch (const platform::Failure &failure) {
         write(stderr, (QStringLiteral("tavlo-book: error ") + QString::number(failure.number()) + u": " +
                        failure.description() + u'\n')

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "bookfile.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace book {
+
+// What can be wrong with a book. Errors make the reader show something other than the author
+// meant, or make a page or a picture unreachable; warnings are legal but likely mistakes.
+enum class DefectKind {
+    // Errors
+    Unreadable,     // the book file can't be loaded at all
+    TitleLineBreak, // the title holds a line break: the window caption is one line
+    IgnoredText,    // a second "<<$$>>": everything from it on is never shown
+    EmptyRecord,    // "~~", or a "~" that ends the pages
+    NoPageHtml,     // a record without "##", or a blank first record: nothing to show
+    SplitPageHtml,  // a record with a second "##": the page HTML ends there
+    HtmlName,       // a page name that holds a tag: a "~" or "##" split a page
+    NameLineBreak,  // a page name that holds a line break or a tab
+    DeadLink,       // a link that is no web, mail or in-page link and names no page
+    MissingPicture, // a picture that the page refers to and that the application folder lacks
+    Unshowable,     // a page that the reader fails to show: its pictures' rewriting fails
+    // Warnings
+    BlankRecord,   // a record of spaces only, after the first: Next and Previous step over it
+    UnnamedPage,   // a page whose name is empty or spaces: no link can reach it
+    DuplicateName, // a later page of a name already used: links reach the first one only
+};
+
+enum class Severity { Error, Warning };
+
+Severity severityOf(DefectKind kind);
+
+// A short fixed name of the kind, as "dead-link".
+QString kindName(DefectKind kind);
+
+struct Defect {
+    DefectKind kind;
+    qsizetype page = -1; // -1: the book as a whole
+    QString pageName;    // field 0 of the record, as written
+    int line = 0;        // 1-based line in the page HTML where it is, 0 when it has none
+    QString subject;     // the link, the picture, the other page: what the defect is about
+    QString message;     // what is wrong, in plain words
+};
+
+// Every defect of book, in page order (book-level defects first). Pictures are looked for in the
+// images folder of applicationFolder, given in the program's form, exactly as the reader rewrites
+// and loads them.
+std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder);
+
+// The same for a book file; a file that can't be loaded (see loadBookFile) gives the one defect
+// Unreadable, whose message is the failure's number and description.
+std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QString &fileName,
+                                  QStringView applicationFolder);
+
+} // namespace book

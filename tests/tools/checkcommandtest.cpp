@@ -1,0 +1,107 @@
+// tavlo-book check as authors run it: the report, its JSON form and the exit status.
+#include "tavlobook.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+TEST_F(TavloBook, CheckFindsNoErrorInTheSampleBook)
+{
+    const QString sample = QStringLiteral(TAVLO_SAMPLE_BOOK);
+    const Result r = run({QStringLiteral("check"), sample});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+    EXPECT_EQ(r.out, sample.toUtf8() +
+                         ": page 4 \"   \": warning: blank record: Next and Previous step over it and "
+                         "no link reaches it\n" +
+                         sample.toUtf8() + ": 0 errors, 1 warning\n");
+    EXPECT_TRUE(r.err.isEmpty());
+}
+
+TEST_F(TavloBook, CheckReportsEachDefectOnALineAndFailsOnErrors)
+{
+    writeFile(QStringLiteral("images/here.gif"), "GIF89a");
+    const QString book = writeBook("book.tavlo", "T<<$$>>start##<img src=\"here.gif\"><a href=\"Roses\">r</a>\n"
+                                                 "<a href=\"lilies\">l</a>~roses##<img src=\"gone.gif\">~ ROSES ##x");
+    const Result r = run({QStringLiteral("check"), QStringLiteral("book.tavlo")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "book.tavlo: page 0 \"start\": error: the link \"lilies\" at line 2 names no page\n"
+                     "book.tavlo: page 1 \"roses\": error: the picture \"images\\gone.gif\" at line 1 does not exist: "
+                     "the reader looks for " +
+                         dir.filePath(QStringLiteral("images/gone.gif")).toUtf8() +
+                         "\n"
+                         "book.tavlo: page 2 \" ROSES \": warning: page 1 has the same name (letter case and outer "
+                         "spaces aside): links reach page 1 only\n"
+                         "book.tavlo: 2 errors, 1 warning\n");
+
+    // Pictures are looked for in the folder given, as the reader would from there.
+    const Result elsewhere =
+        run({QStringLiteral("check"), book, QStringLiteral("--app-dir"), dir.filePath(QStringLiteral("none"))});
+    EXPECT_TRUE(elsewhere.out.endsWith("3 errors, 1 warning\n")) << elsewhere.out.toStdString();
+
+    // Warnings alone don't fail.
+    writeBook("warned.tavlo", "T<<$$>>a##x~ ~A##y");
+    const Result warned = run({QStringLiteral("check"), QStringLiteral("warned.tavlo")});
+    EXPECT_EQ(warned.exitCode, 0);
+    EXPECT_TRUE(warned.out.endsWith("warned.tavlo: 0 errors, 2 warnings\n")) << warned.out.toStdString();
+}
+
+TEST_F(TavloBook, CheckJsonIsOneDocumentOfTheSameReport)
+{
+    writeBook("book.tavlo", "T\r\n<<$$>>a##<a href=\"b\nc\">x</a>~a##y");
+    const Result r = run({QStringLiteral("check"), QStringLiteral("--json"), QStringLiteral("book.tavlo")});
+    EXPECT_EQ(r.exitCode, 1);
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(r.out, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+    const QJsonObject report = json.object();
+    EXPECT_EQ(report[u"book"].toString(), u"book.tavlo");
+    EXPECT_EQ(report[u"applicationFolder"].toString(), dir.path());
+    EXPECT_EQ(report[u"errors"].toInt(), 2);
+    EXPECT_EQ(report[u"warnings"].toInt(), 1);
+    const QJsonArray defects = report[u"defects"].toArray();
+    ASSERT_EQ(defects.size(), 3);
+
+    const QJsonObject title = defects[0].toObject();
+    EXPECT_EQ(title[u"severity"].toString(), u"error");
+    EXPECT_EQ(title[u"kind"].toString(), u"title-line-break");
+    EXPECT_TRUE(title[u"page"].isNull());
+    EXPECT_TRUE(title[u"pageName"].isNull());
+
+    const QJsonObject link = defects[1].toObject();
+    EXPECT_EQ(link[u"kind"].toString(), u"dead-link");
+    EXPECT_EQ(link[u"page"].toInt(), 0);
+    EXPECT_EQ(link[u"pageName"].toString(), u"a");
+    EXPECT_EQ(link[u"line"].toInt(), 1);
+    EXPECT_EQ(link[u"subject"].toString(), u"b\nc");
+
+    const QJsonObject duplicate = defects[2].toObject();
+    EXPECT_EQ(duplicate[u"severity"].toString(), u"warning");
+    EXPECT_EQ(duplicate[u"kind"].toString(), u"duplicate-name");
+    EXPECT_EQ(duplicate[u"subject"].toString(), u"0");
+    EXPECT_TRUE(duplicate[u"line"].isNull());
+
+    // The text report keeps to one line per defect, whatever the link holds.
+    const Result text = run({QStringLiteral("check"), QStringLiteral("book.tavlo")});
+    EXPECT_EQ(text.out.count('\n'), 4) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("the link \"b\\nc\" at line 1 names no page")) << text.out.toStdString();
+}
+
+TEST_F(TavloBook, CheckReportsABookThatCantBeReadAsAnError)
+{
+    const QString untitled = writeBook("untitled.tavlo", "Garden Notes");
+    const Result r = run({QStringLiteral("check"), untitled});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, untitled.toUtf8() + ": error: error 9: the book file \"" + untitled.toUtf8() +
+                         "\" has no page section: no \"<<$$>>\" after the title\n" + untitled.toUtf8() +
+                         ": 1 error, 0 warnings\n");
+
+    const Result json = run({QStringLiteral("check"), QStringLiteral("none.tavlo"), QStringLiteral("--json")});
+    EXPECT_EQ(json.exitCode, 1);
+    const QJsonObject report = QJsonDocument::fromJson(json.out).object();
+    EXPECT_EQ(report[u"errors"].toInt(), 1);
+    EXPECT_EQ(report[u"defects"].toArray()[0].toObject()[u"kind"].toString(), u"unreadable");
+}
+
+} // namespace

@@ -1,0 +1,386 @@
+#include "bookfolder.h"
+
+#include "refusal.h"
+#include "text.h"
+#include "usageerror.h"
+
+#include "book/bookfile.h"
+#include "book/record.h"
+#include "platform/codepage.h"
+#include "platform/filesystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <optional>
+
+namespace {
+
+constexpr QStringView kContentsName = u"book.txt";
+constexpr QStringView kSectionSeparator = u"<<$$>>";
+constexpr QStringView kRecordSeparator = u"~";
+constexpr QStringView kFieldSeparator = u"##";
+
+// A separator that text must not hold, and what an author writes in HTML instead.
+struct Separator {
+    QStringView text;
+    QStringView instead;
+};
+constexpr Separator kSeparators[] = {
+    {kRecordSeparator, u"&#126;"},
+    {kFieldSeparator, u"&#35;&#35;"},
+    {kSectionSeparator, u"&lt;&lt;$$&gt;&gt;"},
+};
+
+QString outputOption(const Arguments &args, const QString &command)
+{
+    const QString output = args.option(QStringLiteral("-o"), QString());
+    if (output.isEmpty())
+        throw UsageError(QStringLiteral("%1 needs -o and where to write").arg(command));
+    return output;
+}
+
+int lineAt(QStringView text, qsizetype at)
+{
+    return int(text.first(at).count(u'\n')) + 1;
+}
+
+// Strict UTF-8, without a byte-order mark; nullopt when bytes are not UTF-8.
+std::optional<QString> fromUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// The first line of bytes that is not UTF-8.
+int badUtf8Line(QByteArrayView bytes)
+{
+    int line = 1;
+    for (const QByteArrayView piece : bytes.toByteArray().split('\n')) {
+        if (!fromUtf8(piece))
+            return line;
+        ++line;
+    }
+    return line;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    // Written beside its place and renamed over it: a failure leaves no half-written file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Refusal({QStringLiteral("%1: can't be written: %2").arg(path, file.errorString())});
+}
+
+// ---- pack
+
+class Packer {
+public:
+    explicit Packer(const QString &folder) : folder_(folder), contents_(QDir(folder).filePath(kContentsName.toString()))
+    {
+    }
+
+    QByteArray pack()
+    {
+        if (!QFileInfo(folder_).isDir())
+            throw Refusal({QStringLiteral("%1: there is no such folder").arg(folder_)});
+        QFile file(contents_);
+        if (!file.open(QIODevice::ReadOnly))
+            throw Refusal({QStringLiteral("%1: can't be read: %2").arg(contents_, file.errorString())});
+        const QByteArray bytes = file.readAll();
+        const std::optional<QString> text = fromUtf8(bytes);
+        if (!text)
+            throw Refusal(
+                {QStringLiteral("%1:%2: is not UTF-8 text").arg(contents_, QString::number(badUtf8Line(bytes)))});
+
+        // Lines end with a line feed, or a carriage return and a line feed; the last one may lack it.
+        QStringList lines = text->split(u'\n');
+        if (lines.last().isEmpty())
+            lines.removeLast();
+        for (QString &line : lines) {
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+        }
+        if (lines.isEmpty())
+            throw Refusal({QStringLiteral("%1: is empty; its first line is the book's title, then one line per "
+                                          "page: the page name, a tab and the HTML file's name")
+                               .arg(contents_)});
+
+        QByteArray book = title(lines[0]) + kSectionSeparator.toLatin1();
+        if (lines.size() == 1)
+            problems_.append(QStringLiteral("%1:1: names no page: after the title, one line per page").arg(contents_));
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            if (i > 1)
+                book += '~';
+            book += record(lines[i], int(i + 1));
+        }
+        if (!problems_.isEmpty())
+            throw Refusal(problems_);
+        return book;
+    }
+
+private:
+    void refuse(int line, const QString &what)
+    {
+        problems_.append(QStringLiteral("%1:%2: %3").arg(contents_, QString::number(line), what));
+    }
+
+    // Title and page names stand in the book as they are: they can't hold a separator, a line break,
+    // or a character that would have to become a character reference.
+    bool plainText(const QString &text, int line, const QString &what)
+    {
+        bool plain = true;
+        for (const Separator &separator : kSeparators) {
+            if (text.contains(separator.text)) {
+                refuse(line, QStringLiteral("%1 holds \"%2\", which the book format uses as a separator")
+                                 .arg(what, separator.text));
+                plain = false;
+            }
+        }
+        if (text.contains(u'\r')) {
+            refuse(line, QStringLiteral("%1 holds a carriage return").arg(what));
+            plain = false;
+        }
+        bool lossless = true;
+        platform::encodeCodePage(text, false, &lossless);
+        if (!lossless) {
+            refuse(line, QStringLiteral("%1 holds a character that Windows-1252 can't hold").arg(what));
+            plain = false;
+        }
+        return plain;
+    }
+
+    QByteArray title(const QString &line)
+    {
+        // The title is not cut at "~" or "##": only "<<$$>>" would end it early.
+        if (line.contains(kSectionSeparator))
+            refuse(1, QStringLiteral("the title holds \"<<$$>>\", which would end it there"));
+        else if (line.contains(u'\r'))
+            refuse(1, QStringLiteral("the title holds a carriage return"));
+        bool lossless = true;
+        const QByteArray bytes = platform::encodeCodePage(line, false, &lossless);
+        if (!lossless)
+            refuse(1, QStringLiteral("the title holds a character that Windows-1252 can't hold"));
+        return bytes;
+    }
+
+    QByteArray record(const QString &line, int lineNumber)
+    {
+        const qsizetype tab = line.indexOf(u'\t');
+        if (tab < 0) {
+            // A line of spaces only is a blank page, which the reader steps over.
+            if (!line.isEmpty() && book::isBlank(line))
+                return line.toLatin1();
+            refuse(lineNumber, line.isEmpty() ? QStringLiteral("is empty; write the page name, a tab and the HTML "
+                                                               "file's name (a line of spaces is a blank page)")
+                                              : QStringLiteral("has no tab between the page name and the HTML "
+                                                               "file's name"));
+            return {};
+        }
+        const QString name = line.first(tab);
+        const QString htmlName = line.sliced(tab + 1).trimmed();
+        const QString what = QStringLiteral("the page name %1").arg(quoted(name));
+        bool usable = plainText(name, lineNumber, what);
+        // "#" and the "##" after it would read as "##" and "#": the name would lose its last "#".
+        if (usable && name.endsWith(u'#')) {
+            refuse(lineNumber,
+                   QStringLiteral("%1 ends with \"#\", which would run into the \"##\" after it").arg(what));
+            usable = false;
+        }
+        if (htmlName.isEmpty()) {
+            refuse(lineNumber, QStringLiteral("names no HTML file after the tab"));
+            return {};
+        }
+        const std::optional<QByteArray> html = pageHtml(htmlName, lineNumber, name);
+        if (!usable || !html)
+            return {};
+        return platform::encodeCodePage(name, false) + kFieldSeparator.toLatin1() + *html;
+    }
+
+    // The page HTML of a file, in Windows-1252, each character that it can't hold written as a
+    // numeric character reference.
+    std::optional<QByteArray> pageHtml(const QString &htmlName, int lineNumber, const QString &pageName)
+    {
+        const QString path = QDir(folder_).filePath(htmlName);
+        QFile file(path);
+        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+            refuse(lineNumber, QStringLiteral("the HTML file \"%1\" can't be read: %2")
+                                   .arg(htmlName, QFileInfo::exists(path) ? file.errorString()
+                                                                          : QStringLiteral("it does not exist")));
+            return std::nullopt;
+        }
+        const QByteArray bytes = file.readAll();
+        const std::optional<QString> html = fromUtf8(bytes);
+        if (!html) {
+            problems_.append(QStringLiteral("%1:%2: is not UTF-8 text (page %3, %4 line %5)")
+                                 .arg(path, QString::number(badUtf8Line(bytes)), quoted(pageName), kContentsName,
+                                      QString::number(lineNumber)));
+            return std::nullopt;
+        }
+        bool clean = true;
+        for (const Separator &separator : kSeparators) {
+            const qsizetype at = html->indexOf(separator.text);
+            if (at < 0)
+                continue;
+            problems_.append(QStringLiteral("%1:%2: the page HTML holds \"%3\", which would cut the page there (page "
+                                            "%4, %5 line %6); write \"%7\" instead")
+                                 .arg(path, QString::number(lineAt(*html, at)), separator.text, quoted(pageName),
+                                      kContentsName, QString::number(lineNumber), separator.instead));
+            clean = false;
+        }
+        if (!clean)
+            return std::nullopt;
+        return platform::encodeCodePage(*html, true);
+    }
+
+    QString folder_;
+    QString contents_;
+    QStringList problems_;
+};
+
+Output pack(const Arguments &args)
+{
+    const QString output = outputOption(args, QStringLiteral("pack"));
+    const QFileInfo target(output);
+    if (target.isDir())
+        throw Refusal({QStringLiteral("%1: is a folder, not a book file").arg(output)});
+    if (target.exists() && !args.flag(QStringLiteral("--force")))
+        throw Refusal({QStringLiteral("%1: exists already; give --force to replace it").arg(output)});
+
+    const QByteArray book = Packer(args.positional[0]).pack();
+    // What the reader will make of it: every line of book.txt is one page.
+    const qsizetype pages = book::parseBook(book, output).pages.size();
+    writeFile(output, book);
+    return QStringLiteral("%1: %2 pages, %3 bytes\n")
+        .arg(output, QString::number(pages), QString::number(book.size()))
+        .toUtf8();
+}
+
+// ---- unpack
+
+// What book.txt and the HTML files can't hold: the book must be mended first.
+QStringList unrepresentable(const book::Book &book, const QString &fileName)
+{
+    QStringList problems;
+    const QString hint = QStringLiteral("; mend the book first (tavlo-book check lists its defects)");
+    if (book.title.contains(u'\n') || book.title.contains(u'\r'))
+        problems.append(QStringLiteral("%1: the title holds a line break").arg(fileName) + hint);
+    if (book.ignoredLength > 0)
+        problems.append(
+            QStringLiteral("%1: a second \"<<$$>>\" is followed by text that the reader never shows").arg(fileName) +
+            hint);
+    for (qsizetype i = 0; i < book.pages.size(); ++i) {
+        const QString record = book.pages.record(i);
+        const QString name = book::pageName(record);
+        const QString page = QStringLiteral("%1: page %2 %3: ").arg(fileName, QString::number(i), quoted(name));
+        if (record.isEmpty())
+            problems.append(page + QStringLiteral("is an empty record") + hint);
+        else if (book::isBlank(record))
+            continue;
+        else if (!book::hasPageHtml(record))
+            problems.append(page + QStringLiteral("has no \"##\" between page name and page HTML") + hint);
+        else if (book::cutFields(record).size() > 2)
+            problems.append(page + QStringLiteral("holds \"##\" inside its page HTML") + hint);
+        if (book::hasPageHtml(record) && (name.contains(u'\t') || name.contains(u'\n') || name.contains(u'\r')))
+            problems.append(page + QStringLiteral("the page name holds a line break or a tab") + hint);
+    }
+    return problems;
+}
+
+// A file name for page i of count: its index, for the book's order, and its name in plain letters.
+QString htmlFileName(qsizetype i, qsizetype count, QStringView name)
+{
+    QString slug;
+    for (const QChar c : name) {
+        if ((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))
+            slug += c;
+        else if (c >= u'A' && c <= u'Z')
+            slug += c.toLower();
+        else if (!slug.isEmpty() && !slug.endsWith(u'-'))
+            slug += u'-';
+    }
+    slug.truncate(40);
+    while (slug.endsWith(u'-'))
+        slug.chop(1);
+    const int width = std::max(2, int(QString::number(count - 1).size()));
+    return QStringLiteral("%1%2.html")
+        .arg(i, width, 10, QLatin1Char('0'))
+        .arg(slug.isEmpty() ? QString() : QString(u'-' + slug));
+}
+
+Output unpack(const Arguments &args)
+{
+    const QString &fileName = args.positional[0];
+    const QString folder = outputOption(args, QStringLiteral("unpack"));
+    platform::FileSystem fileSystem;
+    const book::Book book = book::loadBookFile(fileSystem, fileName);
+    const QStringList problems = unrepresentable(book, fileName);
+    if (!problems.isEmpty())
+        throw Refusal(problems);
+
+    const QDir dir(folder);
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        throw Refusal({QStringLiteral("%1: is a file, not a folder").arg(folder)});
+    if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot) &&
+        !args.flag(QStringLiteral("--force")))
+        throw Refusal({QStringLiteral("%1: is not empty; give --force to write into it").arg(folder)});
+    if (!QDir().mkpath(folder))
+        throw Refusal({QStringLiteral("%1: can't be created").arg(folder)});
+
+    QByteArray contents = book.title.toUtf8() + '\n';
+    qsizetype files = 0;
+    for (qsizetype i = 0; i < book.pages.size(); ++i) {
+        const QString record = book.pages.record(i);
+        if (book::isBlank(record)) {
+            contents += record.toUtf8() + '\n';
+            continue;
+        }
+        const QString name = book::pageName(record);
+        const QString htmlName = htmlFileName(i, book.pages.size(), book::trimSpaces(name));
+        writeFile(dir.filePath(htmlName), book::pageHtmlOf(record).toUtf8());
+        ++files;
+        contents += name.toUtf8() + '\t' + htmlName.toUtf8() + '\n';
+    }
+    const QString contentsPath = dir.filePath(kContentsName.toString());
+    writeFile(contentsPath, contents);
+    return QStringLiteral("%1: %2 pages, %3 HTML files\n")
+        .arg(contentsPath, QString::number(book.pages.size()), QString::number(files))
+        .toUtf8();
+}
+
+} // namespace
+
+Command packCommand()
+{
+    return {QStringLiteral("pack"),
+            {QStringLiteral("DIR")},
+            {QStringLiteral("-o")},
+            {QStringLiteral("--force")},
+            QStringLiteral("DIR -o BOOK [--force]"),
+            QStringLiteral("builds BOOK from the folder DIR: DIR/book.txt holds the title on its first line,\n"
+                           "      then one line per page in book order: the page name, a tab and the name of\n"
+                           "      the page's HTML file (UTF-8) in DIR; a line of spaces only is a blank page.\n"
+                           "      Writes Windows-1252, each character that it can't hold as \"&#N;\". Refuses\n"
+                           "      page HTML holding \"~\", \"##\" or \"<<$$>>\" and page names holding them; never\n"
+                           "      replaces an existing BOOK without --force"),
+            pack};
+}
+
+Command unpackCommand()
+{
+    return {QStringLiteral("unpack"),
+            {QStringLiteral("BOOK")},
+            {QStringLiteral("-o")},
+            {QStringLiteral("--force")},
+            QStringLiteral("BOOK -o DIR [--force]"),
+            QStringLiteral("the reverse of pack: writes DIR/book.txt and one UTF-8 HTML file per page;\n"
+                           "      packing DIR gives back BOOK byte for byte. Refuses a book whose pages\n"
+                           "      book.txt can't hold, and a DIR that is not empty without --force"),
+            unpack};
+}
