@@ -1,0 +1,96 @@
+// Loading a book from any bytes: parseBook either fails as the defects of the text call for, or
+// gives a title and a page table that are exactly the pieces of the text, found here again with a
+// plain search. The records are also cut into fields two ways that must agree.
+#include "fuzzcheck.h"
+
+#include "book/bookfile.h"
+#include "book/pagelookup.h"
+#include "book/record.h"
+#include "platform/codepage.h"
+#include "platform/failure.h"
+
+#include <QStringList>
+
+namespace {
+
+constexpr QByteArrayView kSectionSeparator = "<<$$>>";
+
+// A record read as a whole and as its pieces.
+void checkRecord(const book::PageTable &pages, qsizetype i)
+{
+    const QByteArrayView bytes = pages.recordBytes(i);
+    const QString record = pages.record(i);
+    FUZZ_CHECK(record.size() == bytes.size());
+    bool lossless = false;
+    FUZZ_CHECK(platform::encodeCodePage(record, false, &lossless) == bytes);
+    FUZZ_CHECK(lossless);
+
+    const QStringList fields = book::cutFields(record);
+    FUZZ_CHECK(fields.isEmpty() == record.isEmpty());
+    FUZZ_CHECK(fields.join(QStringLiteral("##")) == record);
+    FUZZ_CHECK(book::pageName(record) == fields.value(0));
+    FUZZ_CHECK(book::pageHtmlOf(record) == fields.value(1));
+    FUZZ_CHECK(book::hasPageHtml(record) == (fields.size() >= 2));
+    FUZZ_CHECK(book::pageNameAt(pages, i) == book::pageName(record));
+    FUZZ_CHECK(book::isBlank(record) == book::isBlank(bytes));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
+    const qsizetype first = text.indexOf(kSectionSeparator);
+    const qsizetype sectionBegin = first + kSectionSeparator.size();
+    const qsizetype second = first < 0 ? -1 : text.indexOf(kSectionSeparator, sectionBegin);
+    const qsizetype sectionEnd = second < 0 ? text.size() : second;
+
+    book::Book loaded;
+    try {
+        loaded = book::parseBook(text, QStringLiteral("fuzz.tavlo"));
+    } catch (const platform::Failure &failure) {
+        if (text.isEmpty()) {
+            FUZZ_CHECK(failure.number() == platform::error::InputPastEndOfFile);
+        } else {
+            FUZZ_CHECK(failure.number() == platform::error::SubscriptOutOfRange);
+            FUZZ_CHECK(first < 0 || sectionEnd == sectionBegin);
+        }
+        FUZZ_CHECK(failure.description().contains(QStringLiteral("fuzz.tavlo")));
+        return 0;
+    }
+    FUZZ_CHECK(first >= 0 && sectionEnd > sectionBegin);
+    FUZZ_CHECK(loaded.title == platform::decodeCodePage(QByteArrayView(text).first(first)));
+
+    // The records, in order, are the page section cut at every "~", nothing left out or added.
+    const QByteArrayView section = QByteArrayView(text).sliced(sectionBegin, sectionEnd - sectionBegin);
+    const book::PageTable &pages = loaded.pages;
+    FUZZ_CHECK(pages.size() == section.count('~') + 1);
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        const QByteArrayView bytes = pages.recordBytes(i);
+        FUZZ_CHECK(at + bytes.size() <= section.size());
+        FUZZ_CHECK(bytes == section.sliced(at, bytes.size()));
+        at += bytes.size();
+        if (i + 1 < pages.size()) {
+            FUZZ_CHECK(section[at] == '~');
+            ++at;
+        }
+        checkRecord(pages, i);
+    }
+    FUZZ_CHECK(at == section.size());
+
+    for (const qsizetype outside : {qsizetype(-1), pages.size()}) {
+        try {
+            pages.record(outside);
+            FUZZ_CHECK_MSG(false, QStringLiteral("record %1 of %2 was given").arg(outside).arg(pages.size()));
+        } catch (const platform::Failure &failure) {
+            FUZZ_CHECK(failure.number() == platform::error::SubscriptOutOfRange);
+        }
+    }
+    return 0;
+}

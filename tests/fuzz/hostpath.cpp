@@ -1,0 +1,95 @@
+// Mapping the program's file names to paths of this machine, on any name. Drive "c:" is a
+// temporary data folder and relative names resolve in a temporary working folder; both hold a few
+// entries in mixed letter case, so the case-insensitive fallback has something to find.
+#include "fuzzcheck.h"
+
+#include "platform/codepage.h"
+#include "platform/hostpath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+QString dataFolder;
+QString workFolder;
+
+void makeEntries(const QString &root)
+{
+    QDir(root).mkpath(QStringLiteral("Images/Sub Dir"));
+    QDir(root).mkpath(QStringLiteral("TessavaneTavlo"));
+    for (const char *name : {"Images/Pre.GIF", "Images/next.gif", "Images/NEXT.gif", "TessavaneTavlo/DhtmlEd.ocx",
+                             "tessavanetavlo.tavlo", "A.b", "a.B"}) {
+        QFile file(root + u'/' + QString::fromLatin1(name));
+        file.open(QIODevice::WriteOnly);
+    }
+}
+
+bool isOtherDrive(const QString &name)
+{
+    return name.size() >= 2 && name[1] == u':' && name[0].isLetter() && name[0].toLower() != u'c';
+}
+
+bool isDriveC(const QString &name)
+{
+    return name.size() >= 2 && name[1] == u':' && name[0].toLower() == u'c';
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // Qt warns of every name that holds a NUL character; that is no finding, only noise.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    static const std::unique_ptr<QTemporaryDir> root = std::make_unique<QTemporaryDir>();
+    if (!root->isValid())
+        std::abort();
+    dataFolder = root->filePath(QStringLiteral("data"));
+    workFolder = root->filePath(QStringLiteral("work"));
+    makeEntries(dataFolder);
+    makeEntries(workFolder);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataFolder));
+    if (!QDir::setCurrent(workFolder) || platform::driveCFolder() != dataFolder)
+        std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const QByteArrayView rest(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+    // The first byte says how the rest is read: as a name of the book's code page, as UTF-8 (names
+    // that reach the program from the page view), or inside the working folder by its full path.
+    QString name;
+    switch (data[0] % 3) {
+    case 0: name = platform::decodeCodePage(rest); break;
+    case 1: name = QString::fromUtf8(rest); break;
+    default: name = workFolder + u'\\' + platform::decodeCodePage(rest); break;
+    }
+
+    QString path;
+    try {
+        path = platform::toHostPath(name);
+    } catch (...) {
+        FUZZ_CHECK_MSG(false, QStringLiteral("toHostPath threw on \"%1\"").arg(name));
+    }
+
+    const auto detail = [&] { return QStringLiteral("\"%1\" gave \"%2\"").arg(name, path); };
+    FUZZ_CHECK_MSG(!path.contains(u'\\'), detail());
+    FUZZ_CHECK_MSG(!path.contains(QStringLiteral("//")), detail());
+    FUZZ_CHECK_MSG(!path.contains(QStringLiteral(" /")) && !path.endsWith(u' '), detail());
+    if (isOtherDrive(name))
+        FUZZ_CHECK_MSG(path.isEmpty(), detail());
+    else if (isDriveC(name))
+        FUZZ_CHECK_MSG(path == dataFolder || path.startsWith(dataFolder + u'/'), detail());
+    else if (name.startsWith(u'\\') || name.startsWith(u'/'))
+        FUZZ_CHECK_MSG(path.startsWith(u'/'), detail());
+    else
+        FUZZ_CHECK_MSG(!path.startsWith(u'/'), detail());
+    return 0;
+}

@@ -1,0 +1,65 @@
+// Following a link: PageIndex must answer every link exactly as the plain search findPage() does.
+// The input is the page section of a book; its lines serve as links too, read in the book's code
+// page and as UTF-8 (a link comes from the page view and may hold any character), and every page
+// name is looked up in other letter case and with spaces around it.
+#include "fuzzcheck.h"
+
+#include "book/bookfile.h"
+#include "book/pageindex.h"
+#include "book/pagelookup.h"
+#include "platform/codepage.h"
+#include "platform/failure.h"
+
+#include <QStringList>
+
+namespace {
+
+QString swappedCase(const QString &text)
+{
+    QString swapped = text;
+    for (QChar &c : swapped)
+        c = c.isUpper() ? c.toLower() : c.toUpper();
+    return swapped;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray section(reinterpret_cast<const char *>(data), qsizetype(size));
+    book::PageTable pages;
+    try {
+        pages = book::parseBook("<<$$>>" + section, QStringLiteral("fuzz.tavlo")).pages;
+    } catch (const platform::Failure &) {
+        return 0; // an empty section, or one that a "<<$$>>" ends at once
+    }
+    const book::PageIndex index(pages);
+
+    QStringList links;
+    for (qsizetype i = 0; i < qMin<qsizetype>(pages.size(), 32); ++i) {
+        const QString name = book::pageNameAt(pages, i);
+        links << name << name.toUpper() << name.toLower() << swappedCase(name) << name.toCaseFolded()
+              << QString(u' ' + name + u"  ") << name.mid(1) << name.chopped(qMin<qsizetype>(1, name.size()));
+    }
+    const QList<QByteArray> lines = section.split('\n');
+    for (qsizetype i = 0; i < qMin<qsizetype>(lines.size(), 32); ++i)
+        links << platform::decodeCodePage(lines[i]) << QString::fromUtf8(lines[i]);
+
+    // Every plain search walks the whole table; keep an input to a few million names read.
+    const qsizetype budget = qMax<qsizetype>(1, 2'000'000 / pages.size());
+    for (qsizetype k = 0; k < qMin(links.size(), budget); ++k) {
+        const QString &link = links[k];
+        const qsizetype expected = book::findPage(pages, link);
+        const qsizetype found = index.find(link);
+        FUZZ_CHECK_MSG(found == expected, QStringLiteral("link \"%1\": the index gave %2, the search %3")
+                                              .arg(link)
+                                              .arg(found)
+                                              .arg(expected));
+    }
+    return 0;
+}
