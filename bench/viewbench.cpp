@@ -3,16 +3,10 @@
 
 #include "book/bookfile.h"
 #include "book/showpage.h"
-#include "pageview/pageview.h"
-#include "platform/components.h"
 #include "platform/filesystem.h"
 #include "reader/form1.h"
 #include "webviewsupport.h"
 
-#include <QApplication>
-#include <QEventLoop>
-#include <QTimer>
-#include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include <benchmark/benchmark.h>
