@@ -64,8 +64,14 @@ void replaceAll(QString &text, QStringView value, QStringView replacement, qsize
     }
 }
 
+// What one call of parsingImage() may still do before it fails with "out of string space".
+struct Limits {
+    qsizetype pageLength; // the page may not grow beyond this many characters
+    qsizetype rewrites;   // rewrites left
+};
+
 // Points the value that stands at [begin, end) of the page into the images folder.
-void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, qsizetype limit)
+void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, Limits &limits)
 {
     const QString value = text.sliced(begin, end - begin);
     if (value.isEmpty())
@@ -78,8 +84,16 @@ void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, 
     // application folder in front; any other needs both.
     const QStringView between =
         value.startsWith(kImages, Qt::CaseInsensitive) ? QStringView(u"\\") : QStringView(u"\\images\\");
+    // A folder holding "<img" puts a new picture element in front of every occurrence it rewrites,
+    // ahead of the scan, which then finds and rewrites those too; only running out of rewrites ends it.
+    if (limits.rewrites-- == 0)
+        throw platform::Failure(platform::error::OutOfStringSpace,
+                                QStringLiteral("Out of string space: the pictures of the page were rewritten as many "
+                                               "times as it may be and the scan still finds new ones in the text it "
+                                               "inserted (the application folder is \"%1\")")
+                                    .arg(folder));
     const QString replacement = folder + between + value;
-    replaceAll(text, value, replacement, limit);
+    replaceAll(text, value, replacement, limits.pageLength);
 }
 
 // Walks the picture references of text as the reader finds them, handing each value's extent
@@ -115,9 +129,9 @@ template <typename Visit> void visitPictures(QString &text, Visit visit)
 
 void parsingImage(QString &pageHtml, QStringView applicationFolder)
 {
-    const qsizetype limit = pageLengthLimit(pageHtml.size());
+    Limits limits{pageLengthLimit(pageHtml.size()), rewriteLimit(pageHtml.count(kImg, Qt::CaseInsensitive))};
     visitPictures(pageHtml,
-                  [&](qsizetype begin, qsizetype end) { rewrite(pageHtml, begin, end, applicationFolder, limit); });
+                  [&](qsizetype begin, qsizetype end) { rewrite(pageHtml, begin, end, applicationFolder, limits); });
 }
 
 std::vector<PictureReference> pictureReferences(const QString &pageHtml)

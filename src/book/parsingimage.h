@@ -22,6 +22,18 @@ constexpr qsizetype pageLengthLimit(qsizetype pageLength)
     // Pages of any size show; only growth beyond reason fails.
     return pageLength * 4 > kMaxPageLength ? pageLength * 4 : kMaxPageLength;
 }
+// The scan reads each picture element once, and after a rewrite it may come back to a few it read
+// before, whose values then begin with the folder and are left alone. But an application folder that
+// holds "<img" brings new picture elements with every rewrite, and the scan would chase them until
+// the page reaches its length limit, one pass over the whole page per rewrite. So a page with n
+// "<img" markers (any case) before rewriting may be rewritten at most rewriteLimit(n) times; one
+// more fails with "out of string space" (14) as well, pageHtml left as it was before that rewrite.
+constexpr qsizetype rewriteLimit(qsizetype pictureElements)
+{
+    // Every element and the background once, and as many again for the rare value that a later
+    // rewrite changes so that it no longer begins with the folder.
+    return 2 * (pictureElements + 1);
+}
 void parsingImage(QString &pageHtml, QStringView applicationFolder);
 
 // The picture references that parsingImage() reads, in the order it reads them, found by the same

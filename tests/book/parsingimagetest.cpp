@@ -1,6 +1,7 @@
 #include "../qstringprinter.h"
 
 #include "book/parsingimage.h"
+#include "platform/failure.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +115,29 @@ TEST(ParsingImage, ManyPicturesEachRewrittenOnce)
         expected += QStringLiteral("<p>text</p><img src=\"C:\\Reader\\images\\") + name + QStringLiteral("\">");
     }
     EXPECT_EQ(rewritten(page), expected);
+}
+
+TEST(ParsingImage, AFolderHoldingImgFailsInsteadOfChasingTheElementsItInserts)
+{
+    // Alone, the folder's "<img" finds no "src=" after it and the page shows.
+    EXPECT_EQ(rewritten(QStringLiteral(R"(<img src="a.gif">)"), u"/x<img"),
+              QStringLiteral(R"(<img src="/x<img\images\a.gif">)"));
+
+    // Here the first value is ">", and every ">" gets the folder in front, so a new "<img src=" comes
+    // with each; the scan reads its next value from one of those, and so on: every rewrite brings the
+    // next. The page grows by 22 characters a rewrite, each one pass over it all: its length limit is far.
+    const QString folder = QStringLiteral("/<img src=");
+    QString page = QStringLiteral(R"(<img >src= >")");
+    try {
+        book::parsingImage(page, folder);
+        FAIL() << "rewritten to " << page.toStdString();
+    } catch (const platform::Failure &failure) {
+        EXPECT_EQ(failure.number(), platform::error::OutOfStringSpace);
+        EXPECT_TRUE(failure.description().contains(folder)) << failure.description().toStdString();
+    }
+    // The page is kept as the rewrites allowed for its one element left it: each put the folder in
+    // front of both ">".
+    EXPECT_EQ(page.count(folder), 2 * book::rewriteLimit(1));
 }
 
 } // namespace

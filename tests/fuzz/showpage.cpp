@@ -23,12 +23,16 @@ qsizetype findFrom(const QString &text, qsizetype from, QStringView what, Qt::Ca
     return text.indexOf(what, from - 1, cs) + 1;
 }
 
-void rewriteValue(QString &html, const QString &value, const QString &folder, qsizetype limit)
+void rewriteValue(QString &html, const QString &value, const QString &folder, qsizetype limit, qsizetype &rewritesLeft)
 {
     if (value.isEmpty())
         return;
     if (value.left(folder.size()).compare(folder, Qt::CaseInsensitive) == 0)
         return;
+    // A page may be rewritten only so many times, however many picture elements the rewrites bring in.
+    if (rewritesLeft == 0)
+        throw platform::Failure(platform::error::OutOfStringSpace, QString());
+    --rewritesLeft;
     const bool namesImages = value.left(6).compare(u"images", Qt::CaseInsensitive) == 0;
     const QString newText = namesImages ? QString(folder + u"\\" + value) : QString(folder + u"\\images\\" + value);
     // The page may not outgrow its limit; the rewrite that would make it fails instead.
@@ -45,6 +49,7 @@ QString rewrittenPictures(QString html, const QString &folder)
 {
     constexpr auto ci = Qt::CaseInsensitive;
     const qsizetype limit = book::pageLengthLimit(html.size());
+    qsizetype rewritesLeft = book::rewriteLimit(html.count(QStringLiteral("<img"), ci));
     for (qsizetype p = findFrom(html, 1, u"<img", ci); p != 0;) {
         const qsizetype s = findFrom(html, p, u"src=", ci);
         if (s == 0)
@@ -53,7 +58,7 @@ QString rewrittenPictures(QString html, const QString &folder)
         const qsizetype q = findFrom(html, v, u"\"", Qt::CaseSensitive);
         if (q == 0)
             break;
-        rewriteValue(html, html.mid(v - 1, q - v), folder, limit);
+        rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft);
         p = findFrom(html, q, u"<img", ci);
     }
     const qsizetype b = findFrom(html, 1, u"background=", ci);
@@ -61,7 +66,7 @@ QString rewrittenPictures(QString html, const QString &folder)
         const qsizetype v = b + 12;
         const qsizetype q = findFrom(html, v, u"\"", Qt::CaseSensitive);
         if (q != 0)
-            rewriteValue(html, html.mid(v - 1, q - v), folder, limit);
+            rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft);
     }
     return html;
 }
@@ -120,12 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case 2: folder = QStringLiteral("/"); break;
     case 3: folder = QStringLiteral("/opt/app"); break;
     default: {
-        // A folder of the input's own: up to 31 characters, quotes and "src=" among them. A "<" can't
-        // stand in a folder name where the program was made to run; a folder with "<img" in it puts a
-        // new picture element in front of every value that it rewrites, and the scan chases them.
+        // A folder of the input's own: up to 31 characters, quotes, "src=" and "<img" among them.
         const qsizetype length = rest.isEmpty() ? 0 : qMin<qsizetype>(rest[0] & 31, rest.size() - 1);
         folder = platform::decodeCodePage(rest.sliced(rest.isEmpty() ? 0 : 1, length));
-        folder.replace(u'<', u'_');
         rest = rest.sliced(rest.isEmpty() ? 0 : 1 + length);
     }
     }
