@@ -5,6 +5,7 @@
 #include <QStringMatcher>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace book {
@@ -84,7 +85,7 @@ void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, 
     // application folder in front; any other needs both.
     const QStringView between =
         value.startsWith(kImages, Qt::CaseInsensitive) ? QStringView(u"\\") : QStringView(u"\\images\\");
-    // A folder holding "<img" puts a new picture element in front of every occurrence it rewrites,
+    // A folder that adds picture elements puts new ones in front of every occurrence it rewrites,
     // ahead of the scan, which then finds and rewrites those too; only running out of rewrites ends it.
     if (limits.rewrites-- == 0)
         throw platform::Failure(platform::error::OutOfStringSpace,
@@ -127,9 +128,21 @@ template <typename Visit> void visitPictures(QString &text, Visit visit)
 
 } // namespace
 
+bool folderAddsPictureMarkers(QStringView applicationFolder)
+{
+    // Inside the folder, or begun by the end of the text in front of it.
+    for (QStringView before : {u"<", u"<i", u"<im"}) {
+        if (find(before.toString().append(applicationFolder), kImg, 0) >= 0)
+            return true;
+    }
+    return false;
+}
+
 void parsingImage(QString &pageHtml, QStringView applicationFolder)
 {
-    Limits limits{pageLengthLimit(pageHtml.size()), rewriteLimit(pageHtml.count(kImg, Qt::CaseInsensitive))};
+    Limits limits{pageLengthLimit(pageHtml.size()), std::numeric_limits<qsizetype>::max()};
+    if (folderAddsPictureMarkers(applicationFolder))
+        limits.rewrites = rewriteLimit(pageHtml.count(kImg, Qt::CaseInsensitive));
     visitPictures(pageHtml,
                   [&](qsizetype begin, qsizetype end) { rewrite(pageHtml, begin, end, applicationFolder, limits); });
 }

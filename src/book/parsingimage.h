@@ -22,16 +22,18 @@ constexpr qsizetype pageLengthLimit(qsizetype pageLength)
     // Pages of any size show; only growth beyond reason fails.
     return pageLength * 4 > kMaxPageLength ? pageLength * 4 : kMaxPageLength;
 }
-// The scan reads each picture element once, and after a rewrite it may come back to a few it read
-// before, whose values then begin with the folder and are left alone. But an application folder that
-// holds "<img" brings new picture elements with every rewrite, and the scan would chase them until
-// the page reaches its length limit, one pass over the whole page per rewrite. So a page with n
-// "<img" markers (any case) before rewriting may be rewritten at most rewriteLimit(n) times; one
-// more fails with "out of string space" (14) as well, pageHtml left as it was before that rewrite.
+// A rewrite brings no new "<img" into the page unless the application folder holds one, or begins with
+// "img", "mg" or "g" (any case) that the text in front of a value can complete. With such a folder the
+// scan would chase the elements each rewrite brings, until the page reached its length limit, one pass
+// over the whole page per rewrite. There a page with n "<img" markers before rewriting may be rewritten
+// at most rewriteLimit(n) times; one more fails with "out of string space" (14) as well, pageHtml left
+// as it was before that rewrite. With any other folder the rewrites are not counted: a value that a
+// later rewrite breaks up (with a piece of the folder's name) is read and rewritten again, sometimes
+// more often than the page has elements.
+bool folderAddsPictureMarkers(QStringView applicationFolder);
 constexpr qsizetype rewriteLimit(qsizetype pictureElements)
 {
-    // Every element and the background once, and as many again for the rare value that a later
-    // rewrite changes so that it no longer begins with the folder.
+    // Every element and the background once, and as many again for values broken up as above.
     return 2 * (pictureElements + 1);
 }
 void parsingImage(QString &pageHtml, QStringView applicationFolder);

@@ -29,10 +29,12 @@ void rewriteValue(QString &html, const QString &value, const QString &folder, qs
         return;
     if (value.left(folder.size()).compare(folder, Qt::CaseInsensitive) == 0)
         return;
-    // A page may be rewritten only so many times, however many picture elements the rewrites bring in.
+    // A page may be rewritten only so many times, where the rewrites bring new picture elements;
+    // a negative count is no limit.
     if (rewritesLeft == 0)
         throw platform::Failure(platform::error::OutOfStringSpace, QString());
-    --rewritesLeft;
+    if (rewritesLeft > 0)
+        --rewritesLeft;
     const bool namesImages = value.left(6).compare(u"images", Qt::CaseInsensitive) == 0;
     const QString newText = namesImages ? QString(folder + u"\\" + value) : QString(folder + u"\\images\\" + value);
     // The page may not outgrow its limit; the rewrite that would make it fails instead.
@@ -49,7 +51,13 @@ QString rewrittenPictures(QString html, const QString &folder)
 {
     constexpr auto ci = Qt::CaseInsensitive;
     const qsizetype limit = book::pageLengthLimit(html.size());
-    qsizetype rewritesLeft = book::rewriteLimit(html.count(QStringLiteral("<img"), ci));
+    // Rewrites are counted only where the folder can bring new picture elements: it holds "<img", or
+    // completes one begun in front of it.
+    const QString marker = QStringLiteral("<img");
+    const bool addsMarkers = QString(marker.left(1) + folder).contains(marker, ci) ||
+                             QString(marker.left(2) + folder).contains(marker, ci) ||
+                             QString(marker.left(3) + folder).contains(marker, ci);
+    qsizetype rewritesLeft = addsMarkers ? book::rewriteLimit(html.count(marker, ci)) : -1;
     for (qsizetype p = findFrom(html, 1, u"<img", ci); p != 0;) {
         const qsizetype s = findFrom(html, p, u"src=", ci);
         if (s == 0)
