@@ -1,6 +1,7 @@
 #include "bookcheck.h"
 
 #include "pageindex.h"
+#include "linkrule.h"
 #include "pagelinks.h"
 #include "parsingimage.h"
 #include "record.h"
@@ -145,8 +146,11 @@ private:
     template <typename Report> void checkLinks(const QString &html, Report defect)
     {
         for (const PageLink &link : pageLinks(html)) {
-            const LinkTarget target = linkTarget(link.href);
-            if (target.kind != LinkKind::Page || index_.find(target.pageName) >= 0)
+            // Dead: the reader does nothing with it (an empty link is no link the reader follows).
+            const LinkTarget target = resolveLink(link.href, index_);
+            const bool dead = target.kind == LinkKind::None || target.kind == LinkKind::Other ||
+                              (target.kind == LinkKind::Web && target.url.isEmpty());
+            if (!dead)
                 continue;
             const int line = lineAt(html, link.offset);
             defect(DefectKind::DeadLink, line, link.href,
