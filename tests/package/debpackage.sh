@@ -35,7 +35,8 @@ expect "./usr/lib/tavlo/supportfiles/triedit.dll"
 for picture in pre home nxt exit print printall find; do
     expect "./usr/lib/tavlo/images/$picture.gif"
 done
-expect "./usr/share/applications/pellomare.desktop"
+expect "./usr/share/applications/org.tavlo.pellomare.desktop"
+expect "./usr/share/metainfo/org.tavlo.pellomare.metainfo.xml"
 for size in 16 32 48 256; do
     expect "./usr/share/icons/hicolor/${size}x${size}/apps/pellomare.png"
 done
@@ -59,6 +60,6 @@ if ! "$out/root/usr/bin/tavlo-book" check "$out/root/usr/lib/tavlo/tessavanetavl
     failed=1
 fi
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$out/root/usr/share/applications/pellomare.desktop" || failed=1
+    desktop-file-validate "$out/root/usr/share/applications/org.tavlo.pellomare.desktop" || failed=1
 fi
 exit $failed
