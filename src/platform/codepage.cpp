@@ -1,6 +1,7 @@
 #include "codepage.h"
 
 #include <QList>
+#include <QUtf8StringView>
 
 #include <array>
 
@@ -61,6 +62,17 @@ QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless
     if (lossless)
         *lossless = allKept;
     return out;
+}
+
+QByteArray charsetOf(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return "utf-8";
+    if (bytes.startsWith("\xFF\xFE"))
+        return "utf-16le";
+    if (bytes.startsWith("\xFE\xFF"))
+        return "utf-16be";
+    return QUtf8StringView(bytes.data(), bytes.size()).isValidUtf8() ? "utf-8" : "windows-1252";
 }
 
 } // namespace platform

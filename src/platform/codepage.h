@@ -20,4 +20,9 @@ char16_t codePageChar(unsigned char byte);
 // happened.
 QByteArray encodeCodePage(QStringView text, bool asHtmlReference = true, bool *lossless = nullptr);
 
+// The character set of a text file that is not the program's own: what its byte order mark says,
+// else UTF-8 when its bytes are valid UTF-8, else the program's code page. Given as a name for the
+// web ("utf-8", "utf-16le", "utf-16be", "windows-1252").
+QByteArray charsetOf(QByteArrayView bytes);
+
 } // namespace platform

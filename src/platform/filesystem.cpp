@@ -53,7 +53,7 @@ QString kindOf(mode_t mode)
 
 } // namespace
 
-TextStream::TextStream(std::unique_ptr<QFile> file) : file_(std::move(file)) {}
+TextStream::TextStream(std::unique_ptr<QFile> file, QString path) : file_(std::move(file)), path_(std::move(path)) {}
 
 QByteArray TextStream::read(qint64 count)
 {
@@ -62,12 +62,12 @@ QByteArray TextStream::read(qint64 count)
     if (file_->atEnd())
         throw Failure(error::InputPastEndOfFile,
                       QStringLiteral("Input past end of file: %1 has nothing more to read")
-                          .arg(quoted(file_->fileName())));
+                          .arg(quoted(path_)));
     QByteArray bytes = file_->read(count);
     if (bytes.isNull() && file_->error() != QFileDevice::NoError)
         throw Failure(error::PermissionDenied,
                       QStringLiteral("Device I/O error: %1 can't be read: %2")
-                          .arg(quoted(file_->fileName()), file_->errorString()));
+                          .arg(quoted(path_), file_->errorString()));
     return bytes;
 }
 
@@ -143,9 +143,8 @@ void FileSystem::copyFile(const QString &source, const QString &destination, boo
     }
 }
 
-TextStream FileSystem::openTextFile(const QString &name) const
+std::unique_ptr<QFile> openRegularFile(const QString &path)
 {
-    const QString path = hostPathOrFail(name);
     // Opened without waiting and looked at before anything is read: a named pipe, a device or a
     // socket in the file's place would otherwise block the program, or never end.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -161,12 +160,18 @@ TextStream FileSystem::openTextFile(const QString &name) const
                                                  .arg(quoted(path), kindOf(status.st_mode)));
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    auto file = std::make_unique<QFile>(path);
+    auto file = std::make_unique<QFile>();
     if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         failToOpen(path, QStringLiteral("does not exist"));
     }
-    return TextStream(std::move(file));
+    return file;
+}
+
+TextStream FileSystem::openTextFile(const QString &name) const
+{
+    const QString path = hostPathOrFail(name);
+    return TextStream(openRegularFile(path), path);
 }
 
 qint64 FileSystem::fileSize(const QString &name) const

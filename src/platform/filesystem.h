@@ -11,7 +11,8 @@ namespace platform {
 // A file opened for reading as 8-bit text: one byte is one character.
 class TextStream {
 public:
-    explicit TextStream(std::unique_ptr<QFile> file);
+    // file is open; path names it in failures.
+    TextStream(std::unique_ptr<QFile> file, QString path);
 
     // The next count characters, or fewer at the end of the file. Reading at the end of the file
     // fails with "input past end of file" (62).
@@ -20,7 +21,13 @@ public:
 
 private:
     std::unique_ptr<QFile> file_;
+    QString path_;
 };
+
+// Opens the file at path (a path of this machine) for reading, only if it is a regular file: a named
+// pipe, a socket, a device or a folder fails at once (75, 70), without waiting on it, as does a file
+// that is missing (53) or can't be read (70). The file it gives has no file name of its own.
+std::unique_ptr<QFile> openRegularFile(const QString &path);
 
 // The program's file and folder services. Every name is in the program's own form and goes through
 // toHostPath(). An operation that can't be carried out throws Failure, naming the file.

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace platform {
+
+// The file of the application folder that a page refers to by URL path, as the page view serves
+// it. The path is decoded, with "/" or "\" between names. A path that begins with the application
+// folder's own path (as the pictures that the program points into its images folder do) names that
+// file; any other is taken from the application folder, as a relative URL of a page resolves. Names
+// are looked up as the program looks up every name (letter case aside where the exact name does not
+// exist).
+//
+// Served is only a regular file that lies inside the application folder once "..", symbolic links
+// and letter case are resolved, and that is no book file ("*.tavlo", which holds every page and is
+// the program's to read). Anything else is refused, with the reason.
+struct ApplicationFile {
+    enum class Refusal { None, NotFound, Outside, NotAFile, BookFile };
+    QString path; // the canonical path of the file to serve; empty when refused
+    Refusal refusal = Refusal::None;
+};
+ApplicationFile applicationFile(const QString &applicationFolder, QStringView urlPath);
+
+} // namespace platform

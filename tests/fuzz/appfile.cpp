@@ -1,0 +1,66 @@
+// The files a page may have served: on any URL path, what applicationFile() gives is a regular file
+// inside the application folder and no book file. The folder holds files and folders in mixed letter
+// case, a book file, and symbolic links that lead out of it, to the book and around in a circle;
+// beside it lies a secret file that must never be reached.
+#include "fuzzcheck.h"
+
+#include "platform/appfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+QString appFolder;
+
+void write(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("x");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    static const std::unique_ptr<QTemporaryDir> root = std::make_unique<QTemporaryDir>();
+    if (!root->isValid())
+        std::abort();
+    appFolder = root->filePath(QStringLiteral("App Folder"));
+    for (const char *name : {"tessavanetavlo.tavlo", "Images/Rose.GIF", "images/lily.gif", "css/Style.css",
+                             "Common_Content/css/default.css", "a b/c d.js"})
+        write(appFolder + u'/' + QString::fromLatin1(name));
+    write(root->filePath(QStringLiteral("secret.txt")));
+    QFile::link(root->filePath(QStringLiteral("secret.txt")), appFolder + QStringLiteral("/out.css"));
+    QFile::link(QStringLiteral(".."), appFolder + QStringLiteral("/up"));
+    QFile::link(appFolder + QStringLiteral("/tessavanetavlo.tavlo"), appFolder + QStringLiteral("/book.css"));
+    QFile::link(QStringLiteral("loop2"), appFolder + QStringLiteral("/loop1"));
+    QFile::link(QStringLiteral("loop1"), appFolder + QStringLiteral("/loop2"));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString path = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString folder = QFileInfo(appFolder).canonicalFilePath();
+    // As a page's URL gives it, and as the program's own picture paths do, after the folder.
+    for (const QString &urlPath : {path, QString(appFolder + u'/' + path), QString(appFolder + u'\\' + path)}) {
+        const platform::ApplicationFile file = platform::applicationFile(appFolder, urlPath);
+        FUZZ_CHECK((file.refusal == platform::ApplicationFile::Refusal::None) == !file.path.isEmpty());
+        if (file.path.isEmpty())
+            continue;
+        const QFileInfo info(file.path);
+        FUZZ_CHECK_MSG(file.path.startsWith(folder + u'/') && info.canonicalFilePath() == file.path && info.isFile() &&
+                           !file.path.endsWith(QLatin1String(".tavlo"), Qt::CaseInsensitive),
+                       QStringLiteral("\"%1\" gave \"%2\"").arg(urlPath, file.path));
+    }
+    return 0;
+}
