@@ -81,3 +81,9 @@ bool PageViewTest::waitForClicks(int count)
 {
     return QTest::qWaitFor([&] { return clicks >= count; }, 10000);
 }
+
+QVariantMap PageViewTest::results(int count)
+{
+    EXPECT_TRUE(waitUntil(QStringLiteral("Object.keys(window.results).length >= %1").arg(count)));
+    return evaluate(QStringLiteral("window.results")).toMap();
+}

@@ -46,6 +46,20 @@ private:
     ScopedEnv env_;
 };
 
+// Records in window.results how each attempt of the page ended: 'loaded' or 'blocked'.
+inline const QString kRecorder = QStringLiteral(
+    "<script>window.results = {};"
+    "function record(name, outcome) { window.results[name] = outcome; }"
+    "function attempt(name, promise) { promise.then(() => record(name, 'loaded'),"
+    "                                               () => record(name, 'blocked')); }"
+    "function picture(name, src) { const i = new Image(); i.onload = () => record(name, 'loaded');"
+    "    i.onerror = () => record(name, 'blocked'); i.src = src; }"
+    "function read(name, url) { const x = new XMLHttpRequest();"
+    "    x.onload = () => record(name, x.status == 200 || x.responseText ? 'loaded' : 'blocked');"
+    "    x.onerror = () => record(name, 'blocked');"
+    "    try { x.open('GET', url); x.send(); } catch (e) { record(name, 'blocked'); } }"
+    "</script>");
+
 // A page view made as the program makes it: the control registers itself, then the view is created
 // by class name. It is shown in a window of its own.
 class PageViewTest : public ::testing::Test {
@@ -62,6 +76,8 @@ protected:
     void click(const QString &selector);
     // Waits until the view has reported count clicks in all.
     bool waitForClicks(int count);
+    // Waits until a page of kRecorder's has recorded count outcomes and returns them.
+    QVariantMap results(int count);
 
     ScopedRegistry registry_;
     std::unique_ptr<pageview::PageView> view;

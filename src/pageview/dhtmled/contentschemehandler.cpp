@@ -3,14 +3,15 @@
 #include "logging.h"
 
 #include <pageview/urlscheme.h>
+#include <platform/appfile.h>
 #include <platform/appfolder.h>
-#include <platform/hostpath.h>
+#include <platform/codepage.h>
+#include <platform/failure.h>
+#include <platform/filesystem.h>
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QMimeDatabase>
-#include <QUrlQuery>
 #include <QWebEngineUrlRequestJob>
 
 namespace {
@@ -21,10 +22,22 @@ constexpr char kHost[] = "book";
 // be a file.
 constexpr char kDocumentPath[] = "/";
 
-bool isInside(const QString &folder, const QString &file)
+// Text files are read far enough to tell their character set; larger ones are rare among a book's
+// style sheets and scripts, and are taken as what their beginning shows.
+constexpr qint64 kCharsetSample = 4 << 20;
+
+// The content type to serve the file at path as: its MIME type by its name, and for text the
+// character set that its bytes show.
+QByteArray contentType(const QString &path, QFile &file)
 {
-    const QString prefix = folder.endsWith(u'/') ? folder : QString(folder + u'/');
-    return file.startsWith(prefix);
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+    QByteArray name = type.isValid() && !type.isDefault() ? type.name().toLatin1()
+                                                           : QByteArray("application/octet-stream");
+    if (type.inherits(QStringLiteral("text/plain")) || name.startsWith("text/") || name.contains("javascript")) {
+        const QByteArray sample = file.peek(kCharsetSample);
+        name += ";charset=" + platform::charsetOf(sample);
+    }
+    return name;
 }
 
 } // namespace
@@ -64,23 +77,23 @@ void ContentSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 
 void ContentSchemeHandler::serveFile(QWebEngineUrlRequestJob *job, const QString &path) const
 {
-    // The program's names: "\" separates, trailing blanks don't count, letter case may differ.
-    const QString file = QFileInfo(platform::toHostPath(path)).canonicalFilePath();
-    const QString folder = QFileInfo(platform::applicationFolder()).canonicalFilePath();
-    if (file.isEmpty() || !QFileInfo(file).isFile()) {
-        qCDebug(lcDhtmlEd) << "not found:" << path;
-        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    const platform::ApplicationFile file = platform::applicationFile(platform::applicationFolder(), path);
+    using Refusal = platform::ApplicationFile::Refusal;
+    if (file.refusal != Refusal::None) {
+        qCDebug(lcDhtmlEd) << "refused:" << path << int(file.refusal);
+        job->fail(file.refusal == Refusal::NotFound ? QWebEngineUrlRequestJob::UrlNotFound
+                                                    : QWebEngineUrlRequestJob::RequestDenied);
         return;
     }
-    if (!isInside(folder, file)) {
-        qCDebug(lcDhtmlEd) << "refused, outside the application folder:" << file;
+    std::unique_ptr<QFile> body;
+    try {
+        body = platform::openRegularFile(file.path);
+    } catch (const platform::Failure &failure) {
+        qCDebug(lcDhtmlEd) << "refused:" << failure.description();
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
     }
-    auto *body = new QFile(file, job);
-    if (!body->open(QIODevice::ReadOnly)) {
-        job->fail(QWebEngineUrlRequestJob::RequestDenied);
-        return;
-    }
-    job->reply(QMimeDatabase().mimeTypeForFile(file).name().toUtf8(), body);
+    const QByteArray type = contentType(file.path, *body);
+    body->setParent(job);
+    job->reply(type, body.release());
 }

@@ -1,0 +1,95 @@
+// A book whose pages refer to files beside the program by relative URL, as a real manual does: its
+// style sheet, the font and picture that the style sheet names, its script. They are served from the
+// application folder, and nothing else is.
+#include "pageviewtest.h"
+
+#include <platform/appfolder.h>
+
+#include <QDir>
+#include <QFile>
+#include <QUuid>
+
+namespace {
+
+class PageViewSite : public PageViewTest {
+protected:
+    void SetUp() override
+    {
+        PageViewTest::SetUp();
+        // A site of the test's own inside the application folder (the test program's folder).
+        site_ = QStringLiteral("site-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        root_ = platform::applicationFolder() + u'/' + site_;
+        write(QStringLiteral("css/style.css"),
+              "@font-face { font-family: Garden; src: url(../fonts/garden.ttf); }\n"
+              "body { color: rgb(0, 128, 0); font-family: Garden, monospace; }\n"
+              "#pic { width: 16px; height: 16px; background-image: url(../pictures/rose.gif); }\n");
+        write(QStringLiteral("js/script.js"), "window.fromScript = 'caf\xc3\xa9';\n");
+        QDir().mkpath(root_ + QStringLiteral("/fonts"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"),
+                                root_ + QStringLiteral("/fonts/garden.ttf")));
+        QDir().mkpath(root_ + QStringLiteral("/pictures"));
+        ASSERT_TRUE(QFile::copy(platform::applicationFolder() + QStringLiteral("/images/Rose.gif"),
+                                root_ + QStringLiteral("/pictures/rose.gif")));
+        write(QStringLiteral("book.tavlo"), "Title<<$$>>secret##every page");
+        ASSERT_TRUE(QFile::link(QStringLiteral("/etc/hostname"), root_ + QStringLiteral("/out.css")));
+        ASSERT_TRUE(QFile::link(root_ + QStringLiteral("/book.tavlo"), root_ + QStringLiteral("/book.css")));
+    }
+
+    void TearDown() override { QDir(root_).removeRecursively(); }
+
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = root_ + u'/' + name;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QString site_;
+    QString root_;
+};
+
+TEST_F(PageViewSite, StyleSheetsScriptsFontsAndTheirPicturesComeFromTheApplicationFolder)
+{
+    show(kRecorder + QStringLiteral("<link rel=\"stylesheet\" href=\"%1/css/style.css\">"
+                                    "<script src=\"%1/js/script.js\"></script>"
+                                    "<div id=\"pic\"></div><p>Roses</p>")
+                         .arg(site_));
+    EXPECT_EQ(evaluate(QStringLiteral("getComputedStyle(document.body).color")).toString(),
+              QStringLiteral("rgb(0, 128, 0)"));
+    // The script file was read as UTF-8.
+    EXPECT_EQ(evaluate(QStringLiteral("window.fromScript")).toString(), QStringLiteral("caf\u00e9"));
+    // The style sheet's font and picture resolve from the style sheet's own folder.
+    evaluate(QStringLiteral("document.fonts.load('16px Garden').then(f => record('font', f.length));"
+                            "picture('picture of the style sheet',"
+                            "    getComputedStyle(document.getElementById('pic')).backgroundImage.slice(5, -2));"
+                            "const x = new XMLHttpRequest(); x.open('GET', '%1/css/style.css');"
+                            "x.onload = () => record('type', x.getResponseHeader('content-type')); x.send();")
+                 .arg(site_));
+    const QVariantMap used = results(3);
+    EXPECT_EQ(used.value(QStringLiteral("font")).toInt(), 1);
+    EXPECT_EQ(used.value(QStringLiteral("picture of the style sheet")).toString(), QStringLiteral("loaded"));
+    EXPECT_EQ(used.value(QStringLiteral("type")).toString(), QStringLiteral("text/css; charset=utf-8"));
+
+    // Nothing outside the folder, and not the book.
+    show(kRecorder + QStringLiteral("<script>"
+                                    "picture('picture', '%1/pictures/rose.gif');"
+                                    "read('climbing', '%1/../../../../../../etc/hostname');"
+                                    "read('encoded dots', '%1/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/etc/hostname');"
+                                    "read('encoded slashes', '%1%2f..%2f..%2f..%2f..%2f..%2f..%2fetc%2fhostname');"
+                                    "read('backslashes', '%1\\\\..\\\\..\\\\..\\\\..\\\\..\\\\etc\\\\hostname');"
+                                    "read('link leading out', '%1/out.css');"
+                                    "read('book file', '%1/book.tavlo');"
+                                    "read('book file in other case', '%1/BOOK.TAVLO');"
+                                    "read('link to the book file', '%1/book.css');"
+                                    "</script>")
+             .arg(site_));
+    QVariantMap outcome = results(9);
+    ASSERT_EQ(outcome.size(), 9);
+    EXPECT_EQ(outcome.take(QStringLiteral("picture")).toString(), QStringLiteral("loaded"));
+    for (auto it = outcome.begin(); it != outcome.end(); ++it)
+        EXPECT_EQ(it.value().toString(), QStringLiteral("blocked")) << it.key().toStdString();
+}
+
+} // namespace
