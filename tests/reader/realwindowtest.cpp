@@ -193,4 +193,28 @@ TEST_F(RealWindowTest, APageWhoseScriptNeverYieldsIsStoppedAndEveryCommandGoesOn
     EXPECT_EQ(file.readAll().count("stopped responding"), 1);
 }
 
+TEST_F(RealWindowTest, ALinkToAPlaceInAnotherPageShowsThatPageScrolledToThePlace)
+{
+    writeBook("Places<<$$>>start##<h1>start</h1><a id=\"to\" href=\" Foreword#why-this-book\">why</a>"
+              "~foreword##<h1>foreword</h1><div style=\"height: 3000px\"></div>"
+              "<h2 id=\"why-this-book\">Why this book</h2><div style=\"height: 3000px\"></div>");
+    open();
+    const QVariantList box = evaluate(QStringLiteral("(() => { const r = document.getElementById('to')"
+                                                     ".getBoundingClientRect(); return [r.left + 5, r.top + 5]; })()"))
+                                 .toList();
+    ASSERT_EQ(box.size(), 2);
+    QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
+    QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, QPoint(box[0].toInt(), box[1].toInt()));
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(form->curPage, 1);
+    EXPECT_EQ(heading(), QStringLiteral("foreword"));
+    // The place stands at the top of the view.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return qAbs(evaluate(QStringLiteral("document.getElementById('why-this-book').getBoundingClientRect().top"))
+                            .toDouble()) < 1;
+        },
+        10000));
+}
+
 } // namespace
