@@ -456,10 +456,20 @@ const Char *readMarkup(const Char *p, const Char *end, Handler &handler)
 //   startTag(tagBegin, tagEnd, element), endTag(element)
 // Comments, declarations and the content of hidden elements (scripts, style sheets, the title) tell
 // nothing. Reading stops early once handler.done() is true; gives where it stopped.
+// A handler that needs only some of the text may say where reading can go on from, skipping text
+// it has no use for: handler.skipText(p, end) gives the first "<" or "&" at or after p, or an earlier
+// place from which it wants the text told.
 template <typename Char, typename Handler>
 const Char *readHtml(const Char *p, const Char *end, Handler &handler)
 {
     while (p < end && !handler.done()) {
+        if constexpr (requires { handler.skipText(p, end); }) {
+            if (*p != '<' && *p != '&') {
+                p = handler.skipText(p, end);
+                if (p == end)
+                    break;
+            }
+        }
         const Char *q = findEither(p, end, Char('<'), Char('&'));
         if (q > p) {
             handler.text(p, q);

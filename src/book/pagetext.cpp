@@ -135,10 +135,11 @@ public:
               second_(inPage ? finder.secondBytesInPage_ : finder.secondBytes_)
         {
 #if defined(__SSE2__)
-            // Two, four or eight bytes of each set, the first repeated where there are fewer.
-            if (first_.count > 0 && second_.count > 0) {
+            // Two, four or eight bytes of each set, the first repeated where there are fewer. When the
+            // second set is larger, every byte is taken to go on with the first unit.
+            if (first_.count > 0) {
                 firstWidth_ = first_.count <= 2 ? 2 : first_.count <= 4 ? 4 : 8;
-                secondWidth_ = second_.count <= 2 ? 2 : second_.count <= 4 ? 4 : 8;
+                secondWidth_ = second_.count <= 0 ? 0 : second_.count <= 2 ? 2 : second_.count <= 4 ? 4 : 8;
             }
             for (size_t i = 0; i < std::size(firsts_); ++i) {
                 firsts_[i] = _mm_set1_epi8(first_.list[int(i) < first_.count ? i : 0]);
@@ -162,6 +163,9 @@ public:
                 return end; // no byte stands for the first unit: only a reference can
 #if defined(__SSE2__)
             switch (firstWidth_ * 16 + secondWidth_) {
+            case 2 * 16 + 0: return find<2, 0>(p, end, limit);
+            case 4 * 16 + 0: return find<4, 0>(p, end, limit);
+            case 8 * 16 + 0: return find<8, 0>(p, end, limit);
             case 2 * 16 + 2: return find<2, 2>(p, end, limit);
             case 2 * 16 + 4: return find<2, 4>(p, end, limit);
             case 2 * 16 + 8: return find<2, 8>(p, end, limit);
@@ -177,7 +181,78 @@ public:
             return findEach(p, end);
         }
 
+        // The first "<" or "&" at or after p, or an earlier place where a hit can begin; for reading a
+        // page through, with the byte sets of a whole page.
+        const char16_t *findMarkupOrStart(const char16_t *p, const char16_t *end) const
+        {
+            const char16_t first = finder_.folded_[0];
+            while (p < end && *p != u'<' && *p != u'&' && finder_.fold(*p) != first)
+                ++p;
+            return p;
+        }
+        const char *findMarkupOrStart(const char *p, const char *end) const
+        {
+#if defined(__SSE2__)
+            switch (firstWidth_ * 16 + secondWidth_) {
+            case 2 * 16 + 0: return findMarkupOrStart<2, 0>(p, end);
+            case 4 * 16 + 0: return findMarkupOrStart<4, 0>(p, end);
+            case 8 * 16 + 0: return findMarkupOrStart<8, 0>(p, end);
+            case 2 * 16 + 2: return findMarkupOrStart<2, 2>(p, end);
+            case 2 * 16 + 4: return findMarkupOrStart<2, 4>(p, end);
+            case 2 * 16 + 8: return findMarkupOrStart<2, 8>(p, end);
+            case 4 * 16 + 2: return findMarkupOrStart<4, 2>(p, end);
+            case 4 * 16 + 4: return findMarkupOrStart<4, 4>(p, end);
+            case 4 * 16 + 8: return findMarkupOrStart<4, 8>(p, end);
+            case 8 * 16 + 2: return findMarkupOrStart<8, 2>(p, end);
+            case 8 * 16 + 4: return findMarkupOrStart<8, 4>(p, end);
+            case 8 * 16 + 8: return findMarkupOrStart<8, 8>(p, end);
+            default: break;
+            }
+#endif
+            const char *markup = html::findEither(p, end, '<', '&');
+            return find(p, markup, end);
+        }
+
     private:
+#if defined(__SSE2__)
+        // Of the sixteen places from p, those followed by a byte of the second set.
+        template <int SecondWidth>
+        unsigned seconds(const char *p) const
+        {
+            if constexpr (SecondWidth == 0) {
+                return 0xFFFF;
+            } else {
+                const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
+                __m128i b = _mm_cmpeq_epi8(next, seconds_[0]);
+                for (int i = 1; i < SecondWidth; ++i)
+                    b = _mm_or_si128(b, _mm_cmpeq_epi8(next, seconds_[i]));
+                return unsigned(_mm_movemask_epi8(b));
+            }
+        }
+
+        template <int FirstWidth, int SecondWidth>
+        const char *findMarkupOrStart(const char *p, const char *end) const
+        {
+            const __m128i lt = _mm_set1_epi8('<');
+            const __m128i amp = _mm_set1_epi8('&');
+            for (; end - p > 16; p += 16) {
+                const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+                const unsigned markup = unsigned(
+                    _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(here, lt), _mm_cmpeq_epi8(here, amp))));
+                __m128i a = _mm_cmpeq_epi8(here, firsts_[0]);
+                for (int i = 1; i < FirstWidth; ++i)
+                    a = _mm_or_si128(a, _mm_cmpeq_epi8(here, firsts_[i]));
+                unsigned stops = markup;
+                if (const unsigned firsts = unsigned(_mm_movemask_epi8(a)))
+                    stops |= firsts & seconds<SecondWidth>(p);
+                if (stops)
+                    return p + __builtin_ctz(stops);
+            }
+            const char *markup = html::findEither(p, end, '<', '&');
+            return find(p, markup, end);
+        }
+#endif
+
         const char *findEach(const char *p, const char *end) const
         {
             for (; p < end; ++p) {
@@ -206,11 +281,7 @@ public:
                         return end;
                     continue;
                 }
-                const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
-                __m128i b = _mm_cmpeq_epi8(next, seconds_[0]);
-                for (int i = 1; i < SecondWidth; ++i)
-                    b = _mm_or_si128(b, _mm_cmpeq_epi8(next, seconds_[i]));
-                unsigned starts = firsts & unsigned(_mm_movemask_epi8(b));
+                unsigned starts = firsts & seconds<SecondWidth>(p);
                 if (left <= 16) {
                     // The last place needs no byte after it: markup or the page's end follows.
                     starts = (starts | (firsts & (1u << (left - 1)))) & ((1u << left) - 1);
@@ -252,7 +323,7 @@ namespace {
 template <typename Char>
 struct HitCounter {
     HitCounter(const PageFinder &finder, const Char *begin, const Char *end)
-        : matching(finder), starts(finder, false), limit(end)
+        : matching(finder), starts(finder, false), startsInPage(finder, true), limit(end)
     {
         restarts.fill(begin);
         attemptRestart = firstHitRestart = begin;
@@ -260,6 +331,7 @@ struct HitCounter {
 
     PageMatching matching;
     PageMatching::Starts starts;
+    PageMatching::Starts startsInPage;
     const Char *limit; // the end of the page HTML
     bool pending = false;
     qsizetype hits = 0;
@@ -267,6 +339,12 @@ struct HitCounter {
     size_t nextRestart = 0;
     const Char *attemptRestart;  // before where the match under way began
     const Char *firstHitRestart; // before the first hit
+
+    // While nothing is matched, text up to the next place where a hit can begin matters not.
+    const Char *skipText(const Char *p, const Char *end) const
+    {
+        return matching.inMatch() ? p : startsInPage.findMarkupOrStart(p, end);
+    }
 
     void text(const Char *p, const Char *end)
     {
