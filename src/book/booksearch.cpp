@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -60,7 +61,7 @@ std::optional<PageMatch> matchPage(const PageTable &pages, qsizetype i, const Pa
                      finder.query().size()};
 }
 
-bool searchBook(const PageTable &pages, const PageFinder &finder, const std::function<void(PageMatch &&)> &found,
+bool searchBook(const PageTable &pages, const PageFinder &finder, const FoundPages &found,
                 const std::atomic<bool> &cancelled, int threads)
 {
     if (finder.isEmpty())
@@ -109,12 +110,8 @@ bool searchBook(const PageTable &pages, const PageFinder &finder, const std::fun
     qsizetype told = 0;
     const auto tell = [&] {
         while (told < runCount && !cancelled && runs[size_t(told)].searched.load(std::memory_order_acquire)) {
-            for (PageMatch &match : runs[size_t(told)].matches) {
-                if (cancelled)
-                    return;
-                found(std::move(match));
-            }
-            runs[size_t(told)].matches = {};
+            if (!runs[size_t(told)].matches.empty())
+                found(std::move(runs[size_t(told)].matches));
             ++told;
         }
     };
@@ -161,8 +158,8 @@ void BookSearch::start(const PageTable &pages, const QString &query, Qt::CaseSen
     auto run = std::make_unique<Run>();
     Run *r = run.get();
     // The thread leaves what it finds in the run's outbox and has it told on this object's thread by a
-    // queued call, one at a time: while one waits, later results join the same outbox, so a busy
-    // window thread gets them in batches rather than as a flood of calls.
+    // queued call, one at a time: while one waits, later pages join the same outbox, so a busy window
+    // thread gets them in batches rather than as a flood of calls.
     const auto tell = [this, r, generation] {
         QMetaObject::invokeMethod(this, [this, r, generation] { deliver(r, generation); }, Qt::QueuedConnection);
     };
@@ -170,12 +167,12 @@ void BookSearch::start(const PageTable &pages, const QString &query, Qt::CaseSen
         const PageFinder finder(query, cs);
         const bool complete = searchBook(
             pages, finder,
-            [&](PageMatch &&match) {
+            [&](std::vector<PageMatch> &&matches) {
                 bool waiting;
                 {
                     const std::lock_guard lock(r->mutex);
                     waiting = !r->outbox.empty();
-                    r->outbox.push_back(std::move(match));
+                    std::move(matches.begin(), matches.end(), std::back_inserter(r->outbox));
                 }
                 if (!waiting)
                     tell();

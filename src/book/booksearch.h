@@ -29,11 +29,13 @@ struct PageMatch {
 // records lack too) hold nothing; only field 1 of a record is searched, as only it is shown.
 std::optional<PageMatch> matchPage(const PageTable &pages, qsizetype i, const PageFinder &finder);
 
-// Searches every page in book order, calling found for each page that holds the query, in book order,
-// always from the calling thread. threads (at least 1, the calling one among them) share the pages in
-// runs of a few; a page found by another thread waits until every page before it is searched. Stops
-// between pages once cancelled is set, then gives false; true when every page was searched.
-bool searchBook(const PageTable &pages, const PageFinder &finder, const std::function<void(PageMatch &&)> &found,
+// Searches every page, telling found of the pages that hold the query in book order, always from the
+// calling thread. threads (at least 1, the calling one among them) share the pages in runs of a few;
+// found gets the pages of a run together, once every page before them is searched. Stops between
+// pages once cancelled is set, telling nothing more, and then gives false; true when every page was
+// searched.
+using FoundPages = std::function<void(std::vector<PageMatch> &&)>;
+bool searchBook(const PageTable &pages, const PageFinder &finder, const FoundPages &found,
                 const std::atomic<bool> &cancelled, int threads = 1);
 
 // Searches the whole book off the calling thread, which must run an event loop: found() comes for each

@@ -27,8 +27,12 @@ std::vector<book::PageMatch> searchAll(const book::PageTable &pages, const QStri
     std::vector<book::PageMatch> matches;
     const std::atomic<bool> cancelled{false};
     EXPECT_TRUE(book::searchBook(
-        pages, book::PageFinder(query, cs), [&](book::PageMatch &&m) { matches.push_back(std::move(m)); }, cancelled,
-        threads));
+        pages, book::PageFinder(query, cs),
+        [&](std::vector<book::PageMatch> &&found) {
+            EXPECT_FALSE(found.empty());
+            matches.insert(matches.end(), found.begin(), found.end());
+        },
+        cancelled, threads));
     return matches;
 }
 
@@ -108,14 +112,14 @@ TEST(BookSearch, StopsOnceCancelled)
     std::atomic<bool> cancelled{true};
     int told = 0;
     const book::PageFinder finder(u"harbour"_s, Qt::CaseInsensitive);
-    EXPECT_FALSE(book::searchBook(b.pages, finder, [&](book::PageMatch &&) { ++told; }, cancelled, 2));
+    EXPECT_FALSE(book::searchBook(b.pages, finder, [&](std::vector<book::PageMatch> &&) { ++told; }, cancelled, 2));
     EXPECT_EQ(told, 0);
 
-    // Cancelled from the first result on, nothing more is told.
+    // Cancelled from the first pages found on, nothing more is told.
     cancelled = false;
     EXPECT_FALSE(book::searchBook(
         b.pages, finder,
-        [&](book::PageMatch &&) {
+        [&](std::vector<book::PageMatch> &&) {
             ++told;
             cancelled = true;
         },
