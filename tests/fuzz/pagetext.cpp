@@ -3,12 +3,17 @@
 // PageFinder must be those of a plain search of that text, unit by unit. The first byte chooses letter
 // case and how the query is read; the query is what follows up to the first line break (at most 32
 // bytes); the rest is the page HTML, in the book's code page. A second query is cut from the page's
-// own text, so that hits are many.
+// own text, so that hits are many. The HTML is also taken as a book's pages, each searched as the
+// search of the whole book does.
 #include "fuzzcheck.h"
 
+#include "book/bookfile.h"
+#include "book/booksearch.h"
 #include "book/pagelinks.h"
 #include "book/pagetext.h"
+#include "book/record.h"
 #include "platform/codepage.h"
+#include "platform/failure.h"
 
 #include <QChar>
 
@@ -147,6 +152,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!text.isEmpty()) {
         const qsizetype from = (qsizetype(flags) * 7) % text.size();
         checkQuery(html, decoded, text, text.mid(from, 1 + (flags >> 2) % 12), cs);
+    }
+
+    // Read as the page section of a book, each record is searched in its page HTML alone, as the
+    // record cut at "##" gives it.
+    try {
+        const book::PageTable pages = book::parseBook("<<$$>>" + html, QStringLiteral("fuzz.tavlo")).pages;
+        const book::PageFinder finder(query, cs);
+        for (qsizetype i = 0; i < std::min<qsizetype>(pages.size(), 16); ++i) {
+            const QString record = pages.record(i);
+            const std::optional<book::PageMatch> match = book::matchPage(pages, i, finder);
+            const qsizetype hits = book::hasPageHtml(record) ? finder.countHits(book::pageHtmlOf(record)) : 0;
+            FUZZ_CHECK(match.has_value() == (hits > 0));
+            if (match) {
+                FUZZ_CHECK(match->hits == hits && match->page == i && match->name == book::pageName(record));
+                FUZZ_CHECK(match->hitLength == finder.query().size());
+            }
+        }
+    } catch (const platform::Failure &) {
+        // an empty page section
     }
 
     // The links come from the same reading of the HTML: each begins with the "<" of its tag.
