@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -109,7 +110,7 @@ void BM_GrepCount(benchmark::State &state, const char *word)
         lines = grepCount(word);
     if (lines <= 0)
         state.SkipWithError("grep found nothing");
-    state.counters["lines"] = double(lines);
+    state.SetLabel("lines=" + std::to_string(lines));
 }
 
 // The whole search, from start() to finished() on this thread, every result received.
@@ -127,8 +128,7 @@ void BM_BookSearch(benchmark::State &state, const char *word)
     }
     if (pages == 0)
         state.SkipWithError("the search found nothing");
-    state.counters["pages"] = double(pages);
-    state.counters["threads"] = double(book::BookSearch().threadCount());
+    state.SetLabel("pages=" + std::to_string(pages) + " threads=" + std::to_string(book::BookSearch().threadCount()));
 }
 
 // From start() to the first result on this thread; the rest of the search is cancelled, and waited
@@ -158,10 +158,10 @@ void BM_BookSearchFirstResult(benchmark::State &state, const char *word)
     }
     if (firstPage < 0)
         state.SkipWithError("the search found nothing");
-    state.counters["first_page"] = double(firstPage);
+    state.SetLabel("first page=" + std::to_string(firstPage));
 }
 
-// The search on one thread, the calling one, without an event loop: what a page costs.
+// The search on one thread, the calling one, without an event loop.
 void BM_SearchBookOneThread(benchmark::State &state, const char *word)
 {
     const book::PageFinder finder(QString::fromLatin1(word), Qt::CaseInsensitive);
