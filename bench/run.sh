@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 tools/setup.sh
 build_dir=${BUILD_DIR:-build-bench}
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build_dir" -j"$(nproc)" --target tavlo_bench_book tavlo_bench_lookup tavlo_bench_view >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" --target tavlo_bench_book tavlo_bench_lookup tavlo_bench_search tavlo_bench_view >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -18,6 +18,7 @@ run() {
 }
 run "$build_dir/bench/tavlo_bench_book"
 run "$build_dir/bench/tavlo_bench_lookup"
+run "$build_dir/bench/tavlo_bench_search"
 # The view benchmark registers the control in a config folder of its own, and runs headless.
 XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
     run "$build_dir/bench/tavlo_bench_view" --benchmark_min_time=1
@@ -25,7 +26,7 @@ XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDB
 # Medians by benchmark name, with their unit; ParsingImage's label gives its number of distinct
 # picture names, that is of replace-all passes.
 awk -F, '
-    { name = $1; gsub(/"|_median|\/real_time/, "", name); t[name] = $3; u[name] = $5; gsub(/"/, "", u[name])
+    { name = $1; gsub(/"|_median|\/real_time|\/manual_time/, "", name); t[name] = $3; u[name] = $5; gsub(/"/, "", u[name])
       if (name == "BM_ParsingImage" && match($0, /distinct=[0-9]+/))
           distinct = substr($0, RSTART + 9, RLENGTH - 9) }
     END {
@@ -40,6 +41,12 @@ awk -F, '
         row("ParsingImage (1 MB page, 2,000 pictures)", "BM_ParsingImage", "one replace-all pass", "BM_ReplaceAllPass", 1, "<= 10")
         row("ParsingImage", "BM_ParsingImage", "one replace-all pass x " distinct, "BM_ReplaceAllPass", distinct, "<= 1")
         row("ParsingImage", "BM_ParsingImage", "replace-all of every name (QString)", "BM_ReplaceAllEveryName", 1, "")
+        row("find in book, word on 1% of pages", "BM_BookSearch/rare", "grep -c -i WORD, same file", "BM_GrepCount/rare", 1, "<= 2")
+        row("  its first result", "BM_BookSearchFirstResult/rare", "grep -c -i WORD, same file", "BM_GrepCount/rare", 1, "< 100 ms")
+        row("  on one thread", "BM_SearchBookOneThread/rare", "grep -c -i WORD, same file", "BM_GrepCount/rare", 1, "")
+        row("find in book, word on every page", "BM_BookSearch/common", "grep -c -i WORD, same file", "BM_GrepCount/common", 1, "<= 2")
+        row("  its first result", "BM_BookSearchFirstResult/common", "grep -c -i WORD, same file", "BM_GrepCount/common", 1, "< 100 ms")
+        row("  on one thread", "BM_SearchBookOneThread/common", "grep -c -i WORD, same file", "BM_GrepCount/common", 1, "")
         if ("BM_BuildPageIndex" in t)
             printf "\nbuilding the page index of 200,000 pages (once, off the window thread): %.1f %s\n", t["BM_BuildPageIndex"], u["BM_BuildPageIndex"]
     }

@@ -15,8 +15,9 @@ struct PageLink {
 
 // The links of a page HTML in document order: the first "href" of every <a> and <area> element,
 // double-quoted, single-quoted or unquoted, as a browser reads the attribute. Comments and the
-// content of <script> and <style> hold no links. An element without "href" is no link; one with
-// an empty "href" is.
+// content of elements that is no markup (<script>, <style>, <title>, <textarea> and the like) hold no
+// links, and neither does a tag that the end of the page cuts off. An element without "href" is no
+// link; one with an empty "href" is.
 std::vector<PageLink> pageLinks(QStringView pageHtml);
 
 } // namespace book

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+
 namespace platform {
 
 // The 8-bit code page of the program's text files: Windows-1252. The five bytes that it leaves
@@ -12,8 +14,20 @@ namespace platform {
 // byte has a character and decoding then encoding gives back the same bytes.
 QString decodeCodePage(QByteArrayView bytes);
 
-// The character that a byte stands for.
-char16_t codePageChar(unsigned char byte);
+namespace detail {
+// 0x80 to 0x9F; the rest of the code page is Latin-1.
+inline constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+} // namespace detail
+
+// The character that a byte stands for. Inline, as text is decoded a byte at a time.
+constexpr char16_t codePageChar(unsigned char byte)
+{
+    return byte >= 0x80 && byte <= 0x9F ? detail::kHighControls[byte - 0x80] : char16_t(byte);
+}
 
 // Encodes text into the code page. A character that it can't hold is written as a numeric character
 // reference ("&#NNNN;") when asHtmlReference is true, else as "?". Sets *lossless to false when that

@@ -170,6 +170,17 @@ TEST(PageLinks, AttributesAsABrowserReadsThem)
     EXPECT_EQ(hrefs, QStringList({u"one"_s, u"two"_s, u"three"_s, u"<four&>"_s, u"&unknown;"_s, u"five"_s, QString()}));
 }
 
+TEST(PageLinks, NoLinksWhereTheContentIsNoMarkup)
+{
+    const QString html = QStringLiteral("<title><a href=t></title><script>'<a href=s>'</script>"
+                                        "<textarea><a href=x></textarea><!-- <a href=c> --><xmp><a href=m></xmp>"
+                                        "<a href=\"&eacute;&#150;&copy=1\">ok</a><a href='cut");
+    QStringList hrefs;
+    for (const book::PageLink &link : book::pageLinks(html))
+        hrefs.append(link.href);
+    EXPECT_EQ(hrefs, QStringList({u"\u00e9\u2013&copy=1"_s}));
+}
+
 TEST(PageLinks, WhereTheReaderTakesALink)
 {
     book::Book book = book::parseBook("T<<$$>>roses##r~ C# ##c~a#b##ab~mailto:me##m", QStringLiteral("t"));

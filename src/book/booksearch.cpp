@@ -1,0 +1,238 @@
+#include "booksearch.h"
+
+#include "platform/codepage.h"
+
+#include <QThread>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <mutex>
+#include <thread>
+
+namespace book {
+namespace {
+
+// The first "##" of text at or after from, or -1. Page HTML holds few "#", so memchr finds them.
+qsizetype findFieldSeparator(QByteArrayView text, qsizetype from)
+{
+    const char *data = text.data();
+    const char *end = data + text.size();
+    for (const char *p = data + from; p < end - 1; ++p) {
+        p = static_cast<const char *>(std::memchr(p, '#', size_t(end - 1 - p)));
+        if (!p)
+            return -1;
+        if (p[1] == '#')
+            return p - data;
+    }
+    return -1;
+}
+
+// The pages that a thread takes at a time: few enough that the first pages are told soon, enough that
+// the threads seldom meet at the counter.
+constexpr qsizetype kRunPages = 32;
+
+struct PageRun {
+    std::vector<PageMatch> matches;
+    std::atomic<bool> searched{false}; // set once every page of the run is searched
+};
+
+} // namespace
+
+std::optional<PageMatch> matchPage(const PageTable &pages, qsizetype i, const PageFinder &finder)
+{
+    const QByteArrayView record = pages.recordBytes(i);
+    const qsizetype separator = findFieldSeparator(record, 0);
+    if (separator < 0)
+        return std::nullopt;
+    QByteArrayView html = record.sliced(separator + 2);
+    const qsizetype next = findFieldSeparator(html, 0);
+    if (next >= 0)
+        html.truncate(next);
+
+    PageFinder::Hits hits = finder.hits(html);
+    if (hits.count == 0)
+        return std::nullopt;
+    return PageMatch{i,
+                     platform::decodeCodePage(record.first(separator)),
+                     hits.count,
+                     std::move(hits.excerpt.text),
+                     hits.excerpt.hitOffset,
+                     finder.query().size()};
+}
+
+bool searchBook(const PageTable &pages, const PageFinder &finder, const FoundPages &found,
+                const std::atomic<bool> &cancelled, int threads)
+{
+    if (finder.isEmpty())
+        return !cancelled;
+    const qsizetype runCount = (pages.size() + kRunPages - 1) / kRunPages;
+    std::vector<PageRun> runs(static_cast<size_t>(runCount));
+    std::atomic<qsizetype> nextRun{0};
+    std::atomic<bool> stop{false}; // the calling thread is leaving early
+    const auto ended = [&] { return cancelled.load(std::memory_order_relaxed) || stop.load(std::memory_order_relaxed); };
+
+    // Searches the next run that no thread has taken; false when none is left.
+    const auto searchRun = [&] {
+        const qsizetype r = nextRun.fetch_add(1);
+        if (r >= runCount)
+            return false;
+        PageRun &run = runs[size_t(r)];
+        const qsizetype end = std::min(pages.size(), (r + 1) * kRunPages);
+        for (qsizetype i = r * kRunPages; i < end; ++i) {
+            if (ended())
+                return false;
+            if (std::optional<PageMatch> match = matchPage(pages, i, finder))
+                run.matches.push_back(std::move(*match));
+        }
+        run.searched.store(true, std::memory_order_release);
+        return true;
+    };
+
+    std::vector<std::thread> helpers;
+    struct Join {
+        std::vector<std::thread> &helpers;
+        std::atomic<bool> &stop;
+        ~Join()
+        {
+            stop = true;
+            for (std::thread &helper : helpers)
+                helper.join();
+        }
+    } join{helpers, stop};
+    for (int t = 1; t < threads && t < runCount; ++t)
+        helpers.emplace_back([&] {
+            while (searchRun()) {
+            }
+        });
+
+    // Tells the runs searched so far, in book order.
+    qsizetype told = 0;
+    const auto tell = [&] {
+        while (told < runCount && !cancelled && runs[size_t(told)].searched.load(std::memory_order_acquire)) {
+            if (!runs[size_t(told)].matches.empty())
+                found(std::move(runs[size_t(told)].matches));
+            ++told;
+        }
+    };
+    while (searchRun())
+        tell();
+    for (std::thread &helper : helpers)
+        helper.join();
+    helpers.clear();
+    tell();
+    return told == runCount && !cancelled;
+}
+
+struct BookSearch::Run {
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> ended{false};
+    std::mutex mutex;
+    std::vector<PageMatch> outbox; // found and not yet told; under mutex
+    bool complete = false;         // every page searched; under mutex
+    std::thread thread;
+};
+
+BookSearch::BookSearch(QObject *parent) : QObject(parent), threads_(std::max(1, QThread::idealThreadCount()))
+{
+}
+
+BookSearch::~BookSearch()
+{
+    cancel();
+    endRuns(true);
+}
+
+void BookSearch::setThreadCount(int threads)
+{
+    threads_ = std::max(1, threads);
+}
+
+void BookSearch::start(const PageTable &pages, const QString &query, Qt::CaseSensitivity cs)
+{
+    cancel();
+    endRuns(false);
+    const quint64 generation = ++generation_;
+    running_ = true;
+
+    auto run = std::make_unique<Run>();
+    Run *r = run.get();
+    // The thread leaves what it finds in the run's outbox and has it told on this object's thread by a
+    // queued call, one at a time: while one waits, later pages join the same outbox, so a busy window
+    // thread gets them in batches rather than as a flood of calls.
+    const auto tell = [this, r, generation] {
+        QMetaObject::invokeMethod(this, [this, r, generation] { deliver(r, generation); }, Qt::QueuedConnection);
+    };
+    r->thread = std::thread([r, tell, pages, query, cs, threads = threads_] {
+        const PageFinder finder(query, cs);
+        const bool complete = searchBook(
+            pages, finder,
+            [&](std::vector<PageMatch> &&matches) {
+                bool waiting;
+                {
+                    const std::lock_guard lock(r->mutex);
+                    waiting = !r->outbox.empty();
+                    std::move(matches.begin(), matches.end(), std::back_inserter(r->outbox));
+                }
+                if (!waiting)
+                    tell();
+            },
+            r->cancelled, threads);
+        if (complete) {
+            bool waiting;
+            {
+                const std::lock_guard lock(r->mutex);
+                waiting = !r->outbox.empty();
+                r->complete = true;
+            }
+            if (!waiting)
+                tell();
+        }
+        r->ended = true;
+    });
+    runs_.push_back(std::move(run));
+}
+
+void BookSearch::deliver(Run *run, quint64 generation)
+{
+    // A run of an earlier search may be gone already; only the current one's is read.
+    if (generation != generation_ || !running_)
+        return;
+    std::vector<PageMatch> matches;
+    bool complete;
+    {
+        const std::lock_guard lock(run->mutex);
+        matches.swap(run->outbox);
+        complete = run->complete;
+    }
+    for (const PageMatch &match : matches) {
+        emit found(match);
+        if (generation != generation_ || !running_)
+            return; // a receiver cancelled the search, or started another
+    }
+    if (complete) {
+        running_ = false;
+        emit finished();
+    }
+}
+
+void BookSearch::cancel()
+{
+    for (const std::unique_ptr<Run> &run : runs_)
+        run->cancelled = true;
+    running_ = false;
+}
+
+void BookSearch::endRuns(bool wait)
+{
+    // A cancelled search ends at its next page; only those that have ended are joined, unless told to
+    // wait, so that a new search never waits for an old one.
+    std::erase_if(runs_, [wait](const std::unique_ptr<Run> &run) {
+        if (!wait && !run->ended)
+            return false;
+        run->thread.join();
+        return true;
+    });
+}
+
+} // namespace book
