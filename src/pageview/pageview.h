@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 
@@ -60,6 +61,20 @@ public:
     // loading is scrolled once it has loaded.
     virtual void scrollToPlace(const QString &place) = 0;
 
+    // Where the page shown is scrolled to, in the page's own pixels; scrollTo() puts the document last
+    // put there, once it has loaded.
+    virtual QPointF scrollPosition() const = 0;
+    virtual void scrollTo(QPointF position) = 0;
+
+    // Highlights every occurrence of text in the document last put and scrolls to the first, once it
+    // has loaded; an empty text takes the highlight away.
+    virtual void highlight(const QString &text, bool matchCase) = 0;
+
+    // The zoom of the pages shown, 0.25 to 5 (1 is none); it holds for every document put after.
+    // Printing is never zoomed.
+    virtual void setZoomFactor(double factor) = 0;
+    virtual double zoomFactor() const = 0;
+
     // dispid::Document: the "href" attribute of the shown document's active element, as written in
     // the page; empty when there is none. After a click, the active element is the clicked link.
     virtual QString activeElementHref() const = 0;
@@ -75,6 +90,12 @@ public:
 
     // dispid::ExecCommand: carries out a command of the view's command set (command::Find).
     virtual void execCommand(int command, int option) = 0;
+
+    // Opens the find dialog with text to find in the page shown, found at once.
+    virtual void findInPage(const QString &text, bool matchCase) = 0;
+    // The find dialog offers a "Whole book" switch while a handler is set: switching it on closes the
+    // dialog and hands its text and letter case setting to handler.
+    virtual void setWholeBookHandler(std::function<void(const QString &text, bool matchCase)> handler) = 0;
 
     // Window placement in twips (dispid::Left to dispid::Height). width() reads the width back.
     virtual void setLeft(float twips) = 0;

@@ -8,6 +8,7 @@ namespace platform {
 
 // Failure numbers, in the numbering that the program's users and its books have always seen.
 namespace error {
+inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int OutOfStringSpace = 14;
 inline constexpr int FileNotFound = 53;

@@ -11,6 +11,7 @@
 #include <platform/screen.h>
 
 #include <QIcon>
+#include <QTimer>
 #include <QPalette>
 
 namespace reader {
@@ -134,19 +135,23 @@ void Form1::connectHandlers()
     DHTMLEdit1.setClickHandler(guarded(&Form1::DHTMLEdit1_onclick));
 }
 
-void Form1::handle(void (Form1::*handler)())
+void Form1::handle(std::function<void()> handler)
 {
     // Handlers run one after another. A print or a pause lets the event loop run (to repaint), and
     // an event that reaches the window meanwhile, such as a click the page view reports, waits
     // until the running handler has ended.
-    waiting_.push_back(handler);
+    waiting_.push_back(std::move(handler));
     if (handling_)
         return;
     handling_ = true;
     while (!waiting_.empty()) {
-        const auto next = waiting_.front();
+        const std::function<void()> next = std::move(waiting_.front());
         waiting_.pop_front();
-        platform::runReportingFailures([&] { (this->*next)(); });
+        // Where the page shown was scrolled to, for Back and Forward to come back to.
+        if (showsHistoryEntry_)
+            history_.setScroll(DHTMLEdit1.scrollPosition());
+        platform::runReportingFailures(next);
+        updateBand();
     }
     handling_ = false;
 }
@@ -156,6 +161,9 @@ void Form1::showModeless()
     if (!loaded_) {
         Form_Load();
         loaded_ = true;
+        // The first page is on its way; what comes beside the described window waits for the
+        // event loop, so that it takes nothing from the start.
+        QTimer::singleShot(0, this, &Form1::setUpReading);
     }
     show();
 }
@@ -200,6 +208,12 @@ void Form1::layOut()
     DHTMLEdit1.setHeight(windowHeight - ext->height() - kViewHeightReduction);
     DHTMLEdit1.setLeft((windowWidth - DHTMLEdit1.width()) / kCentringDivisor);
     DHTMLEdit1.setTop(previous->height() + previous->top() + kViewTopGap);
+
+    // What the layout leaves to the right of and below the page view, which it keeps when the
+    // window is resized later.
+    const QRect view = DHTMLEdit1.widget()->geometry();
+    rightMargin_ = platform::twipsToPixels(windowWidth) - (view.x() + view.width());
+    bottomMargin_ = platform::twipsToPixels(windowHeight) - (view.y() + view.height());
 }
 
 void Form1::loadBook()
@@ -209,6 +223,7 @@ void Form1::loadBook()
     pages = std::move(loaded.pages);
     curPage = 0;
     showPage(0);
+    shown(0);
     indexPages();
 }
 

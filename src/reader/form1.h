@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pagehistory.h"
 #include "readerservices.h"
 
 #include <book/pageindex.h>
@@ -10,10 +11,14 @@
 
 #include <memory>
 #include <deque>
+#include <functional>
 #include <future>
+
+class QLabel;
 
 namespace reader {
 
+class BookSearchBar;
 class PictureButton;
 
 // The reader window: a row of seven picture buttons over the page view, which shows one page of the
@@ -61,6 +66,22 @@ public:
     void find_Click();
     void DHTMLEdit1_onclick();
 
+    // Beside the buttons: the pages shown before and after (Alt+Left, Alt+Right and the mouse's back
+    // and forward buttons), zoom (Ctrl+plus, Ctrl+minus, Ctrl+0, Ctrl+wheel), and find in the whole
+    // book (Ctrl+Shift+F). Each shows a page through the show page sequence and sets curPage.
+    void goBack();
+    void goForward();
+    void zoomIn();
+    void zoomOut();
+    void zoomReset();
+    void findInBook();
+    // Shows page i, as a search result: at the first place where query stands, highlighted.
+    void showFoundPage(qsizetype i, const QString &query, bool matchCase);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void Form_Load();
     void loadToolbarPictures();
@@ -70,7 +91,17 @@ private:
     // Steps 1 to 4 of showing page i: cut its record, take its HTML, rewrite its pictures, show it.
     void showPage(qsizetype i);
     void connectHandlers();
-    void handle(void (Form1::*handler)());
+    // Runs a handler of the user's actions, after the one that runs, if any.
+    void handle(std::function<void()> handler);
+    void handle(void (Form1::*handler)()) { handle([this, handler] { (this->*handler)(); }); }
+    // What comes beside the described window once it is shown: keys, the band, input of the page view.
+    void setUpReading();
+    // Page i was shown as the current page by a command (not by Back or Forward): remember it.
+    void shown(qsizetype i);
+    void showHistoryEntry(const PageHistory::Entry &entry);
+    void zoomTo(double factor);
+    // The band below the page view: "page k of N" and the name of the current page.
+    void updateBand();
 
     std::unique_ptr<pageview::PageView> pageView_;
     // The page names, read on a worker thread once the first page is shown, so that neither the
@@ -78,8 +109,17 @@ private:
     std::shared_future<std::shared_ptr<const book::PageIndex>> pageIndex_;
     ReaderServices services_;
     bool loaded_ = false;
+    PageHistory history_;
+    // The page view shows the page of history_'s current entry (not, say, a page print all left).
+    bool showsHistoryEntry_ = false;
+    QLabel *band_ = nullptr;
+    BookSearchBar *bookSearch_ = nullptr;
+    // The page view's distance from the window's right and bottom edges at load, in pixels.
+    int rightMargin_ = 0;
+    int bottomMargin_ = 0;
+    bool reading_ = false;
     bool handling_ = false;
-    std::deque<void (Form1::*)()> waiting_;
+    std::deque<std::function<void()>> waiting_;
 };
 
 } // namespace reader

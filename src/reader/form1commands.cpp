@@ -27,6 +27,7 @@ void Form1::home_Click()
 {
     showPage(0);
     curPage = 0;
+    shown(0);
 }
 
 void Form1::nxt_Click()
@@ -43,6 +44,7 @@ void Form1::nxt_Click()
     if (book::isBlank(pages.recordBytes(curPage)))
         return;
     showPage(curPage);
+    shown(curPage);
 }
 
 void Form1::previous_Click()
@@ -57,6 +59,7 @@ void Form1::previous_Click()
     if (book::isBlank(pages.recordBytes(curPage)))
         return;
     showPage(curPage);
+    shown(curPage);
 }
 
 void Form1::DHTMLEdit1_onclick()
@@ -82,6 +85,7 @@ void Form1::DHTMLEdit1_onclick()
             DHTMLEdit1.setBrowseMode(true);
             DHTMLEdit1.setDocumentHtml(pageHtml);
             curPage = target.page;
+            shown(curPage);
             if (target.kind == book::LinkKind::PageWithPlace)
                 DHTMLEdit1.scrollToPlace(target.place);
             return;
@@ -106,6 +110,7 @@ void Form1::print1_Click()
 void Form1::printall_Click()
 {
     pageHtml.clear();
+    showsHistoryEntry_ = false;
     services_.showMessage(QStringLiteral("printing all pages"));
     const qsizetype count = pages.size();
     PrintProgress progress(count, this);

@@ -2,10 +2,35 @@
 
 #include <platform/screen.h>
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
-#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 namespace reader {
+namespace {
+
+// What assistive technology sees of a picture button: a button with its name, which it can press.
+class AccessibleButton final : public QAccessibleWidget {
+public:
+    explicit AccessibleButton(PictureButton *button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction())
+            emit static_cast<PictureButton *>(widget())->clicked();
+    }
+};
+
+QAccessibleInterface *accessibleButton(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("reader::PictureButton"))
+        return new AccessibleButton(static_cast<PictureButton *>(object));
+    return nullptr;
+}
+
+} // namespace
 
 PictureButton::PictureButton(const QString &name, float left, float top, float width, float height,
                              const QColor &background, const QString &toolTip, QWidget *parent)
@@ -13,6 +38,12 @@ PictureButton::PictureButton(const QString &name, float left, float top, float w
 {
     setObjectName(name);
     setToolTip(toolTip);
+    setAccessibleName(toolTip);
+    static const bool accessible = [] {
+        QAccessible::installFactory(accessibleButton);
+        return true;
+    }();
+    Q_UNUSED(accessible)
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     applyGeometry();
@@ -47,10 +78,15 @@ void PictureButton::applyGeometry()
 
 void PictureButton::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
+    QStylePainter painter(this);
     painter.fillRect(rect(), background_);
     if (!picture_.isNull())
         painter.drawPixmap(0, 0, picture_);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
 }
 
 void PictureButton::mousePressEvent(QMouseEvent *event)

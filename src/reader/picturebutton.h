@@ -8,7 +8,10 @@ namespace reader {
 
 // A toolbar button that is one picture: no border, no caption. It takes the size of the picture it
 // is given; until then it keeps its design size and shows its background colour. Its position and
-// size are kept in twips, single precision, as the window's layout computes them.
+// size are kept in twips, single precision, as the window's layout computes them. To assistive
+// technology it is a button named by its tool tip, which can be pressed; it takes the keyboard focus
+// (Tab) and shows it with a focus frame, but a key pressed there runs no command (the window's keys
+// do, wherever the focus is).
 class PictureButton final : public QWidget {
     Q_OBJECT
 

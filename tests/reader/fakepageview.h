@@ -20,6 +20,18 @@ public:
             onPut(html);
     }
     void scrollToPlace(const QString &place) override { calls << QStringLiteral("place:") + place; }
+    QPointF scrollPosition() const override { return scroll; }
+    void scrollTo(QPointF position) override
+    {
+        scroll = position;
+        calls << QStringLiteral("scroll:%1,%2").arg(position.x()).arg(position.y());
+    }
+    void highlight(const QString &text, bool matchCase) override
+    {
+        calls << QStringLiteral("highlight:%1%2").arg(text, matchCase ? QStringLiteral(",case") : QString());
+    }
+    void setZoomFactor(double factor) override { zoom = factor; }
+    double zoomFactor() const override { return zoom; }
     QString activeElementHref() const override
     {
         ++hrefReads;
@@ -39,6 +51,14 @@ public:
     void execCommand(int command, int option) override
     {
         calls << QStringLiteral("exec:%1,%2").arg(command).arg(option);
+    }
+    void findInPage(const QString &text, bool matchCase) override
+    {
+        calls << QStringLiteral("find:%1%2").arg(text, matchCase ? QStringLiteral(",case") : QString());
+    }
+    void setWholeBookHandler(std::function<void(const QString &, bool)> handler) override
+    {
+        wholeBookHandler = std::move(handler);
     }
     void setLeft(float twips) override { left = twips; }
     void setTop(float twips) override { top = twips; }
@@ -60,11 +80,14 @@ public:
     std::optional<bool> browseMode;
     QStringList calls;
     QStringList printed;
+    QPointF scroll;
+    double zoom = 1;
     QList<pageview::PrintResult> printResults; // what the next prints give; then Printed
     std::function<void(const QString &)> onPut;
     float left = 0, top = 0, height = 0;
     float widthLimit = 0; // when set, the view takes no more than this width
     std::function<void()> clickHandler;
+    std::function<void(const QString &, bool)> wholeBookHandler;
 
 private:
     float width_ = 0;

@@ -31,6 +31,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -128,7 +129,7 @@ void HtmlEditControl::setDocumentHtml(const QString &html)
     const QUrl url = content_->putDocument(html);
     p.setDocumentUrl(url);
     activeHref_.clear();
-    pendingPlace_.reset();
+    afterLoad_.clear();
     loaded_ = false;
     recoveries_ = 0;
     stoppedScripts_ = 0;
@@ -142,6 +143,8 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
     qCDebug(lcDhtmlEd) << "loading" << info.url() << info.status();
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         processEnded_ = false;
+        if (page_->zoomFactor() != zoom_)
+            page_->setZoomFactor(zoom_);
         return;
     }
     // A load that its render process took down with it is done again (onRenderProcessTerminated).
@@ -155,37 +158,61 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
     // Each document begins read-only.
     if (!browseMode_)
         applyBrowseMode(*page_);
-    if (pendingPlace_)
-        scrollNow(*std::exchange(pendingPlace_, std::nullopt));
+    for (const auto &action : std::exchange(afterLoad_, {}))
+        action();
     if (!loaded_) {
         loaded_ = true;
         emit documentLoaded();
     }
 }
 
-void HtmlEditControl::scrollToPlace(const QString &place)
+void HtmlEditControl::whenLoaded(std::function<void()> action)
 {
     page();
     if (loaded_)
-        scrollNow(place);
+        action();
     else
-        pendingPlace_ = place;
+        afterLoad_.push_back(std::move(action));
 }
 
-void HtmlEditControl::scrollNow(const QString &place)
+void HtmlEditControl::scrollToPlace(const QString &place)
 {
     // The place as a string of the script, whatever it holds; found as written, else as a URL's
     // fragment is, percent-decoded.
     const QByteArray quoted = QJsonDocument(QJsonArray{place}).toJson(QJsonDocument::Compact);
-    page_->runJavaScript(QStringLiteral("(function (place) {"
-                                        "  function find(p) { return document.getElementById(p) ||"
-                                        "                            document.getElementsByName(p)[0]; }"
-                                        "  var e = find(place);"
-                                        "  if (!e) { try { e = find(decodeURIComponent(place)); } catch (x) {} }"
-                                        "  if (e) e.scrollIntoView(); else window.scrollTo(0, 0);"
-                                        "})(%1[0]);")
-                             .arg(QString::fromUtf8(quoted)),
-                         QWebEngineScript::ApplicationWorld);
+    const QString script = QStringLiteral("(function (place) {"
+                                          "  function find(p) { return document.getElementById(p) ||"
+                                          "                            document.getElementsByName(p)[0]; }"
+                                          "  var e = find(place);"
+                                          "  if (!e) { try { e = find(decodeURIComponent(place)); } catch (x) {} }"
+                                          "  if (e) e.scrollIntoView(); else window.scrollTo(0, 0);"
+                                          "})(%1[0]);")
+                               .arg(QString::fromUtf8(quoted));
+    whenLoaded([this, script] { page_->runJavaScript(script, QWebEngineScript::ApplicationWorld); });
+}
+
+QPointF HtmlEditControl::scrollPosition() const
+{
+    return page().scrollPosition();
+}
+
+void HtmlEditControl::scrollTo(QPointF position)
+{
+    const QString script = QStringLiteral("window.scrollTo(%1, %2);").arg(position.x()).arg(position.y());
+    whenLoaded([this, script] { page_->runJavaScript(script, QWebEngineScript::ApplicationWorld); });
+}
+
+void HtmlEditControl::highlight(const QString &text, bool matchCase)
+{
+    whenLoaded([this, text, matchCase] {
+        page_->findText(text, matchCase ? QWebEnginePage::FindCaseSensitively : QWebEnginePage::FindFlags());
+    });
+}
+
+void HtmlEditControl::setZoomFactor(double factor)
+{
+    zoom_ = std::clamp(factor, 0.25, 5.0);
+    page().setZoomFactor(zoom_);
 }
 
 void HtmlEditControl::setBrowseMode(bool browse)
@@ -315,14 +342,34 @@ pageview::PrintResult HtmlEditControl::print(std::optional<bool> showDialog)
 void HtmlEditControl::execCommand(int command, int option)
 {
     Q_UNUSED(option) // the find dialog opens the same way whatever the option
-    QWebEngineView &v = view();
+    view();
     if (command != pageview::command::Find)
-        throw platform::Failure(5, QStringLiteral("Invalid procedure call or argument: the page view has no "
-                                                  "command %1")
-                                       .arg(command));
-    if (!findDialog_)
+        throw platform::Failure(platform::error::InvalidProcedureCall,
+                                QStringLiteral("Invalid procedure call or argument: the page view has no command %1")
+                                    .arg(command));
+    findDialog().open();
+}
+
+void HtmlEditControl::findInPage(const QString &text, bool matchCase)
+{
+    findDialog().open(text, matchCase);
+}
+
+void HtmlEditControl::setWholeBookHandler(std::function<void(const QString &, bool)> handler)
+{
+    wholeBookHandler_ = std::move(handler);
+    if (findDialog_)
+        findDialog_->setWholeBookHandler(wholeBookHandler_);
+}
+
+triedit::FindDialog &HtmlEditControl::findDialog()
+{
+    QWebEngineView &v = view();
+    if (!findDialog_) {
         findDialog_ = new triedit::FindDialog(&v);
-    findDialog_->open();
+        findDialog_->setWholeBookHandler(wholeBookHandler_);
+    }
+    return *findDialog_;
 }
 
 void HtmlEditControl::setLeft(float twips)

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class ContentSchemeHandler;
 class DocumentPage;
@@ -36,10 +37,17 @@ public:
     QWidget *widget() override;
     void setDocumentHtml(const QString &html) override;
     void scrollToPlace(const QString &place) override;
+    QPointF scrollPosition() const override;
+    void scrollTo(QPointF position) override;
+    void highlight(const QString &text, bool matchCase) override;
+    void setZoomFactor(double factor) override;
+    double zoomFactor() const override { return zoom_; }
     QString activeElementHref() const override { return activeHref_; }
     void setBrowseMode(bool browse) override;
     pageview::PrintResult print(std::optional<bool> showDialog) override;
     void execCommand(int command, int option) override;
+    void findInPage(const QString &text, bool matchCase) override;
+    void setWholeBookHandler(std::function<void(const QString &, bool)> handler) override;
     void setLeft(float twips) override;
     void setTop(float twips) override;
     void setWidth(float twips) override;
@@ -63,7 +71,9 @@ private:
     void applyBrowseMode(DocumentPage &page);
     bool waitUntilLoaded();
     void setScriptsEnabled(bool enabled);
-    void scrollNow(const QString &place);
+    triedit::FindDialog &findDialog();
+    // Runs action once the document last put has loaded: now, if it has.
+    void whenLoaded(std::function<void()> action);
 
     QWebEngineProfile *profile_;
     ContentSchemeHandler *content_;
@@ -72,8 +82,10 @@ private:
     RendererWatch *watch_;
     QPointer<triedit::FindDialog> findDialog_;
     std::function<void()> clickHandler_;
+    std::function<void(const QString &, bool)> wholeBookHandler_;
     QString activeHref_;
-    std::optional<QString> pendingPlace_;
+    std::vector<std::function<void()>> afterLoad_;
+    double zoom_ = 1;
     bool loaded_ = true;
     // The render process ended since the last load began: that load's failure doesn't count.
     bool processEnded_ = false;

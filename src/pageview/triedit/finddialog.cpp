@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QApplication>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QWebEngineFindTextResult>
@@ -26,7 +27,8 @@ QToolButton *button(const QString &text, const QString &name, QWidget *parent)
 
 FindDialog::FindDialog(QWebEngineView *view)
     : QFrame(view), view_(view), text_(new QLineEdit(this)),
-      matchCase_(new QCheckBox(QStringLiteral("Match case"), this)), result_(new QLabel(this))
+      matchCase_(new QCheckBox(QStringLiteral("Match case"), this)),
+      wholeBook_(new QCheckBox(QStringLiteral("Whole book"), this)), result_(new QLabel(this))
 {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
@@ -34,6 +36,8 @@ FindDialog::FindDialog(QWebEngineView *view)
     text_->setPlaceholderText(QStringLiteral("Find"));
     text_->setClearButtonEnabled(true);
     matchCase_->setObjectName(QStringLiteral("matchCase"));
+    wholeBook_->setObjectName(QStringLiteral("wholeBook"));
+    wholeBook_->hide();
     result_->setObjectName(QStringLiteral("findResult"));
     QToolButton *previous = button(QStringLiteral("Previous"), QStringLiteral("findPrevious"), this);
     QToolButton *next = button(QStringLiteral("Next"), QStringLiteral("findNext"), this);
@@ -43,6 +47,7 @@ FindDialog::FindDialog(QWebEngineView *view)
     layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
     layout->addWidget(text_);
     layout->addWidget(matchCase_);
+    layout->addWidget(wholeBook_);
     layout->addWidget(previous);
     layout->addWidget(next);
     layout->addWidget(result_);
@@ -54,6 +59,16 @@ FindDialog::FindDialog(QWebEngineView *view)
     connect(next, &QToolButton::clicked, this, [this] { find({}); });
     connect(previous, &QToolButton::clicked, this, [this] { find(QWebEnginePage::FindBackward); });
     connect(close, &QToolButton::clicked, this, &FindDialog::dismiss);
+    connect(wholeBook_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on || !wholeBookHandler_)
+            return;
+        const QString text = text_->text();
+        const bool matchCase = matchCase_->isChecked();
+        wholeBook_->setChecked(false);
+        dismiss();
+        wholeBookHandler_(text, matchCase);
+    });
+
     connect(view_->page(), &QWebEnginePage::findTextFinished, this, &FindDialog::showResult);
     // A new page may bring a new render widget, which would cover the dialog.
     connect(view_->page(), &QWebEnginePage::loadFinished, this, [this] {
@@ -70,12 +85,30 @@ void FindDialog::open()
     placeOverView();
     show();
     raise();
+    // Escape closes the dialog wherever in the view the focus is, the page included, which takes
+    // keys for itself before any shortcut could see them.
+    qApp->installEventFilter(this);
     text_->setFocus(Qt::OtherFocusReason);
     text_->selectAll();
 }
 
+void FindDialog::open(const QString &text, bool matchCase)
+{
+    text_->setText(text);
+    matchCase_->setChecked(matchCase);
+    open();
+    find({});
+}
+
+void FindDialog::setWholeBookHandler(std::function<void(const QString &, bool)> handler)
+{
+    wholeBookHandler_ = std::move(handler);
+    wholeBook_->setVisible(bool(wholeBookHandler_));
+}
+
 void FindDialog::dismiss()
 {
+    qApp->removeEventFilter(this);
     hide();
     result_->clear();
     view_->findText(QString());
@@ -93,6 +126,13 @@ void FindDialog::keyPressEvent(QKeyEvent *event)
 
 bool FindDialog::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && (widget == view_ || view_->isAncestorOf(widget))) {
+            dismiss();
+            return true;
+        }
+    }
     if (watched == view_ && event->type() == QEvent::Resize)
         placeOverView();
     return QFrame::eventFilter(watched, event);

@@ -1,0 +1,213 @@
+// What the reader window offers beside its seven buttons: the pages shown before and after, keys
+// for every command, zoom, a window that can be resized, the band that says where the reader is,
+// and find in the whole book.
+#include "form1.h"
+
+#include "booksearchbar.h"
+
+#include <book/record.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QKeyEvent>
+#include <QWheelEvent>
+
+#include <array>
+
+namespace reader {
+namespace {
+
+// The zoom factors Ctrl+plus and Ctrl+minus step through, as browsers do.
+constexpr std::array kZoomSteps = {0.25, 0.33, 0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1, 1.25,
+                                   1.5,  1.75, 2.0, 2.5,  3.0,  4.0, 5.0};
+
+// One notch of a mouse wheel.
+constexpr int kWheelNotch = 120;
+
+} // namespace
+
+// The keys of the commands, each running what its button runs, messages included.
+const struct {
+    QKeyCombination keys;
+    void (Form1::*command)();
+} kKeys[] = {
+    {Qt::CTRL | Qt::Key_PageDown, &Form1::nxt_Click},
+    {Qt::CTRL | Qt::Key_PageUp, &Form1::previous_Click},
+    {Qt::ALT | Qt::Key_Home, &Form1::home_Click},
+    {Qt::CTRL | Qt::Key_P, &Form1::print1_Click},
+    {Qt::CTRL | Qt::SHIFT | Qt::Key_P, &Form1::printall_Click},
+    {Qt::CTRL | Qt::Key_F, &Form1::find_Click},
+    {Qt::CTRL | Qt::Key_Q, &Form1::ext_Click},
+    {Qt::ALT | Qt::Key_Left, &Form1::goBack},
+    {Qt::ALT | Qt::Key_Right, &Form1::goForward},
+    {Qt::CTRL | Qt::Key_Plus, &Form1::zoomIn},
+    {Qt::CTRL | Qt::SHIFT | Qt::Key_Plus, &Form1::zoomIn},
+    {Qt::CTRL | Qt::Key_Equal, &Form1::zoomIn},
+    {Qt::CTRL | Qt::Key_Minus, &Form1::zoomOut},
+    {Qt::CTRL | Qt::Key_0, &Form1::zoomReset},
+    {Qt::CTRL | Qt::SHIFT | Qt::Key_F, &Form1::findInBook},
+};
+
+void Form1::setUpReading()
+{
+    band_ = new QLabel(this);
+    band_->setObjectName(QStringLiteral("band"));
+    band_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    band_->show();
+    DHTMLEdit1.setWholeBookHandler([this](const QString &text, bool matchCase) {
+        findInBook();
+        bookSearch_->open(text, matchCase);
+    });
+    // The keys, Ctrl+wheel over the page, and the mouse's back and forward buttons, wherever in the
+    // window they come (the page view takes some keys for itself before shortcuts could see them).
+    qApp->installEventFilter(this);
+    reading_ = true;
+    resizeEvent(nullptr);
+    updateBand();
+}
+
+void Form1::shown(qsizetype i)
+{
+    history_.visit(i);
+    showsHistoryEntry_ = true;
+}
+
+void Form1::goBack()
+{
+    if (history_.canGoBack())
+        showHistoryEntry(history_.back());
+}
+
+void Form1::goForward()
+{
+    if (history_.canGoForward())
+        showHistoryEntry(history_.forward());
+}
+
+void Form1::showHistoryEntry(const PageHistory::Entry &entry)
+{
+    showPage(entry.page);
+    curPage = entry.page;
+    showsHistoryEntry_ = true;
+    DHTMLEdit1.scrollTo(entry.scroll);
+}
+
+void Form1::showFoundPage(qsizetype i, const QString &query, bool matchCase)
+{
+    showPage(i);
+    curPage = i;
+    shown(i);
+    DHTMLEdit1.highlight(query, matchCase);
+}
+
+void Form1::zoomTo(double factor)
+{
+    DHTMLEdit1.setZoomFactor(std::clamp(factor, kZoomSteps.front(), kZoomSteps.back()));
+}
+
+void Form1::zoomIn()
+{
+    const double now = DHTMLEdit1.zoomFactor();
+    const auto next = std::find_if(kZoomSteps.begin(), kZoomSteps.end(), [&](double s) { return s > now + 0.001; });
+    zoomTo(next == kZoomSteps.end() ? kZoomSteps.back() : *next);
+}
+
+void Form1::zoomOut()
+{
+    const double now = DHTMLEdit1.zoomFactor();
+    const auto next = std::find_if(kZoomSteps.rbegin(), kZoomSteps.rend(), [&](double s) { return s < now - 0.001; });
+    zoomTo(next == kZoomSteps.rend() ? kZoomSteps.front() : *next);
+}
+
+void Form1::zoomReset()
+{
+    zoomTo(1);
+}
+
+void Form1::findInBook()
+{
+    if (!bookSearch_) {
+        bookSearch_ = new BookSearchBar(this);
+        connect(bookSearch_, &BookSearchBar::pageChosen, this,
+                [this](qsizetype page, const QString &query, bool matchCase) {
+                    handle([=, this] { showFoundPage(page, query, matchCase); });
+                });
+        connect(bookSearch_, &BookSearchBar::findInPage, this,
+                [this](const QString &text, bool matchCase) { DHTMLEdit1.findInPage(text, matchCase); });
+    }
+    bookSearch_->setPages(pages);
+    bookSearch_->placeOver(DHTMLEdit1.widget()->geometry());
+    bookSearch_->open(QString(), false);
+}
+
+void Form1::updateBand()
+{
+    if (!band_)
+        return;
+    QString text = QStringLiteral("page %1 of %2").arg(curPage + 1).arg(pages.size());
+    if (curPage >= 0 && curPage < pages.size()) {
+        const QString name = book::trimSpaces(book::pageName(pages.record(curPage))).toString();
+        if (!name.isEmpty())
+            text += QStringLiteral("   \u2014   ") + name;
+    }
+    band_->setText(text);
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    if (event)
+        QWidget::resizeEvent(event);
+    if (!reading_)
+        return;
+    // The page view keeps the margins it had at load to the right and bottom edges.
+    QWidget *view = DHTMLEdit1.widget();
+    view->resize(qMax(0, width() - view->x() - rightMargin_), qMax(0, height() - view->y() - bottomMargin_));
+    const int bandHeight = band_->sizeHint().height();
+    band_->setGeometry(view->x(), view->y() + view->height() + qMax(0, (bottomMargin_ - bandHeight) / 2),
+                       view->width(), bandHeight);
+    if (bookSearch_)
+        bookSearch_->placeOver(view->geometry());
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this || QApplication::activeModalWidget())
+        return QWidget::eventFilter(watched, event);
+    QWidget *view = DHTMLEdit1.widget();
+    if (event->type() == QEvent::Wheel) {
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        if (!(wheel->modifiers() & Qt::ControlModifier) || !(widget == view || view->isAncestorOf(widget)))
+            return QWidget::eventFilter(watched, event);
+        // Whole notches zoom a step each; what a smooth wheel gives in between adds up.
+        static int pending = 0;
+        pending += wheel->angleDelta().y();
+        for (; pending >= kWheelNotch; pending -= kWheelNotch)
+            handle(&Form1::zoomIn);
+        for (; pending <= -kWheelNotch; pending += kWheelNotch)
+            handle(&Form1::zoomOut);
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeyCombination pressed(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
+        for (const auto &k : kKeys) {
+            if (k.keys == pressed) {
+                handle(k.command);
+                return true;
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::BackButton || mouse->button() == Qt::ForwardButton) {
+            handle(mouse->button() == Qt::BackButton ? &Form1::goBack : &Form1::goForward);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace reader

@@ -1,0 +1,201 @@
+// What the reader window offers beside its buttons, in the real window with its real page view:
+// Back and Forward, keys, zoom and resizing, the band that says where the reader is, find in the
+// whole book, and buttons that assistive technology sees.
+#include "realwindow.h"
+
+#include <reader/booksearchbar.h>
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QWebEngineFindTextResult>
+
+namespace {
+
+// Three pages; a long first one that links to the third.
+const QByteArray kBook = "Garden<<$$>>roses##<h1>roses</h1><p style=\"height: 3000px\">Red.</p>"
+                         "<a id=\"to-lilies\" href=\"lilies\">lilies</a><p style=\"height: 3000px\"></p>"
+                         "~ tulips ##<h1>tulips</h1><p>Yellow.</p>"
+                         "~lilies##<h1>lilies</h1><p>White, with aptitude.</p>";
+
+using ReadingTest = RealWindowTest;
+
+TEST_F(ReadingTest, BackAndForwardReturnToThePagesShownAndWhereTheyWereScrolled)
+{
+    writeBook(kBook);
+    open();
+    QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
+    clickElement(QStringLiteral("to-lilies"));
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(form->curPage, 2);
+    QTest::mouseClick(form->previous, Qt::LeftButton);
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(heading(), QStringLiteral("tulips"));
+
+    // Back twice: lilies, then roses where the link was, below the first 3000 pixels.
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(form->curPage, 2);
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(form->curPage, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return evaluate(QStringLiteral("window.scrollY")).toInt() > 2000; }, 10000));
+    // Back at the oldest page does nothing.
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_FALSE(loaded.wait(1000));
+    EXPECT_EQ(form->curPage, 0);
+
+    // Forward, by the mouse's forward button: lilies again.
+    QTest::mouseClick(web->focusProxy(), Qt::ForwardButton, {}, QPoint(10, 10));
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(heading(), QStringLiteral("lilies"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ReadingTest, EveryCommandHasItsKeyWhereverTheFocusIs)
+{
+    writeBook(kBook);
+    open();
+    QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
+    keyInPage(Qt::Key_PageDown, Qt::ControlModifier);
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(form->curPage, 1);
+    keyInPage(Qt::Key_PageUp, Qt::ControlModifier);
+    ASSERT_TRUE(loaded.wait(20000));
+    keyInPage(Qt::Key_PageUp, Qt::ControlModifier); // on the first page: its message
+    EXPECT_EQ(messages, QStringList{QStringLiteral("this is the first page")});
+    keyInPage(Qt::Key_PageDown, Qt::ControlModifier);
+    ASSERT_TRUE(loaded.wait(20000));
+    keyInPage(Qt::Key_Home, Qt::AltModifier);
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(form->curPage, 0);
+
+    keyInPage(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(QFile::exists(prints.filePath(QStringLiteral("print-1.pdf"))));
+    QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(messages.last(), QStringLiteral("printing all pages"));
+    EXPECT_EQ(pauses.size(), 3);
+
+    // Find opens the page's find dialog; Escape in the page closes it.
+    keyInPage(Qt::Key_F, Qt::ControlModifier);
+    auto *findText = web->findChild<QWidget *>(QStringLiteral("findText"));
+    ASSERT_NE(findText, nullptr);
+    QWidget *find = findText->parentWidget();
+    EXPECT_TRUE(find->isVisible());
+    keyInPage(Qt::Key_Escape, Qt::NoModifier);
+    EXPECT_FALSE(find->isVisible());
+
+    keyInPage(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(programEnds, 1);
+}
+
+TEST_F(ReadingTest, ZoomHoldsFromPageToPageButNotForPrintingAndTheViewFollowsTheWindow)
+{
+    writeBook(kBook);
+    open();
+    const QRect atLoad = web->geometry();
+    const int right = form->width() - atLoad.right();
+    const int bottom = form->height() - atLoad.bottom();
+
+    keyInPage(Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(web->zoomFactor(), 1.1);
+    QWheelEvent wheel(QPointF(50, 50), web->mapToGlobal(QPointF(50, 50)), {}, QPoint(0, 240), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(web->focusProxy(), &wheel);
+    EXPECT_DOUBLE_EQ(web->zoomFactor(), 1.5);
+    QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
+    QTest::mouseClick(form->nxt, Qt::LeftButton);
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_DOUBLE_EQ(web->zoomFactor(), 1.5);
+    for (int i = 0; i < 30; ++i)
+        keyInPage(Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(web->zoomFactor(), 5.0);
+
+    // The same page prints on as many sheets at 500% as without zoom.
+    const auto sheets = [&](const QString &file) {
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {file});
+        info.waitForFinished(30000);
+        return QString::fromUtf8(info.readAllStandardOutput()).section(QStringLiteral("Pages:"), 1).trimmed().section(u'\n', 0, 0);
+    };
+    QTest::mouseClick(form->home, Qt::LeftButton);
+    ASSERT_TRUE(loaded.wait(20000));
+    QTest::mouseClick(form->print1, Qt::LeftButton);
+    keyInPage(Qt::Key_0, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(web->zoomFactor(), 1.0);
+    QTest::mouseClick(form->print1, Qt::LeftButton);
+    EXPECT_EQ(sheets(prints.filePath(QStringLiteral("print-1.pdf"))), sheets(prints.filePath(QStringLiteral("print-2.pdf"))));
+
+    // A smaller window: the view keeps its margins to the right and bottom edges.
+    form->resize(800, 600);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->width() == 800; }));
+    EXPECT_EQ(web->geometry().topLeft(), atLoad.topLeft());
+    EXPECT_EQ(form->width() - web->geometry().right(), right);
+    EXPECT_EQ(form->height() - web->geometry().bottom(), bottom);
+}
+
+TEST_F(ReadingTest, TheBandSaysWhichPageOfHowManyIsShown)
+{
+    writeBook(kBook);
+    open();
+    auto *band = form->findChild<QLabel *>(QStringLiteral("band"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return band != nullptr || (band = form->findChild<QLabel *>(QStringLiteral("band"))); }));
+    EXPECT_EQ(band->text(), QStringLiteral("page 1 of 3   \u2014   roses"));
+    EXPECT_GT(band->geometry().top(), web->geometry().bottom());
+    QTest::mouseClick(form->nxt, Qt::LeftButton);
+    EXPECT_EQ(band->text(), QStringLiteral("page 2 of 3   \u2014   tulips"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Garden"));
+}
+
+TEST_F(ReadingTest, FindInTheWholeBookShowsThePageWithTheWordHighlighted)
+{
+    writeBook(kBook);
+    open();
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    auto *bar = form->findChild<reader::BookSearchBar *>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    auto *text = bar->findChild<QLineEdit *>(QStringLiteral("bookSearchText"));
+    auto *results = bar->findChild<QListWidget *>(QStringLiteral("bookSearchResults"));
+    EXPECT_TRUE(text->hasFocus());
+
+    // The word stands on the third page only; Enter searches, Enter again shows it.
+    QTest::keyClicks(text, QStringLiteral("APTITUDE"));
+    QTest::keyClick(text, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results->count() == 1; }, 10000));
+    EXPECT_TRUE(results->item(0)->text().startsWith(QStringLiteral("page 3 \u00b7 lilies")));
+    QSignalSpy found(web->page(), &QWebEnginePage::findTextFinished);
+    QTest::keyClick(text, Qt::Key_Return);
+    ASSERT_TRUE(found.wait(20000));
+    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(heading(), QStringLiteral("lilies"));
+    EXPECT_EQ(found.constLast().constFirst().value<QWebEngineFindTextResult>().numberOfMatches(), 1);
+
+    // Match case: the word in capitals is on no page.
+    bar->findChild<QCheckBox *>(QStringLiteral("bookSearchMatchCase"))->setChecked(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->findChild<QLabel *>(QStringLiteral("bookSearchStatus"))->text() ==
+                                             QStringLiteral("Not found in the book"); }, 10000));
+    EXPECT_EQ(results->count(), 0);
+}
+
+TEST_F(ReadingTest, ThePictureButtonsAreButtonsToAssistiveTechnology)
+{
+    writeBook(kBook);
+    open();
+    QAccessibleInterface *next = QAccessible::queryAccessibleInterface(form->nxt);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->role(), QAccessible::Button);
+    EXPECT_EQ(next->text(QAccessible::Name), QStringLiteral("Next"));
+    EXPECT_TRUE(next->state().focusable);
+    ASSERT_NE(next->actionInterface(), nullptr);
+    QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
+    next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(form->curPage, 1);
+}
+
+} // namespace
