@@ -1,0 +1,606 @@
+#include "pagerewrite.h"
+
+#include "book/htmlscan.h"
+#include "platform/codepage.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <vector>
+
+using book::HtmlAttribute;
+using book::HtmlScanner;
+using book::HtmlToken;
+
+namespace {
+
+constexpr QStringView kSectionMark = u"<<$$>>";
+constexpr QStringView kPictureMarker = u"<img";
+constexpr QStringView kBackgroundMarker = u"background=";
+
+bool holdsReaderMarker(QStringView text)
+{
+    return text.contains(kPictureMarker, Qt::CaseInsensitive) ||
+           text.contains(kBackgroundMarker, Qt::CaseInsensitive);
+}
+
+// Writes what the book format can't hold as character references. With markers, also what the
+// reader's picture rewriting would take for a picture ("<img", "background="), where the page's own
+// elements don't stand: in text, comments and attribute values.
+void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool markers)
+{
+    if (!holdsSeparator(text) && !(markers && holdsReaderMarker(text))) {
+        out += text;
+        return;
+    }
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QStringView rest = text.sliced(i);
+        if (rest.startsWith(kSectionMark)) {
+            out += u"&lt;&lt;$$&gt;&gt;";
+            ++changes.sectionMarks;
+            i += kSectionMark.size();
+        } else if (rest.startsWith(u"##")) {
+            out += u"&#35;&#35;";
+            ++changes.doubleHashes;
+            i += 2;
+        } else if (rest[0] == u'~') {
+            out += u"&#126;";
+            ++changes.tildes;
+            ++i;
+        } else if (markers && rest.startsWith(kPictureMarker, Qt::CaseInsensitive)) {
+            out += u"&lt;";
+            ++i;
+        } else if (markers && rest.startsWith(kBackgroundMarker, Qt::CaseInsensitive)) {
+            out += rest.first(kBackgroundMarker.size() - 1);
+            out += u"&#61;";
+            i += kBackgroundMarker.size();
+        } else {
+            out += rest[0];
+            ++i;
+        }
+    }
+}
+
+// A value written between double quotes.
+void appendAttributeValue(QString &out, const QString &value, TextChanges &changes)
+{
+    QString raw = value;
+    raw.replace(u'&', QStringLiteral("&amp;")).replace(u'"', QStringLiteral("&quot;"));
+    appendEscaped(out, raw, changes, true);
+}
+
+// A reference that a browser resolves against the document's folder.
+bool isRelativeReference(QStringView url)
+{
+    if (url.isEmpty() || url.startsWith(u'/') || url.startsWith(u'#') || url.startsWith(u'\\'))
+        return false;
+    for (const QChar c : url) {
+        if (c == u':')
+            return false; // a scheme: "http:", "data:"
+        if (c == u'/' || c == u'?' || c == u'#')
+            break;
+    }
+    return true;
+}
+
+// One replacement of a reference inside CSS or a srcset: [begin, end) of the text gets url.
+struct UrlEdit {
+    qsizetype begin;
+    qsizetype end;
+    QString url;
+    QChar quote; // the quote to write it in; null: as it stands, unquoted
+};
+
+QString applyEdits(QStringView text, const std::vector<UrlEdit> &edits, QStringView relativePrefix)
+{
+    QString out;
+    qsizetype at = 0;
+    for (const UrlEdit &edit : edits) {
+        out += text.sliced(at, edit.begin - at);
+        const QString url = isRelativeReference(edit.url) ? QString(relativePrefix + edit.url) : edit.url;
+        if (edit.quote.isNull()) {
+            out += url;
+        } else {
+            QString escaped = url;
+            escaped.replace(u'\\', QStringLiteral("\\\\")).replace(edit.quote, QString(u'\\' + edit.quote));
+            out += edit.quote + escaped + edit.quote;
+        }
+        at = edit.end;
+    }
+    out += text.sliced(at);
+    return out;
+}
+
+bool isCssNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u'\\';
+}
+
+// The references of a style sheet, url() and @import "...", each handed to the site.
+std::vector<UrlEdit> cssEdits(QStringView css, PageSite &site, qsizetype offset)
+{
+    std::vector<UrlEdit> edits;
+    const auto take = [&](qsizetype begin, qsizetype end, QStringView url, QChar quote) {
+        if (auto rewritten = site.rewrite(UrlRole::File, url.trimmed().toString(), offset + begin)) {
+            // Unquoted, a url() can't hold blanks, quotes or parentheses.
+            if (quote.isNull() && (rewritten->contains(u' ') || rewritten->contains(u'"') ||
+                                   rewritten->contains(u'\'') || rewritten->contains(u'(') ||
+                                   rewritten->contains(u')')))
+                quote = u'"';
+            edits.push_back({begin, end, *rewritten, quote});
+        }
+    };
+    qsizetype i = 0;
+    while (i < css.size()) {
+        const QChar c = css[i];
+        if (c == u'/' && css.sliced(i).startsWith(u"/*")) {
+            const qsizetype end = css.indexOf(u"*/", i + 2);
+            i = end < 0 ? css.size() : end + 2;
+        } else if (c == u'"' || c == u'\'') {
+            qsizetype end = i + 1;
+            while (end < css.size() && css[end] != c && css[end] != u'\n')
+                end += css[end] == u'\\' ? 2 : 1;
+            end = std::min(end, css.size());
+            i = end + 1;
+        } else if (c == u'@' && css.sliced(i).startsWith(u"@import", Qt::CaseInsensitive)) {
+            qsizetype j = i + 7;
+            while (j < css.size() && css[j].isSpace())
+                ++j;
+            if (j < css.size() && (css[j] == u'"' || css[j] == u'\'')) {
+                const qsizetype close = css.indexOf(css[j], j + 1);
+                if (close < 0)
+                    break;
+                take(j, close + 1, css.sliced(j + 1, close - j - 1), css[j]);
+                i = close + 1;
+            } else {
+                i = j;
+            }
+        } else if ((c == u'u' || c == u'U') && css.sliced(i).startsWith(u"url(", Qt::CaseInsensitive) &&
+                   (i == 0 || !isCssNameChar(css[i - 1]))) {
+            qsizetype j = i + 4;
+            while (j < css.size() && css[j].isSpace())
+                ++j;
+            if (j < css.size() && (css[j] == u'"' || css[j] == u'\'')) {
+                const qsizetype close = css.indexOf(css[j], j + 1);
+                if (close < 0)
+                    break;
+                take(j, close + 1, css.sliced(j + 1, close - j - 1), css[j]);
+                i = close + 1;
+            } else {
+                const qsizetype close = css.indexOf(u')', j);
+                const qsizetype end = close < 0 ? css.size() : close;
+                take(j, end, css.sliced(j, end - j), QChar());
+                i = end;
+            }
+        } else {
+            ++i;
+        }
+    }
+    return edits;
+}
+
+// The candidates of a srcset: "url descriptor, url descriptor".
+QString rewriteSrcset(QStringView srcset, PageSite &site, qsizetype offset, bool &changed)
+{
+    std::vector<UrlEdit> edits;
+    qsizetype i = 0;
+    while (i < srcset.size()) {
+        while (i < srcset.size() && (srcset[i].isSpace() || srcset[i] == u','))
+            ++i;
+        const qsizetype begin = i;
+        while (i < srcset.size() && !srcset[i].isSpace())
+            ++i;
+        qsizetype end = i;
+        while (end > begin && srcset[end - 1] == u',')
+            --end;
+        if (end > begin) {
+            if (auto rewritten = site.rewrite(UrlRole::File, srcset.sliced(begin, end - begin).toString(),
+                                              offset + begin))
+                edits.push_back({begin, end, rewritten->replace(u' ', QStringLiteral("%20")).replace(u',', QStringLiteral("%2C")), QChar()});
+        }
+        if (end == i) // descriptors follow, up to the next comma
+            while (i < srcset.size() && srcset[i] != u',')
+                ++i;
+    }
+    changed = !edits.empty();
+    return applyEdits(srcset, edits, {});
+}
+
+// The words of an element's "rel", lower case.
+QStringList relations(const HtmlToken &tag)
+{
+    const HtmlAttribute *rel = tag.attribute(u"rel");
+    if (!rel)
+        return {};
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    return rel->value().toLower().split(blanks, Qt::SkipEmptyParts);
+}
+
+bool isJavaScript(const HtmlToken &tag)
+{
+    const HtmlAttribute *type = tag.attribute(u"type");
+    if (!type)
+        return true;
+    const QString value = type->value().trimmed().toLower();
+    return value.isEmpty() || value == u"module" || value.contains(u"javascript") ||
+           value.contains(u"ecmascript") || value.contains(u"jscript");
+}
+
+// Which references of an element's attributes go where.
+std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribute)
+{
+    const QStringView name = attribute.name;
+    const auto is = [&](QStringView n) { return name.compare(n, Qt::CaseInsensitive) == 0; };
+    if (is(u"background"))
+        return UrlRole::Picture;
+    if (is(u"href")) {
+        if (tag.is(u"a") || tag.is(u"area"))
+            return UrlRole::Link;
+        if (tag.is(u"link")) {
+            for (const QString &r : relations(tag))
+                if (r == u"stylesheet" || r.contains(u"icon") || r == u"preload" || r == u"prefetch" ||
+                    r == u"manifest" || r == u"modulepreload")
+                    return UrlRole::File;
+            return UrlRole::Link;
+        }
+        return std::nullopt;
+    }
+    if (is(u"src")) {
+        if (tag.is(u"img"))
+            return UrlRole::Picture;
+        if (tag.is(u"script") || tag.is(u"iframe") || tag.is(u"frame") || tag.is(u"embed") || tag.is(u"video") ||
+            tag.is(u"audio") || tag.is(u"source") || tag.is(u"track") || tag.is(u"input"))
+            return UrlRole::File;
+        return std::nullopt;
+    }
+    if ((is(u"data") && tag.is(u"object")) || (is(u"poster") && tag.is(u"video")))
+        return UrlRole::File;
+    return std::nullopt;
+}
+
+class PageRewriter {
+public:
+    PageRewriter(QStringView html, PageSite &site, TextChanges &changes) : html_(html), site_(site), changes_(changes)
+    {
+    }
+
+    QString run()
+    {
+        std::vector<HtmlToken> tokens;
+        HtmlScanner scanner(html_);
+        for (HtmlToken token; scanner.next(token);)
+            tokens.push_back(token);
+        out_.reserve(html_.size() + html_.size() / 8);
+        for (size_t i = 0; i < tokens.size(); ++i) {
+            const HtmlToken &token = tokens[i];
+            const QStringView text = html_.sliced(token.begin, token.end - token.begin);
+            switch (token.kind) {
+            case HtmlToken::StartTag: {
+                const HtmlToken *content =
+                    i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::RawText ? &tokens[i + 1] : nullptr;
+                if (token.is(u"script") || token.is(u"style")) {
+                    const bool dropEndTag = rawTextElement(token, content);
+                    if (content)
+                        ++i;
+                    if (dropEndTag && i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::EndTag)
+                        ++i;
+                } else {
+                    tag(token, {});
+                }
+                break;
+            }
+            case HtmlToken::EndTag:
+                appendEscaped(out_, text, changes_, false);
+                break;
+            case HtmlToken::RawText: // a script or style end that has none
+            case HtmlToken::Text:
+            case HtmlToken::Comment:
+            case HtmlToken::Declaration:
+                appendEscaped(out_, text, changes_, true);
+                break;
+            }
+        }
+        changes_.outsideCodePage += countOutsideCodePage(out_);
+        return std::move(out_);
+    }
+
+private:
+    QStringView slice(qsizetype begin, qsizetype end) const { return html_.sliced(begin, end - begin); }
+
+    // The new value of each attribute that has one.
+    std::vector<std::optional<QString>> newValues(const HtmlToken &tag)
+    {
+        std::vector<std::optional<QString>> values(tag.attributes.size());
+        for (size_t a = 0; a < tag.attributes.size(); ++a) {
+            const HtmlAttribute &attribute = tag.attributes[a];
+            if (attribute.valueBegin < 0 || tag.attribute(attribute.name) != &attribute)
+                continue; // no value, or a second attribute of the name, which the parser drops
+            if (attribute.name.compare(u"style", Qt::CaseInsensitive) == 0) {
+                const QString css = attribute.value();
+                const std::vector<UrlEdit> edits = cssEdits(css, site_, attribute.valueBegin);
+                if (!edits.empty())
+                    values[a] = applyEdits(css, edits, {});
+            } else if (attribute.name.compare(u"srcset", Qt::CaseInsensitive) == 0 &&
+                       (tag.is(u"img") || tag.is(u"source"))) {
+                bool changed = false;
+                const QString srcset = rewriteSrcset(attribute.value(), site_, attribute.valueBegin, changed);
+                if (changed)
+                    values[a] = srcset;
+            } else if (const std::optional<UrlRole> role = roleOf(tag, attribute)) {
+                values[a] = site_.rewrite(*role, attribute.value().trimmed(), attribute.valueBegin);
+            }
+        }
+        return values;
+    }
+
+    // Writes a start tag with its references rewritten; inserted goes right after the tag's name.
+    // An <img> gets its source first, in double quotes, where the reader's rewriting reads it.
+    void tag(const HtmlToken &token, const QString &inserted, QStringView skipAttribute = {})
+    {
+        const std::vector<std::optional<QString>> values = newValues(token);
+        qsizetype at = token.begin + 1 + token.name.size();
+        appendEscaped(out_, slice(token.begin, at), changes_, false);
+        out_ += inserted;
+        const HtmlAttribute *source = token.is(u"img") ? token.attribute(u"src") : nullptr;
+        if (source && source->valueBegin >= 0) {
+            const size_t s = size_t(source - token.attributes.data());
+            out_ += u" src=\"";
+            appendAttributeValue(out_, values[s].value_or(source->value()), changes_);
+            out_ += u'"';
+        }
+        for (size_t a = 0; a < token.attributes.size(); ++a) {
+            const HtmlAttribute &attribute = token.attributes[a];
+            const bool skipped = (source && &attribute == source && source->valueBegin >= 0) ||
+                                 (!skipAttribute.isEmpty() &&
+                                  attribute.name.compare(skipAttribute, Qt::CaseInsensitive) == 0);
+            appendEscaped(out_, slice(at, attribute.begin), changes_, false);
+            at = attribute.end;
+            if (skipped)
+                continue;
+            if (values[a]) {
+                appendEscaped(out_, attribute.name, changes_, false);
+                out_ += u"=\"";
+                appendAttributeValue(out_, *values[a], changes_);
+                out_ += u'"';
+            } else if (attribute.valueBegin < 0) {
+                appendEscaped(out_, attribute.name, changes_, false);
+            } else {
+                appendEscaped(out_, slice(attribute.begin, attribute.valueBegin), changes_, false);
+                appendEscaped(out_, attribute.rawValue, changes_, true);
+                appendEscaped(out_, slice(attribute.valueBegin + attribute.rawValue.size(), attribute.end), changes_,
+                              false);
+            }
+        }
+        appendEscaped(out_, slice(at, token.end), changes_, false);
+    }
+
+    // A <script> or <style> and its text. Gives true when the element became one without an end tag.
+    bool rawTextElement(const HtmlToken &token, const HtmlToken *content)
+    {
+        const QStringView raw = content ? slice(content->begin, content->end) : QStringView();
+        if (token.is(u"style")) {
+            const std::vector<UrlEdit> edits = cssEdits(raw, site_, content ? content->begin : 0);
+            const QString css = applyEdits(raw, edits, {});
+            if (!mustMove(css)) {
+                tag(token, {});
+                appendEscaped(out_, css, changes_, true);
+                return false;
+            }
+            // References can't stand in a style sheet: it goes into a file of its own, one folder
+            // down, so its relative references climb one folder.
+            const QString path = site_.keepAside(u"css", applyEdits(raw, edits, u"../"));
+            ++changes_.stylesMoved;
+            out_ += u"<link rel=\"stylesheet\" href=\"";
+            appendAttributeValue(out_, path, changes_);
+            out_ += u'"';
+            for (const HtmlAttribute &attribute : token.attributes) {
+                if (attribute.name.compare(u"type", Qt::CaseInsensitive) == 0 ||
+                    attribute.name.compare(u"rel", Qt::CaseInsensitive) == 0 ||
+                    attribute.name.compare(u"href", Qt::CaseInsensitive) == 0)
+                    continue;
+                out_ += u' ';
+                appendEscaped(out_, attribute.name, changes_, false);
+                if (attribute.valueBegin >= 0) {
+                    out_ += u"=\"";
+                    appendAttributeValue(out_, attribute.value(), changes_);
+                    out_ += u'"';
+                }
+            }
+            out_ += u'>';
+            return true;
+        }
+        if (mustMove(raw) && !token.attribute(u"src") && isJavaScript(token)) {
+            const QString path = site_.keepAside(u"js", raw.toString());
+            ++changes_.scriptsMoved;
+            QString source = QStringLiteral(" src=\"");
+            appendAttributeValue(source, path, changes_);
+            tag(token, source + u'"');
+            return false;
+        }
+        // A script that is not run as text of the page (it has a source, or holds data): references
+        // are the only way to keep its text whole in the book.
+        tag(token, {});
+        appendEscaped(out_, raw, changes_, true);
+        return false;
+    }
+
+    static bool mustMove(QStringView text)
+    {
+        return holdsSeparator(text) || holdsReaderMarker(text) || countOutsideCodePage(text) > 0;
+    }
+
+    QStringView html_;
+    PageSite &site_;
+    TextChanges &changes_;
+    QString out_;
+};
+
+// The character set a page declares in its first bytes, lower case; empty if none.
+QString declaredCharset(QByteArrayView bytes)
+{
+    const QString head = QString::fromLatin1(bytes.first(std::min<qsizetype>(bytes.size(), 1024)));
+    static const QRegularExpression meta(QStringLiteral("<meta\\b[^>]*?charset\\s*=\\s*[\"']?\\s*([-A-Za-z0-9_.:]+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression xml(QStringLiteral("^\\s*<\\?xml\\b[^>]*?encoding\\s*=\\s*[\"']([-A-Za-z0-9_.:]+)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatch match = meta.match(head);
+    if (!match.hasMatch())
+        match = xml.match(head);
+    return match.hasMatch() ? match.captured(1).toLower() : QString();
+}
+
+bool isUtf8Label(QStringView label)
+{
+    return label == u"utf-8" || label == u"utf8" || label == u"unicode-1-1-utf-8";
+}
+
+// Labels that browsers read as Windows-1252.
+bool isWindows1252Label(QStringView label)
+{
+    static const QStringView kLabels[] = {u"windows-1252", u"cp1252",  u"x-cp1252",   u"iso-8859-1", u"iso8859-1",
+                                          u"iso_8859-1",   u"latin1",  u"l1",         u"us-ascii",   u"ascii",
+                                          u"iso-ir-100",   u"ibm819",  u"cp819",      u"csisolatin1"};
+    for (const QStringView known : kLabels)
+        if (label == known)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TextChanges &TextChanges::operator+=(const TextChanges &other)
+{
+    tildes += other.tildes;
+    doubleHashes += other.doubleHashes;
+    sectionMarks += other.sectionMarks;
+    outsideCodePage += other.outsideCodePage;
+    scriptsMoved += other.scriptsMoved;
+    stylesMoved += other.stylesMoved;
+    return *this;
+}
+
+bool holdsSeparator(QStringView text)
+{
+    return text.contains(u'~') || text.contains(u"##") || text.contains(kSectionMark);
+}
+
+qsizetype countOutsideCodePage(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+            continue;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i; // one character, two code units
+            ++count;
+            continue;
+        }
+        bool inCodePage = false;
+        for (int b = 0x80; b < 0xA0 && !inCodePage; ++b)
+            inCodePage = platform::codePageChar(uchar(b)) == c;
+        count += inCodePage ? 0 : 1;
+    }
+    return count;
+}
+
+QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
+{
+    return PageRewriter(html, site, changes).run();
+}
+
+QString pageTitle(QStringView html)
+{
+    HtmlScanner scanner(html);
+    HtmlToken token;
+    while (scanner.next(token)) {
+        if (token.kind != HtmlToken::StartTag || !token.is(u"title"))
+            continue;
+        const qsizetype end = html.indexOf(u"</title", token.end, Qt::CaseInsensitive);
+        const QString text = book::decodeReferences(html.sliced(token.end, (end < 0 ? html.size() : end) - token.end));
+        return text.simplified();
+    }
+    return {};
+}
+
+PageText decodePage(QByteArrayView bytes, QString *problem)
+{
+    const auto windows1252 = [&](const QString &why) {
+        if (problem)
+            *problem = why;
+        return PageText{platform::decodeCodePage(bytes), QStringLiteral("windows-1252")};
+    };
+    const auto strictly = [](QStringDecoder &&decoder, QByteArrayView data) -> std::optional<QString> {
+        QString text = decoder.decode(data);
+        if (decoder.hasError())
+            return std::nullopt;
+        return text;
+    };
+    if (problem)
+        problem->clear();
+
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes.sliced(3)))
+            return {*text, QStringLiteral("utf-8")};
+        return windows1252(QStringLiteral("is not UTF-8 text although it begins with a UTF-8 byte-order mark; read "
+                                          "as Windows-1252"));
+    }
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool little = bytes[0] == '\xFF';
+        if (auto text = strictly(QStringDecoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE),
+                                 bytes.sliced(2)))
+            return {*text, little ? QStringLiteral("utf-16le") : QStringLiteral("utf-16be")};
+        return windows1252(QStringLiteral("is not UTF-16 text although it begins with a UTF-16 byte-order mark; "
+                                          "read as Windows-1252"));
+    }
+
+    const QString declared = declaredCharset(bytes);
+    if (declared.isEmpty() || isUtf8Label(declared)) {
+        if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes))
+            return {*text, QStringLiteral("utf-8")};
+        return windows1252(declared.isEmpty()
+                               ? QStringLiteral("declares no character set and is not UTF-8 text; read as "
+                                                "Windows-1252")
+                               : QStringLiteral("declares UTF-8 but is not UTF-8 text; read as Windows-1252"));
+    }
+    if (isWindows1252Label(declared))
+        return {platform::decodeCodePage(bytes), QStringLiteral("windows-1252")};
+    QStringDecoder decoder(declared.toLatin1().constData());
+    if (!decoder.isValid()) {
+        if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes)) {
+            if (problem)
+                *problem = QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8")
+                               .arg(declared);
+            return {*text, QStringLiteral("utf-8")};
+        }
+        return windows1252(
+            QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252").arg(declared));
+    }
+    if (auto text = strictly(std::move(decoder), bytes))
+        return {*text, declared};
+    return windows1252(
+        QStringLiteral("is not %1 text as it declares; read as Windows-1252").arg(declared));
+}
+
+QString rewriteStyleSheet(QStringView css, PageSite &site)
+{
+    return applyEdits(css, cssEdits(css, site, 0), {});
+}
+
+QString nextPageReference(QStringView html)
+{
+    HtmlScanner scanner(html);
+    HtmlToken token;
+    while (scanner.next(token)) {
+        if (token.kind != HtmlToken::StartTag || !(token.is(u"link") || token.is(u"a")))
+            continue;
+        const HtmlAttribute *rel = token.attribute(u"rel");
+        const HtmlAttribute *href = token.attribute(u"href");
+        if (!rel || !href)
+            continue;
+        if (relations(token).contains(QStringLiteral("next")))
+            return href->value().trimmed();
+    }
+    return {};
+}
