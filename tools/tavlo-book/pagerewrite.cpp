@@ -247,7 +247,7 @@ std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribu
         return std::nullopt;
     }
     if (is(u"src")) {
-        if (tag.is(u"img"))
+        if (tag.name.startsWith(u"img", Qt::CaseInsensitive)) // <image> is an <img> to the parser too
             return UrlRole::Picture;
         if (tag.is(u"script") || tag.is(u"iframe") || tag.is(u"frame") || tag.is(u"embed") || tag.is(u"video") ||
             tag.is(u"audio") || tag.is(u"source") || tag.is(u"track") || tag.is(u"input"))
@@ -291,8 +291,6 @@ public:
                 break;
             }
             case HtmlToken::EndTag:
-                appendEscaped(out_, text, changes_, false);
-                break;
             case HtmlToken::RawText: // a script or style end that has none
             case HtmlToken::Text:
             case HtmlToken::Comment:
@@ -300,6 +298,12 @@ public:
                 appendEscaped(out_, text, changes_, true);
                 break;
             }
+        }
+        // Pieces end and begin at "<" and ">", so only "<<$$>>" can form across two of them, as a tag
+        // "<x<<$$>" followed by text ">": broken markup, which the references keep whole as text.
+        for (qsizetype at = 0; (at = out_.indexOf(kSectionMark, at)) >= 0;) {
+            out_.replace(at, kSectionMark.size(), QStringLiteral("&lt;&lt;$$&gt;&gt;"));
+            ++changes_.sectionMarks;
         }
         changes_.outsideCodePage += countOutsideCodePage(out_);
         return std::move(out_);
@@ -335,44 +339,61 @@ private:
     }
 
     // Writes a start tag with its references rewritten; inserted goes right after the tag's name.
-    // An <img> gets its source first, in double quotes, where the reader's rewriting reads it.
-    void tag(const HtmlToken &token, const QString &inserted, QStringView skipAttribute = {})
+    // Picture references stand in double quotes, where the reader's rewriting reads them: an element
+    // that the reader takes for a picture ("<img" begins its name) gets its source first, empty if it
+    // has none, so that the reader's search for "src=" can't reach into the elements after it.
+    void tag(const HtmlToken &token, const QString &inserted)
     {
         const std::vector<std::optional<QString>> values = newValues(token);
-        qsizetype at = token.begin + 1 + token.name.size();
-        appendEscaped(out_, slice(token.begin, at), changes_, false);
+        out_ += u'<';
+        // Only broken markup has "=" in a tag's name; written as a reference it can't make "src=".
+        appendEscaped(out_, QString(token.name.toString()).replace(u'=', QStringLiteral("&#61;")), changes_, true);
         out_ += inserted;
-        const HtmlAttribute *source = token.is(u"img") ? token.attribute(u"src") : nullptr;
-        if (source && source->valueBegin >= 0) {
-            const size_t s = size_t(source - token.attributes.data());
+        qsizetype at = token.begin + 1 + token.name.size();
+        const bool picture = token.name.startsWith(u"img", Qt::CaseInsensitive);
+        const HtmlAttribute *source = picture ? token.attribute(u"src") : nullptr;
+        if (picture) {
             out_ += u" src=\"";
-            appendAttributeValue(out_, values[s].value_or(source->value()), changes_);
+            if (source)
+                appendAttributeValue(out_, values[size_t(source - token.attributes.data())].value_or(source->value()),
+                                     changes_);
             out_ += u'"';
         }
         for (size_t a = 0; a < token.attributes.size(); ++a) {
             const HtmlAttribute &attribute = token.attributes[a];
-            const bool skipped = (source && &attribute == source && source->valueBegin >= 0) ||
-                                 (!skipAttribute.isEmpty() &&
-                                  attribute.name.compare(skipAttribute, Qt::CaseInsensitive) == 0);
+            if (&attribute == source) { // written first, blanks before it left out
+                at = attribute.end;
+                continue;
+            }
             appendEscaped(out_, slice(at, attribute.begin), changes_, false);
             at = attribute.end;
-            if (skipped)
+            appendName(attribute);
+            if (attribute.valueBegin < 0)
                 continue;
-            if (values[a]) {
-                appendEscaped(out_, attribute.name, changes_, false);
+            const bool background = attribute.name.compare(u"background", Qt::CaseInsensitive) == 0;
+            if (values[a] || background) {
                 out_ += u"=\"";
-                appendAttributeValue(out_, *values[a], changes_);
+                appendAttributeValue(out_, values[a].value_or(attribute.value()), changes_);
                 out_ += u'"';
-            } else if (attribute.valueBegin < 0) {
-                appendEscaped(out_, attribute.name, changes_, false);
             } else {
-                appendEscaped(out_, slice(attribute.begin, attribute.valueBegin), changes_, false);
+                const qsizetype nameEnd = attribute.begin + attribute.name.size();
+                appendEscaped(out_, slice(nameEnd, attribute.valueBegin), changes_, false);
                 appendEscaped(out_, attribute.rawValue, changes_, true);
                 appendEscaped(out_, slice(attribute.valueBegin + attribute.rawValue.size(), attribute.end), changes_,
                               false);
             }
         }
         appendEscaped(out_, slice(at, token.end), changes_, false);
+    }
+
+    // An attribute's name, where the reader can't take it for a picture marker: "xbackground=" would
+    // read as the page's background, "xbackground =" is the same attribute to the parser.
+    void appendName(const HtmlAttribute &attribute)
+    {
+        appendEscaped(out_, attribute.name, changes_, true);
+        if (attribute.valueBegin >= 0 && attribute.name.endsWith(u"background", Qt::CaseInsensitive) &&
+            attribute.name.size() > kBackgroundMarker.size() - 1)
+            out_ += u' ';
     }
 
     // A <script> or <style> and its text. Gives true when the element became one without an end tag.
@@ -400,7 +421,7 @@ private:
                     attribute.name.compare(u"href", Qt::CaseInsensitive) == 0)
                     continue;
                 out_ += u' ';
-                appendEscaped(out_, attribute.name, changes_, false);
+                appendName(attribute);
                 if (attribute.valueBegin >= 0) {
                     out_ += u"=\"";
                     appendAttributeValue(out_, attribute.value(), changes_);

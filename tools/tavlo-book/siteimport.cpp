@@ -709,14 +709,8 @@ void checkTitle(const QString &title)
         throw UsageError(QStringLiteral("import: the title holds a line break"));
     if (title.contains(u"<<$$>>"))
         throw UsageError(QStringLiteral("import: the title holds \"<<$$>>\", which would end it there"));
-    for (const char32_t c : title.toUcs4()) {
-        bool fits = true;
-        platform::encodeCodePage(QString::fromUcs4(&c, 1), false, &fits);
-        if (!fits)
-            throw UsageError(QStringLiteral("import: the title holds \"%1\" (U+%2), which Windows-1252 can't hold")
-                                 .arg(QString::fromUcs4(&c, 1))
-                                 .arg(uint(c), 4, 16, QLatin1Char('0')));
-    }
+    if (const QString lacking = charactersOutsideCodePage(title); !lacking.isEmpty())
+        throw UsageError(QStringLiteral("import: the title holds %1, which Windows-1252 can't hold").arg(lacking));
 }
 
 Output importSite(const Arguments &args)
