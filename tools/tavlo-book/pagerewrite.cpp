@@ -29,37 +29,50 @@ bool holdsReaderMarker(QStringView text)
 // elements don't stand: in text, comments and attribute values.
 void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool markers)
 {
-    if (!holdsSeparator(text) && !(markers && holdsReaderMarker(text))) {
-        out += text;
-        return;
-    }
+    // One pass: runs without anything to escape are appended whole.
+    qsizetype run = 0;
+    const auto flush = [&](qsizetype at) {
+        out += text.sliced(run, at - run);
+    };
     qsizetype i = 0;
     while (i < text.size()) {
+        const QChar c = text[i];
         const QStringView rest = text.sliced(i);
-        if (rest.startsWith(kSectionMark)) {
-            out += u"&lt;&lt;$$&gt;&gt;";
-            ++changes.sectionMarks;
-            i += kSectionMark.size();
-        } else if (rest.startsWith(u"##")) {
-            out += u"&#35;&#35;";
-            ++changes.doubleHashes;
-            i += 2;
-        } else if (rest[0] == u'~') {
-            out += u"&#126;";
+        QStringView reference;
+        qsizetype length = 0;
+        if (c == u'~') {
+            reference = u"&#126;";
+            length = 1;
             ++changes.tildes;
-            ++i;
-        } else if (markers && rest.startsWith(kPictureMarker, Qt::CaseInsensitive)) {
-            out += u"&lt;";
-            ++i;
-        } else if (markers && rest.startsWith(kBackgroundMarker, Qt::CaseInsensitive)) {
-            out += rest.first(kBackgroundMarker.size() - 1);
+        } else if (c == u'#' && rest.startsWith(u"##")) {
+            reference = u"&#35;&#35;";
+            length = 2;
+            ++changes.doubleHashes;
+        } else if (c == u'<' && rest.startsWith(kSectionMark)) {
+            reference = u"&lt;&lt;$$&gt;&gt;";
+            length = kSectionMark.size();
+            ++changes.sectionMarks;
+        } else if (markers && c == u'<' && rest.startsWith(kPictureMarker, Qt::CaseInsensitive)) {
+            reference = u"&lt;";
+            length = 1;
+        } else if (markers && (c == u'b' || c == u'B') && rest.startsWith(kBackgroundMarker, Qt::CaseInsensitive)) {
+            // The letters stay as written; only the "=" becomes a reference.
+            flush(i + kBackgroundMarker.size() - 1);
             out += u"&#61;";
             i += kBackgroundMarker.size();
-        } else {
-            out += rest[0];
-            ++i;
+            run = i;
+            continue;
         }
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        flush(i);
+        out += reference;
+        i += length;
+        run = i;
     }
+    flush(text.size());
 }
 
 // A value written between double quotes.
