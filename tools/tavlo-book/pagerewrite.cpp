@@ -380,10 +380,12 @@ private:
             }
             appendEscaped(out_, slice(at, attribute.begin), changes_, false);
             at = attribute.end;
-            appendName(attribute);
+            // The first "background" of an element is its picture; a second one the parser drops.
+            const bool background = attribute.name.compare(u"background", Qt::CaseInsensitive) == 0 &&
+                                    token.attribute(attribute.name) == &attribute;
+            appendName(attribute, background);
             if (attribute.valueBegin < 0)
                 continue;
-            const bool background = attribute.name.compare(u"background", Qt::CaseInsensitive) == 0;
             if (values[a] || background) {
                 out_ += u"=\"";
                 appendAttributeValue(out_, values[a].value_or(attribute.value()), changes_);
@@ -399,13 +401,13 @@ private:
         appendEscaped(out_, slice(at, token.end), changes_, false);
     }
 
-    // An attribute's name, where the reader can't take it for a picture marker: "xbackground=" would
-    // read as the page's background, "xbackground =" is the same attribute to the parser.
-    void appendName(const HtmlAttribute &attribute)
+    // An attribute's name, where the reader can't take it for a picture marker unless it is the
+    // element's picture: "xbackground=" would read as the page's background, "xbackground =" is the
+    // same attribute to the parser.
+    void appendName(const HtmlAttribute &attribute, bool picture)
     {
         appendEscaped(out_, attribute.name, changes_, true);
-        if (attribute.valueBegin >= 0 && attribute.name.endsWith(u"background", Qt::CaseInsensitive) &&
-            attribute.name.size() > kBackgroundMarker.size() - 1)
+        if (attribute.valueBegin >= 0 && !picture && attribute.name.endsWith(u"background", Qt::CaseInsensitive))
             out_ += u' ';
     }
 
@@ -434,7 +436,7 @@ private:
                     attribute.name.compare(u"href", Qt::CaseInsensitive) == 0)
                     continue;
                 out_ += u' ';
-                appendName(attribute);
+                appendName(attribute, false);
                 if (attribute.valueBegin >= 0) {
                     out_ += u"=\"";
                     appendAttributeValue(out_, attribute.value(), changes_);
