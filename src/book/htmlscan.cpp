@@ -21,6 +21,11 @@ QString numericCharacter(QStringView digits, int base)
     return QString::fromUcs4(&c, 1);
 }
 
+bool isCssNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u'\\';
+}
+
 } // namespace
 
 bool isHtmlSpace(QChar c)
@@ -63,6 +68,63 @@ QString decodeReferences(QStringView value)
         }
     }
     return out;
+}
+
+std::vector<CssReference> cssReferences(QStringView css)
+{
+    std::vector<CssReference> references;
+    // A quoted URL from the quote at "at" to its closing one; false when it has none.
+    const auto quoted = [&](qsizetype at) {
+        const qsizetype close = css.indexOf(css[at], at + 1);
+        if (close < 0)
+            return false;
+        references.push_back({at, close + 1, css.sliced(at + 1, close - at - 1).toString(), css[at]});
+        return true;
+    };
+    const auto skipSpaces = [&](qsizetype at) {
+        while (at < css.size() && css[at].isSpace())
+            ++at;
+        return at;
+    };
+    qsizetype i = 0;
+    while (i < css.size()) {
+        const QChar c = css[i];
+        const QStringView rest = css.sliced(i);
+        if (c == u'/' && rest.startsWith(u"/*")) {
+            const qsizetype end = css.indexOf(u"*/", i + 2);
+            i = end < 0 ? css.size() : end + 2;
+        } else if (c == u'"' || c == u'\'') {
+            qsizetype end = i + 1;
+            while (end < css.size() && css[end] != c && css[end] != u'\n')
+                end += css[end] == u'\\' ? 2 : 1;
+            i = std::min(end, css.size()) + 1;
+        } else if (c == u'@' && rest.startsWith(u"@import", Qt::CaseInsensitive)) {
+            const qsizetype j = skipSpaces(i + 7);
+            if (j < css.size() && (css[j] == u'"' || css[j] == u'\'')) {
+                if (!quoted(j))
+                    break;
+                i = references.back().end;
+            } else {
+                i = j; // @import url(...) is read as a url()
+            }
+        } else if ((c == u'u' || c == u'U') && rest.startsWith(u"url(", Qt::CaseInsensitive) &&
+                   (i == 0 || !isCssNameChar(css[i - 1]))) {
+            const qsizetype j = skipSpaces(i + 4);
+            if (j < css.size() && (css[j] == u'"' || css[j] == u'\'')) {
+                if (!quoted(j))
+                    break;
+                i = references.back().end;
+            } else {
+                const qsizetype close = css.indexOf(u')', j);
+                const qsizetype end = close < 0 ? css.size() : close;
+                references.push_back({j, end, css.sliced(j, end - j).toString(), QChar()});
+                i = end;
+            }
+        } else {
+            ++i;
+        }
+    }
+    return references;
 }
 
 QString HtmlAttribute::value() const

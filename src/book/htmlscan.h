@@ -59,6 +59,17 @@ private:
     QString rawTextEnd_; // after <script> or <style>: "</script" or "</style", else empty
 };
 
+// A reference of a style sheet: the URL of a url() or of an @import "...".
+struct CssReference {
+    qsizetype begin = 0; // the URL as written, its quotes included
+    qsizetype end = 0;
+    QString url;         // without its quotes; CSS escapes are left as written
+    QChar quote;         // '"', '\'' or null for a url() without quotes
+};
+
+// The references of a style sheet in order, comments and other strings passed over.
+std::vector<CssReference> cssReferences(QStringView css);
+
 // Numeric references and the usual named ones decoded; any other "&" is left as written.
 QString decodeReferences(QStringView text);
 

@@ -125,69 +125,19 @@ QString applyEdits(QStringView text, const std::vector<UrlEdit> &edits, QStringV
     return out;
 }
 
-bool isCssNameChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u'\\';
-}
-
-// The references of a style sheet, url() and @import "...", each handed to the site.
+// The references of a style sheet, each handed to the site.
 std::vector<UrlEdit> cssEdits(QStringView css, PageSite &site, qsizetype offset)
 {
     std::vector<UrlEdit> edits;
-    const auto take = [&](qsizetype begin, qsizetype end, QStringView url, QChar quote) {
-        if (auto rewritten = site.rewrite(UrlRole::File, url.trimmed().toString(), offset + begin)) {
+    for (const book::CssReference &reference : book::cssReferences(css)) {
+        QChar quote = reference.quote;
+        if (auto rewritten = site.rewrite(UrlRole::File, reference.url.trimmed(), offset + reference.begin)) {
             // Unquoted, a url() can't hold blanks, quotes or parentheses.
             if (quote.isNull() && (rewritten->contains(u' ') || rewritten->contains(u'"') ||
                                    rewritten->contains(u'\'') || rewritten->contains(u'(') ||
                                    rewritten->contains(u')')))
                 quote = u'"';
-            edits.push_back({begin, end, *rewritten, quote});
-        }
-    };
-    qsizetype i = 0;
-    while (i < css.size()) {
-        const QChar c = css[i];
-        if (c == u'/' && css.sliced(i).startsWith(u"/*")) {
-            const qsizetype end = css.indexOf(u"*/", i + 2);
-            i = end < 0 ? css.size() : end + 2;
-        } else if (c == u'"' || c == u'\'') {
-            qsizetype end = i + 1;
-            while (end < css.size() && css[end] != c && css[end] != u'\n')
-                end += css[end] == u'\\' ? 2 : 1;
-            end = std::min(end, css.size());
-            i = end + 1;
-        } else if (c == u'@' && css.sliced(i).startsWith(u"@import", Qt::CaseInsensitive)) {
-            qsizetype j = i + 7;
-            while (j < css.size() && css[j].isSpace())
-                ++j;
-            if (j < css.size() && (css[j] == u'"' || css[j] == u'\'')) {
-                const qsizetype close = css.indexOf(css[j], j + 1);
-                if (close < 0)
-                    break;
-                take(j, close + 1, css.sliced(j + 1, close - j - 1), css[j]);
-                i = close + 1;
-            } else {
-                i = j;
-            }
-        } else if ((c == u'u' || c == u'U') && css.sliced(i).startsWith(u"url(", Qt::CaseInsensitive) &&
-                   (i == 0 || !isCssNameChar(css[i - 1]))) {
-            qsizetype j = i + 4;
-            while (j < css.size() && css[j].isSpace())
-                ++j;
-            if (j < css.size() && (css[j] == u'"' || css[j] == u'\'')) {
-                const qsizetype close = css.indexOf(css[j], j + 1);
-                if (close < 0)
-                    break;
-                take(j, close + 1, css.sliced(j + 1, close - j - 1), css[j]);
-                i = close + 1;
-            } else {
-                const qsizetype close = css.indexOf(u')', j);
-                const qsizetype end = close < 0 ? css.size() : close;
-                take(j, end, css.sliced(j, end - j), QChar());
-                i = end;
-            }
-        } else {
-            ++i;
+            edits.push_back({reference.begin, reference.end, *rewritten, quote});
         }
     }
     return edits;
