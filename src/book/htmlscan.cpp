@@ -1,5 +1,8 @@
 #include "htmlscan.h"
 
+#include <QStringList>
+#include <QUrl>
+
 #include <optional>
 
 namespace book {
@@ -125,6 +128,68 @@ std::vector<CssReference> cssReferences(QStringView css)
         }
     }
     return references;
+}
+
+UrlReference readUrl(QStringView url, QStringView folder)
+{
+    UrlReference reference;
+    url = url.trimmed();
+    if (url.isEmpty() || url.startsWith(u'#')) {
+        reference.kind = UrlReference::Document;
+        if (!url.isEmpty())
+            reference.fragment = url.sliced(1).toString();
+        return reference;
+    }
+    if (url.startsWith(u"//") || url.startsWith(u"\\\\")) {
+        reference.kind = UrlReference::External;
+        return reference;
+    }
+    for (qsizetype i = 0; i < url.size(); ++i) {
+        const QChar c = url[i];
+        if (c == u':' && i > 0) {
+            reference.kind = UrlReference::External;
+            return reference;
+        }
+        const bool schemeChar = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+                                (i > 0 && ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'));
+        if (!schemeChar)
+            break;
+    }
+    QStringView rest = url;
+    if (const qsizetype hash = rest.indexOf(u'#'); hash >= 0) {
+        reference.fragment = rest.sliced(hash + 1).toString();
+        rest.truncate(hash);
+    }
+    if (const qsizetype question = rest.indexOf(u'?'); question >= 0) {
+        reference.query = rest.sliced(question).toString();
+        rest.truncate(question);
+    }
+    if (rest.isEmpty()) { // "?query": the page itself
+        reference.kind = UrlReference::Document;
+        return reference;
+    }
+    QString path = QUrl::fromPercentEncoding(rest.toUtf8());
+    path.replace(u'\\', u'/');
+    if (path.startsWith(u'/')) {
+        reference.kind = UrlReference::Absolute;
+        return reference;
+    }
+    reference.endsWithSlash = path.endsWith(u'/');
+    QStringList parts = folder.toString().split(u'/', Qt::SkipEmptyParts);
+    for (const QString &part : path.split(u'/', Qt::SkipEmptyParts)) {
+        if (part == u".")
+            continue;
+        if (part == u"..") {
+            if (parts.isEmpty())
+                reference.climbsOut = true;
+            else
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    reference.path = parts.join(u'/');
+    return reference;
 }
 
 QString HtmlAttribute::value() const

@@ -70,6 +70,25 @@ struct CssReference {
 // The references of a style sheet in order, comments and other strings passed over.
 std::vector<CssReference> cssReferences(QStringView css);
 
+// A reference of a page or a style sheet to a file, read as a browser reads it against the folder
+// that holds the page or sheet, within the application folder.
+struct UrlReference {
+    enum Kind {
+        Relative, // resolved into path
+        Absolute, // begins with "/": the root of a web server, not a folder of the book
+        External, // has a scheme ("http:", "mailto:", "data:") or a host ("//host")
+        Document, // "#place", "?query" or nothing: the page itself
+    };
+    Kind kind = Relative;
+    QString path;     // Relative: "/"-separated, percent-decoded, without "." and ".."; empty for the
+                      // root folder
+    QString query;    // with its "?", or empty
+    QString fragment; // without its "#"; null when there is none
+    bool endsWithSlash = false; // names a folder ("chapter/")
+    bool climbsOut = false;     // a ".." went above the root, where a browser stops it
+};
+UrlReference readUrl(QStringView url, QStringView folder);
+
 // Numeric references and the usual named ones decoded; any other "&" is left as written.
 QString decodeReferences(QStringView text);
 

@@ -6,6 +6,7 @@
 #include "usageerror.h"
 
 #include "book/bookfile.h"
+#include "book/htmlscan.h"
 #include "platform/codepage.h"
 
 #include <QDir>
@@ -126,49 +127,6 @@ QString urlPath(const QString &path)
     return QString::fromUtf8(QUrl::toPercentEncoding(path, "/!$&'()*+,;=:@~"));
 }
 
-// A reference split as a browser splits it.
-struct Reference {
-    QString path; // percent-decoded, "/" for "\"
-    QString query;    // with its "?", or empty
-    QString fragment; // without its "#", null when there is none
-};
-
-Reference splitReference(const QString &url)
-{
-    Reference reference;
-    QString rest = url;
-    const qsizetype hash = rest.indexOf(u'#');
-    if (hash >= 0) {
-        reference.fragment = rest.sliced(hash + 1);
-        rest.truncate(hash);
-    }
-    const qsizetype question = rest.indexOf(u'?');
-    if (question >= 0) {
-        reference.query = rest.sliced(question);
-        rest.truncate(question);
-    }
-    rest.replace(u'\\', u'/');
-    reference.path = QUrl::fromPercentEncoding(rest.toUtf8());
-    return reference;
-}
-
-// True for a URL with a scheme ("http:", "mailto:", "data:", "javascript:") or a host ("//host").
-bool isExternal(QStringView url)
-{
-    if (url.startsWith(u"//") || url.startsWith(u"\\\\"))
-        return true;
-    for (qsizetype i = 0; i < url.size(); ++i) {
-        const QChar c = url[i];
-        if (c == u':')
-            return i > 0;
-        const bool schemeChar = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-                                (i > 0 && ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'));
-        if (!schemeChar)
-            return false;
-    }
-    return false;
-}
-
 // A page name the book can hold, made from a file's path: what would cut the book, break the name's
 // line or fall outside Windows-1252 becomes "_".
 QString pageNameFor(const QString &path)
@@ -230,9 +188,10 @@ public:
         root_ = QFileInfo(site_).canonicalFilePath();
         if (root_.isEmpty() || !QFileInfo(root_).isDir())
             throw Refusal({QStringLiteral("%1: there is no such folder").arg(site_)});
-        const Reference startReference = splitReference(start_);
-        QString startPath = normalise(QString(), startReference.path).value_or(QString());
-        if (startPath.isEmpty() || fileState(startPath) != FileState::File)
+        const book::UrlReference start = book::readUrl(start_, {});
+        const QString startPath = start.path;
+        if (start.kind != book::UrlReference::Relative || start.climbsOut || startPath.isEmpty() ||
+            fileState(startPath) != FileState::File)
             throw Refusal({QStringLiteral("%1: has no start page \"%2\"; give the page to start from with --start")
                                .arg(site_, start_)});
         checkOutput();
@@ -272,20 +231,16 @@ public:
 
     std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype offset) override
     {
-        if (url.isEmpty() || url.startsWith(u'#') || isExternal(url))
-            return std::nullopt;
-        const QString base = current_ ? folderOf(current_->path) : cssBase_;
-        const Reference reference = splitReference(url);
-        if (reference.path.isEmpty()) // "?query": the document itself
-            return std::nullopt;
-        const std::optional<QString> path = normalise(base, reference.path);
+        const book::UrlReference reference = book::readUrl(url, current_ ? folderOf(current_->path) : cssBase_);
         const auto leave = [&](const QString &target, const QString &problem) -> std::optional<QString> {
             leaveAsWritten(target, problem, offset);
             return std::nullopt;
         };
-        if (!path)
+        if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
+            return std::nullopt;
+        if (reference.kind == book::UrlReference::Absolute || reference.climbsOut)
             return leave(url, QStringLiteral("outside the site"));
-        const QString target = resolvedFile(*path);
+        const QString target = resolvedFile(reference.path);
         switch (fileState(target)) {
         case FileState::Missing:
         case FileState::Folder:
@@ -347,35 +302,10 @@ private:
             throw Refusal({QStringLiteral("%1: exists already; give --force to replace it").arg(out_)});
     }
 
-    // base joined with path, "." and ".." taken away; nullopt when it climbs out of the site.
-    static std::optional<QString> normalise(const QString &base, const QString &path)
-    {
-        QStringList parts = path.startsWith(u'/') ? QStringList() : base.split(u'/', Qt::SkipEmptyParts);
-        if (path.startsWith(u'/'))
-            return std::nullopt; // the root of a web server, not of the site
-        for (const QString &part : path.split(u'/', Qt::SkipEmptyParts)) {
-            if (part == u".")
-                continue;
-            if (part == u"..") {
-                if (parts.isEmpty())
-                    return std::nullopt;
-                parts.removeLast();
-                continue;
-            }
-            parts.append(part);
-        }
-        QString joined = parts.join(u'/');
-        if (path.endsWith(u'/') && !joined.isEmpty())
-            joined += u'/';
-        return joined;
-    }
-
     // A folder stands for its index page.
     QString resolvedFile(const QString &path)
     {
-        QString target = path;
-        if (target.endsWith(u'/'))
-            target.chop(1);
+        const QString &target = path;
         if (target.isEmpty() || fileState(target) == FileState::Folder) {
             for (const QStringView index : {u"index.html", u"index.htm"}) {
                 const QString candidate = target.isEmpty() ? index.toString() : QString(target + u'/' + index);
@@ -454,15 +384,10 @@ private:
     // The HTML file of the site that url names from a page in folder, if it names one.
     std::optional<QString> pageOf(const QString &url, const QString &folder)
     {
-        if (url.isEmpty() || url.startsWith(u'#') || isExternal(url))
+        const book::UrlReference reference = book::readUrl(url, folder);
+        if (reference.kind != book::UrlReference::Relative || reference.climbsOut)
             return std::nullopt;
-        const Reference reference = splitReference(url);
-        if (reference.path.isEmpty())
-            return std::nullopt;
-        const std::optional<QString> path = normalise(folder, reference.path);
-        if (!path)
-            return std::nullopt;
-        const QString target = resolvedFile(*path);
+        const QString target = resolvedFile(reference.path);
         if (!isHtmlFile(target) || fileState(target) != FileState::File)
             return std::nullopt;
         return target;
