@@ -7,6 +7,7 @@
 
 #include "book/bookfile.h"
 #include "book/htmlscan.h"
+#include "book/pagelinks.h"
 #include "platform/codepage.h"
 
 #include <QDir>
@@ -127,8 +128,8 @@ QString urlPath(const QString &path)
     return QString::fromUtf8(QUrl::toPercentEncoding(path, "/!$&'()*+,;=:@~"));
 }
 
-// A page name the book can hold, made from a file's path: what would cut the book, break the name's
-// line or fall outside Windows-1252 becomes "_".
+// A page name the book can hold and a link can name, made from a file's path: what would cut the
+// book, break the name's line or fall outside Windows-1252 becomes "_".
 QString pageNameFor(const QString &path)
 {
     QString name;
@@ -143,6 +144,11 @@ QString pageNameFor(const QString &path)
     name.replace(u'<', u'_'); // a name that looks like a tag reads as a page split in two
     if (name.endsWith(u'#'))
         name.back() = u'_';
+    // A link that begins with "http", "file", "#" or "mailto:" is not looked up as it stands; "./" in
+    // front keeps the path and lets the link reach the page.
+    const book::LinkTarget target = book::linkTarget(name);
+    if (target.kind != book::LinkKind::Page || target.pageName != name)
+        name.prepend(u"./");
     return name;
 }
 
@@ -455,7 +461,7 @@ private:
             used.insert(name.toLower());
             page.name = name;
             if (name != page.path)
-                notes_.push_back({page.path, QStringLiteral("named %1, which the book can hold").arg(quoted(name))});
+                notes_.push_back({page.path, QStringLiteral("named %1, which the book can hold and links can reach").arg(quoted(name))});
             if (!page.problem.isEmpty())
                 notes_.push_back({page.path, page.problem});
         }
