@@ -150,7 +150,9 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
     // No rel="next": the pages in the order a depth-first walk of the links finds them.
     writeFile(QStringLiteral("site/start.html"),
               "<title>Walk</title><a href=b.html>b</a> <a href='a.html'>a</a> <a href=\"missing.html#x\">gone</a>"
-              " <a href=\"c.html\">c again</a> <a href=\"sub/\">folder</a> <a href=\"b.html?x=1#y\">query</a>");
+              " <a href=\"c.html\">c again</a> <a href=\"sub/\">folder</a> <a href=\"b.html?x=1#y\">query</a>"
+              " <a href=\"httpd.html#conf\">a page the reader would take for a web link</a>");
+    writeFile(QStringLiteral("site/httpd.html"), "<h2 id=conf>httpd.conf</h2>");
     writeFile(QStringLiteral("site/b.html"), "<a href=\"c.html\">c</a>");
     writeFile(QStringLiteral("site/c.html"), "<a href=\"start.html\">home</a>");
     writeFile(QStringLiteral("site/a.html"),
@@ -171,6 +173,7 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
                                  "2\t\"c.html\"\tc.html\n"
                                  "3\t\"a.html\"\ta.html\n"
                                  "4\t\"sub/index.html\"\tsub/index.html\n"
+                                 "5\t\"./httpd.html\"\thttpd.html\n"
                                  "changed: "))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("left: start.html:1: \"missing.html\": no such file (1 references)\n"));
@@ -178,7 +181,8 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
 
     const Result shown =
         run({QStringLiteral("show"), QStringLiteral("out/tessavanetavlo.tavlo"), QStringLiteral("0")});
-    EXPECT_TRUE(shown.out.contains("<a href=\"sub/index.html\">folder</a> <a href=\"b.html#y\">query</a>"))
+    EXPECT_TRUE(shown.out.contains("<a href=\"sub/index.html\">folder</a> <a href=\"b.html#y\">query</a> "
+                                   "<a href=\"./httpd.html#conf\">"))
         << shown.out.toStdString();
     EXPECT_TRUE(readFile(QStringLiteral("out/tessavanetavlo.tavlo")).startsWith("Walk<<$$>>start.html##"));
 
