@@ -2,11 +2,13 @@
 // every reference with text the book format can't hold. The page must then stand in a book as one
 // whole page, the reader's picture rewriting must read exactly the picture values that the import
 // wrote, and the page's links must be those the site gave, in order. The shared HTML scanner's pieces
-// must cover the text without gaps.
+// must cover the text without gaps. The book check reads the imported page and the input taken as a
+// book, naming only lines that the pages have.
 #include "fuzzcheck.h"
 
 #include "pagerewrite.h"
 
+#include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/htmlscan.h"
 #include "book/pagelinks.h"
@@ -121,5 +123,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK_MSG(next < site.links.size(), link.href);
         ++next;
     }
+
+    // The check on the imported page and on the input as it stands, in a folder without files.
+    const QString folder = QStringLiteral("/nonexistent-tavlo-fuzz/app");
+    for (const book::Defect &defect : book::checkBook(book, folder))
+        FUZZ_CHECK_MSG(defect.line >= 0 && defect.line <= html.count(u'\n') + 1, defect.message);
+    const QByteArray raw = "T<<$$>>page##" + bytes.toByteArray();
+    const book::Book asBook = book::parseBook(raw, QStringLiteral("fuzz"));
+    for (const book::Defect &defect : book::checkBook(asBook, folder))
+        FUZZ_CHECK_MSG(defect.line >= 0 && defect.line <= raw.count('\n') + 1, defect.message);
     return 0;
 }
