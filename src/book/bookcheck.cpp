@@ -144,7 +144,7 @@ private:
                        .arg(line));
         }
         const QString html = pageHtmlOf(record);
-        checkLinks(html, defect);
+        checkLinks(i, html, defect);
         checkFiles(html, defect);
         checkPictures(i, defect);
     }
@@ -172,38 +172,56 @@ private:
                        .arg(first));
     }
 
-    template <typename Report> void checkLinks(const QString &html, Report defect)
+    template <typename Report> void checkLinks(qsizetype i, const QString &html, Report defect)
     {
-        QSet<QString> places;
-        bool placesRead = false;
         Lines lines(html);
         for (const PageLink &link : pageLinks(html)) {
             const LinkTarget target = linkTarget(link.href);
+            // "#PLACE" scrolls the page shown; "NAME#PLACE" whose whole text names no page shows page
+            // NAME and scrolls there.
+            qsizetype page = -1;
+            QString place;
             if (target.kind == LinkKind::InPage) {
-                if (!placesRead) {
-                    places = placesOf(html);
-                    placesRead = true;
-                }
-                const QString place = link.href.mid(1);
-                if (hasPlace(places, place))
+                page = i;
+                place = link.href.mid(1);
+            } else if (target.kind == LinkKind::Page && index_.find(target.pageName) < 0) {
+                const qsizetype hash = target.pageName.indexOf(u'#');
+                page = hash < 0 ? -1 : index_.find(QStringView(target.pageName).first(hash));
+                if (page < 0) {
+                    const int line = lines.at(link.offset);
+                    defect(DefectKind::DeadLink, line, link.href,
+                           QStringLiteral("the link \"%1\" at line %2 names no page")
+                               .arg(link.href, QString::number(line)));
                     continue;
-                const int line = lines.at(link.offset);
-                defect(DefectKind::MissingPlace, line, link.href,
-                       QStringLiteral("the link \"%1\" at line %2 names no place of the page: no element has the "
-                                      "id or name \"%3\"")
-                           .arg(link.href, QString::number(line), place));
-                continue;
+                }
+                place = target.pageName.mid(hash + 1);
             }
-            if (target.kind != LinkKind::Page || index_.find(target.pageName) >= 0)
+            if (page < 0 || hasPlace(placesOf(page, page == i ? QStringView(html) : QStringView()), place))
                 continue;
             const int line = lines.at(link.offset);
-            defect(DefectKind::DeadLink, line, link.href,
-                   QStringLiteral("the link \"%1\" at line %2 names no page").arg(link.href, QString::number(line)));
+            defect(DefectKind::MissingPlace, line, link.href,
+                   QStringLiteral("the link \"%1\" at line %2 names no place of %3: no element has the id or "
+                                  "name \"%4\"")
+                       .arg(link.href, QString::number(line),
+                            page == i ? QStringLiteral("the page")
+                                      : QStringLiteral("page %1 \"%2\"").arg(QString::number(page),
+                                                                         pageName(book_.pages.record(page))),
+                            place));
         }
     }
 
+    // The places of page i, read once a check; html is its page HTML where the caller has it.
+    const QSet<QString> &placesOf(qsizetype i, QStringView html)
+    {
+        auto known = places_.find(i);
+        if (known == places_.end())
+            known = places_.insert(i, placesIn(html.isNull() ? QStringView(pageHtmlOf(book_.pages.record(i)))
+                                                             : html));
+        return *known;
+    }
+
     // The places a link can scroll to: the ids of its elements and the names of its <a> elements.
-    static QSet<QString> placesOf(QStringView html)
+    static QSet<QString> placesIn(QStringView html)
     {
         QSet<QString> places;
         HtmlScanner scanner(html);
@@ -360,7 +378,8 @@ private:
     const QStringView folder_;
     const PageIndex index_;
     std::vector<Defect> defects_;
-    QSet<QString> styleSheets_; // looked at already
+    QSet<QString> styleSheets_;              // looked at already
+    QHash<qsizetype, QSet<QString>> places_; // of the pages that links name places of
 };
 
 } // namespace

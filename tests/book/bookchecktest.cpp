@@ -68,11 +68,11 @@ const QByteArray kGoodPage = R"(<html><head><link href="style.css"><style>a[href
                              R"( <script>var s = '<img src="gone.gif">';</script>)"
                              R"( <link rel="stylesheet" href='css/ok.css'> <script src="css/ok.css"></script>)"
                              R"-( <p style="background: url(images/a.gif)" id="end"> <a href="#end">end</a>)-"
-                             R"( <a href="#">top</a></body></html>)";
+                             R"( <a href="#">top</a> <a href=" Roses#red">red</a></body></html>)";
 
 TEST_F(BookCheck, AGoodBookHasNoDefect)
 {
-    const auto defects = check("Garden Notes<<$$>>start##" + kGoodPage + "~roses##<p>Red.</p>\r\n");
+    const auto defects = check("Garden Notes<<$$>>start##" + kGoodPage + "~roses##<p id=red>Red.</p>\r\n");
     EXPECT_TRUE(defects.empty()) << messagesOf(defects);
 }
 
@@ -153,6 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
         OneDefect{"MissingPictureOfAStyleSheet",
                   "T<<$$>>a##<link rel=stylesheet href=css/broken.css>~b##<link rel=stylesheet href=css/broken.css>",
                   DefectKind::MissingFile, 0, 1, "pics/none.png"},
+        OneDefect{"MissingPlaceOfAnotherPage", "T<<$$>>a##<a href=\"b#x\">~b##<p id=\"y\">", DefectKind::MissingPlace,
+                  0, 1, "b#x"},
         OneDefect{"MissingPlace", "T<<$$>>a##<p id=\"here\" name=\"there\">\n<a href=\"#there\">", DefectKind::MissingPlace, 0, 2,
                   "#there"},
         OneDefect{"BlankRecord", "T<<$$>>a##x~   ~b##y", DefectKind::BlankRecord, 1},
