@@ -247,12 +247,17 @@ private:
     }
 
     // The file that a relative URL names from folder, on this machine; empty when it names no file
-    // of the application folder (a web address, a path from the root).
+    // of the application folder (a web address, a path from the root, a name with a NUL).
     QString hostFile(const UrlReference &reference) const
     {
         if (reference.kind != UrlReference::Relative || reference.path.isEmpty())
             return {};
-        return platform::toHostPath(folder_ + u'\\' + reference.path);
+        return hostPath(folder_ + u'\\' + reference.path);
+    }
+
+    static QString hostPath(const QString &name)
+    {
+        return name.contains(QChar(0)) ? QString() : platform::toHostPath(name);
     }
 
     // The style sheets and scripts of the page, and what its styles name, must be files of the
@@ -356,7 +361,7 @@ private:
         // Where the reader rewrote it, it names a file of this machine; elsewhere the page view reads it
         // relative to the application folder.
         if (value.startsWith(folder_, Qt::CaseInsensitive)) {
-            path = platform::toHostPath(value);
+            path = hostPath(value);
         } else {
             const UrlReference reference = readUrl(value, {});
             if (reference.kind == UrlReference::External)
