@@ -86,15 +86,7 @@ void appendAttributeValue(QString &out, const QString &value, TextChanges &chang
 // A reference that a browser resolves against the document's folder.
 bool isRelativeReference(QStringView url)
 {
-    if (url.isEmpty() || url.startsWith(u'/') || url.startsWith(u'#') || url.startsWith(u'\\'))
-        return false;
-    for (const QChar c : url) {
-        if (c == u':')
-            return false; // a scheme: "http:", "data:"
-        if (c == u'/' || c == u'?' || c == u'#')
-            break;
-    }
-    return true;
+    return book::readUrl(url, {}).kind == book::UrlReference::Relative;
 }
 
 // One replacement of a reference inside CSS or a srcset: [begin, end) of the text gets url.
