@@ -52,7 +52,8 @@ QString makeSite(const QString &root)
             const int page = c * kPagesPerChapter + p;
             const bool last = page + 1 == kChapters * kPagesPerChapter;
             const QString next = last ? QString()
-                                      : QStringLiteral("../ch%1/p%2.html").arg((page + 1) / kPagesPerChapter)
+                                      : QStringLiteral("../ch%1/p%2.html")
+                                            .arg((page + 1) / kPagesPerChapter)
                                             .arg((page + 1) % kPagesPerChapter);
             QByteArray html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Page " +
                               QByteArray::number(page) + "</title>\n<link rel=\"stylesheet\" href=\"../css/s" +
@@ -95,8 +96,8 @@ void run(benchmark::State &state, const QString &program, const QStringList &arg
     process.setStandardOutputFile(QProcess::nullDevice());
     process.start(program, args);
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        state.SkipWithError(qPrintable(program + QStringLiteral(" failed: ") +
-                                       QString::fromLocal8Bit(process.readAllStandardError())));
+        state.SkipWithError(
+            qPrintable(program + QStringLiteral(" failed: ") + QString::fromLocal8Bit(process.readAllStandardError())));
 }
 
 void measure(benchmark::State &state, const QString &program, const QStringList &args, const QString &out)

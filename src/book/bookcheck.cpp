@@ -204,8 +204,8 @@ private:
                                   "name \"%4\"")
                        .arg(link.href, QString::number(line),
                             page == i ? QStringLiteral("the page")
-                                      : QStringLiteral("page %1 \"%2\"").arg(QString::number(page),
-                                                                         pageName(book_.pages.record(page))),
+                                      : QStringLiteral("page %1 \"%2\"")
+                                            .arg(QString::number(page), pageName(book_.pages.record(page))),
                             place));
         }
     }
@@ -215,8 +215,7 @@ private:
     {
         auto known = places_.find(i);
         if (known == places_.end())
-            known = places_.insert(i, placesIn(html.isNull() ? QStringView(pageHtmlOf(book_.pages.record(i)))
-                                                             : html));
+            known = places_.insert(i, placesIn(html.isNull() ? QStringView(pageHtmlOf(book_.pages.record(i))) : html));
         return *known;
     }
 
@@ -282,7 +281,10 @@ private:
             if (token.is(u"link")) {
                 const HtmlAttribute *rel = token.attribute(u"rel");
                 const HtmlAttribute *href = token.attribute(u"href");
-                if (rel && href && rel->value().split(u' ', Qt::SkipEmptyParts).contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive))
+                if (rel && href &&
+                    rel->value()
+                        .split(u' ', Qt::SkipEmptyParts)
+                        .contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive))
                     checkFile(href->value(), {}, line, QStringLiteral("style sheet"), defect, true);
             } else if (token.is(u"script")) {
                 if (const HtmlAttribute *source = token.attribute(u"src"))
@@ -371,8 +373,7 @@ private:
         if (!path.isEmpty() && QFileInfo(path).isFile())
             return;
         // What the author wrote, with whatever the reader put in front of it but the folder.
-        const QString written =
-            value.startsWith(folder_, Qt::CaseInsensitive) ? value.mid(folder_.size() + 1) : value;
+        const QString written = value.startsWith(folder_, Qt::CaseInsensitive) ? value.mid(folder_.size() + 1) : value;
         const int line = lines.at(attribute->valueBegin);
         defect(DefectKind::MissingPicture, line, written,
                QStringLiteral("the picture \"%1\" at line %2 does not exist: the reader looks for %3")

@@ -119,9 +119,11 @@ std::vector<CssReference> cssReferences(QStringView css)
                 i = references.back().end;
             } else {
                 const qsizetype close = css.indexOf(u')', j);
-                const qsizetype end = close < 0 ? css.size() : close;
-                references.push_back({j, end, css.sliced(j, end - j).toString(), QChar()});
+                qsizetype end = close < 0 ? css.size() : close;
                 i = end;
+                while (end > j && css[end - 1].isSpace())
+                    --end;
+                references.push_back({j, end, css.sliced(j, end - j).toString(), QChar()});
             }
         } else {
             ++i;
@@ -228,8 +230,8 @@ bool HtmlScanner::next(HtmlToken &token)
         // Text runs to the next "<" that begins a tag, a comment or a declaration.
         qsizetype i = at_;
         while ((i = html_.indexOf(u'<', i + 1)) >= 0) {
-            if (i + 1 < size && (isAsciiLetter(html_[i + 1]) || html_[i + 1] == u'/' || html_[i + 1] == u'!' ||
-                                 html_[i + 1] == u'?'))
+            if (i + 1 < size &&
+                (isAsciiLetter(html_[i + 1]) || html_[i + 1] == u'/' || html_[i + 1] == u'!' || html_[i + 1] == u'?'))
                 break;
         }
         token.kind = HtmlToken::Text;
@@ -253,9 +255,9 @@ bool HtmlScanner::next(HtmlToken &token)
     if (i >= size || !isAsciiLetter(html_[i])) {
         // A "<" of the text, as "a < b": text up to the next tag.
         qsizetype j = i;
-        while (j < size && !(html_[j] == u'<' && j + 1 < size &&
-                             (isAsciiLetter(html_[j + 1]) || html_[j + 1] == u'/' || html_[j + 1] == u'!' ||
-                              html_[j + 1] == u'?')))
+        while (j < size &&
+               !(html_[j] == u'<' && j + 1 < size &&
+                 (isAsciiLetter(html_[j + 1]) || html_[j + 1] == u'/' || html_[j + 1] == u'!' || html_[j + 1] == u'?')))
             ++j;
         token.kind = HtmlToken::Text;
         token.end = at_ = j;

@@ -9,12 +9,12 @@ namespace book {
 
 // An attribute of a start tag as the HTML parser reads it: double-quoted, single-quoted or unquoted.
 struct HtmlAttribute {
-    QStringView name;       // as written
-    QStringView rawValue;   // between the quotes, or the unquoted value; empty when there is none
-    qsizetype begin = 0;    // where the attribute's name begins in the text
-    qsizetype end = 0;      // just after its value (and closing quote), or after its name
+    QStringView name;          // as written
+    QStringView rawValue;      // between the quotes, or the unquoted value; empty when there is none
+    qsizetype begin = 0;       // where the attribute's name begins in the text
+    qsizetype end = 0;         // just after its value (and closing quote), or after its name
     qsizetype valueBegin = -1; // where rawValue begins; -1 for an attribute without "="
-    QChar quote;            // '"', '\'' or null for an unquoted value or none
+    QChar quote;               // '"', '\'' or null for an unquoted value or none
 
     // The value as the document holds it, character references decoded.
     QString value() const;
@@ -63,8 +63,8 @@ private:
 struct CssReference {
     qsizetype begin = 0; // the URL as written, its quotes included
     qsizetype end = 0;
-    QString url;         // without its quotes; CSS escapes are left as written
-    QChar quote;         // '"', '\'' or null for a url() without quotes
+    QString url; // without its quotes; CSS escapes are left as written
+    QChar quote; // '"', '\'' or null for a url() without quotes
 };
 
 // The references of a style sheet in order, comments and other strings passed over.
@@ -80,10 +80,10 @@ struct UrlReference {
         Document, // "#place", "?query" or nothing: the page itself
     };
     Kind kind = Relative;
-    QString path;     // Relative: "/"-separated, percent-decoded, without "." and ".."; empty for the
-                      // root folder
-    QString query;    // with its "?", or empty
-    QString fragment; // without its "#"; null when there is none
+    QString path;               // Relative: "/"-separated, percent-decoded, without "." and ".."; empty for the
+                                // root folder
+    QString query;              // with its "?", or empty
+    QString fragment;           // without its "#"; null when there is none
     bool endsWithSlash = false; // names a folder ("chapter/")
     bool climbsOut = false;     // a ".." went above the root, where a browser stops it
 };

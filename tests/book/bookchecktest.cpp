@@ -2,6 +2,7 @@
 #include "../qstringprinter.h"
 
 #include <book/bookcheck.h>
+#include <book/htmlscan.h>
 #include <book/pagelinks.h>
 #include <book/parsingimage.h>
 
@@ -155,8 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
                   DefectKind::MissingFile, 0, 1, "pics/none.png"},
         OneDefect{"MissingPlaceOfAnotherPage", "T<<$$>>a##<a href=\"b#x\">~b##<p id=\"y\">", DefectKind::MissingPlace,
                   0, 1, "b#x"},
-        OneDefect{"MissingPlace", "T<<$$>>a##<p id=\"here\" name=\"there\">\n<a href=\"#there\">", DefectKind::MissingPlace, 0, 2,
-                  "#there"},
+        OneDefect{"MissingPlace", "T<<$$>>a##<p id=\"here\" name=\"there\">\n<a href=\"#there\">",
+                  DefectKind::MissingPlace, 0, 2, "#there"},
         OneDefect{"BlankRecord", "T<<$$>>a##x~   ~b##y", DefectKind::BlankRecord, 1},
         OneDefect{"UnnamedPage", "T<<$$>>a##x~  ##y", DefectKind::UnnamedPage, 1},
         OneDefect{"DuplicateName", "T<<$$>>roses##x~ ROSES##y", DefectKind::DuplicateName, 1, 0, "0"}),
@@ -185,6 +186,32 @@ TEST_F(BookCheck, APageThatTheReaderFailsToShowIsAnError)
     EXPECT_EQ(defects[0].kind, DefectKind::Unshowable);
     EXPECT_EQ(defects[0].page, 1);
     EXPECT_TRUE(defects[0].message.contains(u"error 14")) << defects[0].message.toStdString();
+}
+
+TEST(HtmlScanner, PiecesAsABrowserTokenisesThem)
+{
+    const QString html = QStringLiteral("a < b<p class='x>y' hidden id=q>t<!-- <a href=n> --><SCRIPT>if (a<b) '<p>'"
+                                        "</script><?xml x?></p><!DOCTYPE html><style>p{}");
+    QStringList pieces;
+    book::HtmlScanner scanner(html);
+    book::HtmlToken token;
+    while (scanner.next(token)) {
+        QString piece = QString::number(token.kind) + u':' + html.sliced(token.begin, token.end - token.begin);
+        for (const book::HtmlAttribute &attribute : token.attributes)
+            piece += u'|' + attribute.name.toString() + u'=' + attribute.value();
+        pieces.append(piece);
+    }
+    using T = book::HtmlToken;
+    const auto piece = [](T::Kind kind, const char *text) -> QString {
+        return QString::number(kind) + u':' + QString::fromLatin1(text);
+    };
+    EXPECT_EQ(pieces,
+              QStringList(
+                  {piece(T::Text, "a < b"), piece(T::StartTag, "<p class='x>y' hidden id=q>|class=x>y|hidden=|id=q"),
+                   piece(T::Text, "t"), piece(T::Comment, "<!-- <a href=n> -->"), piece(T::StartTag, "<SCRIPT>"),
+                   piece(T::RawText, "if (a<b) '<p>'"), piece(T::EndTag, "</script>"),
+                   piece(T::Declaration, "<?xml x?>"), piece(T::EndTag, "</p>"),
+                   piece(T::Declaration, "<!DOCTYPE html>"), piece(T::StartTag, "<style>"), piece(T::RawText, "p{}")}));
 }
 
 TEST(PageLinks, AttributesAsABrowserReadsThem)

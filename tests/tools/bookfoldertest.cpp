@@ -251,8 +251,8 @@ QByteArray randomBook(std::mt19937 &random)
         while (!fits(name) || name.endsWith('#'));
         // Numeric references, of characters that Windows-1252 lacks or not, in the forms pack writes and
         // in others.
-        static const QByteArray references[] = {"&#257;", "&#128512;", "&#233;", "&#0257;", "&#x101;",
-                                                "&#55296;", "&#1114112;", "&#128;", "&#129;", "&#"};
+        static const QByteArray references[] = {"&#257;",   "&#128512;",  "&#233;", "&#0257;", "&#x101;",
+                                                "&#55296;", "&#1114112;", "&#128;", "&#129;",  "&#"};
         QByteArray html;
         do {
             html = text(60, "");

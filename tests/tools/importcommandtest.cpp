@@ -55,8 +55,7 @@ TEST_F(TavloBook, ImportMakesAnApplicationFolderThatChecksAndShows)
     // nothing unused and nothing outside the site comes along.
     EXPECT_EQ(filesUnder(dir.filePath(QStringLiteral("out"))),
               QStringList({u"css/site.css"_s, u"fonts/sea.woff"_s, u"images/pics/logo.png"_s, u"pics/bg.png"_s,
-                           u"tavlo-inline/index-1.css"_s, u"tavlo-inline/index-1.js"_s,
-                           u"tessavanetavlo.tavlo"_s}));
+                           u"tavlo-inline/index-1.css"_s, u"tavlo-inline/index-1.js"_s, u"tessavanetavlo.tavlo"_s}));
     EXPECT_EQ(readFile(QStringLiteral("out/images/pics/logo.png")), contentsOf(kSite + u"/pics/logo.png"));
     // Style and script text that references can't stand in, in UTF-8 files; the style's references
     // climb out of the folder it lies in.
@@ -179,8 +178,7 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
     EXPECT_TRUE(r.out.contains("left: start.html:1: \"missing.html\": no such file (1 references)\n"));
     EXPECT_TRUE(r.out.contains("left: a.html:1: \"missing.gif\": no such file (1 references)\n"));
 
-    const Result shown =
-        run({QStringLiteral("show"), QStringLiteral("out/tessavanetavlo.tavlo"), QStringLiteral("0")});
+    const Result shown = run({QStringLiteral("show"), QStringLiteral("out/tessavanetavlo.tavlo"), QStringLiteral("0")});
     EXPECT_TRUE(shown.out.contains("<a href=\"sub/index.html\">folder</a> <a href=\"b.html#y\">query</a> "
                                    "<a href=\"./httpd.html#conf\">"))
         << shown.out.toStdString();

@@ -20,8 +20,7 @@ constexpr QStringView kBackgroundMarker = u"background=";
 
 bool holdsReaderMarker(QStringView text)
 {
-    return text.contains(kPictureMarker, Qt::CaseInsensitive) ||
-           text.contains(kBackgroundMarker, Qt::CaseInsensitive);
+    return text.contains(kPictureMarker, Qt::CaseInsensitive) || text.contains(kBackgroundMarker, Qt::CaseInsensitive);
 }
 
 // Writes what the book format can't hold as character references. With markers, also what the
@@ -31,9 +30,7 @@ void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool ma
 {
     // One pass: runs without anything to escape are appended whole.
     qsizetype run = 0;
-    const auto flush = [&](qsizetype at) {
-        out += text.sliced(run, at - run);
-    };
+    const auto flush = [&](qsizetype at) { out += text.sliced(run, at - run); };
     qsizetype i = 0;
     while (i < text.size()) {
         const QChar c = text[i];
@@ -125,9 +122,9 @@ std::vector<UrlEdit> cssEdits(QStringView css, PageSite &site, qsizetype offset)
         QChar quote = reference.quote;
         if (auto rewritten = site.rewrite(UrlRole::File, reference.url.trimmed(), offset + reference.begin)) {
             // Unquoted, a url() can't hold blanks, quotes or parentheses.
-            if (quote.isNull() && (rewritten->contains(u' ') || rewritten->contains(u'"') ||
-                                   rewritten->contains(u'\'') || rewritten->contains(u'(') ||
-                                   rewritten->contains(u')')))
+            if (quote.isNull() &&
+                (rewritten->contains(u' ') || rewritten->contains(u'"') || rewritten->contains(u'\'') ||
+                 rewritten->contains(u'(') || rewritten->contains(u')')))
                 quote = u'"';
             edits.push_back({reference.begin, reference.end, *rewritten, quote});
         }
@@ -150,9 +147,11 @@ QString rewriteSrcset(QStringView srcset, PageSite &site, qsizetype offset, bool
         while (end > begin && srcset[end - 1] == u',')
             --end;
         if (end > begin) {
-            if (auto rewritten = site.rewrite(UrlRole::File, srcset.sliced(begin, end - begin).toString(),
-                                              offset + begin))
-                edits.push_back({begin, end, rewritten->replace(u' ', QStringLiteral("%20")).replace(u',', QStringLiteral("%2C")), QChar()});
+            if (auto rewritten =
+                    site.rewrite(UrlRole::File, srcset.sliced(begin, end - begin).toString(), offset + begin))
+                edits.push_back({begin, end,
+                                 rewritten->replace(u' ', QStringLiteral("%20")).replace(u',', QStringLiteral("%2C")),
+                                 QChar()});
         }
         if (end == i) // descriptors follow, up to the next comma
             while (i < srcset.size() && srcset[i] != u',')
@@ -178,8 +177,8 @@ bool isJavaScript(const HtmlToken &tag)
     if (!type)
         return true;
     const QString value = type->value().trimmed().toLower();
-    return value.isEmpty() || value == u"module" || value.contains(u"javascript") ||
-           value.contains(u"ecmascript") || value.contains(u"jscript");
+    return value.isEmpty() || value == u"module" || value.contains(u"javascript") || value.contains(u"ecmascript") ||
+           value.contains(u"jscript");
 }
 
 // Which references of an element's attributes go where.
@@ -202,7 +201,8 @@ std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribu
         return std::nullopt;
     }
     if (is(u"src")) {
-        if (tag.name.startsWith(u"img", Qt::CaseInsensitive)) // <image> is an <img> to the parser too
+        // The reader takes every "<img" for a picture; the parser takes <image> for an <img> too.
+        if (tag.name.startsWith(u"img", Qt::CaseInsensitive) || tag.is(u"image"))
             return UrlRole::Picture;
         if (tag.is(u"script") || tag.is(u"iframe") || tag.is(u"frame") || tag.is(u"embed") || tag.is(u"video") ||
             tag.is(u"audio") || tag.is(u"source") || tag.is(u"track") || tag.is(u"input"))
@@ -436,9 +436,9 @@ bool isUtf8Label(QStringView label)
 // Labels that browsers read as Windows-1252.
 bool isWindows1252Label(QStringView label)
 {
-    static const QStringView kLabels[] = {u"windows-1252", u"cp1252",  u"x-cp1252",   u"iso-8859-1", u"iso8859-1",
-                                          u"iso_8859-1",   u"latin1",  u"l1",         u"us-ascii",   u"ascii",
-                                          u"iso-ir-100",   u"ibm819",  u"cp819",      u"csisolatin1"};
+    static const QStringView kLabels[] = {u"windows-1252", u"cp1252", u"x-cp1252", u"iso-8859-1", u"iso8859-1",
+                                          u"iso_8859-1",   u"latin1", u"l1",       u"us-ascii",   u"ascii",
+                                          u"iso-ir-100",   u"ibm819", u"cp819",    u"csisolatin1"};
     for (const QStringView known : kLabels)
         if (label == known)
             return true;
@@ -526,8 +526,8 @@ PageText decodePage(QByteArrayView bytes, QString *problem)
     }
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         const bool little = bytes[0] == '\xFF';
-        if (auto text = strictly(QStringDecoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE),
-                                 bytes.sliced(2)))
+        if (auto text =
+                strictly(QStringDecoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE), bytes.sliced(2)))
             return {*text, little ? QStringLiteral("utf-16le") : QStringLiteral("utf-16be")};
         return windows1252(QStringLiteral("is not UTF-16 text although it begins with a UTF-16 byte-order mark; "
                                           "read as Windows-1252"));
@@ -552,13 +552,12 @@ PageText decodePage(QByteArrayView bytes, QString *problem)
                                .arg(declared);
             return {*text, QStringLiteral("utf-8")};
         }
-        return windows1252(
-            QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252").arg(declared));
+        return windows1252(QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252")
+                               .arg(declared));
     }
     if (auto text = strictly(std::move(decoder), bytes))
         return {*text, declared};
-    return windows1252(
-        QStringLiteral("is not %1 text as it declares; read as Windows-1252").arg(declared));
+    return windows1252(QStringLiteral("is not %1 text as it declares; read as Windows-1252").arg(declared));
 }
 
 QString rewriteStyleSheet(QStringView css, PageSite &site)

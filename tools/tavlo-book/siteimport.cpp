@@ -153,12 +153,12 @@ QString pageNameFor(const QString &path)
 }
 
 struct Page {
-    QString path;     // relative to the site, with "/"
-    QString name;     // the page name in the book
-    QString text;     // the decoded HTML
-    QString problem;  // how its bytes were read, when not as declared
+    QString path;               // relative to the site, with "/"
+    QString name;               // the page name in the book
+    QString text;               // the decoded HTML
+    QString problem;            // how its bytes were read, when not as declared
     std::vector<QString> links; // the pages it links to, in link order
-    QString next;     // the page its rel="next" names, if any
+    QString next;               // the page its rel="next" names, if any
 };
 
 // A reference that was left as written, and why; grouped by what it names.
@@ -303,8 +303,8 @@ private:
         const QString outPath = out.exists() ? out.canonicalFilePath() : out.absoluteFilePath();
         if (root_ == outPath || root_.startsWith(outPath + u'/'))
             throw Refusal({QStringLiteral("%1: holds the site %2; write the book somewhere else").arg(out_, site_)});
-        if (out.exists() && !QDir(out_).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot) &&
-            !force_)
+        if (out.exists() &&
+            !QDir(out_).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot) && !force_)
             throw Refusal({QStringLiteral("%1: exists already; give --force to replace it").arg(out_)});
     }
 
@@ -461,7 +461,9 @@ private:
             used.insert(name.toLower());
             page.name = name;
             if (name != page.path)
-                notes_.push_back({page.path, QStringLiteral("named %1, which the book can hold and links can reach").arg(quoted(name))});
+                notes_.push_back(
+                    {page.path,
+                     QStringLiteral("named %1, which the book can hold and links can reach").arg(quoted(name))});
             if (!page.problem.isEmpty())
                 notes_.push_back({page.path, page.problem});
         }
@@ -478,7 +480,7 @@ private:
         title = platform::decodeCodePage(platform::encodeCodePage(title, false));
         if (title != written)
             notes_.push_back({start.path, QStringLiteral("the title %1 is written %2, which the book can hold")
-                                           .arg(quoted(written), quoted(title))});
+                                              .arg(quoted(written), quoted(title))});
         return title;
     }
 
@@ -510,14 +512,14 @@ private:
         QString target = base;
         for (int n = 2;; ++n) {
             const auto claim = claims_.constFind(target);
-            const bool free = claim == claims_.constEnd()
-                                  ? (target == path || fileState(target) == FileState::Missing)
-                                  : *claim == path;
+            const bool free = claim == claims_.constEnd() ? (target == path || fileState(target) == FileState::Missing)
+                                                          : *claim == path;
             if (free)
                 break;
             const qsizetype dot = base.lastIndexOf(u'.');
-            target = dot > base.lastIndexOf(u'/') ? QString(base.first(dot) + u'-' + QString::number(n) + base.sliced(dot))
-                                                  : QString(base + u'-' + QString::number(n));
+            target = dot > base.lastIndexOf(u'/')
+                         ? QString(base.first(dot) + u'-' + QString::number(n) + base.sliced(dot))
+                         : QString(base + u'-' + QString::number(n));
         }
         if (!claims_.contains(target))
             ++totals_.pictures;

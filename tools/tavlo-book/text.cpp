@@ -42,8 +42,8 @@ QString charactersOutsideCodePage(QStringView text)
         const QString character = QString::fromUcs4(&c, 1);
         bool fits = true;
         platform::encodeCodePage(character, false, &fits);
-        const QString named =
-            QStringLiteral("\"%1\" (U+%2)").arg(character, QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+        const QString named = QStringLiteral("\"%1\" (U+%2)")
+                                  .arg(character, QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
         if (!fits && !lacking.contains(named))
             lacking.append(named);
     }
