@@ -157,12 +157,15 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
     writeFile(QStringLiteral("site/a.html"),
               "<p>The attribute background=\"x\" sets a picture.</p>"
               "<img alt=\"pic\" data-background=\"y\" src='p i.gif'><img src=\"missing.gif\"><img alt=\"none\">"
-              "<!-- <img src=\"q.gif\"> --><script src=\"s.js\"></script>");
+              "<!-- <img src=\"q.gif\"> --><script src=\"s.js\"></script><img src=s.gif>");
     writeFile(QStringLiteral("site/p i.gif"), "GIF");
     writeFile(QStringLiteral("site/images/p_i.gif"), "another picture that already had the name");
     writeFile(QStringLiteral("site/s.js"), "var s;");
     writeFile(QStringLiteral("site/sub/index.html"), "<p>sub</p>");
     writeFile(QStringLiteral("site/unlinked.html"), "<p>no link reaches it</p>");
+    // A link out of the site that the walk can't see as one.
+    writeFile(QStringLiteral("secret.gif"), "not the site's");
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("secret.gif")), dir.filePath(QStringLiteral("site/s.gif"))));
 
     const Result r = run({QStringLiteral("import"), QStringLiteral("site"), QStringLiteral("-o"), QStringLiteral("out"),
                           QStringLiteral("--start"), QStringLiteral("start.html")});
@@ -177,6 +180,7 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("left: start.html:1: \"missing.html\": no such file (1 references)\n"));
     EXPECT_TRUE(r.out.contains("left: a.html:1: \"missing.gif\": no such file (1 references)\n"));
+    EXPECT_TRUE(r.out.contains("left: a.html:1: \"s.gif\": outside the site (1 references)\n"));
 
     const Result shown = run({QStringLiteral("show"), QStringLiteral("out/tessavanetavlo.tavlo"), QStringLiteral("0")});
     EXPECT_TRUE(shown.out.contains("<a href=\"sub/index.html\">folder</a> <a href=\"b.html#y\">query</a> "
@@ -189,7 +193,9 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
     const QByteArray a = readFile(QStringLiteral("out/tessavanetavlo.tavlo")).split('~')[3];
     EXPECT_EQ(a, "a.html##<p>The attribute background&#61;\"x\" sets a picture.</p>"
                  "<img src=\"images/p_i-2.gif\" alt=\"pic\" data-background =\"y\"><img src=\"missing.gif\">"
-                 "<img src=\"\" alt=\"none\"><!-- &lt;img src=\"q.gif\"> --><script src=\"s.js\"></script>");
+                 "<img src=\"\" alt=\"none\"><!-- &lt;img src=\"q.gif\"> --><script src=\"s.js\"></script>"
+                 "<img src=\"s.gif\">");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out/images/s.gif"))));
     EXPECT_EQ(readFile(QStringLiteral("out/images/p_i-2.gif")), "GIF");
     EXPECT_EQ(readFile(QStringLiteral("out/s.js")), "var s;");
 }
