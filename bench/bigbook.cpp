@@ -103,7 +103,7 @@ int main(int argc, char **argv)
     std::printf("book: %lld bytes, %d pages, written in %lld ms\n", size, kPages, timer.elapsed());
 
     // The engine's own: a page view created and showing a page, before the book is read.
-    auto warmUp = pageview::createPageView();
+    auto warmUp = pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)});
     warmUp->widget()->show();
     warmUp->setDocumentHtml(QStringLiteral("<p>warm</p>"));
     waitForLoad(*qobject_cast<QWebEngineView *>(warmUp->widget()));
@@ -113,7 +113,7 @@ int main(int argc, char **argv)
     reader::ReaderServices services = reader::ReaderServices::platformServices();
     services.applicationFolder = [&] { return folder.path(); };
     services.showMessage = [&](const QString &text) { messages << text; };
-    reader::Form1 form(pageview::createPageView(), std::move(services));
+    reader::Form1 form(pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}), std::move(services));
     QWebEngineView &view = *form.findChild<QWebEngineView *>();
     timer.restart();
     form.showModeless();

@@ -1,6 +1,7 @@
 #include "bookcheck.h"
 
 #include "htmlscan.h"
+#include "linkrule.h"
 #include "pageindex.h"
 #include "pagelinks.h"
 #include "parsingimage.h"
@@ -176,26 +177,22 @@ private:
     {
         Lines lines(html);
         for (const PageLink &link : pageLinks(html)) {
-            const LinkTarget target = linkTarget(link.href);
-            // "#PLACE" scrolls the page shown; "NAME#PLACE" whose whole text names no page shows page
-            // NAME and scrolls there.
-            qsizetype page = -1;
-            QString place;
-            if (target.kind == LinkKind::InPage) {
-                page = i;
-                place = link.href.mid(1);
-            } else if (target.kind == LinkKind::Page && index_.find(target.pageName) < 0) {
-                const qsizetype hash = target.pageName.indexOf(u'#');
-                page = hash < 0 ? -1 : index_.find(QStringView(target.pageName).first(hash));
-                if (page < 0) {
-                    const int line = lines.at(link.offset);
-                    defect(DefectKind::DeadLink, line, link.href,
-                           QStringLiteral("the link \"%1\" at line %2 names no page")
-                               .arg(link.href, QString::number(line)));
-                    continue;
-                }
-                place = target.pageName.mid(hash + 1);
+            // Dead: the reader does nothing with it (an empty link is no link the reader follows).
+            const LinkTarget target = resolveLink(link.href, index_);
+            const bool dead = target.kind == LinkKind::None || target.kind == LinkKind::Other ||
+                              (target.kind == LinkKind::Web && target.url.isEmpty());
+            if (dead) {
+                const int line = lines.at(link.offset);
+                defect(DefectKind::DeadLink, line, link.href,
+                       QStringLiteral("the link \"%1\" at line %2 names no page")
+                           .arg(link.href, QString::number(line)));
+                continue;
             }
+            // "#PLACE" scrolls the page shown; "NAME#PLACE" shows page NAME and scrolls there.
+            const qsizetype page = target.kind == LinkKind::InPage          ? i
+                                   : target.kind == LinkKind::PageWithPlace ? target.page
+                                                                            : -1;
+            const QString &place = target.place;
             if (page < 0 || hasPlace(placesOf(page, page == i ? QStringView(html) : QStringView()), place))
                 continue;
             const int line = lines.at(link.offset);

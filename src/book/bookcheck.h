@@ -21,7 +21,7 @@ enum class DefectKind {
     SplitPageHtml,  // a record with a second "##": the page HTML ends there
     HtmlName,       // a page name that holds a tag: a "~" or "##" split a page
     NameLineBreak,  // a page name that holds a line break or a tab
-    DeadLink,       // a link that is no web, mail or in-page link and names no page
+    DeadLink,       // a link that leads nowhere: no page, place, web address or mail address
     MissingPicture, // a picture that the page refers to and that the application folder lacks
     MissingFile,    // a style sheet, script, font or style sheet picture that the application folder lacks
     Unshowable,     // a page that the reader fails to show: its pictures' rewriting fails

@@ -19,18 +19,4 @@ std::vector<PageLink> pageLinks(QStringView html)
     return links;
 }
 
-LinkTarget linkTarget(QStringView href)
-{
-    const QStringView prefix = trimSpaces(href.first(std::min<qsizetype>(4, href.size())));
-    if (prefix == u"http" || prefix == u"HTTP")
-        return {LinkKind::Web, {}};
-    if (href.startsWith(u'#'))
-        return {LinkKind::InPage, {}};
-    if (href.startsWith(u"mailto:", Qt::CaseInsensitive))
-        return {LinkKind::Mail, {}};
-    if (prefix == u"file")
-        return {LinkKind::Page, href.mid(7).toString()};
-    return {LinkKind::Page, href.toString()};
-}
-
 } // namespace book

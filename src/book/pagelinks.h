@@ -19,21 +19,4 @@ struct PageLink {
 // an empty "href" is.
 std::vector<PageLink> pageLinks(QStringView pageHtml);
 
-// Where the reader takes a link when it is clicked.
-enum class LinkKind {
-    Web,    // first four characters, without outer spaces, exactly "http" or "HTTP": the page view's
-    InPage, // begins with "#": a place in the shown page, which the page view scrolls to
-    Mail,   // begins with "mailto:" in any case
-    Page,   // anything else: looked up among the page names
-};
-
-struct LinkTarget {
-    LinkKind kind = LinkKind::Page;
-    QString pageName; // for Page: what is compared with the page names (see findPage)
-};
-
-// A "file" link (its first four characters, without outer spaces, exactly "file") names a page from
-// its eighth character on, that is without "file://".
-LinkTarget linkTarget(QStringView href);
-
 } // namespace book

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -32,6 +33,14 @@ inline constexpr int Find = 5008;     // opens the view's find dialog over the p
 inline constexpr int DefaultOption = 0;
 } // namespace command
 
+// How a print ended.
+enum class PrintResult {
+    Printed,
+    Cancelled, // the user cancelled the print dialog
+    NoPrinter, // no printer is installed; the user has been told
+    Failed,    // the page did not print within the time allowed, its script holding it up
+};
+
 // The HTML page view, as the reader sees it. The reader holds only this interface; the view itself
 // lives in the control's component file and is created through the component registry.
 // Every operation that can't be carried out throws platform::Failure.
@@ -46,6 +55,11 @@ public:
     // the view renders it in the background.
     virtual void setDocumentHtml(const QString &html) = 0;
 
+    // Scrolls the document last put so that the element whose id, else whose name, is place stands at
+    // the top of the view, or to the top of the page when it has none. A document that is still
+    // loading is scrolled once it has loaded.
+    virtual void scrollToPlace(const QString &place) = 0;
+
     // dispid::Document: the "href" attribute of the shown document's active element, as written in
     // the page; empty when there is none. After a click, the active element is the clicked link.
     virtual QString activeElementHref() const = 0;
@@ -55,9 +69,9 @@ public:
 
     // dispid::Print: prints the document the view holds. With showDialog true the print dialog comes
     // first; without an argument it goes straight to the default printer. Returns only when the
-    // document has finished loading and printing has finished; meanwhile the user's input waits and
-    // the windows keep repainting.
-    virtual void print(std::optional<bool> showDialog = std::nullopt) = 0;
+    // document has finished loading and printing has finished, or has been given up after a bounded
+    // time; meanwhile the user's input waits and the windows keep repainting.
+    virtual PrintResult print(std::optional<bool> showDialog = std::nullopt) = 0;
 
     // dispid::ExecCommand: carries out a command of the view's command set (command::Find).
     virtual void execCommand(int command, int option) = 0;
@@ -69,14 +83,16 @@ public:
     virtual void setHeight(float twips) = 0;
     virtual float width() const = 0;
 
-    // The click report: called for every click inside the shown page, after the click has taken
-    // effect (a clicked link is then the active element). The handler may put a new document.
+    // The click report: called for every click of the user inside the shown page, after the click
+    // has taken effect (a clicked link is then the active element). The handler may put a new
+    // document. The view itself follows no link but those to a place in the shown page.
     virtual void setClickHandler(std::function<void()> handler) = 0;
 };
 
-// Creates the page view through the component registry; fails with 429 when the control is not
-// registered or its file can't be loaded.
-std::unique_ptr<PageView> createPageView();
+// Creates the page view through the component registry, from one of componentFiles, the files of
+// the control that the program trusts; fails with 429 when the control is not registered, is
+// registered to any other file, or its file can't be loaded.
+std::unique_ptr<PageView> createPageView(const QStringList &componentFiles);
 
 // Makes the URL scheme through which the page view serves its pages known to the web engine. Call it
 // once in main, before the application object exists.

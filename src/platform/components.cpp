@@ -3,29 +3,51 @@
 #include "failure.h"
 #include "hostpath.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QVariantMap>
+
+#include <algorithm>
 
 namespace platform {
 namespace {
 
-QSettings registry()
+QString registryFile()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return QSettings(folder + QStringLiteral("/tavlo/components.ini"), QSettings::IniFormat);
+    return folder + QStringLiteral("/tavlo/components.ini");
 }
+
+QSettings registry() { return QSettings(registryFile(), QSettings::IniFormat); }
 
 QString registryKey(const QString &className) { return QStringLiteral("classes/") + className; }
 
 QString quoted(const QString &s) { return u'"' + s + u'"'; }
 
+// What this run registered, kept on the application object: the program and each component file
+// carry a copy of this code of their own, but share that object. Empty without one. Entries are
+// by registry file and class.
+constexpr char kRunRegistry[] = "tavlo.components";
+
+QVariantMap runRegistry()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app ? app->property(kRunRegistry).toMap() : QVariantMap();
+}
+
 } // namespace
 
 void registerComponent(const QString &className, const QString &filePath)
 {
+    if (QCoreApplication *app = QCoreApplication::instance()) {
+        QVariantMap registered = runRegistry();
+        registered.insert(registryFile() + u'|' + className, filePath);
+        app->setProperty(kRunRegistry, registered);
+    }
     QSettings settings = registry();
     settings.setValue(registryKey(className), filePath);
     settings.sync();
@@ -33,10 +55,11 @@ void registerComponent(const QString &className, const QString &filePath)
 
 QString registeredComponentFile(const QString &className)
 {
-    return registry().value(registryKey(className)).toString();
+    const QVariant thisRun = runRegistry().value(registryFile() + u'|' + className);
+    return thisRun.isValid() ? thisRun.toString() : registry().value(registryKey(className)).toString();
 }
 
-void *createComponent(const QString &className)
+void *createComponent(const QString &className, const QStringList &trustedFiles)
 {
     const QString file = registeredComponentFile(className);
     auto fail = [&](const QString &why) -> Failure {
@@ -48,6 +71,13 @@ void *createComponent(const QString &className)
         throw fail(QStringLiteral("is not registered"));
     if (!QFileInfo(file).isFile())
         throw fail(QStringLiteral("is registered to %1, which is gone").arg(quoted(file)));
+    const QString canonical = QFileInfo(file).canonicalFilePath();
+    const bool trusted = std::any_of(trustedFiles.begin(), trustedFiles.end(), [&](const QString &t) {
+        return QFileInfo(t).canonicalFilePath() == canonical;
+    });
+    if (!trusted)
+        throw fail(QStringLiteral("is registered to %1, which is not one of the program's own component files")
+                       .arg(quoted(file)));
 
     // The library stays loaded for the life of the program: its objects live as long.
     QLibrary library(file);
@@ -77,18 +107,18 @@ bool isLibraryFile(const QString &name)
     return type == 3;
 }
 
-int callDllRegisterServer(const QString &libraryName)
+int callDllRegisterServer(const QString &libraryName, LetterCase letterCase)
 {
-    const QString path = toHostPath(libraryName);
+    const QString path = toHostPath(libraryName, letterCase);
     if (path.isEmpty() || !QFileInfo(path).isFile())
         throw Failure(error::FileNotFound, QStringLiteral("File not found: %1").arg(quoted(libraryName)));
     QLibrary library(path);
     if (!library.load())
-        throw Failure(48, QStringLiteral("Error in loading DLL %1: %2").arg(quoted(path), library.errorString()));
+        throw Failure(error::DllLoadFailed, QStringLiteral("Error in loading DLL %1: %2").arg(quoted(path), library.errorString()));
     using RegisterServer = int (*)();
     const auto entry = reinterpret_cast<RegisterServer>(library.resolve("DllRegisterServer"));
     if (!entry)
-        throw Failure(453, QStringLiteral("Can't find DLL entry point DllRegisterServer in %1").arg(quoted(path)));
+        throw Failure(error::DllEntryPointMissing, QStringLiteral("Can't find DLL entry point DllRegisterServer in %1").arg(quoted(path)));
     return entry();
 }
 

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "hostpath.h"
+
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
 // The component registry: which file provides each class. It lives in the user's config folder and
-// survives restarts; a component file's DllRegisterServer writes its own entry.
+// survives restarts; a component file's DllRegisterServer writes its own entry. What this run of the
+// program registered holds for the rest of the run even where the config folder can't be written
+// (read-only, or a full disk).
 //
 // A component file is a shared library that exports
 //   extern "C" int DllRegisterServer();                        // 0 on success
@@ -16,9 +21,10 @@ void registerComponent(const QString &className, const QString &filePath);
 QString registeredComponentFile(const QString &className);
 
 // Creates an object of className from its registered file; the caller owns it and knows its type.
-// A class that is not registered, or whose file is gone, won't load or doesn't provide it, fails
-// with 429, naming the class and the file.
-void *createComponent(const QString &className);
+// Only a file among trustedFiles (paths of this machine) is ever loaded: a registry entry that names
+// any other file, whatever wrote it, is refused. A class that is not registered, or whose file is
+// gone, untrusted, won't load or doesn't provide it, fails with 429, naming the class and the file.
+void *createComponent(const QString &className, const QStringList &trustedFiles);
 
 // True when the file named in the program's form is a shared library of this machine, such as a
 // component file; checked from its header, without loading it.
@@ -26,7 +32,8 @@ bool isLibraryFile(const QString &name);
 
 // Loads the library named in the program's form (as "c:\TessavaneTavlo\triedit.dll") and calls its
 // DllRegisterServer. Returns its status. A library that can't be loaded fails with 48, one without
-// the entry point with 453.
-int callDllRegisterServer(const QString &libraryName);
+// the entry point with 453. With LetterCase::Exact, only a file of exactly that name is loaded, never
+// one whose name differs in letter case.
+int callDllRegisterServer(const QString &libraryName, LetterCase letterCase = LetterCase::Ignored);
 
 } // namespace platform

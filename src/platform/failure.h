@@ -13,8 +13,11 @@ inline constexpr int OutOfStringSpace = 14;
 inline constexpr int FileNotFound = 53;
 inline constexpr int InputPastEndOfFile = 62;
 inline constexpr int PermissionDenied = 70;
+inline constexpr int PathFileAccess = 75;
 inline constexpr int FileAlreadyExists = 58;
 inline constexpr int PathNotFound = 76;
+inline constexpr int DllLoadFailed = 48;
+inline constexpr int DllEntryPointMissing = 453;
 inline constexpr int CannotCreateComponent = 429;
 } // namespace error
 

@@ -7,6 +7,9 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -30,6 +33,22 @@ QString hostPathOrFail(const QString &name)
         throw Failure(error::FileNotFound, QStringLiteral("File not found: %1 %2").arg(quoted(path), what));
     throw Failure(error::PermissionDenied,
                   QStringLiteral("Permission denied: %1 can't be read").arg(quoted(path)));
+}
+
+// What a file that is not a regular file is, in words.
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode))
+        return QStringLiteral("a character device");
+    if (S_ISBLK(mode))
+        return QStringLiteral("a block device");
+    return QStringLiteral("not a file");
 }
 
 } // namespace
@@ -95,8 +114,9 @@ void FileSystem::copyFile(const QString &source, const QString &destination, boo
         throw Failure(error::PathNotFound,
                       QStringLiteral("Path not found: the folder %1 does not exist").arg(quoted(folder)));
 
-    // The copy keeps its source's name; an existing entry that differs only in case is the same file.
-    const QString to = toHostPath(destination + u'/' + QFileInfo(from).fileName());
+    // The copy keeps its source's name exactly: an entry whose name differs only in letter case is
+    // another file, left as it is (the program loads what it installed by that exact name).
+    const QString to = QDir(folder).filePath(QFileInfo(from).fileName());
     const QFileInfo target(to);
     if (target.exists()) {
         if (!overwrite)
@@ -126,12 +146,26 @@ void FileSystem::copyFile(const QString &source, const QString &destination, boo
 TextStream FileSystem::openTextFile(const QString &name) const
 {
     const QString path = hostPathOrFail(name);
-    if (QFileInfo(path).isDir())
-        throw Failure(error::PermissionDenied,
-                      QStringLiteral("Permission denied: %1 is a folder, not a file").arg(quoted(path)));
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
+    // Opened without waiting and looked at before anything is read: a named pipe, a device or a
+    // socket in the file's place would otherwise block the program, or never end.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         failToOpen(path, QStringLiteral("does not exist"));
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        if (S_ISDIR(status.st_mode))
+            throw Failure(error::PermissionDenied,
+                          QStringLiteral("Permission denied: %1 is a folder, not a file").arg(quoted(path)));
+        throw Failure(error::PathFileAccess, QStringLiteral("Path/File access error: %1 is %2, not a regular file")
+                                                 .arg(quoted(path), kindOf(status.st_mode)));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        failToOpen(path, QStringLiteral("does not exist"));
+    }
     return TextStream(std::move(file));
 }
 

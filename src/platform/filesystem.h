@@ -33,7 +33,7 @@ public:
     void createFolder(const QString &name) const;
 
     // Copies source into the folder destination (a name ending in a separator) under the source's
-    // own file name. With overwrite, a file of that name is replaced; a write-protected one is not.
+    // own file name, exactly as it is written. With overwrite, a file of that name is replaced; a write-protected one is not.
     // The copy is written beside its destination and then renamed over it, so a program that has
     // the old file open or loaded keeps a whole file.
     void copyFile(const QString &source, const QString &destination, bool overwrite) const;

@@ -51,7 +51,7 @@ QString driveCFolder()
     return folder;
 }
 
-QString toHostPath(const QString &name)
+QString toHostPath(const QString &name, LetterCase letterCase)
 {
     QStringView rest(name);
     QString path;
@@ -64,7 +64,9 @@ QString toHostPath(const QString &name)
         path = QStringLiteral("/");
     }
 
-    bool folderExists = path.isEmpty() || QFileInfo(path).isDir();
+    // Where the case of a name doesn't matter, an existing entry is looked for; else names are
+    // joined as written.
+    bool folderExists = letterCase == LetterCase::Ignored && (path.isEmpty() || QFileInfo(path).isDir());
     qsizetype start = 0;
     for (qsizetype i = 0; i <= rest.size(); ++i) {
         if (i < rest.size() && !isSeparator(rest[i]))

@@ -12,7 +12,11 @@ namespace platform {
 // name does not exist as written, an entry of the same folder that differs only in letter case is
 // used, as the program's names were written for a file system that ignores case. Names on any
 // other drive have no place on this machine: the result is empty.
-QString toHostPath(const QString &name);
+//
+// With LetterCase::Exact, names are taken only as written: for the files the program installed
+// itself, which have exactly the names it gave them.
+enum class LetterCase { Ignored, Exact };
+QString toHostPath(const QString &name, LetterCase letterCase = LetterCase::Ignored);
 
 // The folder that stands for drive "c:": the user's data folder.
 QString driveCFolder();

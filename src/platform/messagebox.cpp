@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,26 @@ void showMessage(const QString &text)
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
+}
+
+bool showNotice(const QString &text, NoticeOrigin origin)
+{
+    constexpr qsizetype kLongest = 1000;
+    const QString shown = text.size() > kLongest ? text.first(kLongest) + QChar(0x2026) : text;
+    if (logMessage(shown))
+        return true;
+    static QPointer<QMessageBox> standingOf[2];
+    QPointer<QMessageBox> &standing = standingOf[origin == NoticeOrigin::Page ? 1 : 0];
+    if (standing)
+        return false;
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), shown, QMessageBox::Ok,
+                                QApplication::activeWindow());
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    standing = box;
+    return true;
 }
 
 void reportUnhandledFailure(const Failure &failure)

@@ -39,19 +39,19 @@ void tellNoPrinter()
 
 } // namespace
 
-std::unique_ptr<QPrinter> choosePrinter(bool showDialog, QWidget *parent)
+PrinterChoice choosePrinter(bool showDialog, QWidget *parent)
 {
     const QByteArray pdfFolder = qgetenv("TAVLO_PRINT_TO_PDF_DIR");
     if (!pdfFolder.isEmpty())
-        return nextPdfFile(QFile::decodeName(pdfFolder));
+        return {nextPdfFile(QFile::decodeName(pdfFolder))};
 
     if (showDialog) {
         // The dialog offers a PDF file even where no printer is installed.
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         QPrintDialog dialog(printer.get(), parent);
         if (dialog.exec() != QDialog::Accepted)
-            return nullptr;
-        return printer;
+            return {};
+        return {std::move(printer)};
     }
 
     QPrinterInfo target = QPrinterInfo::defaultPrinter();
@@ -59,11 +59,11 @@ std::unique_ptr<QPrinter> choosePrinter(bool showDialog, QWidget *parent)
         const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
         if (printers.isEmpty()) {
             tellNoPrinter();
-            return nullptr;
+            return {nullptr, true};
         }
         target = printers.first();
     }
-    return std::make_unique<QPrinter>(target, QPrinter::HighResolution);
+    return {std::make_unique<QPrinter>(target, QPrinter::HighResolution)};
 }
 
 } // namespace platform

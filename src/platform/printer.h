@@ -17,6 +17,10 @@ namespace platform {
 //
 // For tests: when the environment names a folder in TAVLO_PRINT_TO_PDF_DIR, every print goes, with
 // no dialog, to the next free file of print-1.pdf, print-2.pdf … in that folder.
-std::unique_ptr<QPrinter> choosePrinter(bool showDialog, QWidget *parent);
+struct PrinterChoice {
+    std::unique_ptr<QPrinter> printer; // null: nothing is to be printed
+    bool noPrinter = false;            // true: because no printer is installed
+};
+PrinterChoice choosePrinter(bool showDialog, QWidget *parent);
 
 } // namespace platform

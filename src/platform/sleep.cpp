@@ -1,6 +1,6 @@
 #include "sleep.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -16,7 +16,11 @@ void sleep(int milliseconds)
     }
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // A modal window that stands meanwhile (a progress window with its Cancel) takes its input; the
+    // toolkit keeps that input from every other window.
+    const bool modalWindow = qobject_cast<QApplication *>(QCoreApplication::instance()) &&
+                             QApplication::activeModalWidget();
+    loop.exec(modalWindow ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace platform

@@ -1,10 +1,12 @@
 #include "form1.h"
 
+#include "logging.h"
 #include "picturebutton.h"
 
 #include <book/bookfile.h>
 #include <book/parsingimage.h>
 #include <book/record.h>
+#include <platform/failure.h>
 #include <platform/messagebox.h>
 #include <platform/screen.h>
 
@@ -228,7 +230,17 @@ void Form1::showPage(qsizetype i)
 
 void Form1::ParsingImage()
 {
-    book::parsingImage(pageHtml, services_.applicationFolder());
+    // A page that the rewriting can't finish within its bounds is shown as the book holds it, its
+    // pictures unrewritten, rather than ending the program.
+    const QString written = pageHtml;
+    try {
+        book::parsingImage(pageHtml, services_.applicationFolder());
+    } catch (const platform::Failure &failure) {
+        if (failure.number() != platform::error::OutOfStringSpace)
+            throw;
+        pageHtml = written;
+        qCWarning(lcReader).noquote() << "a page is shown with its pictures as written:" << failure.description();
+    }
 }
 
 } // namespace reader

@@ -1,6 +1,10 @@
 // The commands of the reader window: navigation, link following, printing, find and exit.
 #include "form1.h"
 
+#include "logging.h"
+#include "printprogress.h"
+
+#include <book/linkrule.h>
 #include <book/pageindex.h>
 #include <book/record.h>
 
@@ -8,6 +12,14 @@ namespace reader {
 namespace {
 
 constexpr int kPauseAfterPrintedPage = 4000;
+
+QString pagesList(const QList<qsizetype> &numbers)
+{
+    QStringList list;
+    for (const qsizetype n : numbers)
+        list << QString::number(n);
+    return list.join(QStringLiteral(", "));
+}
 
 } // namespace
 
@@ -52,25 +64,34 @@ void Form1::DHTMLEdit1_onclick()
     QString link;
     if (!DHTMLEdit1.activeElementHref().isEmpty()) {
         link = DHTMLEdit1.activeElementHref();
-        const QStringView prefix = book::trimSpaces(QStringView(link).first(std::min<qsizetype>(4, link.size())));
-        // Web links are the page view's own business.
-        if (prefix == u"HTTP" || prefix == u"http")
-            return;
-        // A "file" link names a page from its eighth character on.
-        if (prefix == u"file")
-            link = link.mid(7);
-
         if (!pageIndex_.valid())
             indexPages();
-        const qsizetype i = pageIndex_.get()->find(link);
-        if (i >= 0) {
+        const book::LinkTarget target = book::resolveLink(link, *pageIndex_.get());
+        switch (target.kind) {
+        case book::LinkKind::Web:
+            // What the page view did with web links of its own: only a real address goes to the
+            // browser, anything else that begins with "http" does nothing.
+            if (!target.url.isEmpty())
+                services_.openLink(target.url);
+            return;
+        case book::LinkKind::Page:
+        case book::LinkKind::PageWithPlace:
             DHTMLEdit1.setBrowseMode(false);
-            pageHtml = book::pageHtmlOf(pages.record(i));
+            pageHtml = book::pageHtmlOf(pages.record(target.page));
             ParsingImage();
             DHTMLEdit1.setBrowseMode(true);
             DHTMLEdit1.setDocumentHtml(pageHtml);
-            curPage = i;
+            curPage = target.page;
+            if (target.kind == book::LinkKind::PageWithPlace)
+                DHTMLEdit1.scrollToPlace(target.place);
             return;
+        case book::LinkKind::Mail:
+            services_.openLink(target.url);
+            break;
+        case book::LinkKind::None:
+        case book::LinkKind::InPage: // the page view has scrolled there itself
+        case book::LinkKind::Other:
+            break;
         }
     }
     DHTMLEdit1.setBrowseMode(true);
@@ -78,7 +99,8 @@ void Form1::DHTMLEdit1_onclick()
 
 void Form1::print1_Click()
 {
-    DHTMLEdit1.print(true);
+    if (DHTMLEdit1.print(true) == pageview::PrintResult::Failed)
+        services_.showMessage(QStringLiteral("The page could not be printed: it did not finish in time."));
 }
 
 void Form1::printall_Click()
@@ -86,13 +108,26 @@ void Form1::printall_Click()
     pageHtml.clear();
     services_.showMessage(QStringLiteral("printing all pages"));
     const qsizetype count = pages.size();
-    for (qsizetype k = 1; k <= count; ++k) {
-        pageHtml = book::pageHtmlOf(pages.record(k - 1));
+    PrintProgress progress(count, this);
+    QList<qsizetype> failed;
+    for (qsizetype k = 1; k <= count && !progress.wasCanceled(); ++k) {
+        const QString record = pages.record(k - 1);
+        progress.showPage(k, book::trimSpaces(book::pageName(record)).toString());
+        pageHtml = book::pageHtmlOf(record);
         ParsingImage();
         DHTMLEdit1.setDocumentHtml(QStringLiteral("page ") + QString::number(k) + pageHtml);
-        DHTMLEdit1.print();
+        const pageview::PrintResult result = DHTMLEdit1.print();
+        // The user has been told that there is no printer; nothing more can be printed.
+        if (result == pageview::PrintResult::NoPrinter)
+            break;
+        if (result == pageview::PrintResult::Failed)
+            failed << k;
         services_.sleep(kPauseAfterPrintedPage);
     }
+    progress.close();
+    if (!failed.isEmpty())
+        services_.showMessage(QStringLiteral("These pages could not be printed: they did not finish in time: %1.")
+                                  .arg(pagesList(failed)));
 }
 
 void Form1::find_Click()

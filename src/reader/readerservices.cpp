@@ -1,6 +1,7 @@
 #include "readerservices.h"
 
 #include <platform/appfolder.h>
+#include <platform/links.h>
 #include <platform/messagebox.h>
 #include <platform/picture.h>
 #include <platform/sleep.h>
@@ -18,6 +19,7 @@ ReaderServices ReaderServices::platformServices()
     services.showMessage = platform::showMessage;
     services.sleep = platform::sleep;
     services.endProgram = [] { QCoreApplication::exit(0); };
+    services.openLink = [](const QUrl &url) { platform::openLink(url); };
     return services;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QPixmap>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -20,6 +21,8 @@ struct ReaderServices {
     std::function<void(const QString &text)> showMessage;
     std::function<void(int milliseconds)> sleep;
     std::function<void()> endProgram;
+    // Hands a web or mail address to the user's browser or mail program.
+    std::function<void(const QUrl &url)> openLink;
 
     static ReaderServices platformServices();
 };

@@ -14,7 +14,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(platform::kProgramTitle));
-    QGuiApplication::setDesktopFileName(QStringLiteral("pellomare"));
+    // The desktop entry is installed under the program's id: Wayland shells match windows to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TAVLO_APP_ID));
 
     platform::runReportingFailures(regmod::Main);
     return app.exec();

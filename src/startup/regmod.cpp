@@ -5,6 +5,7 @@
 #include <platform/components.h>
 #include <platform/failure.h>
 #include <platform/filesystem.h>
+#include <platform/hostpath.h>
 #include <reader/form1.h>
 
 #include <QLoggingCategory>
@@ -17,18 +18,20 @@ namespace {
 const QString kInstallFolder = QStringLiteral("c:\\TessavaneTavlo");
 const QString kInstallDestination = QStringLiteral("c:\\TessavaneTavlo\\");
 
+// Each component file: its two sources beside the program, and the file that registration loads.
+// That is the copy in the install folder, which keeps its source's name: the registration path
+// "c:\TessavaneTavlo\DhtmlED.OCX" was written for a file system that ignores letter case, and
+// here names the installed "dhtmled.ocx" exactly, never a file whose name differs from it in case.
 struct ComponentFile {
     const char *firstSource;
     const char *secondSource;
+    const char *installed;
 };
 constexpr ComponentFile kComponentFiles[] = {
-    {"\\supportfiles\\dhtmled.ocx", "\\dhtmled.ocx"},
-    {"\\supportfiles\\triedit.dll", "\\triedit.dll"},
+    {"\\supportfiles\\dhtmled.ocx", "\\dhtmled.ocx", "c:\\TessavaneTavlo\\dhtmled.ocx"},
+    {"\\supportfiles\\triedit.dll", "\\triedit.dll", "c:\\TessavaneTavlo\\triedit.dll"},
 };
-constexpr const char *kRegisteredLibraries[] = {
-    "c:\\TessavaneTavlo\\DhtmlED.OCX",
-    "c:\\TessavaneTavlo\\triedit.dll",
-};
+constexpr const ComponentFile &kControl = kComponentFiles[0];
 
 // Runs one installation step; a step that fails is skipped. A test that fails counts as passed, so
 // the step it guards is attempted in turn.
@@ -76,7 +79,36 @@ void installSupportFilesFrom(const QString &applicationFolder, const platform::F
             skipOnFailure([&] { copyComponent(fileSystem, second); });
     }
 
-    RegisterComponents();
+    registerComponentsFrom(applicationFolder, fileSystem);
+}
+
+void registerComponentsFrom(const QString &applicationFolder, const platform::FileSystem &fileSystem)
+{
+    for (const ComponentFile &file : kComponentFiles) {
+        int status = -1;
+        skipOnFailure([&] { status = platform::callDllRegisterServer(QLatin1String(file.installed),
+                                                                     platform::LetterCase::Exact); });
+        if (status == 0)
+            continue;
+        // Nothing usable was installed (a data folder that is read-only or full, on a first start):
+        // the file is registered where its source lies beside the program.
+        for (const char *source : {file.firstSource, file.secondSource}) {
+            const QString name = applicationFolder + QLatin1String(source);
+            if (passes([&] { return fileSystem.fileExists(name); })) {
+                skipOnFailure([&] { platform::callDllRegisterServer(name); });
+                break;
+            }
+        }
+    }
+}
+
+QStringList componentFiles(const QString &applicationFolder)
+{
+    QStringList files{platform::toHostPath(QLatin1String(kControl.installed), platform::LetterCase::Exact)};
+    for (const char *source : {kControl.firstSource, kControl.secondSource})
+        files << platform::toHostPath(applicationFolder + QLatin1String(source));
+    files.removeAll(QString());
+    return files;
 }
 
 void InstallSupportFiles()
@@ -86,15 +118,15 @@ void InstallSupportFiles()
 
 void RegisterComponents()
 {
-    for (const char *library : kRegisteredLibraries)
-        skipOnFailure([&] { platform::callDllRegisterServer(QLatin1String(library)); });
+    registerComponentsFrom(platform::applicationFolder(), platform::FileSystem());
 }
 
 void Main()
 {
     InstallSupportFiles();
     // The window deletes itself when it is closed, and the program ends with its only window.
-    auto *form = new reader::Form1(pageview::createPageView(), reader::ReaderServices::platformServices());
+    auto *form = new reader::Form1(pageview::createPageView(componentFiles(platform::applicationFolder())),
+                                   reader::ReaderServices::platformServices());
     form->setAttribute(Qt::WA_DeleteOnClose);
     try {
         form->showModeless();

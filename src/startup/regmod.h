@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 class FileSystem;
@@ -17,10 +18,16 @@ void Main();
 // skipped; nothing is reported.
 void InstallSupportFiles();
 
-// Calls the self-registration entry point of each installed component file, ignoring failures.
+// Calls the self-registration entry point of each installed component file, ignoring failures. A
+// file that could not be installed is registered where its source lies beside the program.
 void RegisterComponents();
 
-// The same installation from a given application folder, for tests.
+// The same installation and registration from a given application folder, for tests.
 void installSupportFilesFrom(const QString &applicationFolder, const platform::FileSystem &fileSystem);
+void registerComponentsFrom(const QString &applicationFolder, const platform::FileSystem &fileSystem);
+
+// The files of the page view control that the program may load, as paths of this machine: the
+// installed copy and the two sources beside the program. No other file is ever loaded for it.
+QStringList componentFiles(const QString &applicationFolder);
 
 } // namespace regmod

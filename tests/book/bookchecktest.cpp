@@ -3,6 +3,7 @@
 
 #include <book/bookcheck.h>
 #include <book/htmlscan.h>
+#include <book/linkrule.h>
 #include <book/pagelinks.h>
 #include <book/parsingimage.h>
 
@@ -232,26 +233,48 @@ TEST(PageLinks, AttributesAsABrowserReadsThem)
 
 TEST(PageLinks, WhereTheReaderTakesALink)
 {
+    book::Book book = book::parseBook("T<<$$>>roses##r~ C# ##c~a#b##ab~mailto:me##m", QStringLiteral("t"));
+    const book::PageIndex pages(book.pages);
+    using K = book::LinkKind;
     const struct {
         const char *href;
-        book::LinkKind kind;
-        const char *pageName;
+        K kind;
+        qsizetype page;
+        const char *place;
+        const char *url;
     } cases[] = {
-        {"http://x", book::LinkKind::Web, ""},
-        {"HTTPS://x", book::LinkKind::Web, ""},
-        {"  http://x", book::LinkKind::Page, "  http://x"},
-        {"Http://x", book::LinkKind::Page, "Http://x"},
-        {"#top", book::LinkKind::InPage, ""},
-        {" #top", book::LinkKind::Page, " #top"},
-        {"MailTo:me", book::LinkKind::Mail, ""},
-        {"file://roses", book::LinkKind::Page, "roses"},
-        {"file", book::LinkKind::Page, ""},
-        {"roses", book::LinkKind::Page, "roses"},
+        {"", K::None, -1, "", ""},
+        {"http://x.org/a", K::Web, -1, "", "http://x.org/a"},
+        {"HTTPS://x.org", K::Web, -1, "", "https://x.org"},
+        // Begins "http" but is no address: nothing may be opened.
+        {"httpx://h/x", K::Web, -1, "", ""},
+        {"http:file:///etc/passwd", K::Web, -1, "", ""},
+        {"http/../../etc/passwd", K::Web, -1, "", ""},
+        {"http", K::Web, -1, "", ""},
+        {"  http://x", K::Other, -1, "", ""},
+        {"Http://x", K::Other, -1, "", ""},
+        {"ROSES", K::Page, 0, "", ""},
+        {"file://roses", K::Page, 0, "", ""},
+        {"roses#thorns", K::PageWithPlace, 0, "thorns", ""},
+        {" Roses #x", K::PageWithPlace, 0, "x", ""},
+        // A page whose name holds "#" is found by the whole link first.
+        {"c#", K::Page, 1, "", ""},
+        {"a#b", K::Page, 2, "", ""},
+        {"c##x", K::PageWithPlace, 1, "x", ""},
+        {"#top", K::InPage, -1, "top", ""},
+        {" #top", K::Other, -1, "", ""},
+        {"lilies#x", K::Other, -1, "", ""},
+        {"MailTo:me@example.org", K::Mail, -1, "", "mailto:me@example.org"},
+        // A page of that name comes first; a mail link needs an address.
+        {"mailto:me", K::Page, 3, "", ""},
+        {"mailto:you", K::Other, -1, "", ""},
     };
     for (const auto &c : cases) {
-        const book::LinkTarget target = book::linkTarget(QString::fromLatin1(c.href));
+        const book::LinkTarget target = book::resolveLink(QString::fromLatin1(c.href), pages);
         EXPECT_EQ(int(target.kind), int(c.kind)) << c.href;
-        EXPECT_EQ(target.pageName, QString::fromLatin1(c.pageName)) << c.href;
+        EXPECT_EQ(target.page, c.page) << c.href;
+        EXPECT_EQ(target.place, QString::fromLatin1(c.place)) << c.href;
+        EXPECT_EQ(target.url.toString(), QString::fromLatin1(c.url)) << c.href;
     }
 }
 

@@ -1,10 +1,12 @@
-// Following a link: PageIndex must answer every link exactly as the plain search findPage() does.
-// The input is the page section of a book; its lines serve as links too, read in the book's code
-// page and as UTF-8 (a link comes from the page view and may hold any character), and every page
-// name is looked up in other letter case and with spaces around it.
+// Following a link: PageIndex must answer every link exactly as the plain search findPage() does,
+// and the link rule must agree with both. The input is the page section of a book; its lines serve
+// as links too, read in the book's code page and as UTF-8 (a link comes from the page view and may
+// hold any character), and every page name is looked up in other letter case and with spaces
+// around it, and with a place after it.
 #include "fuzzcheck.h"
 
 #include "book/bookfile.h"
+#include "book/linkrule.h"
 #include "book/pageindex.h"
 #include "book/pagelookup.h"
 #include "platform/codepage.h"
@@ -44,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (qsizetype i = 0; i < qMin<qsizetype>(pages.size(), 32); ++i) {
         const QString name = book::pageNameAt(pages, i);
         links << name << name.toUpper() << name.toLower() << swappedCase(name) << name.toCaseFolded()
-              << QString(u' ' + name + u"  ") << name.mid(1) << name.chopped(qMin<qsizetype>(1, name.size()));
+              << QString(u' ' + name + u"  ") << name.mid(1) << name.chopped(qMin<qsizetype>(1, name.size()))
+              << QString(name + u"#place") << QString(u"#" + name);
     }
     const QList<QByteArray> lines = section.split('\n');
     for (qsizetype i = 0; i < qMin<qsizetype>(lines.size(), 32); ++i)
@@ -60,6 +63,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                               .arg(link)
                                               .arg(found)
                                               .arg(expected));
+
+        // A link that names a page by its whole text leads there, whatever it holds.
+        const book::LinkTarget target = book::resolveLink(link, index);
+        const bool web = link.startsWith(QLatin1String("http")) || link.startsWith(QLatin1String("HTTP"));
+        const bool file = link.startsWith(QLatin1String("file"));
+        if (!web && !file && expected >= 0)
+            FUZZ_CHECK_MSG(target.kind == book::LinkKind::Page && target.page == expected,
+                           QStringLiteral("link \"%1\" names page %2 but leads elsewhere").arg(link).arg(expected));
+        if (target.kind == book::LinkKind::PageWithPlace && !file) {
+            const QString name = link.chopped(target.place.size() + 1);
+            FUZZ_CHECK_MSG(target.page >= 0 && index.find(name) == target.page &&
+                               link.endsWith(QString(u'#' + target.place)),
+                           QStringLiteral("link \"%1\": page %2, place \"%3\"").arg(link).arg(target.page).arg(target.place));
+        }
+        if (target.kind == book::LinkKind::Web && !target.url.isEmpty())
+            FUZZ_CHECK(target.url.scheme() == u"http" || target.url.scheme() == u"https");
     }
     return 0;
 }

@@ -75,8 +75,8 @@ TEST_F(PageViewClick, ReportsEachClickWithTheHrefAsWritten)
     EXPECT_EQ(clickAndRead(QStringLiteral("#plain")), QString());
     EXPECT_EQ(clickAndRead(QStringLiteral("#web")), QStringLiteral("http://example.org/x"));
 
-    // Only the web link went to the browser; the view went nowhere.
-    EXPECT_EQ(browser_.opened, QList<QUrl>{QUrl(QStringLiteral("http://example.org/x"))});
+    // The view went nowhere, and sent nothing to the browser: where a link leads is the reader's call.
+    EXPECT_TRUE(browser_.opened.isEmpty());
     expectStillOnThePage();
     EXPECT_EQ(loads.count(), 0);
 }

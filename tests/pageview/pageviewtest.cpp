@@ -29,7 +29,7 @@ ScopedRegistry::ScopedRegistry() : env_("XDG_CONFIG_HOME", QFile::encodeName(fol
 void PageViewTest::SetUp()
 {
     ASSERT_EQ(platform::callDllRegisterServer(controlFile()), 0);
-    view = pageview::createPageView();
+    view = pageview::createPageView({controlFile()});
     web = qobject_cast<QWebEngineView *>(view->widget());
     ASSERT_NE(web, nullptr);
     view->setClickHandler([this] {

@@ -13,11 +13,12 @@ namespace {
 
 class ComponentRegistry : public ::testing::Test {
 protected:
-    // Creating the page view fails with 429, and the description names the class and file.
-    void expect429NamingClassAnd(const QString &file)
+    // Creating the page view, from the built control or file, fails with 429, and the description
+    // names the class and file.
+    void expect429NamingClassAnd(const QString &file, const QStringList &trusted = {})
     {
         try {
-            pageview::createPageView();
+            pageview::createPageView(trusted.isEmpty() ? QStringList{controlFile(), file} : trusted);
             ADD_FAILURE() << "created";
         } catch (const platform::Failure &failure) {
             EXPECT_EQ(failure.number(), 429);
@@ -41,7 +42,7 @@ TEST_F(ComponentRegistry, EachFileRegistersItsClassUnderItsOwnPath)
 TEST_F(ComponentRegistry, CreatesTheRegisteredPageView)
 {
     ASSERT_EQ(platform::callDllRegisterServer(controlFile()), 0);
-    const std::unique_ptr<pageview::PageView> view = pageview::createPageView();
+    const std::unique_ptr<pageview::PageView> view = pageview::createPageView({controlFile()});
     ASSERT_NE(view, nullptr);
     EXPECT_NE(qobject_cast<QWebEngineView *>(view->widget()), nullptr);
 }
@@ -68,6 +69,21 @@ TEST_F(ComponentRegistry, FailsWith429WhenTheRegisteredFileIsGoneOrWontLoad)
     broken.close();
     platform::registerComponent(className_, broken.fileName());
     expect429NamingClassAnd(broken.fileName());
+}
+
+TEST_F(ComponentRegistry, LoadsNoControlButTheProgramsOwnFiles)
+{
+    // A working control somewhere else, named by the registry: refused, and never loaded.
+    QTemporaryDir elsewhere;
+    const QString other = elsewhere.filePath(QStringLiteral("other.ocx"));
+    ASSERT_TRUE(QFile::copy(controlFile(), other));
+    ASSERT_TRUE(QFile::copy(libraryFile(), elsewhere.filePath(QStringLiteral("triedit.dll"))));
+    platform::registerComponent(className_, other);
+    expect429NamingClassAnd(other, {controlFile()});
+
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(maps.readAll().contains(QFile::encodeName(other)));
 }
 
 } // namespace

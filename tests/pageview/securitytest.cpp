@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -88,6 +89,53 @@ TEST_F(PageViewSecurity, ServesNoFileOutsideTheApplicationFolder)
     EXPECT_EQ(outcome.take(QStringLiteral("inside")).toString(), QStringLiteral("loaded"));
     for (auto it = outcome.begin(); it != outcome.end(); ++it)
         EXPECT_EQ(it.value().toString(), QStringLiteral("blocked")) << it.key().toStdString();
+}
+
+TEST_F(PageViewSecurity, OnlyTheReadersOwnClicksAreReported)
+{
+    // The page clicks its link a thousand times a second and dispatches clicks of its own; then a
+    // page replaces its document, whose links the reader clicks too.
+    show(QStringLiteral("<a id=\"own\" href=\"http://example.org/\">web</a>"
+                        "<script>window.made = 0;"
+                        "const own = document.getElementById('own');"
+                        "setInterval(() => { own.click(); ++window.made; }, 1);"
+                        "setInterval(() => own.dispatchEvent(new MouseEvent('click', {bubbles: true})), 5);"
+                        "</script>"));
+    EXPECT_TRUE(waitUntil(QStringLiteral("window.made > 100")));
+    // The reader's click comes after all of them, so a report of any would come first.
+    click(QStringLiteral("#own"));
+    ASSERT_TRUE(waitForClicks(1));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(view->activeElementHref(), QStringLiteral("http://example.org/"));
+
+    show(QStringLiteral("<script>document.open(); document.write('<a id=\"new\" href=\"target\">new</a>');"
+                        "document.close();</script>"));
+    EXPECT_TRUE(waitUntil(QStringLiteral("document.getElementById('new') !== null")));
+    click(QStringLiteral("#new"));
+    ASSERT_TRUE(waitForClicks(2));
+    EXPECT_EQ(view->activeElementHref(), QStringLiteral("target"));
+}
+
+TEST_F(PageViewSecurity, NothingThePageAsksForWaitsForTheUser)
+{
+    QTemporaryDir logFolder;
+    const QString log = logFolder.filePath(QStringLiteral("messages.log"));
+    const ScopedEnv messages("TAVLO_MESSAGE_LOG", QFile::encodeName(log));
+    show(QStringLiteral("<a id=\"here\" href=\"#\">here</a><script>"
+                        "alert('from the page');"
+                        "window.answers = [confirm('sure?'), prompt('name?', 'x')];"
+                        "window.addEventListener('beforeunload', e => { e.preventDefault(); e.returnValue = 'stay'; });"
+                        "</script>"));
+    EXPECT_EQ(evaluate(QStringLiteral("JSON.stringify(window.answers)")).toString(), QStringLiteral("[false,null]"));
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("from the page\n"));
+
+    // Once the reader has clicked in it, the page would ask before it is left; it is left at once.
+    click(QStringLiteral("#here"));
+    ASSERT_TRUE(waitForClicks(1));
+    show(QStringLiteral("<p id=\"next\">the next page</p>"));
+    EXPECT_TRUE(evaluate(QStringLiteral("document.getElementById('next') !== null")).toBool());
 }
 
 } // namespace

@@ -8,6 +8,9 @@
 #include <QFile>
 
 #include <functional>
+#include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -78,6 +81,21 @@ TEST_F(FileSystem, OpeningWhatIsNoFileFailsAndCreatesNothing)
     EXPECT_FALSE(QFileInfo::exists(path("missing.tavlo")));
     EXPECT_EQ(failureNumber([&] { fs.fileSize(path("missing.tavlo")); }), platform::error::FileNotFound);
     EXPECT_EQ(failureNumber([&] { fs.openTextFile(dir.path()); }), platform::error::PermissionDenied);
+
+    // A named pipe or a device in the file's place says what it is, at once: nothing waits for a
+    // writer that never comes, or reads for ever.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.tavlo")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path("zero.tavlo")));
+    for (const auto &[name, what] : {std::pair{"pipe.tavlo", "is a named pipe, not a regular file"},
+                                     std::pair{"zero.tavlo", "is a character device, not a regular file"}}) {
+        try {
+            fs.openTextFile(path(name));
+            ADD_FAILURE() << name << " opened";
+        } catch (const platform::Failure &failure) {
+            EXPECT_EQ(failure.number(), platform::error::PathFileAccess) << name;
+            EXPECT_TRUE(failure.description().contains(QLatin1String(what))) << failure.description().toStdString();
+        }
+    }
 }
 
 TEST_F(FileSystem, ReadsTheWholeFileThenFailsPastTheEnd)

@@ -1,6 +1,8 @@
 // The reader's commands over a fake page view: navigation, links, printing, find and exit.
 #include "readerfixture.h"
 
+#include <QProgressDialog>
+
 #include <reader/picturebutton.h>
 
 #include <utility>
@@ -134,13 +136,21 @@ TEST_F(LinkFixture, APageNameInAnyCaseWithSpacesShowsTheFirstPageOfThatName)
     }
 }
 
-TEST_F(LinkFixture, WebLinksAreLeftToThePageView)
+TEST_F(LinkFixture, WebAndMailAddressesGoToTheUsersProgramsAndNothingElseDoes)
 {
-    for (const char *link : {"http://example.org/", "HTTP://EXAMPLE.ORG/"}) {
+    // Links that begin with "http" stay where they are and leave setting 26 alone; only a real web
+    // address is handed on.
+    for (const char *link : {"http://example.org/", "HTTP://EXAMPLE.ORG/x", "httpx://h/x", "httpfoo:bar",
+                             "http:file:///etc/passwd", "http/../../etc/passwd", "http", "https://"}) {
         pageView->click(QString::fromLatin1(link));
         EXPECT_TRUE(pageView->calls.isEmpty()) << link;
         EXPECT_EQ(form().curPage, 1);
     }
+    pageView->click(QStringLiteral("mailto:harbour@pellomare.example"));
+    EXPECT_EQ(pageView->calls, QStringList{QStringLiteral("browse:true")});
+    EXPECT_EQ(openedLinks, (QList<QUrl>{QUrl(QStringLiteral("http://example.org/")),
+                                        QUrl(QStringLiteral("http://example.org/x")),
+                                        QUrl(QStringLiteral("mailto:harbour@pellomare.example"))}));
 }
 
 TEST_F(LinkFixture, LinksThatNameNoPageOnlySwitchBrowseModeOn)
@@ -237,6 +247,81 @@ TEST_F(PrintTest, AClickReportedDuringPrintAllWaitsForTheRunToEnd)
                            QStringLiteral("put")}));
     EXPECT_EQ(pageView->document, shown("b"));
     EXPECT_EQ(form().curPage, 1);
+}
+
+TEST_F(PrintTest, PrintAllShowsItsProgressAndCancelStopsAfterThePagePrinting)
+{
+    writeBook("Book<<$$>>" + page("a") + "~" + page(" harbour ") + "~" + page("c") + "~" + page("d"));
+    load();
+    QStringList labels;
+    pageView->onPut = [&](const QString &) {
+        if (auto *progress = form().findChild<QProgressDialog *>())
+            labels << progress->labelText();
+    };
+    // The reader cancels while the second page's pause runs.
+    onSleep = [&] {
+        if (pauses.size() == 2)
+            form().findChild<QProgressDialog *>()->cancel();
+    };
+    form().printall_Click();
+
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("Printing page 1 of 4\na"), QStringLiteral("Printing page 2 of 4\nharbour")}));
+    EXPECT_EQ(pageView->printed, (QStringList{QStringLiteral("page 1<p>a</p>"), QStringLiteral("page 2<p>harbour</p>")}));
+    EXPECT_EQ(pauses, (QList<int>{4000, 4000}));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("printing all pages")});
+    EXPECT_FALSE(form().findChild<QProgressDialog *>()) << "the progress window stays";
+}
+
+TEST_F(PrintTest, WithoutAPrinterPrintAllStopsAndPagesThatDontPrintAreNamed)
+{
+    writeBook("Book<<$$>>" + page("a") + "~" + page("b") + "~" + page("c"));
+    load();
+    // No printer: the platform has told the user; no page more is tried and no pause is made.
+    pageView->printResults = {pageview::PrintResult::NoPrinter};
+    form().printall_Click();
+    EXPECT_EQ(pageView->printed.size(), 1);
+    EXPECT_TRUE(pauses.isEmpty());
+    EXPECT_EQ(messages, QStringList{QStringLiteral("printing all pages")});
+
+    // Pages that don't print in time are named once, at the end; the others print as usual.
+    messages.clear();
+    pageView->printResults = {pageview::PrintResult::Printed, pageview::PrintResult::Failed};
+    form().printall_Click();
+    EXPECT_EQ(pauses, (QList<int>{4000, 4000, 4000}));
+    EXPECT_EQ(messages, (QStringList{QStringLiteral("printing all pages"),
+                                     QStringLiteral("These pages could not be printed: they did not finish in time: 2.")}));
+
+    messages.clear();
+    pageView->printResults = {pageview::PrintResult::Failed};
+    form().print1_Click();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("The page could not be printed: it did not finish in time.")});
+}
+
+TEST_F(LinkFixture, APlaceInAnotherPageShowsThatPageAndThenThePlace)
+{
+    form().curPage = 0;
+    pageView->click(QStringLiteral(" Roses#thorns"));
+    EXPECT_EQ(form().curPage, 1);
+    EXPECT_EQ(pageView->document, shown("ROSES"));
+    EXPECT_EQ(pageView->calls, (QStringList{QStringLiteral("browse:false"), QStringLiteral("browse:true"),
+                                            QStringLiteral("put"), QStringLiteral("place:thorns")}));
+    // A place in the page shown is the page view's to scroll to.
+    pageView->calls.clear();
+    pageView->click(QStringLiteral("#thorns"));
+    EXPECT_EQ(pageView->calls, QStringList{QStringLiteral("browse:true")});
+    EXPECT_EQ(form().curPage, 1);
+}
+
+TEST_F(NavigationTest, APageWhosePicturesCantBeRewrittenIsShownAsWritten)
+{
+    // Each "e" of the page becomes a path into the images folder: far past the length allowed.
+    const QByteArray html = "<img src=\"e\">" + QByteArray(800'000, 'e');
+    writeBook("Book<<$$>>" + page("a") + "~b##" + html);
+    load();
+    form().nxt_Click();
+    EXPECT_EQ(form().curPage, 1);
+    EXPECT_EQ(pageView->document, QString::fromLatin1(html));
+    EXPECT_EQ(form().pageHtml, QString::fromLatin1(html));
 }
 
 using FindExitTest = ReaderFixture;

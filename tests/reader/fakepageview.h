@@ -19,6 +19,7 @@ public:
         if (onPut)
             onPut(html);
     }
+    void scrollToPlace(const QString &place) override { calls << QStringLiteral("place:") + place; }
     QString activeElementHref() const override
     {
         ++hrefReads;
@@ -29,10 +30,11 @@ public:
         browseMode = browse;
         calls << (browse ? QStringLiteral("browse:true") : QStringLiteral("browse:false"));
     }
-    void print(std::optional<bool> showDialog) override
+    pageview::PrintResult print(std::optional<bool> showDialog) override
     {
         printed << (showDialog.has_value() ? QStringLiteral("dialog:") + document : document);
         calls << QStringLiteral("print");
+        return printResults.isEmpty() ? pageview::PrintResult::Printed : printResults.takeFirst();
     }
     void execCommand(int command, int option) override
     {
@@ -58,6 +60,7 @@ public:
     std::optional<bool> browseMode;
     QStringList calls;
     QStringList printed;
+    QList<pageview::PrintResult> printResults; // what the next prints give; then Printed
     std::function<void(const QString &)> onPut;
     float left = 0, top = 0, height = 0;
     float widthLimit = 0; // when set, the view takes no more than this width

@@ -63,8 +63,11 @@ protected:
             services.sleep = [this](int ms) {
                 pauses << ms;
                 pageView->calls << QStringLiteral("sleep:%1").arg(ms);
+                if (onSleep)
+                    onSleep();
             };
             services.endProgram = [this] { ++programEnds; };
+            services.openLink = [this](const QUrl &url) { openedLinks << url; };
             form_ = std::make_unique<reader::Form1>(std::move(view), std::move(services));
         }
         return *form_;
@@ -80,7 +83,9 @@ protected:
     QStringList messages;
     std::function<void()> onMessage;
     QList<int> pauses;
+    std::function<void()> onSleep;
     int programEnds = 0;
+    QList<QUrl> openedLinks;
     FakePageView *pageView = nullptr;
 
 private:

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include <gtest/gtest.h>
@@ -52,7 +53,8 @@ protected:
         services.applicationFolder = [this] { return app.path(); };
         services.showMessage = [this](const QString &text) { messages << text; };
         services.sleep = [this](int ms) { pauses << ms; };
-        form = std::make_unique<reader::Form1>(pageview::createPageView(), std::move(services));
+        services.endProgram = [this] { ++programEnds; };
+        form = std::make_unique<reader::Form1>(pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}), std::move(services));
         web = form->findChild<QWebEngineView *>();
         ASSERT_NE(web, nullptr);
         QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
@@ -61,12 +63,22 @@ protected:
         ASSERT_TRUE(loaded.wait(20000));
     }
 
+    // Runs script in the view's own world, which works on pages whose own scripts are stopped too.
     QVariant evaluate(const QString &script)
     {
         auto result = std::make_shared<std::optional<QVariant>>();
-        web->page()->runJavaScript(script, [result](const QVariant &value) { *result = value; });
+        web->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                   [result](const QVariant &value) { *result = value; });
         EXPECT_TRUE(QTest::qWaitFor([&] { return result->has_value(); }, 10000)) << script.toStdString();
         return result->value_or(QVariant());
+    }
+
+    static QString pdfText(const QString &file)
+    {
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+        pdftotext.waitForFinished(30000);
+        return QString::fromUtf8(pdftotext.readAllStandardOutput());
     }
 
     QString heading() { return evaluate(QStringLiteral("document.querySelector('h1').textContent")).toString(); }
@@ -78,6 +90,7 @@ protected:
     QWebEngineView *web = nullptr;
     QStringList messages;
     QList<int> pauses;
+    int programEnds = 0;
 };
 
 TEST_F(RealWindowTest, AClickOnALinkOfTheSampleBookShowsThatPage)
@@ -147,6 +160,37 @@ TEST_F(RealWindowTest, PrintAllWritesOnePrintPerPageWithItsHeader)
         EXPECT_TRUE(text.contains(QLatin1String(words[k - 1]))) << text.toStdString();
     }
     EXPECT_EQ(form->curPage, 0);
+}
+
+TEST_F(RealWindowTest, APageWhoseScriptNeverYieldsIsStoppedAndEveryCommandGoesOn)
+{
+    QTemporaryDir logFolder;
+    const QString log = logFolder.filePath(QStringLiteral("messages.log"));
+    qputenv("TAVLO_MESSAGE_LOG", QFile::encodeName(log));
+    const auto unset = qScopeGuard([] { qunsetenv("TAVLO_MESSAGE_LOG"); });
+    writeBook("Loop<<$$>>a##<h1>alpha</h1>~b##<h1>beta</h1><script>for (;;) {}</script>~c##<h1>gamma</h1>");
+    open();
+
+    // The page never finishes loading until its render process is ended, twice: then it is shown
+    // without its script. Print page, given at once, waits for that and prints it.
+    QTest::mouseClick(form->nxt, Qt::LeftButton);
+    EXPECT_EQ(form->curPage, 1);
+    QTest::mouseClick(form->print1, Qt::LeftButton);
+    EXPECT_EQ(heading(), QStringLiteral("beta"));
+    EXPECT_TRUE(pdfText(prints.filePath(QStringLiteral("print-1.pdf"))).contains(QStringLiteral("beta")));
+    EXPECT_TRUE(messages.isEmpty());
+
+    // The next page has its scripts again; Exit ends the program.
+    QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
+    QTest::mouseClick(form->nxt, Qt::LeftButton);
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_EQ(heading(), QStringLiteral("gamma"));
+    QTest::mouseClick(form->ext, Qt::LeftButton);
+    EXPECT_EQ(programEnds, 1);
+
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count("stopped responding"), 1);
 }
 
 } // namespace

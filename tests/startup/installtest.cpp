@@ -1,4 +1,6 @@
 // Installing and registering the page view component, in a temporary data folder.
+#include "../qstringprinter.h"
+
 #include <platform/components.h>
 #include <platform/filesystem.h>
 #include <startup/regmod.h>
@@ -136,14 +138,32 @@ TEST_F(InstallTest, NothingAnywhereEndsQuietly)
     EXPECT_TRUE(platform::registeredComponentFile(kControlClass).isEmpty());
 }
 
-TEST_F(InstallTest, AnUnwritableDataFolderIsSkippedQuietly)
+TEST_F(InstallTest, AnUnusableDataFolderLeavesTheComponentRegisteredWhereItsSourcesLie)
 {
+    // A fresh account whose data folder can't be written (here a file stands in its place; a
+    // read-only folder does not stop the superuser that tests may run as).
     writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control);
-    QFile::remove(home.filePath(QStringLiteral("data")));
+    writeFile(inApp(QStringLiteral("supportfiles/triedit.dll")), library);
     QDir(home.filePath(QStringLiteral("data"))).removeRecursively();
     writeFile(home.filePath(QStringLiteral("data")), "a file where the data folder should be");
     install();
-    EXPECT_TRUE(platform::registeredComponentFile(kControlClass).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(installed(QStringLiteral("dhtmled.ocx"))));
+    EXPECT_EQ(platform::registeredComponentFile(kControlClass), inApp(QStringLiteral("supportfiles/dhtmled.ocx")));
+    EXPECT_TRUE(regmod::componentFiles(app.path()).contains(inApp(QStringLiteral("supportfiles/dhtmled.ocx"))));
+}
+
+TEST_F(InstallTest, OnlyTheFilesTheInstallationMadeAreLoaded)
+{
+    // A library planted beside the installed control under the registration path's letter case.
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control);
+    writeFile(inApp(QStringLiteral("supportfiles/triedit.dll")), library);
+    writeFile(installed(QStringLiteral("DhtmlED.OCX")), library);
+    install();
+    EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx")));
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(maps.readAll().contains("DhtmlED.OCX"));
+    EXPECT_FALSE(regmod::componentFiles(app.path()).contains(installed(QStringLiteral("DhtmlED.OCX"))));
 }
 
 } // namespace

@@ -71,4 +71,45 @@ timeout 60 "$app/pellomare" 2>"$work/stderr2" || status=$?
 [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "exit status $status"
 grep -q "Run-time error '429'" "$work/stderr2" || { cat "$work/stderr2" >&2; fail "no report of error 429"; }
 grep -q "Run-time error '429'" "$work/messages" || fail "the report was not shown in a message box"
+
+# 4. A fresh account whose data folder can't be written (a file stands in its place): nothing can be
+#    installed, so the component is registered where it lies beside the program, and the window
+#    opens (its title appears under a virtual X server).
+cp -r "$built_app/supportfiles" "$app/"
+rm -rf "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+echo "not a folder" > "$XDG_DATA_HOME"
+mkdir -p "$XDG_CONFIG_HOME"
+cat > "$work/opens.sh" <<'OPENS'
+#!/usr/bin/env bash
+"$APP/pellomare" 2>"$WORK/stderr-unusable" &
+pid=$!
+status=1
+for _ in $(seq 120); do
+    if xwininfo -root -tree 2>/dev/null | grep -qF "\"$TITLE\""; then status=0; break; fi
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.5
+done
+kill $pid 2>/dev/null; wait $pid 2>/dev/null
+exit $status
+OPENS
+chmod +x "$work/opens.sh"
+unset QT_QPA_PLATFORM
+APP=$app WORK=$work TITLE=$title xvfb-run -a -s "-screen 0 1280x800x24" "$work/opens.sh" ||
+    { cat "$work/stderr-unusable" >&2; fail "no window with an unusable data folder"; }
+grep -qF "$app/supportfiles/dhtmled.ocx" "$XDG_CONFIG_HOME/tavlo/components.ini" ||
+    fail "the control was not registered where it lies"
+export QT_QPA_PLATFORM=offscreen
+rm -f "$XDG_DATA_HOME"
+mkdir -p "$XDG_DATA_HOME"
+
+# 5. A book file that is a named pipe, or a device: the report says what it is, at once, and no
+#    window stays.
+for kind in pipe device; do
+    rm -f "$app/tessavanetavlo.tavlo"
+    if [ $kind = pipe ]; then mkfifo "$app/tessavanetavlo.tavlo"; else ln -s /dev/zero "$app/tessavanetavlo.tavlo"; fi
+    status=0
+    timeout 60 "$app/pellomare" 2>"$work/stderr-$kind" || status=$?
+    [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "a book that is a $kind: exit status $status"
+    grep -q "not a regular file" "$work/stderr-$kind" || { cat "$work/stderr-$kind" >&2; fail "no report for a $kind"; }
+done
 echo "PASS"

@@ -7,7 +7,8 @@
 
 #include "book/bookfile.h"
 #include "book/htmlscan.h"
-#include "book/pagelinks.h"
+#include "book/linkrule.h"
+#include "book/pageindex.h"
 #include "platform/codepage.h"
 
 #include <QDir>
@@ -128,6 +129,14 @@ QString urlPath(const QString &path)
     return QString::fromUtf8(QUrl::toPercentEncoding(path, "/!$&'()*+,;=:@~"));
 }
 
+// Whether a link written as name reaches the page of that name.
+bool linkReaches(const QString &name)
+{
+    const book::Book one = book::parseBook("T<<$$>>" + platform::encodeCodePage(name, false) + "##", QString());
+    const book::LinkTarget target = book::resolveLink(name, book::PageIndex(one.pages));
+    return target.kind == book::LinkKind::Page && target.page == 0;
+}
+
 // A page name the book can hold and a link can name, made from a file's path: what would cut the
 // book, break the name's line or fall outside Windows-1252 becomes "_".
 QString pageNameFor(const QString &path)
@@ -144,10 +153,9 @@ QString pageNameFor(const QString &path)
     name.replace(u'<', u'_'); // a name that looks like a tag reads as a page split in two
     if (name.endsWith(u'#'))
         name.back() = u'_';
-    // A link that begins with "http", "file", "#" or "mailto:" is not looked up as it stands; "./" in
-    // front keeps the path and lets the link reach the page.
-    const book::LinkTarget target = book::linkTarget(name);
-    if (target.kind != book::LinkKind::Page || target.pageName != name)
+    // A link that begins with "http" or "file" is not looked up as it stands; "./" in front keeps the
+    // path and lets the link reach the page.
+    if (!linkReaches(name))
         name.prepend(u"./");
     return name;
 }

@@ -3,7 +3,9 @@
 #include "logging.h"
 
 #include <pageview/urlscheme.h>
+#include <platform/messagebox.h>
 
+#include <QCoreApplication>
 #include <QWebEngineSettings>
 
 DocumentPage::DocumentPage(QWebEngineProfile *profile, QObject *parent) : QWebEnginePage(profile, parent)
@@ -44,4 +46,34 @@ void DocumentPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
                                             int line, const QString &source)
 {
     qCDebug(lcDhtmlEd) << "script" << level << source << line << message;
+}
+
+void DocumentPage::javaScriptAlert(const QUrl &, const QString &msg)
+{
+    if (!platform::showNotice(msg, platform::NoticeOrigin::Page))
+        qCDebug(lcDhtmlEd) << "alert dropped while another stands:" << msg.left(80);
+}
+
+bool DocumentPage::javaScriptConfirm(const QUrl &, const QString &msg)
+{
+    // The engine asks through here, in these words, whether a page that wants to keep the reader
+    // may be left. It may: the reader moves on whatever the page's beforeunload handler says.
+    static const QString leaving = QCoreApplication::translate(
+        "QWebEnginePage", "Are you sure you want to leave this page? Changes that you made may not be saved.");
+    if (msg == leaving)
+        return true;
+    qCDebug(lcDhtmlEd) << "confirm declined:" << msg.left(80);
+    return false;
+}
+
+bool DocumentPage::javaScriptPrompt(const QUrl &, const QString &msg, const QString &, QString *)
+{
+    qCDebug(lcDhtmlEd) << "prompt declined:" << msg.left(80);
+    return false;
+}
+
+QStringList DocumentPage::chooseFiles(FileSelectionMode, const QStringList &, const QStringList &)
+{
+    // A book has nothing to upload, and a page gets no file of the reader's.
+    return {};
 }

@@ -5,7 +5,9 @@
 
 // The page of the page view. It goes only where the program sends it: to the document last put, and
 // to places within it; every other navigation (links, forms, scripts, history) is refused. It is
-// set up for local content that reaches nothing outside the application folder.
+// set up for local content that reaches nothing outside the application folder. Nothing the page's
+// script asks for waits for the user: alert() shows a message that doesn't block, confirm() and
+// prompt() are declined, leaving the page is never questioned, and no file is chosen for it.
 class DocumentPage final : public QWebEnginePage {
     Q_OBJECT
 
@@ -19,6 +21,12 @@ protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,
                                   const QString &source) override;
+    void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                          QString *result) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                            const QStringList &acceptedMimeTypes) override;
 
 private:
     QUrl documentUrl_;

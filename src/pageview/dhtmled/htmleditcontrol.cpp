@@ -3,20 +3,24 @@
 #include "clickbridge.h"
 #include "contentschemehandler.h"
 #include "documentpage.h"
+#include "engineswitches.h"
 #include "logging.h"
+#include "rendererwatch.h"
 #include "requestinterceptor.h"
 
 #include <pageview/urlscheme.h>
 #include <platform/failure.h>
 #include <platform/messagebox.h>
 #include <platform/printer.h>
+#include <platform/process.h>
 #include <platform/screen.h>
 #include <triedit/blockingwait.h>
 #include <triedit/finddialog.h>
 #include <triedit/printing.h>
 
-#include <QDesktopServices>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QWebChannel>
@@ -24,6 +28,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <chrono>
@@ -31,10 +36,14 @@
 
 namespace {
 
-// A document that never finishes loading must not keep a print waiting for ever.
-constexpr std::chrono::seconds kLoadTimeLimit{60};
+// A document that never finishes loading must not keep a print waiting for ever. One whose script
+// holds its render process is found out sooner (RendererWatch).
+constexpr std::chrono::seconds kLoadTimeLimit{30};
 // A document that kills its render process each time is shown at most this often again.
 constexpr int kMaxRecoveries = 3;
+// A print that the render process ends is tried again on the document shown anew: by the third try
+// the document is shown without its scripts.
+constexpr int kPrintAttempts = 3;
 
 QByteArray resource(const QString &name)
 {
@@ -56,17 +65,18 @@ QWebEngineScript clickScript()
     return script;
 }
 
-bool isWebLink(const QString &href)
+QWebEngineProfile *newProfile(QObject *parent)
 {
-    return href.startsWith(QLatin1String("http")) || href.startsWith(QLatin1String("HTTP"));
+    // The engine starts with the first profile; its switches must be set by then.
+    setEngineSwitches();
+    return new QWebEngineProfile(parent); // no storage name: nothing is kept on disk
 }
 
 } // namespace
 
 HtmlEditControl::HtmlEditControl()
-    : profile_(new QWebEngineProfile(this)), // no storage name: nothing is kept on disk
-      content_(new ContentSchemeHandler(profile_)), view_(new QWebEngineView),
-      page_(new DocumentPage(profile_, view_))
+    : profile_(newProfile(this)), content_(new ContentSchemeHandler(profile_)), view_(new QWebEngineView),
+      page_(new DocumentPage(profile_, view_)), watch_(new RendererWatch(page_))
 {
     profile_->installUrlSchemeHandler(pageview::kUrlScheme, content_);
     profile_->setUrlRequestInterceptor(new RequestInterceptor(profile_));
@@ -85,6 +95,7 @@ HtmlEditControl::HtmlEditControl()
     connect(page_, &QWebEnginePage::loadingChanged, this, &HtmlEditControl::onLoadingChanged);
     connect(page_, &QWebEnginePage::renderProcessTerminated, this,
             &HtmlEditControl::onRenderProcessTerminated);
+    connect(watch_, &RendererWatch::unresponsive, this, &HtmlEditControl::onUnresponsive);
     // A window that takes the view deletes it with itself; a print that waits for it must end.
     connect(view_, &QObject::destroyed, this, &HtmlEditControl::documentLoaded);
 }
@@ -117,15 +128,24 @@ void HtmlEditControl::setDocumentHtml(const QString &html)
     const QUrl url = content_->putDocument(html);
     p.setDocumentUrl(url);
     activeHref_.clear();
+    pendingPlace_.reset();
     loaded_ = false;
     recoveries_ = 0;
+    stoppedScripts_ = 0;
+    toldStopped_ = false;
+    setScriptsEnabled(true);
     p.load(url);
 }
 
 void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
 {
     qCDebug(lcDhtmlEd) << "loading" << info.url() << info.status();
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        processEnded_ = false;
+        return;
+    }
+    // A load that its render process took down with it is done again (onRenderProcessTerminated).
+    if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus && processEnded_)
         return;
     // Loads of documents put before the last one don't count.
     if (info.url().adjusted(QUrl::RemoveFragment) != content_->documentUrl())
@@ -135,10 +155,37 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
     // Each document begins read-only.
     if (!browseMode_)
         applyBrowseMode(*page_);
+    if (pendingPlace_)
+        scrollNow(*std::exchange(pendingPlace_, std::nullopt));
     if (!loaded_) {
         loaded_ = true;
         emit documentLoaded();
     }
+}
+
+void HtmlEditControl::scrollToPlace(const QString &place)
+{
+    page();
+    if (loaded_)
+        scrollNow(place);
+    else
+        pendingPlace_ = place;
+}
+
+void HtmlEditControl::scrollNow(const QString &place)
+{
+    // The place as a string of the script, whatever it holds; found as written, else as a URL's
+    // fragment is, percent-decoded.
+    const QByteArray quoted = QJsonDocument(QJsonArray{place}).toJson(QJsonDocument::Compact);
+    page_->runJavaScript(QStringLiteral("(function (place) {"
+                                        "  function find(p) { return document.getElementById(p) ||"
+                                        "                            document.getElementsByName(p)[0]; }"
+                                        "  var e = find(place);"
+                                        "  if (!e) { try { e = find(decodeURIComponent(place)); } catch (x) {} }"
+                                        "  if (e) e.scrollIntoView(); else window.scrollTo(0, 0);"
+                                        "})(%1[0]);")
+                             .arg(QString::fromUtf8(quoted)),
+                         QWebEngineScript::ApplicationWorld);
 }
 
 void HtmlEditControl::setBrowseMode(bool browse)
@@ -164,8 +211,6 @@ void HtmlEditControl::onClickReported(const QString &href)
         return;
     }
     activeHref_ = href;
-    if (browseMode_ && isWebLink(href))
-        QDesktopServices::openUrl(QUrl(href));
     if (clickHandler_)
         platform::runReportingFailures(clickHandler_);
 }
@@ -181,17 +226,23 @@ void HtmlEditControl::onRenderProcessTerminated(QWebEnginePage::RenderProcessTer
                                                 int exitCode)
 {
     qCWarning(lcDhtmlEd) << "the render process ended:" << status << exitCode;
+    watch_->reset();
+    processEnded_ = true;
     const QUrl url = content_->documentUrl();
     if (url.isEmpty())
         return;
     if (recoveries_ >= kMaxRecoveries) {
         qCWarning(lcDhtmlEd) << "the document is not shown again";
+        processEnded_ = false;
         loaded_ = true;
         emit documentLoaded();
         return;
     }
     ++recoveries_;
     loaded_ = false;
+    // A script that held its process once may be the last page's; twice, it is this page's.
+    if (stoppedScripts_ >= 2)
+        setScriptsEnabled(false);
     // Not from inside the engine's own notification.
     QTimer::singleShot(0, this, [this, url] {
         if (page_ && content_->documentUrl() == url)
@@ -199,29 +250,66 @@ void HtmlEditControl::onRenderProcessTerminated(QWebEnginePage::RenderProcessTer
     });
 }
 
-void HtmlEditControl::waitUntilLoaded()
+void HtmlEditControl::onUnresponsive()
 {
-    if (loaded_)
-        return;
-    triedit::BlockingWait wait;
-    connect(this, &HtmlEditControl::documentLoaded, &wait, &triedit::BlockingWait::finish);
-    if (!wait.wait(kLoadTimeLimit))
-        qCWarning(lcDhtmlEd) << "the document has not finished loading; it is printed as it is";
+    const qint64 pid = page_->renderProcessPid();
+    qCWarning(lcDhtmlEd) << "the page's script does not yield; its render process" << pid << "is ended";
+    ++stoppedScripts_;
+    if (!toldStopped_) {
+        toldStopped_ = true;
+        platform::showNotice(QStringLiteral("A script of this page stopped responding, so the reader stopped it. "
+                                            "The page is shown again, without its scripts if it happens again."));
+    }
+    platform::endProcess(pid);
 }
 
-void HtmlEditControl::print(std::optional<bool> showDialog)
+void HtmlEditControl::setScriptsEnabled(bool enabled)
+{
+    // Only the page's own scripts: the view's click report and watch run in a world of their own.
+    page_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, enabled);
+}
+
+bool HtmlEditControl::waitUntilLoaded()
+{
+    if (loaded_)
+        return true;
+    triedit::BlockingWait wait;
+    connect(this, &HtmlEditControl::documentLoaded, &wait, &triedit::BlockingWait::finish);
+    if (wait.wait(kLoadTimeLimit))
+        return true;
+    qCWarning(lcDhtmlEd) << "the document has not finished loading";
+    return false;
+}
+
+pageview::PrintResult HtmlEditControl::print(std::optional<bool> showDialog)
 {
     QWebEngineView &v = view();
+    pageview::PrintResult result = pageview::PrintResult::Failed;
     {
         const QScopedValueRollback busy(printing_, true);
-        if (const auto printer = platform::choosePrinter(showDialog.value_or(false), v.window())) {
-            waitUntilLoaded();
-            if (view_)
-                triedit::printPage(view_, printer.get());
+        const platform::PrinterChoice choice = platform::choosePrinter(showDialog.value_or(false), v.window());
+        if (!choice.printer) {
+            result = choice.noPrinter ? pageview::PrintResult::NoPrinter : pageview::PrintResult::Cancelled;
+        } else {
+            for (int attempt = 1; attempt <= kPrintAttempts && view_; ++attempt) {
+                bool processEnded = false;
+                const QMetaObject::Connection ended = connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+                                                              [&processEnded] { processEnded = true; });
+                const bool printed = waitUntilLoaded() && view_ && triedit::printPage(view_, choice.printer.get());
+                disconnect(ended);
+                if (printed) {
+                    result = pageview::PrintResult::Printed;
+                    break;
+                }
+                // Only a document shown anew may print where this one did not.
+                if (!processEnded)
+                    break;
+            }
         }
     }
     if (!heldClicks_.isEmpty())
         QTimer::singleShot(0, this, &HtmlEditControl::releaseHeldClicks);
+    return result;
 }
 
 void HtmlEditControl::execCommand(int command, int option)

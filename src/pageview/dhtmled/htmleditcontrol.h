@@ -12,6 +12,7 @@
 
 class ContentSchemeHandler;
 class DocumentPage;
+class RendererWatch;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class QWebEngineView;
@@ -22,7 +23,9 @@ class FindDialog;
 
 // The page view control: a web view with a profile of its own, which shows the document the program
 // puts, serves it and the application folder's pictures through the view's URL scheme, blocks all
-// other loads, reports clicks, prints and finds.
+// other loads and every other way to the network, reports clicks, prints and finds. A page whose
+// script stops answering has its render process ended and is shown again, without its scripts
+// the second time.
 class HtmlEditControl final : public QObject, public pageview::PageView {
     Q_OBJECT
 
@@ -32,9 +35,10 @@ public:
 
     QWidget *widget() override;
     void setDocumentHtml(const QString &html) override;
+    void scrollToPlace(const QString &place) override;
     QString activeElementHref() const override { return activeHref_; }
     void setBrowseMode(bool browse) override;
-    void print(std::optional<bool> showDialog) override;
+    pageview::PrintResult print(std::optional<bool> showDialog) override;
     void execCommand(int command, int option) override;
     void setLeft(float twips) override;
     void setTop(float twips) override;
@@ -54,22 +58,33 @@ private:
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
     void onClickReported(const QString &href);
     void onRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode);
+    void onUnresponsive();
     void releaseHeldClicks();
     void applyBrowseMode(DocumentPage &page);
-    void waitUntilLoaded();
+    bool waitUntilLoaded();
+    void setScriptsEnabled(bool enabled);
+    void scrollNow(const QString &place);
 
     QWebEngineProfile *profile_;
     ContentSchemeHandler *content_;
     QPointer<QWebEngineView> view_;
     QPointer<DocumentPage> page_;
+    RendererWatch *watch_;
     QPointer<triedit::FindDialog> findDialog_;
     std::function<void()> clickHandler_;
     QString activeHref_;
+    std::optional<QString> pendingPlace_;
     bool loaded_ = true;
+    // The render process ended since the last load began: that load's failure doesn't count.
+    bool processEnded_ = false;
     bool browseMode_ = true;
     // While printing, the program waits in print(); clicks that arrive meanwhile wait too.
     bool printing_ = false;
     QStringList heldClicks_;
+    // For the document shown: how often its render process was started again, how often because its
+    // script did not answer, and whether the user has been told.
     int recoveries_ = 0;
+    int stoppedScripts_ = 0;
+    bool toldStopped_ = false;
     std::optional<float> widthTwips_;
 };

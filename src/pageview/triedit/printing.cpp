@@ -14,7 +14,7 @@ namespace triedit {
 namespace {
 
 // A printer that never answers must not hold the program for ever.
-constexpr std::chrono::minutes kPrintTimeLimit{5};
+constexpr std::chrono::minutes kPrintTimeLimit{1};
 
 } // namespace
 
@@ -30,6 +30,8 @@ bool printPage(QWebEngineView *view, QPrinter *printer)
     // A view or page that goes away during the wait ends it.
     QObject::connect(view, &QObject::destroyed, &done, &BlockingWait::finish);
     QObject::connect(page, &QObject::destroyed, &done, &BlockingWait::finish);
+    // Nor does a render process that ends, or is ended, print anything more.
+    QObject::connect(page, &QWebEnginePage::renderProcessTerminated, &done, &BlockingWait::finish);
 
     if (printer->outputFormat() == QPrinter::PdfFormat) {
         const QString file = printer->outputFileName();

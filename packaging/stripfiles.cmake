@@ -1,0 +1,31 @@
+# Run by cpack on the staged tree before it is packed: strips every ELF file the way Debian's own
+# packages are stripped, leaving no debugging symbols, no compiler notes (.comment) and no .note.
+# Programs (executable files) lose every symbol that running them does not need; shared libraries,
+# the component files among them whatever their suffix, keep the dynamic symbols they are loaded by.
+if(NOT CPACK_TAVLO_STRIP)
+    message(FATAL_ERROR "no strip program: the package would ship debugging symbols")
+endif()
+
+file(GLOB_RECURSE staged LIST_DIRECTORIES false "${CPACK_TEMPORARY_DIRECTORY}/*")
+set(stripped 0)
+foreach(path ${staged})
+    if(IS_SYMLINK "${path}")
+        continue()
+    endif()
+    file(READ "${path}" magic LIMIT 4 HEX)
+    if(NOT magic STREQUAL "7f454c46")
+        continue()
+    endif()
+    set(options --remove-section=.comment --remove-section=.note)
+    file(RELATIVE_PATH name "${CPACK_TEMPORARY_DIRECTORY}" "${path}")
+    execute_process(COMMAND test -x "${path}" RESULT_VARIABLE not_executable)
+    if(not_executable)
+        list(APPEND options --strip-unneeded)
+    endif()
+    execute_process(COMMAND "${CPACK_TAVLO_STRIP}" ${options} "${path}" RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "could not strip ${name}")
+    endif()
+    math(EXPR stripped "${stripped} + 1")
+endforeach()
+message(STATUS "Stripped ${stripped} ELF files")

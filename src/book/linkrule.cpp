@@ -1,0 +1,58 @@
+#include "linkrule.h"
+
+#include "record.h"
+
+namespace book {
+
+QUrl webAddress(QStringView href)
+{
+    const QString text = href.trimmed().toString();
+    if (!text.startsWith(u"http://", Qt::CaseInsensitive) && !text.startsWith(u"https://", Qt::CaseInsensitive))
+        return {};
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || (url.scheme() != u"http" && url.scheme() != u"https"))
+        return {};
+    return url;
+}
+
+namespace {
+
+QUrl mailAddress(QStringView link)
+{
+    if (!link.startsWith(u"mailto:", Qt::CaseInsensitive))
+        return {};
+    const QUrl url(link.trimmed().toString(), QUrl::StrictMode);
+    if (!url.isValid() || url.scheme() != u"mailto" || !url.path().contains(u'@'))
+        return {};
+    return url;
+}
+
+} // namespace
+
+LinkTarget resolveLink(QStringView href, const PageIndex &pages)
+{
+    if (href.isEmpty())
+        return {};
+    const QStringView prefix = trimSpaces(href.first(std::min<qsizetype>(4, href.size())));
+    if (prefix == u"http" || prefix == u"HTTP")
+        return {LinkKind::Web, -1, {}, webAddress(href)};
+
+    const QStringView link = prefix == u"file" ? href.sliced(std::min<qsizetype>(7, href.size())) : href;
+    if (const qsizetype page = pages.find(link); page >= 0)
+        return {LinkKind::Page, page};
+    if (href.startsWith(u'#'))
+        return {LinkKind::InPage, -1, href.sliced(1).toString()};
+    // The place begins at the first "#" after the page name, as a URL's fragment does; a name that
+    // holds "#" itself is found by the last one.
+    for (const qsizetype hash : {link.indexOf(u'#', 1), link.lastIndexOf(u'#')}) {
+        if (hash <= 0)
+            continue;
+        if (const qsizetype page = pages.find(link.first(hash)); page >= 0)
+            return {LinkKind::PageWithPlace, page, link.sliced(hash + 1).toString()};
+    }
+    if (QUrl mail = mailAddress(link); !mail.isEmpty())
+        return {LinkKind::Mail, -1, {}, std::move(mail)};
+    return {LinkKind::Other};
+}
+
+} // namespace book

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "pageindex.h"
+
+#include <QString>
+#include <QStringView>
+#include <QUrl>
+
+namespace book {
+
+// Where a link leads, by the one rule that the reader, the page view and the book check share.
+enum class LinkKind {
+    None,          // no link: the click met no "href", or an empty one
+    Page,          // names a page: the whole link, or a "file" link from its eighth character on
+    PageWithPlace, // NAME#PLACE whose whole text names no page but whose NAME does
+    InPage,        // "#PLACE" naming no page: a place in the page shown, which the page view scrolls to
+    Web,           // its first four characters, without outer spaces, are exactly "http" or "HTTP"
+    Mail,          // "mailto:" (any case) with an address, naming no page
+    Other,         // names no page and is none of the above
+};
+
+struct LinkTarget {
+    LinkKind kind = LinkKind::None;
+    qsizetype page = -1; // Page, PageWithPlace: the index of the page
+    QString place;       // PageWithPlace, InPage: the id or name of the element, as written
+    QUrl url;            // Web: the address when it is one (http or https with a host), else empty;
+                         // Mail: the mailto: address
+};
+
+// Reads href as the page writes it. Page names are found as PageIndex finds them: the first page of
+// that name, letter case and outer spaces aside. A page whose name holds "#" is found by the whole
+// link before the link is read as NAME#PLACE.
+LinkTarget resolveLink(QStringView href, const PageIndex &pages);
+
+// The web address that a link beginning with "http" stands for: a URL of scheme http or https with a
+// host, blanks around it aside; empty for anything else ("httpx://h", "http:file:///x", "http").
+QUrl webAddress(QStringView href);
+
+} // namespace book
