@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 tools/setup.sh
 build_dir=${BUILD_DIR:-build-bench}
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build_dir" -j"$(nproc)" --target tavlo_bench_book tavlo_bench_lookup tavlo_bench_search tavlo_bench_view >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" --target tavlo_bench_book tavlo_bench_lookup tavlo_bench_search \
+    tavlo_bench_view tavlo_bench_import >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -19,6 +20,7 @@ run() {
 run "$build_dir/bench/tavlo_bench_book"
 run "$build_dir/bench/tavlo_bench_lookup"
 run "$build_dir/bench/tavlo_bench_search"
+run "$build_dir/bench/tavlo_bench_import"
 # The view benchmark registers the control in a config folder of its own, and runs headless.
 XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
     run "$build_dir/bench/tavlo_bench_view" --benchmark_min_time=1
@@ -47,6 +49,7 @@ awk -F, '
         row("find in book, word on every page", "BM_BookSearch/common", "grep -c -i WORD, same file", "BM_GrepCount/common", 1, "<= 2")
         row("  its first result", "BM_BookSearchFirstResult/common", "grep -c -i WORD, same file", "BM_GrepCount/common", 1, "< 100 ms")
         row("  on one thread", "BM_SearchBookOneThread/common", "grep -c -i WORD, same file", "BM_GrepCount/common", 1, "")
+        row("import a site (2,000 pages, 5,000 files)", "BM_ImportSite", "cp -r of the same site", "BM_CopySite", 1, "<= 3")
         if ("BM_BuildPageIndex" in t)
             printf "\nbuilding the page index of 200,000 pages (once, off the window thread): %.1f %s\n", t["BM_BuildPageIndex"], u["BM_BuildPageIndex"]
     }

@@ -1,7 +1,8 @@
 #include "bookcheck.h"
 
-#include "pageindex.h"
+#include "htmlscan.h"
 #include "linkrule.h"
+#include "pageindex.h"
 #include "pagelinks.h"
 #include "parsingimage.h"
 #include "record.h"
@@ -10,7 +11,11 @@
 #include "platform/failure.h"
 #include "platform/hostpath.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QUrl>
 
 namespace book {
 namespace {
@@ -39,6 +44,30 @@ int lineAt(QStringView text, qsizetype at)
 {
     return int(text.first(std::min(at, text.size())).count(u'\n')) + 1;
 }
+
+// The lines of positions asked for mostly in text order, as a page's links and elements are: each
+// count goes on from the last, so a page of many defects is read once, not once a defect.
+class Lines {
+public:
+    explicit Lines(QStringView text) : text_(text) {}
+
+    int at(qsizetype offset)
+    {
+        offset = std::min(offset, text_.size());
+        if (offset < offset_) {
+            offset_ = 0;
+            line_ = 1;
+        }
+        line_ += int(text_.sliced(offset_, offset - offset_).count(u'\n'));
+        offset_ = offset;
+        return line_;
+    }
+
+private:
+    QStringView text_;
+    qsizetype offset_ = 0;
+    int line_ = 1;
+};
 
 class Checker {
 public:
@@ -116,7 +145,8 @@ private:
                        .arg(line));
         }
         const QString html = pageHtmlOf(record);
-        checkLinks(html, defect);
+        checkLinks(i, html, defect);
+        checkFiles(html, defect);
         checkPictures(i, defect);
     }
 
@@ -143,22 +173,159 @@ private:
                        .arg(first));
     }
 
-    template <typename Report> void checkLinks(const QString &html, Report defect)
+    template <typename Report> void checkLinks(qsizetype i, const QString &html, Report defect)
     {
+        Lines lines(html);
         for (const PageLink &link : pageLinks(html)) {
             // Dead: the reader does nothing with it (an empty link is no link the reader follows).
             const LinkTarget target = resolveLink(link.href, index_);
             const bool dead = target.kind == LinkKind::None || target.kind == LinkKind::Other ||
                               (target.kind == LinkKind::Web && target.url.isEmpty());
-            if (!dead)
+            if (dead) {
+                const int line = lines.at(link.offset);
+                defect(DefectKind::DeadLink, line, link.href,
+                       QStringLiteral("the link \"%1\" at line %2 names no page")
+                           .arg(link.href, QString::number(line)));
                 continue;
-            const int line = lineAt(html, link.offset);
-            defect(DefectKind::DeadLink, line, link.href,
-                   QStringLiteral("the link \"%1\" at line %2 names no page").arg(link.href, QString::number(line)));
+            }
+            // "#PLACE" scrolls the page shown; "NAME#PLACE" shows page NAME and scrolls there.
+            const qsizetype page = target.kind == LinkKind::InPage          ? i
+                                   : target.kind == LinkKind::PageWithPlace ? target.page
+                                                                            : -1;
+            const QString &place = target.place;
+            if (page < 0 || hasPlace(placesOf(page, page == i ? QStringView(html) : QStringView()), place))
+                continue;
+            const int line = lines.at(link.offset);
+            defect(DefectKind::MissingPlace, line, link.href,
+                   QStringLiteral("the link \"%1\" at line %2 names no place of %3: no element has the id or "
+                                  "name \"%4\"")
+                       .arg(link.href, QString::number(line),
+                            page == i ? QStringLiteral("the page")
+                                      : QStringLiteral("page %1 \"%2\"")
+                                            .arg(QString::number(page), pageName(book_.pages.record(page))),
+                            place));
         }
     }
 
-    // The pictures of the page as the reader rewrites it: each must be a file.
+    // The places of page i, read once a check; html is its page HTML where the caller has it.
+    const QSet<QString> &placesOf(qsizetype i, QStringView html)
+    {
+        auto known = places_.find(i);
+        if (known == places_.end())
+            known = places_.insert(i, placesIn(html.isNull() ? QStringView(pageHtmlOf(book_.pages.record(i))) : html));
+        return *known;
+    }
+
+    // The places a link can scroll to: the ids of its elements and the names of its <a> elements.
+    static QSet<QString> placesIn(QStringView html)
+    {
+        QSet<QString> places;
+        HtmlScanner scanner(html);
+        HtmlToken token;
+        while (scanner.next(token)) {
+            if (token.kind != HtmlToken::StartTag)
+                continue;
+            if (const HtmlAttribute *id = token.attribute(u"id"))
+                places.insert(id->value());
+            if (token.is(u"a"))
+                if (const HtmlAttribute *name = token.attribute(u"name"))
+                    places.insert(name->value());
+        }
+        return places;
+    }
+
+    // As the page view finds a place: the text as written, else percent-decoded; nothing and "top"
+    // scroll to the top of the page.
+    static bool hasPlace(const QSet<QString> &places, const QString &place)
+    {
+        return place.isEmpty() || place.compare(u"top", Qt::CaseInsensitive) == 0 || places.contains(place) ||
+               places.contains(QUrl::fromPercentEncoding(place.toUtf8()));
+    }
+
+    // The file that a relative URL names from folder, on this machine; empty when it names no file
+    // of the application folder (a web address, a path from the root, a name with a NUL).
+    QString hostFile(const UrlReference &reference) const
+    {
+        if (reference.kind != UrlReference::Relative || reference.path.isEmpty())
+            return {};
+        return hostPath(folder_ + u'\\' + reference.path);
+    }
+
+    static QString hostPath(const QString &name)
+    {
+        return name.contains(QChar(0)) ? QString() : platform::toHostPath(name);
+    }
+
+    // The style sheets and scripts of the page, and what its styles name, must be files of the
+    // application folder; so must what those style sheets name, which is looked at once a book.
+    template <typename Report> void checkFiles(const QString &html, Report defect)
+    {
+        HtmlScanner scanner(html);
+        HtmlToken token;
+        Lines lines(html);
+        bool inStyle = false;
+        while (scanner.next(token)) {
+            if (token.kind == HtmlToken::RawText && inStyle) {
+                const QStringView css = QStringView(html).sliced(token.begin, token.end - token.begin);
+                for (const CssReference &reference : cssReferences(css))
+                    checkFile(reference.url, {}, lines.at(token.begin + reference.begin),
+                              QStringLiteral("style's file"), defect);
+            }
+            if (token.kind != HtmlToken::StartTag)
+                continue;
+            inStyle = token.is(u"style");
+            const int line = lines.at(token.begin);
+            if (token.is(u"link")) {
+                const HtmlAttribute *rel = token.attribute(u"rel");
+                const HtmlAttribute *href = token.attribute(u"href");
+                if (rel && href &&
+                    rel->value()
+                        .split(u' ', Qt::SkipEmptyParts)
+                        .contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive))
+                    checkFile(href->value(), {}, line, QStringLiteral("style sheet"), defect, true);
+            } else if (token.is(u"script")) {
+                if (const HtmlAttribute *source = token.attribute(u"src"))
+                    checkFile(source->value(), {}, line, QStringLiteral("script"), defect);
+            }
+            if (const HtmlAttribute *style = token.attribute(u"style"))
+                for (const CssReference &reference : cssReferences(style->value()))
+                    checkFile(reference.url, {}, line, QStringLiteral("style's file"), defect);
+        }
+    }
+
+    template <typename Report>
+    void checkFile(const QString &url, const QString &from, int line, const QString &what, Report defect,
+                   bool styleSheet = false)
+    {
+        // A style sheet's references are relative to the sheet.
+        const UrlReference reference = readUrl(url, from.section(u'/', 0, -2));
+        if (reference.kind != UrlReference::Relative)
+            return;
+        const QString file = hostFile(reference);
+        if (file.isEmpty() || !QFileInfo(file).isFile()) {
+            const QString where = from.isEmpty() ? QString() : QStringLiteral(" of the style sheet \"%1\"").arg(from);
+            defect(DefectKind::MissingFile, line, reference.path,
+                   QStringLiteral("the %1 \"%2\"%3 at line %4 is not in the application folder: the reader looks "
+                                  "for %5")
+                       .arg(what, url, where, QString::number(line),
+                            file.isEmpty() ? QString(folder_ + u'\\' + reference.path)
+                                           : QFileInfo(file).absoluteFilePath()));
+            return;
+        }
+        if (!styleSheet && !reference.path.endsWith(u".css", Qt::CaseInsensitive))
+            return;
+        if (styleSheets_.contains(file))
+            return;
+        styleSheets_.insert(file);
+        QFile sheet(file);
+        if (!sheet.open(QIODevice::ReadOnly))
+            return;
+        for (const CssReference &inner : cssReferences(QString::fromUtf8(sheet.readAll())))
+            checkFile(inner.url, reference.path, line, QStringLiteral("file"), defect);
+    }
+
+    // The pictures of the page as the reader rewrites it and the page view then reads them: each must
+    // be a file.
     template <typename Report> void checkPictures(qsizetype i, Report defect)
     {
         QString shown;
@@ -170,28 +337,52 @@ private:
                        .arg(QString::number(failure.number()), failure.description()));
             return;
         }
-        for (const PictureReference &picture : pictureReferences(shown)) {
-            const QString &value = picture.value;
-            if (value.isEmpty())
-                continue; // the reader leaves it alone and the page view loads nothing
-            const QString path = platform::toHostPath(value);
-            if (!path.isEmpty() && QFileInfo(path).isFile())
+        HtmlScanner scanner(shown);
+        HtmlToken token;
+        Lines lines(shown);
+        while (scanner.next(token)) {
+            if (token.kind != HtmlToken::StartTag)
                 continue;
-            // What the author wrote, with whatever the reader put in front of it but the folder.
-            const QString written =
-                value.startsWith(folder_, Qt::CaseInsensitive) ? value.mid(folder_.size() + 1) : value;
-            const int line = lineAt(shown, picture.offset);
-            defect(
-                DefectKind::MissingPicture, line, written,
-                QStringLiteral("the picture \"%1\" at line %2 does not exist: the reader looks for %3")
-                    .arg(written, QString::number(line), path.isEmpty() ? value : QFileInfo(path).absoluteFilePath()));
+            if (token.is(u"img") || token.is(u"image"))
+                checkPicture(lines, token.attribute(u"src"), defect);
+            checkPicture(lines, token.attribute(u"background"), defect);
         }
+    }
+
+    template <typename Report> void checkPicture(Lines &lines, const HtmlAttribute *attribute, Report defect)
+    {
+        if (!attribute || attribute->valueBegin < 0)
+            return;
+        const QString value = attribute->value().trimmed();
+        if (value.isEmpty())
+            return; // the page view loads nothing
+        QString path;
+        // Where the reader rewrote it, it names a file of this machine; elsewhere the page view reads it
+        // relative to the application folder.
+        if (value.startsWith(folder_, Qt::CaseInsensitive)) {
+            path = hostPath(value);
+        } else {
+            const UrlReference reference = readUrl(value, {});
+            if (reference.kind == UrlReference::External)
+                return;
+            path = hostFile(reference);
+        }
+        if (!path.isEmpty() && QFileInfo(path).isFile())
+            return;
+        // What the author wrote, with whatever the reader put in front of it but the folder.
+        const QString written = value.startsWith(folder_, Qt::CaseInsensitive) ? value.mid(folder_.size() + 1) : value;
+        const int line = lines.at(attribute->valueBegin);
+        defect(DefectKind::MissingPicture, line, written,
+               QStringLiteral("the picture \"%1\" at line %2 does not exist: the reader looks for %3")
+                   .arg(written, QString::number(line), path.isEmpty() ? value : QFileInfo(path).absoluteFilePath()));
     }
 
     const Book &book_;
     const QStringView folder_;
     const PageIndex index_;
     std::vector<Defect> defects_;
+    QSet<QString> styleSheets_;              // looked at already
+    QHash<qsizetype, QSet<QString>> places_; // of the pages that links name places of
 };
 
 } // namespace
@@ -202,6 +393,7 @@ Severity severityOf(DefectKind kind)
     case DefectKind::BlankRecord:
     case DefectKind::UnnamedPage:
     case DefectKind::DuplicateName:
+    case DefectKind::MissingPlace:
         return Severity::Warning;
     default:
         return Severity::Error;
@@ -231,6 +423,10 @@ QString kindName(DefectKind kind)
         return QStringLiteral("dead-link");
     case DefectKind::MissingPicture:
         return QStringLiteral("missing-picture");
+    case DefectKind::MissingFile:
+        return QStringLiteral("missing-file");
+    case DefectKind::MissingPlace:
+        return QStringLiteral("missing-place");
     case DefectKind::Unshowable:
         return QStringLiteral("unshowable-page");
     case DefectKind::BlankRecord:

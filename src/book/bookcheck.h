@@ -23,11 +23,13 @@ enum class DefectKind {
     NameLineBreak,  // a page name that holds a line break or a tab
     DeadLink,       // a link that leads nowhere: no page, place, web address or mail address
     MissingPicture, // a picture that the page refers to and that the application folder lacks
+    MissingFile,    // a style sheet, script, font or style sheet picture that the application folder lacks
     Unshowable,     // a page that the reader fails to show: its pictures' rewriting fails
     // Warnings
     BlankRecord,   // a record of spaces only, after the first: Next and Previous step over it
     UnnamedPage,   // a page whose name is empty or spaces: no link can reach it
     DuplicateName, // a later page of a name already used: links reach the first one only
+    MissingPlace,  // a link to "#PLACE" where the page has no element of that id or name
 };
 
 enum class Severity { Error, Warning };
@@ -48,7 +50,10 @@ struct Defect {
 
 // Every defect of book, in page order (book-level defects first). Pictures are looked for in the
 // images folder of applicationFolder, given in the program's form, exactly as the reader rewrites
-// and loads them.
+// them, and then as the page view loads them: every picture element's source and "background" as
+// the HTML parser reads it, relative to the application folder where the rewriting left it so.
+// Style sheets, scripts, and the fonts and pictures of style sheets named by relative URL are looked
+// for there too, the style sheets' own references relative to the sheet.
 std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder);
 
 // The same for a book file; a file that can't be loaded (see loadBookFile) gives the one defect

@@ -2,12 +2,14 @@
 #include "../qstringprinter.h"
 
 #include <book/bookcheck.h>
+#include <book/htmlscan.h>
 #include <book/linkrule.h>
 #include <book/pagelinks.h>
 #include <book/parsingimage.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -31,9 +33,18 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("images")));
-        for (const char *name : {"images/a.gif", "b.gif"}) {
+        const std::pair<const char *, QByteArray> files[] = {
+            {"images/a.gif", ""},
+            {"b.gif", ""},
+            {"fonts/f.woff", ""},
+            {"css/ok.css", "@font-face { src: url(../fonts/f.woff) } /* url(none.png) */"},
+            {"css/broken.css", "@import 'ok.css'; p { background: url(\"../pics/none.png\") }"},
+        };
+        for (const auto &[name, bytes] : files) {
+            ASSERT_TRUE(QDir(folder.path()).mkpath(QFileInfo(QString::fromLatin1(name)).path()));
             QFile file(folder.filePath(QString::fromLatin1(name)));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
         }
     }
 
@@ -52,11 +63,18 @@ const QByteArray kGoodPage = R"(<html><head><link href="style.css"><style>a[href
                              R"( <a href="mailto:me@example.org">mail</a> <a href="#top">top</a> <a name="top"></a>)"
                              R"( <a href="file://roses">file</a> <area href="start"> <a href="r&#111;ses">e</a>)"
                              R"( <!-- <a href="nowhere"> --> <img src="images/a.gif"><IMG SRC="A.GIF"> <img src="">)"
-                             R"( <script>if (a <b) document.write('<a href="nowhere">');</script></body></html>)";
+                             R"( <script>if (a <b) document.write('<a href="nowhere">');</script>)"
+                             // Pictures that the reader doesn't rewrite but the page view loads from the
+                             // application folder, and one inside a script, which is no picture.
+                             R"( <img src='images/a.gif'> <td background="Images/a.gif">)"
+                             R"( <script>var s = '<img src="gone.gif">';</script>)"
+                             R"( <link rel="stylesheet" href='css/ok.css'> <script src="css/ok.css"></script>)"
+                             R"-( <p style="background: url(images/a.gif)" id="end"> <a href="#end">end</a>)-"
+                             R"( <a href="#">top</a> <a href=" Roses#red">red</a></body></html>)";
 
 TEST_F(BookCheck, AGoodBookHasNoDefect)
 {
-    const auto defects = check("Garden Notes<<$$>>start##" + kGoodPage + "~roses##<p>Red.</p>\r\n");
+    const auto defects = check("Garden Notes<<$$>>start##" + kGoodPage + "~roses##<p id=red>Red.</p>\r\n");
     EXPECT_TRUE(defects.empty()) << messagesOf(defects);
 }
 
@@ -118,12 +136,29 @@ INSTANTIATE_TEST_SUITE_P(
         // The background's rewrite replaces "a.gif" inside the picture's rewritten source too.
         OneDefect{"PictureSpoiltByALaterRewrite", "T<<$$>>a##<img src=\"images/a.gif\"><body background=\"a.gif\">",
                   DefectKind::MissingPicture, 0, 1, nullptr},
-        // A second background= is not rewritten and not looked at; the first one is.
-        OneDefect{"MissingBackground", "T<<$$>>a##<body background=\"bg.gif\"><td background=\"x.gif\">",
+        // A second background= is not rewritten: the page view loads it from the application folder.
+        OneDefect{"MissingBackground", "T<<$$>>a##<body background=\"bg.gif\"><td background=\"images/a.gif\">",
                   DefectKind::MissingPicture, 0, 1, "images\\bg.gif"},
-        // Without double quotes the reader takes the wrong text for the picture.
-        OneDefect{"UnquotedPicture", "T<<$$>>a##<img src=a.gif alt=\"x\">", DefectKind::MissingPicture, 0, 1,
-                  "images\\.gif alt="},
+        // Without double quotes the reader takes the wrong text for the picture, and spoils the source.
+        OneDefect{"UnquotedPicture", "T<<$$>>a##<img src=a.gif alt=\"x\">", DefectKind::MissingPicture, 0, 1, nullptr},
+        OneDefect{"SingleQuotedPicture", "T<<$$>>a##<img src='images/c.gif'>", DefectKind::MissingPicture, 0, 1,
+                  "images/c.gif"},
+        OneDefect{"MissingStyleSheet", "T<<$$>>a##<p>\n<link rel=\"stylesheet\" href=\"css/gone.css\">",
+                  DefectKind::MissingFile, 0, 2, "css/gone.css"},
+        OneDefect{"MissingScript", "T<<$$>>a##<script src='./js/../js/x.js?v=2'></script>", DefectKind::MissingFile, 0,
+                  1, "js/x.js"},
+        OneDefect{"MissingStylePicture", "T<<$$>>a##<div style=\"background: url('pics/x.png')\">",
+                  DefectKind::MissingFile, 0, 1, "pics/x.png"},
+        OneDefect{"MissingStyleElementPicture", "T<<$$>>a##<style>\np { background: url(x.png) }</style>",
+                  DefectKind::MissingFile, 0, 2, "x.png"},
+        // Named relative to the style sheet, which is looked at once; its @import is there.
+        OneDefect{"MissingPictureOfAStyleSheet",
+                  "T<<$$>>a##<link rel=stylesheet href=css/broken.css>~b##<link rel=stylesheet href=css/broken.css>",
+                  DefectKind::MissingFile, 0, 1, "pics/none.png"},
+        OneDefect{"MissingPlaceOfAnotherPage", "T<<$$>>a##<a href=\"b#x\">~b##<p id=\"y\">", DefectKind::MissingPlace,
+                  0, 1, "b#x"},
+        OneDefect{"MissingPlace", "T<<$$>>a##<p id=\"here\" name=\"there\">\n<a href=\"#there\">",
+                  DefectKind::MissingPlace, 0, 2, "#there"},
         OneDefect{"BlankRecord", "T<<$$>>a##x~   ~b##y", DefectKind::BlankRecord, 1},
         OneDefect{"UnnamedPage", "T<<$$>>a##x~  ##y", DefectKind::UnnamedPage, 1},
         OneDefect{"DuplicateName", "T<<$$>>roses##x~ ROSES##y", DefectKind::DuplicateName, 1, 0, "0"}),
@@ -152,6 +187,32 @@ TEST_F(BookCheck, APageThatTheReaderFailsToShowIsAnError)
     EXPECT_EQ(defects[0].kind, DefectKind::Unshowable);
     EXPECT_EQ(defects[0].page, 1);
     EXPECT_TRUE(defects[0].message.contains(u"error 14")) << defects[0].message.toStdString();
+}
+
+TEST(HtmlScanner, PiecesAsABrowserTokenisesThem)
+{
+    const QString html = QStringLiteral("a < b<p class='x>y' hidden id=q>t<!-- <a href=n> --><SCRIPT>if (a<b) '<p>'"
+                                        "</script><?xml x?></p><!DOCTYPE html><style>p{}");
+    QStringList pieces;
+    book::HtmlScanner scanner(html);
+    book::HtmlToken token;
+    while (scanner.next(token)) {
+        QString piece = QString::number(token.kind) + u':' + html.sliced(token.begin, token.end - token.begin);
+        for (const book::HtmlAttribute &attribute : token.attributes)
+            piece += u'|' + attribute.name.toString() + u'=' + attribute.value();
+        pieces.append(piece);
+    }
+    using T = book::HtmlToken;
+    const auto piece = [](T::Kind kind, const char *text) -> QString {
+        return QString::number(kind) + u':' + QString::fromLatin1(text);
+    };
+    EXPECT_EQ(pieces,
+              QStringList(
+                  {piece(T::Text, "a < b"), piece(T::StartTag, "<p class='x>y' hidden id=q>|class=x>y|hidden=|id=q"),
+                   piece(T::Text, "t"), piece(T::Comment, "<!-- <a href=n> -->"), piece(T::StartTag, "<SCRIPT>"),
+                   piece(T::RawText, "if (a<b) '<p>'"), piece(T::EndTag, "</script>"),
+                   piece(T::Declaration, "<?xml x?>"), piece(T::EndTag, "</p>"),
+                   piece(T::Declaration, "<!DOCTYPE html>"), piece(T::StartTag, "<style>"), piece(T::RawText, "p{}")}));
 }
 
 TEST(PageLinks, AttributesAsABrowserReadsThem)

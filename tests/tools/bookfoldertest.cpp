@@ -52,7 +52,7 @@ TEST_F(TavloBook, PackRefusesWhatWouldCutAPageNamingFileAndLine)
                                               "latin1\tlatin1.html\n"
                                               "empty file name\t \n");
     writeFile(QStringLiteral("src/good.html"), "<p>fine</p>");
-    writeFile(QStringLiteral("src/tilde.html"), "<p>\none ~ two</p>\n<p>#1##2 <<$$>></p>");
+    writeFile(QStringLiteral("src/tilde.html"), "<p>\none ~ two ~~ three</p>\n<p>#1##2 <<$$>>###</p>");
     writeFile(QStringLiteral("src/latin1.html"), "<p>\n\nCaf\xE9</p>");
     const Result r =
         run({QStringLiteral("pack"), QStringLiteral("src"), QStringLiteral("-o"), QStringLiteral("b.tavlo")});
@@ -61,17 +61,23 @@ TEST_F(TavloBook, PackRefusesWhatWouldCutAPageNamingFileAndLine)
     const QString src = QStringLiteral("src");
     const QStringList expected = {
         src + u"/book.txt:1: the title holds \"<<$$>>\", which would end it there",
-        src + u"/tilde.html:2: the page HTML holds \"~\", which would cut the page there (page \"tilde\", book.txt "
-              "line 3); write \"&#126;\" instead",
-        src + u"/tilde.html:3: the page HTML holds \"##\", which would cut the page there (page \"tilde\", book.txt "
-              "line 3); write \"&#35;&#35;\" instead",
-        src + u"/tilde.html:3: the page HTML holds \"<<$$>>\", which would cut the page there (page \"tilde\", "
+        src + u"/tilde.html:2:5: the page HTML holds \"~\", which would cut the page there (page \"tilde\", "
+              "book.txt line 3); write \"&#126;\" instead",
+        src + u"/tilde.html:2:11: the page HTML holds \"~\", which would cut the page there (page \"tilde\", "
+              "book.txt line 3); write \"&#126;\" instead",
+        src + u"/tilde.html:2:12: the page HTML holds \"~\", which would cut the page there (page \"tilde\", "
+              "book.txt line 3); write \"&#126;\" instead",
+        src + u"/tilde.html:3:6: the page HTML holds \"##\", which would cut the page there (page \"tilde\", "
+              "book.txt line 3); write \"&#35;&#35;\" instead",
+        src + u"/tilde.html:3:10: the page HTML holds \"<<$$>>\", which would cut the page there (page \"tilde\", "
               "book.txt line 3); write \"&lt;&lt;$$&gt;&gt;\" instead",
+        src + u"/tilde.html:3:16: the page HTML holds \"##\", which would cut the page there (page \"tilde\", "
+              "book.txt line 3); write \"&#35;&#35;\" instead",
         src + u"/book.txt:4: the page name \"a~b\" holds \"~\", which the book format uses as a separator",
         src + u"/book.txt:5: the page name \"a##b\" holds \"##\", which the book format uses as a separator",
         src + u"/book.txt:6: the page name \"a<<$$>>b\" holds \"<<$$>>\", which the book format uses as a separator",
         src + u"/book.txt:7: the page name \"sharp#\" ends with \"#\", which would run into the \"##\" after it",
-        src + u"/book.txt:8: the page name \"\u0101\" holds a character that Windows-1252 can't hold",
+        src + u"/book.txt:8: the page name \"\u0101\" holds \"\u0101\" (U+0101), which Windows-1252 can't hold",
         src + u"/book.txt:9: has no tab between the page name and the HTML file's name",
         src + u"/book.txt:10: is empty; write the page name, a tab and the HTML file's name (a line of spaces is a "
               "blank page)",
@@ -84,6 +90,29 @@ TEST_F(TavloBook, PackRefusesWhatWouldCutAPageNamingFileAndLine)
         line.remove(0, QStringLiteral("tavlo-book: ").size());
     EXPECT_EQ(lines, expected);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("b.tavlo"))));
+}
+
+TEST_F(TavloBook, PackNamesWhatTheTitleCantHoldAndIgnoresEmptyLinesAtTheEnd)
+{
+    writeFile(QStringLiteral("src/book.txt"), "Harbour \xE2\x86\x92 town \xC4\x81\n"
+                                              "start\tstart.html\n"
+                                              "\n"
+                                              "\r\n");
+    writeFile(QStringLiteral("src/start.html"), "<p>\xC4\x81</p>");
+    Result r = run({QStringLiteral("pack"), QStringLiteral("src"), QStringLiteral("-o"), QStringLiteral("b.tavlo")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "tavlo-book: src/book.txt:1: the title holds \"\xE2\x86\x92\" (U+2192), \"\xC4\x81\" (U+0101), "
+                     "which Windows-1252 can't hold\n");
+
+    writeFile(QStringLiteral("src/book.txt"), "Harbour town\nstart\tstart.html\n\n\r\n");
+    r = run({QStringLiteral("pack"), QStringLiteral("src"), QStringLiteral("-o"), QStringLiteral("b.tavlo")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readFile(QStringLiteral("b.tavlo")), "Harbour town<<$$>>start##<p>&#257;</p>");
+
+    // Unpacking gives the character back, as the author wrote it.
+    r = run({QStringLiteral("unpack"), QStringLiteral("b.tavlo"), QStringLiteral("-o"), QStringLiteral("back")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readFile(QStringLiteral("back/00-start.html")), "<p>\xC4\x81</p>");
 }
 
 TEST_F(TavloBook, PackNeverSpoilsAnExistingBook)
@@ -220,10 +249,16 @@ QByteArray randomBook(std::mt19937 &random)
         do
             name = text(10, "\t\r\n");
         while (!fits(name) || name.endsWith('#'));
+        // Numeric references, of characters that Windows-1252 lacks or not, in the forms pack writes and
+        // in others.
+        static const QByteArray references[] = {"&#257;",   "&#128512;",  "&#233;", "&#0257;", "&#x101;",
+                                                "&#55296;", "&#1114112;", "&#128;", "&#129;",  "&#"};
         QByteArray html;
-        do
+        do {
             html = text(60, "");
-        while (!fits(html));
+            for (int r = pick(3); r > 0; --r)
+                html.insert(pick(int(html.size()) + 1), references[pick(std::size(references))]);
+        } while (!fits(html));
         book += name + "##" + html;
     }
     return book;

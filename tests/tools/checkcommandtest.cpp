@@ -47,6 +47,31 @@ TEST_F(TavloBook, CheckReportsEachDefectOnALineAndFailsOnErrors)
     EXPECT_TRUE(warned.out.endsWith("warned.tavlo: 0 errors, 2 warnings\n")) << warned.out.toStdString();
 }
 
+TEST_F(TavloBook, CheckLooksForFilesWhereThePageViewLoadsThem)
+{
+    // A single-quoted picture, which the reader doesn't rewrite and the page view loads from the
+    // application folder; a picture inside a script string, which is no picture; a style sheet whose
+    // picture is missing; a missing script; a place that no element has.
+    writeFile(QStringLiteral("app/images/x.gif"), "GIF89a");
+    writeFile(QStringLiteral("app/css/site.css"), "/* url(old.png) */ body { background: url(../pics/gone.png) }");
+    writeBook("app/book.tavlo", "T<<$$>>start##<img src='images/x.gif'>\n"
+                                "<link rel=stylesheet href=css/site.css>\n"
+                                "<script>var s = \"<img src='nothere.gif'>\";</script>\n"
+                                "<script src=\"js/gone.js\"></script> <a href=\"#nowhere\">n</a>");
+    const Result r = run({QStringLiteral("check"), QStringLiteral("app/book.tavlo"), QStringLiteral("--json")});
+    EXPECT_EQ(r.exitCode, 1);
+    const QJsonObject report = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(report[u"errors"].toInt(), 2);
+    EXPECT_EQ(report[u"warnings"].toInt(), 1);
+    QStringList found;
+    for (const QJsonValue &defect : report[u"defects"].toArray())
+        found.append(defect[u"kind"].toString() + u' ' + defect[u"subject"].toString() + u" line " +
+                     QString::number(defect[u"line"].toInt()));
+    EXPECT_EQ(found, QStringList({QStringLiteral("missing-place #nowhere line 4"),
+                                  QStringLiteral("missing-file pics/gone.png line 2"),
+                                  QStringLiteral("missing-file js/gone.js line 4")}));
+}
+
 TEST_F(TavloBook, CheckJsonIsOneDocumentOfTheSameReport)
 {
     writeBook("book.tavlo", "T\r\n<<$$>>a##<a href=\"b\nc\">x</a>~a##y");

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -35,17 +36,20 @@ constexpr Separator kSeparators[] = {
     {kSectionSeparator, u"&lt;&lt;$$&gt;&gt;"},
 };
 
+bool holdsAnySeparator(QStringView text)
+{
+    for (const Separator &separator : kSeparators)
+        if (text.contains(separator.text))
+            return true;
+    return false;
+}
+
 QString outputOption(const Arguments &args, const QString &command)
 {
     const QString output = args.option(QStringLiteral("-o"), QString());
     if (output.isEmpty())
         throw UsageError(QStringLiteral("%1 needs -o and where to write").arg(command));
     return output;
-}
-
-int lineAt(QStringView text, qsizetype at)
-{
-    return int(text.first(at).count(u'\n')) + 1;
 }
 
 // Strict UTF-8, without a byte-order mark; nullopt when bytes are not UTF-8.
@@ -100,13 +104,14 @@ public:
                 {QStringLiteral("%1:%2: is not UTF-8 text").arg(contents_, QString::number(badUtf8Line(bytes)))});
 
         // Lines end with a line feed, or a carriage return and a line feed; the last one may lack it.
+        // Empty lines at the end are what editors leave there, not pages.
         QStringList lines = text->split(u'\n');
-        if (lines.last().isEmpty())
-            lines.removeLast();
         for (QString &line : lines) {
             if (line.endsWith(u'\r'))
                 line.chop(1);
         }
+        while (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
         if (lines.isEmpty())
             throw Refusal({QStringLiteral("%1: is empty; its first line is the book's title, then one line per "
                                           "page: the page name, a tab and the HTML file's name")
@@ -147,10 +152,8 @@ private:
             refuse(line, QStringLiteral("%1 holds a carriage return").arg(what));
             plain = false;
         }
-        bool lossless = true;
-        platform::encodeCodePage(text, false, &lossless);
-        if (!lossless) {
-            refuse(line, QStringLiteral("%1 holds a character that Windows-1252 can't hold").arg(what));
+        if (const QString lacking = charactersOutsideCodePage(text); !lacking.isEmpty()) {
+            refuse(line, QStringLiteral("%1 holds %2, which Windows-1252 can't hold").arg(what, lacking));
             plain = false;
         }
         return plain;
@@ -163,11 +166,9 @@ private:
             refuse(1, QStringLiteral("the title holds \"<<$$>>\", which would end it there"));
         else if (line.contains(u'\r'))
             refuse(1, QStringLiteral("the title holds a carriage return"));
-        bool lossless = true;
-        const QByteArray bytes = platform::encodeCodePage(line, false, &lossless);
-        if (!lossless)
-            refuse(1, QStringLiteral("the title holds a character that Windows-1252 can't hold"));
-        return bytes;
+        if (const QString lacking = charactersOutsideCodePage(line); !lacking.isEmpty())
+            refuse(1, QStringLiteral("the title holds %1, which Windows-1252 can't hold").arg(lacking));
+        return platform::encodeCodePage(line, false);
     }
 
     QByteArray record(const QString &line, int lineNumber)
@@ -223,16 +224,33 @@ private:
                                       QString::number(lineNumber)));
             return std::nullopt;
         }
+        // Every separator of the file, in the order the reader would cut at them, so that one round of
+        // mending does.
         bool clean = true;
-        for (const Separator &separator : kSeparators) {
-            const qsizetype at = html->indexOf(separator.text);
-            if (at < 0)
+        qsizetype line = 1;
+        if (!holdsAnySeparator(*html))
+            return platform::encodeCodePage(*html, true);
+        qsizetype lineBegin = 0;
+        for (qsizetype at = 0; at < html->size();) {
+            if (html->at(at) == u'\n') {
+                ++line;
+                lineBegin = ++at;
                 continue;
-            problems_.append(QStringLiteral("%1:%2: the page HTML holds \"%3\", which would cut the page there (page "
-                                            "%4, %5 line %6); write \"%7\" instead")
-                                 .arg(path, QString::number(lineAt(*html, at)), separator.text, quoted(pageName),
-                                      kContentsName, QString::number(lineNumber), separator.instead));
+            }
+            const Separator *found = nullptr;
+            for (const Separator &separator : kSeparators)
+                if (QStringView(*html).sliced(at).startsWith(separator.text))
+                    found = &separator;
+            if (!found) {
+                ++at;
+                continue;
+            }
+            problems_.append(QStringLiteral("%1:%2:%3: the page HTML holds \"%4\", which would cut the page there "
+                                            "(page %5, %6 line %7); write \"%8\" instead")
+                                 .arg(path, QString::number(line), QString::number(at - lineBegin + 1), found->text,
+                                      quoted(pageName), kContentsName, QString::number(lineNumber), found->instead));
             clean = false;
+            at += found->text.size();
         }
         if (!clean)
             return std::nullopt;
@@ -293,6 +311,35 @@ QStringList unrepresentable(const book::Book &book, const QString &fileName)
     return problems;
 }
 
+// The page HTML with each numeric reference that pack writes for a character Windows-1252 lacks
+// ("&#257;", in decimal without leading zeros) turned back into that character, so that the HTML file
+// reads as its author wrote it and pack gives the same bytes again. Other references stay as written.
+QString withCharactersOutsideCodePage(const QString &html)
+{
+    if (!html.contains(u"&#"))
+        return html;
+    static const QRegularExpression reference(QStringLiteral("&#([1-9][0-9]{0,6});"));
+    QString out;
+    qsizetype at = 0;
+    for (QRegularExpressionMatchIterator it = reference.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const uint code = match.captured(1).toUInt();
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            continue;
+        const char32_t c = code;
+        const QString character = QString::fromUcs4(&c, 1);
+        bool fits = true;
+        platform::encodeCodePage(character, false, &fits);
+        if (fits)
+            continue; // pack would write the character itself
+        out += QStringView(html).sliced(at, match.capturedStart() - at);
+        out += character;
+        at = match.capturedEnd();
+    }
+    out += QStringView(html).sliced(at);
+    return out;
+}
+
 // A file name for page i of count: its index, for the book's order, and its name in plain letters.
 QString htmlFileName(qsizetype i, qsizetype count, QStringView name)
 {
@@ -343,7 +390,7 @@ Output unpack(const Arguments &args)
         }
         const QString name = book::pageName(record);
         const QString htmlName = htmlFileName(i, book.pages.size(), book::trimSpaces(name));
-        writeFile(dir.filePath(htmlName), book::pageHtmlOf(record).toUtf8());
+        writeFile(dir.filePath(htmlName), withCharactersOutsideCodePage(book::pageHtmlOf(record)).toUtf8());
         ++files;
         contents += name.toUtf8() + '\t' + htmlName.toUtf8() + '\n';
     }

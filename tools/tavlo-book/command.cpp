@@ -53,11 +53,13 @@ QString usage(const std::vector<Command> &commands)
         "\nWhat check calls an error: an empty record (\"~~\" or a \"~\" at the end); a record without\n"
         "\"##\", and a blank first page; page HTML holding \"##\"; a page name that looks like HTML (a \"~\"\n"
         "or \"##\" split a page) or holds a line break or a tab; a link that is no web (\"http\", \"HTTP\"),\n"
-        "mail (\"mailto:\") or in-page (\"#\") link and names no page; a picture that is not there; a page\n"
-        "that the reader fails to show; a title with a line break; text after a second \"<<$$>>\"; a book\n"
-        "that can't be read.\n"
+        "mail (\"mailto:\") or in-page (\"#\") link and names no page; a picture that is not there; a style\n"
+        "sheet, script, or font or picture of a style, named by relative URL, that the application folder\n"
+        "lacks; a page that the reader fails to show; a title with a line break; text after a second\n"
+        "\"<<$$>>\"; a book that can't be read.\n"
         "What it calls a warning: a blank record after the first (Next and Previous step over it); a page\n"
-        "without a name; a page name used before (letter case and outer spaces aside).\n"
+        "without a name; a page name used before (letter case and outer spaces aside); a link \"#PLACE\"\n"
+        "where the page has no element of that id or name.\n"
         "\nExit status: 0 done (check: no error), 1 the book can't be read, has an error, or is refused,\n"
         "2 bad arguments.\n");
     return text;

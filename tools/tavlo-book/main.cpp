@@ -5,6 +5,7 @@
 #include "bookfolder.h"
 #include "command.h"
 #include "refusal.h"
+#include "siteimport.h"
 #include "usageerror.h"
 
 #include "platform/failure.h"
@@ -27,7 +28,8 @@ void write(std::FILE *stream, const QByteArray &bytes)
 int run(const QStringList &args)
 {
     const std::vector<Command> commands = {infoCommand(),  pagesCommand(), showCommand(),
-                                           checkCommand(), packCommand(),  unpackCommand()};
+                                           checkCommand(), packCommand(),  unpackCommand(),
+                                           importCommand()};
     if (args.contains(u"--help") || args.contains(u"-h")) {
         write(stdout, usage(commands).toUtf8());
         return Done;

@@ -1,5 +1,9 @@
 #include "text.h"
 
+#include "platform/codepage.h"
+
+#include <QStringList>
+
 QString quoted(QStringView text)
 {
     QString out = QStringLiteral("\"");
@@ -29,4 +33,19 @@ QString quoted(QStringView text)
     }
     out += u'"';
     return out;
+}
+
+QString charactersOutsideCodePage(QStringView text)
+{
+    QStringList lacking;
+    for (const char32_t c : text.toUcs4()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        bool fits = true;
+        platform::encodeCodePage(character, false, &fits);
+        const QString named = QStringLiteral("\"%1\" (U+%2)")
+                                  .arg(character, QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+        if (!fits && !lacking.contains(named))
+            lacking.append(named);
+    }
+    return lacking.join(QStringLiteral(", "));
 }

@@ -1,0 +1,136 @@
+// Importing a web page: any bytes, decoded as a page file is, rewritten against a site that answers
+// every reference with text the book format can't hold. The page must then stand in a book as one
+// whole page, the reader's picture rewriting must read exactly the picture values that the import
+// wrote, and the page's links must be those the site gave, in order. The shared HTML scanner's pieces
+// must cover the text without gaps. The book check reads the imported page and the input taken as a
+// book, naming only lines that the pages have.
+#include "fuzzcheck.h"
+
+#include "pagerewrite.h"
+
+#include "book/bookcheck.h"
+#include "book/bookfile.h"
+#include "book/htmlscan.h"
+#include "book/pagelinks.h"
+#include "book/parsingimage.h"
+#include "book/record.h"
+#include "platform/codepage.h"
+
+#include <QSet>
+#include <QStringList>
+
+namespace {
+
+// Answers each reference with a value that holds every separator and quote, except pictures, which
+// get a name under images/ as the import gives them.
+class HostileSite final : public PageSite {
+public:
+    std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype offset) override
+    {
+        FUZZ_CHECK(offset >= 0);
+        if (url.size() % 5 == 1) {
+            if (role == UrlRole::Picture)
+                pictures.insert(url); // left as written
+            return std::nullopt;
+        }
+        ++count;
+        if (role == UrlRole::Picture) {
+            const QString picture = QStringLiteral("images/p%1.png").arg(count);
+            pictures.insert(picture);
+            return picture;
+        }
+        const QString value = QStringLiteral("~a##b<<$$>>\"'&<img background= %1").arg(count);
+        if (role == UrlRole::Link)
+            links.append(value);
+        return value;
+    }
+
+    QString keepAside(QStringView suffix, const QString &text) override
+    {
+        aside.append(text);
+        return QStringLiteral("tavlo-inline/p-%1.%2").arg(aside.size()).arg(suffix);
+    }
+
+    int count = 0;
+    QSet<QString> pictures;
+    QStringList links;
+    QStringList aside;
+};
+
+// The page for a report, its NULs shown.
+QString shown(const QString &html)
+{
+    return QString(html).replace(QChar(0), QStringLiteral("\\0"));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView bytes(data, qsizetype(size));
+    QString problem;
+    const PageText page = decodePage(bytes, &problem);
+    FUZZ_CHECK(!page.charset.isEmpty());
+
+    // The scanner's pieces follow each other without gaps or overlaps.
+    {
+        book::HtmlScanner scanner(page.text);
+        book::HtmlToken token;
+        qsizetype at = 0;
+        while (scanner.next(token)) {
+            FUZZ_CHECK_MSG(token.begin == at && token.end > token.begin && token.end <= page.text.size(),
+                           QStringLiteral("piece %1..%2 after %3").arg(token.begin).arg(token.end).arg(at));
+            at = token.end;
+        }
+        FUZZ_CHECK(at == page.text.size());
+    }
+
+    HostileSite site;
+    TextChanges changes;
+    const QString html = rewritePage(page.text, site, changes);
+    FUZZ_CHECK_MSG(!holdsSeparator(html), shown(html));
+    for (const QString &aside : site.aside)
+        FUZZ_CHECK(!aside.isEmpty());
+
+    // One whole page of a book: its name, and the HTML that the book's encoding gives, unchanged.
+    const QByteArray encoded = platform::encodeCodePage(html, true);
+    const book::Book book = book::parseBook("Title<<$$>>page##" + encoded, QStringLiteral("fuzz"));
+    FUZZ_CHECK(book.pages.size() == 1 && book.ignoredLength == 0);
+    const QString record = book.pages.record(0);
+    FUZZ_CHECK(book::cutFields(record).size() == 2);
+    FUZZ_CHECK(book::pageHtmlOf(record) == platform::decodeCodePage(encoded));
+
+    // What the reader takes for pictures: only the picture values of the page, as the import wrote
+    // them or as they were (or empty ones).
+    for (const book::PictureReference &picture : book::pictureReferences(html)) {
+        const QString value = book::decodeReferences(picture.value).trimmed();
+        FUZZ_CHECK_MSG(value.isEmpty() || site.pictures.contains(value),
+                       QStringLiteral("the reader reads \"%1\" as a picture in: %2").arg(picture.value, shown(html)));
+    }
+
+    // The links that the page view reports are the values the site gave, whole and in order.
+    qsizetype next = 0;
+    for (const book::PageLink &link : book::pageLinks(html)) {
+        if (!link.href.startsWith(u"~a##b"))
+            continue;
+        while (next < site.links.size() && site.links[next] != link.href)
+            ++next;
+        FUZZ_CHECK_MSG(next < site.links.size(), link.href);
+        ++next;
+    }
+
+    // The check on the imported page and on the input as it stands, in a folder without files.
+    const QString folder = QStringLiteral("/nonexistent-tavlo-fuzz/app");
+    for (const book::Defect &defect : book::checkBook(book, folder))
+        FUZZ_CHECK_MSG(defect.line >= 0 && defect.line <= html.count(u'\n') + 1, defect.message);
+    const QByteArray raw = "T<<$$>>page##" + bytes.toByteArray();
+    const book::Book asBook = book::parseBook(raw, QStringLiteral("fuzz"));
+    for (const book::Defect &defect : book::checkBook(asBook, folder))
+        FUZZ_CHECK_MSG(defect.line >= 0 && defect.line <= raw.count('\n') + 1, defect.message);
+    return 0;
+}

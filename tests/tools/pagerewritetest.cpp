@@ -1,0 +1,131 @@
+// Turning a web page into a book page, without files: how a page's bytes are read, and what of its
+// references and text the import changes.
+#include "../qstringprinter.h"
+
+#include "pagerewrite.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// Answers every reference with its role and text, and keeps what is put aside.
+class RecordingSite final : public PageSite {
+public:
+    std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype) override
+    {
+        if (url.startsWith(u"keep"))
+            return std::nullopt;
+        const char *prefix = role == UrlRole::Link ? "L/" : role == UrlRole::Picture ? "images/P/" : "F/";
+        return QString::fromLatin1(prefix) + url;
+    }
+
+    QString keepAside(QStringView suffix, const QString &text) override
+    {
+        aside[suffix.toString()] = text;
+        return u"tavlo-inline/x."_s + suffix;
+    }
+
+    std::map<QString, QString> aside;
+};
+
+QString rewritten(const QString &html, TextChanges *changes = nullptr, RecordingSite *site = nullptr)
+{
+    RecordingSite own;
+    TextChanges ignored;
+    return rewritePage(html, site ? *site : own, changes ? *changes : ignored);
+}
+
+TEST(PageRewrite, PointsEveryKindOfReferenceWhereItsFileGoes)
+{
+    EXPECT_EQ(rewritten(u"<a href='a.html#x'>a</a><area href=b.html><link rel=next href=c.html>"_s),
+              u"<a href=\"L/a.html#x\">a</a><area href=\"L/b.html\"><link rel=next href=\"L/c.html\">"_s);
+    EXPECT_EQ(rewritten(u"<link rel=\"Stylesheet icon\" href=s.css><script src=j.js></script><video poster=v.png>"_s),
+              u"<link rel=\"Stylesheet icon\" href=\"F/s.css\"><script src=\"F/j.js\"></script>"
+              u"<video poster=\"F/v.png\">"_s);
+    // Pictures first in their element and in double quotes; an element the reader takes for one gets
+    // an empty source; <image> is an <img> to the parser.
+    EXPECT_EQ(rewritten(u"<img alt=x src='p.png' srcset=\"a.png 1x,b.png\"><image src=q.png><img alt=y>"_s),
+              u"<img src=\"images/P/p.png\" alt=x srcset=\"F/a.png 1x,F/b.png\">"
+              u"<image src=\"images/P/q.png\"><img src=\"\" alt=y>"_s);
+    EXPECT_EQ(rewritten(u"<p style=\"background: url(&quot;bg.png&quot;) , url( k.png )\">"_s),
+              u"<p style=\"background: url(&quot;F/bg.png&quot;) , url( F/k.png )\">"_s);
+    EXPECT_EQ(rewritten(u"<style>@import 'a.css'; /* url(no.png) */ p { content: \"url(no.png)\" }</style>"_s),
+              u"<style>@import 'F/a.css'; /* url(no.png) */ p { content: \"url(no.png)\" }</style>"_s);
+    // Left as written where the site says so, the picture still first and double-quoted.
+    EXPECT_EQ(rewritten(u"<img alt=z src='keep.png'><a href=keep.html>"_s),
+              u"<img src=\"keep.png\" alt=z><a href=keep.html>"_s);
+}
+
+TEST(PageRewrite, KeepsScriptAndStyleTextWholeOutsideThePageWhereReferencesCantStand)
+{
+    RecordingSite site;
+    TextChanges changes;
+    const QString html = rewritten(u"<script type=module async>x = ~y; // \u2192</script>"
+                                   u"<style media=print>a ~ b { background: url(i.png) }</style>"
+                                   u"<script type=\"text/template\">~</script><script>plain()</script>"
+                                   u"<script src=s.js>ignored ##</script>"_s,
+                                   &changes, &site);
+    EXPECT_EQ(html, u"<script src=\"tavlo-inline/x.js\" type=module async></script>"
+                    u"<link rel=\"stylesheet\" href=\"tavlo-inline/x.css\" media=\"print\">"
+                    u"<script type=\"text/template\">&#126;</script><script>plain()</script>"
+                    u"<script src=\"F/s.js\">ignored &#35;&#35;</script>"_s);
+    EXPECT_EQ(site.aside[u"js"_s], u"x = ~y; // \u2192"_s);
+    // The sheet lies one folder down: its relative references climb one folder.
+    EXPECT_EQ(site.aside[u"css"_s], u"a ~ b { background: url(../F/i.png) }"_s);
+    EXPECT_EQ(changes.scriptsMoved, 1);
+    EXPECT_EQ(changes.stylesMoved, 1);
+    EXPECT_EQ(changes.tildes, 1);
+    EXPECT_EQ(changes.doubleHashes, 1);
+    EXPECT_EQ(changes.outsideCodePage, 0);
+}
+
+TEST(PageRewrite, WritesWhatTheBookCantHoldAsReferences)
+{
+    TextChanges changes;
+    // A tag's end and the text after it can form "<<$$>>" too.
+    EXPECT_EQ(rewritten(u"<p title=\"a~b\">1~2 ### <<$$>> \u0101 \U0001F600</p><!-- ~ <IMG src=x> -->"
+                        u"<p data-background=\"x\">background=<x<<$$>>y"_s,
+                        &changes),
+              u"<p title=\"a&#126;b\">1&#126;2 &#35;&#35;# &lt;&lt;$$&gt;&gt; \u0101 \U0001F600</p>"
+              u"<!-- &#126; &lt;IMG src=x> --><p data-background =\"x\">background&#61;<x&lt;&lt;$$&gt;&gt;y"_s);
+    EXPECT_EQ(changes.sectionMarks, 2);
+    EXPECT_EQ(changes.tildes, 3);
+    EXPECT_EQ(changes.doubleHashes, 1);
+    EXPECT_EQ(changes.outsideCodePage, 2); // one character in two code units counts once
+}
+
+TEST(PageRewrite, ReadsPagesInTheCharacterSetTheyDeclare)
+{
+    QString problem;
+    EXPECT_EQ(decodePage("<meta charset=\"ISO-8859-1\"><p>caf\xE9 \x80", &problem).text,
+              u"<meta charset=\"ISO-8859-1\"><p>caf\u00e9 \u20ac"_s);
+    EXPECT_TRUE(problem.isEmpty());
+    const PageText cyrillic =
+        decodePage("<?xml version=\"1.0\" encoding='windows-1251'?><p>\xCF\xF0\xE8\xE2\xE5\xF2</p>", &problem);
+    EXPECT_EQ(cyrillic.charset, u"windows-1251"_s);
+    EXPECT_TRUE(cyrillic.text.endsWith(u"<p>\u041f\u0440\u0438\u0432\u0435\u0442</p>"_s))
+        << cyrillic.text.toStdString();
+    EXPECT_EQ(decodePage("\xEF\xBB\xBF<p>\xC3\xA9</p>", &problem).text, u"<p>\u00e9</p>"_s);
+    EXPECT_EQ(decodePage(QByteArrayView("\xFF\xFE<\0p\0>\0", 8), &problem).text, u"<p>"_s);
+
+    // Nothing is lost where the bytes don't fit: they are read as Windows-1252, and the report says so.
+    EXPECT_EQ(decodePage("<p>caf\xE9</p>", &problem).text, u"<p>caf\u00e9</p>"_s);
+    EXPECT_EQ(problem, u"declares no character set and is not UTF-8 text; read as Windows-1252"_s);
+    EXPECT_EQ(decodePage("<meta charset=klingon><p>\xC3\xA9", &problem).text, u"<meta charset=klingon><p>\u00e9"_s);
+    EXPECT_EQ(problem, u"declares the character set \"klingon\", which is not known; read as UTF-8"_s);
+}
+
+TEST(PageRewrite, TitleAndNextPageAsABrowserReadsThem)
+{
+    EXPECT_EQ(pageTitle(u"<head><TITLE lang=en>  A &amp;\n B </title><title>second</title>"_s), u"A & B"_s);
+    EXPECT_EQ(pageTitle(u"<!-- <title>no</title> --><p>none"_s), QString());
+    EXPECT_EQ(nextPageReference(u"<link rel=prev href=a.html><a rel=\"Next nofollow\" href=' b.html '>"_s),
+              u"b.html"_s);
+    EXPECT_EQ(nextPageReference(u"<link rel=nextish href=c.html>"_s), QString());
+}
+
+} // namespace

@@ -1,0 +1,583 @@
+#include "pagerewrite.h"
+
+#include "book/htmlscan.h"
+#include "platform/codepage.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <vector>
+
+using book::HtmlAttribute;
+using book::HtmlScanner;
+using book::HtmlToken;
+
+namespace {
+
+constexpr QStringView kSectionMark = u"<<$$>>";
+constexpr QStringView kPictureMarker = u"<img";
+constexpr QStringView kBackgroundMarker = u"background=";
+
+bool holdsReaderMarker(QStringView text)
+{
+    return text.contains(kPictureMarker, Qt::CaseInsensitive) || text.contains(kBackgroundMarker, Qt::CaseInsensitive);
+}
+
+// Writes what the book format can't hold as character references. With markers, also what the
+// reader's picture rewriting would take for a picture ("<img", "background="), where the page's own
+// elements don't stand: in text, comments and attribute values.
+void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool markers)
+{
+    // One pass: runs without anything to escape are appended whole.
+    qsizetype run = 0;
+    const auto flush = [&](qsizetype at) { out += text.sliced(run, at - run); };
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        const QStringView rest = text.sliced(i);
+        QStringView reference;
+        qsizetype length = 0;
+        if (c == u'~') {
+            reference = u"&#126;";
+            length = 1;
+            ++changes.tildes;
+        } else if (c == u'#' && rest.startsWith(u"##")) {
+            reference = u"&#35;&#35;";
+            length = 2;
+            ++changes.doubleHashes;
+        } else if (c == u'<' && rest.startsWith(kSectionMark)) {
+            reference = u"&lt;&lt;$$&gt;&gt;";
+            length = kSectionMark.size();
+            ++changes.sectionMarks;
+        } else if (markers && c == u'<' && rest.startsWith(kPictureMarker, Qt::CaseInsensitive)) {
+            reference = u"&lt;";
+            length = 1;
+        } else if (markers && (c == u'b' || c == u'B') && rest.startsWith(kBackgroundMarker, Qt::CaseInsensitive)) {
+            // The letters stay as written; only the "=" becomes a reference.
+            flush(i + kBackgroundMarker.size() - 1);
+            out += u"&#61;";
+            i += kBackgroundMarker.size();
+            run = i;
+            continue;
+        }
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        flush(i);
+        out += reference;
+        i += length;
+        run = i;
+    }
+    flush(text.size());
+}
+
+// A value written between double quotes.
+void appendAttributeValue(QString &out, const QString &value, TextChanges &changes)
+{
+    QString raw = value;
+    raw.replace(u'&', QStringLiteral("&amp;")).replace(u'"', QStringLiteral("&quot;"));
+    appendEscaped(out, raw, changes, true);
+}
+
+// A reference that a browser resolves against the document's folder.
+bool isRelativeReference(QStringView url)
+{
+    return book::readUrl(url, {}).kind == book::UrlReference::Relative;
+}
+
+// One replacement of a reference inside CSS or a srcset: [begin, end) of the text gets url.
+struct UrlEdit {
+    qsizetype begin;
+    qsizetype end;
+    QString url;
+    QChar quote; // the quote to write it in; null: as it stands, unquoted
+};
+
+QString applyEdits(QStringView text, const std::vector<UrlEdit> &edits, QStringView relativePrefix)
+{
+    QString out;
+    qsizetype at = 0;
+    for (const UrlEdit &edit : edits) {
+        out += text.sliced(at, edit.begin - at);
+        const QString url = isRelativeReference(edit.url) ? QString(relativePrefix + edit.url) : edit.url;
+        if (edit.quote.isNull()) {
+            out += url;
+        } else {
+            QString escaped = url;
+            escaped.replace(u'\\', QStringLiteral("\\\\")).replace(edit.quote, QString(u'\\' + edit.quote));
+            out += edit.quote + escaped + edit.quote;
+        }
+        at = edit.end;
+    }
+    out += text.sliced(at);
+    return out;
+}
+
+// The references of a style sheet, each handed to the site.
+std::vector<UrlEdit> cssEdits(QStringView css, PageSite &site, qsizetype offset)
+{
+    std::vector<UrlEdit> edits;
+    for (const book::CssReference &reference : book::cssReferences(css)) {
+        QChar quote = reference.quote;
+        if (auto rewritten = site.rewrite(UrlRole::File, reference.url.trimmed(), offset + reference.begin)) {
+            // Unquoted, a url() can't hold blanks, quotes or parentheses.
+            if (quote.isNull() &&
+                (rewritten->contains(u' ') || rewritten->contains(u'"') || rewritten->contains(u'\'') ||
+                 rewritten->contains(u'(') || rewritten->contains(u')')))
+                quote = u'"';
+            edits.push_back({reference.begin, reference.end, *rewritten, quote});
+        }
+    }
+    return edits;
+}
+
+// The candidates of a srcset: "url descriptor, url descriptor".
+QString rewriteSrcset(QStringView srcset, PageSite &site, qsizetype offset, bool &changed)
+{
+    std::vector<UrlEdit> edits;
+    qsizetype i = 0;
+    while (i < srcset.size()) {
+        while (i < srcset.size() && (srcset[i].isSpace() || srcset[i] == u','))
+            ++i;
+        const qsizetype begin = i;
+        while (i < srcset.size() && !srcset[i].isSpace())
+            ++i;
+        qsizetype end = i;
+        while (end > begin && srcset[end - 1] == u',')
+            --end;
+        if (end > begin) {
+            if (auto rewritten =
+                    site.rewrite(UrlRole::File, srcset.sliced(begin, end - begin).toString(), offset + begin))
+                edits.push_back({begin, end,
+                                 rewritten->replace(u' ', QStringLiteral("%20")).replace(u',', QStringLiteral("%2C")),
+                                 QChar()});
+        }
+        if (end == i) // descriptors follow, up to the next comma
+            while (i < srcset.size() && srcset[i] != u',')
+                ++i;
+    }
+    changed = !edits.empty();
+    return applyEdits(srcset, edits, {});
+}
+
+// The words of an element's "rel", lower case.
+QStringList relations(const HtmlToken &tag)
+{
+    const HtmlAttribute *rel = tag.attribute(u"rel");
+    if (!rel)
+        return {};
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    return rel->value().toLower().split(blanks, Qt::SkipEmptyParts);
+}
+
+bool isJavaScript(const HtmlToken &tag)
+{
+    const HtmlAttribute *type = tag.attribute(u"type");
+    if (!type)
+        return true;
+    const QString value = type->value().trimmed().toLower();
+    return value.isEmpty() || value == u"module" || value.contains(u"javascript") || value.contains(u"ecmascript") ||
+           value.contains(u"jscript");
+}
+
+// Which references of an element's attributes go where.
+std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribute)
+{
+    const QStringView name = attribute.name;
+    const auto is = [&](QStringView n) { return name.compare(n, Qt::CaseInsensitive) == 0; };
+    if (is(u"background"))
+        return UrlRole::Picture;
+    if (is(u"href")) {
+        if (tag.is(u"a") || tag.is(u"area"))
+            return UrlRole::Link;
+        if (tag.is(u"link")) {
+            for (const QString &r : relations(tag))
+                if (r == u"stylesheet" || r.contains(u"icon") || r == u"preload" || r == u"prefetch" ||
+                    r == u"manifest" || r == u"modulepreload")
+                    return UrlRole::File;
+            return UrlRole::Link;
+        }
+        return std::nullopt;
+    }
+    if (is(u"src")) {
+        // The reader takes every "<img" for a picture; the parser takes <image> for an <img> too.
+        if (tag.name.startsWith(u"img", Qt::CaseInsensitive) || tag.is(u"image"))
+            return UrlRole::Picture;
+        if (tag.is(u"script") || tag.is(u"iframe") || tag.is(u"frame") || tag.is(u"embed") || tag.is(u"video") ||
+            tag.is(u"audio") || tag.is(u"source") || tag.is(u"track") || tag.is(u"input"))
+            return UrlRole::File;
+        return std::nullopt;
+    }
+    if ((is(u"data") && tag.is(u"object")) || (is(u"poster") && tag.is(u"video")))
+        return UrlRole::File;
+    return std::nullopt;
+}
+
+class PageRewriter {
+public:
+    PageRewriter(QStringView html, PageSite &site, TextChanges &changes) : html_(html), site_(site), changes_(changes)
+    {
+    }
+
+    QString run()
+    {
+        std::vector<HtmlToken> tokens;
+        HtmlScanner scanner(html_);
+        for (HtmlToken token; scanner.next(token);)
+            tokens.push_back(token);
+        out_.reserve(html_.size() + html_.size() / 8);
+        for (size_t i = 0; i < tokens.size(); ++i) {
+            const HtmlToken &token = tokens[i];
+            const QStringView text = html_.sliced(token.begin, token.end - token.begin);
+            switch (token.kind) {
+            case HtmlToken::StartTag: {
+                const HtmlToken *content =
+                    i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::RawText ? &tokens[i + 1] : nullptr;
+                if (token.is(u"script") || token.is(u"style")) {
+                    const bool dropEndTag = rawTextElement(token, content);
+                    if (content)
+                        ++i;
+                    if (dropEndTag && i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::EndTag)
+                        ++i;
+                } else {
+                    tag(token, {});
+                }
+                break;
+            }
+            case HtmlToken::EndTag:
+            case HtmlToken::RawText: // a script or style end that has none
+            case HtmlToken::Text:
+            case HtmlToken::Comment:
+            case HtmlToken::Declaration:
+                appendEscaped(out_, text, changes_, true);
+                break;
+            }
+        }
+        // Pieces end and begin at "<" and ">", so only "<<$$>>" can form across two of them, as a tag
+        // "<x<<$$>" followed by text ">": broken markup, which the references keep whole as text.
+        for (qsizetype at = 0; (at = out_.indexOf(kSectionMark, at)) >= 0;) {
+            out_.replace(at, kSectionMark.size(), QStringLiteral("&lt;&lt;$$&gt;&gt;"));
+            ++changes_.sectionMarks;
+        }
+        changes_.outsideCodePage += countOutsideCodePage(out_);
+        return std::move(out_);
+    }
+
+private:
+    QStringView slice(qsizetype begin, qsizetype end) const { return html_.sliced(begin, end - begin); }
+
+    // The new value of each attribute that has one.
+    std::vector<std::optional<QString>> newValues(const HtmlToken &tag)
+    {
+        std::vector<std::optional<QString>> values(tag.attributes.size());
+        for (size_t a = 0; a < tag.attributes.size(); ++a) {
+            const HtmlAttribute &attribute = tag.attributes[a];
+            if (attribute.valueBegin < 0 || tag.attribute(attribute.name) != &attribute)
+                continue; // no value, or a second attribute of the name, which the parser drops
+            if (attribute.name.compare(u"style", Qt::CaseInsensitive) == 0) {
+                const QString css = attribute.value();
+                const std::vector<UrlEdit> edits = cssEdits(css, site_, attribute.valueBegin);
+                if (!edits.empty())
+                    values[a] = applyEdits(css, edits, {});
+            } else if (attribute.name.compare(u"srcset", Qt::CaseInsensitive) == 0 &&
+                       (tag.is(u"img") || tag.is(u"source"))) {
+                bool changed = false;
+                const QString srcset = rewriteSrcset(attribute.value(), site_, attribute.valueBegin, changed);
+                if (changed)
+                    values[a] = srcset;
+            } else if (const std::optional<UrlRole> role = roleOf(tag, attribute)) {
+                values[a] = site_.rewrite(*role, attribute.value().trimmed(), attribute.valueBegin);
+            }
+        }
+        return values;
+    }
+
+    // Writes a start tag with its references rewritten; inserted goes right after the tag's name.
+    // Picture references stand in double quotes, where the reader's rewriting reads them: an element
+    // that the reader takes for a picture ("<img" begins its name) gets its source first, empty if it
+    // has none, so that the reader's search for "src=" can't reach into the elements after it.
+    void tag(const HtmlToken &token, const QString &inserted)
+    {
+        const std::vector<std::optional<QString>> values = newValues(token);
+        out_ += u'<';
+        // Only broken markup has "=" in a tag's name; written as a reference it can't make "src=".
+        appendEscaped(out_, QString(token.name.toString()).replace(u'=', QStringLiteral("&#61;")), changes_, true);
+        out_ += inserted;
+        qsizetype at = token.begin + 1 + token.name.size();
+        const bool picture = token.name.startsWith(u"img", Qt::CaseInsensitive);
+        const HtmlAttribute *source = picture ? token.attribute(u"src") : nullptr;
+        if (picture) {
+            out_ += u" src=\"";
+            if (source)
+                appendAttributeValue(out_, values[size_t(source - token.attributes.data())].value_or(source->value()),
+                                     changes_);
+            out_ += u'"';
+        }
+        for (size_t a = 0; a < token.attributes.size(); ++a) {
+            const HtmlAttribute &attribute = token.attributes[a];
+            if (&attribute == source) { // written first, blanks before it left out
+                at = attribute.end;
+                continue;
+            }
+            appendEscaped(out_, slice(at, attribute.begin), changes_, false);
+            at = attribute.end;
+            // The first "background" of an element is its picture; a second one the parser drops.
+            const bool background = attribute.name.compare(u"background", Qt::CaseInsensitive) == 0 &&
+                                    token.attribute(attribute.name) == &attribute;
+            appendName(attribute, background);
+            if (attribute.valueBegin < 0)
+                continue;
+            if (values[a] || background) {
+                out_ += u"=\"";
+                appendAttributeValue(out_, values[a].value_or(attribute.value()), changes_);
+                out_ += u'"';
+            } else {
+                const qsizetype nameEnd = attribute.begin + attribute.name.size();
+                appendEscaped(out_, slice(nameEnd, attribute.valueBegin), changes_, false);
+                appendEscaped(out_, attribute.rawValue, changes_, true);
+                appendEscaped(out_, slice(attribute.valueBegin + attribute.rawValue.size(), attribute.end), changes_,
+                              false);
+            }
+        }
+        appendEscaped(out_, slice(at, token.end), changes_, false);
+    }
+
+    // An attribute's name, where the reader can't take it for a picture marker unless it is the
+    // element's picture: "xbackground=" would read as the page's background, "xbackground =" is the
+    // same attribute to the parser.
+    void appendName(const HtmlAttribute &attribute, bool picture)
+    {
+        appendEscaped(out_, attribute.name, changes_, true);
+        if (attribute.valueBegin >= 0 && !picture && attribute.name.endsWith(u"background", Qt::CaseInsensitive))
+            out_ += u' ';
+    }
+
+    // A <script> or <style> and its text. Gives true when the element became one without an end tag.
+    bool rawTextElement(const HtmlToken &token, const HtmlToken *content)
+    {
+        const QStringView raw = content ? slice(content->begin, content->end) : QStringView();
+        if (token.is(u"style")) {
+            const std::vector<UrlEdit> edits = cssEdits(raw, site_, content ? content->begin : 0);
+            const QString css = applyEdits(raw, edits, {});
+            if (!mustMove(css)) {
+                tag(token, {});
+                appendEscaped(out_, css, changes_, true);
+                return false;
+            }
+            // References can't stand in a style sheet: it goes into a file of its own, one folder
+            // down, so its relative references climb one folder.
+            const QString path = site_.keepAside(u"css", applyEdits(raw, edits, u"../"));
+            ++changes_.stylesMoved;
+            out_ += u"<link rel=\"stylesheet\" href=\"";
+            appendAttributeValue(out_, path, changes_);
+            out_ += u'"';
+            for (const HtmlAttribute &attribute : token.attributes) {
+                if (attribute.name.compare(u"type", Qt::CaseInsensitive) == 0 ||
+                    attribute.name.compare(u"rel", Qt::CaseInsensitive) == 0 ||
+                    attribute.name.compare(u"href", Qt::CaseInsensitive) == 0)
+                    continue;
+                out_ += u' ';
+                appendName(attribute, false);
+                if (attribute.valueBegin >= 0) {
+                    out_ += u"=\"";
+                    appendAttributeValue(out_, attribute.value(), changes_);
+                    out_ += u'"';
+                }
+            }
+            out_ += u'>';
+            return true;
+        }
+        if (mustMove(raw) && !token.attribute(u"src") && isJavaScript(token)) {
+            const QString path = site_.keepAside(u"js", raw.toString());
+            ++changes_.scriptsMoved;
+            QString source = QStringLiteral(" src=\"");
+            appendAttributeValue(source, path, changes_);
+            tag(token, source + u'"');
+            return false;
+        }
+        // A script that is not run as text of the page (it has a source, or holds data): references
+        // are the only way to keep its text whole in the book.
+        tag(token, {});
+        appendEscaped(out_, raw, changes_, true);
+        return false;
+    }
+
+    static bool mustMove(QStringView text)
+    {
+        return holdsSeparator(text) || holdsReaderMarker(text) || countOutsideCodePage(text) > 0;
+    }
+
+    QStringView html_;
+    PageSite &site_;
+    TextChanges &changes_;
+    QString out_;
+};
+
+// The character set a page declares in its first bytes, lower case; empty if none.
+QString declaredCharset(QByteArrayView bytes)
+{
+    const QString head = QString::fromLatin1(bytes.first(std::min<qsizetype>(bytes.size(), 1024)));
+    static const QRegularExpression meta(QStringLiteral("<meta\\b[^>]*?charset\\s*=\\s*[\"']?\\s*([-A-Za-z0-9_.:]+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression xml(QStringLiteral("^\\s*<\\?xml\\b[^>]*?encoding\\s*=\\s*[\"']([-A-Za-z0-9_.:]+)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatch match = meta.match(head);
+    if (!match.hasMatch())
+        match = xml.match(head);
+    return match.hasMatch() ? match.captured(1).toLower() : QString();
+}
+
+bool isUtf8Label(QStringView label)
+{
+    return label == u"utf-8" || label == u"utf8" || label == u"unicode-1-1-utf-8";
+}
+
+// Labels that browsers read as Windows-1252.
+bool isWindows1252Label(QStringView label)
+{
+    static const QStringView kLabels[] = {u"windows-1252", u"cp1252", u"x-cp1252", u"iso-8859-1", u"iso8859-1",
+                                          u"iso_8859-1",   u"latin1", u"l1",       u"us-ascii",   u"ascii",
+                                          u"iso-ir-100",   u"ibm819", u"cp819",    u"csisolatin1"};
+    for (const QStringView known : kLabels)
+        if (label == known)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TextChanges &TextChanges::operator+=(const TextChanges &other)
+{
+    tildes += other.tildes;
+    doubleHashes += other.doubleHashes;
+    sectionMarks += other.sectionMarks;
+    outsideCodePage += other.outsideCodePage;
+    scriptsMoved += other.scriptsMoved;
+    stylesMoved += other.stylesMoved;
+    return *this;
+}
+
+bool holdsSeparator(QStringView text)
+{
+    return text.contains(u'~') || text.contains(u"##") || text.contains(kSectionMark);
+}
+
+qsizetype countOutsideCodePage(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+            continue;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i; // one character, two code units
+            ++count;
+            continue;
+        }
+        bool inCodePage = false;
+        for (int b = 0x80; b < 0xA0 && !inCodePage; ++b)
+            inCodePage = platform::codePageChar(uchar(b)) == c;
+        count += inCodePage ? 0 : 1;
+    }
+    return count;
+}
+
+QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
+{
+    return PageRewriter(html, site, changes).run();
+}
+
+QString pageTitle(QStringView html)
+{
+    HtmlScanner scanner(html);
+    HtmlToken token;
+    while (scanner.next(token)) {
+        if (token.kind != HtmlToken::StartTag || !token.is(u"title"))
+            continue;
+        const qsizetype end = html.indexOf(u"</title", token.end, Qt::CaseInsensitive);
+        const QString text = book::decodeReferences(html.sliced(token.end, (end < 0 ? html.size() : end) - token.end));
+        return text.simplified();
+    }
+    return {};
+}
+
+PageText decodePage(QByteArrayView bytes, QString *problem)
+{
+    const auto windows1252 = [&](const QString &why) {
+        if (problem)
+            *problem = why;
+        return PageText{platform::decodeCodePage(bytes), QStringLiteral("windows-1252")};
+    };
+    const auto strictly = [](QStringDecoder &&decoder, QByteArrayView data) -> std::optional<QString> {
+        QString text = decoder.decode(data);
+        if (decoder.hasError())
+            return std::nullopt;
+        return text;
+    };
+    if (problem)
+        problem->clear();
+
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes.sliced(3)))
+            return {*text, QStringLiteral("utf-8")};
+        return windows1252(QStringLiteral("is not UTF-8 text although it begins with a UTF-8 byte-order mark; read "
+                                          "as Windows-1252"));
+    }
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool little = bytes[0] == '\xFF';
+        if (auto text =
+                strictly(QStringDecoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE), bytes.sliced(2)))
+            return {*text, little ? QStringLiteral("utf-16le") : QStringLiteral("utf-16be")};
+        return windows1252(QStringLiteral("is not UTF-16 text although it begins with a UTF-16 byte-order mark; "
+                                          "read as Windows-1252"));
+    }
+
+    const QString declared = declaredCharset(bytes);
+    if (declared.isEmpty() || isUtf8Label(declared)) {
+        if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes))
+            return {*text, QStringLiteral("utf-8")};
+        return windows1252(declared.isEmpty()
+                               ? QStringLiteral("declares no character set and is not UTF-8 text; read as "
+                                                "Windows-1252")
+                               : QStringLiteral("declares UTF-8 but is not UTF-8 text; read as Windows-1252"));
+    }
+    if (isWindows1252Label(declared))
+        return {platform::decodeCodePage(bytes), QStringLiteral("windows-1252")};
+    QStringDecoder decoder(declared.toLatin1().constData());
+    if (!decoder.isValid()) {
+        if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes)) {
+            if (problem)
+                *problem = QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8")
+                               .arg(declared);
+            return {*text, QStringLiteral("utf-8")};
+        }
+        return windows1252(QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252")
+                               .arg(declared));
+    }
+    if (auto text = strictly(std::move(decoder), bytes))
+        return {*text, declared};
+    return windows1252(QStringLiteral("is not %1 text as it declares; read as Windows-1252").arg(declared));
+}
+
+QString rewriteStyleSheet(QStringView css, PageSite &site)
+{
+    return applyEdits(css, cssEdits(css, site, 0), {});
+}
+
+QString nextPageReference(QStringView html)
+{
+    HtmlScanner scanner(html);
+    HtmlToken token;
+    while (scanner.next(token)) {
+        if (token.kind != HtmlToken::StartTag || !(token.is(u"link") || token.is(u"a")))
+            continue;
+        const HtmlAttribute *rel = token.attribute(u"rel");
+        const HtmlAttribute *href = token.attribute(u"href");
+        if (!rel || !href)
+            continue;
+        if (relations(token).contains(QStringLiteral("next")))
+            return href->value().trimmed();
+    }
+    return {};
+}

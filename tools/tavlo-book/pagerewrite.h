@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// Turning one HTML file of a web site into a page of a book: its references pointed at the book's
+// pages and at the files beside the book, and its text made safe for the book format.
+
+// What a reference of a page is for, which decides where its file goes.
+enum class UrlRole {
+    Link,    // <a>, <area> and navigation <link>: a page of the book, or a file the page links to
+    File,    // style sheets, scripts, fonts, CSS pictures, srcset, media: copied keeping their path
+    Picture, // <img src> and "background": copied into images/, where the reader rewrites them
+};
+
+// What rewritePage() asks of the site that the page comes from.
+class PageSite {
+public:
+    virtual ~PageSite() = default;
+
+    // The reference to write instead of url (the value as the document holds it, character
+    // references decoded), or nullopt to leave it as written. offset is where the value stands in
+    // the page's text, for reports.
+    virtual std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype offset) = 0;
+
+    // Keeps text that can't stay inside the page (a script or a style sheet) as a file beside the
+    // book, of the given suffix ("js", "css"); gives its path relative to the application folder,
+    // with "/", one folder deep.
+    virtual QString keepAside(QStringView suffix, const QString &text) = 0;
+};
+
+// What rewritePage() changed of the text, for the report.
+struct TextChanges {
+    qsizetype tildes = 0;          // "~" written as a reference
+    qsizetype doubleHashes = 0;    // "##"
+    qsizetype sectionMarks = 0;    // "<<$$>>"
+    qsizetype outsideCodePage = 0; // characters Windows-1252 lacks, written as references by the book
+    qsizetype scriptsMoved = 0;
+    qsizetype stylesMoved = 0;
+
+    TextChanges &operator+=(const TextChanges &other);
+};
+
+// The page HTML that the book holds for html: every reference handed to site, and what the book
+// format can't hold made into character references, or moved out of the page where references don't
+// work (script and style text). The result holds no "~", "##" or "<<$$>>", and nothing that the
+// reader's picture rewriting would take for a picture but the <img> sources and "background" values,
+// each of which stands first in its element in double quotes. Characters that Windows-1252 lacks are
+// left for the book's encoding, which writes them as numeric references; they are counted.
+QString rewritePage(QStringView html, PageSite &site, TextChanges &changes);
+
+// The title of a page as a browser shows it: the text of its first <title>, references decoded and
+// runs of blanks made one space; empty when it has none.
+QString pageTitle(QStringView html);
+
+// A page file's text: decoded by its byte-order mark, else by the character set it declares in its
+// first 1024 bytes (<meta charset>, <meta http-equiv="Content-Type">, <?xml encoding>), else as
+// UTF-8. Nothing is lost: bytes that are not of that character set, or a character set that is not
+// known, are read as Windows-1252, where every byte is a character, and problem says so in words.
+struct PageText {
+    QString text;
+    QString charset; // the name of the character set used
+};
+PageText decodePage(QByteArrayView bytes, QString *problem);
+
+// The characters of text that Windows-1252 lacks.
+qsizetype countOutsideCodePage(QStringView text);
+
+// Whether text holds "~", "##" or "<<$$>>".
+bool holdsSeparator(QStringView text);
+
+// The references of a style sheet (url() and @import), handed to site as files; the style sheet with
+// those that site rewrote.
+QString rewriteStyleSheet(QStringView css, PageSite &site);
+
+// The first reference of a page to the page after it: the "href" of a <link> or <a> whose "rel" holds
+// "next"; empty when it has none.
+QString nextPageReference(QStringView html);
