@@ -177,9 +177,12 @@ private:
     {
         Lines lines(html);
         for (const PageLink &link : pageLinks(html)) {
-            // Dead: the reader does nothing with it (an empty link is no link the reader follows).
+            // Dead: the reader does nothing with it (an empty link is no link the reader follows). A
+            // "javascript:" link is the page's own script's to act on, which the click runs.
             const LinkTarget target = resolveLink(link.href, index_);
-            const bool dead = target.kind == LinkKind::None || target.kind == LinkKind::Other ||
+            const bool script = target.kind == LinkKind::Other &&
+                                link.href.trimmed().startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive);
+            const bool dead = target.kind == LinkKind::None || (target.kind == LinkKind::Other && !script) ||
                               (target.kind == LinkKind::Web && target.url.isEmpty());
             if (dead) {
                 const int line = lines.at(link.offset);

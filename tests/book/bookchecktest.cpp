@@ -70,6 +70,8 @@ const QByteArray kGoodPage = R"(<html><head><link href="style.css"><style>a[href
                              R"( <script>var s = '<img src="gone.gif">';</script>)"
                              R"( <link rel="stylesheet" href='css/ok.css'> <script src="css/ok.css"></script>)"
                              R"-( <p style="background: url(images/a.gif)" id="end"> <a href="#end">end</a>)-"
+                             // A link that the page's own script acts on.
+                             R"-( <a href="javascript:void(0)" onclick="menu()">menu</a>)-"
                              R"( <a href="#">top</a> <a href=" Roses#red">red</a></body></html>)";
 
 TEST_F(BookCheck, AGoodBookHasNoDefect)
