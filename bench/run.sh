@@ -57,3 +57,6 @@ awk -F, '
         if (!(measured in t) || !(base in t)) return
         printf "%-42s %9.3f %-2s  %-38s %9.3f %-2s %8.3g  %s\n", label, t[measured], u[measured], baseLabel, t[base] * times, u[base], t[measured] / (t[base] * times), goal
     }' "$csv"
+
+# Start to first page painted, whole processes under a virtual X server.
+[ -z "${FILTER:-}" ] && { echo; bench/startup.sh "$build_dir"; }
