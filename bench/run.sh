@@ -59,4 +59,7 @@ awk -F, '
     }' "$csv"
 
 # Start to first page painted, whole processes under a virtual X server.
-[ -z "${FILTER:-}" ] && { echo; bench/startup.sh "$build_dir"; }
+if [ -z "${FILTER:-}" ]; then
+    echo
+    bench/startup.sh "$build_dir"
+fi
