@@ -103,7 +103,9 @@ int main(int argc, char **argv)
     std::printf("book: %lld bytes, %d pages, written in %lld ms\n", size, kPages, timer.elapsed());
 
     // The engine's own: a page view created and showing a page, before the book is read.
-    auto warmUp = pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)});
+    QWidget warmUpWindow;
+    pageview::PageView *warmUp =
+        pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}, &warmUpWindow, folder.path());
     warmUp->widget()->show();
     warmUp->setDocumentHtml(QStringLiteral("<p>warm</p>"));
     waitForLoad(*qobject_cast<QWebEngineView *>(warmUp->widget()));
@@ -113,7 +115,11 @@ int main(int argc, char **argv)
     reader::ReaderServices services = reader::ReaderServices::platformServices();
     services.applicationFolder = [&] { return folder.path(); };
     services.showMessage = [&](const QString &text) { messages << text; };
-    reader::Form1 form(pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}), std::move(services));
+    reader::Form1 form(
+        [&](QWidget *window) {
+            return pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}, window, folder.path());
+        },
+        std::move(services));
     QWebEngineView &view = *form.findChild<QWebEngineView *>();
     timer.restart();
     form.showModeless();

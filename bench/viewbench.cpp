@@ -28,7 +28,11 @@ std::unique_ptr<reader::Form1> openReader()
 {
     reader::ReaderServices services = reader::ReaderServices::platformServices();
     services.applicationFolder = [] { return kAppFolder; };
-    auto form = std::make_unique<reader::Form1>(pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}), std::move(services));
+    auto form = std::make_unique<reader::Form1>(
+        [](QWidget *window) {
+            return pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}, window, kAppFolder);
+        },
+        std::move(services));
     return form;
 }
 

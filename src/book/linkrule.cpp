@@ -1,7 +1,5 @@
 #include "linkrule.h"
 
-#include "record.h"
-
 namespace book {
 
 QUrl webAddress(QStringView href)
@@ -33,7 +31,8 @@ LinkTarget resolveLink(QStringView href, const PageIndex &pages)
 {
     if (href.isEmpty())
         return {};
-    const QStringView prefix = trimSpaces(href.first(std::min<qsizetype>(4, href.size())));
+    // The first four characters; with a blank among them they can't be "http", "HTTP" or "file".
+    const QStringView prefix = href.first(std::min<qsizetype>(4, href.size()));
     if (prefix == u"http" || prefix == u"HTTP")
         return {LinkKind::Web, -1, {}, webAddress(href)};
 

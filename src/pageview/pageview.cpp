@@ -1,14 +1,24 @@
 #include "pageview.h"
 
 #include <platform/components.h>
+#include <platform/failure.h>
+
+#include <QWidget>
 
 namespace pageview {
 
-std::unique_ptr<PageView> createPageView(const QStringList &componentFiles)
+PageView *createPageView(const QStringList &componentFiles, QWidget *parent, const QString &applicationFolder)
 {
-    // The control's DllGetClassObject hands out its view as a PageView pointer.
-    void *object = platform::createComponent(QString::fromLatin1(kClassName), componentFiles);
-    return std::unique_ptr<PageView>(static_cast<PageView *>(object));
+    QObject *object = platform::createComponent(QString::fromLatin1(kClassName), componentFiles, parent);
+    auto *view = qobject_cast<PageView *>(object);
+    if (!view) {
+        delete object;
+        throw platform::Failure(platform::error::CannotCreateComponent,
+                                QStringLiteral("ActiveX component can't create object: class \"%1\" gives no page view")
+                                    .arg(QString::fromLatin1(kClassName)));
+    }
+    view->setApplicationFolder(applicationFolder);
+    return view;
 }
 
 } // namespace pageview

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QObject>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
 class QWidget;
@@ -42,15 +42,20 @@ enum class PrintResult {
     Failed,    // the page did not print within the time allowed, its script holding it up
 };
 
-// The HTML page view, as the reader sees it. The reader holds only this interface; the view itself
-// lives in the control's component file and is created through the component registry.
-// Every operation that can't be carried out throws platform::Failure.
+// The HTML page view, as the reader sees it: an interface of the control's object, which lives in the
+// control's component file, is created through the component registry as a child of the window that
+// shows it, and is reached by qobject_cast. No failure crosses from the control into the program:
+// an operation that can fail says so in what it returns.
 class PageView {
 public:
     virtual ~PageView() = default;
 
-    // The widget to place in the reader window.
+    // The widget to place in the reader window; a child of it from the start.
     virtual QWidget *widget() = 0;
+
+    // The folder whose files the pages may use (the application folder): their pictures, style
+    // sheets, scripts and fonts come from there, and from nowhere else.
+    virtual void setApplicationFolder(const QString &folder) = 0;
 
     // dispid::DocumentHtml: replaces the shown document with html, of any size. Returns at once;
     // the view renders it in the background.
@@ -88,8 +93,9 @@ public:
     // time; meanwhile the user's input waits and the windows keep repainting.
     virtual PrintResult print(std::optional<bool> showDialog = std::nullopt) = 0;
 
-    // dispid::ExecCommand: carries out a command of the view's command set (command::Find).
-    virtual void execCommand(int command, int option) = 0;
+    // dispid::ExecCommand: carries out a command of the view's command set (command::Find). False
+    // when the view has no such command.
+    virtual bool execCommand(int command, int option) = 0;
 
     // Opens the find dialog with text to find in the page shown, found at once.
     virtual void findInPage(const QString &text, bool matchCase) = 0;
@@ -111,12 +117,16 @@ public:
 };
 
 // Creates the page view through the component registry, from one of componentFiles, the files of
-// the control that the program trusts; fails with 429 when the control is not registered, is
-// registered to any other file, or its file can't be loaded.
-std::unique_ptr<PageView> createPageView(const QStringList &componentFiles);
+// the control that the program trusts, as a child of parent, serving applicationFolder. Fails with
+// 429 when the control is not registered, is registered to any other file, or its file can't be
+// loaded or doesn't give a page view.
+PageView *createPageView(const QStringList &componentFiles, QWidget *parent, const QString &applicationFolder);
 
 // Makes the URL scheme through which the page view serves its pages known to the web engine. Call it
 // once in main, before the application object exists.
 void registerUrlScheme();
 
 } // namespace pageview
+
+#define TavloPageView_iid "org.tavlo.PageView/2"
+Q_DECLARE_INTERFACE(pageview::PageView, TavloPageView_iid)

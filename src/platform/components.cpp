@@ -59,7 +59,7 @@ QString registeredComponentFile(const QString &className)
     return thisRun.isValid() ? thisRun.toString() : registry().value(registryKey(className)).toString();
 }
 
-void *createComponent(const QString &className, const QStringList &trustedFiles)
+QObject *createComponent(const QString &className, const QStringList &trustedFiles, QObject *parent)
 {
     const QString file = registeredComponentFile(className);
     auto fail = [&](const QString &why) -> Failure {
@@ -83,11 +83,11 @@ void *createComponent(const QString &className, const QStringList &trustedFiles)
     QLibrary library(file);
     if (!library.load())
         throw fail(QStringLiteral("is registered to %1, which won't load: %2").arg(quoted(file), library.errorString()));
-    using GetClassObject = void *(*)(const char *);
+    using GetClassObject = QObject *(*)(const char *, QObject *);
     const auto get = reinterpret_cast<GetClassObject>(library.resolve("DllGetClassObject"));
     if (!get)
         throw fail(QStringLiteral("is registered to %1, which has no DllGetClassObject").arg(quoted(file)));
-    void *object = get(className.toUtf8().constData());
+    QObject *object = get(className.toUtf8().constData(), parent);
     if (!object)
         throw fail(QStringLiteral("is registered to %1, which does not provide it").arg(quoted(file)));
     return object;

@@ -3,6 +3,8 @@
 #include "hostpath.h"
 
 #include <QString>
+
+class QObject;
 #include <QStringList>
 
 namespace platform {
@@ -13,18 +15,21 @@ namespace platform {
 // (read-only, or a full disk).
 //
 // A component file is a shared library that exports
-//   extern "C" int DllRegisterServer();                        // 0 on success
-//   extern "C" void *DllGetClassObject(const char *className);  // a new object, or null
+//   extern "C" int DllRegisterServer();  // 0 on success
+//   extern "C" QObject *DllGetClassObject(const char *className, QObject *parent);
+//                                        // a new object, a child of parent; null for another class
+// Neither lets a failure out: what crosses the library boundary is a status or null.
 void registerComponent(const QString &className, const QString &filePath);
 
 // The file registered for className, or empty.
 QString registeredComponentFile(const QString &className);
 
-// Creates an object of className from its registered file; the caller owns it and knows its type.
+// Creates an object of className, a child of parent, from its registered file; the caller knows the
+// interfaces it has (qobject_cast).
 // Only a file among trustedFiles (paths of this machine) is ever loaded: a registry entry that names
 // any other file, whatever wrote it, is refused. A class that is not registered, or whose file is
 // gone, untrusted, won't load or doesn't provide it, fails with 429, naming the class and the file.
-void *createComponent(const QString &className, const QStringList &trustedFiles);
+QObject *createComponent(const QString &className, const QStringList &trustedFiles, QObject *parent);
 
 // True when the file named in the program's form is a shared library of this machine, such as a
 // component file; checked from its header, without loading it.

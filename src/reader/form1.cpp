@@ -11,6 +11,7 @@
 #include <platform/screen.h>
 
 #include <QIcon>
+#include <QtConcurrent>
 #include <QTimer>
 #include <QPalette>
 
@@ -66,8 +67,8 @@ constexpr PictureNames kToolbarPictures[] = {
 
 } // namespace
 
-Form1::Form1(std::unique_ptr<pageview::PageView> pageView, ReaderServices services)
-    : DHTMLEdit1(*pageView),
+Form1::Form1(const PageViewMaker &makePageView, ReaderServices services)
+    : DHTMLEdit1(*makePageView(this)),
       ext(new PictureButton(QStringLiteral("ext"), 1320, 0, 615, 495, systemColour(7), QStringLiteral("Exit"), this)),
       nxt(new PictureButton(QStringLiteral("nxt"), 960, 0, 495, 375, systemColour(1), QStringLiteral("Next"), this)),
       find(new PictureButton(QStringLiteral("find"), 11280, 0, 480, 360, Qt::black, QStringLiteral("Find"), this)),
@@ -78,7 +79,7 @@ Form1::Form1(std::unique_ptr<pageview::PageView> pageView, ReaderServices servic
                                  QStringLiteral("Printall"), this)),
       print1(new PictureButton(QStringLiteral("print1"), 10440, 0, 615, 375, systemColour(9), QStringLiteral("Print"),
                                this)),
-      pageView_(std::move(pageView)), services_(std::move(services))
+      services_(std::move(services))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tavlo"));
@@ -90,9 +91,8 @@ Form1::Form1(std::unique_ptr<pageview::PageView> pageView, ReaderServices servic
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
 
-    // The page view was created first; its widget joins the window below the buttons.
+    // The page view was made first, as a child of this window; it lies below the buttons.
     QWidget *view = DHTMLEdit1.widget();
-    view->setParent(this);
     view->setObjectName(QStringLiteral("DHTMLEdit1"));
     view->lower();
     DHTMLEdit1.setLeft(480);
@@ -113,13 +113,6 @@ Form1::Form1(std::unique_ptr<pageview::PageView> pageView, ReaderServices servic
     setTabOrder(ext, view);
 
     connectHandlers();
-}
-
-Form1::~Form1()
-{
-    // The page view's widget is a child of this window; let its owner delete it first.
-    if (pageView_)
-        pageView_->widget()->setParent(nullptr);
 }
 
 void Form1::connectHandlers()
@@ -231,16 +224,23 @@ void Form1::indexPages()
 {
     // The page table does not change after loading, so the worker reads its own copy of it (the
     // bytes are shared, not copied) while the window runs.
-    pageIndex_ = std::async(std::launch::async, [table = pages] {
-                     return std::make_shared<const book::PageIndex>(table);
-                 }).share();
+    connect(&pageIndex_, &QFutureWatcherBase::finished, this, [this] {
+        if (std::exchange(clickWaitsForIndex_, false))
+            handle(&Form1::DHTMLEdit1_onclick);
+    });
+    pageIndex_.setFuture(QtConcurrent::run([table = pages] { return std::make_shared<const book::PageIndex>(table); }));
 }
 
-void Form1::showPage(qsizetype i)
+void Form1::showPage(qsizetype i, bool aroundRewriting, const QString &header)
 {
-    pageHtml = book::pageHtmlOf(pages.record(i));
+    const QString record = pages.record(i);
+    if (aroundRewriting)
+        DHTMLEdit1.setBrowseMode(false);
+    pageHtml = book::pageHtmlOf(record);
     ParsingImage();
-    DHTMLEdit1.setDocumentHtml(pageHtml);
+    if (aroundRewriting)
+        DHTMLEdit1.setBrowseMode(true);
+    DHTMLEdit1.setDocumentHtml(header + pageHtml);
 }
 
 void Form1::ParsingImage()

@@ -7,12 +7,12 @@
 #include <book/pagetable.h>
 #include <pageview/pageview.h>
 
+#include <QFutureWatcher>
 #include <QWidget>
 
 #include <memory>
 #include <deque>
 #include <functional>
-#include <future>
 
 class QLabel;
 
@@ -28,9 +28,12 @@ class Form1 final : public QWidget {
     Q_OBJECT
 
 public:
-    // The window as designed, before loading: caption "Tavlo", the buttons at their design places.
-    Form1(std::unique_ptr<pageview::PageView> pageView, ReaderServices services);
-    ~Form1() override;
+    // Makes the page view, as a child of the window given.
+    using PageViewMaker = std::function<pageview::PageView *(QWidget *window)>;
+
+    // The window as designed, before loading: caption "Tavlo", the buttons at their design places,
+    // the page view that makePageView gives.
+    Form1(const PageViewMaker &makePageView, ReaderServices services);
 
     // Shows the window modeless. The first time, the load handler runs to its end before the window
     // becomes visible; a failure there leaves the window hidden and reaches the caller.
@@ -88,8 +91,11 @@ private:
     void layOut();
     void loadBook();
     void indexPages();
-    // Steps 1 to 4 of showing page i: cut its record, take its HTML, rewrite its pictures, show it.
-    void showPage(qsizetype i);
+    // The show page sequence for page i: cut its record, take its HTML into pageHtml, point its
+    // pictures into the images folder, and put header followed by pageHtml into the page view. The
+    // click handler switches setting 26 off before taking the HTML and on before putting it
+    // (aroundRewriting); print all puts a header in front.
+    void showPage(qsizetype i, bool aroundRewriting = false, const QString &header = {});
     void connectHandlers();
     // Runs a handler of the user's actions, after the one that runs, if any.
     void handle(std::function<void()> handler);
@@ -103,10 +109,11 @@ private:
     // The band below the page view: "page k of N" and the name of the current page.
     void updateBand();
 
-    std::unique_ptr<pageview::PageView> pageView_;
     // The page names, read on a worker thread once the first page is shown, so that neither the
-    // start nor the first link click waits for a large book's names.
-    std::shared_future<std::shared_ptr<const book::PageIndex>> pageIndex_;
+    // start nor a link click waits for a large book's names: a click that comes before they are
+    // read is followed once they are.
+    QFutureWatcher<std::shared_ptr<const book::PageIndex>> pageIndex_;
+    bool clickWaitsForIndex_ = false;
     ReaderServices services_;
     bool loaded_ = false;
     PageHistory history_;

@@ -6,7 +6,9 @@
 
 #include <book/linkrule.h>
 #include <book/pageindex.h>
+#include <book/pagelookup.h>
 #include <book/record.h>
+#include <platform/failure.h>
 
 namespace reader {
 namespace {
@@ -67,9 +69,11 @@ void Form1::DHTMLEdit1_onclick()
     QString link;
     if (!DHTMLEdit1.activeElementHref().isEmpty()) {
         link = DHTMLEdit1.activeElementHref();
-        if (!pageIndex_.valid())
-            indexPages();
-        const book::LinkTarget target = book::resolveLink(link, *pageIndex_.get());
+        if (!pageIndex_.isFinished()) {
+            clickWaitsForIndex_ = true;
+            return;
+        }
+        const book::LinkTarget target = book::resolveLink(link, *pageIndex_.result());
         switch (target.kind) {
         case book::LinkKind::Web:
             // What the page view did with web links of its own: only a real address goes to the
@@ -79,11 +83,7 @@ void Form1::DHTMLEdit1_onclick()
             return;
         case book::LinkKind::Page:
         case book::LinkKind::PageWithPlace:
-            DHTMLEdit1.setBrowseMode(false);
-            pageHtml = book::pageHtmlOf(pages.record(target.page));
-            ParsingImage();
-            DHTMLEdit1.setBrowseMode(true);
-            DHTMLEdit1.setDocumentHtml(pageHtml);
+            showPage(target.page, true);
             curPage = target.page;
             shown(curPage);
             if (target.kind == book::LinkKind::PageWithPlace)
@@ -116,11 +116,8 @@ void Form1::printall_Click()
     PrintProgress progress(count, this);
     QList<qsizetype> failed;
     for (qsizetype k = 1; k <= count && !progress.wasCanceled(); ++k) {
-        const QString record = pages.record(k - 1);
-        progress.showPage(k, book::trimSpaces(book::pageName(record)).toString());
-        pageHtml = book::pageHtmlOf(record);
-        ParsingImage();
-        DHTMLEdit1.setDocumentHtml(QStringLiteral("page ") + QString::number(k) + pageHtml);
+        progress.showPage(k, book::trimSpaces(book::pageNameAt(pages, k - 1)).toString());
+        showPage(k - 1, false, QStringLiteral("page ") + QString::number(k));
         const pageview::PrintResult result = DHTMLEdit1.print();
         // The user has been told that there is no printer; nothing more can be printed.
         if (result == pageview::PrintResult::NoPrinter)
@@ -137,7 +134,10 @@ void Form1::printall_Click()
 
 void Form1::find_Click()
 {
-    DHTMLEdit1.execCommand(pageview::command::Find, pageview::command::DefaultOption);
+    if (!DHTMLEdit1.execCommand(pageview::command::Find, pageview::command::DefaultOption))
+        throw platform::Failure(platform::error::InvalidProcedureCall,
+                                QStringLiteral("Invalid procedure call or argument: the page view has no command %1")
+                                    .arg(pageview::command::Find));
 }
 
 void Form1::ext_Click()

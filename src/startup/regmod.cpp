@@ -125,8 +125,10 @@ void Main()
 {
     InstallSupportFiles();
     // The window deletes itself when it is closed, and the program ends with its only window.
-    auto *form = new reader::Form1(pageview::createPageView(componentFiles(platform::applicationFolder())),
-                                   reader::ReaderServices::platformServices());
+    const QString folder = platform::applicationFolder();
+    auto *form = new reader::Form1(
+        [&](QWidget *window) { return pageview::createPageView(componentFiles(folder), window, folder); },
+        reader::ReaderServices::platformServices());
     form->setAttribute(Qt::WA_DeleteOnClose);
     try {
         form->showModeless();

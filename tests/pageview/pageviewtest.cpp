@@ -1,5 +1,6 @@
 #include "pageviewtest.h"
 
+#include <platform/appfolder.h>
 #include <platform/components.h>
 
 #include <QSignalSpy>
@@ -29,17 +30,20 @@ ScopedRegistry::ScopedRegistry() : env_("XDG_CONFIG_HOME", QFile::encodeName(fol
 void PageViewTest::SetUp()
 {
     ASSERT_EQ(platform::callDllRegisterServer(controlFile()), 0);
-    view = pageview::createPageView({controlFile()});
+    window = std::make_unique<QWidget>();
+    view = pageview::createPageView({controlFile()}, window.get(), platform::applicationFolder());
     web = qobject_cast<QWebEngineView *>(view->widget());
     ASSERT_NE(web, nullptr);
+    ASSERT_EQ(web->parentWidget(), window.get());
     view->setClickHandler([this] {
         ++clicks;
         if (onClick)
             onClick();
     });
+    window->resize(800, 600);
     web->resize(800, 600);
-    web->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(web));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 }
 
 void PageViewTest::show(const QString &html)

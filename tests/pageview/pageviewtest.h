@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,7 @@ inline const QString kRecorder = QStringLiteral(
     "</script>");
 
 // A page view made as the program makes it: the control registers itself, then the view is created
-// by class name. It is shown in a window of its own.
+// by class name, in a window of its own, serving the test program's folder.
 class PageViewTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -80,7 +81,9 @@ protected:
     QVariantMap results(int count);
 
     ScopedRegistry registry_;
-    std::unique_ptr<pageview::PageView> view;
+    // The window the view lies in, as the reader's window holds it; it owns the view.
+    std::unique_ptr<QWidget> window;
+    pageview::PageView *view = nullptr;
     QWebEngineView *web = nullptr;
     int clicks = 0;
     std::function<void()> onClick;

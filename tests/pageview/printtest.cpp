@@ -53,25 +53,6 @@ TEST_F(PageViewPrint, PrintsTheDocumentPutJustBeforeOnceItHasLoaded)
     EXPECT_EQ(QDir(pdfs_.path()).entryList(QDir::Files).size(), 2);
 }
 
-TEST_F(PageViewPrint, ReportsAClickDuringPrintingOnlyAfterPrintHasReturned)
-{
-    // The reader clicks a link as printing begins (a long page takes a while to print); the report
-    // must wait for print() to return.
-    show(QStringLiteral("<a id=\"roses\" href=\"roses\">roses</a>") +
-         QStringLiteral("<p>Roses climb the harbour wall.</p>").repeated(2000));
-    bool printing = false;
-    bool reportedWhilePrinting = false;
-    onClick = [&] { reportedWhilePrinting = reportedWhilePrinting || printing; };
-    printing = true;
-    QTimer::singleShot(0, web, [this] { click(QStringLiteral("#roses")); });
-    EXPECT_EQ(view->print(), pageview::PrintResult::Printed);
-    printing = false;
-    EXPECT_TRUE(QFile::exists(printed(1)));
-    EXPECT_TRUE(waitForClicks(1));
-    EXPECT_FALSE(reportedWhilePrinting);
-    EXPECT_EQ(view->activeElementHref(), QStringLiteral("roses"));
-}
-
 TEST_F(PageViewPrint, TellsOnceThatNoPrinterIsInstalledAndPrintsNothing)
 {
     if (!QPrinterInfo::availablePrinterNames().isEmpty())

@@ -18,7 +18,8 @@ protected:
     void expect429NamingClassAnd(const QString &file, const QStringList &trusted = {})
     {
         try {
-            pageview::createPageView(trusted.isEmpty() ? QStringList{controlFile(), file} : trusted);
+            QWidget window;
+            pageview::createPageView(trusted.isEmpty() ? QStringList{controlFile(), file} : trusted, &window, {});
             ADD_FAILURE() << "created";
         } catch (const platform::Failure &failure) {
             EXPECT_EQ(failure.number(), 429);
@@ -42,9 +43,12 @@ TEST_F(ComponentRegistry, EachFileRegistersItsClassUnderItsOwnPath)
 TEST_F(ComponentRegistry, CreatesTheRegisteredPageView)
 {
     ASSERT_EQ(platform::callDllRegisterServer(controlFile()), 0);
-    const std::unique_ptr<pageview::PageView> view = pageview::createPageView({controlFile()});
+    QWidget window;
+    pageview::PageView *view = pageview::createPageView({controlFile()}, &window, {});
     ASSERT_NE(view, nullptr);
-    EXPECT_NE(qobject_cast<QWebEngineView *>(view->widget()), nullptr);
+    // A plain component: the view and its widget are the window's children.
+    EXPECT_EQ(dynamic_cast<QObject *>(view)->parent(), &window);
+    EXPECT_EQ(qobject_cast<QWebEngineView *>(view->widget())->parentWidget(), &window);
 }
 
 TEST_F(ComponentRegistry, FailsWith429WhenTheClassIsNotRegistered) { expect429NamingClassAnd(QString()); }

@@ -8,9 +8,15 @@
 #include <functional>
 
 // A page view that shows nothing and records what the reader asks of it.
-class FakePageView final : public pageview::PageView {
+class FakePageView final : public QObject, public pageview::PageView {
+    Q_OBJECT
+    Q_INTERFACES(pageview::PageView)
+
 public:
-    QWidget *widget() override { return &widget_; }
+    explicit FakePageView(QWidget *window) : QObject(window), widget_(new QWidget(window)) {}
+
+    QWidget *widget() override { return widget_; }
+    void setApplicationFolder(const QString &folder) override { applicationFolder = folder; }
 
     void setDocumentHtml(const QString &html) override
     {
@@ -48,9 +54,10 @@ public:
         calls << QStringLiteral("print");
         return printResults.isEmpty() ? pageview::PrintResult::Printed : printResults.takeFirst();
     }
-    void execCommand(int command, int option) override
+    bool execCommand(int command, int option) override
     {
         calls << QStringLiteral("exec:%1,%2").arg(command).arg(option);
+        return command == pageview::command::Find;
     }
     void findInPage(const QString &text, bool matchCase) override
     {
@@ -89,7 +96,9 @@ public:
     std::function<void()> clickHandler;
     std::function<void(const QString &, bool)> wholeBookHandler;
 
+    QString applicationFolder;
+
 private:
     float width_ = 0;
-    QWidget widget_;
+    QWidget *widget_;
 };

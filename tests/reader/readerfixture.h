@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QCoreApplication>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -43,8 +45,6 @@ protected:
     reader::Form1 &form()
     {
         if (!form_) {
-            auto view = std::make_unique<FakePageView>();
-            pageView = view.get();
             reader::ReaderServices services;
             services.applicationFolder = [this] { return app.path(); };
             services.screenSize = [this] { return screen; };
@@ -68,13 +68,20 @@ protected:
             };
             services.endProgram = [this] { ++programEnds; };
             services.openLink = [this](const QUrl &url) { openedLinks << url; };
-            form_ = std::make_unique<reader::Form1>(std::move(view), std::move(services));
+            form_ = std::make_unique<reader::Form1>(
+                [this](QWidget *window) { return pageView = new FakePageView(window); }, std::move(services));
         }
         return *form_;
     }
 
-    // Loads the book into the window as its start does.
-    void load() { form().showModeless(); }
+    // Loads the book into the window as its start does, and lets it read the page names (on a
+    // worker thread) and set up what it offers beside the buttons.
+    void load()
+    {
+        form().showModeless();
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+    }
 
     QTemporaryDir app;
     platform::ScreenTwips screen{28800, 16200};

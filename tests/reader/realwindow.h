@@ -54,7 +54,11 @@ protected:
         services.showMessage = [this](const QString &text) { messages << text; };
         services.sleep = [this](int ms) { pauses << ms; };
         services.endProgram = [this] { ++programEnds; };
-        form = std::make_unique<reader::Form1>(pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}), std::move(services));
+        form = std::make_unique<reader::Form1>(
+            [this](QWidget *window) {
+                return pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}, window, app.path());
+            },
+            std::move(services));
         web = form->findChild<QWebEngineView *>();
         ASSERT_NE(web, nullptr);
         QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);

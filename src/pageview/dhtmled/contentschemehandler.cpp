@@ -4,7 +4,6 @@
 
 #include <pageview/urlscheme.h>
 #include <platform/appfile.h>
-#include <platform/appfolder.h>
 #include <platform/codepage.h>
 #include <platform/failure.h>
 #include <platform/filesystem.h>
@@ -77,7 +76,7 @@ void ContentSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 
 void ContentSchemeHandler::serveFile(QWebEngineUrlRequestJob *job, const QString &path) const
 {
-    const platform::ApplicationFile file = platform::applicationFile(platform::applicationFolder(), path);
+    const platform::ApplicationFile file = platform::applicationFile(applicationFolder_, path);
     using Refusal = platform::ApplicationFile::Refusal;
     if (file.refusal != Refusal::None) {
         qCDebug(lcDhtmlEd) << "refused:" << path << int(file.refusal);

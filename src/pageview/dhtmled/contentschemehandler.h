@@ -21,6 +21,8 @@ public:
     QUrl putDocument(const QString &html);
     // The URL of the document last put; empty before the first.
     QUrl documentUrl() const { return documentUrl_; }
+    // The folder whose files the document may use; none before it is set.
+    void setApplicationFolder(const QString &folder) { applicationFolder_ = folder; }
 
     void requestStarted(QWebEngineUrlRequestJob *job) override;
 
@@ -28,6 +30,7 @@ private:
     void serveFile(QWebEngineUrlRequestJob *job, const QString &path) const;
 
     QByteArray document_;
+    QString applicationFolder_;
     QUrl documentUrl_;
     quint64 documentNumber_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <triedit/libraryfile.h>
 
 #include <QApplication>
+#include <QWidget>
 
 #include <cstring>
 
@@ -28,13 +29,14 @@ extern "C" Q_DECL_EXPORT int DllRegisterServer()
     return platform::registeredComponentFile(className) == file ? 0 : 1;
 }
 
-// A new page view, as a pageview::PageView pointer that the caller owns; null for any other class,
-// or when there is no application object to show it.
-extern "C" Q_DECL_EXPORT void *DllGetClassObject(const char *className)
+// A new page view, a child of parent (the window that shows it), whose pageview::PageView interface
+// the caller reaches by qobject_cast; null for any other class, without a window to show it in, or
+// without an application object.
+extern "C" Q_DECL_EXPORT QObject *DllGetClassObject(const char *className, QObject *parent)
 {
-    if (!className || std::strcmp(className, pageview::kClassName) != 0 ||
+    auto *window = qobject_cast<QWidget *>(parent);
+    if (!className || std::strcmp(className, pageview::kClassName) != 0 || !window ||
         !qobject_cast<QApplication *>(QCoreApplication::instance()))
         return nullptr;
-    pageview::PageView *view = new HtmlEditControl;
-    return view;
+    return new HtmlEditControl(window);
 }

@@ -14,14 +14,13 @@
 #include <platform/printer.h>
 #include <platform/process.h>
 #include <platform/screen.h>
-#include <triedit/blockingwait.h>
+#include <platform/blockingwait.h>
 #include <triedit/finddialog.h>
 #include <triedit/printing.h>
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineLoadingInfo>
@@ -75,9 +74,9 @@ QWebEngineProfile *newProfile(QObject *parent)
 
 } // namespace
 
-HtmlEditControl::HtmlEditControl()
-    : profile_(newProfile(this)), content_(new ContentSchemeHandler(profile_)), view_(new QWebEngineView),
-      page_(new DocumentPage(profile_, view_)), watch_(new RendererWatch(page_))
+HtmlEditControl::HtmlEditControl(QWidget *parent)
+    : QObject(parent), profile_(newProfile(this)), content_(new ContentSchemeHandler(profile_)),
+      view_(new QWebEngineView(parent)), page_(new DocumentPage(profile_, view_)), watch_(new RendererWatch(page_))
 {
     profile_->installUrlSchemeHandler(pageview::kUrlScheme, content_);
     profile_->setUrlRequestInterceptor(new RequestInterceptor(profile_));
@@ -97,8 +96,6 @@ HtmlEditControl::HtmlEditControl()
     connect(page_, &QWebEnginePage::renderProcessTerminated, this,
             &HtmlEditControl::onRenderProcessTerminated);
     connect(watch_, &RendererWatch::unresponsive, this, &HtmlEditControl::onUnresponsive);
-    // A window that takes the view deletes it with itself; a print that waits for it must end.
-    connect(view_, &QObject::destroyed, this, &HtmlEditControl::documentLoaded);
 }
 
 HtmlEditControl::~HtmlEditControl()
@@ -107,20 +104,24 @@ HtmlEditControl::~HtmlEditControl()
     delete view_;
 }
 
-QWidget *HtmlEditControl::widget() { return view_; }
+QWidget *HtmlEditControl::widget()
+{
+    return view_;
+}
 
 QWebEngineView &HtmlEditControl::view() const
 {
-    if (!view_)
-        throw platform::Failure(91,
-                                QStringLiteral("The page view is gone: the window that held it was closed"));
     return *view_;
 }
 
 DocumentPage &HtmlEditControl::page() const
 {
-    view(); // the page goes with its view
     return *page_;
+}
+
+void HtmlEditControl::setApplicationFolder(const QString &folder)
+{
+    content_->setApplicationFolder(folder);
 }
 
 void HtmlEditControl::setDocumentHtml(const QString &html)
@@ -168,7 +169,6 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
 
 void HtmlEditControl::whenLoaded(std::function<void()> action)
 {
-    page();
     if (loaded_)
         action();
     else
@@ -233,20 +233,11 @@ void HtmlEditControl::applyBrowseMode(DocumentPage &page)
 
 void HtmlEditControl::onClickReported(const QString &href)
 {
-    if (printing_) {
-        heldClicks_ << href;
-        return;
-    }
+    // A click reported while the program waits in print() reaches its handler at once; the window
+    // runs the handler after the one that prints.
     activeHref_ = href;
     if (clickHandler_)
-        platform::runReportingFailures(clickHandler_);
-}
-
-void HtmlEditControl::releaseHeldClicks()
-{
-    const QStringList clicks = std::exchange(heldClicks_, {});
-    for (const QString &href : clicks)
-        onClickReported(href);
+        clickHandler_();
 }
 
 void HtmlEditControl::onRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status,
@@ -300,8 +291,8 @@ bool HtmlEditControl::waitUntilLoaded()
 {
     if (loaded_)
         return true;
-    triedit::BlockingWait wait;
-    connect(this, &HtmlEditControl::documentLoaded, &wait, &triedit::BlockingWait::finish);
+    platform::BlockingWait wait;
+    connect(this, &HtmlEditControl::documentLoaded, &wait, &platform::BlockingWait::finish);
     if (wait.wait(kLoadTimeLimit))
         return true;
     qCWarning(lcDhtmlEd) << "the document has not finished loading";
@@ -313,7 +304,6 @@ pageview::PrintResult HtmlEditControl::print(std::optional<bool> showDialog)
     QWebEngineView &v = view();
     pageview::PrintResult result = pageview::PrintResult::Failed;
     {
-        const QScopedValueRollback busy(printing_, true);
         const platform::PrinterChoice choice = platform::choosePrinter(showDialog.value_or(false), v.window());
         if (!choice.printer) {
             result = choice.noPrinter ? pageview::PrintResult::NoPrinter : pageview::PrintResult::Cancelled;
@@ -334,20 +324,16 @@ pageview::PrintResult HtmlEditControl::print(std::optional<bool> showDialog)
             }
         }
     }
-    if (!heldClicks_.isEmpty())
-        QTimer::singleShot(0, this, &HtmlEditControl::releaseHeldClicks);
     return result;
 }
 
-void HtmlEditControl::execCommand(int command, int option)
+bool HtmlEditControl::execCommand(int command, int option)
 {
     Q_UNUSED(option) // the find dialog opens the same way whatever the option
-    view();
     if (command != pageview::command::Find)
-        throw platform::Failure(platform::error::InvalidProcedureCall,
-                                QStringLiteral("Invalid procedure call or argument: the page view has no command %1")
-                                    .arg(command));
+        return false;
     findDialog().open();
+    return true;
 }
 
 void HtmlEditControl::findInPage(const QString &text, bool matchCase)

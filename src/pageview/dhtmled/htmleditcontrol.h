@@ -29,12 +29,15 @@ class FindDialog;
 // the second time.
 class HtmlEditControl final : public QObject, public pageview::PageView {
     Q_OBJECT
+    Q_INTERFACES(pageview::PageView)
 
 public:
-    HtmlEditControl();
+    // The control and its view are children of parent, the window that shows the pages.
+    explicit HtmlEditControl(QWidget *parent);
     ~HtmlEditControl() override;
 
     QWidget *widget() override;
+    void setApplicationFolder(const QString &folder) override;
     void setDocumentHtml(const QString &html) override;
     void scrollToPlace(const QString &place) override;
     QPointF scrollPosition() const override;
@@ -45,7 +48,7 @@ public:
     QString activeElementHref() const override { return activeHref_; }
     void setBrowseMode(bool browse) override;
     pageview::PrintResult print(std::optional<bool> showDialog) override;
-    void execCommand(int command, int option) override;
+    bool execCommand(int command, int option) override;
     void findInPage(const QString &text, bool matchCase) override;
     void setWholeBookHandler(std::function<void(const QString &, bool)> handler) override;
     void setLeft(float twips) override;
@@ -60,14 +63,12 @@ signals:
     void documentLoaded();
 
 private:
-    // The view and its page; both fail once the window that held the view has deleted it.
     QWebEngineView &view() const;
     DocumentPage &page() const;
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
     void onClickReported(const QString &href);
     void onRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode);
     void onUnresponsive();
-    void releaseHeldClicks();
     void applyBrowseMode(DocumentPage &page);
     bool waitUntilLoaded();
     void setScriptsEnabled(bool enabled);
@@ -90,9 +91,6 @@ private:
     // The render process ended since the last load began: that load's failure doesn't count.
     bool processEnded_ = false;
     bool browseMode_ = true;
-    // While printing, the program waits in print(); clicks that arrive meanwhile wait too.
-    bool printing_ = false;
-    QStringList heldClicks_;
     // For the document shown: how often its render process was started again, how often because its
     // script did not answer, and whether the user has been told.
     int recoveries_ = 0;

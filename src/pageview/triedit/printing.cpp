@@ -1,6 +1,6 @@
 #include "printing.h"
 
-#include "blockingwait.h"
+#include <platform/blockingwait.h>
 #include "logging.h"
 
 #include <QPointer>
@@ -20,7 +20,7 @@ constexpr std::chrono::minutes kPrintTimeLimit{1};
 
 bool printPage(QWebEngineView *view, QPrinter *printer)
 {
-    BlockingWait done;
+    platform::BlockingWait done;
     bool printed = false;
     const auto finished = [&](bool success) {
         printed = success;
@@ -28,10 +28,10 @@ bool printPage(QWebEngineView *view, QPrinter *printer)
     };
     QPointer<QWebEnginePage> page = view->page();
     // A view or page that goes away during the wait ends it.
-    QObject::connect(view, &QObject::destroyed, &done, &BlockingWait::finish);
-    QObject::connect(page, &QObject::destroyed, &done, &BlockingWait::finish);
+    QObject::connect(view, &QObject::destroyed, &done, &platform::BlockingWait::finish);
+    QObject::connect(page, &QObject::destroyed, &done, &platform::BlockingWait::finish);
     // Nor does a render process that ends, or is ended, print anything more.
-    QObject::connect(page, &QWebEnginePage::renderProcessTerminated, &done, &BlockingWait::finish);
+    QObject::connect(page, &QWebEnginePage::renderProcessTerminated, &done, &platform::BlockingWait::finish);
 
     if (printer->outputFormat() == QPrinter::PdfFormat) {
         const QString file = printer->outputFileName();

@@ -1,8 +1,9 @@
 #include "blockingwait.h"
 
+#include <QApplication>
 #include <QTimer>
 
-namespace triedit {
+namespace platform {
 
 void BlockingWait::finish()
 {
@@ -18,8 +19,10 @@ bool BlockingWait::wait(std::chrono::milliseconds timeout)
     timer.setSingleShot(true);
     timer.callOnTimeout(&loop_, &QEventLoop::quit);
     timer.start(timeout);
-    loop_.exec(QEventLoop::ExcludeUserInputEvents);
+    const bool modalWindow = qobject_cast<QApplication *>(QCoreApplication::instance()) &&
+                             QApplication::activeModalWidget();
+    loop_.exec(modalWindow ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     return finished_;
 }
 
-} // namespace triedit
+} // namespace platform

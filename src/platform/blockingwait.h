@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QObject>
+
+#include <chrono>
+
+namespace platform {
+
+// Waits the way a blocking call would, for an asynchronous operation (of the web engine, say) or a
+// time: the user's input is held back until the wait ends, while the windows keep repainting and
+// other events are handled. Only a modal window that stands meanwhile, such as a progress window with
+// its Cancel, takes the user's input. The thread sleeps in a local event loop until an event comes;
+// it never polls. This is the program's one way of waiting inside a command.
+class BlockingWait final : public QObject {
+    Q_OBJECT
+
+public:
+    BlockingWait() = default;
+
+    // Ends the wait; a later wait() then returns at once.
+    void finish();
+
+    // Returns true when finish() was called, false when timeout passed first.
+    bool wait(std::chrono::milliseconds timeout);
+
+private:
+    QEventLoop loop_;
+    bool finished_ = false;
+};
+
+} // namespace platform
