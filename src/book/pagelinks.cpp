@@ -1,7 +1,6 @@
 #include "pagelinks.h"
 
 #include "htmlreading.h"
-#include "record.h"
 
 #include <optional>
 
