@@ -97,7 +97,7 @@ TEST_F(PageViewFind, RefusesACommandItDoesNotHave)
         view->execCommand(5000, 0);
         FAIL() << "no failure";
     } catch (const platform::Failure &failure) {
-        EXPECT_EQ(failure.number(), 5);
+        EXPECT_EQ(failure.number(), platform::error::InvalidProcedureCall);
     }
 }
 

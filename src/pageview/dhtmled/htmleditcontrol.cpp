@@ -111,7 +111,7 @@ QWidget *HtmlEditControl::widget() { return view_; }
 QWebEngineView &HtmlEditControl::view() const
 {
     if (!view_)
-        throw platform::Failure(91,
+        throw platform::Failure(platform::error::ObjectNotSet,
                                 QStringLiteral("The page view is gone: the window that held it was closed"));
     return *view_;
 }
@@ -317,9 +317,9 @@ void HtmlEditControl::execCommand(int command, int option)
     Q_UNUSED(option) // the find dialog opens the same way whatever the option
     QWebEngineView &v = view();
     if (command != pageview::command::Find)
-        throw platform::Failure(5, QStringLiteral("Invalid procedure call or argument: the page view has no "
-                                                  "command %1")
-                                       .arg(command));
+        throw platform::Failure(platform::error::InvalidProcedureCall,
+                                QStringLiteral("Invalid procedure call or argument: the page view has no command %1")
+                                    .arg(command));
     if (!findDialog_)
         findDialog_ = new triedit::FindDialog(&v);
     findDialog_->open();
