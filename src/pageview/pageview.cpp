@@ -1,5 +1,7 @@
 #include "pageview.h"
 
+#include "logging.h"
+
 #include <platform/components.h>
 
 namespace pageview {
@@ -7,7 +9,9 @@ namespace pageview {
 std::unique_ptr<PageView> createPageView(const QStringList &componentFiles)
 {
     // The control's DllGetClassObject hands out its view as a PageView pointer.
-    void *object = platform::createComponent(QString::fromLatin1(kClassName), componentFiles);
+    const QString className = QString::fromLatin1(kClassName);
+    void *object = platform::createComponent(className, componentFiles);
+    qCDebug(lcPageView) << "the page view comes from" << platform::registeredComponentFile(className);
     return std::unique_ptr<PageView>(static_cast<PageView *>(object));
 }
 

@@ -2,6 +2,7 @@
 
 #include "failure.h"
 #include "hostpath.h"
+#include "logging.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -51,6 +52,9 @@ void registerComponent(const QString &className, const QString &filePath)
     QSettings settings = registry();
     settings.setValue(registryKey(className), filePath);
     settings.sync();
+    if (settings.status() != QSettings::NoError)
+        qCDebug(lcPlatform) << "the registry" << registryFile() << "can't be written;" << className
+                            << "is registered for this run only";
 }
 
 QString registeredComponentFile(const QString &className)
