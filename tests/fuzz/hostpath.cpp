@@ -1,6 +1,7 @@
 // Mapping the program's file names to paths of this machine, on any name. Drive "c:" is a
 // temporary data folder and relative names resolve in a temporary working folder; both hold a few
-// entries in mixed letter case, so the case-insensitive fallback has something to find.
+// entries in mixed letter case, so the case-insensitive fallback has something to find, and a few
+// whose names end with blanks, so that folders and files named so are found as written.
 #include "fuzzcheck.h"
 
 #include "platform/codepage.h"
@@ -24,8 +25,10 @@ void makeEntries(const QString &root)
 {
     QDir(root).mkpath(QStringLiteral("Images/Sub Dir"));
     QDir(root).mkpath(QStringLiteral("TessavaneTavlo"));
+    QDir(root).mkpath(QStringLiteral("My Book /images "));
     for (const char *name : {"Images/Pre.GIF", "Images/next.gif", "Images/NEXT.gif", "TessavaneTavlo/DhtmlEd.ocx",
-                             "tessavanetavlo.tavlo", "A.b", "a.B"}) {
+                             "tessavanetavlo.tavlo", "A.b", "a.B", "Images/pre.gif ", "My Book /Note  ",
+                             "My Book /tessavanetavlo.tavlo"}) {
         QFile file(root + u'/' + QString::fromLatin1(name));
         file.open(QIODevice::WriteOnly);
     }
