@@ -80,17 +80,18 @@ QString libraryDefect(QFile &file)
     if (header.e_phentsize != sizeof(ElfW(Phdr)) || !readTable(file, header.e_phoff, header.e_phnum, segments))
         return QStringLiteral("its program header table is cut off");
     bool loads = false;
-    bool links = false;
+    bool dynamic = false;
     for (const ElfW(Phdr) &segment : segments) {
         if (!within(segment.p_offset, segment.p_filesz))
             return QStringLiteral("a segment is cut off");
         loads = loads || segment.p_type == PT_LOAD;
-        links = links || segment.p_type == PT_DYNAMIC;
+        dynamic = dynamic || segment.p_type == PT_DYNAMIC;
     }
-    if (!loads || !links)
+    if (!loads || !dynamic)
         return QStringLiteral("it has nothing to load or no dynamic section");
 
-    // The section header table is optional to the loader, but where there is one it is written last.
+    // The loader needs no section header table, but where there is one it usually ends the file, so
+    // it shows a file cut by even a byte.
     if (header.e_shoff == 0)
         return {};
     std::vector<ElfW(Shdr)> sections;
