@@ -1,5 +1,6 @@
 #include "bookfile.h"
 
+#include "logging.h"
 #include "platform/codepage.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -114,6 +115,8 @@ Book parseBook(QByteArray text, const QString &fileName)
     book.ignoredLength = bytes.size() - sectionEnd;
     std::vector<PageTable::Span> records = cutRecords(bytes, sectionBegin, sectionEnd);
     book.pages = PageTable(std::move(text), std::move(records));
+    qCDebug(lcBook).noquote() << fileName << "holds" << book.pages.size() << "pages; ignored after them:"
+                              << book.ignoredLength << "bytes";
     return book;
 }
 

@@ -1,5 +1,7 @@
 #include "pageview.h"
 
+#include "logging.h"
+
 #include <platform/components.h>
 #include <platform/failure.h>
 
@@ -17,6 +19,8 @@ PageView *createPageView(const QStringList &componentFiles, QWidget *parent, con
                                 QStringLiteral("ActiveX component can't create object: class \"%1\" gives no page view")
                                     .arg(QString::fromLatin1(kClassName)));
     }
+    qCDebug(lcPageView) << "the page view comes from"
+                        << platform::registeredComponentFile(QString::fromLatin1(kClassName));
     view->setApplicationFolder(applicationFolder);
     return view;
 }

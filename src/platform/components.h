@@ -32,7 +32,8 @@ QString registeredComponentFile(const QString &className);
 QObject *createComponent(const QString &className, const QStringList &trustedFiles, QObject *parent);
 
 // True when the file named in the program's form is a shared library of this machine, such as a
-// component file; checked from its header, without loading it.
+// component file, and whole: every table and every part of the file that its ELF headers name lies
+// within it. Checked from its headers, without loading it; a file cut short is no library.
 bool isLibraryFile(const QString &name);
 
 // Loads the library named in the program's form (as "c:\TessavaneTavlo\triedit.dll") and calls its

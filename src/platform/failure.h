@@ -11,15 +11,17 @@ namespace error {
 inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int OutOfStringSpace = 14;
+inline constexpr int DllLoadFailed = 48;
 inline constexpr int FileNotFound = 53;
+inline constexpr int FileAlreadyExists = 58;
 inline constexpr int InputPastEndOfFile = 62;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int PathFileAccess = 75;
-inline constexpr int FileAlreadyExists = 58;
 inline constexpr int PathNotFound = 76;
-inline constexpr int DllLoadFailed = 48;
-inline constexpr int DllEntryPointMissing = 453;
+inline constexpr int ObjectNotSet = 91;
 inline constexpr int CannotCreateComponent = 429;
+inline constexpr int DllEntryPointMissing = 453;
+inline constexpr int InvalidPicture = 481;
 } // namespace error
 
 // A failure that no routine of the program catches: it carries the number and a description in plain

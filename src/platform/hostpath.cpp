@@ -15,12 +15,23 @@ QString joined(const QString &folder, const QString &name)
     return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
 }
 
-QString dropTrailingBlanks(QStringView part)
+QStringView dropTrailingBlanks(QStringView part)
 {
     qsizetype end = part.size();
     while (end > 0 && part[end - 1] == u' ')
         --end;
-    return part.first(end).toString();
+    return part.first(end);
+}
+
+// The file name that folder's entry name stands for: blanks at its end are not part of it, except
+// where an entry exists with exactly that name, blanks and all.
+QString fileNamePart(const QString &folder, QStringView name)
+{
+    const QStringView dropped = dropTrailingBlanks(name);
+    if (dropped.size() == name.size())
+        return name.toString();
+    const QString written = name.toString();
+    return QFileInfo::exists(folder.isEmpty() ? written : joined(folder, written)) ? written : dropped.toString();
 }
 
 // The entry of folder whose name is part, or failing that one that differs only in letter case
@@ -71,7 +82,9 @@ QString toHostPath(const QString &name, LetterCase letterCase)
     for (qsizetype i = 0; i <= rest.size(); ++i) {
         if (i < rest.size() && !isSeparator(rest[i]))
             continue;
-        const QString part = dropTrailingBlanks(rest.sliced(start, i - start));
+        // Folders are taken as written; only the last part, the file name, may lose blanks.
+        const QStringView written = rest.sliced(start, i - start);
+        const QString part = i == rest.size() ? fileNamePart(path, written) : written.toString();
         start = i + 1;
         if (part.isEmpty())
             continue;

@@ -8,10 +8,12 @@ namespace platform {
 //
 // The program builds names such as the application folder followed by "\images\pre.gif " or
 // "c:\TessavaneTavlo\DhtmlED.OCX". Here "\" and "/" both separate, repeated separators count as one,
-// blanks at the end of each name are dropped, and the drive "c:" is the user's data folder. Where a
-// name does not exist as written, an entry of the same folder that differs only in letter case is
-// used, as the program's names were written for a file system that ignores case. Names on any
-// other drive have no place on this machine: the result is empty.
+// and the drive "c:" is the user's data folder. Blanks at the end of the file name, the part after
+// the last separator, are not part of it and are dropped, unless a file exists with exactly the name
+// as written; a folder's name is always taken as written, blanks and all, as such a folder can hold
+// the program. Where a name does not exist as written, an entry of the same folder that differs only
+// in letter case is used, as the program's names were written for a file system that ignores case.
+// Names on any other drive have no place on this machine: the result is empty.
 //
 // With LetterCase::Exact, names are taken only as written: for the files the program installed
 // itself, which have exactly the names it gave them.

@@ -1,5 +1,7 @@
 #include "links.h"
 
+#include "logging.h"
+
 #include <QDesktopServices>
 
 namespace platform {
@@ -9,9 +11,14 @@ bool openLink(const QUrl &url)
     const QString scheme = url.scheme();
     const bool web = (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
     const bool mail = scheme == u"mailto" && url.path().contains(u'@');
-    if (!url.isValid() || !(web || mail))
+    if (!url.isValid() || !(web || mail)) {
+        qCDebug(lcPlatform) << "not a web or mail link; not opened:" << url;
         return false;
-    return QDesktopServices::openUrl(url);
+    }
+    const bool opened = QDesktopServices::openUrl(url);
+    if (!opened)
+        qCWarning(lcPlatform) << "no program took the link" << url;
+    return opened;
 }
 
 } // namespace platform

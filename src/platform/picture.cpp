@@ -16,8 +16,9 @@ QPixmap loadPicture(const QString &name)
     QImageReader reader(path);
     const QImage image = reader.read();
     if (image.isNull())
-        throw Failure(481, QStringLiteral("Invalid picture: \"%1\" can't be read as a picture: %2")
-                               .arg(path, reader.errorString()));
+        throw Failure(
+            error::InvalidPicture,
+            QStringLiteral("Invalid picture: \"%1\" can't be read as a picture: %2").arg(path, reader.errorString()));
     return QPixmap::fromImage(image);
 }
 

@@ -1,12 +1,11 @@
 #include "printer.h"
 
+#include "logging.h"
 #include "messagebox.h"
 
 #include <QDir>
 #include <QPrintDialog>
 #include <QPrinterInfo>
-
-#include <cstdio>
 
 namespace platform {
 namespace {
@@ -29,7 +28,7 @@ void tellNoPrinter()
 {
     static bool told = false;
     if (told) {
-        std::fprintf(stderr, "%s: no printer is installed; the page was not printed\n", kProgramTitle);
+        qCWarning(lcPlatform) << "no printer is installed; the page was not printed";
         return;
     }
     told = true;

@@ -212,7 +212,8 @@ void Form1::layOut()
 void Form1::loadBook()
 {
     book::Book loaded = book::loadBook(services_.fileSystem, services_.applicationFolder());
-    setWindowTitle(loaded.title);
+    // A caption shows "[*]" only where it is doubled; alone, it is the mark of a modified window.
+    setWindowTitle(loaded.title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
     pages = std::move(loaded.pages);
     curPage = 0;
     showPage(0);

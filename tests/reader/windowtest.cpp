@@ -3,6 +3,8 @@
 
 #include <reader/picturebutton.h>
 
+#include <QWindow>
+
 namespace {
 
 const QByteArray kTwoPages = "Garden Notes<<$$>>start##<p><img src=\"rose.gif\">roses</p>~roses##<p>red</p>";
@@ -146,6 +148,15 @@ TEST_F(LoadTest, CaptionIsTheTitleAndTheFirstPageIsShownWithItsPicturesRewritten
     EXPECT_EQ(form().pageHtml, expected);
     EXPECT_EQ(pageView->document, expected);
     EXPECT_TRUE(form().isVisible());
+}
+
+TEST_F(LoadTest, TheCaptionShowsATitleHoldingTheModifiedMarkAsWritten)
+{
+    const QString title = QStringLiteral("Notes [*] and [*][*]: [[*]]");
+    writeBook(title.toLatin1() + "<<$$>>start##<p>a</p>");
+    load();
+    ASSERT_NE(form().windowHandle(), nullptr);
+    EXPECT_EQ(form().windowHandle()->title(), title);
 }
 
 TEST_F(LoadTest, AMissingBookFailsBeforeTheWindowIsShown)

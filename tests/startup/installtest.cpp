@@ -131,6 +131,32 @@ TEST_F(InstallTest, ADamagedSourceDoesNotReplaceAWorkingInstalledComponent)
     EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx")));
 }
 
+TEST_F(InstallTest, AControlCutShortOrMadeForAnotherMachineDoesNotReplaceTheInstalledOne)
+{
+    writeFile(installed(QStringLiteral("triedit.dll")), library);
+    // Whole headers all, but cut inside the program headers, in the middle, and in the very last byte;
+    // and whole but for another machine (the machine field follows the type).
+    QByteArray otherMachine = control;
+    otherMachine[18] = char(~otherMachine[18]);
+    const std::pair<const char *, QByteArray> damaged[] = {{"cut after 100 bytes", control.first(100)},
+                                                           {"cut in half", control.first(control.size() / 2)},
+                                                           {"cut by a byte", control.chopped(1)},
+                                                           {"for another machine", otherMachine}};
+    for (const auto &[what, bytes] : damaged) {
+        // A new file each time: registration has loaded the last one, which must not change under it.
+        QFile::remove(installed(QStringLiteral("dhtmled.ocx")));
+        writeFile(installed(QStringLiteral("dhtmled.ocx")), control);
+        writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), bytes);
+        install();
+        EXPECT_TRUE(contents(installed(QStringLiteral("dhtmled.ocx"))) == control) << what;
+        EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx"))) << what;
+    }
+    // What is whole is taken, even with bytes after its end.
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control + QByteArray("a newer build"));
+    install();
+    EXPECT_TRUE(contents(installed(QStringLiteral("dhtmled.ocx"))) == control + QByteArray("a newer build"));
+}
+
 TEST_F(InstallTest, NothingAnywhereEndsQuietly)
 {
     install();

@@ -16,6 +16,25 @@ export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 [ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 title=$(head -c 4096 "$app/tessavanetavlo.tavlo" | sed 's/<<\$\$>>.*//' | head -n 1)
+# The page area below the toolbar, in the screenshots of a 1280x800 screen.
+export PAGE_AREA=1000x500+100+80
+
+# Starts the program under the virtual X server and waits, for a minute at most, until its window,
+# captioned with the book's title, exists. Usage: opens.sh STDERR_FILE
+cat > "$work/opens.sh" <<'OPENS'
+#!/usr/bin/env bash
+"$APP/pellomare" 2>"$1" &
+pid=$!
+status=1
+for _ in $(seq 120); do
+    if xwininfo -root -tree 2>/dev/null | grep -qF "\"$TITLE\""; then status=0; break; fi
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.5
+done
+kill $pid 2>/dev/null; wait $pid 2>/dev/null
+exit $status
+OPENS
+chmod +x "$work/opens.sh"
 
 # 1. A normal start under a virtual X server: the component is installed and registered, the window
 #    is captioned with the book's title, and the first page is drawn.
@@ -28,8 +47,13 @@ for _ in $(seq 120); do
     xwininfo -root -tree 2>/dev/null | grep -F "\"$TITLE\"" > "$WORK/window" && break
     sleep 0.5
 done
-sleep 4   # let the page view draw the first page
-import -window root "$WORK/screen.png"
+# The page view draws the first page in its own time: look until the page area holds more than
+# one colour, for half a minute at most.
+for _ in $(seq 60); do
+    import -window root "$WORK/screen.png"
+    [ "$(convert "$WORK/screen.png" -crop "$PAGE_AREA" +repage -format %k info:)" -gt 2 ] && break
+    sleep 0.5
+done
 kill $pid
 wait $pid 2>/dev/null
 exit 0
@@ -46,20 +70,20 @@ read -r _ _ _ _ width height _ < <(sed -n 's/.*: ("[^"]*" "[^"]*")  *\([0-9]*\)x
 echo "window: ${width}x${height}"
 [ "${width:-0}" -ge 1200 ] || fail "the window is ${width:-?} pixels wide, not the screen's width"
 # The page area below the toolbar holds more than one colour once the page is drawn.
-colours=$(convert "$work/screen.png" -crop 1000x500+100+80 +repage -format %k info:)
+colours=$(convert "$work/screen.png" -crop "$PAGE_AREA" +repage -format %k info:)
 echo "colours in the page area: $colours"
 [ "$colours" -gt 2 ] || fail "the page area is blank"
 
 export QT_QPA_PLATFORM=offscreen TAVLO_MESSAGE_LOG=$work/messages
 
-# 2. A damaged component file beside the program after an earlier start registered the component:
-#    start-up goes on and the window opens on the installed component.
-echo "not a library" > "$app/supportfiles/dhtmled.ocx"
-"$app/pellomare" 2>"$work/stderr-damaged" &
-pid=$!
-sleep 8
-kill -0 $pid 2>/dev/null || { cat "$work/stderr-damaged" >&2; fail "the program ended with a damaged component file"; }
-kill $pid; wait $pid 2>/dev/null || true
+# 2. A damaged component file beside the program, a control cut short whose header is whole, after
+#    an earlier start installed and registered the component: it is not installed, start-up goes on
+#    and the window opens on the installed component.
+head -c 100000 "$built_app/supportfiles/dhtmled.ocx" > "$app/supportfiles/dhtmled.ocx"
+unset QT_QPA_PLATFORM
+APP=$app WORK=$work TITLE=$title xvfb-run -a -s "-screen 0 1280x800x24" "$work/opens.sh" "$work/stderr-damaged" ||
+    { cat "$work/stderr-damaged" >&2; fail "no window with a damaged component file"; }
+export QT_QPA_PLATFORM=offscreen
 ! grep -q "Run-time error" "$work/stderr-damaged" "$work/messages" 2>/dev/null || fail "a failure was reported"
 cmp -s "$XDG_DATA_HOME/TessavaneTavlo/dhtmled.ocx" "$built_app/supportfiles/dhtmled.ocx" || fail "the installed control was replaced"
 
@@ -79,22 +103,8 @@ cp -r "$built_app/supportfiles" "$app/"
 rm -rf "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 echo "not a folder" > "$XDG_DATA_HOME"
 mkdir -p "$XDG_CONFIG_HOME"
-cat > "$work/opens.sh" <<'OPENS'
-#!/usr/bin/env bash
-"$APP/pellomare" 2>"$WORK/stderr-unusable" &
-pid=$!
-status=1
-for _ in $(seq 120); do
-    if xwininfo -root -tree 2>/dev/null | grep -qF "\"$TITLE\""; then status=0; break; fi
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.5
-done
-kill $pid 2>/dev/null; wait $pid 2>/dev/null
-exit $status
-OPENS
-chmod +x "$work/opens.sh"
 unset QT_QPA_PLATFORM
-APP=$app WORK=$work TITLE=$title xvfb-run -a -s "-screen 0 1280x800x24" "$work/opens.sh" ||
+APP=$app WORK=$work TITLE=$title xvfb-run -a -s "-screen 0 1280x800x24" "$work/opens.sh" "$work/stderr-unusable" ||
     { cat "$work/stderr-unusable" >&2; fail "no window with an unusable data folder"; }
 grep -qF "$app/supportfiles/dhtmled.ocx" "$XDG_CONFIG_HOME/tavlo/components.ini" ||
     fail "the control was not registered where it lies"

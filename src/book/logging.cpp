@@ -1,0 +1,3 @@
+#include "logging.h"
+
+Q_LOGGING_CATEGORY(lcBook, "tavlo.book", QtInfoMsg)
