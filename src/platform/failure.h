@@ -18,7 +18,6 @@ inline constexpr int InputPastEndOfFile = 62;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
-inline constexpr int ObjectNotSet = 91;
 inline constexpr int CannotCreateComponent = 429;
 inline constexpr int DllEntryPointMissing = 453;
 inline constexpr int InvalidPicture = 481;
