@@ -180,6 +180,20 @@ TEST_F(ReadingTest, FindInTheWholeBookShowsThePageWithTheWordHighlighted)
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->findChild<QLabel *>(QStringLiteral("bookSearchStatus"))->text() ==
                                              QStringLiteral("Not found in the book"); }, 10000));
     EXPECT_EQ(results->count(), 0);
+
+    // From the page's find dialog: "Whole book" hands its text over to the whole-book search.
+    QTest::keyClick(text, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    keyInPage(Qt::Key_F, Qt::ControlModifier);
+    auto *pageFind = web->findChild<QLineEdit *>(QStringLiteral("findText"));
+    ASSERT_NE(pageFind, nullptr);
+    QTest::keyClicks(pageFind, QStringLiteral("yellow"));
+    web->findChild<QCheckBox *>(QStringLiteral("wholeBook"))->setChecked(true);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_FALSE(pageFind->isVisible());
+    EXPECT_EQ(text->text(), QStringLiteral("yellow"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results->count() == 1; }, 10000));
+    EXPECT_TRUE(results->item(0)->text().startsWith(QStringLiteral("page 2 \u00b7 tulips")));
 }
 
 TEST_F(ReadingTest, ThePictureButtonsAreButtonsToAssistiveTechnology)
