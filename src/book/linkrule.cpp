@@ -38,20 +38,20 @@ LinkTarget resolveLink(QStringView href, const PageIndex &pages)
 
     const QStringView link = prefix == u"file" ? href.sliced(std::min<qsizetype>(7, href.size())) : href;
     if (const qsizetype page = pages.find(link); page >= 0)
-        return {LinkKind::Page, page};
+        return {LinkKind::Page, page, {}, {}};
     if (href.startsWith(u'#'))
-        return {LinkKind::InPage, -1, href.sliced(1).toString()};
+        return {LinkKind::InPage, -1, href.sliced(1).toString(), {}};
     // The place begins at the first "#" after the page name, as a URL's fragment does; a name that
     // holds "#" itself is found by the last one.
     for (const qsizetype hash : {link.indexOf(u'#', 1), link.lastIndexOf(u'#')}) {
         if (hash <= 0)
             continue;
         if (const qsizetype page = pages.find(link.first(hash)); page >= 0)
-            return {LinkKind::PageWithPlace, page, link.sliced(hash + 1).toString()};
+            return {LinkKind::PageWithPlace, page, link.sliced(hash + 1).toString(), {}};
     }
     if (QUrl mail = mailAddress(link); !mail.isEmpty())
         return {LinkKind::Mail, -1, {}, std::move(mail)};
-    return {LinkKind::Other};
+    return {LinkKind::Other, -1, {}, {}};
 }
 
 } // namespace book
