@@ -95,8 +95,7 @@ int main(int argc, char **argv)
 {
     const auto app = startWebEngine(argc, argv);
 
-    QTemporaryDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/bigbook-XXXXXX")
-                                  : QString());
+    QTemporaryDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/bigbook-XXXXXX") : QString());
     QElapsedTimer timer;
     timer.start();
     const qint64 size = writeBook(folder.filePath(QStringLiteral("tessavanetavlo.tavlo")));
@@ -144,8 +143,9 @@ int main(int argc, char **argv)
     waitForLoad(view);
     form.nxt_Click();
     waitForLoad(view);
-    check(form.curPage == kPages - 1 && evaluate(view, QStringLiteral("document.getElementById('title').textContent")) ==
-                                            QStringLiteral("page 199999"),
+    check(form.curPage == kPages - 1 &&
+              evaluate(view, QStringLiteral("document.getElementById('title').textContent")) ==
+                  QStringLiteral("page 199999"),
           "Next shows the last page");
     form.nxt_Click();
     check(messages == QStringList{QStringLiteral("this is the last page of the book")},

@@ -41,13 +41,14 @@ Fixture *fixture = nullptr;
 QByteArray page(int i, QRandomGenerator &random)
 {
     static const char *const words[] = {
-        "the",    "of",     "and",  "a",     "to",     "in",     "harbour", "garden", "rose",   "path",
-        "water",  "stone",  "town", "quay",  "boat",   "street", "market",  "house",  "window", "lamp",
-        "sea",    "wall",   "night", "light", "old",   "small",  "green",   "caf\xe9", "\x93salt\x94", "net"};
+        "the",   "of",    "and",   "a",     "to",   "in",     "harbour", "garden",  "rose",         "path",
+        "water", "stone", "town",  "quay",  "boat", "street", "market",  "house",   "window",       "lamp",
+        "sea",   "wall",  "night", "light", "old",  "small",  "green",   "caf\xe9", "\x93salt\x94", "net"};
     QByteArray html = "p" + QByteArray::number(i) + "##<html><head><title>Page " + QByteArray::number(i) +
                       "</title>\n<style>p { margin: 0 } .n { color: #333 }</style>\n"
-                      "<script>var page = " + QByteArray::number(i) + ";</script></head>\n<body>\n<h1>Page " +
-                      QByteArray::number(i) + "</h1>\n";
+                      "<script>var page = " +
+                      QByteArray::number(i) + ";</script></head>\n<body>\n<h1>Page " + QByteArray::number(i) +
+                      "</h1>\n";
     const bool rare = i >= kRareFirst && i % kRareEvery == kRareFirst % kRareEvery;
     while (html.size() < kPageBytes - 60) {
         html += "<p class=\"n\">";
@@ -55,11 +56,21 @@ QByteArray page(int i, QRandomGenerator &random)
             for (int w = 0; w < 12; ++w) {
                 const int pick = random.bounded(int(std::size(words)));
                 switch (random.bounded(40)) {
-                case 0: html += "<b>" + QByteArray(words[pick]) + "</b> "; break;
-                case 1: html += "<a href=\"p" + QByteArray::number(random.bounded(kBookPages)) + "\">" + words[pick] + "</a> "; break;
-                case 2: html += "fish &amp; chips "; break;
-                case 3: html += "&eacute;t&eacute; "; break;
-                default: html += QByteArray(words[pick]) + ' ';
+                case 0:
+                    html += "<b>" + QByteArray(words[pick]) + "</b> ";
+                    break;
+                case 1:
+                    html +=
+                        "<a href=\"p" + QByteArray::number(random.bounded(kBookPages)) + "\">" + words[pick] + "</a> ";
+                    break;
+                case 2:
+                    html += "fish &amp; chips ";
+                    break;
+                case 3:
+                    html += "&eacute;t&eacute; ";
+                    break;
+                default:
+                    html += QByteArray(words[pick]) + ' ';
                 }
             }
             html += '\n';
@@ -97,7 +108,8 @@ long grepCount(const char *word)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     grep.setProcessEnvironment(environment);
-    grep.start(QStringLiteral("grep"), {QStringLiteral("-c"), QStringLiteral("-i"), QString::fromLatin1(word), fixture->bookPath});
+    grep.start(QStringLiteral("grep"),
+               {QStringLiteral("-c"), QStringLiteral("-i"), QString::fromLatin1(word), fixture->bookPath});
     if (!grep.waitForFinished(60'000))
         return -1;
     return grep.readAllStandardOutput().trimmed().toLong();

@@ -36,7 +36,10 @@ std::unique_ptr<reader::Form1> openReader()
     return form;
 }
 
-QWebEngineView &viewOf(reader::Form1 &form) { return *form.findChild<QWebEngineView *>(); }
+QWebEngineView &viewOf(reader::Form1 &form)
+{
+    return *form.findChild<QWebEngineView *>();
+}
 
 void BM_BareViewFirstPage(benchmark::State &state)
 {

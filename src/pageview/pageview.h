@@ -17,12 +17,12 @@ inline constexpr char kClassName[] = "DHTMLEDLibCtl.DHTMLEdit";
 
 // The operations of the page view by their dispatch ids.
 namespace dispid {
-inline constexpr int DocumentHtml = 17;  // put: the complete HTML to show
-inline constexpr int Document = 6;       // get: the shown document, for its active element's "href"
-inline constexpr int BrowseMode = 26;    // put: true reads, false edits
-inline constexpr int Print = 28;         // method: print, with or without the print dialog
-inline constexpr int ExecCommand = 2;    // method: a command of the view's command set
-inline constexpr int Left = 0x80010003;  // window placement, twips
+inline constexpr int DocumentHtml = 17; // put: the complete HTML to show
+inline constexpr int Document = 6;      // get: the shown document, for its active element's "href"
+inline constexpr int BrowseMode = 26;   // put: true reads, false edits
+inline constexpr int Print = 28;        // method: print, with or without the print dialog
+inline constexpr int ExecCommand = 2;   // method: a command of the view's command set
+inline constexpr int Left = 0x80010003; // window placement, twips
 inline constexpr int Top = 0x80010004;
 inline constexpr int Width = 0x80010005;
 inline constexpr int Height = 0x80010006;
@@ -30,7 +30,7 @@ inline constexpr int Height = 0x80010006;
 
 // Commands of the view's command set.
 namespace command {
-inline constexpr int Find = 5008;     // opens the view's find dialog over the page
+inline constexpr int Find = 5008; // opens the view's find dialog over the page
 inline constexpr int DefaultOption = 0;
 } // namespace command
 

@@ -1,5 +1,5 @@
-#include "pageview.h"
 #include "urlscheme.h"
+#include "pageview.h"
 
 #include <QWebEngineUrlScheme>
 

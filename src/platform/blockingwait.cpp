@@ -19,8 +19,8 @@ bool BlockingWait::wait(std::chrono::milliseconds timeout)
     timer.setSingleShot(true);
     timer.callOnTimeout(&loop_, &QEventLoop::quit);
     timer.start(timeout);
-    const bool modalWindow = qobject_cast<QApplication *>(QCoreApplication::instance()) &&
-                             QApplication::activeModalWidget();
+    const bool modalWindow =
+        qobject_cast<QApplication *>(QCoreApplication::instance()) && QApplication::activeModalWidget();
     loop_.exec(modalWindow ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     return finished_;
 }

@@ -31,11 +31,20 @@ QString registryFile()
     return folder + QStringLiteral("/tavlo/components.ini");
 }
 
-QSettings registry() { return QSettings(registryFile(), QSettings::IniFormat); }
+QSettings registry()
+{
+    return QSettings(registryFile(), QSettings::IniFormat);
+}
 
-QString registryKey(const QString &className) { return QStringLiteral("classes/") + className; }
+QString registryKey(const QString &className)
+{
+    return QStringLiteral("classes/") + className;
+}
 
-QString quoted(const QString &s) { return u'"' + s + u'"'; }
+QString quoted(const QString &s)
+{
+    return u'"' + s + u'"';
+}
 
 // What this run registered, kept on the application object: the program and each component file
 // carry a copy of this code of their own, but share that object. Empty without one. Entries are
@@ -81,7 +90,7 @@ QString libraryDefect(QFile &file)
         return QStringLiteral("its program header table is cut off");
     bool loads = false;
     bool dynamic = false;
-    for (const ElfW(Phdr) &segment : segments) {
+    for (const ElfW(Phdr) & segment : segments) {
         if (!within(segment.p_offset, segment.p_filesz))
             return QStringLiteral("a segment is cut off");
         loads = loads || segment.p_type == PT_LOAD;
@@ -101,7 +110,7 @@ QString libraryDefect(QFile &file)
     const quint64 count = header.e_shnum != 0 ? header.e_shnum : sections.front().sh_size;
     if (!readTable(file, header.e_shoff, count, sections))
         return QStringLiteral("its section header table is cut off");
-    for (const ElfW(Shdr) &section : sections) {
+    for (const ElfW(Shdr) & section : sections) {
         if (section.sh_type != SHT_NOBITS && !within(section.sh_offset, section.sh_size))
             return QStringLiteral("a section is cut off");
     }
@@ -135,18 +144,17 @@ QObject *createComponent(const QString &className, const QStringList &trustedFil
 {
     const QString file = registeredComponentFile(className);
     auto fail = [&](const QString &why) -> Failure {
-        return Failure(error::CannotCreateComponent,
-                       QStringLiteral("ActiveX component can't create object: class %1 %2")
-                           .arg(quoted(className), why));
+        return Failure(
+            error::CannotCreateComponent,
+            QStringLiteral("ActiveX component can't create object: class %1 %2").arg(quoted(className), why));
     };
     if (file.isEmpty())
         throw fail(QStringLiteral("is not registered"));
     if (!QFileInfo(file).isFile())
         throw fail(QStringLiteral("is registered to %1, which is gone").arg(quoted(file)));
     const QString canonical = QFileInfo(file).canonicalFilePath();
-    const bool trusted = std::any_of(trustedFiles.begin(), trustedFiles.end(), [&](const QString &t) {
-        return QFileInfo(t).canonicalFilePath() == canonical;
-    });
+    const bool trusted = std::any_of(trustedFiles.begin(), trustedFiles.end(),
+                                     [&](const QString &t) { return QFileInfo(t).canonicalFilePath() == canonical; });
     if (!trusted)
         throw fail(QStringLiteral("is registered to %1, which is not one of the program's own component files")
                        .arg(quoted(file)));
@@ -154,7 +162,8 @@ QObject *createComponent(const QString &className, const QStringList &trustedFil
     // The library stays loaded for the life of the program: its objects live as long.
     QLibrary library(file);
     if (!library.load())
-        throw fail(QStringLiteral("is registered to %1, which won't load: %2").arg(quoted(file), library.errorString()));
+        throw fail(
+            QStringLiteral("is registered to %1, which won't load: %2").arg(quoted(file), library.errorString()));
     using GetClassObject = QObject *(*)(const char *, QObject *);
     const auto get = reinterpret_cast<GetClassObject>(library.resolve("DllGetClassObject"));
     if (!get)
@@ -185,11 +194,13 @@ int callDllRegisterServer(const QString &libraryName, LetterCase letterCase)
         throw Failure(error::FileNotFound, QStringLiteral("File not found: %1").arg(quoted(libraryName)));
     QLibrary library(path);
     if (!library.load())
-        throw Failure(error::DllLoadFailed, QStringLiteral("Error in loading DLL %1: %2").arg(quoted(path), library.errorString()));
+        throw Failure(error::DllLoadFailed,
+                      QStringLiteral("Error in loading DLL %1: %2").arg(quoted(path), library.errorString()));
     using RegisterServer = int (*)();
     const auto entry = reinterpret_cast<RegisterServer>(library.resolve("DllRegisterServer"));
     if (!entry)
-        throw Failure(error::DllEntryPointMissing, QStringLiteral("Can't find DLL entry point DllRegisterServer in %1").arg(quoted(path)));
+        throw Failure(error::DllEntryPointMissing,
+                      QStringLiteral("Can't find DLL entry point DllRegisterServer in %1").arg(quoted(path)));
     return entry();
 }
 

@@ -14,15 +14,18 @@
 namespace platform {
 namespace {
 
-QString quoted(const QString &name) { return u'"' + name + u'"'; }
+QString quoted(const QString &name)
+{
+    return u'"' + name + u'"';
+}
 
 // The host path of name, or a file-not-found failure when the name has no place on this machine.
 QString hostPathOrFail(const QString &name)
 {
     const QString path = toHostPath(name);
     if (path.isEmpty())
-        throw Failure(error::PathNotFound, QStringLiteral("Path not found: %1 names no place on this machine")
-                                               .arg(quoted(name)));
+        throw Failure(error::PathNotFound,
+                      QStringLiteral("Path not found: %1 names no place on this machine").arg(quoted(name)));
     return path;
 }
 
@@ -31,8 +34,7 @@ QString hostPathOrFail(const QString &name)
     const QFileInfo info(path);
     if (!info.exists())
         throw Failure(error::FileNotFound, QStringLiteral("File not found: %1 %2").arg(quoted(path), what));
-    throw Failure(error::PermissionDenied,
-                  QStringLiteral("Permission denied: %1 can't be read").arg(quoted(path)));
+    throw Failure(error::PermissionDenied, QStringLiteral("Permission denied: %1 can't be read").arg(quoted(path)));
 }
 
 // What a file that is not a regular file is, in words.
@@ -61,13 +63,12 @@ QByteArray TextStream::read(qint64 count)
         throw Failure(error::InputPastEndOfFile, QStringLiteral("Input past end of file: the file is closed"));
     if (file_->atEnd())
         throw Failure(error::InputPastEndOfFile,
-                      QStringLiteral("Input past end of file: %1 has nothing more to read")
-                          .arg(quoted(path_)));
+                      QStringLiteral("Input past end of file: %1 has nothing more to read").arg(quoted(path_)));
     QByteArray bytes = file_->read(count);
     if (bytes.isNull() && file_->error() != QFileDevice::NoError)
-        throw Failure(error::PermissionDenied,
-                      QStringLiteral("Device I/O error: %1 can't be read: %2")
-                          .arg(quoted(path_), file_->errorString()));
+        throw Failure(
+            error::PermissionDenied,
+            QStringLiteral("Device I/O error: %1 can't be read: %2").arg(quoted(path_), file_->errorString()));
     return bytes;
 }
 
@@ -97,8 +98,7 @@ void FileSystem::createFolder(const QString &name) const
         throw Failure(error::FileAlreadyExists, QStringLiteral("File already exists: %1").arg(quoted(path)));
     if (!QFileInfo(info.absolutePath()).isDir())
         throw Failure(error::PathNotFound,
-                      QStringLiteral("Path not found: the folder that would hold %1 does not exist")
-                          .arg(quoted(path)));
+                      QStringLiteral("Path not found: the folder that would hold %1 does not exist").arg(quoted(path)));
     if (!QDir().mkdir(path))
         throw Failure(error::PermissionDenied,
                       QStringLiteral("Permission denied: the folder %1 can't be created").arg(quoted(path)));

@@ -40,9 +40,9 @@ public:
     void createFolder(const QString &name) const;
 
     // Copies source into the folder destination (a name ending in a separator) under the source's
-    // own file name, exactly as it is written. With overwrite, a file of that name is replaced; a write-protected one is not.
-    // The copy is written beside its destination and then renamed over it, so a program that has
-    // the old file open or loaded keeps a whole file.
+    // own file name, exactly as it is written. With overwrite, a file of that name is replaced; a write-protected one
+    // is not. The copy is written beside its destination and then renamed over it, so a program that has the old file
+    // open or loaded keeps a whole file.
     void copyFile(const QString &source, const QString &destination, bool overwrite) const;
 
     // Opens a file for reading as 8-bit text. A missing file is a failure; it is never created.

@@ -8,7 +8,10 @@
 namespace platform {
 namespace {
 
-bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
+bool isSeparator(QChar c)
+{
+    return c == u'\\' || c == u'/';
+}
 
 QString joined(const QString &folder, const QString &name)
 {
@@ -42,8 +45,7 @@ QString findEntry(const QString &folder, const QString &part)
     if (part == u"." || part == u".." || QFileInfo::exists(exact))
         return exact;
     const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Name);
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &entry : entries) {
         if (entry.compare(part, Qt::CaseInsensitive) == 0)
             return joined(folder, entry);

@@ -64,7 +64,8 @@ void reportUnhandledFailure(const Failure &failure)
     // The report itself, not a log line: written straight to standard error, once, in these words,
     // whatever logging rules, message pattern or message handler are in force, since they could
     // silence or reword it and the program ends right after.
-    std::fprintf(stderr, "%s: %s\n", kProgramTitle, qUtf8Printable(QString(text).replace(QStringLiteral("\n\n"), QStringLiteral(" "))));
+    std::fprintf(stderr, "%s: %s\n", kProgramTitle,
+                 qUtf8Printable(QString(text).replace(QStringLiteral("\n\n"), QStringLiteral(" "))));
     std::fflush(stderr);
     // No window of the program may stay behind the report.
     const auto windows = QApplication::topLevelWidgets();

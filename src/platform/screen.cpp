@@ -13,9 +13,15 @@ double logicalDpi()
     return screen ? screen->logicalDotsPerInch() : 96.0;
 }
 
-int twipsToPixels(float twips) { return int(std::lround(double(twips) * logicalDpi() / 1440.0)); }
+int twipsToPixels(float twips)
+{
+    return int(std::lround(double(twips) * logicalDpi() / 1440.0));
+}
 
-float pixelsToTwips(int pixels) { return float(double(pixels) * 1440.0 / logicalDpi()); }
+float pixelsToTwips(int pixels)
+{
+    return float(double(pixels) * 1440.0 / logicalDpi());
+}
 
 ScreenTwips screenSize()
 {

@@ -11,9 +11,9 @@
 #include <platform/screen.h>
 
 #include <QIcon>
-#include <QtConcurrent>
-#include <QTimer>
 #include <QPalette>
+#include <QTimer>
+#include <QtConcurrent>
 
 namespace reader {
 namespace {
@@ -25,7 +25,6 @@ constexpr float kViewWidthReduction = 200;
 constexpr float kViewHeightReduction = 1000;
 constexpr float kViewTopGap = 50;
 constexpr float kCentringDivisor = 2;
-
 
 // The user-interface colours the buttons were designed with, by the platform's numbers.
 QColor systemColour(int index)

@@ -10,9 +10,9 @@
 #include <QFutureWatcher>
 #include <QWidget>
 
-#include <memory>
 #include <deque>
 #include <functional>
+#include <memory>
 
 class QLabel;
 
@@ -99,7 +99,10 @@ private:
     void connectHandlers();
     // Runs a handler of the user's actions, after the one that runs, if any.
     void handle(std::function<void()> handler);
-    void handle(void (Form1::*handler)()) { handle([this, handler] { (this->*handler)(); }); }
+    void handle(void (Form1::*handler)())
+    {
+        handle([this, handler] { (this->*handler)(); });
+    }
     // What comes beside the described window once it is shown: keys, the band, input of the page view.
     void setUpReading();
     // Page i was shown as the current page by a command (not by Back or Forward): remember it.

@@ -8,9 +8,9 @@
 #include <book/record.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QKeyEvent>
 #include <QWheelEvent>
 
 #include <array>
@@ -19,8 +19,8 @@ namespace reader {
 namespace {
 
 // The zoom factors Ctrl+plus and Ctrl+minus step through, as browsers do.
-constexpr std::array kZoomSteps = {0.25, 0.33, 0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1, 1.25,
-                                   1.5,  1.75, 2.0, 2.5,  3.0,  4.0, 5.0};
+constexpr std::array kZoomSteps = {0.25, 0.33, 0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
+                                   1.25, 1.5,  1.75, 2.0,  2.5,  3.0, 4.0, 5.0};
 
 // One notch of a mouse wheel.
 constexpr int kWheelNotch = 120;
@@ -164,8 +164,8 @@ void Form1::resizeEvent(QResizeEvent *event)
     QWidget *view = DHTMLEdit1.widget();
     view->resize(qMax(0, width() - view->x() - rightMargin_), qMax(0, height() - view->y() - bottomMargin_));
     const int bandHeight = band_->sizeHint().height();
-    band_->setGeometry(view->x(), view->y() + view->height() + qMax(0, (bottomMargin_ - bandHeight) / 2),
-                       view->width(), bandHeight);
+    band_->setGeometry(view->x(), view->y() + view->height() + qMax(0, (bottomMargin_ - bandHeight) / 2), view->width(),
+                       bandHeight);
     if (bookSearch_)
         bookSearch_->placeOver(view->geometry());
 }

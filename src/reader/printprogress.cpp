@@ -4,8 +4,7 @@
 
 namespace reader {
 
-PrintProgress::PrintProgress(qsizetype pageCount, QWidget *parent)
-    : QProgressDialog(parent), pageCount_(pageCount)
+PrintProgress::PrintProgress(qsizetype pageCount, QWidget *parent) : QProgressDialog(parent), pageCount_(pageCount)
 {
     setObjectName(QStringLiteral("printProgress"));
     setWindowTitle(QString::fromLatin1(platform::kProgramTitle));

@@ -86,8 +86,9 @@ void registerComponentsFrom(const QString &applicationFolder, const platform::Fi
 {
     for (const ComponentFile &file : kComponentFiles) {
         int status = -1;
-        skipOnFailure([&] { status = platform::callDllRegisterServer(QLatin1String(file.installed),
-                                                                     platform::LetterCase::Exact); });
+        skipOnFailure([&] {
+            status = platform::callDllRegisterServer(QLatin1String(file.installed), platform::LetterCase::Exact);
+        });
         if (status == 0)
             continue;
         // Nothing usable was installed (a data folder that is read-only or full, on a first start):

@@ -31,7 +31,5 @@ inline const char *currentInput = nullptr;
 
 // A property that must hold for every input; a violation aborts, which libFuzzer reports as a crash.
 // Unlike assert() it stays on in every build type.
-#define FUZZ_CHECK(condition)                                                                          \
-    ((condition) ? void() : fuzz::fail(__FILE__, __LINE__, #condition, QString()))
-#define FUZZ_CHECK_MSG(condition, detail)                                                              \
-    ((condition) ? void() : fuzz::fail(__FILE__, __LINE__, #condition, (detail)))
+#define FUZZ_CHECK(condition) ((condition) ? void() : fuzz::fail(__FILE__, __LINE__, #condition, QString()))
+#define FUZZ_CHECK_MSG(condition, detail) ((condition) ? void() : fuzz::fail(__FILE__, __LINE__, #condition, (detail)))

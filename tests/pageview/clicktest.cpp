@@ -90,8 +90,7 @@ TEST_F(PageViewClick, ShowsThePageThatTheProgramPutsOnTheClick)
     QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
     clickAndRead(QStringLiteral("#roses"));
     ASSERT_TRUE(loaded.wait(10000));
-    EXPECT_EQ(evaluate(QStringLiteral("document.body.textContent")).toString(),
-              QStringLiteral("The page roses"));
+    EXPECT_EQ(evaluate(QStringLiteral("document.body.textContent")).toString(), QStringLiteral("The page roses"));
     EXPECT_EQ(view->activeElementHref(), QString());
 }
 

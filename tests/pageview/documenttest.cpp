@@ -47,10 +47,9 @@ TEST_F(PageViewDocument, ShowsPicturesThatTheReaderPointedIntoTheImagesFolder)
     // As the reader rewrites them: the application folder, "\images\" and the name; the file is
     // images/Rose.gif.
     const QString folder = platform::applicationFolder();
-    show(
-        QStringLiteral("<img id=\"a\" src=\"%1\\images\\rose.gif\"><img id=\"b\" src=\"%1\\images/Rose.GIF\">"
-                       "<img id=\"c\" src=\"%1\\images\\missing.gif\">")
-            .arg(folder));
+    show(QStringLiteral("<img id=\"a\" src=\"%1\\images\\rose.gif\"><img id=\"b\" src=\"%1\\images/Rose.GIF\">"
+                        "<img id=\"c\" src=\"%1\\images\\missing.gif\">")
+             .arg(folder));
     ASSERT_TRUE(waitUntil(QStringLiteral("[...document.images].every(i => i.complete)")));
     EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('a').naturalWidth")).toInt(), 16);
     EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('b').naturalWidth")).toInt(), 16);

@@ -71,10 +71,9 @@ bool PageViewTest::waitUntil(const QString &script, int timeoutMs)
 void PageViewTest::click(const QString &selector)
 {
     const QVariantList centre =
-        evaluate(
-            QStringLiteral("(function () { const r = document.querySelector('%1').getBoundingClientRect();"
-                           " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
-                .arg(selector))
+        evaluate(QStringLiteral("(function () { const r = document.querySelector('%1').getBoundingClientRect();"
+                                " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+                     .arg(selector))
             .toList();
     ASSERT_EQ(centre.size(), 2) << selector.toStdString();
     const QPoint at(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));

@@ -17,10 +17,15 @@
 
 class QWebEngineView;
 
-
 // The component files as the build made them.
-inline QString controlFile() { return QStringLiteral(TAVLO_CONTROL_FILE); }
-inline QString libraryFile() { return QStringLiteral(TAVLO_LIBRARY_FILE); }
+inline QString controlFile()
+{
+    return QStringLiteral(TAVLO_CONTROL_FILE);
+}
+inline QString libraryFile()
+{
+    return QStringLiteral(TAVLO_LIBRARY_FILE);
+}
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv final {
@@ -48,18 +53,18 @@ private:
 };
 
 // Records in window.results how each attempt of the page ended: 'loaded' or 'blocked'.
-inline const QString kRecorder = QStringLiteral(
-    "<script>window.results = {};"
-    "function record(name, outcome) { window.results[name] = outcome; }"
-    "function attempt(name, promise) { promise.then(() => record(name, 'loaded'),"
-    "                                               () => record(name, 'blocked')); }"
-    "function picture(name, src) { const i = new Image(); i.onload = () => record(name, 'loaded');"
-    "    i.onerror = () => record(name, 'blocked'); i.src = src; }"
-    "function read(name, url) { const x = new XMLHttpRequest();"
-    "    x.onload = () => record(name, x.status == 200 || x.responseText ? 'loaded' : 'blocked');"
-    "    x.onerror = () => record(name, 'blocked');"
-    "    try { x.open('GET', url); x.send(); } catch (e) { record(name, 'blocked'); } }"
-    "</script>");
+inline const QString kRecorder =
+    QStringLiteral("<script>window.results = {};"
+                   "function record(name, outcome) { window.results[name] = outcome; }"
+                   "function attempt(name, promise) { promise.then(() => record(name, 'loaded'),"
+                   "                                               () => record(name, 'blocked')); }"
+                   "function picture(name, src) { const i = new Image(); i.onload = () => record(name, 'loaded');"
+                   "    i.onerror = () => record(name, 'blocked'); i.src = src; }"
+                   "function read(name, url) { const x = new XMLHttpRequest();"
+                   "    x.onload = () => record(name, x.status == 200 || x.responseText ? 'loaded' : 'blocked');"
+                   "    x.onerror = () => record(name, 'blocked');"
+                   "    try { x.open('GET', url); x.send(); } catch (e) { record(name, 'blocked'); } }"
+                   "</script>");
 
 // A page view made as the program makes it: the control registers itself, then the view is created
 // by class name, in a window of its own, serving the test program's folder.

@@ -17,8 +17,7 @@ QString pdfText(const QString &file)
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
     if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
-        return QStringLiteral("<pdftotext failed: %1>")
-            .arg(QString::fromLocal8Bit(pdftotext.readAllStandardError()));
+        return QStringLiteral("<pdftotext failed: %1>").arg(QString::fromLocal8Bit(pdftotext.readAllStandardError()));
     return QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
 }
 

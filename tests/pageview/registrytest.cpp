@@ -51,7 +51,10 @@ TEST_F(ComponentRegistry, CreatesTheRegisteredPageView)
     EXPECT_EQ(qobject_cast<QWebEngineView *>(view->widget())->parentWidget(), &window);
 }
 
-TEST_F(ComponentRegistry, FailsWith429WhenTheClassIsNotRegistered) { expect429NamingClassAnd(QString()); }
+TEST_F(ComponentRegistry, FailsWith429WhenTheClassIsNotRegistered)
+{
+    expect429NamingClassAnd(QString());
+}
 
 TEST_F(ComponentRegistry, FailsWith429WhenTheRegisteredFileIsGoneOrWontLoad)
 {

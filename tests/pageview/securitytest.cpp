@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUuid>
 
 namespace {

@@ -84,7 +84,7 @@ TEST_F(PageViewSite, StyleSheetsScriptsFontsAndTheirPicturesComeFromTheApplicati
                                     "read('book file in other case', '%1/BOOK.TAVLO');"
                                     "read('link to the book file', '%1/book.css');"
                                     "</script>")
-             .arg(site_));
+                         .arg(site_));
     QVariantMap outcome = results(9);
     ASSERT_EQ(outcome.size(), 9);
     EXPECT_EQ(outcome.take(QStringLiteral("picture")).toString(), QStringLiteral("loaded"));

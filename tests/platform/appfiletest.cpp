@@ -32,12 +32,12 @@ TEST(ApplicationFile, ServesRegularFilesOfTheFolderOnlyAndNeverTheBook)
         QString urlPath;
         R refusal;
     } cases[] = {
-        {QStringLiteral("/images/Rose.gif"), R::None},        // a relative URL, from the folder's root
-        {QStringLiteral("images/rose.GIF"), R::None},         // letter case aside
+        {QStringLiteral("/images/Rose.gif"), R::None},         // a relative URL, from the folder's root
+        {QStringLiteral("images/rose.GIF"), R::None},          // letter case aside
         {app + QStringLiteral("\\images\\Rose.gif"), R::None}, // the program's own picture path
         {QStringLiteral("/../secret.txt"), R::Outside},
         {app + QStringLiteral("/../secret.txt"), R::Outside},
-        {QStringLiteral("/out.css"), R::Outside},             // a link that leads out
+        {QStringLiteral("/out.css"), R::Outside}, // a link that leads out
         {QStringLiteral("/tessavanetavlo.tavlo"), R::BookFile},
         {QStringLiteral("/TESSAVANETAVLO.TAVLO"), R::BookFile},
         {QStringLiteral("/book.css"), R::BookFile},
@@ -54,9 +54,15 @@ TEST(ApplicationFile, ServesRegularFilesOfTheFolderOnlyAndNeverTheBook)
 
 TEST(CodePage, TheCharsetOfATextFileIsItsMarkElseUtf8WhereItIsValidElseTheCodePage)
 {
-    EXPECT_EQ(platform::charsetOf("\xEF\xBB\xBF" "body {}"), "utf-8");
-    EXPECT_EQ(platform::charsetOf("\xFF\xFE" "b\0o\0"), "utf-16le");
-    EXPECT_EQ(platform::charsetOf("\xFE\xFF" "\0b\0o"), "utf-16be");
+    EXPECT_EQ(platform::charsetOf("\xEF\xBB\xBF"
+                                  "body {}"),
+              "utf-8");
+    EXPECT_EQ(platform::charsetOf("\xFF\xFE"
+                                  "b\0o\0"),
+              "utf-16le");
+    EXPECT_EQ(platform::charsetOf("\xFE\xFF"
+                                  "\0b\0o"),
+              "utf-16be");
     EXPECT_EQ(platform::charsetOf("content: 'caf\xc3\xa9'"), "utf-8");
     EXPECT_EQ(platform::charsetOf("content: 'caf\xe9'"), "windows-1252");
     EXPECT_EQ(platform::charsetOf(""), "utf-8");

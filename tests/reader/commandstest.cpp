@@ -9,9 +9,15 @@
 
 namespace {
 
-QByteArray page(const QByteArray &name) { return name + "##<p>" + name.trimmed() + "</p>"; }
+QByteArray page(const QByteArray &name)
+{
+    return name + "##<p>" + name.trimmed() + "</p>";
+}
 
-QString shown(const QByteArray &name) { return QStringLiteral("<p>") + QString::fromLatin1(name.trimmed()) + QStringLiteral("</p>"); }
+QString shown(const QByteArray &name)
+{
+    return QStringLiteral("<p>") + QString::fromLatin1(name.trimmed()) + QStringLiteral("</p>");
+}
 
 using NavigationTest = ReaderFixture;
 
@@ -114,8 +120,8 @@ class LinkFixture : public ReaderFixture {
 protected:
     void SetUp() override
     {
-        writeBook("Book<<$$>>" + page("start") + "~" + page(" ROSES ") + "~" + page("roses") + "~" +
-                  page("file:///x") + "~~" + page("after"));
+        writeBook("Book<<$$>>" + page("start") + "~" + page(" ROSES ") + "~" + page("roses") + "~" + page("file:///x") +
+                  "~~" + page("after"));
         load();
         form().nxt_Click(); // away from page 0, so a shown page is a visible change
         pageView->calls.clear();
@@ -130,8 +136,8 @@ TEST_F(LinkFixture, APageNameInAnyCaseWithSpacesShowsTheFirstPageOfThatName)
         pageView->click(QString::fromLatin1(link));
         EXPECT_EQ(form().curPage, 1) << link;
         EXPECT_EQ(pageView->document, shown("ROSES")) << link;
-        EXPECT_EQ(pageView->calls, (QStringList{QStringLiteral("browse:false"), QStringLiteral("browse:true"),
-                                                QStringLiteral("put")}))
+        EXPECT_EQ(pageView->calls,
+                  (QStringList{QStringLiteral("browse:false"), QStringLiteral("browse:true"), QStringLiteral("put")}))
             << link;
     }
 }
@@ -148,9 +154,9 @@ TEST_F(LinkFixture, WebAndMailAddressesGoToTheUsersProgramsAndNothingElseDoes)
     }
     pageView->click(QStringLiteral("mailto:harbour@pellomare.example"));
     EXPECT_EQ(pageView->calls, QStringList{QStringLiteral("browse:true")});
-    EXPECT_EQ(openedLinks, (QList<QUrl>{QUrl(QStringLiteral("http://example.org/")),
-                                        QUrl(QStringLiteral("http://example.org/x")),
-                                        QUrl(QStringLiteral("mailto:harbour@pellomare.example"))}));
+    EXPECT_EQ(openedLinks,
+              (QList<QUrl>{QUrl(QStringLiteral("http://example.org/")), QUrl(QStringLiteral("http://example.org/x")),
+                           QUrl(QStringLiteral("mailto:harbour@pellomare.example"))}));
 }
 
 TEST_F(LinkFixture, LinksThatNameNoPageOnlySwitchBrowseModeOn)
@@ -265,8 +271,10 @@ TEST_F(PrintTest, PrintAllShowsItsProgressAndCancelStopsAfterThePagePrinting)
     };
     form().printall_Click();
 
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("Printing page 1 of 4\na"), QStringLiteral("Printing page 2 of 4\nharbour")}));
-    EXPECT_EQ(pageView->printed, (QStringList{QStringLiteral("page 1<p>a</p>"), QStringLiteral("page 2<p>harbour</p>")}));
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("Printing page 1 of 4\na"),
+                                   QStringLiteral("Printing page 2 of 4\nharbour")}));
+    EXPECT_EQ(pageView->printed,
+              (QStringList{QStringLiteral("page 1<p>a</p>"), QStringLiteral("page 2<p>harbour</p>")}));
     EXPECT_EQ(pauses, (QList<int>{4000, 4000}));
     EXPECT_EQ(messages, QStringList{QStringLiteral("printing all pages")});
     EXPECT_FALSE(form().findChild<QProgressDialog *>()) << "the progress window stays";
@@ -288,8 +296,9 @@ TEST_F(PrintTest, WithoutAPrinterPrintAllStopsAndPagesThatDontPrintAreNamed)
     pageView->printResults = {pageview::PrintResult::Printed, pageview::PrintResult::Failed};
     form().printall_Click();
     EXPECT_EQ(pauses, (QList<int>{4000, 4000, 4000}));
-    EXPECT_EQ(messages, (QStringList{QStringLiteral("printing all pages"),
-                                     QStringLiteral("These pages could not be printed: they did not finish in time: 2.")}));
+    EXPECT_EQ(messages,
+              (QStringList{QStringLiteral("printing all pages"),
+                           QStringLiteral("These pages could not be printed: they did not finish in time: 2.")}));
 
     messages.clear();
     pageView->printResults = {pageview::PrintResult::Failed};

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "fakepageview.h"
 #include "../qstringprinter.h"
+#include "fakepageview.h"
 
 #include <platform/failure.h>
 #include <platform/hostpath.h>
 #include <platform/screen.h>
 #include <reader/form1.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QCoreApplication>
 #include <QThreadPool>
 
 #include <gtest/gtest.h>

@@ -120,7 +120,10 @@ TEST_F(ReadingTest, ZoomHoldsFromPageToPageButNotForPrintingAndTheViewFollowsThe
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {file});
         info.waitForFinished(30000);
-        return QString::fromUtf8(info.readAllStandardOutput()).section(QStringLiteral("Pages:"), 1).trimmed().section(u'\n', 0, 0);
+        return QString::fromUtf8(info.readAllStandardOutput())
+            .section(QStringLiteral("Pages:"), 1)
+            .trimmed()
+            .section(u'\n', 0, 0);
     };
     QTest::mouseClick(form->home, Qt::LeftButton);
     ASSERT_TRUE(loaded.wait(20000));
@@ -128,7 +131,8 @@ TEST_F(ReadingTest, ZoomHoldsFromPageToPageButNotForPrintingAndTheViewFollowsThe
     keyInPage(Qt::Key_0, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(web->zoomFactor(), 1.0);
     QTest::mouseClick(form->print1, Qt::LeftButton);
-    EXPECT_EQ(sheets(prints.filePath(QStringLiteral("print-1.pdf"))), sheets(prints.filePath(QStringLiteral("print-2.pdf"))));
+    EXPECT_EQ(sheets(prints.filePath(QStringLiteral("print-1.pdf"))),
+              sheets(prints.filePath(QStringLiteral("print-2.pdf"))));
 
     // A smaller window: the view keeps its margins to the right and bottom edges.
     form->resize(800, 600);
@@ -143,7 +147,8 @@ TEST_F(ReadingTest, TheBandSaysWhichPageOfHowManyIsShown)
     writeBook(kBook);
     open();
     auto *band = form->findChild<QLabel *>(QStringLiteral("band"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return band != nullptr || (band = form->findChild<QLabel *>(QStringLiteral("band"))); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return band != nullptr || (band = form->findChild<QLabel *>(QStringLiteral("band"))); }));
     EXPECT_EQ(band->text(), QStringLiteral("page 1 of 3   \u2014   roses"));
     EXPECT_GT(band->geometry().top(), web->geometry().bottom());
     QTest::mouseClick(form->nxt, Qt::LeftButton);
@@ -177,8 +182,12 @@ TEST_F(ReadingTest, FindInTheWholeBookShowsThePageWithTheWordHighlighted)
 
     // Match case: the word in capitals is on no page.
     bar->findChild<QCheckBox *>(QStringLiteral("bookSearchMatchCase"))->setChecked(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->findChild<QLabel *>(QStringLiteral("bookSearchStatus"))->text() ==
-                                             QStringLiteral("Not found in the book"); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return bar->findChild<QLabel *>(QStringLiteral("bookSearchStatus"))->text() ==
+                   QStringLiteral("Not found in the book");
+        },
+        10000));
     EXPECT_EQ(results->count(), 0);
 
     // From the page's find dialog: "Whole book" hands its text over to the whole-book search.

@@ -9,7 +9,10 @@ namespace {
 
 const QByteArray kTwoPages = "Garden Notes<<$$>>start##<p><img src=\"rose.gif\">roses</p>~roses##<p>red</p>";
 
-float twips(int pixels) { return platform::pixelsToTwips(pixels); }
+float twips(int pixels)
+{
+    return platform::pixelsToTwips(pixels);
+}
 
 using LayoutTest = ReaderFixture;
 
@@ -99,9 +102,9 @@ TEST_F(PictureLookupTest, ImagesFolderWinsAndNamesAreLoadedAsWritten)
     load();
 
     const QStringList expected = {
-        QStringLiteral("\\images\\pre.gif "),  QStringLiteral("\\images\\home.gif "),
+        QStringLiteral("\\images\\pre.gif "),   QStringLiteral("\\images\\home.gif "),
         QStringLiteral("\\images\\print.gif "), QStringLiteral("\\images\\printall.gif "),
-        QStringLiteral("\\images\\nxt.gif "),  QStringLiteral("\\images\\exit.gif "),
+        QStringLiteral("\\images\\nxt.gif "),   QStringLiteral("\\images\\exit.gif "),
         QStringLiteral("\\images\\find.gif"),
     };
     EXPECT_EQ(loadedPictures, expected);
@@ -117,7 +120,7 @@ TEST_F(PictureLookupTest, ApplicationFolderServesWhenTheImagesFolderLacksAPictur
     load();
 
     const QStringList expected = {
-        QStringLiteral("\\pre.gif "),      QStringLiteral("\\home.gif "), QStringLiteral("\\print.gif"),
+        QStringLiteral("\\pre.gif "),      QStringLiteral("\\home.gif "),        QStringLiteral("\\print.gif"),
         QStringLiteral("\\printall.gif "), QStringLiteral("\\images\\nxt.gif "), QStringLiteral("\\exit.gif"),
         QStringLiteral("\\find.gif"),
     };
@@ -144,7 +147,8 @@ TEST_F(LoadTest, CaptionIsTheTitleAndTheFirstPageIsShownWithItsPicturesRewritten
     EXPECT_EQ(form().windowTitle(), QStringLiteral("Garden Notes"));
     EXPECT_EQ(form().pages.size(), 2);
     EXPECT_EQ(form().curPage, 0);
-    const QString expected = QStringLiteral("<p><img src=\"") + app.path() + QStringLiteral("\\images\\rose.gif\">roses</p>");
+    const QString expected =
+        QStringLiteral("<p><img src=\"") + app.path() + QStringLiteral("\\images\\rose.gif\">roses</p>");
     EXPECT_EQ(form().pageHtml, expected);
     EXPECT_EQ(pageView->document, expected);
     EXPECT_TRUE(form().isVisible());

@@ -45,7 +45,10 @@ protected:
         ASSERT_FALSE(library.isEmpty());
     }
 
-    QString installed(const QString &name) const { return home.filePath(QStringLiteral("data/TessavaneTavlo/")) + name; }
+    QString installed(const QString &name) const
+    {
+        return home.filePath(QStringLiteral("data/TessavaneTavlo/")) + name;
+    }
     QString inApp(const QString &name) const { return app.filePath(name); }
     void install() { regmod::installSupportFilesFrom(app.path(), platform::FileSystem()); }
 

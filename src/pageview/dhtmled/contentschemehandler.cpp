@@ -30,8 +30,8 @@ constexpr qint64 kCharsetSample = 4 << 20;
 QByteArray contentType(const QString &path, QFile &file)
 {
     const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension);
-    QByteArray name = type.isValid() && !type.isDefault() ? type.name().toLatin1()
-                                                           : QByteArray("application/octet-stream");
+    QByteArray name =
+        type.isValid() && !type.isDefault() ? type.name().toLatin1() : QByteArray("application/octet-stream");
     if (type.inherits(QStringLiteral("text/plain")) || name.startsWith("text/") || name.contains("javascript")) {
         const QByteArray sample = file.peek(kCharsetSample);
         name += ";charset=" + platform::charsetOf(sample);

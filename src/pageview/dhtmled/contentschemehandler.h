@@ -8,8 +8,8 @@
 // and the files of the application folder that the document refers to, by the absolute paths of its
 // pictures or by relative URLs (style sheets, scripts, fonts, pictures of style sheets, frames),
 // which resolve from the folder's root. Only regular files inside the application folder are
-// served, and never the book file (platform::applicationFile). The document goes through here rather than setHtml(), which can't
-// take more than 2 MB.
+// served, and never the book file (platform::applicationFile). The document goes through here rather than setHtml(),
+// which can't take more than 2 MB.
 class ContentSchemeHandler final : public QWebEngineUrlSchemeHandler {
     Q_OBJECT
 

@@ -26,10 +26,9 @@ DocumentPage::DocumentPage(QWebEngineProfile *profile, QObject *parent) : QWebEn
     s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
 
     // Cameras, microphones, location and the like: a book page gets none of them.
-    connect(this, &QWebEnginePage::featurePermissionRequested, this,
-            [this](const QUrl &origin, Feature feature) {
-                setFeaturePermission(origin, feature, PermissionDeniedByUser);
-            });
+    connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl &origin, Feature feature) {
+        setFeaturePermission(origin, feature, PermissionDeniedByUser);
+    });
 }
 
 bool DocumentPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
@@ -42,8 +41,8 @@ bool DocumentPage::acceptNavigationRequest(const QUrl &url, NavigationType type,
     return accepted;
 }
 
-void DocumentPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
-                                            int line, const QString &source)
+void DocumentPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,
+                                            const QString &source)
 {
     qCDebug(lcDhtmlEd) << "script" << level << source << line << message;
 }

@@ -9,12 +9,12 @@
 #include "requestinterceptor.h"
 
 #include <pageview/urlscheme.h>
+#include <platform/blockingwait.h>
 #include <platform/failure.h>
 #include <platform/messagebox.h>
 #include <platform/printer.h>
 #include <platform/process.h>
 #include <platform/screen.h>
-#include <platform/blockingwait.h>
 #include <triedit/finddialog.h>
 #include <triedit/printing.h>
 
@@ -93,8 +93,7 @@ HtmlEditControl::HtmlEditControl(QWidget *parent)
 
     connect(bridge, &ClickBridge::clickReported, this, &HtmlEditControl::onClickReported);
     connect(page_, &QWebEnginePage::loadingChanged, this, &HtmlEditControl::onLoadingChanged);
-    connect(page_, &QWebEnginePage::renderProcessTerminated, this,
-            &HtmlEditControl::onRenderProcessTerminated);
+    connect(page_, &QWebEnginePage::renderProcessTerminated, this, &HtmlEditControl::onRenderProcessTerminated);
     connect(watch_, &RendererWatch::unresponsive, this, &HtmlEditControl::onUnresponsive);
 }
 
@@ -240,8 +239,7 @@ void HtmlEditControl::onClickReported(const QString &href)
         clickHandler_();
 }
 
-void HtmlEditControl::onRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status,
-                                                int exitCode)
+void HtmlEditControl::onRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode)
 {
     qCWarning(lcDhtmlEd) << "the render process ended:" << status << exitCode;
     watch_->reset();

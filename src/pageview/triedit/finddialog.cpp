@@ -1,10 +1,10 @@
 #include "finddialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QApplication>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QWebEngineFindTextResult>

@@ -1,7 +1,7 @@
 #include "printing.h"
 
-#include <platform/blockingwait.h>
 #include "logging.h"
+#include <platform/blockingwait.h>
 
 #include <QPointer>
 #include <QPrinter>
