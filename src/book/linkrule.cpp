@@ -7,7 +7,7 @@ QUrl webAddress(QStringView href)
     const QString text = href.trimmed().toString();
     if (!text.startsWith(u"http://", Qt::CaseInsensitive) && !text.startsWith(u"https://", Qt::CaseInsensitive))
         return {};
-    const QUrl url(text, QUrl::StrictMode);
+    QUrl url(text, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty() || (url.scheme() != u"http" && url.scheme() != u"https"))
         return {};
     return url;
@@ -19,7 +19,7 @@ QUrl mailAddress(QStringView link)
 {
     if (!link.startsWith(u"mailto:", Qt::CaseInsensitive))
         return {};
-    const QUrl url(link.trimmed().toString(), QUrl::StrictMode);
+    QUrl url(link.trimmed().toString(), QUrl::StrictMode);
     if (!url.isValid() || url.scheme() != u"mailto" || !url.path().contains(u'@'))
         return {};
     return url;

@@ -20,7 +20,7 @@
 
 // The ELF header of the program or library that this code is linked into, placed by the linker: a
 // component file must be made for the same machine.
-extern "C" __attribute__((visibility("hidden"))) const ElfW(Ehdr) __ehdr_start;
+extern "C" __attribute__((visibility("hidden"))) const ElfW(Ehdr) __ehdr_start; // NOLINT(bugprone-reserved-identifier)
 
 namespace platform {
 namespace {

@@ -22,7 +22,7 @@ QString quoted(const QString &name)
 // The host path of name, or a file-not-found failure when the name has no place on this machine.
 QString hostPathOrFail(const QString &name)
 {
-    const QString path = toHostPath(name);
+    QString path = toHostPath(name);
     if (path.isEmpty())
         throw Failure(error::PathNotFound,
                       QStringLiteral("Path not found: %1 names no place on this machine").arg(quoted(name)));

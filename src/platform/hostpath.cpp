@@ -41,7 +41,7 @@ QString fileNamePart(const QString &folder, QStringView name)
 // (the first in name order, so the choice does not depend on the order of the directory).
 QString findEntry(const QString &folder, const QString &part)
 {
-    const QString exact = joined(folder, part);
+    QString exact = joined(folder, part);
     if (part == u"." || part == u".." || QFileInfo::exists(exact))
         return exact;
     const QStringList entries =
@@ -58,7 +58,7 @@ QString findEntry(const QString &folder, const QString &part)
 QString driveCFolder()
 {
     // The root of a drive always exists; so does the folder that stands for it.
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (!QFileInfo(folder).isDir())
         QDir().mkpath(folder);
     return folder;
