@@ -11,6 +11,7 @@
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/bookformat.h"
+#include "book/htmlreading.h"
 #include "book/htmlscan.h"
 #include "book/pagelinks.h"
 #include "book/parsingimage.h"
@@ -109,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // What the reader takes for pictures: only the picture values of the page, as the import wrote
     // them or as they were (or empty ones).
     for (const book::PictureReference &picture : book::pictureReferences(html)) {
-        const QString value = book::decodeReferences(picture.value).trimmed();
+        const QString value = book::html::decodeAttributeValue(picture.value).trimmed();
         FUZZ_CHECK_MSG(value.isEmpty() || site.pictures.contains(value),
                        QStringLiteral("the reader reads \"%1\" as a picture in: %2").arg(picture.value, shown(html)));
     }

@@ -1,6 +1,7 @@
 #include "pagerewrite.h"
 
 #include "book/bookformat.h"
+#include "book/htmlreading.h"
 #include "book/htmlscan.h"
 #include "platform/codepage.h"
 
@@ -480,9 +481,10 @@ QString pageTitle(QStringView html)
     while (scanner.next(token)) {
         if (token.kind != HtmlToken::StartTag || !token.is(u"title"))
             continue;
-        const qsizetype end = html.indexOf(u"</title", token.end, Qt::CaseInsensitive);
-        const QString text = book::decodeReferences(html.sliced(token.end, (end < 0 ? html.size() : end) - token.end));
-        return text.simplified();
+        // Its text is the piece after it, up to its end tag.
+        if (!scanner.next(token) || token.kind != HtmlToken::RawText)
+            return {};
+        return book::html::decodeText(html.sliced(token.begin, token.end - token.begin)).simplified();
     }
     return {};
 }
