@@ -122,7 +122,7 @@ public:
     template <typename Char>
     static bool mayHold(const PageFinder &finder, const Char *begin, const Char *end);
     template <typename Char>
-    static PageFinder::Hits hits(const PageFinder &finder, const Char *begin, const Char *end, bool withExcerpt);
+    static PageFinder::Hits hits(const PageFinder &finder, const Char *begin, const Char *end);
     template <typename Char>
     static PageFinder::Excerpt excerpt(const PageFinder &finder, const Char *begin, const Char *restart,
                                        const Char *end);
@@ -544,14 +544,14 @@ bool PageMatching::mayHold(const PageFinder &finder, const Char *begin, const Ch
 }
 
 template <typename Char>
-PageFinder::Hits PageMatching::hits(const PageFinder &finder, const Char *begin, const Char *end, bool withExcerpt)
+PageFinder::Hits PageMatching::hits(const PageFinder &finder, const Char *begin, const Char *end)
 {
     if (finder.isEmpty() || !mayHold(finder, begin, end))
         return {};
     HitCounter<Char> counter(finder, begin, end);
     html::readHtml(begin, end, counter);
-    if (counter.hits == 0 || !withExcerpt)
-        return {counter.hits, {}};
+    if (counter.hits == 0)
+        return {};
     return {counter.hits, excerpt(finder, begin, counter.firstHitRestart, end)};
 }
 
@@ -649,16 +649,6 @@ char16_t PageFinder::foldOutsideLatin1(char16_t unit) const
     return cs_ == Qt::CaseSensitive ? unit : char16_t(QChar::toCaseFolded(char32_t(unit)));
 }
 
-qsizetype PageFinder::countHits(QByteArrayView pageHtml) const
-{
-    return PageMatching::hits(*this, pageHtml.data(), pageHtml.data() + pageHtml.size(), false).count;
-}
-
-qsizetype PageFinder::countHits(QStringView pageHtml) const
-{
-    return PageMatching::hits(*this, pageHtml.utf16(), pageHtml.utf16() + pageHtml.size(), false).count;
-}
-
 PageFinder::Excerpt PageFinder::excerpt(QByteArrayView pageHtml) const
 {
     const char *begin = pageHtml.data();
@@ -673,12 +663,12 @@ PageFinder::Excerpt PageFinder::excerpt(QStringView pageHtml) const
 
 PageFinder::Hits PageFinder::hits(QByteArrayView pageHtml) const
 {
-    return PageMatching::hits(*this, pageHtml.data(), pageHtml.data() + pageHtml.size(), true);
+    return PageMatching::hits(*this, pageHtml.data(), pageHtml.data() + pageHtml.size());
 }
 
 PageFinder::Hits PageFinder::hits(QStringView pageHtml) const
 {
-    return PageMatching::hits(*this, pageHtml.utf16(), pageHtml.utf16() + pageHtml.size(), true);
+    return PageMatching::hits(*this, pageHtml.utf16(), pageHtml.utf16() + pageHtml.size());
 }
 
 QString pageText(QStringView pageHtml)
