@@ -1,5 +1,6 @@
 #include "bookcheck.h"
 
+#include "bookformat.h"
 #include "htmlscan.h"
 #include "linkrule.h"
 #include "pageindex.h"
@@ -19,8 +20,6 @@
 
 namespace book {
 namespace {
-
-constexpr QStringView kFieldSeparator = u"##";
 
 bool holdsLineBreak(QStringView text)
 {
@@ -71,7 +70,11 @@ private:
 
 class Checker {
 public:
-    Checker(const Book &book, QStringView folder) : book_(book), folder_(folder), index_(book.pages) {}
+    // Without content, only the form of the book is checked: how it is cut and how its pages are named.
+    Checker(const Book &book, QStringView folder, bool content)
+        : book_(book), folder_(folder), index_(book.pages), content_(content)
+    {
+    }
 
     std::vector<Defect> run()
     {
@@ -144,6 +147,8 @@ private:
                                   "write \"&#35;&#35;\" for it")
                        .arg(line));
         }
+        if (!content_)
+            return;
         const QString html = pageHtmlOf(record);
         checkLinks(i, html, defect);
         checkFiles(html, defect);
@@ -157,7 +162,7 @@ private:
             defect(DefectKind::HtmlName, 0, {},
                    QStringLiteral("the page name looks like HTML: a \"~\" or \"##\" inside a page has split it "
                                   "here"));
-        else if (holdsLineBreak(name) || name.contains(u'\t'))
+        else if (breaksNameLine(name))
             defect(DefectKind::NameLineBreak, 0, {},
                    QStringLiteral("the page name holds a line break or a tab, which a link must hold too to "
                                   "reach the page; the book format has no lines"));
@@ -383,12 +388,18 @@ private:
     const Book &book_;
     const QStringView folder_;
     const PageIndex index_;
+    const bool content_;
     std::vector<Defect> defects_;
     QSet<QString> styleSheets_;              // looked at already
     QHash<qsizetype, QSet<QString>> places_; // of the pages that links name places of
 };
 
 } // namespace
+
+bool breaksNameLine(QStringView name)
+{
+    return holdsLineBreak(name) || name.contains(u'\t');
+}
 
 Severity severityOf(DefectKind kind)
 {
@@ -444,7 +455,12 @@ QString kindName(DefectKind kind)
 
 std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder)
 {
-    return Checker(book, applicationFolder).run();
+    return Checker(book, applicationFolder, true).run();
+}
+
+std::vector<Defect> formDefects(const Book &book)
+{
+    return Checker(book, {}, false).run();
 }
 
 std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QString &fileName,

@@ -56,6 +56,13 @@ struct Defect {
 // for there too, the style sheets' own references relative to the sheet.
 std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder);
 
+// The defects of the book's form alone, as checkBook() reports them: the title, text after a second
+// "<<$$>>", and each record's cutting and page name. Links, pictures and files are not looked at.
+std::vector<Defect> formDefects(const Book &book);
+
+// True when a page name holds a line break or a tab, which a link would have to hold too.
+bool breaksNameLine(QStringView name);
+
 // The same for a book file; a file that can't be loaded (see loadBookFile) gives the one defect
 // Unreadable, whose message is the failure's number and description.
 std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QString &fileName,

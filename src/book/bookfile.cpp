@@ -1,6 +1,8 @@
 #include "bookfile.h"
 
+#include "bookformat.h"
 #include "logging.h"
+
 #include "platform/codepage.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
@@ -8,13 +10,8 @@
 
 #include <QFileInfo>
 
-#include <cstring>
-
 namespace book {
 namespace {
-
-constexpr QByteArrayView kSectionSeparator = "<<$$>>";
-constexpr char kRecordSeparator = '~';
 
 [[noreturn]] void failBook(int number, const QString &fileName, const QString &defect)
 {
@@ -27,38 +24,6 @@ QString shownName(const QString &fileName)
 {
     const QString path = platform::toHostPath(fileName);
     return path.isEmpty() ? fileName : QFileInfo(path).absoluteFilePath();
-}
-
-// The first "<<$$>>" that begins at or after from, or -1. A book is mostly HTML, where "<" abounds
-// and "$" is rare, so memchr looks for the first "$" and only its hits are compared.
-qsizetype findSectionSeparator(QByteArrayView text, qsizetype from)
-{
-    const char *data = text.data();
-    const qsizetype last = text.size() - 4; // the last place where the first "$" can stand
-    for (qsizetype i = from + 2; i <= last; ++i) {
-        const void *hit = std::memchr(data + i, '$', size_t(last - i + 1));
-        if (!hit)
-            return -1;
-        i = static_cast<const char *>(hit) - data;
-        if (text.sliced(i - 2, kSectionSeparator.size()) == kSectionSeparator)
-            return i - 2;
-    }
-    return -1;
-}
-
-// The page section cut at every "~": the spans of the records in the whole text.
-std::vector<PageTable::Span> cutRecords(QByteArrayView text, qsizetype begin, qsizetype end)
-{
-    std::vector<PageTable::Span> records;
-    const char *data = text.data();
-    qsizetype start = begin;
-    while (const void *hit = std::memchr(data + start, kRecordSeparator, size_t(end - start))) {
-        const qsizetype at = static_cast<const char *>(hit) - data;
-        records.push_back({start, at - start});
-        start = at + 1;
-    }
-    records.push_back({start, end - start});
-    return records;
 }
 
 } // namespace
@@ -98,22 +63,19 @@ Book parseBook(QByteArray text, const QString &fileName)
         failBook(platform::error::InputPastEndOfFile, fileName, QStringLiteral("is empty"));
 
     const QByteArrayView bytes(text);
-    const qsizetype first = findSectionSeparator(bytes, 0);
-    if (first < 0)
+    const BookSections sections = cutSections(bytes);
+    if (!sections.hasPageSection())
         failBook(SubscriptOutOfRange, fileName, QStringLiteral("has no page section: no \"<<$$>>\" after the title"));
-    const qsizetype sectionBegin = first + kSectionSeparator.size();
-    const qsizetype second = findSectionSeparator(bytes, sectionBegin);
-    const qsizetype sectionEnd = second < 0 ? bytes.size() : second;
-    if (sectionEnd == sectionBegin)
+    if (sections.sectionEnd == sections.sectionBegin)
         failBook(SubscriptOutOfRange, fileName,
-                 second < 0 ? QStringLiteral("has an empty page section: the file ends right after \"<<$$>>\"")
-                            : QStringLiteral("has an empty page section: a second \"<<$$>>\" follows the "
-                                             "first directly"));
+                 sections.sectionEnd == bytes.size()
+                     ? QStringLiteral("has an empty page section: the file ends right after \"<<$$>>\"")
+                     : QStringLiteral("has an empty page section: a second \"<<$$>>\" follows the first directly"));
 
     Book book;
-    book.title = platform::decodeCodePage(bytes.first(first));
-    book.ignoredLength = bytes.size() - sectionEnd;
-    std::vector<PageTable::Span> records = cutRecords(bytes, sectionBegin, sectionEnd);
+    book.title = platform::decodeCodePage(bytes.first(sections.titleEnd));
+    book.ignoredLength = bytes.size() - sections.sectionEnd;
+    std::vector<TextSpan> records = cutRecords(bytes, sections.sectionBegin, sections.sectionEnd);
     book.pages = PageTable(std::move(text), std::move(records));
     qCDebug(lcBook).noquote() << fileName << "holds" << book.pages.size() << "pages; ignored after them:"
                               << book.ignoredLength << "bytes";

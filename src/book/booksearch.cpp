@@ -1,32 +1,18 @@
 #include "booksearch.h"
 
+#include "bookformat.h"
+
 #include "platform/codepage.h"
 
 #include <QThread>
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <mutex>
 #include <thread>
 
 namespace book {
 namespace {
-
-// The first "##" of text at or after from, or -1. Page HTML holds few "#", so memchr finds them.
-qsizetype findFieldSeparator(QByteArrayView text, qsizetype from)
-{
-    const char *data = text.data();
-    const char *end = data + text.size();
-    for (const char *p = data + from; p < end - 1; ++p) {
-        p = static_cast<const char *>(std::memchr(p, '#', size_t(end - 1 - p)));
-        if (!p)
-            return -1;
-        if (p[1] == '#')
-            return p - data;
-    }
-    return -1;
-}
 
 // The pages that a thread takes at a time: few enough that the first pages are told soon, enough that
 // the threads seldom meet at the counter.
@@ -45,12 +31,7 @@ std::optional<PageMatch> matchPage(const PageTable &pages, qsizetype i, const Pa
     const qsizetype separator = findFieldSeparator(record, 0);
     if (separator < 0)
         return std::nullopt;
-    QByteArrayView html = record.sliced(separator + 2);
-    const qsizetype next = findFieldSeparator(html, 0);
-    if (next >= 0)
-        html.truncate(next);
-
-    PageFinder::Hits hits = finder.hits(html);
+    PageFinder::Hits hits = finder.hits(recordField(record, 1));
     if (hits.count == 0)
         return std::nullopt;
     return PageMatch{i,

@@ -19,7 +19,7 @@ namespace book {
 struct PageMatch {
     qsizetype page = -1;      // its index in the page table
     QString name;             // field 0 of its record, as written
-    qsizetype hits = 0;       // how often the text holds the query (see PageFinder::countHits)
+    qsizetype hits = 0;       // how often the text holds the query (see PageFinder::hits)
     QString excerpt;          // the text around the first hit (see PageFinder::excerpt)
     qsizetype hitOffset = -1; // where the first hit begins in excerpt
     qsizetype hitLength = 0;  // and its length

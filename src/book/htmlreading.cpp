@@ -261,7 +261,9 @@ Element elementOf(std::string_view lowerName)
     return lowerName.size() <= 8 || e->name == lowerName ? e->element : Element::Other;
 }
 
-QString decodeAttributeValue(QStringView value)
+namespace {
+
+QString decodeReferences(QStringView value, bool inAttribute)
 {
     if (!value.contains(u'&'))
         return value.toString();
@@ -274,7 +276,7 @@ QString decodeAttributeValue(QStringView value)
         out.append(QStringView(p, amp));
         if (amp == end)
             break;
-        const Reference ref = readReference(amp, end, true);
+        const Reference ref = readReference(amp, end, inAttribute);
         if (ref.length) {
             const char32_t c = ref.c;
             out.append(QStringView(QString::fromUcs4(&c, 1)));
@@ -285,6 +287,18 @@ QString decodeAttributeValue(QStringView value)
         }
     }
     return out;
+}
+
+} // namespace
+
+QString decodeAttributeValue(QStringView value)
+{
+    return decodeReferences(value, true);
+}
+
+QString decodeText(QStringView text)
+{
+    return decodeReferences(text, false);
 }
 
 } // namespace book::html

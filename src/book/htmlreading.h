@@ -183,8 +183,9 @@ Reference readReference(const Char *p, const Char *end, bool inAttribute)
     return {};
 }
 
-// An attribute value with its character references decoded.
+// An attribute value with its character references decoded; text with them decoded as text reads them.
 QString decodeAttributeValue(QStringView value);
+QString decodeText(QStringView text);
 
 // The first "c" at or after p, or end.
 template <typename Char>
@@ -250,8 +251,9 @@ bool mayShowRawText(const Char *begin, const Char *end)
 
 // Reads the attributes of a tag from p, just after its name, to the ">" that ends it; a ">" inside a
 // quoted value doesn't. Calls onAttribute(nameBegin, nameEnd, valueBegin, valueEnd) for each, with a
-// null value for an attribute without one. Gives the position after ">", or nullptr when the text ends
-// first: a browser then drops the tag.
+// null value for an attribute without one; a quoted value that the text ends before its closing quote
+// runs to the end. Gives the position after ">", or nullptr when the text ends first: a browser then
+// drops the tag.
 template <typename Char, typename OnAttribute>
 const Char *readAttributes(const Char *p, const Char *end, OnAttribute &&onAttribute)
 {
@@ -281,9 +283,9 @@ const Char *readAttributes(const Char *p, const Char *end, OnAttribute &&onAttri
         if (p < end && (*p == '"' || *p == '\'')) {
             const Char *valueBegin = p + 1;
             const Char *valueEnd = find(valueBegin, end, *p);
+            onAttribute(nameBegin, nameEnd, valueBegin, valueEnd);
             if (valueEnd == end)
                 return nullptr;
-            onAttribute(nameBegin, nameEnd, valueBegin, valueEnd);
             p = valueEnd + 1;
         } else {
             const Char *valueBegin = p;
@@ -378,72 +380,112 @@ const Char *skipComment(const Char *p, const Char *end)
     return end;
 }
 
+} // namespace detail
+
+// What a "<" begins.
+enum class Markup : std::uint8_t {
+    Text,     // nothing: the "<" is text, as in "a < b"
+    StartTag, // "<" and a letter
+    EndTag,   // "</" and a letter
+    Comment,  // "<!--"
+    Other,    // a doctype, CDATA, "<?...>", "</>" or "</" and no letter: no text, nothing for the page
+};
+
+template <typename Char>
+struct MarkupAt {
+    Markup kind;
+    const Char *end;                 // where reading goes on; for a start tag, where its name ends
+    Element element = Element::Other; // of a start or end tag
+    bool cutOff = false;             // an end tag that the end of the text cuts off, which a browser drops
+};
+
+// The markup that begins at p, where *p is "<". A start tag's attributes are left for the caller
+// (readAttributes from its end).
+template <typename Char>
+MarkupAt<Char> markupAt(const Char *p, const Char *end)
+{
+    const Char *n = p + 1;
+    if (n == end)
+        return {Markup::Text, end};
+    if (*n == '!') {
+        if (end - n >= 3 && n[1] == '-' && n[2] == '-')
+            return {Markup::Comment, detail::skipComment(n + 3, end)};
+        return {Markup::Other, detail::skipPast(n, end, Char('>'))};
+    }
+    if (*n == '?')
+        return {Markup::Other, detail::skipPast(n, end, Char('>'))};
+    if (*n == '/') {
+        const Char *t = n + 1;
+        if (t == end)
+            return {Markup::Text, end};
+        if (*t == '>')
+            return {Markup::Other, t + 1};
+        if (!isAsciiLetter(char32_t(*t)))
+            return {Markup::Other, detail::skipPast(t, end, Char('>'))};
+        Element element;
+        const Char *after = readAttributes(detail::readTagName(t, end, element), end, [](auto, auto, auto, auto) {});
+        return {Markup::EndTag, after ? after : end, element, !after};
+    }
+    if (!isAsciiLetter(char32_t(*n)))
+        return {Markup::Text, n};
+    Element element;
+    const Char *nameEnd = detail::readTagName(n, end, element);
+    return {Markup::StartTag, nameEnd, element};
+}
+
+// Where the content of an element that holds no markup ends, its content beginning at p: at its own
+// end tag, which is then read as markup, or at the end of the text.
+template <typename Char>
+const Char *rawContentEnd(const Char *p, const Char *end, Element element)
+{
+    std::string_view name;
+    switch (element) {
+    case Element::Script: name = "script"; break;
+    case Element::Style: name = "style"; break;
+    case Element::Iframe: name = "iframe"; break;
+    case Element::Noembed: name = "noembed"; break;
+    case Element::Noframes: name = "noframes"; break;
+    case Element::Noscript: name = "noscript"; break;
+    case Element::Title: name = "title"; break;
+    case Element::Textarea: name = "textarea"; break;
+    case Element::Xmp: name = "xmp"; break;
+    case Element::Plaintext: return end;
+    default: return p;
+    }
+    return detail::findEndTag(p, end, name);
+}
+
+namespace detail {
+
 // The markup that begins at p, where *p is "<"; gives where reading goes on.
 template <typename Char, typename Handler>
 const Char *readMarkup(const Char *p, const Char *end, Handler &handler)
 {
-    const Char *n = p + 1;
-    if (n == end) {
-        handler.text(p, end);
-        return end;
+    const MarkupAt<Char> markup = markupAt(p, end);
+    switch (markup.kind) {
+    case Markup::Text:
+        handler.text(p, markup.end);
+        return markup.end;
+    case Markup::Comment:
+    case Markup::Other:
+        return markup.end;
+    case Markup::EndTag:
+        if (!markup.cutOff)
+            handler.endTag(markup.element);
+        return markup.end;
+    case Markup::StartTag:
+        break;
     }
-    if (*n == '!') {
-        if (end - n >= 3 && n[1] == '-' && n[2] == '-')
-            return skipComment(n + 3, end);
-        return skipPast(n, end, Char('>')); // a doctype, CDATA or other declaration: no text
-    }
-    if (*n == '?')
-        return skipPast(n, end, Char('>'));
-    if (*n == '/') {
-        const Char *t = n + 1;
-        if (t == end) {
-            handler.text(p, end);
-            return end;
-        }
-        if (*t == '>')
-            return t + 1;
-        if (!isAsciiLetter(char32_t(*t)))
-            return skipPast(t, end, Char('>'));
-        Element element;
-        const Char *after = readAttributes(readTagName(t, end, element), end, [](auto, auto, auto, auto) {});
-        if (!after)
-            return end;
-        handler.endTag(element);
-        return after;
-    }
-    if (!isAsciiLetter(char32_t(*n))) {
-        handler.text(p, n); // a "<" of the text
-        return n;
-    }
-
-    Element element;
-    const Char *after = readAttributes(readTagName(n, end, element), end, [](auto, auto, auto, auto) {});
+    const Char *after = readAttributes(markup.end, end, [](auto, auto, auto, auto) {});
     if (!after)
         return end;
-    handler.startTag(p, after, element);
-
-    std::string_view rawName;
-    switch (element) {
-    case Element::Script: rawName = "script"; break;
-    case Element::Style: rawName = "style"; break;
-    case Element::Iframe: rawName = "iframe"; break;
-    case Element::Noembed: rawName = "noembed"; break;
-    case Element::Noframes: rawName = "noframes"; break;
-    case Element::Noscript: rawName = "noscript"; break;
-    case Element::Title: rawName = "title"; break;
-    case Element::Textarea: rawName = "textarea"; break;
-    case Element::Xmp: rawName = "xmp"; break;
-    case Element::Plaintext:
-        if (after < end)
-            handler.text(after, end);
-        return end;
-    default: return after;
-    }
-    // The content runs to the element's own end tag, which is then read as markup.
-    const Char *contentEnd = findEndTag(after, end, rawName);
-    if (element == Element::Textarea)
+    handler.startTag(p, after, markup.element);
+    if (!holdsNoMarkup(markup.element))
+        return after;
+    const Char *contentEnd = rawContentEnd(after, end, markup.element);
+    if (markup.element == Element::Textarea)
         readPlainText(after, contentEnd, handler);
-    else if (element == Element::Xmp && contentEnd > after)
+    else if ((markup.element == Element::Xmp || markup.element == Element::Plaintext) && contentEnd > after)
         handler.text(after, contentEnd);
     return contentEnd;
 }

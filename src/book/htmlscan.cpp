@@ -1,28 +1,13 @@
 #include "htmlscan.h"
 
+#include "htmlreading.h"
+
 #include <QStringList>
 #include <QUrl>
 
-#include <optional>
 
 namespace book {
 namespace {
-
-bool isAsciiLetter(QChar c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-// The character that a numeric reference's digits stand for; U+FFFD for none.
-QString numericCharacter(QStringView digits, int base)
-{
-    bool ok = false;
-    const uint code = digits.isEmpty() ? 0 : digits.toUInt(&ok, base);
-    if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return QString(QChar::ReplacementCharacter);
-    const char32_t c = code;
-    return QString::fromUcs4(&c, 1);
-}
 
 bool isCssNameChar(QChar c)
 {
@@ -31,58 +16,19 @@ bool isCssNameChar(QChar c)
 
 } // namespace
 
-bool isHtmlSpace(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
-}
-
-QString decodeReferences(QStringView value)
-{
-    if (!value.contains(u'&'))
-        return value.toString();
-    static const struct {
-        QStringView name;
-        QChar c;
-    } kNamed[] = {{u"amp", u'&'},  {u"lt", u'<'},    {u"gt", u'>'},
-                  {u"quot", u'"'}, {u"apos", u'\''}, {u"nbsp", QChar(0xA0)}};
-    QString out;
-    qsizetype i = 0;
-    while (i < value.size()) {
-        const qsizetype semicolon = value[i] == u'&' ? value.indexOf(u';', i + 1) : -1;
-        if (semicolon < 0) {
-            out += value[i++];
-            continue;
-        }
-        const QStringView reference = value.sliced(i + 1, semicolon - i - 1);
-        std::optional<QString> decoded;
-        if (reference.startsWith(u"#x") || reference.startsWith(u"#X"))
-            decoded = numericCharacter(reference.sliced(2), 16);
-        else if (reference.startsWith(u'#'))
-            decoded = numericCharacter(reference.sliced(1), 10);
-        else
-            for (const auto &named : kNamed)
-                if (reference == named.name)
-                    decoded = QString(named.c);
-        if (decoded) {
-            out += *decoded;
-            i = semicolon + 1;
-        } else {
-            out += value[i++];
-        }
-    }
-    return out;
-}
-
 std::vector<CssReference> cssReferences(QStringView css)
 {
     std::vector<CssReference> references;
-    // A quoted URL from the quote at "at" to its closing one; false when it has none.
-    const auto quoted = [&](qsizetype at) {
+    // A quoted URL from the quote at "at" to its closing one: where reading goes on after it; 0 when no
+    // quote stands at "at", -1 when it is never closed.
+    const auto quoted = [&](qsizetype at) -> qsizetype {
+        if (at >= css.size() || (css[at] != u'"' && css[at] != u'\''))
+            return 0;
         const qsizetype close = css.indexOf(css[at], at + 1);
         if (close < 0)
-            return false;
+            return -1;
         references.push_back({at, close + 1, css.sliced(at + 1, close - at - 1).toString(), css[at]});
-        return true;
+        return close + 1;
     };
     const auto skipSpaces = [&](qsizetype at) {
         while (at < css.size() && css[at].isSpace())
@@ -103,20 +49,18 @@ std::vector<CssReference> cssReferences(QStringView css)
             i = std::min(end, css.size()) + 1;
         } else if (c == u'@' && rest.startsWith(u"@import", Qt::CaseInsensitive)) {
             const qsizetype j = skipSpaces(i + 7);
-            if (j < css.size() && (css[j] == u'"' || css[j] == u'\'')) {
-                if (!quoted(j))
-                    break;
-                i = references.back().end;
-            } else {
-                i = j; // @import url(...) is read as a url()
-            }
+            const qsizetype after = quoted(j);
+            if (after < 0)
+                break;
+            i = after > 0 ? after : j; // @import url(...) is read as a url()
         } else if ((c == u'u' || c == u'U') && rest.startsWith(u"url(", Qt::CaseInsensitive) &&
                    (i == 0 || !isCssNameChar(css[i - 1]))) {
             const qsizetype j = skipSpaces(i + 4);
-            if (j < css.size() && (css[j] == u'"' || css[j] == u'\'')) {
-                if (!quoted(j))
-                    break;
-                i = references.back().end;
+            const qsizetype after = quoted(j);
+            if (after < 0)
+                break;
+            if (after > 0) {
+                i = after;
             } else {
                 const qsizetype close = css.indexOf(u')', j);
                 qsizetype end = close < 0 ? css.size() : close;
@@ -196,7 +140,7 @@ UrlReference readUrl(QStringView url, QStringView folder)
 
 QString HtmlAttribute::value() const
 {
-    return decodeReferences(rawValue);
+    return html::decodeAttributeValue(rawValue);
 }
 
 const HtmlAttribute *HtmlToken::attribute(QStringView attributeName) const
@@ -212,115 +156,70 @@ bool HtmlScanner::next(HtmlToken &token)
     token.name = {};
     token.attributes.clear();
     token.begin = at_;
-    const qsizetype size = html_.size();
-    if (at_ >= size)
+    if (at_ >= html_.size())
         return false;
-
-    if (!rawTextEnd_.isEmpty()) {
-        const qsizetype end = html_.indexOf(rawTextEnd_, at_, Qt::CaseInsensitive);
-        rawTextEnd_.clear();
-        token.kind = HtmlToken::RawText;
-        token.end = at_ = end < 0 ? size : end;
-        if (token.end > token.begin)
-            return true;
-        return next(token);
-    }
-
-    if (html_[at_] != u'<') {
-        // Text runs to the next "<" that begins a tag, a comment or a declaration.
-        qsizetype i = at_;
-        while ((i = html_.indexOf(u'<', i + 1)) >= 0) {
-            if (i + 1 < size &&
-                (isAsciiLetter(html_[i + 1]) || html_[i + 1] == u'/' || html_[i + 1] == u'!' || html_[i + 1] == u'?'))
-                break;
-        }
-        token.kind = HtmlToken::Text;
-        token.end = at_ = i < 0 ? size : i;
+    const char16_t *base = html_.utf16();
+    const char16_t *end = base + html_.size();
+    const auto piece = [&](HtmlToken::Kind kind, const char16_t *pieceEnd) {
+        token.kind = kind;
+        token.end = at_ = pieceEnd - base;
         return true;
+    };
+
+    if (rawTextEnd_ >= 0) {
+        const char16_t *contentEnd = base + rawTextEnd_;
+        rawTextEnd_ = -1;
+        return piece(HtmlToken::RawText, contentEnd);
     }
 
-    const qsizetype i = at_ + 1;
-    if (html_.sliced(i).startsWith(u"!--")) {
-        const qsizetype end = html_.indexOf(u"-->", i + 3);
-        token.kind = HtmlToken::Comment;
-        token.end = at_ = end < 0 ? size : end + 3;
-        return true;
-    }
-    if (i < size && (html_[i] == u'/' || html_[i] == u'!' || html_[i] == u'?')) {
-        const qsizetype end = html_.indexOf(u'>', i);
-        token.kind = html_[i] == u'/' ? HtmlToken::EndTag : HtmlToken::Declaration;
-        token.end = at_ = end < 0 ? size : end + 1;
-        return true;
-    }
-    if (i >= size || !isAsciiLetter(html_[i])) {
-        // A "<" of the text, as "a < b": text up to the next tag.
-        qsizetype j = i;
-        while (j < size &&
-               !(html_[j] == u'<' && j + 1 < size &&
-                 (isAsciiLetter(html_[j + 1]) || html_[j + 1] == u'/' || html_[j + 1] == u'!' || html_[j + 1] == u'?')))
-            ++j;
-        token.kind = HtmlToken::Text;
-        token.end = at_ = j;
-        return true;
-    }
-    readStartTag(token);
-    return true;
-}
-
-void HtmlScanner::readStartTag(HtmlToken &token)
-{
-    const QStringView html = html_;
-    qsizetype i = at_ + 1;
-    const qsizetype nameBegin = i;
-    while (i < html.size() && !isHtmlSpace(html[i]) && html[i] != u'/' && html[i] != u'>')
-        ++i;
-    token.kind = HtmlToken::StartTag;
-    token.name = html.sliced(nameBegin, i - nameBegin);
-
-    while (i < html.size()) {
-        const QChar c = html[i];
-        if (c == u'>') {
-            ++i;
+    const char16_t *p = base + at_;
+    if (*p == u'<') {
+        const html::MarkupAt<char16_t> markup = html::markupAt(p, end);
+        switch (markup.kind) {
+        case html::Markup::Text:
             break;
-        }
-        if (isHtmlSpace(c) || c == u'/') {
-            ++i;
-            continue;
-        }
-        HtmlAttribute attribute;
-        attribute.begin = i++;
-        while (i < html.size() && !isHtmlSpace(html[i]) && html[i] != u'/' && html[i] != u'>' && html[i] != u'=')
-            ++i;
-        attribute.name = html.sliced(attribute.begin, i - attribute.begin);
-        attribute.end = i;
-        qsizetype j = i;
-        while (j < html.size() && isHtmlSpace(html[j]))
-            ++j;
-        if (j < html.size() && html[j] == u'=') {
-            i = j + 1;
-            while (i < html.size() && isHtmlSpace(html[i]))
-                ++i;
-            if (i < html.size() && (html[i] == u'"' || html[i] == u'\'')) {
-                attribute.quote = html[i];
-                const qsizetype close = html.indexOf(attribute.quote, i + 1);
-                const qsizetype end = close < 0 ? html.size() : close;
-                attribute.valueBegin = i + 1;
-                attribute.rawValue = html.sliced(i + 1, end - i - 1);
-                i = close < 0 ? end : end + 1;
-            } else {
-                attribute.valueBegin = i;
-                while (i < html.size() && !isHtmlSpace(html[i]) && html[i] != u'>')
-                    ++i;
-                attribute.rawValue = html.sliced(attribute.valueBegin, i - attribute.valueBegin);
+        case html::Markup::Comment:
+            return piece(HtmlToken::Comment, markup.end);
+        case html::Markup::Other:
+            return piece(HtmlToken::Declaration, markup.end);
+        case html::Markup::EndTag:
+            return piece(HtmlToken::EndTag, markup.end);
+        case html::Markup::StartTag: {
+            token.name = QStringView(p + 1, markup.end);
+            const char16_t *after = html::readAttributes(
+                markup.end, end,
+                [&](const char16_t *nameBegin, const char16_t *nameEnd, const char16_t *valueBegin,
+                    const char16_t *valueEnd) {
+                    HtmlAttribute attribute;
+                    attribute.name = QStringView(nameBegin, nameEnd);
+                    attribute.begin = nameBegin - base;
+                    attribute.end = nameEnd - base;
+                    if (valueBegin) {
+                        attribute.valueBegin = valueBegin - base;
+                        attribute.rawValue = QStringView(valueBegin, valueEnd);
+                        if (valueBegin[-1] == u'"' || valueBegin[-1] == u'\'') {
+                            attribute.quote = QChar(valueBegin[-1]);
+                            attribute.end = (valueEnd < end ? valueEnd + 1 : valueEnd) - base;
+                        } else {
+                            attribute.end = valueEnd - base;
+                        }
+                    }
+                    token.attributes.push_back(attribute);
+                });
+            if (after) {
+                const char16_t *contentEnd = html::rawContentEnd(after, end, markup.element);
+                if (contentEnd > after)
+                    rawTextEnd_ = contentEnd - base;
             }
-            attribute.end = i;
+            return piece(HtmlToken::StartTag, after ? after : end);
         }
-        token.attributes.push_back(attribute);
+        }
     }
-    token.end = at_ = i;
-    // Their content is text for the script engine or the style sheet, not markup.
-    if (token.is(u"script") || token.is(u"style"))
-        rawTextEnd_ = u"</" + token.name.toString();
+    // Text runs to the next "<" that begins markup.
+    do
+        p = html::find(p + 1, end, u'<');
+    while (p < end && html::markupAt(p, end).kind == html::Markup::Text);
+    return piece(HtmlToken::Text, p);
 }
 
 } // namespace book

@@ -25,10 +25,11 @@ struct HtmlToken {
     enum Kind {
         Text,        // character data, "<" that begins no tag included
         StartTag,    // "<name ...>"
-        EndTag,      // "</...>"
+        EndTag,      // "</name ...>"
         Comment,     // "<!-- ... -->"
-        Declaration, // "<!...>" or "<?...>", as the doctype and the XML declaration
-        RawText,     // the content of <script> or <style>: text for its engine, not markup
+        Declaration, // "<!...>", "<?...>", "</>" and the like, as the doctype and the XML declaration
+        RawText,     // the content of an element that holds no markup: <script>, <style>, <title>,
+                     // <textarea> and the like (see html::holdsNoMarkup)
     };
     Kind kind = Text;
     qsizetype begin = 0;
@@ -41,9 +42,9 @@ struct HtmlToken {
     bool is(QStringView tagName) const { return name.compare(tagName, Qt::CaseInsensitive) == 0; }
 };
 
-// Reads an HTML text piece by piece, as a browser tokenises it closely enough to find elements and
-// their attributes: comments and the content of <script> and <style> hold no elements. A tag that is
-// not closed runs to the end of the text. It never fails; any text gives pieces.
+// Reads an HTML text piece by piece, by the rules that the reading of a page's text and links follows
+// (htmlreading.h): comments and the content of elements that hold no markup hold no elements. A tag
+// that is not closed runs to the end of the text. It never fails; any text gives pieces.
 class HtmlScanner final {
 public:
     explicit HtmlScanner(QStringView html) : html_(html) {}
@@ -52,11 +53,9 @@ public:
     bool next(HtmlToken &token);
 
 private:
-    void readStartTag(HtmlToken &token);
-
     QStringView html_;
     qsizetype at_ = 0;
-    QString rawTextEnd_; // after <script> or <style>: "</script" or "</style", else empty
+    qsizetype rawTextEnd_ = -1; // after a start tag of an element that holds no markup: where its content ends
 };
 
 // A reference of a style sheet: the URL of a url() or of an @import "...".
@@ -88,10 +87,5 @@ struct UrlReference {
     bool climbsOut = false;     // a ".." went above the root, where a browser stops it
 };
 UrlReference readUrl(QStringView url, QStringView folder);
-
-// Numeric references and the usual named ones decoded; any other "&" is left as written.
-QString decodeReferences(QStringView text);
-
-bool isHtmlSpace(QChar c);
 
 } // namespace book

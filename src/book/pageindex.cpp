@@ -1,9 +1,16 @@
 #include "pageindex.h"
 
-#include "pagelookup.h"
+#include "bookformat.h"
 #include "record.h"
 
+#include "platform/codepage.h"
+
 namespace book {
+
+QString pageNameAt(const PageTable &pages, qsizetype i)
+{
+    return platform::decodeCodePage(recordField(pages.recordBytes(i), 0));
+}
 
 PageIndex::PageIndex(const PageTable &pages)
 {

@@ -21,11 +21,8 @@ struct LinkReader {
     {
         if (element != html::Element::A && element != html::Element::Area)
             return;
-        const char16_t *name = tagBegin + 1;
-        while (!html::isSpace(*name) && *name != u'/' && *name != u'>')
-            ++name;
         std::optional<QString> href;
-        html::readAttributes(name, tagEnd, [&](const char16_t *nameBegin, const char16_t *nameEnd,
+        html::readAttributes(html::markupAt(tagBegin, tagEnd).end, tagEnd, [&](const char16_t *nameBegin, const char16_t *nameEnd,
                                                const char16_t *valueBegin, const char16_t *valueEnd) {
             // Of two attributes of the same name, the first counts.
             if (!href && QStringView(nameBegin, nameEnd).compare(u"href", Qt::CaseInsensitive) == 0)

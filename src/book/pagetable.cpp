@@ -5,7 +5,7 @@
 
 namespace book {
 
-PageTable::PageTable(QByteArray text, std::vector<Span> records) : text_(std::move(text)), records_(std::move(records))
+PageTable::PageTable(QByteArray text, std::vector<TextSpan> records) : text_(std::move(text)), records_(std::move(records))
 {
 }
 
@@ -15,7 +15,7 @@ QByteArrayView PageTable::recordBytes(qsizetype i) const
         throw platform::Failure(
             platform::error::SubscriptOutOfRange,
             QStringLiteral("Subscript out of range: the book has no page %1; it has %2 pages").arg(i).arg(size()));
-    const Span &span = records_[size_t(i)];
+    const TextSpan &span = records_[size_t(i)];
     return QByteArrayView(text_).sliced(span.offset, span.length);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookformat.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,11 +16,7 @@ public:
     PageTable() = default;
 
     // The records of text, each given by its offset and length in text.
-    struct Span {
-        qsizetype offset = 0;
-        qsizetype length = 0;
-    };
-    PageTable(QByteArray text, std::vector<Span> records);
+    PageTable(QByteArray text, std::vector<TextSpan> records);
 
     // N, the number of records.
     qsizetype size() const { return qsizetype(records_.size()); }
@@ -30,7 +28,7 @@ public:
 
 private:
     QByteArray text_;
-    std::vector<Span> records_;
+    std::vector<TextSpan> records_;
 };
 
 } // namespace book

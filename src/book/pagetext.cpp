@@ -122,7 +122,7 @@ public:
     template <typename Char>
     static bool mayHold(const PageFinder &finder, const Char *begin, const Char *end);
     template <typename Char>
-    static PageFinder::Hits hits(const PageFinder &finder, const Char *begin, const Char *end, bool withExcerpt);
+    static PageFinder::Hits hits(const PageFinder &finder, const Char *begin, const Char *end);
     template <typename Char>
     static PageFinder::Excerpt excerpt(const PageFinder &finder, const Char *begin, const Char *restart,
                                        const Char *end);
@@ -162,21 +162,10 @@ public:
             if (first_.count == 0)
                 return end; // no byte stands for the first unit: only a reference can
 #if defined(__SSE2__)
-            switch (firstWidth_ * 16 + secondWidth_) {
-            case 2 * 16 + 0: return find<2, 0>(p, end, limit);
-            case 4 * 16 + 0: return find<4, 0>(p, end, limit);
-            case 8 * 16 + 0: return find<8, 0>(p, end, limit);
-            case 2 * 16 + 2: return find<2, 2>(p, end, limit);
-            case 2 * 16 + 4: return find<2, 4>(p, end, limit);
-            case 2 * 16 + 8: return find<2, 8>(p, end, limit);
-            case 4 * 16 + 2: return find<4, 2>(p, end, limit);
-            case 4 * 16 + 4: return find<4, 4>(p, end, limit);
-            case 4 * 16 + 8: return find<4, 8>(p, end, limit);
-            case 8 * 16 + 2: return find<8, 2>(p, end, limit);
-            case 8 * 16 + 4: return find<8, 4>(p, end, limit);
-            case 8 * 16 + 8: return find<8, 8>(p, end, limit);
-            default: break;
-            }
+            if (const char *hit = withWidths([&](auto widths) {
+                    return this->template find<decltype(widths)::first, decltype(widths)::second>(p, end, limit);
+                }))
+                return hit;
 #endif
             return findEach(p, end);
         }
@@ -193,21 +182,10 @@ public:
         const char *findMarkupOrStart(const char *p, const char *end) const
         {
 #if defined(__SSE2__)
-            switch (firstWidth_ * 16 + secondWidth_) {
-            case 2 * 16 + 0: return findMarkupOrStart<2, 0>(p, end);
-            case 4 * 16 + 0: return findMarkupOrStart<4, 0>(p, end);
-            case 8 * 16 + 0: return findMarkupOrStart<8, 0>(p, end);
-            case 2 * 16 + 2: return findMarkupOrStart<2, 2>(p, end);
-            case 2 * 16 + 4: return findMarkupOrStart<2, 4>(p, end);
-            case 2 * 16 + 8: return findMarkupOrStart<2, 8>(p, end);
-            case 4 * 16 + 2: return findMarkupOrStart<4, 2>(p, end);
-            case 4 * 16 + 4: return findMarkupOrStart<4, 4>(p, end);
-            case 4 * 16 + 8: return findMarkupOrStart<4, 8>(p, end);
-            case 8 * 16 + 2: return findMarkupOrStart<8, 2>(p, end);
-            case 8 * 16 + 4: return findMarkupOrStart<8, 4>(p, end);
-            case 8 * 16 + 8: return findMarkupOrStart<8, 8>(p, end);
-            default: break;
-            }
+            if (const char *hit = withWidths([&](auto widths) {
+                    return this->template findMarkupOrStart<decltype(widths)::first, decltype(widths)::second>(p, end);
+                }))
+                return hit;
 #endif
             const char *markup = html::findEither(p, end, '<', '&');
             return find(p, markup, end);
@@ -215,6 +193,34 @@ public:
 
     private:
 #if defined(__SSE2__)
+        template <int First, int Second>
+        struct Widths {
+            static constexpr int first = First;
+            static constexpr int second = Second;
+        };
+
+        // f called with the widths of the two byte sets as Widths<first, second>; null when the first
+        // set is too large for them.
+        template <typename F>
+        const char *withWidths(F &&f) const
+        {
+            switch (firstWidth_ * 16 + secondWidth_) {
+            case 2 * 16 + 0: return f(Widths<2, 0>{});
+            case 4 * 16 + 0: return f(Widths<4, 0>{});
+            case 8 * 16 + 0: return f(Widths<8, 0>{});
+            case 2 * 16 + 2: return f(Widths<2, 2>{});
+            case 2 * 16 + 4: return f(Widths<2, 4>{});
+            case 2 * 16 + 8: return f(Widths<2, 8>{});
+            case 4 * 16 + 2: return f(Widths<4, 2>{});
+            case 4 * 16 + 4: return f(Widths<4, 4>{});
+            case 4 * 16 + 8: return f(Widths<4, 8>{});
+            case 8 * 16 + 2: return f(Widths<8, 2>{});
+            case 8 * 16 + 4: return f(Widths<8, 4>{});
+            case 8 * 16 + 8: return f(Widths<8, 8>{});
+            default: return nullptr;
+            }
+        }
+
         // Of the sixteen places from p, those followed by a byte of the second set.
         template <int SecondWidth>
         unsigned seconds(const char *p) const
@@ -544,14 +550,14 @@ bool PageMatching::mayHold(const PageFinder &finder, const Char *begin, const Ch
 }
 
 template <typename Char>
-PageFinder::Hits PageMatching::hits(const PageFinder &finder, const Char *begin, const Char *end, bool withExcerpt)
+PageFinder::Hits PageMatching::hits(const PageFinder &finder, const Char *begin, const Char *end)
 {
     if (finder.isEmpty() || !mayHold(finder, begin, end))
         return {};
     HitCounter<Char> counter(finder, begin, end);
     html::readHtml(begin, end, counter);
-    if (counter.hits == 0 || !withExcerpt)
-        return {counter.hits, {}};
+    if (counter.hits == 0)
+        return {};
     return {counter.hits, excerpt(finder, begin, counter.firstHitRestart, end)};
 }
 
@@ -649,16 +655,6 @@ char16_t PageFinder::foldOutsideLatin1(char16_t unit) const
     return cs_ == Qt::CaseSensitive ? unit : char16_t(QChar::toCaseFolded(char32_t(unit)));
 }
 
-qsizetype PageFinder::countHits(QByteArrayView pageHtml) const
-{
-    return PageMatching::hits(*this, pageHtml.data(), pageHtml.data() + pageHtml.size(), false).count;
-}
-
-qsizetype PageFinder::countHits(QStringView pageHtml) const
-{
-    return PageMatching::hits(*this, pageHtml.utf16(), pageHtml.utf16() + pageHtml.size(), false).count;
-}
-
 PageFinder::Excerpt PageFinder::excerpt(QByteArrayView pageHtml) const
 {
     const char *begin = pageHtml.data();
@@ -673,12 +669,12 @@ PageFinder::Excerpt PageFinder::excerpt(QStringView pageHtml) const
 
 PageFinder::Hits PageFinder::hits(QByteArrayView pageHtml) const
 {
-    return PageMatching::hits(*this, pageHtml.data(), pageHtml.data() + pageHtml.size(), true);
+    return PageMatching::hits(*this, pageHtml.data(), pageHtml.data() + pageHtml.size());
 }
 
 PageFinder::Hits PageFinder::hits(QStringView pageHtml) const
 {
-    return PageMatching::hits(*this, pageHtml.utf16(), pageHtml.utf16() + pageHtml.size(), true);
+    return PageMatching::hits(*this, pageHtml.utf16(), pageHtml.utf16() + pageHtml.size());
 }
 
 QString pageText(QStringView pageHtml)

@@ -35,11 +35,6 @@ public:
     bool isEmpty() const { return query_.isEmpty(); }
     Qt::CaseSensitivity caseSensitivity() const { return cs_; }
 
-    // How often the query occurs in the text of the page HTML, counting from the start, occurrences
-    // not overlapping. Reads the HTML once, without decoding it into a string.
-    qsizetype countHits(QByteArrayView pageHtml) const;
-    qsizetype countHits(QStringView pageHtml) const;
-
     // The page's text around its first hit: up to kExcerptLength characters, with as many before the
     // hit as after it where the page has them. Reads the HTML only as far as the excerpt goes.
     struct Excerpt {
@@ -50,7 +45,9 @@ public:
     Excerpt excerpt(QByteArrayView pageHtml) const;
     Excerpt excerpt(QStringView pageHtml) const;
 
-    // Both at once, reading the page little more than once.
+    // How often the query occurs in the text of the page HTML, counting from the start, occurrences
+    // not overlapping, and the excerpt around the first; reads the HTML little more than once, without
+    // decoding it into a string.
     struct Hits {
         qsizetype count = 0;
         Excerpt excerpt;

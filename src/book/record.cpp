@@ -1,47 +1,19 @@
 #include "record.h"
 
+#include "bookformat.h"
+
 #include <algorithm>
 
 namespace book {
-namespace {
-
-constexpr QStringView kFieldSeparator = u"##";
-
-// Field index of record, or an empty view when the record has no such field.
-QStringView field(QStringView record, int index)
-{
-    qsizetype start = 0;
-    for (int i = 0; i < index; ++i) {
-        const qsizetype separator = record.indexOf(kFieldSeparator, start);
-        if (separator < 0)
-            return {};
-        start = separator + kFieldSeparator.size();
-    }
-    const qsizetype end = record.indexOf(kFieldSeparator, start);
-    return end < 0 ? record.sliced(start) : record.sliced(start, end - start);
-}
-
-} // namespace
-
-QStringList cutFields(QStringView record)
-{
-    // An empty record has no fields at all, not one empty field.
-    QStringList fields;
-    if (record.isEmpty())
-        return fields;
-    for (const QStringView piece : record.split(kFieldSeparator, Qt::KeepEmptyParts))
-        fields.append(piece.toString());
-    return fields;
-}
 
 QString pageName(QStringView record)
 {
-    return field(record, 0).toString();
+    return recordField(record, 0).toString();
 }
 
 QString pageHtmlOf(QStringView record)
 {
-    return field(record, 1).toString();
+    return recordField(record, 1).toString();
 }
 
 bool hasPageHtml(QStringView record)

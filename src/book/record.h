@@ -2,15 +2,13 @@
 
 #include <QByteArrayView>
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
 namespace book {
 
-// A page record is cut at every "##" into fields: field 0 is the page name, field 1 the page HTML,
-// the rest are ignored. A field the record does not have (a record without "##", an empty record)
-// reads as an empty string. An empty record has no fields: cutFields() gives an empty list.
-QStringList cutFields(QStringView record);
+// A page record is cut at every "##" into fields (see recordField): field 0 is the page name, field 1
+// the page HTML, the rest are ignored. A field the record does not have (a record without "##", an
+// empty record) reads as an empty string.
 QString pageName(QStringView record);
 QString pageHtmlOf(QStringView record);
 

@@ -6,7 +6,6 @@
 
 #include <book/linkrule.h>
 #include <book/pageindex.h>
-#include <book/pagelookup.h>
 #include <book/record.h>
 #include <platform/failure.h>
 

@@ -1,15 +1,17 @@
 // Looking a link up among the page names: the plain search and the index must agree on every book.
 #include "../qstringprinter.h"
+#include "../support/plainsearch.h"
 
 #include <book/bookfile.h>
 #include <book/pageindex.h>
-#include <book/pagelookup.h>
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 namespace {
+
+using support::plainSearch;
 
 book::PageTable tableOf(const QByteArray &pageSection)
 {
@@ -29,12 +31,12 @@ TEST(PageLookup, NamesMatchIgnoringCaseAndOuterSpacesAndTheFirstWins)
     };
     for (const auto &c : cases) {
         const QString link = QString::fromLatin1(c.link);
-        EXPECT_EQ(book::findPage(pages, link), c.page) << c.link;
+        EXPECT_EQ(plainSearch(pages, link), c.page) << c.link;
         EXPECT_EQ(index.find(link), c.page) << c.link;
     }
     // Windows-1252 names in other case: "Été" written as "éTÉ".
     EXPECT_EQ(index.find(QStringLiteral("\u00e9T\u00c9")), 6);
-    EXPECT_EQ(book::findPage(pages, QStringLiteral("\u00e9T\u00c9")), 6);
+    EXPECT_EQ(plainSearch(pages, QStringLiteral("\u00e9T\u00c9")), 6);
 }
 
 // Books of random names from a small alphabet, so that names repeat in other case and with other
@@ -67,7 +69,7 @@ TEST(PageLookup, TheIndexAnswersAsThePlainSearchOnGeneratedBooks)
                                        QString(name + u'x'),
                                        name.mid(1)};
             for (const QString &link : links) {
-                ASSERT_EQ(index.find(link), book::findPage(pages, link))
+                ASSERT_EQ(index.find(link), plainSearch(pages, link))
                     << "book " << book << ", link \"" << link.toStdString() << '"';
             }
         }

@@ -117,8 +117,8 @@ TEST(PageFinder, CountsHitsInTheTextAsTheReaderSeesIt)
     for (const auto &c : cases) {
         const book::PageFinder finder(QString::fromUtf16(c.query), c.sensitivity);
         const QByteArray html(c.html);
-        EXPECT_EQ(finder.countHits(QByteArrayView(html)), c.hits) << c.html << " / " << QString::fromUtf16(c.query).toStdString();
-        EXPECT_EQ(finder.countHits(platform::decodeCodePage(html)), c.hits) << c.html;
+        EXPECT_EQ(finder.hits(QByteArrayView(html)).count, c.hits) << c.html << " / " << QString::fromUtf16(c.query).toStdString();
+        EXPECT_EQ(finder.hits(platform::decodeCodePage(html)).count, c.hits) << c.html;
     }
 }
 

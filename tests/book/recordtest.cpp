@@ -1,6 +1,9 @@
 #include "../qstringprinter.h"
 
+#include "book/bookformat.h"
 #include "book/record.h"
+
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -8,13 +11,27 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
+// The fields of a record, read as text and as the book's bytes.
+QStringList fieldsOf(QStringView record)
+{
+    QStringList fields;
+    for (int i = 0; i < 4; ++i) {
+        const QStringView field = book::recordField(record, i);
+        const QByteArray bytes = record.toLatin1();
+        EXPECT_EQ(book::recordField(QByteArrayView(bytes), i), field.toLatin1()) << i;
+        fields.append(field.toString());
+    }
+    return fields;
+}
+
 TEST(Record, CutsAtEveryDoubleHashFromLeftToRight)
 {
-    // Three hashes are "##" then a "#" that begins the next field; four are two separators.
-    EXPECT_EQ(book::cutFields(u"a###b"), QStringList({u"a"_s, u"#b"_s}));
-    EXPECT_EQ(book::cutFields(u"a####b"), QStringList({u"a"_s, QString(), u"b"_s}));
-    EXPECT_EQ(book::cutFields(u"a # b"), QStringList({u"a # b"_s}));
-    EXPECT_EQ(book::cutFields(u""), QStringList());
+    // Three hashes are "##" then a "#" that begins the next field; four are two separators. A field
+    // the record lacks is empty.
+    EXPECT_EQ(fieldsOf(u"a###b"), QStringList({u"a"_s, u"#b"_s, QString(), QString()}));
+    EXPECT_EQ(fieldsOf(u"a####b"), QStringList({u"a"_s, QString(), u"b"_s, QString()}));
+    EXPECT_EQ(fieldsOf(u"a # b##"), QStringList({u"a # b"_s, QString(), QString(), QString()}));
+    EXPECT_EQ(fieldsOf(u"##x##y##z"), QStringList({QString(), u"x"_s, u"y"_s, u"z"_s}));
     EXPECT_EQ(book::pageName(u" roses ##<p>red</p>"), u" roses ");
     // "##" inside the HTML ends it there; later fields are never shown.
     EXPECT_EQ(book::pageHtmlOf(u"roses##<p>a##b</p>##c"), u"<p>a");

@@ -1,20 +1,22 @@
-// Following a link: PageIndex must answer every link exactly as the plain search findPage() does,
+// Following a link: PageIndex must answer every link exactly as a plain search of the records does,
 // and the link rule must agree with both. The input is the page section of a book; its lines serve
 // as links too, read in the book's code page and as UTF-8 (a link comes from the page view and may
 // hold any character), and every page name is looked up in other letter case and with spaces
 // around it, and with a place after it.
 #include "fuzzcheck.h"
+#include "../support/plainsearch.h"
 
 #include "book/bookfile.h"
 #include "book/linkrule.h"
 #include "book/pageindex.h"
-#include "book/pagelookup.h"
 #include "platform/codepage.h"
 #include "platform/failure.h"
 
 #include <QStringList>
 
 namespace {
+
+using support::plainSearch;
 
 QString swappedCase(const QString &text)
 {
@@ -57,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qsizetype budget = qMax<qsizetype>(1, 2'000'000 / pages.size());
     for (qsizetype k = 0; k < qMin(links.size(), budget); ++k) {
         const QString &link = links[k];
-        const qsizetype expected = book::findPage(pages, link);
+        const qsizetype expected = plainSearch(pages, link);
         const qsizetype found = index.find(link);
         FUZZ_CHECK_MSG(found == expected, QStringLiteral("link \"%1\": the index gave %2, the search %3")
                                               .arg(link)

@@ -10,6 +10,8 @@
 
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
+#include "book/bookformat.h"
+#include "book/htmlreading.h"
 #include "book/htmlscan.h"
 #include "book/pagelinks.h"
 #include "book/parsingimage.h"
@@ -93,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     HostileSite site;
     TextChanges changes;
     const QString html = rewritePage(page.text, site, changes);
-    FUZZ_CHECK_MSG(!holdsSeparator(html), shown(html));
+    FUZZ_CHECK_MSG(!book::holdsSeparator(html), shown(html));
     for (const QString &aside : site.aside)
         FUZZ_CHECK(!aside.isEmpty());
 
@@ -102,13 +104,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const book::Book book = book::parseBook("Title<<$$>>page##" + encoded, QStringLiteral("fuzz"));
     FUZZ_CHECK(book.pages.size() == 1 && book.ignoredLength == 0);
     const QString record = book.pages.record(0);
-    FUZZ_CHECK(book::cutFields(record).size() == 2);
+    FUZZ_CHECK(record.split(QStringLiteral("##")).size() == 2);
     FUZZ_CHECK(book::pageHtmlOf(record) == platform::decodeCodePage(encoded));
 
     // What the reader takes for pictures: only the picture values of the page, as the import wrote
     // them or as they were (or empty ones).
     for (const book::PictureReference &picture : book::pictureReferences(html)) {
-        const QString value = book::decodeReferences(picture.value).trimmed();
+        const QString value = book::html::decodeAttributeValue(picture.value).trimmed();
         FUZZ_CHECK_MSG(value.isEmpty() || site.pictures.contains(value),
                        QStringLiteral("the reader reads \"%1\" as a picture in: %2").arg(picture.value, shown(html)));
     }

@@ -4,7 +4,9 @@
 #include "text.h"
 #include "usageerror.h"
 
+#include "book/bookcheck.h"
 #include "book/bookfile.h"
+#include "book/bookformat.h"
 #include "book/record.h"
 #include "platform/codepage.h"
 #include "platform/filesystem.h"
@@ -21,28 +23,6 @@
 namespace {
 
 constexpr QStringView kContentsName = u"book.txt";
-constexpr QStringView kSectionSeparator = u"<<$$>>";
-constexpr QStringView kRecordSeparator = u"~";
-constexpr QStringView kFieldSeparator = u"##";
-
-// A separator that text must not hold, and what an author writes in HTML instead.
-struct Separator {
-    QStringView text;
-    QStringView instead;
-};
-constexpr Separator kSeparators[] = {
-    {kRecordSeparator, u"&#126;"},
-    {kFieldSeparator, u"&#35;&#35;"},
-    {kSectionSeparator, u"&lt;&lt;$$&gt;&gt;"},
-};
-
-bool holdsAnySeparator(QStringView text)
-{
-    for (const Separator &separator : kSeparators)
-        if (text.contains(separator.text))
-            return true;
-    return false;
-}
 
 QString outputOption(const Arguments &args, const QString &command)
 {
@@ -117,17 +97,15 @@ public:
                                           "page: the page name, a tab and the HTML file's name")
                                .arg(contents_)});
 
-        QByteArray book = title(lines[0]) + kSectionSeparator.toLatin1();
+        checkTitle(lines[0]);
+        book::BookWriter book(lines[0]);
         if (lines.size() == 1)
             problems_.append(QStringLiteral("%1:1: names no page: after the title, one line per page").arg(contents_));
-        for (qsizetype i = 1; i < lines.size(); ++i) {
-            if (i > 1)
-                book += '~';
-            book += record(lines[i], int(i + 1));
-        }
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            addRecord(book, lines[i], int(i + 1));
         if (!problems_.isEmpty())
             throw Refusal(problems_);
-        return book;
+        return book.take();
     }
 
 private:
@@ -141,7 +119,7 @@ private:
     bool plainText(const QString &text, int line, const QString &what)
     {
         bool plain = true;
-        for (const Separator &separator : kSeparators) {
+        for (const book::Separator &separator : book::kSeparators) {
             if (text.contains(separator.text)) {
                 refuse(line, QStringLiteral("%1 holds \"%2\", which the book format uses as a separator")
                                  .arg(what, separator.text));
@@ -159,54 +137,50 @@ private:
         return plain;
     }
 
-    QByteArray title(const QString &line)
+    void checkTitle(const QString &line)
     {
         // The title is not cut at "~" or "##": only "<<$$>>" would end it early.
-        if (line.contains(kSectionSeparator))
+        if (line.contains(book::kSectionSeparator))
             refuse(1, QStringLiteral("the title holds \"<<$$>>\", which would end it there"));
         else if (line.contains(u'\r'))
             refuse(1, QStringLiteral("the title holds a carriage return"));
         if (const QString lacking = charactersOutsideCodePage(line); !lacking.isEmpty())
             refuse(1, QStringLiteral("the title holds %1, which Windows-1252 can't hold").arg(lacking));
-        return platform::encodeCodePage(line, false);
     }
 
-    QByteArray record(const QString &line, int lineNumber)
+    void addRecord(book::BookWriter &book, const QString &line, int lineNumber)
     {
         const qsizetype tab = line.indexOf(u'\t');
         if (tab < 0) {
             // A line of spaces only is a blank page, which the reader steps over.
             if (!line.isEmpty() && book::isBlank(line))
-                return line.toLatin1();
+                return book.addRecord(line);
             refuse(lineNumber, line.isEmpty() ? QStringLiteral("is empty; write the page name, a tab and the HTML "
                                                                "file's name (a line of spaces is a blank page)")
                                               : QStringLiteral("has no tab between the page name and the HTML "
                                                                "file's name"));
-            return {};
+            return;
         }
         const QString name = line.first(tab);
         const QString htmlName = line.sliced(tab + 1).trimmed();
         const QString what = QStringLiteral("the page name %1").arg(quoted(name));
         bool usable = plainText(name, lineNumber, what);
-        // "#" and the "##" after it would read as "##" and "#": the name would lose its last "#".
-        if (usable && name.endsWith(u'#')) {
+        if (usable && book::runsIntoFieldSeparator(name)) {
             refuse(lineNumber,
                    QStringLiteral("%1 ends with \"#\", which would run into the \"##\" after it").arg(what));
             usable = false;
         }
         if (htmlName.isEmpty()) {
             refuse(lineNumber, QStringLiteral("names no HTML file after the tab"));
-            return {};
+            return;
         }
-        const std::optional<QByteArray> html = pageHtml(htmlName, lineNumber, name);
-        if (!usable || !html)
-            return {};
-        return platform::encodeCodePage(name, false) + kFieldSeparator.toLatin1() + *html;
+        const std::optional<QString> html = pageHtml(htmlName, lineNumber, name);
+        if (usable && html)
+            book.addPage(name, *html);
     }
 
-    // The page HTML of a file, in Windows-1252, each character that it can't hold written as a
-    // numeric character reference.
-    std::optional<QByteArray> pageHtml(const QString &htmlName, int lineNumber, const QString &pageName)
+    // The page HTML of a file, if the book can hold it.
+    std::optional<QString> pageHtml(const QString &htmlName, int lineNumber, const QString &pageName)
     {
         const QString path = QDir(folder_).filePath(htmlName);
         QFile file(path);
@@ -217,44 +191,34 @@ private:
             return std::nullopt;
         }
         const QByteArray bytes = file.readAll();
-        const std::optional<QString> html = fromUtf8(bytes);
+        std::optional<QString> html = fromUtf8(bytes);
         if (!html) {
             problems_.append(QStringLiteral("%1:%2: is not UTF-8 text (page %3, %4 line %5)")
                                  .arg(path, QString::number(badUtf8Line(bytes)), quoted(pageName), kContentsName,
                                       QString::number(lineNumber)));
             return std::nullopt;
         }
-        // Every separator of the file, in the order the reader would cut at them, so that one round of
-        // mending does.
-        bool clean = true;
+        // Every separator of the file, so that one round of mending does.
+        const std::vector<book::SeparatorAt> separators = book::separatorsIn(*html);
         qsizetype line = 1;
-        if (!holdsAnySeparator(*html))
-            return platform::encodeCodePage(*html, true);
         qsizetype lineBegin = 0;
-        for (qsizetype at = 0; at < html->size();) {
-            if (html->at(at) == u'\n') {
-                ++line;
-                lineBegin = ++at;
-                continue;
-            }
-            const Separator *found = nullptr;
-            for (const Separator &separator : kSeparators)
-                if (QStringView(*html).sliced(at).startsWith(separator.text))
-                    found = &separator;
-            if (!found) {
-                ++at;
-                continue;
+        qsizetype counted = 0; // where line and lineBegin have been counted to
+        for (const book::SeparatorAt &found : separators) {
+            for (; counted < found.offset; ++counted) {
+                if (html->at(counted) == u'\n') {
+                    ++line;
+                    lineBegin = counted + 1;
+                }
             }
             problems_.append(QStringLiteral("%1:%2:%3: the page HTML holds \"%4\", which would cut the page there "
                                             "(page %5, %6 line %7); write \"%8\" instead")
-                                 .arg(path, QString::number(line), QString::number(at - lineBegin + 1), found->text,
-                                      quoted(pageName), kContentsName, QString::number(lineNumber), found->instead));
-            clean = false;
-            at += found->text.size();
+                                 .arg(path, QString::number(line), QString::number(found.offset - lineBegin + 1),
+                                      found.separator->text, quoted(pageName), kContentsName,
+                                      QString::number(lineNumber), found.separator->reference));
         }
-        if (!clean)
+        if (!separators.empty())
             return std::nullopt;
-        return platform::encodeCodePage(*html, true);
+        return html;
     }
 
     QString folder_;
@@ -282,31 +246,43 @@ Output pack(const Arguments &args)
 
 // ---- unpack
 
-// What book.txt and the HTML files can't hold: the book must be mended first.
+// What book.txt and the HTML files can't hold, as the check finds it: the book must be mended first.
+// A blank first page, which the reader can't show, is a line of spaces in book.txt all the same, and a
+// page name that looks like HTML stands on its line unless it holds a line break.
 QStringList unrepresentable(const book::Book &book, const QString &fileName)
 {
     QStringList problems;
     const QString hint = QStringLiteral("; mend the book first (tavlo-book check lists its defects)");
-    if (book.title.contains(u'\n') || book.title.contains(u'\r'))
-        problems.append(QStringLiteral("%1: the title holds a line break").arg(fileName) + hint);
-    if (book.ignoredLength > 0)
-        problems.append(
-            QStringLiteral("%1: a second \"<<$$>>\" is followed by text that the reader never shows").arg(fileName) +
-            hint);
-    for (qsizetype i = 0; i < book.pages.size(); ++i) {
-        const QString record = book.pages.record(i);
-        const QString name = book::pageName(record);
-        const QString page = QStringLiteral("%1: page %2 %3: ").arg(fileName, QString::number(i), quoted(name));
-        if (record.isEmpty())
+    for (const book::Defect &defect : book::formDefects(book)) {
+        const QString page =
+            QStringLiteral("%1: page %2 %3: ").arg(fileName, QString::number(defect.page), quoted(defect.pageName));
+        switch (defect.kind) {
+        case book::DefectKind::TitleLineBreak:
+            problems.append(QStringLiteral("%1: the title holds a line break").arg(fileName) + hint);
+            break;
+        case book::DefectKind::IgnoredText:
+            problems.append(
+                QStringLiteral("%1: a second \"<<$$>>\" is followed by text that the reader never shows").arg(fileName) +
+                hint);
+            break;
+        case book::DefectKind::EmptyRecord:
             problems.append(page + QStringLiteral("is an empty record") + hint);
-        else if (book::isBlank(record))
-            continue;
-        else if (!book::hasPageHtml(record))
-            problems.append(page + QStringLiteral("has no \"##\" between page name and page HTML") + hint);
-        else if (book::cutFields(record).size() > 2)
+            break;
+        case book::DefectKind::NoPageHtml:
+            if (!book::isBlank(book.pages.recordBytes(defect.page)))
+                problems.append(page + QStringLiteral("has no \"##\" between page name and page HTML") + hint);
+            break;
+        case book::DefectKind::SplitPageHtml:
             problems.append(page + QStringLiteral("holds \"##\" inside its page HTML") + hint);
-        if (book::hasPageHtml(record) && (name.contains(u'\t') || name.contains(u'\n') || name.contains(u'\r')))
-            problems.append(page + QStringLiteral("the page name holds a line break or a tab") + hint);
+            break;
+        case book::DefectKind::HtmlName:
+        case book::DefectKind::NameLineBreak:
+            if (book::breaksNameLine(defect.pageName))
+                problems.append(page + QStringLiteral("the page name holds a line break or a tab") + hint);
+            break;
+        default:
+            break;
+        }
     }
     return problems;
 }
@@ -327,13 +303,10 @@ QString withCharactersOutsideCodePage(const QString &html)
         if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
             continue;
         const char32_t c = code;
-        const QString character = QString::fromUcs4(&c, 1);
-        bool fits = true;
-        platform::encodeCodePage(character, false, &fits);
-        if (fits)
+        if (book::inCodePage(c))
             continue; // pack would write the character itself
         out += QStringView(html).sliced(at, match.capturedStart() - at);
-        out += character;
+        out += QString::fromUcs4(&c, 1);
         at = match.capturedEnd();
     }
     out += QStringView(html).sliced(at);

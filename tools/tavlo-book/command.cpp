@@ -2,40 +2,45 @@
 
 #include "usageerror.h"
 
+#include <QCommandLineParser>
+
+namespace {
+
+// A command's option as QCommandLineParser names it: "app-dir" for "--app-dir", "o" for "-o".
+QString optionName(const QString &option)
+{
+    return option.startsWith(u"--") ? option.sliced(2) : option.sliced(1);
+}
+
+} // namespace
+
+QCommandLineOption helpOption()
+{
+    return QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+}
+
 Arguments parseArguments(const Command &command, const QStringList &args)
 {
+    QCommandLineParser parser;
+    parser.addOption(helpOption());
+    for (const QString &option : command.valueOptions)
+        parser.addOption(QCommandLineOption(optionName(option), QString(), QStringLiteral("value")));
+    for (const QString &option : command.flagOptions)
+        parser.addOption(QCommandLineOption(optionName(option)));
+    // parse() takes the program's name first.
+    if (!parser.parse(QStringList{command.name} + args))
+        throw UsageError(QStringLiteral("%1: %2").arg(command.name, parser.errorText()));
+
     Arguments parsed;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        const bool declaredShort = arg.size() == 2 && arg.startsWith(u'-') &&
-                                   (command.valueOptions.contains(arg) || command.flagOptions.contains(arg));
-        if (optionsEnded || ((!arg.startsWith(u"--") || arg == u"--") && !declaredShort)) {
-            if (!optionsEnded && arg == u"--")
-                optionsEnded = true;
-            else
-                parsed.positional.append(arg);
-            continue;
-        }
-        const qsizetype equals = declaredShort ? -1 : arg.indexOf(u'=');
-        const QString name = equals < 0 ? arg : arg.first(equals);
-        if (command.flagOptions.contains(name)) {
-            if (equals >= 0)
-                throw UsageError(QStringLiteral("%1: option %2 takes no value").arg(command.name, name));
-            parsed.flags.append(name);
-            continue;
-        }
-        if (!command.valueOptions.contains(name))
-            throw UsageError(QStringLiteral("%1: unknown option %2").arg(command.name, name));
-        if (equals >= 0) {
-            parsed.options.insert(name, arg.sliced(equals + 1));
-        } else {
-            if (i + 1 >= args.size())
-                throw UsageError(QStringLiteral("%1: option %2 needs a value").arg(command.name, name));
-            parsed.options.insert(name, args[++i]);
-        }
-    }
-    if (parsed.positional.size() != command.operands.size())
+    parsed.help = parser.isSet(QStringLiteral("help"));
+    parsed.positional = parser.positionalArguments();
+    for (const QString &option : command.valueOptions)
+        if (parser.isSet(optionName(option)))
+            parsed.options.insert(option, parser.value(optionName(option)));
+    for (const QString &option : command.flagOptions)
+        if (parser.isSet(optionName(option)))
+            parsed.flags.append(option);
+    if (!parsed.help && parsed.positional.size() != command.operands.size())
         throw UsageError(
             QStringLiteral("%1 takes %2, got %3 arguments")
                 .arg(command.name, command.operands.join(u' '), QString::number(parsed.positional.size())));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCommandLineOption>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,7 @@ struct Arguments {
     QStringList positional;
     QMap<QString, QString> options;
     QStringList flags;
+    bool help = false; // -h or --help: the usage is asked for, and nothing else is done
 
     QString option(const QString &name, const QString &fallback) const { return options.value(name, fallback); }
     bool flag(const QString &name) const { return flags.contains(name); }
@@ -40,10 +42,14 @@ struct Command {
     std::function<Output(const Arguments &)> run;
 };
 
-// Splits args by the command's declaration: "--name value" or "--name=value" for its options,
-// "-o value" for a declared short one, the rest positional. Unknown options and a wrong number of
+// Reads args by the command's declaration through QCommandLineParser: "--name value" or
+// "--name=value" for its long options, "-o value" for a short one, "--" before operands that begin
+// with "-", the rest positional. Unknown options, options without their value, and a wrong number of
 // operands throw UsageError.
 Arguments parseArguments(const Command &command, const QStringList &args);
+
+// -h and --help, which every command takes as well as tavlo-book itself.
+QCommandLineOption helpOption();
 
 // The usage text for all commands.
 QString usage(const std::vector<Command> &commands);

@@ -10,6 +10,7 @@
 
 #include "platform/failure.h"
 
+#include <QCommandLineParser>
 #include <QStringList>
 
 #include <algorithm>
@@ -30,18 +31,30 @@ int run(const QStringList &args)
     const std::vector<Command> commands = {infoCommand(),  pagesCommand(), showCommand(),
                                            checkCommand(), packCommand(),  unpackCommand(),
                                            importCommand()};
-    if (args.contains(u"--help") || args.contains(u"-h")) {
+    const auto help = [&] {
         write(stdout, usage(commands).toUtf8());
         return Done;
-    }
+    };
     try {
-        if (args.isEmpty())
+        // Options before the command are tavlo-book's own; all from the command on are the command's.
+        QCommandLineParser parser;
+        parser.addOption(helpOption());
+        parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+        if (!parser.parse(QStringList{QStringLiteral("tavlo-book")} + args))
+            throw UsageError(parser.errorText());
+        if (parser.isSet(QStringLiteral("help")))
+            return help();
+        const QStringList words = parser.positionalArguments();
+        if (words.isEmpty())
             throw UsageError(QStringLiteral("no command given"));
         const auto command =
-            std::find_if(commands.begin(), commands.end(), [&](const Command &c) { return c.name == args.first(); });
+            std::find_if(commands.begin(), commands.end(), [&](const Command &c) { return c.name == words.first(); });
         if (command == commands.end())
-            throw UsageError(QStringLiteral("unknown command \"%1\"").arg(args.first()));
-        const Output output = command->run(parseArguments(*command, args.sliced(1)));
+            throw UsageError(QStringLiteral("unknown command \"%1\"").arg(words.first()));
+        const Arguments arguments = parseArguments(*command, words.sliced(1));
+        if (arguments.help)
+            return help();
+        const Output output = command->run(arguments);
         write(stdout, output.text);
         return output.failed ? BadBook : Done;
     } catch (const UsageError &error) {

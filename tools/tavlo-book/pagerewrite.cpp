@@ -1,5 +1,7 @@
 #include "pagerewrite.h"
 
+#include "book/bookformat.h"
+#include "book/htmlreading.h"
 #include "book/htmlscan.h"
 #include "platform/codepage.h"
 
@@ -14,13 +16,40 @@ using book::HtmlToken;
 
 namespace {
 
-constexpr QStringView kSectionMark = u"<<$$>>";
 constexpr QStringView kPictureMarker = u"<img";
 constexpr QStringView kBackgroundMarker = u"background=";
 
 bool holdsReaderMarker(QStringView text)
 {
     return text.contains(kPictureMarker, Qt::CaseInsensitive) || text.contains(kBackgroundMarker, Qt::CaseInsensitive);
+}
+
+void countSeparator(TextChanges &changes, const book::Separator &separator)
+{
+    if (separator.text == book::kRecordSeparator)
+        ++changes.tildes;
+    else if (separator.text == book::kFieldSeparator)
+        ++changes.doubleHashes;
+    else
+        ++changes.sectionMarks;
+}
+
+// The characters of text that Windows-1252 lacks.
+qsizetype countOutsideCodePage(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+            continue;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i; // one character, two code units
+            ++count;
+            continue;
+        }
+        count += book::inCodePage(c) ? 0 : 1;
+    }
+    return count;
 }
 
 // Writes what the book format can't hold as character references. With markers, also what the
@@ -35,22 +64,14 @@ void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool ma
     while (i < text.size()) {
         const QChar c = text[i];
         const QStringView rest = text.sliced(i);
-        QStringView reference;
+        QLatin1StringView reference;
         qsizetype length = 0;
-        if (c == u'~') {
-            reference = u"&#126;";
-            length = 1;
-            ++changes.tildes;
-        } else if (c == u'#' && rest.startsWith(u"##")) {
-            reference = u"&#35;&#35;";
-            length = 2;
-            ++changes.doubleHashes;
-        } else if (c == u'<' && rest.startsWith(kSectionMark)) {
-            reference = u"&lt;&lt;$$&gt;&gt;";
-            length = kSectionMark.size();
-            ++changes.sectionMarks;
+        if (const book::Separator *separator = book::separatorAt(rest)) {
+            reference = separator->reference;
+            length = separator->text.size();
+            countSeparator(changes, *separator);
         } else if (markers && c == u'<' && rest.startsWith(kPictureMarker, Qt::CaseInsensitive)) {
-            reference = u"&lt;";
+            reference = QLatin1StringView("&lt;");
             length = 1;
         } else if (markers && (c == u'b' || c == u'B') && rest.startsWith(kBackgroundMarker, Qt::CaseInsensitive)) {
             // The letters stay as written; only the "=" becomes a reference.
@@ -256,9 +277,10 @@ public:
         }
         // Pieces end and begin at "<" and ">", so only "<<$$>>" can form across two of them, as a tag
         // "<x<<$$>" followed by text ">": broken markup, which the references keep whole as text.
-        for (qsizetype at = 0; (at = out_.indexOf(kSectionMark, at)) >= 0;) {
-            out_.replace(at, kSectionMark.size(), QStringLiteral("&lt;&lt;$$&gt;&gt;"));
-            ++changes_.sectionMarks;
+        const book::Separator &section = *book::separatorAt(QString(book::kSectionSeparator));
+        for (qsizetype at = 0; (at = out_.indexOf(section.text, at)) >= 0;) {
+            out_.replace(at, section.text.size(), section.reference);
+            countSeparator(changes_, section);
         }
         changes_.outsideCodePage += countOutsideCodePage(out_);
         return std::move(out_);
@@ -405,7 +427,7 @@ private:
 
     static bool mustMove(QStringView text)
     {
-        return holdsSeparator(text) || holdsReaderMarker(text) || countOutsideCodePage(text) > 0;
+        return book::holdsSeparator(text) || holdsReaderMarker(text) || countOutsideCodePage(text) > 0;
     }
 
     QStringView html_;
@@ -447,42 +469,6 @@ bool isWindows1252Label(QStringView label)
 
 } // namespace
 
-TextChanges &TextChanges::operator+=(const TextChanges &other)
-{
-    tildes += other.tildes;
-    doubleHashes += other.doubleHashes;
-    sectionMarks += other.sectionMarks;
-    outsideCodePage += other.outsideCodePage;
-    scriptsMoved += other.scriptsMoved;
-    stylesMoved += other.stylesMoved;
-    return *this;
-}
-
-bool holdsSeparator(QStringView text)
-{
-    return text.contains(u'~') || text.contains(u"##") || text.contains(kSectionMark);
-}
-
-qsizetype countOutsideCodePage(QStringView text)
-{
-    qsizetype count = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-            continue;
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i; // one character, two code units
-            ++count;
-            continue;
-        }
-        bool inCodePage = false;
-        for (int b = 0x80; b < 0xA0 && !inCodePage; ++b)
-            inCodePage = platform::codePageChar(uchar(b)) == c;
-        count += inCodePage ? 0 : 1;
-    }
-    return count;
-}
-
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
 {
     return PageRewriter(html, site, changes).run();
@@ -495,9 +481,10 @@ QString pageTitle(QStringView html)
     while (scanner.next(token)) {
         if (token.kind != HtmlToken::StartTag || !token.is(u"title"))
             continue;
-        const qsizetype end = html.indexOf(u"</title", token.end, Qt::CaseInsensitive);
-        const QString text = book::decodeReferences(html.sliced(token.end, (end < 0 ? html.size() : end) - token.end));
-        return text.simplified();
+        // Its text is the piece after it, up to its end tag.
+        if (!scanner.next(token) || token.kind != HtmlToken::RawText)
+            return {};
+        return book::html::decodeText(html.sliced(token.begin, token.end - token.begin)).simplified();
     }
     return {};
 }

@@ -40,8 +40,6 @@ struct TextChanges {
     qsizetype outsideCodePage = 0; // characters Windows-1252 lacks, written as references by the book
     qsizetype scriptsMoved = 0;
     qsizetype stylesMoved = 0;
-
-    TextChanges &operator+=(const TextChanges &other);
 };
 
 // The page HTML that the book holds for html: every reference handed to site, and what the book
@@ -65,12 +63,6 @@ struct PageText {
     QString charset; // the name of the character set used
 };
 PageText decodePage(QByteArrayView bytes, QString *problem);
-
-// The characters of text that Windows-1252 lacks.
-qsizetype countOutsideCodePage(QStringView text);
-
-// Whether text holds "~", "##" or "<<$$>>".
-bool holdsSeparator(QStringView text);
 
 // The references of a style sheet (url() and @import), handed to site as files; the style sheet with
 // those that site rewrote.

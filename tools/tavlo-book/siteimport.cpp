@@ -6,6 +6,7 @@
 #include "usageerror.h"
 
 #include "book/bookfile.h"
+#include "book/bookformat.h"
 #include "book/htmlscan.h"
 #include "book/linkrule.h"
 #include "book/pageindex.h"
@@ -132,7 +133,9 @@ QString urlPath(const QString &path)
 // Whether a link written as name reaches the page of that name.
 bool linkReaches(const QString &name)
 {
-    const book::Book one = book::parseBook("T<<$$>>" + platform::encodeCodePage(name, false) + "##", QString());
+    book::BookWriter writer(u"T");
+    writer.addPage(name, {});
+    const book::Book one = book::parseBook(writer.take(), QString());
     const book::LinkTarget target = book::resolveLink(name, book::PageIndex(one.pages));
     return target.kind == book::LinkKind::Page && target.page == 0;
 }
@@ -143,15 +146,14 @@ QString pageNameFor(const QString &path)
 {
     QString name;
     for (const char32_t c : path.toUcs4()) {
-        const QString character = QString::fromUcs4(&c, 1);
-        bool fits = true;
-        platform::encodeCodePage(character, false, &fits);
-        name += fits && c != u'~' && c != u'\t' && c != u'\n' && c != u'\r' ? character : QStringLiteral("_");
+        name += book::inCodePage(c) && c != u'\t' && c != u'\n' && c != u'\r' ? QString::fromUcs4(&c, 1)
+                                                                             : QStringLiteral("_");
     }
-    name.replace(QStringLiteral("##"), QStringLiteral("#_"));
-    name.replace(QStringLiteral("<<$$>>"), QStringLiteral("<<$$_>"));
+    // Each separator loses its last character.
+    for (const book::SeparatorAt &found : book::separatorsIn(name))
+        name[found.offset + found.separator->text.size() - 1] = u'_';
     name.replace(u'<', u'_'); // a name that looks like a tag reads as a page split in two
-    if (name.endsWith(u'#'))
+    if (book::runsIntoFieldSeparator(name))
         name.back() = u'_';
     // A link that begins with "http" or "file" is not looked up as it stands; "./" in front keeps the
     // path and lets the link reach the page.
@@ -222,17 +224,15 @@ public:
             throw Refusal({QStringLiteral("%1: can't be written: %2").arg(out_, staging.errorString())});
         staging_ = staging.path();
 
-        QByteArray book = platform::encodeCodePage(title_, false) + "<<$$>>";
+        book::BookWriter writer(title_);
         for (size_t i = 0; i < order_.size(); ++i) {
             Page &page = pages_[order_[i]];
             current_ = &page;
             lines_.reset(page.text);
-            const QString html = rewritePage(page.text, *this, totals_.text);
-            if (i > 0)
-                book += '~';
-            book += platform::encodeCodePage(page.name, false) + "##" + platform::encodeCodePage(html, true);
+            writer.addPage(page.name, rewritePage(page.text, *this, totals_.text));
             page.text.clear();
         }
+        const QByteArray book = writer.take();
         current_ = nullptr;
         copyStyleSheetFiles();
         copyFiles();
@@ -484,7 +484,7 @@ private:
         if (written.isEmpty())
             written = start.name;
         QString title = written;
-        title.replace(QStringLiteral("<<$$>>"), QStringLiteral("<<$$ >>"));
+        title.replace(book::kSectionSeparator, QStringLiteral("<<$$ >>"));
         title = platform::decodeCodePage(platform::encodeCodePage(title, false));
         if (title != written)
             notes_.push_back({start.path, QStringLiteral("the title %1 is written %2, which the book can hold")
@@ -724,7 +724,7 @@ void checkTitle(const QString &title)
 {
     if (title.contains(u'\n') || title.contains(u'\r'))
         throw UsageError(QStringLiteral("import: the title holds a line break"));
-    if (title.contains(u"<<$$>>"))
+    if (title.contains(book::kSectionSeparator))
         throw UsageError(QStringLiteral("import: the title holds \"<<$$>>\", which would end it there"));
     if (const QString lacking = charactersOutsideCodePage(title); !lacking.isEmpty())
         throw UsageError(QStringLiteral("import: the title holds %1, which Windows-1252 can't hold").arg(lacking));

@@ -1,6 +1,6 @@
 #include "text.h"
 
-#include "platform/codepage.h"
+#include "book/bookformat.h"
 
 #include <QStringList>
 
@@ -39,12 +39,11 @@ QString charactersOutsideCodePage(QStringView text)
 {
     QStringList lacking;
     for (const char32_t c : text.toUcs4()) {
-        const QString character = QString::fromUcs4(&c, 1);
-        bool fits = true;
-        platform::encodeCodePage(character, false, &fits);
+        if (book::inCodePage(c))
+            continue;
         const QString named = QStringLiteral("\"%1\" (U+%2)")
-                                  .arg(character, QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
-        if (!fits && !lacking.contains(named))
+                                  .arg(QString::fromUcs4(&c, 1), QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+        if (!lacking.contains(named))
             lacking.append(named);
     }
     return lacking.join(QStringLiteral(", "));

@@ -1,0 +1,109 @@
+#pragma once
+
+// The book format in one place: the three separators, how a book file's text is cut into title,
+// page section, records and fields, and how the text of a book is written. Loading, the check, the
+// search and tavlo-book's pack, unpack and import all cut and write through this.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QLatin1StringView>
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace book {
+
+// Each separator is found by exact comparison, at every occurrence from left to right, without
+// overlapping; there is no escape. No two of them share a character, so no two occurrences overlap.
+inline constexpr QLatin1StringView kSectionSeparator("<<$$>>"); // after the title, and after the pages
+inline constexpr QLatin1StringView kRecordSeparator("~");       // between page records
+inline constexpr QLatin1StringView kFieldSeparator("##");       // between page name and page HTML
+
+// A separator, and the character references that page HTML writes for it instead.
+struct Separator {
+    QLatin1StringView text;
+    QLatin1StringView reference;
+};
+inline constexpr Separator kSeparators[] = {
+    {kRecordSeparator, QLatin1StringView("&#126;")},
+    {kFieldSeparator, QLatin1StringView("&#35;&#35;")},
+    {kSectionSeparator, QLatin1StringView("&lt;&lt;$$&gt;&gt;")},
+};
+
+// ---- Cutting
+
+// A piece of a text: where it begins and how long it is.
+struct TextSpan {
+    qsizetype offset = 0;
+    qsizetype length = 0;
+};
+
+// The first "##" that begins at or after from, or -1. Page HTML holds few "#", so memchr finds them
+// and only its hits are compared.
+qsizetype findFieldSeparator(QByteArrayView text, qsizetype from);
+
+// The top level of a book file's text, cut at the first two "<<$$>>".
+struct BookSections {
+    qsizetype titleEnd = -1;   // where the first "<<$$>>" begins; -1 when there is none
+    qsizetype sectionBegin = 0; // the page section, after the first "<<$$>>"
+    qsizetype sectionEnd = 0;   // up to the second "<<$$>>" or the end of the text
+    bool hasPageSection() const { return titleEnd >= 0; }
+};
+BookSections cutSections(QByteArrayView text);
+
+// The records of text[begin, end), a page section: cut at every "~".
+std::vector<TextSpan> cutRecords(QByteArrayView text, qsizetype begin, qsizetype end);
+
+// Field index of a record cut at every "##" (0 the page name, 1 the page HTML); an empty view when
+// the record has no such field.
+QStringView recordField(QStringView record, int index);
+QByteArrayView recordField(QByteArrayView record, int index);
+
+// ---- What a book can hold
+
+// Whether the book's code page, Windows-1252, holds the character. Title and page names hold only
+// such characters; page HTML writes the others as numeric character references.
+bool inCodePage(char32_t c);
+
+// The separator that text begins with, or null.
+const Separator *separatorAt(QStringView text);
+
+// Every separator of text, in the order the reader would cut at them.
+struct SeparatorAt {
+    qsizetype offset;
+    const Separator *separator;
+};
+std::vector<SeparatorAt> separatorsIn(QStringView text);
+bool holdsSeparator(QStringView text);
+
+// A page name that ends with "#" runs into the "##" after it: "#" and "##" read as "##" and "#", and
+// the name loses its last "#".
+bool runsIntoFieldSeparator(QStringView pageName);
+
+// ---- Writing
+
+// Writes the text of a book in the book's code page: the title, "<<$$>>", then the records
+// separated by "~". Title and page names are written as they are, each character the code page
+// lacks as "?": callers refuse or replace such text first, along with the separators. The page HTML
+// is written with each character the code page lacks as a numeric character reference.
+class BookWriter {
+public:
+    explicit BookWriter(QStringView title);
+
+    // A page: its name, "##" and its HTML.
+    void addPage(QStringView name, QStringView html);
+    // A record of its own, as a blank one of spaces.
+    void addRecord(QStringView record);
+
+    const QByteArray &text() const { return text_; }
+    QByteArray take() { return std::move(text_); }
+
+private:
+    void beginRecord();
+
+    QByteArray text_;
+    bool first_ = true;
+};
+
+} // namespace book
