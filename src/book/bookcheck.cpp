@@ -191,9 +191,9 @@ private:
                               (target.kind == LinkKind::Web && target.url.isEmpty());
             if (dead) {
                 const int line = lines.at(link.offset);
-                defect(DefectKind::DeadLink, line, link.href,
-                       QStringLiteral("the link \"%1\" at line %2 names no page")
-                           .arg(link.href, QString::number(line)));
+                defect(
+                    DefectKind::DeadLink, line, link.href,
+                    QStringLiteral("the link \"%1\" at line %2 names no page").arg(link.href, QString::number(line)));
                 continue;
             }
             // "#PLACE" scrolls the page shown; "NAME#PLACE" shows page NAME and scrolls there.

@@ -77,8 +77,8 @@ Book parseBook(QByteArray text, const QString &fileName)
     book.ignoredLength = bytes.size() - sections.sectionEnd;
     std::vector<TextSpan> records = cutRecords(bytes, sections.sectionBegin, sections.sectionEnd);
     book.pages = PageTable(std::move(text), std::move(records));
-    qCDebug(lcBook).noquote() << fileName << "holds" << book.pages.size() << "pages; ignored after them:"
-                              << book.ignoredLength << "bytes";
+    qCDebug(lcBook).noquote() << fileName << "holds" << book.pages.size()
+                              << "pages; ignored after them:" << book.ignoredLength << "bytes";
     return book;
 }
 

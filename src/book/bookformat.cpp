@@ -30,8 +30,7 @@ qsizetype findByRareChar(QByteArrayView text, qsizetype from, QLatin1StringView 
     return -1;
 }
 
-template <typename View, typename Find>
-View fieldOf(View record, int index, qsizetype separatorSize, Find find)
+template <typename View, typename Find> View fieldOf(View record, int index, qsizetype separatorSize, Find find)
 {
     qsizetype start = 0;
     for (int i = 0; i < index; ++i) {

@@ -45,7 +45,7 @@ qsizetype findFieldSeparator(QByteArrayView text, qsizetype from);
 
 // The top level of a book file's text, cut at the first two "<<$$>>".
 struct BookSections {
-    qsizetype titleEnd = -1;   // where the first "<<$$>>" begins; -1 when there is none
+    qsizetype titleEnd = -1;    // where the first "<<$$>>" begins; -1 when there is none
     qsizetype sectionBegin = 0; // the page section, after the first "<<$$>>"
     qsizetype sectionEnd = 0;   // up to the second "<<$$>>" or the end of the text
     bool hasPageSection() const { return titleEnd >= 0; }

@@ -51,7 +51,9 @@ bool searchBook(const PageTable &pages, const PageFinder &finder, const FoundPag
     std::vector<PageRun> runs(static_cast<size_t>(runCount));
     std::atomic<qsizetype> nextRun{0};
     std::atomic<bool> stop{false}; // the calling thread is leaving early
-    const auto ended = [&] { return cancelled.load(std::memory_order_relaxed) || stop.load(std::memory_order_relaxed); };
+    const auto ended = [&] {
+        return cancelled.load(std::memory_order_relaxed) || stop.load(std::memory_order_relaxed);
+    };
 
     // Searches the next run that no thread has taken; false when none is left.
     const auto searchRun = [&] {
@@ -114,9 +116,7 @@ struct BookSearch::Run {
     std::thread thread;
 };
 
-BookSearch::BookSearch(QObject *parent) : QObject(parent), threads_(std::max(1, QThread::idealThreadCount()))
-{
-}
+BookSearch::BookSearch(QObject *parent) : QObject(parent), threads_(std::max(1, QThread::idealThreadCount())) {}
 
 BookSearch::~BookSearch()
 {
@@ -142,7 +142,8 @@ void BookSearch::start(const PageTable &pages, const QString &query, Qt::CaseSen
     // queued call, one at a time: while one waits, later pages join the same outbox, so a busy window
     // thread gets them in batches rather than as a flood of calls.
     const auto tell = [this, r, generation] {
-        QMetaObject::invokeMethod(this, [this, r, generation] { deliver(r, generation); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, r, generation] { deliver(r, generation); }, Qt::QueuedConnection);
     };
     r->thread = std::thread([r, tell, pages, query, cs, threads = threads_] {
         const PageFinder finder(query, cs);

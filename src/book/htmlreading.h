@@ -126,8 +126,7 @@ constexpr char32_t numericReferenceChar(std::uint32_t value, bool tooLarge)
 // In text, a legacy name without its semicolon is read as far as it goes ("&copy2024" is "(c)2024");
 // in an attribute value it is read only when no letter, digit or "=" follows it, so that
 // "?a=1&copy=2" stays as written.
-template <typename Char>
-Reference readReference(const Char *p, const Char *end, bool inAttribute)
+template <typename Char> Reference readReference(const Char *p, const Char *end, bool inAttribute)
 {
     const Char *q = p + 1;
     if (q < end && *q == '#') {
@@ -188,8 +187,7 @@ QString decodeAttributeValue(QStringView value);
 QString decodeText(QStringView text);
 
 // The first "c" at or after p, or end.
-template <typename Char>
-const Char *find(const Char *p, const Char *end, Char c)
+template <typename Char> const Char *find(const Char *p, const Char *end, Char c)
 {
     while (p < end && *p != c)
         ++p;
@@ -229,8 +227,7 @@ inline const char *findEither(const char *p, const char *end, char a, char b)
 // True when the page may hold an element whose content is shown as it stands, not read as markup:
 // <textarea>, <xmp> or <plaintext>. Each of their names holds an "x", a rare letter, so only the text
 // around each "x" is looked at.
-template <typename Char>
-bool mayShowRawText(const Char *begin, const Char *end)
+template <typename Char> bool mayShowRawText(const Char *begin, const Char *end)
 {
     const auto tagAt = [&](const Char *at, std::string_view tag) {
         if (at < begin || end - at < qsizetype(tag.size()))
@@ -300,8 +297,7 @@ const Char *readAttributes(const Char *p, const Char *end, OnAttribute &&onAttri
 namespace detail {
 
 // Reads a tag name from p to the first blank, "/" or ">"; gives where it ends and its element.
-template <typename Char>
-const Char *readTagName(const Char *p, const Char *end, Element &element)
+template <typename Char> const Char *readTagName(const Char *p, const Char *end, Element &element)
 {
     constexpr int kLongestElementName = 10;
     char lower[kLongestElementName];
@@ -319,8 +315,7 @@ const Char *readTagName(const Char *p, const Char *end, Element &element)
 
 // Where the end tag "</name" of a raw text element begins, name followed by a blank, "/" or ">"; end
 // when there is none.
-template <typename Char>
-const Char *findEndTag(const Char *p, const Char *end, std::string_view name)
+template <typename Char> const Char *findEndTag(const Char *p, const Char *end, std::string_view name)
 {
     const auto n = qsizetype(name.size());
     for (p = find(p, end, Char('<')); p < end; p = find(p + 1, end, Char('<'))) {
@@ -337,16 +332,14 @@ const Char *findEndTag(const Char *p, const Char *end, std::string_view name)
 }
 
 // The position after the first ">" at or after p, or end.
-template <typename Char>
-const Char *skipPast(const Char *p, const Char *end, Char c)
+template <typename Char> const Char *skipPast(const Char *p, const Char *end, Char c)
 {
     p = find(p, end, c);
     return p < end ? p + 1 : end;
 }
 
 // Text from p to end without markup: literal runs and references, for the handler.
-template <typename Char, typename Handler>
-void readPlainText(const Char *p, const Char *end, Handler &handler)
+template <typename Char, typename Handler> void readPlainText(const Char *p, const Char *end, Handler &handler)
 {
     while (p < end) {
         const Char *amp = find(p, end, Char('&'));
@@ -366,8 +359,7 @@ void readPlainText(const Char *p, const Char *end, Handler &handler)
 }
 
 // A comment from p, just after "<!--": it ends at "-->", and at once when it is "<!-->" or "<!--->".
-template <typename Char>
-const Char *skipComment(const Char *p, const Char *end)
+template <typename Char> const Char *skipComment(const Char *p, const Char *end)
 {
     if (p < end && *p == '>')
         return p + 1;
@@ -391,18 +383,16 @@ enum class Markup : std::uint8_t {
     Other,    // a doctype, CDATA, "<?...>", "</>" or "</" and no letter: no text, nothing for the page
 };
 
-template <typename Char>
-struct MarkupAt {
+template <typename Char> struct MarkupAt {
     Markup kind;
-    const Char *end;                 // where reading goes on; for a start tag, where its name ends
+    const Char *end;                  // where reading goes on; for a start tag, where its name ends
     Element element = Element::Other; // of a start or end tag
-    bool cutOff = false;             // an end tag that the end of the text cuts off, which a browser drops
+    bool cutOff = false;              // an end tag that the end of the text cuts off, which a browser drops
 };
 
 // The markup that begins at p, where *p is "<". A start tag's attributes are left for the caller
 // (readAttributes from its end).
-template <typename Char>
-MarkupAt<Char> markupAt(const Char *p, const Char *end)
+template <typename Char> MarkupAt<Char> markupAt(const Char *p, const Char *end)
 {
     const Char *n = p + 1;
     if (n == end)
@@ -435,22 +425,41 @@ MarkupAt<Char> markupAt(const Char *p, const Char *end)
 
 // Where the content of an element that holds no markup ends, its content beginning at p: at its own
 // end tag, which is then read as markup, or at the end of the text.
-template <typename Char>
-const Char *rawContentEnd(const Char *p, const Char *end, Element element)
+template <typename Char> const Char *rawContentEnd(const Char *p, const Char *end, Element element)
 {
     std::string_view name;
     switch (element) {
-    case Element::Script: name = "script"; break;
-    case Element::Style: name = "style"; break;
-    case Element::Iframe: name = "iframe"; break;
-    case Element::Noembed: name = "noembed"; break;
-    case Element::Noframes: name = "noframes"; break;
-    case Element::Noscript: name = "noscript"; break;
-    case Element::Title: name = "title"; break;
-    case Element::Textarea: name = "textarea"; break;
-    case Element::Xmp: name = "xmp"; break;
-    case Element::Plaintext: return end;
-    default: return p;
+    case Element::Script:
+        name = "script";
+        break;
+    case Element::Style:
+        name = "style";
+        break;
+    case Element::Iframe:
+        name = "iframe";
+        break;
+    case Element::Noembed:
+        name = "noembed";
+        break;
+    case Element::Noframes:
+        name = "noframes";
+        break;
+    case Element::Noscript:
+        name = "noscript";
+        break;
+    case Element::Title:
+        name = "title";
+        break;
+    case Element::Textarea:
+        name = "textarea";
+        break;
+    case Element::Xmp:
+        name = "xmp";
+        break;
+    case Element::Plaintext:
+        return end;
+    default:
+        return p;
     }
     return detail::findEndTag(p, end, name);
 }
@@ -458,8 +467,7 @@ const Char *rawContentEnd(const Char *p, const Char *end, Element element)
 namespace detail {
 
 // The markup that begins at p, where *p is "<"; gives where reading goes on.
-template <typename Char, typename Handler>
-const Char *readMarkup(const Char *p, const Char *end, Handler &handler)
+template <typename Char, typename Handler> const Char *readMarkup(const Char *p, const Char *end, Handler &handler)
 {
     const MarkupAt<Char> markup = markupAt(p, end);
     switch (markup.kind) {
@@ -501,8 +509,7 @@ const Char *readMarkup(const Char *p, const Char *end, Handler &handler)
 // A handler that needs only some of the text may say where reading can go on from, skipping text
 // it has no use for: handler.skipText(p, end) gives the first "<" or "&" at or after p, or an earlier
 // place from which it wants the text told.
-template <typename Char, typename Handler>
-const Char *readHtml(const Char *p, const Char *end, Handler &handler)
+template <typename Char, typename Handler> const Char *readHtml(const Char *p, const Char *end, Handler &handler)
 {
     while (p < end && !handler.done()) {
         if constexpr (requires { handler.skipText(p, end); }) {

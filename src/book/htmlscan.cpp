@@ -5,7 +5,6 @@
 #include <QStringList>
 #include <QUrl>
 
-
 namespace book {
 namespace {
 
@@ -186,26 +185,26 @@ bool HtmlScanner::next(HtmlToken &token)
             return piece(HtmlToken::EndTag, markup.end);
         case html::Markup::StartTag: {
             token.name = QStringView(p + 1, markup.end);
-            const char16_t *after = html::readAttributes(
-                markup.end, end,
-                [&](const char16_t *nameBegin, const char16_t *nameEnd, const char16_t *valueBegin,
-                    const char16_t *valueEnd) {
-                    HtmlAttribute attribute;
-                    attribute.name = QStringView(nameBegin, nameEnd);
-                    attribute.begin = nameBegin - base;
-                    attribute.end = nameEnd - base;
-                    if (valueBegin) {
-                        attribute.valueBegin = valueBegin - base;
-                        attribute.rawValue = QStringView(valueBegin, valueEnd);
-                        if (valueBegin[-1] == u'"' || valueBegin[-1] == u'\'') {
-                            attribute.quote = QChar(valueBegin[-1]);
-                            attribute.end = (valueEnd < end ? valueEnd + 1 : valueEnd) - base;
-                        } else {
-                            attribute.end = valueEnd - base;
-                        }
-                    }
-                    token.attributes.push_back(attribute);
-                });
+            const char16_t *after =
+                html::readAttributes(markup.end, end,
+                                     [&](const char16_t *nameBegin, const char16_t *nameEnd, const char16_t *valueBegin,
+                                         const char16_t *valueEnd) {
+                                         HtmlAttribute attribute;
+                                         attribute.name = QStringView(nameBegin, nameEnd);
+                                         attribute.begin = nameBegin - base;
+                                         attribute.end = nameEnd - base;
+                                         if (valueBegin) {
+                                             attribute.valueBegin = valueBegin - base;
+                                             attribute.rawValue = QStringView(valueBegin, valueEnd);
+                                             if (valueBegin[-1] == u'"' || valueBegin[-1] == u'\'') {
+                                                 attribute.quote = QChar(valueBegin[-1]);
+                                                 attribute.end = (valueEnd < end ? valueEnd + 1 : valueEnd) - base;
+                                             } else {
+                                                 attribute.end = valueEnd - base;
+                                             }
+                                         }
+                                         token.attributes.push_back(attribute);
+                                     });
             if (after) {
                 const char16_t *contentEnd = html::rawContentEnd(after, end, markup.element);
                 if (contentEnd > after)

@@ -22,12 +22,14 @@ struct LinkReader {
         if (element != html::Element::A && element != html::Element::Area)
             return;
         std::optional<QString> href;
-        html::readAttributes(html::markupAt(tagBegin, tagEnd).end, tagEnd, [&](const char16_t *nameBegin, const char16_t *nameEnd,
-                                               const char16_t *valueBegin, const char16_t *valueEnd) {
-            // Of two attributes of the same name, the first counts.
-            if (!href && QStringView(nameBegin, nameEnd).compare(u"href", Qt::CaseInsensitive) == 0)
-                href = html::decodeAttributeValue(valueBegin ? QStringView(valueBegin, valueEnd) : QStringView());
-        });
+        html::readAttributes(
+            html::markupAt(tagBegin, tagEnd).end, tagEnd,
+            [&](const char16_t *nameBegin, const char16_t *nameEnd, const char16_t *valueBegin,
+                const char16_t *valueEnd) {
+                // Of two attributes of the same name, the first counts.
+                if (!href && QStringView(nameBegin, nameEnd).compare(u"href", Qt::CaseInsensitive) == 0)
+                    href = html::decodeAttributeValue(valueBegin ? QStringView(valueBegin, valueEnd) : QStringView());
+            });
         if (href)
             links.push_back({*href, tagBegin - begin});
     }

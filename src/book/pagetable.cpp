@@ -5,7 +5,8 @@
 
 namespace book {
 
-PageTable::PageTable(QByteArray text, std::vector<TextSpan> records) : text_(std::move(text)), records_(std::move(records))
+PageTable::PageTable(QByteArray text, std::vector<TextSpan> records)
+    : text_(std::move(text)), records_(std::move(records))
 {
 }
 

@@ -20,14 +20,12 @@ constexpr char16_t kNoBreakSpace = 0xA0;
 
 // Lays out the text that reading a page tells of, as a browser does with white space, and hands each
 // unit of the result to out.put(). out.done() ends the reading.
-template <typename Out>
-struct TextLayout {
+template <typename Out> struct TextLayout {
     Out &out;
     bool started = false; // nothing before the first word
     bool pending = false; // a space before the next word
 
-    template <typename Char>
-    void text(const Char *p, const Char *end)
+    template <typename Char> void text(const Char *p, const Char *end)
     {
         for (; p < end && !out.done(); ++p) {
             const char16_t unit = html::unitChar(*p);
@@ -75,8 +73,7 @@ struct StringOut {
     bool done() const { return false; }
 };
 
-template <typename Char>
-QString textOf(const Char *begin, const Char *end)
+template <typename Char> QString textOf(const Char *begin, const Char *end)
 {
     StringOut out;
     out.text.reserve((end - begin) / 2);
@@ -111,18 +108,12 @@ public:
     }
 
     const PageFinder &finder() const { return finder_; }
-    template <typename Char>
-    char16_t fold(Char unit) const
-    {
-        return finder_.fold(unit);
-    }
+    template <typename Char> char16_t fold(Char unit) const { return finder_.fold(unit); }
     char16_t first() const { return query_[0]; }
     bool inMatch() const { return matched_ > 0; }
 
-    template <typename Char>
-    static bool mayHold(const PageFinder &finder, const Char *begin, const Char *end);
-    template <typename Char>
-    static PageFinder::Hits hits(const PageFinder &finder, const Char *begin, const Char *end);
+    template <typename Char> static bool mayHold(const PageFinder &finder, const Char *begin, const Char *end);
+    template <typename Char> static PageFinder::Hits hits(const PageFinder &finder, const Char *begin, const Char *end);
     template <typename Char>
     static PageFinder::Excerpt excerpt(const PageFinder &finder, const Char *begin, const Char *restart,
                                        const Char *end);
@@ -193,17 +184,17 @@ public:
 
     private:
 #if defined(__SSE2__)
-        template <int First, int Second>
-        struct Widths {
+        template <int First, int Second> struct Widths {
             static constexpr int first = First;
             static constexpr int second = Second;
         };
 
         // f called with the widths of the two byte sets as Widths<first, second>; null when the first
         // set is too large for them.
-        template <typename F>
-        const char *withWidths(F &&f) const
+        template <typename F> const char *withWidths(F &&f) const
         {
+            // One line per pair of widths: the table it is.
+            // clang-format off
             switch (firstWidth_ * 16 + secondWidth_) {
             case 2 * 16 + 0: return f(Widths<2, 0>{});
             case 4 * 16 + 0: return f(Widths<4, 0>{});
@@ -219,11 +210,11 @@ public:
             case 8 * 16 + 8: return f(Widths<8, 8>{});
             default: return nullptr;
             }
+            // clang-format on
         }
 
         // Of the sixteen places from p, those followed by a byte of the second set.
-        template <int SecondWidth>
-        unsigned seconds(const char *p) const
+        template <int SecondWidth> unsigned seconds(const char *p) const
         {
             if constexpr (SecondWidth == 0) {
                 return 0xFFFF;
@@ -236,15 +227,14 @@ public:
             }
         }
 
-        template <int FirstWidth, int SecondWidth>
-        const char *findMarkupOrStart(const char *p, const char *end) const
+        template <int FirstWidth, int SecondWidth> const char *findMarkupOrStart(const char *p, const char *end) const
         {
             const __m128i lt = _mm_set1_epi8('<');
             const __m128i amp = _mm_set1_epi8('&');
             for (; end - p > 16; p += 16) {
                 const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-                const unsigned markup = unsigned(
-                    _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(here, lt), _mm_cmpeq_epi8(here, amp))));
+                const unsigned markup =
+                    unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(here, lt), _mm_cmpeq_epi8(here, amp))));
                 __m128i a = _mm_cmpeq_epi8(here, firsts_[0]);
                 for (int i = 1; i < FirstWidth; ++i)
                     a = _mm_or_si128(a, _mm_cmpeq_epi8(here, firsts_[i]));
@@ -326,8 +316,7 @@ namespace {
 //
 // It also keeps where the text of the page could be read again from, shortly before the first hit:
 // just after one of the last few start tags before it (not of an element whose content is no markup).
-template <typename Char>
-struct HitCounter {
+template <typename Char> struct HitCounter {
     HitCounter(const PageFinder &finder, const Char *begin, const Char *end)
         : matching(finder), starts(finder, false), startsInPage(finder, true), limit(end)
     {
@@ -492,8 +481,7 @@ struct ExcerptOut {
 // except within an element whose content is shown but is no markup, and a page that may have one is
 // read whole. Reading on from the places may take as long as reading the page twice at most; beyond
 // that too the page is taken to may hold the query.
-template <typename Char>
-bool PageMatching::mayHold(const PageFinder &finder, const Char *begin, const Char *end)
+template <typename Char> bool PageMatching::mayHold(const PageFinder &finder, const Char *begin, const Char *end)
 {
     if (html::mayShowRawText(begin, end))
         return true;
@@ -608,7 +596,7 @@ PageFinder::PageFinder(QStringView query, Qt::CaseSensitivity cs) : cs_(cs)
     }
 
     for (int unit = 0; unit < 256; ++unit)
-        latin1Fold_[size_t(unit)] = unit == kNoBreakSpace                ? u' '
+        latin1Fold_[size_t(unit)] = unit == kNoBreakSpace     ? u' '
                                     : cs == Qt::CaseSensitive ? char16_t(unit)
                                                               : char16_t(QChar::toCaseFolded(char32_t(unit)));
     for (int byte = 0; byte < 256; ++byte)

@@ -55,13 +55,14 @@ void replaceAll(QString &text, QStringView value, QStringView replacement, qsize
     QChar *data = text.data();
     qsizetype end = oldSize;
     qsizetype out = newSize;
-    for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit) {
-        const qsizetype after = *hit + value.size();
+    for (size_t k = hits.size(); k-- > 0;) {
+        const qsizetype hit = hits[k];
+        const qsizetype after = hit + value.size();
         out -= end - after;
         std::memmove(data + out, data + after, size_t(end - after) * sizeof(QChar));
         out -= replacement.size();
         std::memcpy(data + out, replacement.data(), size_t(replacement.size()) * sizeof(QChar));
-        end = *hit;
+        end = hit;
     }
 }
 

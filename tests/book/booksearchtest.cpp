@@ -112,7 +112,8 @@ TEST(BookSearch, StopsOnceCancelled)
     std::atomic<bool> cancelled{true};
     int told = 0;
     const book::PageFinder finder(u"harbour"_s, Qt::CaseInsensitive);
-    EXPECT_FALSE(book::searchBook(b.pages, finder, [&](std::vector<book::PageMatch> &&) { ++told; }, cancelled, 2));
+    EXPECT_FALSE(book::searchBook(
+        b.pages, finder, [&](std::vector<book::PageMatch> &&) { ++told; }, cancelled, 2));
     EXPECT_EQ(told, 0);
 
     // Cancelled from the first pages found on, nothing more is told.

@@ -41,8 +41,8 @@ TEST(HtmlScanner, ElementsWithoutMarkupAreReadAsThePageReadsThem)
     }
     EXPECT_EQ(at, html.size());
     EXPECT_EQ(starts, QStringList({u"title"_s, u"textarea"_s, u"script"_s, u"noscript"_s, u"p"_s, u"a"_s}));
-    EXPECT_EQ(raw, QStringList({u"a <img src=x>"_s, u"<a href=t></a>"_s, u"if (a</scripts) b"_s,
-                                u"<a href=n>n</a>"_s}));
+    EXPECT_EQ(raw,
+              QStringList({u"a <img src=x>"_s, u"<a href=t></a>"_s, u"if (a</scripts) b"_s, u"<a href=n>n</a>"_s}));
     // The page's links agree: only the <a> outside those elements is one.
     const std::vector<book::PageLink> links = book::pageLinks(html);
     ASSERT_EQ(links.size(), 1u);

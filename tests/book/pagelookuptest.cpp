@@ -26,8 +26,8 @@ TEST(PageLookup, NamesMatchIgnoringCaseAndOuterSpacesAndTheFirstWins)
         const char *link;
         qsizetype page;
     } cases[] = {
-        {"roses", 0},   {"  ROSES  ", 0}, {"Lilies", 2}, {"lilies ", 2},      {"tab\t", 5}, {"tab", -1},
-        {"", -1},       {"   ", -1},      {"x", 7},      {"x##y", -1},        {"rose", -1},
+        {"roses", 0}, {"  ROSES  ", 0}, {"Lilies", 2}, {"lilies ", 2}, {"tab\t", 5}, {"tab", -1},
+        {"", -1},     {"   ", -1},      {"x", 7},      {"x##y", -1},   {"rose", -1},
     };
     for (const auto &c : cases) {
         const QString link = QString::fromLatin1(c.link);
@@ -62,12 +62,8 @@ TEST(PageLookup, TheIndexAnswersAsThePlainSearchOnGeneratedBooks)
         const book::PageIndex index(pages);
         for (qsizetype i = 0; i < pages.size(); ++i) {
             const QString name = book::pageNameAt(pages, i);
-            const QStringList links = {name,
-                                       name.toUpper(),
-                                       name.toLower(),
-                                       QString(u' ' + name + u' '),
-                                       QString(name + u'x'),
-                                       name.mid(1)};
+            const QStringList links = {
+                name, name.toUpper(), name.toLower(), QString(u' ' + name + u' '), QString(name + u'x'), name.mid(1)};
             for (const QString &link : links) {
                 ASSERT_EQ(index.find(link), plainSearch(pages, link))
                     << "book " << book << ", link \"" << link.toStdString() << '"';

@@ -91,7 +91,7 @@ TEST(PageFinder, CountsHitsInTheTextAsTheReaderSeesIt)
         {"gar<b>den</b> Garden GARDEN gardens", u"garden", ci, 4},
         {"gar<b>den</b> Garden GARDEN gardens", u"garden", cs, 2},
         {"gar<b>den</b> Garden GARDEN gardens", u"Garden", cs, 1},
-        {"&#71;arden g&#x61;rd&eacute;n", u"garden", ci, 1},    // a reference spells a letter
+        {"&#71;arden g&#x61;rd&eacute;n", u"garden", ci, 1}, // a reference spells a letter
         {"G<i>arden</i> G&#97;rden G<!-- -->ARDEN", u"garden", ci, 3},
         {"rose\n  <i>garden</i>", u"  rose \t garden ", ci, 1}, // the query's blanks as the page's
         {"rose</p><p>garden", u"rosegarden", ci, 0},
@@ -117,7 +117,8 @@ TEST(PageFinder, CountsHitsInTheTextAsTheReaderSeesIt)
     for (const auto &c : cases) {
         const book::PageFinder finder(QString::fromUtf16(c.query), c.sensitivity);
         const QByteArray html(c.html);
-        EXPECT_EQ(finder.hits(QByteArrayView(html)).count, c.hits) << c.html << " / " << QString::fromUtf16(c.query).toStdString();
+        EXPECT_EQ(finder.hits(QByteArrayView(html)).count, c.hits)
+            << c.html << " / " << QString::fromUtf16(c.query).toStdString();
         EXPECT_EQ(finder.hits(platform::decodeCodePage(html)).count, c.hits) << c.html;
     }
 }

@@ -26,9 +26,9 @@ void makeEntries(const QString &root)
     QDir(root).mkpath(QStringLiteral("Images/Sub Dir"));
     QDir(root).mkpath(QStringLiteral("TessavaneTavlo"));
     QDir(root).mkpath(QStringLiteral("My Book /images "));
-    for (const char *name : {"Images/Pre.GIF", "Images/next.gif", "Images/NEXT.gif", "TessavaneTavlo/DhtmlEd.ocx",
-                             "tessavanetavlo.tavlo", "A.b", "a.B", "Images/pre.gif ", "My Book /Note  ",
-                             "My Book /tessavanetavlo.tavlo"}) {
+    for (const char *name :
+         {"Images/Pre.GIF", "Images/next.gif", "Images/NEXT.gif", "TessavaneTavlo/DhtmlEd.ocx", "tessavanetavlo.tavlo",
+          "A.b", "a.B", "Images/pre.gif ", "My Book /Note  ", "My Book /tessavanetavlo.tavlo"}) {
         QFile file(root + u'/' + QString::fromLatin1(name));
         file.open(QIODevice::WriteOnly);
     }
@@ -44,7 +44,10 @@ bool isDriveC(const QString &name)
     return name.size() >= 2 && name[1] == u':' && name[0].toLower() == u'c';
 }
 
-bool sameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 QString withoutTrailingBlanks(QString name)
 {
@@ -111,9 +114,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // that reach the program from the page view), or inside the working folder by its full path.
     QString name;
     switch (data[0] % 3) {
-    case 0: name = platform::decodeCodePage(rest); break;
-    case 1: name = QString::fromUtf8(rest); break;
-    default: name = workFolder + u'\\' + platform::decodeCodePage(rest); break;
+    case 0:
+        name = platform::decodeCodePage(rest);
+        break;
+    case 1:
+        name = QString::fromUtf8(rest);
+        break;
+    default:
+        name = workFolder + u'\\' + platform::decodeCodePage(rest);
+        break;
     }
 
     QString path;

@@ -3,8 +3,8 @@
 // as links too, read in the book's code page and as UTF-8 (a link comes from the page view and may
 // hold any character), and every page name is looked up in other letter case and with spaces
 // around it, and with a place after it.
-#include "fuzzcheck.h"
 #include "../support/plainsearch.h"
+#include "fuzzcheck.h"
 
 #include "book/bookfile.h"
 #include "book/linkrule.h"
@@ -61,10 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString &link = links[k];
         const qsizetype expected = plainSearch(pages, link);
         const qsizetype found = index.find(link);
-        FUZZ_CHECK_MSG(found == expected, QStringLiteral("link \"%1\": the index gave %2, the search %3")
-                                              .arg(link)
-                                              .arg(found)
-                                              .arg(expected));
+        FUZZ_CHECK_MSG(
+            found == expected,
+            QStringLiteral("link \"%1\": the index gave %2, the search %3").arg(link).arg(found).arg(expected));
 
         // A link that names a page by its whole text leads there, whatever it holds.
         const book::LinkTarget target = book::resolveLink(link, index);
@@ -75,9 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                            QStringLiteral("link \"%1\" names page %2 but leads elsewhere").arg(link).arg(expected));
         if (target.kind == book::LinkKind::PageWithPlace && !file) {
             const QString name = link.chopped(target.place.size() + 1);
-            FUZZ_CHECK_MSG(target.page >= 0 && index.find(name) == target.page &&
-                               link.endsWith(QString(u'#' + target.place)),
-                           QStringLiteral("link \"%1\": page %2, place \"%3\"").arg(link).arg(target.page).arg(target.place));
+            FUZZ_CHECK_MSG(
+                target.page >= 0 && index.find(name) == target.page && link.endsWith(QString(u'#' + target.place)),
+                QStringLiteral("link \"%1\": page %2, place \"%3\"").arg(link).arg(target.page).arg(target.place));
         }
         if (target.kind == book::LinkKind::Web && !target.url.isEmpty())
             FUZZ_CHECK(target.url.scheme() == u"http" || target.url.scheme() == u"https");

@@ -95,8 +95,8 @@ void checkQuery(const QByteArray &html, const QString &decoded, const QString &t
                        .arg(expected));
 
     // The excerpt read alone, from the start of the page, is the one found with the hits.
-    for (const book::PageFinder::Excerpt &excerpt : {finder.excerpt(QByteArrayView(html)), finder.excerpt(decoded),
-                                                     both[0].excerpt, both[1].excerpt}) {
+    for (const book::PageFinder::Excerpt &excerpt :
+         {finder.excerpt(QByteArrayView(html)), finder.excerpt(decoded), both[0].excerpt, both[1].excerpt}) {
         if (expected == 0) {
             FUZZ_CHECK(excerpt.hitOffset == -1 && excerpt.text.isEmpty());
             continue;

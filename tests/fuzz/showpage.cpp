@@ -90,8 +90,7 @@ struct Outcome {
     int failure = 0;
 };
 
-template <typename Prepare>
-Outcome outcome(Prepare prepare)
+template <typename Prepare> Outcome outcome(Prepare prepare)
 {
     try {
         return {prepare(), 0};
@@ -128,10 +127,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArrayView rest(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
     QString folder;
     switch (data[0] % 6) {
-    case 0: folder = QStringLiteral("C:\\Reader"); break;
-    case 1: folder = QStringLiteral("C:\\"); break;
-    case 2: folder = QStringLiteral("/"); break;
-    case 3: folder = QStringLiteral("/opt/app"); break;
+    case 0:
+        folder = QStringLiteral("C:\\Reader");
+        break;
+    case 1:
+        folder = QStringLiteral("C:\\");
+        break;
+    case 2:
+        folder = QStringLiteral("/");
+        break;
+    case 3:
+        folder = QStringLiteral("/opt/app");
+        break;
     default: {
         // A folder of the input's own: up to 31 characters, quotes, "src=" and "<img" among them.
         const qsizetype length = rest.isEmpty() ? 0 : qMin<qsizetype>(rest[0] & 31, rest.size() - 1);

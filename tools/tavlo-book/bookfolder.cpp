@@ -26,7 +26,7 @@ constexpr QStringView kContentsName = u"book.txt";
 
 QString outputOption(const Arguments &args, const QString &command)
 {
-    const QString output = args.option(QStringLiteral("-o"), QString());
+    QString output = args.option(QStringLiteral("-o"), QString());
     if (output.isEmpty())
         throw UsageError(QStringLiteral("%1 needs -o and where to write").arg(command));
     return output;
@@ -261,9 +261,9 @@ QStringList unrepresentable(const book::Book &book, const QString &fileName)
             problems.append(QStringLiteral("%1: the title holds a line break").arg(fileName) + hint);
             break;
         case book::DefectKind::IgnoredText:
-            problems.append(
-                QStringLiteral("%1: a second \"<<$$>>\" is followed by text that the reader never shows").arg(fileName) +
-                hint);
+            problems.append(QStringLiteral("%1: a second \"<<$$>>\" is followed by text that the reader never shows")
+                                .arg(fileName) +
+                            hint);
             break;
         case book::DefectKind::EmptyRecord:
             problems.append(page + QStringLiteral("is an empty record") + hint);

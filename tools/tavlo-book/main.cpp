@@ -28,9 +28,8 @@ void write(std::FILE *stream, const QByteArray &bytes)
 
 int run(const QStringList &args)
 {
-    const std::vector<Command> commands = {infoCommand(),  pagesCommand(), showCommand(),
-                                           checkCommand(), packCommand(),  unpackCommand(),
-                                           importCommand()};
+    const std::vector<Command> commands = {infoCommand(), pagesCommand(),  showCommand(),  checkCommand(),
+                                           packCommand(), unpackCommand(), importCommand()};
     const auto help = [&] {
         write(stdout, usage(commands).toUtf8());
         return Done;

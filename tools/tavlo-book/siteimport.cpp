@@ -147,7 +147,7 @@ QString pageNameFor(const QString &path)
     QString name;
     for (const char32_t c : path.toUcs4()) {
         name += book::inCodePage(c) && c != u'\t' && c != u'\n' && c != u'\r' ? QString::fromUcs4(&c, 1)
-                                                                             : QStringLiteral("_");
+                                                                              : QStringLiteral("_");
     }
     // Each separator loses its last character.
     for (const book::SeparatorAt &found : book::separatorsIn(name))
@@ -225,8 +225,8 @@ public:
         staging_ = staging.path();
 
         book::BookWriter writer(title_);
-        for (size_t i = 0; i < order_.size(); ++i) {
-            Page &page = pages_[order_[i]];
+        for (const auto index : order_) {
+            Page &page = pages_[index];
             current_ = &page;
             lines_.reset(page.text);
             writer.addPage(page.name, rewritePage(page.text, *this, totals_.text));
@@ -322,7 +322,7 @@ private:
         const QString &target = path;
         if (target.isEmpty() || fileState(target) == FileState::Folder) {
             for (const QStringView index : {u"index.html", u"index.htm"}) {
-                const QString candidate = target.isEmpty() ? index.toString() : QString(target + u'/' + index);
+                QString candidate = target.isEmpty() ? index.toString() : QString(target + u'/' + index);
                 if (fileState(candidate) == FileState::File)
                     return candidate;
             }
@@ -469,11 +469,11 @@ private:
             used.insert(name.toLower());
             page.name = name;
             if (name != page.path)
-                notes_.push_back(
-                    {page.path,
-                     QStringLiteral("named %1, which the book can hold and links can reach").arg(quoted(name))});
+                notes_.emplace_back(
+                    page.path,
+                    QStringLiteral("named %1, which the book can hold and links can reach").arg(quoted(name)));
             if (!page.problem.isEmpty())
-                notes_.push_back({page.path, page.problem});
+                notes_.emplace_back(page.path, page.problem);
         }
     }
 
@@ -487,8 +487,8 @@ private:
         title.replace(book::kSectionSeparator, QStringLiteral("<<$$ >>"));
         title = platform::decodeCodePage(platform::encodeCodePage(title, false));
         if (title != written)
-            notes_.push_back({start.path, QStringLiteral("the title %1 is written %2, which the book can hold")
-                                              .arg(quoted(written), quoted(title))});
+            notes_.emplace_back(start.path, QStringLiteral("the title %1 is written %2, which the book can hold")
+                                                .arg(quoted(written), quoted(title)));
         return title;
     }
 
@@ -540,7 +540,8 @@ private:
     // place too, as the sheets name them relative to themselves.
     void copyStyleSheetFiles()
     {
-        for (qsizetype i = 0; i < styleSheets_.size(); ++i) {
+        // By index: a sheet that names another sheet adds it to the list while this runs.
+        for (qsizetype i = 0; i < styleSheets_.size(); ++i) { // NOLINT(modernize-loop-convert)
             cssFile_ = styleSheets_[i];
             cssBase_ = folderOf(cssFile_);
             QFile file(root_ + u'/' + cssFile_);

@@ -41,8 +41,9 @@ QString charactersOutsideCodePage(QStringView text)
     for (const char32_t c : text.toUcs4()) {
         if (book::inCodePage(c))
             continue;
-        const QString named = QStringLiteral("\"%1\" (U+%2)")
-                                  .arg(QString::fromUcs4(&c, 1), QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+        const QString named =
+            QStringLiteral("\"%1\" (U+%2)")
+                .arg(QString::fromUcs4(&c, 1), QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
         if (!lacking.contains(named))
             lacking.append(named);
     }
