@@ -9,10 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
-#include <QTemporaryDir>
-
-#include <memory>
 
 namespace {
 
@@ -30,16 +26,13 @@ void write(const QString &path)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
-    static const std::unique_ptr<QTemporaryDir> root = std::make_unique<QTemporaryDir>();
-    if (!root->isValid())
-        std::abort();
-    appFolder = root->filePath(QStringLiteral("App Folder"));
+    appFolder = fuzz::runFolderPath(QStringLiteral("App Folder"));
     for (const char *name : {"tessavanetavlo.tavlo", "Images/Rose.GIF", "images/lily.gif", "css/Style.css",
                              "Common_Content/css/default.css", "a b/c d.js"})
         write(appFolder + u'/' + QString::fromLatin1(name));
-    write(root->filePath(QStringLiteral("secret.txt")));
-    QFile::link(root->filePath(QStringLiteral("secret.txt")), appFolder + QStringLiteral("/out.css"));
+    const QString secret = fuzz::runFolderPath(QStringLiteral("secret.txt"));
+    write(secret);
+    QFile::link(secret, appFolder + QStringLiteral("/out.css"));
     QFile::link(QStringLiteral(".."), appFolder + QStringLiteral("/up"));
     QFile::link(appFolder + QStringLiteral("/tessavanetavlo.tavlo"), appFolder + QStringLiteral("/book.css"));
     QFile::link(QStringLiteral("loop2"), appFolder + QStringLiteral("/loop1"));

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +27,17 @@ inline const char *currentInput = nullptr;
     if (currentInput)
         std::fprintf(stderr, "  input: %s\n", currentInput);
     std::abort();
+}
+
+// A path in a temporary folder that lasts for the whole run. Qt's warnings are silenced: a target
+// that makes files warns of every name it refuses, which is no finding, only noise.
+inline QString runFolderPath(const QString &name)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    static const QTemporaryDir root;
+    if (!root.isValid())
+        std::abort();
+    return root.filePath(name);
 }
 
 } // namespace fuzz

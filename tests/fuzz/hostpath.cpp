@@ -10,11 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <memory>
 
 namespace {
 
@@ -90,13 +86,8 @@ void checkParts(const QString &rest, const QString &path, const QString &pathPar
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    // Qt warns of every name that holds a NUL character; that is no finding, only noise.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
-    static const std::unique_ptr<QTemporaryDir> root = std::make_unique<QTemporaryDir>();
-    if (!root->isValid())
-        std::abort();
-    dataFolder = root->filePath(QStringLiteral("data"));
-    workFolder = root->filePath(QStringLiteral("work"));
+    dataFolder = fuzz::runFolderPath(QStringLiteral("data"));
+    workFolder = fuzz::runFolderPath(QStringLiteral("work"));
     makeEntries(dataFolder);
     makeEntries(workFolder);
     qputenv("XDG_DATA_HOME", QFile::encodeName(dataFolder));
