@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <span>
 #include <string_view>
 
@@ -427,41 +428,15 @@ template <typename Char> MarkupAt<Char> markupAt(const Char *p, const Char *end)
 // end tag, which is then read as markup, or at the end of the text.
 template <typename Char> const Char *rawContentEnd(const Char *p, const Char *end, Element element)
 {
-    std::string_view name;
-    switch (element) {
-    case Element::Script:
-        name = "script";
-        break;
-    case Element::Style:
-        name = "style";
-        break;
-    case Element::Iframe:
-        name = "iframe";
-        break;
-    case Element::Noembed:
-        name = "noembed";
-        break;
-    case Element::Noframes:
-        name = "noframes";
-        break;
-    case Element::Noscript:
-        name = "noscript";
-        break;
-    case Element::Title:
-        name = "title";
-        break;
-    case Element::Textarea:
-        name = "textarea";
-        break;
-    case Element::Xmp:
-        name = "xmp";
-        break;
-    case Element::Plaintext:
+    // In Element's order, from Script up to Plaintext, whose content runs to the end of the text.
+    constexpr std::string_view kNames[] = {"script",   "style", "iframe",   "noembed", "noframes",
+                                           "noscript", "title", "textarea", "xmp"};
+    static_assert(std::size(kNames) == size_t(Element::Plaintext) - size_t(Element::Script));
+    if (element == Element::Plaintext)
         return end;
-    default:
+    if (element < Element::Script)
         return p;
-    }
-    return detail::findEndTag(p, end, name);
+    return detail::findEndTag(p, end, kNames[size_t(element) - size_t(Element::Script)]);
 }
 
 namespace detail {
