@@ -105,6 +105,8 @@ private:
     }
     // What comes beside the described window once it is shown: keys, the band, input of the page view.
     void setUpReading();
+    // Shows page i and makes it the current page, in the described order: shown first, then curPage.
+    void goToPage(qsizetype i, bool aroundRewriting = false);
     // Page i was shown as the current page by a command (not by Back or Forward): remember it.
     void shown(qsizetype i);
     void showHistoryEntry(const PageHistory::Entry &entry);
@@ -127,6 +129,8 @@ private:
     // The page view's distance from the window's right and bottom edges at load, in pixels.
     int rightMargin_ = 0;
     int bottomMargin_ = 0;
+    // What a smooth mouse wheel turned with Ctrl held, short of a whole notch.
+    int wheelPending_ = 0;
     bool reading_ = false;
     bool handling_ = false;
     std::deque<std::function<void()>> waiting_;

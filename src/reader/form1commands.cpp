@@ -26,9 +26,7 @@ QString pagesList(const QList<qsizetype> &numbers)
 
 void Form1::home_Click()
 {
-    showPage(0);
-    curPage = 0;
-    shown(0);
+    goToPage(0);
 }
 
 void Form1::nxt_Click()
@@ -82,9 +80,7 @@ void Form1::DHTMLEdit1_onclick()
             return;
         case book::LinkKind::Page:
         case book::LinkKind::PageWithPlace:
-            showPage(target.page, true);
-            curPage = target.page;
-            shown(curPage);
+            goToPage(target.page, true);
             if (target.kind == book::LinkKind::PageWithPlace)
                 DHTMLEdit1.scrollToPlace(target.place);
             return;

@@ -67,6 +67,13 @@ void Form1::setUpReading()
     updateBand();
 }
 
+void Form1::goToPage(qsizetype i, bool aroundRewriting)
+{
+    showPage(i, aroundRewriting);
+    curPage = i;
+    shown(i);
+}
+
 void Form1::shown(qsizetype i)
 {
     history_.visit(i);
@@ -95,9 +102,7 @@ void Form1::showHistoryEntry(const PageHistory::Entry &entry)
 
 void Form1::showFoundPage(qsizetype i, const QString &query, bool matchCase)
 {
-    showPage(i);
-    curPage = i;
-    shown(i);
+    goToPage(i);
     DHTMLEdit1.highlight(query, matchCase);
 }
 
@@ -181,11 +186,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         if (!(wheel->modifiers() & Qt::ControlModifier) || !(widget == view || view->isAncestorOf(widget)))
             return QWidget::eventFilter(watched, event);
         // Whole notches zoom a step each; what a smooth wheel gives in between adds up.
-        static int pending = 0;
-        pending += wheel->angleDelta().y();
-        for (; pending >= kWheelNotch; pending -= kWheelNotch)
+        wheelPending_ += wheel->angleDelta().y();
+        for (; wheelPending_ >= kWheelNotch; wheelPending_ -= kWheelNotch)
             handle(&Form1::zoomIn);
-        for (; pending <= -kWheelNotch; pending += kWheelNotch)
+        for (; wheelPending_ <= -kWheelNotch; wheelPending_ += kWheelNotch)
             handle(&Form1::zoomOut);
         return true;
     }
