@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-// What every fuzz target defines. The replay driver calls LLVMFuzzerInitialize once before the
-// inputs, as libFuzzer does.
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
+// What a fuzz target defines: LLVMFuzzerTestOneInput, and LLVMFuzzerInitialize where it has
+// something to set up. The replay driver calls the latter once before the inputs, as libFuzzer does.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 namespace fuzz {

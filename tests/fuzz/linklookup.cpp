@@ -28,11 +28,6 @@ QString swappedCase(const QString &text)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray section(reinterpret_cast<const char *>(data), qsizetype(size));

@@ -116,11 +116,6 @@ void checkQuery(const QByteArray &html, const QString &decoded, const QString &t
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)

@@ -14,7 +14,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s FOLDER...\n", argv[0]);
         return 2;
     }
-    LLVMFuzzerInitialize(&argc, &argv);
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     for (int a = 1; a < argc; ++a) {
         const QDir folder(QString::fromLocal8Bit(argv[a]));
         const QStringList names = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
