@@ -35,6 +35,8 @@ void showMessage(const QString &text)
         return;
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok,
                     QApplication::activeWindow());
+    // A message may quote the book (a failure's description does); nothing of it is markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -83,6 +83,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -132,6 +133,9 @@ private:
     // What a smooth mouse wheel turned with Ctrl held, short of a whole notch.
     int wheelPending_ = 0;
     bool reading_ = false;
+    // Print all is running: the window takes no input, and closing it waits for the page printing.
+    bool printingAll_ = false;
+    bool closeAfterPrinting_ = false;
     bool handling_ = false;
     std::deque<std::function<void()>> waiting_;
 };

@@ -110,6 +110,7 @@ void Form1::printall_Click()
     const qsizetype count = pages.size();
     PrintProgress progress(count, this);
     QList<qsizetype> failed;
+    printingAll_ = true;
     for (qsizetype k = 1; k <= count && !progress.wasCanceled(); ++k) {
         progress.showPage(k, book::trimSpaces(book::pageNameAt(pages, k - 1)).toString());
         showPage(k - 1, false, QStringLiteral("page ") + QString::number(k));
@@ -119,9 +120,19 @@ void Form1::printall_Click()
             break;
         if (result == pageview::PrintResult::Failed)
             failed << k;
+        // The window was closed while this page printed: the program ends now that it is done.
+        if (closeAfterPrinting_)
+            break;
         services_.sleep(kPauseAfterPrintedPage);
+        if (closeAfterPrinting_)
+            break;
     }
+    printingAll_ = false;
     progress.close();
+    if (closeAfterPrinting_) {
+        close();
+        return;
+    }
     if (!failed.isEmpty())
         services_.showMessage(QStringLiteral("These pages could not be printed: they did not finish in time: %1.")
                                   .arg(pagesList(failed)));

@@ -8,6 +8,7 @@
 #include <book/record.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -24,6 +25,26 @@ constexpr std::array kZoomSteps = {0.25, 0.33, 0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 
 
 // One notch of a mouse wheel.
 constexpr int kWheelNotch = 120;
+
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
@@ -53,6 +74,8 @@ void Form1::setUpReading()
 {
     band_ = new QLabel(this);
     band_->setObjectName(QStringLiteral("band"));
+    // Page names are the book's: never read as markup, which could load files or paint a fake band.
+    band_->setTextFormat(Qt::PlainText);
     band_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     band_->show();
     DHTMLEdit1.setWholeBookHandler([this](const QString &text, bool matchCase) {
@@ -175,12 +198,26 @@ void Form1::resizeEvent(QResizeEvent *event)
         bookSearch_->placeOver(view->geometry());
 }
 
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Closed while print all runs: the run stops after the page printing, and closes the window then.
+    if (printingAll_) {
+        closeAfterPrinting_ = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this || QApplication::activeModalWidget())
         return QWidget::eventFilter(watched, event);
     QWidget *view = DHTMLEdit1.widget();
+    // While print all runs, only its progress window takes input, as a modal one would.
+    if (printingAll_ && isUserInput(event->type()))
+        return true;
     if (event->type() == QEvent::Wheel) {
         const auto *wheel = static_cast<QWheelEvent *>(event);
         if (!(wheel->modifiers() & Qt::ControlModifier) || !(widget == view || view->isAncestorOf(widget)))

@@ -1,14 +1,23 @@
 #include "printprogress.h"
 
+#include <platform/blockingwait.h>
 #include <platform/messagebox.h>
+
+#include <QLabel>
 
 namespace reader {
 
 PrintProgress::PrintProgress(qsizetype pageCount, QWidget *parent) : QProgressDialog(parent), pageCount_(pageCount)
 {
     setObjectName(QStringLiteral("printProgress"));
+    // The label names the page being printed, as the book names it: plain text, never markup.
+    auto *label = new QLabel(this);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignCenter);
+    setLabel(label);
     setWindowTitle(QString::fromLatin1(platform::kProgramTitle));
-    setWindowModality(Qt::ApplicationModal);
+    // Cancel works during the prints and pauses between pages, which wait for nothing else.
+    platform::takeInputWhileWaiting(this);
     setAutoClose(false);
     setAutoReset(false);
     setMinimumDuration(0);
@@ -18,7 +27,6 @@ PrintProgress::PrintProgress(qsizetype pageCount, QWidget *parent) : QProgressDi
 void PrintProgress::showPage(qsizetype number, const QString &name)
 {
     setLabelText(tr("Printing page %1 of %2\n%3").arg(number).arg(pageCount_).arg(name));
-    // A modal progress window takes the user's input here: Cancel works between pages.
     setValue(int(std::min<qsizetype>(number - 1, INT_MAX)));
 }
 

@@ -5,8 +5,8 @@
 namespace reader {
 
 // The window that stands while every page of the book prints: which page of how many, its name, and
-// Cancel, which stops the run once the page being printed is done. It is modal: nothing else of the
-// reader takes input while it stands.
+// Cancel, which stops the run once the page being printed is done. It is not modal, so that the
+// reader window can still be closed; the window itself takes no other input while it stands.
 class PrintProgress final : public QProgressDialog {
     Q_OBJECT
 

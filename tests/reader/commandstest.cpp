@@ -1,7 +1,9 @@
 // The reader's commands over a fake page view: navigation, links, printing, find and exit.
 #include "readerfixture.h"
 
+#include <QGuiApplication>
 #include <QProgressDialog>
+#include <QWindow>
 
 #include <reader/picturebutton.h>
 
@@ -278,6 +280,26 @@ TEST_F(PrintTest, PrintAllShowsItsProgressAndCancelStopsAfterThePagePrinting)
     EXPECT_EQ(pauses, (QList<int>{4000, 4000}));
     EXPECT_EQ(messages, QStringList{QStringLiteral("printing all pages")});
     EXPECT_FALSE(form().findChild<QProgressDialog *>()) << "the progress window stays";
+}
+
+TEST_F(PrintTest, ClosingTheWindowDuringPrintAllEndsTheRunAfterThePagePrinting)
+{
+    writeBook("Book<<$$>>" + page("a") + "~" + page("b") + "~" + page("c"));
+    load();
+    const QWindow *blocking = nullptr;
+    pageView->onPut = [&](const QString &html) {
+        if (!html.startsWith(QStringLiteral("page 2")))
+            return;
+        // Nothing modal may stand: the window system drops a close request to a blocked window.
+        blocking = QGuiApplication::modalWindow();
+        form().close();
+    };
+    form().printall_Click();
+
+    EXPECT_EQ(blocking, nullptr);
+    EXPECT_EQ(pageView->printed, (QStringList{QStringLiteral("page 1<p>a</p>"), QStringLiteral("page 2<p>b</p>")}));
+    EXPECT_EQ(pauses, QList<int>{4000});
+    EXPECT_FALSE(form().isVisible());
 }
 
 TEST_F(PrintTest, WithoutAPrinterPrintAllStopsAndPagesThatDontPrintAreNamed)

@@ -1,0 +1,45 @@
+// Texts that come from a book are shown as written in the reader's own widgets: a page name or a
+// message that looks like markup is never read as markup, which could load files or paint a fake band.
+#include "readerfixture.h"
+
+#include <platform/messagebox.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using BookTextTest = ReaderFixture;
+
+TEST_F(BookTextTest, NamesAndMessagesThatLookLikeMarkupAreShownAsWritten)
+{
+    // A big local picture: as markup, it would make whatever shows the name 400 pixels high.
+    const QString picture = app.filePath(QStringLiteral("big.png"));
+    QImage(400, 400, QImage::Format_RGB32).save(picture);
+    const QString name = QStringLiteral("<img src=\"%1\"><font size=7>fake band</font>").arg(picture);
+    writeBook("Book<<$$>>" + name.toUtf8() + "##<p>a</p>~b##<p>b</p>");
+    load();
+
+    QLabel *band = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (band = form().findChild<QLabel *>(QStringLiteral("band"))); }));
+    EXPECT_TRUE(band->text().endsWith(name)) << band->text().toStdString();
+    EXPECT_LT(band->sizeHint().height(), 100);
+
+    // A message may quote a page (a failure's description does).
+    int messageHeight = 0;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        messageHeight = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->sizeHint().height();
+        box->accept();
+    });
+    platform::showMessage(name);
+    EXPECT_GT(messageHeight, 0);
+    EXPECT_LT(messageHeight, 100);
+}
+
+} // namespace
