@@ -4,7 +4,10 @@
 #include <platform/appfolder.h>
 #include <platform/screen.h>
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -54,6 +57,25 @@ TEST_F(PageViewDocument, ShowsPicturesThatTheReaderPointedIntoTheImagesFolder)
     EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('a').naturalWidth")).toInt(), 16);
     EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('b').naturalWidth")).toInt(), 16);
     EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('c').naturalWidth")).toInt(), 0);
+}
+
+TEST_F(PageViewDocument, ShowsPicturesOfAnApplicationFolderWhoseNameHoldsUrlSyntax)
+{
+    // A folder name is not a URL: "#", "?" and "%41" are part of the name.
+    QTemporaryDir parent;
+    const QString folder = parent.filePath(QStringLiteral("book #1?draft%41"));
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/images")));
+    ASSERT_TRUE(QFile::copy(platform::applicationFolder() + QStringLiteral("/images/Rose.gif"),
+                            folder + QStringLiteral("/images/rose.gif")));
+    view->setApplicationFolder(folder);
+    const QString html =
+        QStringLiteral("<p>%1\\images\\rose.gif</p><img id=\"a\" src=\"%1\\images\\rose.gif\">").arg(folder);
+    show(html);
+    ASSERT_TRUE(waitUntil(QStringLiteral("[...document.images].every(i => i.complete)")));
+    EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('a').naturalWidth")).toInt(), 16);
+    // The text of the page is left as written.
+    EXPECT_EQ(evaluate(QStringLiteral("document.querySelector('p').textContent")).toString(),
+              folder + QStringLiteral("\\images\\rose.gif"));
 }
 
 TEST_F(PageViewDocument, BrowseModeOffMakesThePageEditableUntilItIsOnAgain)

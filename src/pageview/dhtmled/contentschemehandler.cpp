@@ -11,7 +11,10 @@
 #include <QBuffer>
 #include <QFile>
 #include <QMimeDatabase>
+#include <QStringMatcher>
 #include <QWebEngineUrlRequestJob>
+
+#include <algorithm>
 
 namespace {
 
@@ -39,11 +42,45 @@ QByteArray contentType(const QString &path, QFile &file)
     return name;
 }
 
+// The characters of a folder's name that a URL reads as something else: the start of the query or
+// fragment, or an escape.
+constexpr QStringView kUrlSyntax = u"#?%";
+
+// html as the view serves it: the program points pictures into the images folder by writing the
+// application folder's path in front of their names, and a path is not a URL. Where the folder's name
+// holds a character of URL syntax, it is escaped in those values (the folder followed by "\" at the
+// start of an attribute value), so that the request names the folder as written. Nothing else of the
+// page changes; with an ordinary folder name, nothing at all.
+QByteArray servedDocument(const QString &html, const QString &folder)
+{
+    if (folder.isEmpty() || std::none_of(folder.begin(), folder.end(), [](QChar c) { return kUrlSyntax.contains(c); }))
+        return html.toUtf8();
+    const QString value = folder + u'\\';
+    QString escaped = folder;
+    escaped.replace(u'%', QStringLiteral("%25"))
+        .replace(u'#', QStringLiteral("%23"))
+        .replace(u'?', QStringLiteral("%3F"));
+    escaped += u'\\';
+    QString served;
+    qsizetype done = 0;
+    const QStringMatcher matcher(value);
+    for (qsizetype at = matcher.indexIn(html); at >= 0; at = matcher.indexIn(html, at + value.size())) {
+        // "=" and the opening quote in front of it, as the program writes them.
+        if (at < 2 || html[at - 2] != u'=')
+            continue;
+        served += QStringView(html).sliced(done, at - done);
+        served += escaped;
+        done = at + value.size();
+    }
+    served += QStringView(html).sliced(done);
+    return served.toUtf8();
+}
+
 } // namespace
 
 QUrl ContentSchemeHandler::putDocument(const QString &html)
 {
-    document_ = html.toUtf8();
+    document_ = servedDocument(html, applicationFolder_);
     QUrl url;
     url.setScheme(QString::fromLatin1(pageview::kUrlScheme));
     url.setHost(QString::fromLatin1(kHost));
