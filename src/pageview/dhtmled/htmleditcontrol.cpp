@@ -41,6 +41,9 @@ namespace {
 constexpr std::chrono::seconds kLoadTimeLimit{30};
 // A document that kills its render process each time is shown at most this often again.
 constexpr int kMaxRecoveries = 3;
+// A healthy render process answers at once; one that doesn't within this time when its page is left
+// is ended, so that the next page is shown without waiting for the watch's longer limit.
+constexpr std::chrono::milliseconds kLeavingAnswerLimit{500};
 // A print that the render process ends is tried again on the document shown anew: by the third try
 // the document is shown without its scripts.
 constexpr int kPrintAttempts = 3;
@@ -135,7 +138,25 @@ void HtmlEditControl::setDocumentHtml(const QString &html)
     stoppedScripts_ = 0;
     toldStopped_ = false;
     setScriptsEnabled(true);
-    p.load(url);
+    const qint64 pid = p.renderProcessPid();
+    if (pid <= 0) {
+        p.load(url);
+        return;
+    }
+    // The page shown is asked first, so that one whose script never yields is ended before the new
+    // document's navigation begins: a navigation under way waits for the process it would replace.
+    watch_->askBeforeLeaving(
+        kLeavingAnswerLimit,
+        [this, url] {
+            if (content_->documentUrl() == url)
+                page_->load(url);
+        },
+        [this, pid] {
+            // Nothing of the page left is kept; the document put since is loaded in a new process.
+            qCWarning(lcDhtmlEd) << "the page left does not answer; its render process" << pid << "is ended";
+            if (page_->renderProcessPid() == pid)
+                platform::endProcess(pid);
+        });
 }
 
 void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)

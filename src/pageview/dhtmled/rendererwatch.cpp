@@ -4,6 +4,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 
+#include <memory>
+
 namespace {
 
 constexpr std::chrono::milliseconds kProbeInterval{1000};
@@ -46,5 +48,23 @@ void RendererWatch::probe()
             self->unanswered_ = 0;
             self->sinceAnswer_.restart();
         }
+    });
+}
+
+void RendererWatch::askBeforeLeaving(std::chrono::milliseconds limit, std::function<void()> answered,
+                                     std::function<void()> unanswered)
+{
+    const quint64 leaving = ++leaving_;
+    const QPointer<RendererWatch> self(this);
+    // Whichever comes first, the answer or the time limit, is the one that counts.
+    auto decided = std::make_shared<bool>(false);
+    page_->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
+                         [self, decided, leaving, answered](const QVariant &) {
+                             if (self && !std::exchange(*decided, true) && leaving == self->leaving_)
+                                 answered();
+                         });
+    QTimer::singleShot(limit, this, [this, decided, leaving, unanswered] {
+        if (!std::exchange(*decided, true) && leaving == leaving_)
+            unanswered();
     });
 }

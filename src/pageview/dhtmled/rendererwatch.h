@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 
 class QWebEnginePage;
 
@@ -24,7 +25,15 @@ public:
     // Starts counting afresh, as for a new render process.
     void reset();
 
+    // The page is about to be left for another document: asks its render process at once. Runs
+    // answered when it answers (or drops the question with its page), else unanswered after limit. A
+    // process whose script never yields would otherwise keep the next document from being shown
+    // until the watch finds it out. Only the last question counts.
+    void askBeforeLeaving(std::chrono::milliseconds limit, std::function<void()> answered,
+                          std::function<void()> unanswered);
+
 signals:
+
     // The render process has not answered for kAnswerTimeLimit. Emitted once; the watch then starts
     // counting afresh.
     void unresponsive();
@@ -37,4 +46,5 @@ private:
     QElapsedTimer sinceAnswer_;
     int unanswered_ = 0;
     quint64 round_ = 0;
+    quint64 leaving_ = 0;
 };
