@@ -30,16 +30,25 @@ ApplicationFile applicationFile(const QString &applicationFolder, QStringView ur
         name = folder + u'/' + name;
 
     const QString host = toHostPath(name);
-    const QFileInfo info(host);
-    const QString canonical = info.canonicalFilePath();
-    if (host.isEmpty() || canonical.isEmpty())
+    if (host.isEmpty())
         return {{}, Refusal::NotFound};
-    if (!isInside(folder, canonical))
+    ApplicationFile file = fileInsideFolder(folder, host);
+    if (file.refusal == Refusal::None && file.path.endsWith(QLatin1String(".tavlo"), Qt::CaseInsensitive))
+        return {{}, Refusal::BookFile};
+    return file;
+}
+
+ApplicationFile fileInsideFolder(const QString &folder, const QString &path)
+{
+    using Refusal = ApplicationFile::Refusal;
+    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (canonicalFolder.isEmpty() || canonical.isEmpty())
+        return {{}, Refusal::NotFound};
+    if (!isInside(canonicalFolder, canonical))
         return {{}, Refusal::Outside};
     if (!QFileInfo(canonical).isFile())
         return {{}, Refusal::NotAFile};
-    if (canonical.endsWith(QLatin1String(".tavlo"), Qt::CaseInsensitive))
-        return {{}, Refusal::BookFile};
     return {canonical, Refusal::None};
 }
 

@@ -22,4 +22,10 @@ struct ApplicationFile {
 };
 ApplicationFile applicationFile(const QString &applicationFolder, QStringView urlPath);
 
+// The rule applicationFile() serves by, for a path of this machine as it is written: the regular file
+// at path when it lies inside folder once ".." and symbolic links are resolved (a link that stays
+// inside is followed), or why not. No letter case is looked up and no file kind is refused beyond
+// what is no regular file.
+ApplicationFile fileInsideFolder(const QString &folder, const QString &path);
+
 } // namespace platform

@@ -168,6 +168,14 @@ std::unique_ptr<QFile> openRegularFile(const QString &path)
     return file;
 }
 
+QString kindOfFile(const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return QStringLiteral("missing");
+    return S_ISREG(status.st_mode) ? QStringLiteral("a regular file") : kindOf(status.st_mode);
+}
+
 TextStream FileSystem::openTextFile(const QString &name) const
 {
     const QString path = hostPathOrFail(name);

@@ -29,6 +29,10 @@ private:
 // that is missing (53) or can't be read (70). The file it gives has no file name of its own.
 std::unique_ptr<QFile> openRegularFile(const QString &path);
 
+// What the file at path (a path of this machine, symbolic links followed) is, in words, as the
+// failures above name it: "a folder", "a named pipe", "a socket", "a character device", ...
+QString kindOfFile(const QString &path);
+
 // The program's file and folder services. Every name is in the program's own form and goes through
 // toHostPath(). An operation that can't be carried out throws Failure, naming the file.
 class FileSystem {

@@ -8,7 +8,10 @@
 #include <platform/hostpath.h>
 #include <reader/form1.h>
 
+#include <QFile>
 #include <QLoggingCategory>
+
+#include <memory>
 
 Q_LOGGING_CATEGORY(lcStartup, "tavlo.startup", QtWarningMsg)
 
@@ -32,6 +35,7 @@ constexpr ComponentFile kComponentFiles[] = {
     {"\\supportfiles\\triedit.dll", "\\triedit.dll", "c:\\TessavaneTavlo\\triedit.dll"},
 };
 constexpr const ComponentFile &kControl = kComponentFiles[0];
+constexpr const ComponentFile &kLibrary = kComponentFiles[1];
 
 // Runs one installation step; a step that fails is skipped. A test that fails counts as passed, so
 // the step it guards is attempted in turn.
@@ -61,6 +65,63 @@ void copyComponent(const platform::FileSystem &fileSystem, const QString &source
     fileSystem.copyFile(source, kInstallDestination, true);
 }
 
+// The source a component file is installed from: the first of its two sources that exists, in the
+// program's form, or empty when neither does.
+QString sourceOf(const QString &applicationFolder, const platform::FileSystem &fileSystem, const ComponentFile &file)
+{
+    for (const char *source : {file.firstSource, file.secondSource}) {
+        const QString name = applicationFolder + QLatin1String(source);
+        if (passes([&] { return fileSystem.fileExists(name); }))
+            return name;
+    }
+    return {};
+}
+
+// True when the two files hold the same bytes. Each is opened without waiting and only as a regular
+// file, so a named pipe planted in the install folder can't hold up the start.
+bool sameBytes(const QString &path, const QString &otherPath)
+{
+    const std::unique_ptr<QFile> file = platform::openRegularFile(path);
+    const std::unique_ptr<QFile> other = platform::openRegularFile(otherPath);
+    if (file->size() != other->size())
+        return false;
+    constexpr qint64 kChunk = 1 << 16;
+    while (!file->atEnd() || !other->atEnd()) {
+        const QByteArray bytes = file->read(kChunk);
+        if (bytes.isEmpty() || bytes != other->read(kChunk))
+            return false;
+    }
+    return true;
+}
+
+// True when the installed copy of a file holds the very bytes of the source it is installed from, as
+// it does when this run has just copied it. A program copied without its component files, or with a
+// source so damaged that it is never installed, has nothing to compare with: what an earlier start
+// installed is all it has, and is used as before.
+bool holdsItsSource(const QString &applicationFolder, const platform::FileSystem &fileSystem, const ComponentFile &file)
+{
+    const QString source = sourceOf(applicationFolder, fileSystem, file);
+    if (source.isEmpty() || !platform::isLibraryFile(source))
+        return true;
+    bool same = false;
+    skipOnFailure([&] {
+        same = sameBytes(platform::toHostPath(QLatin1String(file.installed), platform::LetterCase::Exact),
+                         platform::toHostPath(source));
+    });
+    return same;
+}
+
+// Whether the installed copy of a file may be registered and loaded. The install folder lies in the
+// user's data folder, which others than this program may have written to; where the copy fails (a
+// read-only or full folder, a write-protected file), whatever lies there would otherwise run. The
+// control loads the library that lies beside it, so it is trusted only together with that library.
+bool installedCopyIsTrusted(const QString &applicationFolder, const platform::FileSystem &fileSystem,
+                            const ComponentFile &file)
+{
+    return holdsItsSource(applicationFolder, fileSystem, file) &&
+           (&file != &kControl || holdsItsSource(applicationFolder, fileSystem, kLibrary));
+}
+
 } // namespace
 
 void installSupportFilesFrom(const QString &applicationFolder, const platform::FileSystem &fileSystem)
@@ -85,27 +146,30 @@ void installSupportFilesFrom(const QString &applicationFolder, const platform::F
 void registerComponentsFrom(const QString &applicationFolder, const platform::FileSystem &fileSystem)
 {
     for (const ComponentFile &file : kComponentFiles) {
+        const QString source = sourceOf(applicationFolder, fileSystem, file);
         int status = -1;
-        skipOnFailure([&] {
-            status = platform::callDllRegisterServer(QLatin1String(file.installed), platform::LetterCase::Exact);
-        });
+        if (installedCopyIsTrusted(applicationFolder, fileSystem, file)) {
+            skipOnFailure([&] {
+                status = platform::callDllRegisterServer(QLatin1String(file.installed), platform::LetterCase::Exact);
+            });
+        }
         if (status == 0)
             continue;
-        // Nothing usable was installed (a data folder that is read-only or full, on a first start):
-        // the file is registered where its source lies beside the program.
-        for (const char *source : {file.firstSource, file.secondSource}) {
-            const QString name = applicationFolder + QLatin1String(source);
-            if (passes([&] { return fileSystem.fileExists(name); })) {
-                skipOnFailure([&] { platform::callDllRegisterServer(name); });
-                break;
-            }
-        }
+        // Nothing usable was installed (a data folder that is read-only or full), or what lies in the
+        // install folder is not what the program would have put there: the file is registered where
+        // its source lies beside the program. A damaged source is not loaded, as it is not installed.
+        if (!source.isEmpty() && platform::isLibraryFile(source))
+            skipOnFailure([&] { platform::callDllRegisterServer(source); });
     }
 }
 
 QStringList componentFiles(const QString &applicationFolder)
 {
-    QStringList files{platform::toHostPath(QLatin1String(kControl.installed), platform::LetterCase::Exact)};
+    // The same rule as registration: an installed control that is not its source's copy is never
+    // loaded, whatever the registry says.
+    QStringList files;
+    if (installedCopyIsTrusted(applicationFolder, platform::FileSystem(), kControl))
+        files << platform::toHostPath(QLatin1String(kControl.installed), platform::LetterCase::Exact);
     for (const char *source : {kControl.firstSource, kControl.secondSource})
         files << platform::toHostPath(applicationFolder + QLatin1String(source));
     files.removeAll(QString());

@@ -18,8 +18,10 @@ void Main();
 // skipped; nothing is reported.
 void InstallSupportFiles();
 
-// Calls the self-registration entry point of each installed component file, ignoring failures. A
-// file that could not be installed is registered where its source lies beside the program.
+// Calls the self-registration entry point of each installed component file, ignoring failures. An
+// installed file is registered only when it holds the same bytes as its source beside the program;
+// one that could not be installed, or that differs, is registered where that source lies. Without a
+// whole source (none, or one too damaged to install), the installed file is registered as it is.
 void RegisterComponents();
 
 // The same installation and registration from a given application folder, for tests.
@@ -27,7 +29,8 @@ void installSupportFilesFrom(const QString &applicationFolder, const platform::F
 void registerComponentsFrom(const QString &applicationFolder, const platform::FileSystem &fileSystem);
 
 // The files of the page view control that the program may load, as paths of this machine: the
-// installed copy and the two sources beside the program. No other file is ever loaded for it.
+// installed copy, under the same rule as its registration, and the two sources beside the program.
+// No other file is ever loaded for it.
 QStringList componentFiles(const QString &applicationFolder);
 
 } // namespace regmod

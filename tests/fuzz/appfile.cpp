@@ -1,7 +1,8 @@
 // The files a page may have served: on any URL path, what applicationFile() gives is a regular file
-// inside the application folder and no book file. The folder holds files and folders in mixed letter
-// case, a book file, and symbolic links that lead out of it, to the book and around in a circle;
-// beside it lies a secret file that must never be reached.
+// inside the application folder and no book file; and what fileInsideFolder() gives for a name joined
+// to the folder, as tavlo-book pack joins the names of book.txt, is a regular file inside it. The
+// folder holds files and folders in mixed letter case, a book file, and symbolic links that lead out
+// of it, to the book and around in a circle; beside it lies a secret file that must never be reached.
 #include "fuzzcheck.h"
 
 #include "platform/appfile.h"
@@ -54,6 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK_MSG(file.path.startsWith(folder + u'/') && info.canonicalFilePath() == file.path && info.isFile() &&
                            !file.path.endsWith(QLatin1String(".tavlo"), Qt::CaseInsensitive),
                        QStringLiteral("\"%1\" gave \"%2\"").arg(urlPath, file.path));
+    }
+    // The rule underneath, as a folder's own list of files names them: the name joined to the folder
+    // as written, without letter case looked up. What it takes is a regular file inside the folder.
+    const platform::ApplicationFile inside = platform::fileInsideFolder(appFolder, appFolder + u'/' + path);
+    FUZZ_CHECK((inside.refusal == platform::ApplicationFile::Refusal::None) == !inside.path.isEmpty());
+    FUZZ_CHECK(inside.refusal != platform::ApplicationFile::Refusal::BookFile);
+    if (!inside.path.isEmpty()) {
+        const QFileInfo info(inside.path);
+        FUZZ_CHECK_MSG(inside.path.startsWith(folder + u'/') && info.canonicalFilePath() == inside.path &&
+                           info.isFile(),
+                       QStringLiteral("\"%1\" gave \"%2\"").arg(path, inside.path));
     }
     return 0;
 }

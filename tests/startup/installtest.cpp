@@ -52,6 +52,29 @@ protected:
     QString inApp(const QString &name) const { return app.filePath(name); }
     void install() { regmod::installSupportFilesFrom(app.path(), platform::FileSystem()); }
 
+    // Makes the install folder and the files in it read-only, as an account's data folder may be.
+    // The superuser that tests may run as writes into a read-only folder all the same, but the
+    // installation never replaces a write-protected file, so the copy fails either way.
+    void makeInstallFolderReadOnly()
+    {
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup;
+        for (const QString &name : QDir(installed(QString())).entryList(QDir::Files))
+            ASSERT_TRUE(QFile::setPermissions(installed(name), readOnly));
+        ASSERT_TRUE(QFile::setPermissions(installed(QString()), readOnly | QFile::ExeOwner | QFile::ExeGroup));
+    }
+    void TearDown() override
+    {
+        // So that the temporary folder can be removed by an account that is not the superuser.
+        QFile::setPermissions(installed(QString()), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // True when a library of the install folder is loaded in this process.
+    bool installFolderLoaded() const
+    {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(QFile::encodeName(installed(QString())));
+    }
+
     QTemporaryDir home;
     QTemporaryDir app;
     QByteArray control;
@@ -97,20 +120,79 @@ TEST_F(InstallTest, WithoutSourcesAnEarlierInstallationIsRegisteredAgain)
     writeFile(installed(QStringLiteral("triedit.dll")), library);
     install();
     EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx")));
+    EXPECT_TRUE(regmod::componentFiles(app.path()).contains(installed(QStringLiteral("dhtmled.ocx"))));
 }
 
-TEST_F(InstallTest, AWriteProtectedInstalledFileIsKeptAndStillRegistered)
+TEST_F(InstallTest, AWriteProtectedInstalledFileIsKeptButANewerSourceIsRegistered)
 {
     writeFile(installed(QStringLiteral("dhtmled.ocx")), control);
     writeFile(installed(QStringLiteral("triedit.dll")), library);
     QFile::setPermissions(installed(QStringLiteral("dhtmled.ocx")), QFile::ReadOwner | QFile::ReadGroup);
     writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control + QByteArray("a newer build"));
+    writeFile(inApp(QStringLiteral("supportfiles/triedit.dll")), library);
     writeFile(inApp(QStringLiteral("dhtmled.ocx")), "the second source is not tried after a failed copy");
 
     install();
 
     EXPECT_EQ(contents(installed(QStringLiteral("dhtmled.ocx"))), control);
+    EXPECT_EQ(platform::registeredComponentFile(kControlClass), inApp(QStringLiteral("supportfiles/dhtmled.ocx")));
+    EXPECT_FALSE(regmod::componentFiles(app.path()).contains(installed(QStringLiteral("dhtmled.ocx"))));
+}
+
+TEST_F(InstallTest, AReadOnlyInstallFolderHoldingPlantedLibrariesLoadsTheSourcesInstead)
+{
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control);
+    writeFile(inApp(QStringLiteral("supportfiles/triedit.dll")), library);
+    writeFile(inApp(QStringLiteral("dhtmled.ocx")), "the second source is not taken when the first exists");
+    writeFile(installed(QStringLiteral("dhtmled.ocx")), library);
+    writeFile(installed(QStringLiteral("triedit.dll")), library + QByteArray("planted"));
+    makeInstallFolderReadOnly();
+
+    install();
+
+    EXPECT_EQ(contents(installed(QStringLiteral("dhtmled.ocx"))), library);
+    EXPECT_EQ(platform::registeredComponentFile(kControlClass), inApp(QStringLiteral("supportfiles/dhtmled.ocx")));
+    EXPECT_EQ(platform::registeredComponentFile(QStringLiteral("TriEdit.TriEditDocument")),
+              inApp(QStringLiteral("supportfiles/triedit.dll")));
+    EXPECT_FALSE(installFolderLoaded());
+    const QStringList trusted = regmod::componentFiles(app.path());
+    EXPECT_FALSE(trusted.contains(installed(QStringLiteral("dhtmled.ocx"))));
+    EXPECT_TRUE(trusted.contains(inApp(QStringLiteral("supportfiles/dhtmled.ocx"))));
+}
+
+TEST_F(InstallTest, ALibraryPlantedBesideAnIntactControlKeepsTheControlFromLoadingThere)
+{
+    // The control loads the library that lies beside it: the installed control, though it is its
+    // source's copy, would bring the planted library with it.
+    writeFile(inApp(QStringLiteral("dhtmled.ocx")), control);
+    writeFile(inApp(QStringLiteral("triedit.dll")), library);
+    writeFile(installed(QStringLiteral("dhtmled.ocx")), control);
+    writeFile(installed(QStringLiteral("triedit.dll")), library + QByteArray("planted"));
+    makeInstallFolderReadOnly();
+
+    install();
+
+    EXPECT_EQ(platform::registeredComponentFile(kControlClass), inApp(QStringLiteral("dhtmled.ocx")));
+    EXPECT_EQ(platform::registeredComponentFile(QStringLiteral("TriEdit.TriEditDocument")),
+              inApp(QStringLiteral("triedit.dll")));
+    EXPECT_FALSE(installFolderLoaded());
+    EXPECT_FALSE(regmod::componentFiles(app.path()).contains(installed(QStringLiteral("dhtmled.ocx"))));
+}
+
+TEST_F(InstallTest, AReadOnlyInstallFolderHoldingTheSourcesBytesIsStillUsed)
+{
+    writeFile(installed(QStringLiteral("dhtmled.ocx")), control);
+    writeFile(installed(QStringLiteral("triedit.dll")), library);
+    makeInstallFolderReadOnly();
+    writeFile(inApp(QStringLiteral("supportfiles/dhtmled.ocx")), control);
+    writeFile(inApp(QStringLiteral("triedit.dll")), library);
+
+    install();
+
     EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx")));
+    EXPECT_EQ(platform::registeredComponentFile(QStringLiteral("TriEdit.TriEditDocument")),
+              installed(QStringLiteral("triedit.dll")));
+    EXPECT_TRUE(regmod::componentFiles(app.path()).contains(installed(QStringLiteral("dhtmled.ocx"))));
 }
 
 TEST_F(InstallTest, FailingRegistrationsAreIgnoredAndBothAreAttempted)
@@ -132,6 +214,7 @@ TEST_F(InstallTest, ADamagedSourceDoesNotReplaceAWorkingInstalledComponent)
     install();
     EXPECT_EQ(contents(installed(QStringLiteral("dhtmled.ocx"))), control);
     EXPECT_EQ(platform::registeredComponentFile(kControlClass), installed(QStringLiteral("dhtmled.ocx")));
+    EXPECT_TRUE(regmod::componentFiles(app.path()).contains(installed(QStringLiteral("dhtmled.ocx"))));
 }
 
 TEST_F(InstallTest, AControlCutShortOrMadeForAnotherMachineDoesNotReplaceTheInstalledOne)

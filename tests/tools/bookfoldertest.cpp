@@ -4,6 +4,11 @@
 #include <QRegularExpression>
 
 #include <random>
+#include <utility>
+#include <vector>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -151,6 +156,68 @@ TEST_F(TavloBook, PackNeverSpoilsAnExistingBook)
     EXPECT_EQ(r.err, "tavlo-book: src: is a folder, not a book file\n");
     r = run({QStringLiteral("pack"), QStringLiteral("nothing"), QStringLiteral("-o"), QStringLiteral("c.tavlo")});
     EXPECT_EQ(r.err, "tavlo-book: nothing: there is no such folder\n");
+}
+
+TEST_F(TavloBook, PackTakesOnlyRegularFilesInsideItsFolder)
+{
+    writeFile(QStringLiteral("outside.html"), "<p>not the author's to publish</p>");
+    writeFile(QStringLiteral("src/good.html"), "<p>good</p>");
+    writeFile(QStringLiteral("src/sub/inner.html"), "<p>inner</p>");
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("src/folder.html"))));
+    ASSERT_TRUE(
+        QFile::link(dir.filePath(QStringLiteral("outside.html")), dir.filePath(QStringLiteral("src/out.html"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../../outside.html"), dir.filePath(QStringLiteral("src/sub/up.html"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), dir.filePath(QStringLiteral("src/null.html"))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("src/pipe.html"))).constData(), 0600), 0);
+
+    const QString outside = u"lies outside the folder of book.txt (through \"..\" or a symbolic link); a book takes "
+                            "only the files inside it"_s;
+    const QString absolute = u"is named by an absolute path; name it from the folder of book.txt"_s;
+    std::vector<std::pair<QString, QString>> refused = {
+        {u"../outside.html"_s, outside},
+        {u"sub/../../outside.html"_s, outside},
+        {u"out.html"_s, outside},
+        {u"sub/up.html"_s, outside},
+        {u"null.html"_s, outside},
+        {u"/etc/hostname"_s, absolute},
+        {dir.filePath(u"src/good.html"_s), absolute},
+        {u"pipe.html"_s, u"is a named pipe, not a regular file"_s},
+        {u"folder.html"_s, u"is a folder, not a regular file"_s},
+        {u"sub"_s, u"is a folder, not a regular file"_s},
+    };
+    // A device in the folder itself can be made only by the superuser.
+    if (::mknod(QFile::encodeName(dir.filePath(QStringLiteral("src/zero.html"))).constData(), S_IFCHR | 0600,
+                makedev(1, 5)) == 0)
+        refused.emplace_back(u"zero.html"_s, u"is a character device, not a regular file"_s);
+
+    for (const auto &[name, why] : refused) {
+        QFile::remove(dir.filePath(QStringLiteral("b.tavlo")));
+        writeFile(QStringLiteral("src/book.txt"), "T\ngood\tgood.html\nbad\t" + name.toUtf8() + "\n");
+        const Result r =
+            run({QStringLiteral("pack"), QStringLiteral("src"), QStringLiteral("-o"), QStringLiteral("b.tavlo")});
+        EXPECT_EQ(r.exitCode, 1) << name.toStdString();
+        EXPECT_EQ(QString::fromUtf8(r.err), u"tavlo-book: src/book.txt:3: the HTML file \"%1\" %2\n"_s.arg(name, why));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("b.tavlo")))) << name.toStdString();
+    }
+}
+
+TEST_F(TavloBook, PackFollowsWhatStaysInsideItsFolder)
+{
+    writeFile(QStringLiteral("src/pages/p.html"), "<p>p</p>");
+    ASSERT_TRUE(QFile::link(QStringLiteral("pages/p.html"), dir.filePath(QStringLiteral("src/link.html"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("pages"), dir.filePath(QStringLiteral("src/alias"))));
+    // Out through the parent folder by name, and back in.
+    ASSERT_TRUE(
+        QFile::link(QStringLiteral("../../src/pages/p.html"), dir.filePath(QStringLiteral("src/pages/back.html"))));
+    writeFile(QStringLiteral("src/book.txt"), "T\n"
+                                              "a\tlink.html\n"
+                                              "b\talias/p.html\n"
+                                              "c\tpages/back.html\n"
+                                              "d\tpages/../pages/p.html\n");
+    const Result r =
+        run({QStringLiteral("pack"), QStringLiteral("src"), QStringLiteral("-o"), QStringLiteral("b.tavlo")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readFile(QStringLiteral("b.tavlo")), "T<<$$>>a##<p>p</p>~b##<p>p</p>~c##<p>p</p>~d##<p>p</p>");
 }
 
 TEST_F(TavloBook, UnpackThenPackGivesTheSampleBookBack)

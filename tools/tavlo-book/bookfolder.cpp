@@ -8,7 +8,9 @@
 #include "book/bookfile.h"
 #include "book/bookformat.h"
 #include "book/record.h"
+#include "platform/appfile.h"
 #include "platform/codepage.h"
+#include "platform/failure.h"
 #include "platform/filesystem.h"
 
 #include <QDir>
@@ -179,18 +181,53 @@ private:
             book.addPage(name, *html);
     }
 
+    // The file that a line of book.txt names, if the book may take it: only a regular file inside the
+    // folder, once ".." and symbolic links are resolved, so that a book never carries a file from
+    // elsewhere on the machine that its author did not mean to publish.
+    std::optional<QString> pageFile(const QString &htmlName, int lineNumber)
+    {
+        const auto refuseFile = [&](const QString &why) {
+            refuse(lineNumber, QStringLiteral("the HTML file \"%1\" %2").arg(htmlName, why));
+            return std::nullopt;
+        };
+        if (QDir::isAbsolutePath(htmlName))
+            return refuseFile(
+                QStringLiteral("is named by an absolute path; name it from the folder of %1").arg(kContentsName));
+        const QString path = QDir(folder_).filePath(htmlName);
+        using Refusal = platform::ApplicationFile::Refusal;
+        const platform::ApplicationFile file = platform::fileInsideFolder(folder_, path);
+        switch (file.refusal) {
+        case Refusal::None:
+            return file.path;
+        case Refusal::NotFound:
+            return refuseFile(QStringLiteral("can't be read: it does not exist"));
+        case Refusal::Outside:
+            return refuseFile(QStringLiteral("lies outside the folder of %1 (through \"..\" or a symbolic link); "
+                                             "a book takes only the files inside it")
+                                  .arg(kContentsName));
+        case Refusal::NotAFile:
+        case Refusal::BookFile:
+            break;
+        }
+        return refuseFile(QStringLiteral("is %1, not a regular file").arg(platform::kindOfFile(path)));
+    }
+
     // The page HTML of a file, if the book can hold it.
     std::optional<QString> pageHtml(const QString &htmlName, int lineNumber, const QString &pageName)
     {
-        const QString path = QDir(folder_).filePath(htmlName);
-        QFile file(path);
-        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-            refuse(lineNumber, QStringLiteral("the HTML file \"%1\" can't be read: %2")
-                                   .arg(htmlName, QFileInfo::exists(path) ? file.errorString()
-                                                                          : QStringLiteral("it does not exist")));
+        const std::optional<QString> file = pageFile(htmlName, lineNumber);
+        if (!file)
+            return std::nullopt;
+        QByteArray bytes;
+        try {
+            // Opened without waiting: the file may have become a named pipe since it was looked at.
+            bytes = platform::openRegularFile(*file)->readAll();
+        } catch (const platform::Failure &failure) {
+            refuse(lineNumber,
+                   QStringLiteral("the HTML file \"%1\" can't be read: %2").arg(htmlName, failure.description()));
             return std::nullopt;
         }
-        const QByteArray bytes = file.readAll();
+        const QString path = QDir(folder_).filePath(htmlName);
         std::optional<QString> html = fromUtf8(bytes);
         if (!html) {
             problems_.append(QStringLiteral("%1:%2: is not UTF-8 text (page %3, %4 line %5)")
@@ -386,6 +423,7 @@ Command packCommand()
             QStringLiteral("builds BOOK from the folder DIR: DIR/book.txt holds the title on its first line,\n"
                            "      then one line per page in book order: the page name, a tab and the name of\n"
                            "      the page's HTML file (UTF-8) in DIR; a line of spaces only is a blank page.\n"
+                           "      Takes only regular files inside DIR, \"..\" and symbolic links resolved.\n"
                            "      Writes Windows-1252, each character that it can't hold as \"&#N;\". Refuses\n"
                            "      page HTML holding \"~\", \"##\" or \"<<$$>>\" and page names holding them; never\n"
                            "      replaces an existing BOOK without --force"),
