@@ -114,6 +114,14 @@ public:
     // has taken effect (a clicked link is then the active element). The handler may put a new
     // document. The view itself follows no link but those to a place in the shown page.
     virtual void setClickHandler(std::function<void()> handler) = 0;
+
+    // The address of the link under the pointer, as the view resolved it, each time it changes;
+    // empty when the pointer leaves the link.
+    virtual void setLinkHoverHandler(std::function<void(const QString &url)> handler) = 0;
+    // For the click last reported: the link that was under the pointer, as the hover handler had it,
+    // when the mouse button went down (a page's script may change a link's "href" as it is pressed),
+    // or when none was, the one under it now; nullopt when the click came from the keyboard.
+    virtual std::optional<QString> linkAtPress() const = 0;
 };
 
 // Creates the page view through the component registry, from one of componentFiles, the files of
@@ -128,5 +136,5 @@ void registerUrlScheme();
 
 } // namespace pageview
 
-#define TavloPageView_iid "org.tavlo.PageView/2"
+#define TavloPageView_iid "org.tavlo.PageView/3"
 Q_DECLARE_INTERFACE(pageview::PageView, TavloPageView_iid)

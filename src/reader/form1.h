@@ -111,6 +111,9 @@ private:
     // Page i was shown as the current page by a command (not by Back or Forward): remember it.
     void shown(qsizetype i);
     void showHistoryEntry(const PageHistory::Entry &entry);
+    // Whether url is the link that was under the pointer when the mouse button of the last click
+    // went down.
+    bool wasShownAtPress(const QUrl &url) const;
     void zoomTo(double factor);
     // The band below the page view: "page k of N" and the name of the current page.
     void updateBand();
@@ -126,6 +129,8 @@ private:
     // The page view shows the page of history_'s current entry (not, say, a page print all left).
     bool showsHistoryEntry_ = false;
     QLabel *band_ = nullptr;
+    // The web or mail link under the pointer, which the band shows as long as it is there.
+    QString hoveredLink_;
     BookSearchBar *bookSearch_ = nullptr;
     // The page view's distance from the window's right and bottom edges at load, in pixels.
     int rightMargin_ = 0;

@@ -22,6 +22,19 @@ QString pagesList(const QList<qsizetype> &numbers)
     return list.join(QStringLiteral(", "));
 }
 
+// The same address, as the page view and the link rule each write it: a web address without a path
+// has the path "/".
+bool sameAddress(const QUrl &a, const QUrl &b)
+{
+    const auto normal = [](QUrl url) {
+        url = url.adjusted(QUrl::NormalizePathSegments);
+        if (url.path().isEmpty() && (url.scheme() == u"http" || url.scheme() == u"https"))
+            url.setPath(QStringLiteral("/"));
+        return url;
+    };
+    return normal(a) == normal(b);
+}
+
 } // namespace
 
 void Form1::home_Click()
@@ -75,7 +88,7 @@ void Form1::DHTMLEdit1_onclick()
         case book::LinkKind::Web:
             // What the page view did with web links of its own: only a real address goes to the
             // browser, anything else that begins with "http" does nothing.
-            if (!target.url.isEmpty())
+            if (!target.url.isEmpty() && wasShownAtPress(target.url))
                 services_.openLink(target.url);
             return;
         case book::LinkKind::Page:
@@ -85,7 +98,8 @@ void Form1::DHTMLEdit1_onclick()
                 DHTMLEdit1.scrollToPlace(target.place);
             return;
         case book::LinkKind::Mail:
-            services_.openLink(target.url);
+            if (wasShownAtPress(target.url))
+                services_.openLink(target.url);
             break;
         case book::LinkKind::None:
         case book::LinkKind::InPage: // the page view has scrolled there itself
@@ -94,6 +108,18 @@ void Form1::DHTMLEdit1_onclick()
         }
     }
     DHTMLEdit1.setBrowseMode(true);
+}
+
+bool Form1::wasShownAtPress(const QUrl &url) const
+{
+    // A page's script can change a link's target as the mouse button goes down; what opens is only
+    // what the band showed under the pointer then. A key's click has no pointer to go by.
+    const std::optional<QString> shown = DHTMLEdit1.linkAtPress();
+    if (!shown || sameAddress(QUrl(*shown), url))
+        return true;
+    qCWarning(lcReader).noquote() << "a link was clicked whose target is not the one shown under the pointer:"
+                                  << url.toDisplayString();
+    return false;
 }
 
 void Form1::print1_Click()

@@ -78,6 +78,12 @@ void Form1::setUpReading()
     band_->setTextFormat(Qt::PlainText);
     band_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     band_->show();
+    DHTMLEdit1.setLinkHoverHandler([this](const QString &url) {
+        const QString scheme = QUrl(url).scheme();
+        const bool shown = scheme == u"http" || scheme == u"https" || scheme == u"mailto";
+        hoveredLink_ = shown ? url : QString();
+        updateBand();
+    });
     DHTMLEdit1.setWholeBookHandler([this](const QString &text, bool matchCase) {
         findInBook();
         bookSearch_->open(text, matchCase);
@@ -173,6 +179,11 @@ void Form1::updateBand()
 {
     if (!band_)
         return;
+    // Where a web or mail link would go, as a browser's status bar says, while the pointer is on it.
+    if (!hoveredLink_.isEmpty()) {
+        band_->setText(hoveredLink_);
+        return;
+    }
     QString text = QStringLiteral("page %1 of %2").arg(curPage + 1).arg(pages.size());
     if (curPage >= 0 && curPage < pages.size()) {
         const QString name = book::trimSpaces(book::pageName(pages.record(curPage))).toString();

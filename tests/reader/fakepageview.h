@@ -73,6 +73,11 @@ public:
     void setHeight(float twips) override { height = twips; }
     float width() const override { return width_; }
     void setClickHandler(std::function<void()> handler) override { clickHandler = std::move(handler); }
+    void setLinkHoverHandler(std::function<void(const QString &)> handler) override
+    {
+        hoverHandler = std::move(handler);
+    }
+    std::optional<QString> linkAtPress() const override { return pressedOn; }
 
     // Reports a click on an element whose "href" is the given one.
     void click(const QString &clickedHref)
@@ -94,6 +99,8 @@ public:
     float left = 0, top = 0, height = 0;
     float widthLimit = 0; // when set, the view takes no more than this width
     std::function<void()> clickHandler;
+    std::function<void(const QString &)> hoverHandler;
+    std::optional<QString> pressedOn; // nullopt: clicks come from the keyboard
     std::function<void(const QString &, bool)> wholeBookHandler;
 
     QString applicationFolder;

@@ -156,6 +156,40 @@ TEST_F(ReadingTest, TheBandSaysWhichPageOfHowManyIsShown)
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Garden"));
 }
 
+TEST_F(ReadingTest, TheBandShowsTheWebLinkUnderThePointerAndAClickOpensOnlyThat)
+{
+    // A link over the whole lower page, whose target the page's script changes as the button goes
+    // down; a plain web link above it.
+    writeBook("Steer<<$$>>a##<p><a id=\"plain\" href=\"https://example.org/plain\">plain</a></p>"
+              "<a id=\"cover\" href=\"https://example.org/shown\" "
+              "style=\"position: fixed; left: 0; right: 0; top: 100px; bottom: 0\"></a>"
+              "<script>cover.addEventListener('mousedown', () => cover.href = 'https://example.org/steered');"
+              "</script>");
+    open();
+    QLabel *band = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (band = form->findChild<QLabel *>(QStringLiteral("band"))); }));
+    const QPoint onCover(200, 300);
+    QTest::mouseMove(web->focusProxy(), onCover);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return band->text() == u"https://example.org/shown"; }, 10000))
+        << band->text().toStdString();
+    QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, onCover);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return evaluate(QStringLiteral("cover.href")).toString().endsWith(u"steered"); }));
+
+    // A link that stays what it showed opens; click reports come in order, so the steered one, had it
+    // opened anything, would stand first.
+    const QVariantList box = evaluate(QStringLiteral("(() => { const r = plain.getBoundingClientRect();"
+                                                     " return [r.left + r.width / 2, r.top + r.height / 2]; })()"))
+                                 .toList();
+    ASSERT_EQ(box.size(), 2);
+    const QPoint onPlain(box[0].toInt(), box[1].toInt());
+    QTest::mouseMove(web->focusProxy(), onPlain);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return band->text() == u"https://example.org/plain"; }, 10000));
+    QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, onPlain);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !openedLinks.isEmpty(); }, 10000));
+    EXPECT_EQ(openedLinks, QList<QUrl>{QUrl(QStringLiteral("https://example.org/plain"))});
+}
+
 TEST_F(ReadingTest, FindInTheWholeBookShowsThePageWithTheWordHighlighted)
 {
     writeBook(kBook);

@@ -54,6 +54,7 @@ protected:
         services.showMessage = [this](const QString &text) { messages << text; };
         services.sleep = [this](int ms) { pauses << ms; };
         services.endProgram = [this] { ++programEnds; };
+        services.openLink = [this](const QUrl &url) { openedLinks << url; };
         form = std::make_unique<reader::Form1>(
             [this](QWidget *window) {
                 return pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}, window, app.path());
@@ -114,4 +115,5 @@ protected:
     QStringList messages;
     QList<int> pauses;
     int programEnds = 0;
+    QList<QUrl> openedLinks;
 };

@@ -11,8 +11,9 @@ class ClickBridge final : public QObject {
 public:
     using QObject::QObject;
 
-    Q_INVOKABLE void clicked(const QString &href) { emit clickReported(href); }
+    // byMouse: the click was made with a mouse button, not a key.
+    Q_INVOKABLE void clicked(const QString &href, bool byMouse) { emit clickReported(href, byMouse); }
 
 signals:
-    void clickReported(const QString &href);
+    void clickReported(const QString &href, bool byMouse);
 };

@@ -10,15 +10,15 @@
 
     new QWebChannel(qt.webChannelTransport, function (channel) {
         view = channel.objects.clickReport;
-        waiting.forEach(function (href) { view.clicked(href); });
+        waiting.forEach(function (click) { view.clicked(click.href, click.byMouse); });
         waiting = [];
     });
 
-    function report(href) {
+    function report(href, byMouse) {
         if (view)
-            view.clicked(href);
+            view.clicked(href, byMouse);
         else
-            waiting.push(href);
+            waiting.push({href: href, byMouse: byMouse});
     }
 
     function onClick(event) {
@@ -29,8 +29,10 @@
             event.preventDefault();
         if (!event.isTrusted)
             return;
+        // A click that a key made counts no presses.
+        var byMouse = event.detail > 0;
         // Reported once the click has taken its effect in the page.
-        setTimeout(function () { report(href); }, 0);
+        setTimeout(function () { report(href, byMouse); }, 0);
     }
 
     // document.open() takes every listener off the window, ours too; the new document's first

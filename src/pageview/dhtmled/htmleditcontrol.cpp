@@ -18,6 +18,7 @@
 #include <triedit/finddialog.h>
 #include <triedit/printing.h>
 
+#include <QChildEvent>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -95,6 +96,11 @@ HtmlEditControl::HtmlEditControl(QWidget *parent)
     view_->setContextMenuPolicy(Qt::NoContextMenu);
 
     connect(bridge, &ClickBridge::clickReported, this, &HtmlEditControl::onClickReported);
+    connect(page_, &QWebEnginePage::linkHovered, this, &HtmlEditControl::onLinkHovered);
+    // The view's input goes to the widget it renders in, made with the page and again with a new one.
+    view_->installEventFilter(this);
+    if (QWidget *input = view_->focusProxy())
+        input->installEventFilter(this);
     connect(page_, &QWebEnginePage::loadingChanged, this, &HtmlEditControl::onLoadingChanged);
     connect(page_, &QWebEnginePage::renderProcessTerminated, this, &HtmlEditControl::onRenderProcessTerminated);
     connect(watch_, &RendererWatch::unresponsive, this, &HtmlEditControl::onUnresponsive);
@@ -132,6 +138,9 @@ void HtmlEditControl::setDocumentHtml(const QString &html)
     const QUrl url = content_->putDocument(html);
     p.setDocumentUrl(url);
     activeHref_.clear();
+    linkAtPress_.reset();
+    if (!hovered_.isEmpty())
+        onLinkHovered(QString());
     afterLoad_.clear();
     loaded_ = false;
     recoveries_ = 0;
@@ -251,11 +260,35 @@ void HtmlEditControl::applyBrowseMode(DocumentPage &page)
                        QWebEngineScript::ApplicationWorld);
 }
 
-void HtmlEditControl::onClickReported(const QString &href)
+bool HtmlEditControl::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == view_ && event->type() == QEvent::ChildAdded) {
+        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
+            child->installEventFilter(this);
+    } else if (event->type() == QEvent::MouseButtonPress && watched != view_) {
+        hoveredAtPress_ = hovered_;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void HtmlEditControl::onLinkHovered(const QString &url)
+{
+    hovered_ = url;
+    if (hoverHandler_)
+        hoverHandler_(url);
+}
+
+void HtmlEditControl::onClickReported(const QString &href, bool byMouse)
 {
     // A click reported while the program waits in print() reaches its handler at once; the window
     // runs the handler after the one that prints.
     activeHref_ = href;
+    // A press that came without the pointer moving there first (a tap, say) had nothing shown yet:
+    // then the link shown now is the one the reader sees.
+    if (byMouse)
+        linkAtPress_ = hoveredAtPress_.isEmpty() ? hovered_ : hoveredAtPress_;
+    else
+        linkAtPress_.reset();
     if (clickHandler_)
         clickHandler_();
 }

@@ -57,6 +57,14 @@ public:
     void setHeight(float twips) override;
     float width() const override;
     void setClickHandler(std::function<void()> handler) override { clickHandler_ = std::move(handler); }
+    void setLinkHoverHandler(std::function<void(const QString &)> handler) override
+    {
+        hoverHandler_ = std::move(handler);
+    }
+    std::optional<QString> linkAtPress() const override { return linkAtPress_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     // The document last put has finished loading, or won't.
@@ -66,7 +74,8 @@ private:
     QWebEngineView &view() const;
     DocumentPage &page() const;
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
-    void onClickReported(const QString &href);
+    void onClickReported(const QString &href, bool byMouse);
+    void onLinkHovered(const QString &url);
     void onRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode);
     void onUnresponsive();
     void applyBrowseMode(DocumentPage &page);
@@ -83,6 +92,11 @@ private:
     RendererWatch *watch_;
     QPointer<triedit::FindDialog> findDialog_;
     std::function<void()> clickHandler_;
+    std::function<void(const QString &)> hoverHandler_;
+    // The link under the pointer now, when a mouse button last went down, and at the last click.
+    QString hovered_;
+    QString hoveredAtPress_;
+    std::optional<QString> linkAtPress_;
     std::function<void(const QString &, bool)> wholeBookHandler_;
     QString activeHref_;
     std::vector<std::function<void()>> afterLoad_;
