@@ -6,7 +6,7 @@ packages=(
     cmake g++ make pkg-config clang-format clang-tidy
     qt6-base-dev qt6-webengine-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth x11-utils imagemagick poppler-utils fonts-dejavu-core iproute2 libx11-dev
+    xvfb xauth x11-utils imagemagick poppler-utils fonts-dejavu-core iproute2 libx11-dev libxcb1-dev
     dpkg-dev file desktop-file-utils lintian appstream
 )
 

@@ -6,6 +6,7 @@
 #include <book/bookfile.h>
 #include <book/parsingimage.h>
 #include <book/record.h>
+#include <platform/caption.h>
 #include <platform/failure.h>
 #include <platform/messagebox.h>
 #include <platform/screen.h>
@@ -212,7 +213,7 @@ void Form1::loadBook()
 {
     book::Book loaded = book::loadBook(services_.fileSystem, services_.applicationFolder());
     // A caption shows "[*]" only where it is doubled; alone, it is the mark of a modified window.
-    setWindowTitle(loaded.title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+    platform::setCaption(this, loaded.title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
     pages = std::move(loaded.pages);
     curPage = 0;
     showPage(0);

@@ -112,7 +112,31 @@ export QT_QPA_PLATFORM=offscreen
 rm -f "$XDG_DATA_HOME"
 mkdir -p "$XDG_DATA_HOME"
 
-# 5. A book file that is a named pipe, or a device: the report says what it is, at once, and no
+# 5. A book whose title is empty: the window's caption is empty too, not the program's name.
+cp "$app/tessavanetavlo.tavlo" "$work/book"
+printf '<<$$>>a##<h1>alpha</h1>' > "$app/tessavanetavlo.tavlo"
+cat > "$work/untitled.sh" <<'UNTITLED'
+#!/usr/bin/env bash
+"$APP/pellomare" 2>/dev/null &
+pid=$!
+# The caption is written as the window is shown: look until it is empty, for a minute at most.
+for _ in $(seq 120); do
+    xwininfo -root -tree 2>/dev/null | grep -E '\("pellomare" "pellomare"\)  *1[0-9]{3}x' > "$WORK/untitled"
+    grep -qE '^ *0x[0-9a-f]+ (\(has no name\)|""):' "$WORK/untitled" && break
+    sleep 0.5
+done
+kill $pid; wait $pid 2>/dev/null
+exit 0
+UNTITLED
+chmod +x "$work/untitled.sh"
+unset QT_QPA_PLATFORM
+APP=$app WORK=$work xvfb-run -a -s "-screen 0 1280x800x24" "$work/untitled.sh"
+export QT_QPA_PLATFORM=offscreen
+[ -s "$work/untitled" ] || fail "no window for a book without a title"
+grep -qE '^ *0x[0-9a-f]+ (\(has no name\)|""):' "$work/untitled" || fail "the caption of an untitled book: $(cat "$work/untitled")"
+mv "$work/book" "$app/tessavanetavlo.tavlo"
+
+# 6. A book file that is a named pipe, or a device: the report says what it is, at once, and no
 #    window stays.
 for kind in pipe device; do
     rm -f "$app/tessavanetavlo.tavlo"
