@@ -114,6 +114,8 @@ private:
     // Whether url is the link that was under the pointer when the mouse button of the last click
     // went down.
     bool wasShownAtPress(const QUrl &url) const;
+    // Hands a web or mail link to the user's programs, and says so when none takes it.
+    void openLink(const QUrl &url);
     void zoomTo(double factor);
     // The band below the page view: "page k of N" and the name of the current page.
     void updateBand();

@@ -89,7 +89,7 @@ void Form1::DHTMLEdit1_onclick()
             // What the page view did with web links of its own: only a real address goes to the
             // browser, anything else that begins with "http" does nothing.
             if (!target.url.isEmpty() && wasShownAtPress(target.url))
-                services_.openLink(target.url);
+                openLink(target.url);
             return;
         case book::LinkKind::Page:
         case book::LinkKind::PageWithPlace:
@@ -99,7 +99,7 @@ void Form1::DHTMLEdit1_onclick()
             return;
         case book::LinkKind::Mail:
             if (wasShownAtPress(target.url))
-                services_.openLink(target.url);
+                openLink(target.url);
             break;
         case book::LinkKind::None:
         case book::LinkKind::InPage: // the page view has scrolled there itself
@@ -108,6 +108,12 @@ void Form1::DHTMLEdit1_onclick()
         }
     }
     DHTMLEdit1.setBrowseMode(true);
+}
+
+void Form1::openLink(const QUrl &url)
+{
+    if (!services_.openLink(url))
+        services_.showMessage(tr("No program on this computer opens the link %1").arg(url.toDisplayString()));
 }
 
 bool Form1::wasShownAtPress(const QUrl &url) const

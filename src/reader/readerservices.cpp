@@ -19,7 +19,7 @@ ReaderServices ReaderServices::platformServices()
     services.showMessage = platform::showMessage;
     services.sleep = platform::sleep;
     services.endProgram = [] { QCoreApplication::exit(0); };
-    services.openLink = [](const QUrl &url) { platform::openLink(url); };
+    services.openLink = platform::openLink;
     return services;
 }
 

@@ -21,8 +21,9 @@ struct ReaderServices {
     std::function<void(const QString &text)> showMessage;
     std::function<void(int milliseconds)> sleep;
     std::function<void()> endProgram;
-    // Hands a web or mail address to the user's browser or mail program.
-    std::function<void(const QUrl &url)> openLink;
+    // Hands a web or mail address to the user's browser or mail program; false when no program
+    // took it.
+    std::function<bool(const QUrl &url)> openLink;
 
     static ReaderServices platformServices();
 };

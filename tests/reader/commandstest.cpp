@@ -159,6 +159,13 @@ TEST_F(LinkFixture, WebAndMailAddressesGoToTheUsersProgramsAndNothingElseDoes)
     EXPECT_EQ(openedLinks,
               (QList<QUrl>{QUrl(QStringLiteral("http://example.org/")), QUrl(QStringLiteral("http://example.org/x")),
                            QUrl(QStringLiteral("mailto:harbour@pellomare.example"))}));
+    EXPECT_TRUE(messages.isEmpty());
+
+    // No program takes it: the reader hears of it, by the link's name.
+    linksTaken = false;
+    pageView->click(QStringLiteral("https://example.org/nobody"));
+    EXPECT_EQ(messages,
+              QStringList{QStringLiteral("No program on this computer opens the link https://example.org/nobody")});
 }
 
 TEST_F(LinkFixture, LinksThatNameNoPageOnlySwitchBrowseModeOn)

@@ -67,7 +67,10 @@ protected:
                     onSleep();
             };
             services.endProgram = [this] { ++programEnds; };
-            services.openLink = [this](const QUrl &url) { openedLinks << url; };
+            services.openLink = [this](const QUrl &url) {
+                openedLinks << url;
+                return linksTaken;
+            };
             form_ = std::make_unique<reader::Form1>(
                 [this](QWidget *window) { return pageView = new FakePageView(window); }, std::move(services));
         }
@@ -93,6 +96,7 @@ protected:
     std::function<void()> onSleep;
     int programEnds = 0;
     QList<QUrl> openedLinks;
+    bool linksTaken = true; // whether a program takes the links opened
     FakePageView *pageView = nullptr;
 
 private:

@@ -54,7 +54,10 @@ protected:
         services.showMessage = [this](const QString &text) { messages << text; };
         services.sleep = [this](int ms) { pauses << ms; };
         services.endProgram = [this] { ++programEnds; };
-        services.openLink = [this](const QUrl &url) { openedLinks << url; };
+        services.openLink = [this](const QUrl &url) {
+            openedLinks << url;
+            return linksTaken;
+        };
         form = std::make_unique<reader::Form1>(
             [this](QWidget *window) {
                 return pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}, window, app.path());
@@ -116,4 +119,5 @@ protected:
     QList<int> pauses;
     int programEnds = 0;
     QList<QUrl> openedLinks;
+    bool linksTaken = true; // whether a program takes the links opened
 };
