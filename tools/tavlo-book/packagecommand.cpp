@@ -410,8 +410,8 @@ QString runtimeField(const QString &runtime, const QString &field)
 QStringList filesOf(const QString &folder)
 {
     QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    const QDir base(folder);
+    const QDir base(QFileInfo(folder).absoluteFilePath());
+    QDirIterator it(base.path(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString relative = base.relativeFilePath(it.next());
         if (!relative.startsWith(u'.') && !relative.contains(u"/."_s))
