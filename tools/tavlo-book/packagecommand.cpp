@@ -382,7 +382,7 @@ Package checkedPackage(const Arguments &args)
 // The reader's folder installed beside tavlo-book, with everything a book's package takes from it.
 QString runtimeFolder()
 {
-    const QString folder = QDir::cleanPath(QDir(platform::applicationFolder()).filePath(kRuntimeFromTool));
+    QString folder = QDir::cleanPath(QDir(platform::applicationFolder()).filePath(kRuntimeFromTool));
     QStringList missing;
     for (const QString &file : kRuntimeFiles) {
         if (!QFileInfo::exists(QDir(folder).filePath(file)))
@@ -400,7 +400,7 @@ QString runtimeField(const QString &runtime, const QString &field)
     const QString control = QString::fromUtf8(readAll(runtime + u"/package/control"_s));
     const QRegularExpression line(u"^%1:\\s*(.*)$"_s.arg(QRegularExpression::escape(field)),
                                   QRegularExpression::MultilineOption);
-    const QString value = line.match(control).captured(1).trimmed();
+    QString value = line.match(control).captured(1).trimmed();
     if (value.isEmpty())
         throw Refusal({u"%1/package/control: says no %2"_s.arg(runtime, field)});
     return value;
