@@ -177,7 +177,7 @@ TEST_F(Package, NeedsTheReaderInstalledBesideIt)
 TEST_F(Package, LaysTheBookOutWithTheReaderBesideIt)
 {
     const QString tool = installedTool();
-    QStringList args = with(with(goodBook(), u"--name"_s, u"\u00C5lesund Tides!"_s), u"--version"_s, u"2:3.1"_s);
+    QStringList args = with(with(goodBook(), u"--name"_s, u"\u00C5lesund\\Tides!"_s), u"--version"_s, u"2:3.1"_s);
     args = with(with(args, u"--summary"_s, u"The tides of \u00C5lesund."_s), u"--icon"_s, u"" TAVLO_ICON_256 ""_s);
     // A package of that name left by an earlier run is replaced.
     writeFile(u"out/alesund-tides_3.1-1_all.deb"_s, "old");
@@ -218,7 +218,7 @@ TEST_F(Package, LaysTheBookOutWithTheReaderBesideIt)
     ASSERT_EQ(QProcess::execute(u"dpkg-deb"_s, {u"-x"_s, deb, dir.filePath(u"unpacked"_s)}), 0);
     EXPECT_EQ(readFile(u"unpacked/usr/lib/org.example.Tides/images/wave.gif"_s), "GIF89a");
     const QByteArray entry = readFile(u"unpacked/usr/share/applications/org.example.Tides.desktop"_s);
-    for (const char *line : {"Name=\xC3\x85lesund Tides!\n", "Comment=The tides of \xC3\x85lesund\n",
+    for (const char *line : {"Name=\xC3\x85lesund\\\\Tides!\n", "Comment=The tides of \xC3\x85lesund\n",
                              "Exec=alesund-tides\n", "Icon=org.example.Tides\n", "StartupWMClass=org.example.Tides\n"})
         EXPECT_TRUE(entry.contains(line)) << line << "\n" << entry.toStdString();
     const QByteArray metainfo = readFile(u"unpacked/usr/share/metainfo/org.example.Tides.metainfo.xml"_s);

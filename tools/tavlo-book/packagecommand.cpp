@@ -444,6 +444,12 @@ QString titleSentence(const Package &package)
                                                                                              package.book.title);
 }
 
+// A value of a desktop entry: a backslash begins an escape there.
+QString desktopValue(QString text)
+{
+    return text.replace(u'\\', u"\\\\"_s);
+}
+
 QByteArray desktopEntry(const Package &package)
 {
     return (u"[Desktop Entry]\n"
@@ -455,7 +461,8 @@ QByteArray desktopEntry(const Package &package)
             "Icon=%4\n"
             "Terminal=false\n"
             "Categories=Education;Literature;\n"
-            "StartupWMClass=%4\n"_s.arg(package.name, package.summary, package.packageName, package.id))
+            "StartupWMClass=%4\n"_s.arg(desktopValue(package.name), desktopValue(package.summary), package.packageName,
+                                        package.id))
         .toUtf8();
 }
 
@@ -514,7 +521,7 @@ QByteArray manualPage(const Package &package, const QString &runtime)
         .replace(u"@UPPERCOMMAND@"_s, roffText(package.packageName.toUpper()))
         .replace(u"@NAME@"_s, roffText(package.name))
         .replace(u"@TITLE@"_s, roffText(package.book.title))
-        .replace(u"@SUMMARY@"_s, roffText(package.summary.front().toLower() + package.summary.sliced(1)))
+        .replace(u"@SUMMARY@"_s, roffText(package.summary))
         .replace(u"@ID@"_s, roffText(package.id))
         .replace(u"@VERSION@"_s, roffText(package.upstreamVersion))
         .replace(u"@YEAR@"_s, package.date.toString(u"yyyy"_s));
