@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth x11-utils imagemagick poppler-utils fonts-dejavu-core iproute2 libx11-dev libxcb1-dev
-    dpkg-dev file desktop-file-utils lintian appstream
+    dpkg-dev file desktop-file-utils lintian appstream debootstrap
 )
 
 missing=()

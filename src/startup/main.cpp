@@ -2,6 +2,7 @@
 #include "regmod.h"
 
 #include <pageview/pageview.h>
+#include <platform/appfolder.h>
 #include <platform/messagebox.h>
 
 #include <QApplication>
@@ -13,9 +14,13 @@ int main(int argc, char *argv[])
     pageview::registerUrlScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(platform::kProgramTitle));
-    // The desktop entry is installed under the program's id: Wayland shells match windows to it.
-    QGuiApplication::setDesktopFileName(QStringLiteral(TAVLO_APP_ID));
+    // Desktops pair a window with its desktop entry by the desktop file name (the Wayland app id) and
+    // by the class of X11's WM_CLASS, the application's name. A book installed as a package of its own
+    // takes both from its folder, /usr/lib/ID beside ID.desktop, so that each book is told apart;
+    // anywhere else the program keeps its own.
+    const QString packaged = platform::packagedAppId(platform::applicationFolder());
+    QApplication::setApplicationName(packaged.isEmpty() ? QString::fromLatin1(platform::kProgramTitle) : packaged);
+    QGuiApplication::setDesktopFileName(packaged.isEmpty() ? QStringLiteral(TAVLO_APP_ID) : packaged);
 
     platform::runReportingFailures(regmod::Main);
     return app.exec();

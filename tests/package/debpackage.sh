@@ -1,71 +1,110 @@
 #!/usr/bin/env bash
-# Checks what the Debian package that builddeb.sh left in PACKAGE_DIR holds: the program folder
-# under /usr/lib/tavlo, the commands, the desktop entry and its metadata, the icons, the manual
-# pages and Debian's documents, the declared dependencies, one version throughout, and a shipped
-# book without errors.
-# Usage: debpackage.sh PACKAGE_DIR APP_ID
+# Checks what the packages that builddeb.sh left in PACKAGE_DIR hold: the runtime, tavlo, with the
+# reader, tavlo-book and what a book's package takes from it; each book's package with its own
+# application folder, command, desktop entry, metadata, icon and documents, depending as the runtime
+# does; one version throughout; and no file of one package in another, so that they install side by
+# side.
+# Usage: debpackage.sh PACKAGE_DIR
 set -euo pipefail
 dir=$1
-id=$2
-deb=$dir/pellomare.deb
-root=$dir/root
-
-# The paths of the package, with the target of each link.
-listing=$(dpkg-deb -c "$deb")
-paths=$(sed -E 's/^([^ ]+ +){5}//' <<<"$listing")
 failed=0
-expect() {
-    if ! grep -qxF -- "$1" <<<"$paths"; then
-        echo "missing from the package: $1"
-        failed=1
-    fi
-}
-expect "./usr/bin/pellomare -> ../lib/tavlo/pellomare"
-expect "./usr/bin/tavlo-book"
-expect "./usr/lib/tavlo/pellomare"
-expect "./usr/lib/tavlo/tessavanetavlo.tavlo"
-expect "./usr/lib/tavlo/supportfiles/dhtmled.ocx"
-expect "./usr/lib/tavlo/supportfiles/triedit.dll"
-for picture in pre home nxt exit print printall find; do
-    expect "./usr/lib/tavlo/images/$picture.gif"
-done
-expect "./usr/share/applications/$id.desktop"
-expect "./usr/share/metainfo/$id.metainfo.xml"
-for size in 16 32 48 256; do
-    expect "./usr/share/icons/hicolor/${size}x${size}/apps/pellomare.png"
-done
-expect "./usr/share/man/man1/pellomare.1.gz"
-expect "./usr/share/man/man1/tavlo-book.1.gz"
-expect "./usr/share/doc/pellomare/copyright"
-expect "./usr/share/doc/pellomare/changelog.Debian.gz"
-mode() {
-    grep -qE "^$1 root/root .* ${2//./\\.}\$" <<<"$listing" || { echo "not $1: $2"; failed=1; }
-}
-mode -rwxr-xr-x ./usr/bin/tavlo-book
-mode -rwxr-xr-x ./usr/lib/tavlo/pellomare
-mode -rw-r--r-- ./usr/lib/tavlo/supportfiles/dhtmled.ocx
-mode -rw-r--r-- ./usr/lib/tavlo/supportfiles/triedit.dll
-
-control=$(dpkg-deb -f "$deb" Package Version Depends Section Maintainer Description)
-grep -qx "Package: pellomare" <<<"$control" || { echo "wrong package name:"; echo "$control"; failed=1; }
-for dependency in libqt6webenginewidgets6 libqt6webenginecore6-bin libqt6widgets6; do
-    grep -qE "^Depends:.*\b$dependency\b" <<<"$control" || { echo "Depends lacks $dependency"; failed=1; }
-done
-grep -qE "^Maintainer: .+<.+@.+>" <<<"$control" || { echo "no maintainer"; failed=1; }
-
-# One version: the package's is the changelog's top entry, and its upstream part is the latest
-# release the AppStream metadata announces.
-version=$(dpkg-deb -f "$deb" Version)
-logged=$(zcat "$root/usr/share/doc/pellomare/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)
-[ "$version" = "$logged" ] || { echo "the package is at $version, its changelog at $logged"; failed=1; }
-released=$(grep -m1 -oE '<release [^>]*version="[^"]+"' "$root/usr/share/metainfo/$id.metainfo.xml" |
-    sed -E 's/.*version="([^"]+)"/\1/')
-[ "${version%-*}" = "$released" ] || { echo "the package is at $version, the AppStream release at ${released:-none}"; failed=1; }
-grep -qF "<id>$id</id>" "$root/usr/share/metainfo/$id.metainfo.xml" || { echo "the metainfo file does not hold the id $id"; failed=1; }
-
-# The book as shipped, checked by the tavlo-book that ships with it, from the program's folder.
-if ! "$root/usr/bin/tavlo-book" check "$root/usr/lib/tavlo/tessavanetavlo.tavlo"; then
-    echo "the shipped book has errors"
+fail() {
+    echo "$*"
     failed=1
-fi
+}
+
+paths_of() { dpkg-deb -c "$dir/$1.deb" | sed -E 's/^([^ ]+ +){5}//'; }
+expect() { # PACKAGE PATH...
+    local package=$1 paths
+    shift
+    paths=$(paths_of "$package")
+    for path in "$@"; do
+        grep -qxF -- "$path" <<<"$paths" || fail "$package lacks $path"
+    done
+}
+mode() { # PACKAGE MODE PATH
+    local listing
+    listing=$(dpkg-deb -c "$dir/$1.deb")
+    grep -qE "^$2 root/root .* ${3//./\\.}( -> .*)?\$" <<<"$listing" || fail "$1: not $2 root/root: $3"
+}
+field() { dpkg-deb -f "$dir/$1.deb" "$2"; }
+toolbar=(pre home nxt exit print printall find)
+
+# The runtime: no book, no command of a book, nothing in the menu.
+expect tavlo ./usr/bin/tavlo-book ./usr/lib/tavlo/pellomare ./usr/lib/tavlo/supportfiles/dhtmled.ocx \
+    ./usr/lib/tavlo/supportfiles/triedit.dll ./usr/lib/tavlo/package/control ./usr/lib/tavlo/package/icon.png \
+    ./usr/lib/tavlo/package/reader.1 ./usr/lib/tavlo/package/reader.copyright \
+    ./usr/share/man/man1/tavlo-book.1.gz ./usr/share/doc/tavlo/copyright ./usr/share/doc/tavlo/changelog.Debian.gz
+for picture in "${toolbar[@]}"; do expect tavlo "./usr/lib/tavlo/images/$picture.gif"; done
+! grep -E '^\./usr/(bin/pellomare|share/applications/|share/metainfo/|lib/tavlo/tessavanetavlo)' <<<"$(paths_of tavlo)" ||
+    fail "tavlo ships a book or its entry"
+mode tavlo -rwxr-xr-x ./usr/bin/tavlo-book
+mode tavlo -rwxr-xr-x ./usr/lib/tavlo/pellomare
+mode tavlo -rw-r--r-- ./usr/lib/tavlo/supportfiles/dhtmled.ocx
+[ "$(field tavlo Package)" = tavlo ] || fail "the runtime's package is not named tavlo"
+depends=$(field tavlo Depends)
+for dependency in libqt6webenginewidgets6 libqt6webenginecore6-bin libqt6widgets6; do
+    grep -qE "(^|, )$dependency( |,|$)" <<<"$depends" || fail "tavlo's Depends lacks $dependency"
+done
+recorded=$(sed -n 's/^Depends: //p' "$dir/tavlo/usr/lib/tavlo/package/control")
+[ "$depends" = "$recorded" ] || fail "tavlo depends on \"$depends\", but recorded \"$recorded\" for books"
+grep -qx "License: Expat" "$dir/tavlo/usr/share/doc/tavlo/copyright" || fail "the runtime is not under the MIT licence"
+version=$(field tavlo Version)
+logged=$(zcat "$dir/tavlo/usr/share/doc/tavlo/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)
+[ "$version" = "$logged" ] || fail "tavlo is at $version, its changelog at $logged"
+
+# A book's package. Usage: book PACKAGE ID VERSION LICENSE ICON-PATH...
+book() {
+    local package=$1 id=$2 upstream=$3 license=$4 root=$dir/$1
+    shift 4
+    local app=./usr/lib/$id unpacked=$root/usr/lib/$id
+    expect "$package" "./usr/bin/$package -> ../lib/$id/pellomare" "$app/pellomare" "$app/tessavanetavlo.tavlo" \
+        "$app/supportfiles/dhtmled.ocx" "$app/supportfiles/triedit.dll" \
+        "./usr/share/applications/$id.desktop" "./usr/share/metainfo/$id.metainfo.xml" \
+        "./usr/share/man/man1/$package.1.gz" "./usr/share/doc/$package/copyright" \
+        "./usr/share/doc/$package/changelog.Debian.gz" "$@"
+    for picture in "${toolbar[@]}"; do expect "$package" "$app/images/$picture.gif"; done
+    mode "$package" -rwxr-xr-x "$app/pellomare"
+    mode "$package" -rw-r--r-- "$app/supportfiles/triedit.dll"
+    mode "$package" -rw-r--r-- "$app/tessavanetavlo.tavlo"
+
+    [ "$(field "$package" Package)" = "$package" ] || fail "$package: wrong Package: $(field "$package" Package)"
+    [ "$(field "$package" Version)" = "$upstream-1" ] || fail "$package: Version is $(field "$package" Version)"
+    [ "$(field "$package" Depends)" = "$depends" ] || fail "$package does not depend as the runtime does"
+    [ "$(field "$package" Recommends)" = qt6-wayland ] || fail "$package does not recommend qt6-wayland"
+    [ "$(field "$package" Architecture)" = "$(field tavlo Architecture)" ] || fail "$package: another architecture"
+    cmp -s "$unpacked/pellomare" "$dir/tavlo/usr/lib/tavlo/pellomare" || fail "$package: not the runtime's reader"
+
+    local entry=$root/usr/share/applications/$id.desktop
+    for line in "Exec=$package" "Icon=$id" "StartupWMClass=$id"; do
+        grep -qxF "$line" "$entry" || fail "$package: the desktop entry lacks $line"
+    done
+    local metainfo=$root/usr/share/metainfo/$id.metainfo.xml
+    grep -qF "<id>$id</id>" "$metainfo" || fail "$package: the metadata lacks its id"
+    grep -qE "<release version=\"$upstream\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"" "$metainfo" ||
+        fail "$package: the metadata announces no release $upstream"
+    grep -qF "<project_license>$license</project_license>" "$metainfo" || fail "$package: the metadata's licence"
+    grep -qx "License: $license" "$root/usr/share/doc/$package/copyright" || fail "$package: the copyright's licence"
+    logged=$(zcat "$root/usr/share/doc/$package/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)
+    [ "$logged" = "$upstream-1" ] || fail "$package: its changelog is at $logged"
+    "$dir/tavlo/usr/bin/tavlo-book" check "$unpacked/tessavanetavlo.tavlo" >/dev/null ||
+        fail "$package: the shipped book has errors"
+}
+book pellomare org.tavlo.pellomare "${version%-*}" CC-BY-4.0 \
+    ./usr/share/icons/hicolor/16x16/apps/org.tavlo.pellomare.png \
+    ./usr/share/icons/hicolor/256x256/apps/org.tavlo.pellomare.png
+book small-book org.example.SmallBook 2.1 CC0-1.0 ./usr/share/icons/hicolor/scalable/apps/org.example.SmallBook.svg \
+    ./usr/lib/org.example.SmallBook/notes.html
+grep -qxF "Name=Pellomare" "$dir/pellomare/usr/share/applications/org.tavlo.pellomare.desktop" ||
+    fail "the sample's entry is not named Pellomare"
+grep -qxF "Name=Small Book" "$dir/small-book/usr/share/applications/org.example.SmallBook.desktop" ||
+    fail "the second book's entry is not named Small Book"
+# The sample's description comes from its first page's first paragraph of text.
+grep -qF "<p>Pellomare is a small fishing town" "$dir/pellomare/usr/share/metainfo/org.tavlo.pellomare.metainfo.xml" ||
+    fail "the sample's metadata lacks the first paragraph of its first page"
+
+# Side by side: no file (or link) is in two packages.
+shared=$(for package in tavlo pellomare small-book; do dpkg-deb -c "$dir/$package.deb" | grep -v '^d' |
+    sed -E 's/^([^ ]+ +){5}//; s/ -> .*//'; done | sort | uniq -d)
+[ -z "$shared" ] || fail "in two packages: $shared"
 exit $failed

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Starts the program as the package installs it, through the link /usr/bin/pellomare, from the
-# unpacked package (PACKAGE_DIR/root) with a temporary home: the stripped program must find its
-# folder behind the link, install and register the stripped component files from there, load the
-# control and keep running.
+# Starts each book's application as its package installs it, through its command in /usr/bin, from
+# the unpacked packages that builddeb.sh left in PACKAGE_DIR, with a temporary home shared by both:
+# the stripped reader must find its folder behind the link, install and register the component files
+# from there, open the window captioned with its own book's title, and tell its own identity to the
+# window system (WM_CLASS "COMMAND", "ID", as its desktop entry's StartupWMClass says).
 # Usage: installedstart.sh PACKAGE_DIR
 set -euo pipefail
-root=$(realpath "$1")/root
+dir=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; cat "$work/stderr" >&2 2>/dev/null || true; exit 1; }
@@ -20,11 +21,11 @@ export TAVLO_MESSAGE_LOG=$work/messages
 # the book with it. Waits a minute at most.
 cat > "$work/opens.sh" <<'OPENS'
 #!/usr/bin/env bash
-(cd "$WORK" && exec "$ROOT/usr/bin/pellomare") 2>"$WORK/stderr" &
+(cd "$WORK" && exec "$COMMAND") 2>"$WORK/stderr" &
 pid=$!
 status=1
 for _ in $(seq 120); do
-    if xwininfo -root -tree 2>/dev/null | grep -qF "\"$TITLE\""; then status=0; break; fi
+    if xwininfo -root -tree 2>/dev/null | grep -F "\"$TITLE\"" >"$WORK/window"; then status=0; break; fi
     kill -0 $pid 2>/dev/null || break
     sleep 0.5
 done
@@ -33,16 +34,22 @@ kill $pid 2>/dev/null; wait $pid 2>/dev/null
 exit $status
 OPENS
 chmod +x "$work/opens.sh"
-title=$(head -c 4096 "$root/usr/lib/tavlo/tessavanetavlo.tavlo" | sed 's/<<\$\$>>.*//' | head -n 1)
-installed=$XDG_DATA_HOME/TessavaneTavlo
 unset QT_QPA_PLATFORM
-ROOT=$root WORK=$work TITLE=$title xvfb-run -a -s "-screen 0 1280x800x24" "$work/opens.sh" ||
-    fail "the installed program opened no window captioned \"$title\", or ended"
 
-for file in dhtmled.ocx triedit.dll; do
-    cmp -s "$installed/$file" "$root/usr/lib/tavlo/supportfiles/$file" ||
-        fail "$file was not installed from the package's supportfiles/"
+for book in "pellomare org.tavlo.pellomare" "small-book org.example.SmallBook"; do
+    read -r package id <<<"$book"
+    root=$dir/$package
+    title=$(head -c 4096 "$root/usr/lib/$id/tessavanetavlo.tavlo" | sed 's/<<\$\$>>.*//' | head -n 1)
+    COMMAND=$root/usr/bin/$package WORK=$work TITLE=$title \
+        xvfb-run -a -s "-screen 0 1280x800x24" "$work/opens.sh" ||
+        fail "$package opened no window captioned \"$title\", or ended"
+    grep -qF "(\"$package\" \"$id\")" "$work/window" || fail "$package's window is not of class $id: $(cat "$work/window")"
+    for file in dhtmled.ocx triedit.dll; do
+        cmp -s "$XDG_DATA_HOME/TessavaneTavlo/$file" "$root/usr/lib/$id/supportfiles/$file" ||
+            fail "$file was not installed from $package's supportfiles/"
+    done
+    grep -q 'DHTMLEDLibCtl.DHTMLEdit' "$XDG_CONFIG_HOME/tavlo/components.ini" || fail "the control was not registered"
+    ! grep -qs "Run-time error" "$work/stderr" "$work/messages" || fail "$package reported a failure"
+    echo "$package: $(cat "$work/window")"
 done
-grep -q 'DHTMLEDLibCtl.DHTMLEdit' "$XDG_CONFIG_HOME/tavlo/components.ini" || fail "the control was not registered"
-! grep -qs "Run-time error" "$work/stderr" "$work/messages" || fail "a failure was reported"
 echo "PASS"

@@ -119,22 +119,25 @@ Output check(const Arguments &args)
     }
 
     QString out;
-    for (const book::Defect &defect : defects) {
-        out += fileName + QStringLiteral(": ");
-        if (defect.page >= 0)
-            out += QStringLiteral("page %1 %2: ").arg(QString::number(defect.page), quoted(defect.pageName));
-        out += book::severityOf(defect.kind) == book::Severity::Error ? QStringLiteral("error: ")
-                                                                      : QStringLiteral("warning: ");
-        // One line per defect, whatever the link or the name holds.
-        out +=
-            QString(defect.message).replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r")) + u'\n';
-    }
+    for (const book::Defect &defect : defects)
+        out += defectLine(fileName, defect) + u'\n';
     out += fileName + QStringLiteral(": ") + plural(errors, "error") + QStringLiteral(", ") +
            plural(warnings, "warning") + u'\n';
     return {out.toUtf8(), errors > 0};
 }
 
 } // namespace
+
+QString defectLine(const QString &fileName, const book::Defect &defect)
+{
+    QString line = fileName + QStringLiteral(": ");
+    if (defect.page >= 0)
+        line += QStringLiteral("page %1 %2: ").arg(QString::number(defect.page), quoted(defect.pageName));
+    line += book::severityOf(defect.kind) == book::Severity::Error ? QStringLiteral("error: ")
+                                                                   : QStringLiteral("warning: ");
+    // One line per defect, whatever the link or the name holds.
+    return line + QString(defect.message).replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r"));
+}
 
 Command checkCommand()
 {

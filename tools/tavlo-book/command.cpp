@@ -49,9 +49,10 @@ Arguments parseArguments(const Command &command, const QStringList &args)
 
 QString usage(const std::vector<Command> &commands)
 {
-    QString text = QStringLiteral("Usage: tavlo-book COMMAND ARGUMENTS...\n"
-                                  "Looks into a book file, checks it, and builds it from a folder of HTML files.\n\n"
-                                  "Commands:\n");
+    QString text =
+        QStringLiteral("Usage: tavlo-book COMMAND ARGUMENTS...\n"
+                       "Looks into a book file, checks it, builds it from a folder of HTML files, and packages it.\n\n"
+                       "Commands:\n");
     for (const Command &command : commands)
         text += QStringLiteral("  %1 %2\n      %3\n").arg(command.name, command.synopsis, command.summary);
     text += QStringLiteral(

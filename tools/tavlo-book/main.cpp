@@ -1,9 +1,10 @@
-// tavlo-book: looks into a book file of the reader from the command line, checks it, and builds it
-// from a folder of HTML files and back.
+// tavlo-book: looks into a book file of the reader from the command line, checks it, builds it from
+// a folder of HTML files and back, and makes a book a Debian package of its own.
 
 #include "bookcommands.h"
 #include "bookfolder.h"
 #include "command.h"
+#include "packagecommand.h"
 #include "refusal.h"
 #include "siteimport.h"
 #include "usageerror.h"
@@ -28,8 +29,8 @@ void write(std::FILE *stream, const QByteArray &bytes)
 
 int run(const QStringList &args)
 {
-    const std::vector<Command> commands = {infoCommand(), pagesCommand(),  showCommand(),  checkCommand(),
-                                           packCommand(), unpackCommand(), importCommand()};
+    const std::vector<Command> commands = {infoCommand(), pagesCommand(),  showCommand(),   checkCommand(),
+                                           packCommand(), unpackCommand(), importCommand(), packageCommand()};
     const auto help = [&] {
         write(stdout, usage(commands).toUtf8());
         return Done;

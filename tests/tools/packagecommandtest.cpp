@@ -1,0 +1,234 @@
+// tavlo-book package as authors run it: what it refuses before writing anything, and the package it
+// writes with the reader's files found beside it, as the runtime's package installs them.
+#include "tavlobook.h"
+
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class Package : public TavloBook {
+protected:
+    // Runs the tavlo-book at program with args, without the maintainer of the environment.
+    Result runPackage(const QString &program, const QStringList &args) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"DEBEMAIL"_s);
+        environment.remove(u"DEBFULLNAME"_s);
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(dir.path());
+        process.start(program, QStringList{u"package"_s} + args);
+        EXPECT_TRUE(process.waitForFinished(60'000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+
+    Result package(const QStringList &args) const { return runPackage(u"" TAVLO_BOOK_EXE ""_s, args); }
+
+    // A book without errors in app/, and the arguments that package it into out/.
+    QStringList goodBook() const
+    {
+        // The blank record is a warning of check, which doesn't stop a book from being packaged.
+        writeFile(u"app/tessavanetavlo.tavlo"_s, "Tides<<$$>>start##<p><img src=\"wave.gif\"></p>\n"
+                                                 "<p>The sea &amp; the <b>moon</b>.</p><a href=\"moon\">on</a>"
+                                                 "~   ~moon##<p>Back to the <a href=\"start\">start</a>.</p>");
+        writeFile(u"app/images/wave.gif"_s, "GIF89a");
+        writeFile(u"app/notes/more.html"_s, "<p>more</p>");
+        writeFile(u"app/.git/config"_s, "hidden");
+        return {u"app"_s,
+                u"-o"_s,
+                u"out"_s,
+                u"--id"_s,
+                u"org.example.Tides"_s,
+                u"--name"_s,
+                u"Tides"_s,
+                u"--maintainer"_s,
+                u"Ada Author <ada@example.org>"_s};
+    }
+
+    // The arguments of goodBook() with option replaced by value, or added.
+    QStringList with(QStringList args, const QString &option, const QString &value) const
+    {
+        const qsizetype at = args.indexOf(option);
+        if (at < 0)
+            args << option << value;
+        else
+            args[at + 1] = value;
+        return args;
+    }
+
+    // tavlo-book copied into usr/bin of a tree whose usr/lib/tavlo holds the reader's files as the
+    // runtime's package installs them (the reader and component files as stand-ins).
+    QString installedTool() const
+    {
+        const QString usr = dir.filePath(u"root/usr"_s);
+        EXPECT_TRUE(QDir().mkpath(usr + u"/bin"_s));
+        EXPECT_TRUE(QFile::copy(u"" TAVLO_BOOK_EXE ""_s, usr + u"/bin/tavlo-book"_s));
+        writeFile(u"root/usr/lib/tavlo/pellomare"_s, "\x7F"
+                                                     "ELF reader");
+        writeFile(u"root/usr/lib/tavlo/supportfiles/dhtmled.ocx"_s, "ocx");
+        writeFile(u"root/usr/lib/tavlo/supportfiles/triedit.dll"_s, "dll");
+        writeFile(u"root/usr/lib/tavlo/images/nxt.gif"_s, "toolbar");
+        writeFile(u"root/usr/lib/tavlo/images/wave.gif"_s, "toolbar's wave");
+        writeFile(u"root/usr/lib/tavlo/package/control"_s, "Architecture: all\nDepends: libc6 (>= 2.34)\n");
+        QFile icon(u"" TAVLO_ICON_256 ""_s);
+        EXPECT_TRUE(icon.open(QIODevice::ReadOnly));
+        writeFile(u"root/usr/lib/tavlo/package/icon.png"_s, icon.readAll());
+        QFile manual(u"" TAVLO_READER_MANUAL ""_s);
+        EXPECT_TRUE(manual.open(QIODevice::ReadOnly));
+        writeFile(u"root/usr/lib/tavlo/package/reader.1"_s, manual.readAll());
+        writeFile(u"root/usr/lib/tavlo/package/reader.copyright"_s,
+                  "Files: pellomare\nCopyright: 2026 Tavlo\nLicense: Expat\n Terms.\n");
+        return usr + u"/bin/tavlo-book"_s;
+    }
+
+    QString dpkgDeb(const QStringList &args) const
+    {
+        QProcess process;
+        process.start(u"dpkg-deb"_s, args);
+        EXPECT_TRUE(process.waitForFinished(30'000));
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+};
+
+TEST_F(Package, RefusesWhatWouldMakeABrokenPackageNamingItAndWritesNothing)
+{
+    const QStringList good = goodBook();
+    writeFile(u"small.png"_s, QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9Q"
+                                                     "DwADhgGAWjR9awAAAABJRU5ErkJggg=="));
+    writeFile(u"picture.svg"_s, "<html>not a picture</html>");
+    writeFile(u"terms.txt"_s, "\n\n");
+    const struct {
+        QStringList args;
+        const char *problem;
+    } cases[] = {
+        {with(good, u"--id"_s, u"tides"_s), "is not a reverse-DNS id"},
+        {with(good, u"--id"_s, u"org.example"_s), "is not a reverse-DNS id"},
+        {with(good, u"--id"_s, u"org.example.2tides"_s), "is not a reverse-DNS id"},
+        {with(good, u"--id"_s, u"Org.example.Tides"_s), "is not a reverse-DNS id"},
+        {with(good, u"--id"_s, u"org.example.my-book"_s), "is not a reverse-DNS id"},
+        {with(good, u"--name"_s, u"\u65E5\u672C"_s), "gives no Debian package name"},
+        {with(good, u"--name"_s, u"Tavlo"_s), "is taken by the reader's own package"},
+        {with(good, u"--name"_s, u"Two\nlines"_s), "control character"},
+        {with(good, u"--version"_s, u"v1"_s), "is not one Debian takes"},
+        {with(good, u"--version"_s, u"1.0-"_s), "is not one Debian takes"},
+        {with(good, u"--version"_s, u"1 0"_s), "is not one Debian takes"},
+        {with(good, u"--icon"_s, u"missing.png"_s), "missing.png: there is no such icon file"},
+        {with(good, u"--icon"_s, u"small.png"_s), "is 1\u00D71 pixels; give one of 256\u00D7256 or more"},
+        {with(good, u"--icon"_s, u"picture.svg"_s), "is not an SVG picture"},
+        {with(good, u"--license"_s, u"CC-BY-4.0"_s), "needs its terms in the package: give them with --copyright"},
+        {with(good, u"--license"_s, u"My Licence"_s), "is not an SPDX licence name"},
+        {with(with(good, u"--license"_s, u"CC-BY-4.0"_s), u"--copyright"_s, u"terms.txt"_s), "holds no terms"},
+        {with(good, u"--copyright"_s, u"none.txt"_s), "none.txt: there is no such file"},
+        {with(good, u"--maintainer"_s, u""_s), "needs a maintainer: give --maintainer"},
+        {with(good, u"--maintainer"_s, u"Ada <ada>"_s), "is not \"Name <mail>\""},
+        {with(good, u"--summary"_s, QString(90, u'x')), "is 90 characters long"},
+    };
+    for (const auto &c : cases) {
+        const Result r = package(c.args);
+        EXPECT_EQ(r.exitCode, 1) << c.problem;
+        EXPECT_TRUE(r.err.contains(c.problem)) << c.problem << "\n" << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out"_s))) << c.problem;
+    }
+
+    // Every problem is named at once.
+    const Result both = package(with(with(good, u"--id"_s, u"tides"_s), u"--version"_s, u"x"_s));
+    EXPECT_EQ(both.err.count("tavlo-book: "), 2) << both.err.toStdString();
+
+    const Result usage = package({u"app"_s, u"-o"_s, u"out"_s, u"--name"_s, u"Tides"_s});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_TRUE(usage.err.contains("needs --id ID and --name NAME")) << usage.err.toStdString();
+}
+
+TEST_F(Package, RefusesABookThatCheckFindsAnErrorIn)
+{
+    const QStringList args = goodBook();
+    writeFile(u"app/tessavanetavlo.tavlo"_s, "Tides<<$$>>start##<a href=\"nowhere\">x</a><img src=\"gone.gif\">");
+    const Result r = package(args);
+    EXPECT_EQ(r.exitCode, 1);
+    const QByteArray book = dir.filePath(u"app/tessavanetavlo.tavlo"_s).toUtf8();
+    // Named as check names them.
+    EXPECT_TRUE(r.err.contains("tavlo-book: app/tessavanetavlo.tavlo: page 0 \"start\": error: the link \"nowhere\""))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("error: the picture \"images\\gone.gif\"")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("not packaged: tavlo-book check finds 2 error(s) in it")) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out"_s)));
+
+    writeFile(u"empty/readme.txt"_s, "no book here");
+    QStringList empty = args;
+    empty[0] = u"empty"_s;
+    const Result none = package(empty);
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains("there is no book")) << none.err.toStdString();
+}
+
+TEST_F(Package, NeedsTheReaderInstalledBesideIt)
+{
+    // The tavlo-book of the build tree has no runtime beside it.
+    const Result r = package(goodBook());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("install the package tavlo")) << r.err.toStdString();
+    EXPECT_TRUE(!QFileInfo::exists(dir.filePath(u"out"_s)) || QDir(dir.filePath(u"out"_s)).isEmpty());
+}
+
+TEST_F(Package, LaysTheBookOutWithTheReaderBesideIt)
+{
+    const QString tool = installedTool();
+    QStringList args = with(with(goodBook(), u"--name"_s, u"\u00C5lesund\\Tides!"_s), u"--version"_s, u"2:3.1"_s);
+    args = with(with(args, u"--summary"_s, u"The tides of \u00C5lesund."_s), u"--icon"_s, u"" TAVLO_ICON_256 ""_s);
+    // A package of that name left by an earlier run is replaced.
+    writeFile(u"out/alesund-tides_3.1-1_all.deb"_s, "old");
+    const Result r = runPackage(tool, args);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString deb = dir.filePath(u"out/alesund-tides_3.1-1_all.deb"_s);
+    EXPECT_EQ(r.out, "out/alesund-tides_3.1-1_all.deb\n");
+    EXPECT_EQ(QDir(dir.filePath(u"out"_s)).entryList(QDir::Files | QDir::Hidden),
+              QStringList{u"alesund-tides_3.1-1_all.deb"_s});
+
+    const QString control = dpkgDeb({u"-f"_s, deb});
+    for (const QString &line : {u"Package: alesund-tides\n"_s, u"Version: 2:3.1-1\n"_s, u"Architecture: all\n"_s,
+                                u"Depends: libc6 (>= 2.34)\n"_s, u"Recommends: qt6-wayland\n"_s,
+                                u"Maintainer: Ada Author <ada@example.org>\n"_s})
+        EXPECT_TRUE(control.contains(line)) << line.toStdString() << control.toStdString();
+    // The Debian synopsis drops the article and the full stop; the description holds the first
+    // paragraph with text.
+    const QString description = dpkgDeb({u"-f"_s, deb, u"Description"_s});
+    EXPECT_TRUE(description.startsWith(u"Tides of \u00C5lesund\n"_s)) << description.toStdString();
+    EXPECT_TRUE(description.contains(u" The sea & the moon.\n"_s)) << description.toStdString();
+
+    const QString listing = dpkgDeb({u"-c"_s, deb});
+    for (const QString &path :
+         {u"./usr/bin/alesund-tides -> ../lib/org.example.Tides/pellomare"_s,
+          u"./usr/lib/org.example.Tides/notes/more.html"_s, u"./usr/lib/org.example.Tides/images/nxt.gif"_s,
+          u"./usr/lib/org.example.Tides/supportfiles/triedit.dll"_s, u"./usr/share/man/man1/alesund-tides.1.gz"_s,
+          u"./usr/share/icons/hicolor/16x16/apps/org.example.Tides.png"_s,
+          u"./usr/share/icons/hicolor/256x256/apps/org.example.Tides.png"_s,
+          u"./usr/share/doc/alesund-tides/copyright"_s})
+        EXPECT_TRUE(listing.contains(path)) << path.toStdString() << "\n" << listing.toStdString();
+    EXPECT_FALSE(listing.contains(u".git"_s)) << "hidden files are left out";
+    EXPECT_TRUE(
+        listing.contains(QRegularExpression(u"-rwxr-xr-x root/root .* ./usr/lib/org.example.Tides/pellomare\n"_s)));
+    EXPECT_TRUE(listing.contains(
+        QRegularExpression(u"-rw-r--r-- root/root .* ./usr/lib/org.example.Tides/notes/more.html\n"_s)));
+
+    // The book's picture replaces the toolbar's of the same name.
+    ASSERT_EQ(QProcess::execute(u"dpkg-deb"_s, {u"-x"_s, deb, dir.filePath(u"unpacked"_s)}), 0);
+    EXPECT_EQ(readFile(u"unpacked/usr/lib/org.example.Tides/images/wave.gif"_s), "GIF89a");
+    const QByteArray entry = readFile(u"unpacked/usr/share/applications/org.example.Tides.desktop"_s);
+    for (const char *line : {"Name=\xC3\x85lesund\\\\Tides!\n", "Comment=The tides of \xC3\x85lesund\n",
+                             "Exec=alesund-tides\n", "Icon=org.example.Tides\n", "StartupWMClass=org.example.Tides\n"})
+        EXPECT_TRUE(entry.contains(line)) << line << "\n" << entry.toStdString();
+    const QByteArray metainfo = readFile(u"unpacked/usr/share/metainfo/org.example.Tides.metainfo.xml"_s);
+    EXPECT_TRUE(metainfo.contains("<p>The sea &amp; the moon.</p>")) << metainfo.toStdString();
+    EXPECT_TRUE(metainfo.contains("<release version=\"3.1\"")) << metainfo.toStdString();
+    EXPECT_TRUE(metainfo.contains("<project_license>LicenseRef-proprietary</project_license>"));
+    const QByteArray copyright = readFile(u"unpacked/usr/share/doc/alesund-tides/copyright"_s);
+    EXPECT_TRUE(copyright.contains("License: LicenseRef-proprietary\n All rights reserved.\n"))
+        << copyright.toStdString();
+    EXPECT_TRUE(copyright.contains("\nFiles: pellomare\n")) << "the reader's own terms";
+}
+
+} // namespace

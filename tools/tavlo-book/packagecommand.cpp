@@ -1,0 +1,743 @@
+#include "packagecommand.h"
+
+#include "bookcommands.h"
+#include "refusal.h"
+#include "usageerror.h"
+
+#include "book/bookcheck.h"
+#include "book/bookfile.h"
+#include "book/pagetext.h"
+#include "book/record.h"
+#include "platform/appfolder.h"
+#include "platform/filesystem.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QXmlStreamWriter>
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// The reader's own files, installed with tavlo-book by the package tavlo: the reader, its component
+// files and toolbar pictures, and in package/ what a book's package takes from it: what the runtime
+// depends on and its architecture (control), the reader's icon, the manual page of a book's command
+// with @NAME@-style blanks, and the reader's copyright paragraph.
+constexpr auto kRuntimeFromTool = "../lib/tavlo"_L1;
+const QStringList kRuntimeFiles = {u"pellomare"_s,        u"supportfiles/dhtmled.ocx"_s, u"supportfiles/triedit.dll"_s,
+                                   u"images"_s,           u"package/control"_s,          u"package/icon.png"_s,
+                                   u"package/reader.1"_s, u"package/reader.copyright"_s};
+constexpr auto kBookFile = "tessavanetavlo.tavlo"_L1;
+constexpr int kSmallestIcon = 256;
+const QList<int> kIconSizes = {16, 32, 48, 64, 128, 256};
+constexpr qsizetype kLongestSynopsis = 79;
+constexpr qsizetype kLongestParagraph = 600;
+
+// The licences whose text Debian installs in /usr/share/common-licenses, by the names Debian's
+// copyright files give them.
+const QStringList kCommonLicenses = {u"Apache-2.0"_s, u"Artistic"_s, u"CC0-1.0"_s, u"GFDL-1.2"_s, u"GFDL-1.3"_s,
+                                     u"GPL-1"_s,      u"GPL-2"_s,    u"GPL-3"_s,   u"LGPL-2"_s,   u"LGPL-2.1"_s,
+                                     u"LGPL-3"_s,     u"MPL-1.1"_s,  u"MPL-2.0"_s};
+
+struct Book {
+    QString title;
+    QString firstParagraph; // plain text, empty when the first page has none
+};
+
+// Everything the package says of the book, checked.
+struct Package {
+    QString appFolder;
+    QString id;
+    QString name;
+    QString packageName; // also the command
+    QString version;     // Debian's, with a revision
+    QString upstreamVersion;
+    QString summary;
+    QString license;
+    QString licenseText; // the copyright file's licence paragraph, lines indented
+    QString copyrightHolders;
+    QString maintainer;
+    QString icon; // empty: the reader's own
+    QDateTime date;
+    Book book;
+};
+
+bool isAsciiLetterOrDigit(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+bool hasControlCharacter(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return true;
+    }
+    return false;
+}
+
+// The name as a Debian package name: letters without their accents and in lower case, digits and
+// "+.", every other run of characters one "-"; empty when nothing of it is left.
+QString debianName(const QString &name)
+{
+    QString out;
+    for (const QChar c : name.normalized(QString::NormalizationForm_KD)) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue;
+        if (isAsciiLetterOrDigit(c) || c == u'+' || c == u'.')
+            out += c.toLower();
+        else if (!out.endsWith(u'-'))
+            out += u'-';
+    }
+    while (!out.isEmpty() && !isAsciiLetterOrDigit(out.front()))
+        out.remove(0, 1);
+    while (!out.isEmpty() && !isAsciiLetterOrDigit(out.back()))
+        out.chop(1);
+    return out;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Refusal({u"%1: can't be read: %2"_s.arg(path, file.errorString())});
+    return file.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw Refusal({u"%1: can't be written: %2"_s.arg(path, file.errorString())});
+}
+
+void copyFile(const QString &from, const QString &to)
+{
+    writeFile(to, readAll(from));
+}
+
+// Runs a program to its end; its standard output, or a refusal naming what it said.
+QByteArray runProgram(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForStarted())
+        throw Refusal({u"%1 can't be run: %2"_s.arg(program, process.errorString())});
+    process.waitForFinished(-1);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        throw Refusal(
+            {u"%1 failed: %2"_s.arg(program, QString::fromLocal8Bit(process.readAllStandardError()).trimmed())});
+    return process.readAllStandardOutput();
+}
+
+// Compressed as Debian wants documents: gzip -9 without the name and time stamp.
+QByteArray gzip(const QString &path)
+{
+    return runProgram(u"gzip"_s, {u"-9"_s, u"-n"_s, u"-c"_s, path});
+}
+
+// ---- what is checked before anything is written
+
+// A reverse-DNS id, as AppStream and the desktop take it: three parts or more, the first a top-level
+// domain in lower case, each beginning with a letter or "_".
+bool isReverseDnsId(const QString &id)
+{
+    static const QRegularExpression pattern(u"^[a-z][a-z0-9]*(\\.[A-Za-z_][A-Za-z0-9_]*){2,}$"_s);
+    return id.size() <= 255 && pattern.match(id).hasMatch();
+}
+
+// A Debian version, with or without epoch and revision; empty when Debian can't take it. Without a
+// revision, "-1" is added: the package is not the book's own source.
+QString debianVersion(const QString &version)
+{
+    static const QRegularExpression pattern(
+        u"^(?:[0-9]+:)?[0-9][A-Za-z0-9.+~]*(?:-[A-Za-z0-9.+~-]*[A-Za-z0-9.+~])?$"_s);
+    if (!pattern.match(version).hasMatch())
+        return {};
+    return version.contains(u'-') ? version : version + u"-1"_s;
+}
+
+QString upstreamOf(const QString &debian)
+{
+    QString upstream = debian.sliced(debian.indexOf(u':') + 1);
+    return upstream.left(upstream.lastIndexOf(u'-'));
+}
+
+// The plain text of the first paragraph that holds text, of the first page that has HTML: its first
+// <p> that holds more than pictures, or its whole text when it has none. Shortened at a word.
+QString firstParagraph(const book::Book &book)
+{
+    static const QRegularExpression start(u"<p(?:\\s[^>]*)?>"_s, QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression end(u"</?p[\\s>]"_s, QRegularExpression::CaseInsensitiveOption);
+    for (qsizetype i = 0; i < book.pages.size(); ++i) {
+        const QString record = book.pages.record(i);
+        if (book::isBlank(record) || !book::hasPageHtml(record))
+            continue;
+        const QString html = book::pageHtmlOf(record);
+        QString text;
+        for (QRegularExpressionMatchIterator it = start.globalMatch(html); it.hasNext() && text.isEmpty();) {
+            const qsizetype from = it.next().capturedEnd();
+            const QRegularExpressionMatch close = end.match(html, from);
+            text = book::pageText(
+                QStringView(html).sliced(from, (close.hasMatch() ? close.capturedStart() : html.size()) - from));
+        }
+        if (text.isEmpty())
+            text = book::pageText(html);
+        if (text.size() > kLongestParagraph) {
+            text.truncate(text.lastIndexOf(u' ', kLongestParagraph));
+            text += u" …"_s;
+        }
+        return text;
+    }
+    return {};
+}
+
+Book readBook(const QString &appFolder)
+{
+    const QString fileName = QDir(appFolder).filePath(kBookFile);
+    if (!QFileInfo(fileName).isFile())
+        throw Refusal(
+            {u"%1: there is no book: the application folder holds the book as %2"_s.arg(appFolder, kBookFile)});
+    // The book is checked as check checks it: a book with an error would be a broken application.
+    platform::FileSystem fileSystem;
+    QStringList errors;
+    for (const book::Defect &defect : book::checkBookFile(fileSystem, fileName, appFolder)) {
+        if (book::severityOf(defect.kind) == book::Severity::Error)
+            errors.append(defectLine(fileName, defect));
+    }
+    if (!errors.isEmpty()) {
+        errors.append(u"%1: not packaged: tavlo-book check finds %2 error(s) in it"_s.arg(fileName).arg(errors.size()));
+        throw Refusal(errors);
+    }
+    const book::Book book = book::loadBookFile(fileSystem, fileName);
+    return {book.title.trimmed(), firstParagraph(book)};
+}
+
+// What the copyright file says of the book: its holders, and the licence's text. A licence that
+// Debian installs is referred to; any other needs its terms from --copyright.
+void readTerms(Package &package, const QString &copyrightFile, QStringList &problems)
+{
+    static const QRegularExpression spdx(u"^[A-Za-z0-9.+-]+( (AND|OR|WITH) [A-Za-z0-9.+-]+)*$"_s);
+    if (!spdx.match(package.license).hasMatch()) {
+        problems.append(u"the licence \"%1\" is not an SPDX licence name such as CC-BY-4.0"_s.arg(package.license));
+        return;
+    }
+    QString common = package.license;
+    common.remove(QRegularExpression(u"(\\.0)?(-only|-or-later)$"_s));
+    QStringList lines;
+    if (!copyrightFile.isEmpty()) {
+        if (!QFileInfo(copyrightFile).isFile()) {
+            problems.append(u"%1: there is no such file for --copyright"_s.arg(copyrightFile));
+            return;
+        }
+        const QString text = QString::fromUtf8(readAll(copyrightFile));
+        lines = text.split(u'\n');
+        QStringList holders;
+        static const QRegularExpression notice(u"^\\s*(?:copyright|\\(c\\)|©)\\s*(?:\\(c\\)|©)?\\s*(.+)$"_s,
+                                               QRegularExpression::CaseInsensitiveOption);
+        for (const QString &line : lines) {
+            if (const QRegularExpressionMatch m = notice.match(line); m.hasMatch())
+                holders.append(m.captured(1).trimmed());
+        }
+        package.copyrightHolders = holders.join(u"\n "_s);
+    } else if (kCommonLicenses.contains(common)) {
+        lines = {u"On Debian systems, the complete text of the licence is found in"_s,
+                 u"/usr/share/common-licenses/%1."_s.arg(common)};
+    } else if (package.license == u"LicenseRef-proprietary"_s) {
+        lines = {u"All rights reserved."_s};
+    } else {
+        problems.append(
+            u"the licence %1 needs its terms in the package: give them with --copyright FILE"_s.arg(package.license));
+        return;
+    }
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    for (const QString &line : std::as_const(lines))
+        package.licenseText += line.trimmed().isEmpty() ? u" .\n"_s : u" "_s + line.trimmed() + u'\n';
+    if (package.licenseText.isEmpty())
+        problems.append(u"%1: holds no terms"_s.arg(copyrightFile));
+    if (package.copyrightHolders.isEmpty()) {
+        const QString holder = package.maintainer.left(package.maintainer.indexOf(u'<')).trimmed();
+        package.copyrightHolders = package.date.toString(u"yyyy"_s) + u' ' + holder;
+    }
+}
+
+void checkIcon(const QString &icon, QStringList &problems)
+{
+    if (!QFileInfo(icon).isFile()) {
+        problems.append(u"%1: there is no such icon file"_s.arg(icon));
+        return;
+    }
+    if (icon.endsWith(u".svg"_s, Qt::CaseInsensitive)) {
+        if (!readAll(icon).contains("<svg"))
+            problems.append(u"%1: is not an SVG picture"_s.arg(icon));
+        return;
+    }
+    const QImage image(icon, "PNG");
+    if (image.isNull())
+        problems.append(u"%1: is neither a PNG picture nor an SVG one (named .svg)"_s.arg(icon));
+    else if (image.width() != image.height())
+        problems.append(u"%1: is %2×%3 pixels; an icon is square"_s.arg(icon).arg(image.width()).arg(image.height()));
+    else if (image.width() < kSmallestIcon)
+        problems.append(u"%1: is %2×%2 pixels; give one of %3×%3 or more, or an SVG picture"_s.arg(icon)
+                            .arg(image.width())
+                            .arg(kSmallestIcon));
+}
+
+QDateTime packageDate()
+{
+    // SOURCE_DATE_EPOCH, where a build sets it, makes the same package from the same book.
+    bool ok = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+    return ok ? QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC) : QDateTime::currentDateTimeUtc();
+}
+
+Package checkedPackage(const Arguments &args)
+{
+    Package package;
+    package.appFolder = args.positional[0];
+    package.id = args.option(u"--id"_s, {});
+    package.name = args.option(u"--name"_s, {}).trimmed();
+    if (package.id.isEmpty() || package.name.isEmpty())
+        throw UsageError(u"package needs --id ID and --name NAME"_s);
+    if (args.option(u"-o"_s, {}).isEmpty())
+        throw UsageError(u"package needs -o and the folder to write the package in"_s);
+    package.date = packageDate();
+
+    QStringList problems;
+    if (!QFileInfo(package.appFolder).isDir())
+        throw Refusal({u"%1: there is no such folder"_s.arg(package.appFolder)});
+    if (!isReverseDnsId(package.id))
+        problems.append(u"the id \"%1\" is not a reverse-DNS id such as org.example.MyBook: three parts or more, "
+                        "the first in lower case, each of letters, digits and \"_\""_s.arg(package.id));
+    package.packageName = debianName(package.name);
+    if (hasControlCharacter(package.name))
+        problems.append(u"the name holds a line break or another control character"_s);
+    else if (package.packageName.size() < 2)
+        problems.append(u"the name \"%1\" gives no Debian package name: it needs two Latin letters or digits at "
+                        "least"_s.arg(package.name));
+    else if (package.packageName == u"tavlo"_s || package.packageName == u"tavlo-book"_s)
+        problems.append(u"the name \"%1\" is taken by the reader's own package"_s.arg(package.name));
+
+    const QString version = args.option(u"--version"_s, u"1.0"_s);
+    package.version = debianVersion(version);
+    if (package.version.isEmpty())
+        problems.append(u"the version \"%1\" is not one Debian takes: a digit first, then letters, digits and "
+                        "\".+~\" (and \"-\" before a revision, \":\" after an epoch)"_s.arg(version));
+    else
+        package.upstreamVersion = upstreamOf(package.version);
+
+    package.maintainer = args.option(u"--maintainer"_s, {});
+    if (package.maintainer.isEmpty() && qEnvironmentVariableIsSet("DEBEMAIL"))
+        package.maintainer = qEnvironmentVariable("DEBFULLNAME") + u" <"_s + qEnvironmentVariable("DEBEMAIL") + u'>';
+    static const QRegularExpression mailbox(u"^[^<>\\s][^<>]*\\s<[^<>@\\s]+@[^<>@\\s]+>$"_s);
+    if (!mailbox.match(package.maintainer).hasMatch())
+        problems.append(package.maintainer.isEmpty()
+                            ? u"the package needs a maintainer: give --maintainer \"Name <mail>\""_s
+                            : u"the maintainer \"%1\" is not \"Name <mail>\""_s.arg(package.maintainer));
+
+    package.icon = args.option(u"--icon"_s, {});
+    if (!package.icon.isEmpty())
+        checkIcon(package.icon, problems);
+
+    package.license = args.option(u"--license"_s, u"LicenseRef-proprietary"_s);
+    readTerms(package, args.option(u"--copyright"_s, {}), problems);
+
+    // The summary is one line of the package's description, and a sentence without its full stop.
+    QString summary = args.option(u"--summary"_s, u"Read the book %1"_s.arg(package.name)).trimmed();
+    while (summary.endsWith(u'.') && !summary.endsWith(u"..."_s))
+        summary.chop(1);
+    if (!summary.isEmpty())
+        summary[0] = summary[0].toUpper();
+    package.summary = summary;
+    if (summary.isEmpty() || hasControlCharacter(summary))
+        problems.append(u"the summary is empty or holds a line break"_s);
+    else if (summary.size() > kLongestSynopsis)
+        problems.append(
+            u"the summary is %1 characters long; Debian takes %2 at most"_s.arg(summary.size()).arg(kLongestSynopsis));
+
+    if (!problems.isEmpty())
+        throw Refusal(problems);
+    package.book = readBook(package.appFolder);
+    return package;
+}
+
+// ---- the files of the package
+
+// The reader's folder installed beside tavlo-book, with everything a book's package takes from it.
+QString runtimeFolder()
+{
+    QString folder = QDir::cleanPath(QDir(platform::applicationFolder()).filePath(kRuntimeFromTool));
+    QStringList missing;
+    for (const QString &file : kRuntimeFiles) {
+        if (!QFileInfo::exists(QDir(folder).filePath(file)))
+            missing.append(file);
+    }
+    if (!missing.isEmpty())
+        throw Refusal({u"%1: the reader's files are not installed beside tavlo-book (it lacks %2): install the "
+                       "package tavlo"_s.arg(folder, missing.join(u", "_s))});
+    return folder;
+}
+
+// The fields of the runtime's package/control, as "Architecture" and "Depends".
+QString runtimeField(const QString &runtime, const QString &field)
+{
+    const QString control = QString::fromUtf8(readAll(runtime + u"/package/control"_s));
+    const QRegularExpression line(u"^%1:\\s*(.*)$"_s.arg(QRegularExpression::escape(field)),
+                                  QRegularExpression::MultilineOption);
+    QString value = line.match(control).captured(1).trimmed();
+    if (value.isEmpty())
+        throw Refusal({u"%1/package/control: says no %2"_s.arg(runtime, field)});
+    return value;
+}
+
+// Every file of folder, relative to it, but hidden ones and those of hidden folders.
+QStringList filesOf(const QString &folder)
+{
+    QStringList files;
+    const QDir base(QFileInfo(folder).absoluteFilePath());
+    QDirIterator it(base.path(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString relative = base.relativeFilePath(it.next());
+        if (!relative.startsWith(u'.') && !relative.contains(u"/."_s))
+            files.append(relative);
+    }
+    files.sort();
+    return files;
+}
+
+QString wrapped(const QString &text, qsizetype width, const QString &indent)
+{
+    QString out;
+    QString line;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+            out += indent + line + u'\n';
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : u" "_s) + word;
+    }
+    if (!line.isEmpty())
+        out += indent + line + u'\n';
+    return out;
+}
+
+QString titleSentence(const Package &package)
+{
+    return u"%1 is the book \u201C%2\u201D as an application of its own: it shows the book one page at a time, "
+           "with buttons for the previous, first and next page, printing and finding."_s.arg(package.name,
+                                                                                             package.book.title);
+}
+
+// A value of a desktop entry: a backslash begins an escape there.
+QString desktopValue(QString text)
+{
+    return text.replace(u'\\', u"\\\\"_s);
+}
+
+QByteArray desktopEntry(const Package &package)
+{
+    return (u"[Desktop Entry]\n"
+            "Type=Application\n"
+            "Name=%1\n"
+            "Comment=%2\n"
+            "Keywords=book;reader;\n"
+            "Exec=%3\n"
+            "Icon=%4\n"
+            "Terminal=false\n"
+            "Categories=Education;Literature;\n"
+            "StartupWMClass=%4\n"_s.arg(desktopValue(package.name), desktopValue(package.summary), package.packageName,
+                                        package.id))
+        .toUtf8();
+}
+
+QByteArray metainfo(const Package &package)
+{
+    QByteArray xml;
+    QXmlStreamWriter w(&xml);
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(2);
+    w.writeStartDocument();
+    w.writeStartElement(u"component"_s);
+    w.writeAttribute(u"type"_s, u"desktop-application"_s);
+    w.writeTextElement(u"id"_s, package.id);
+    w.writeTextElement(u"metadata_license"_s, u"FSFAP"_s);
+    w.writeTextElement(u"project_license"_s, package.license);
+    w.writeTextElement(u"name"_s, package.name);
+    w.writeTextElement(u"summary"_s, package.summary);
+    w.writeTextElement(u"developer_name"_s, package.maintainer.left(package.maintainer.indexOf(u'<')).trimmed());
+    w.writeStartElement(u"description"_s);
+    w.writeTextElement(u"p"_s, titleSentence(package));
+    if (!package.book.firstParagraph.isEmpty())
+        w.writeTextElement(u"p"_s, package.book.firstParagraph);
+    w.writeEndElement();
+    w.writeStartElement(u"launchable"_s);
+    w.writeAttribute(u"type"_s, u"desktop-id"_s);
+    w.writeCharacters(package.id + u".desktop"_s);
+    w.writeEndElement();
+    w.writeStartElement(u"provides"_s);
+    w.writeTextElement(u"binary"_s, package.packageName);
+    w.writeEndElement();
+    w.writeEmptyElement(u"content_rating"_s);
+    w.writeAttribute(u"type"_s, u"oars-1.1"_s);
+    w.writeStartElement(u"releases"_s);
+    w.writeEmptyElement(u"release"_s);
+    w.writeAttribute(u"version"_s, package.upstreamVersion);
+    w.writeAttribute(u"date"_s, package.date.toString(u"yyyy-MM-dd"_s));
+    w.writeEndElement();
+    w.writeEndElement();
+    w.writeEndDocument();
+    return xml;
+}
+
+// Text for a manual page: nothing in it is read as a request or an escape.
+QString roffText(QString text)
+{
+    text.replace(u'\\', u"\\e"_s).replace(u'-', u"\\-"_s).replace(u'"', u"\\(dq"_s);
+    if (text.startsWith(u'.') || text.startsWith(u'\''))
+        text.prepend(u"\\&"_s);
+    return text;
+}
+
+QByteArray manualPage(const Package &package, const QString &runtime)
+{
+    QString page = QString::fromUtf8(readAll(runtime + u"/package/reader.1"_s));
+    page.replace(u"@COMMAND@"_s, roffText(package.packageName))
+        .replace(u"@UPPERCOMMAND@"_s, roffText(package.packageName.toUpper()))
+        .replace(u"@NAME@"_s, roffText(package.name))
+        .replace(u"@TITLE@"_s, roffText(package.book.title))
+        .replace(u"@SUMMARY@"_s, roffText(package.summary))
+        .replace(u"@ID@"_s, roffText(package.id))
+        .replace(u"@VERSION@"_s, roffText(package.upstreamVersion))
+        .replace(u"@YEAR@"_s, package.date.toString(u"yyyy"_s));
+    return page.toUtf8();
+}
+
+QByteArray copyright(const Package &package, const QString &runtime)
+{
+    QString text =
+        u"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+        "Upstream-Name: %1\n"
+        "Upstream-Contact: %2\n"
+        "\n"
+        "Files: *\n"
+        "Copyright: %3\n"
+        "License: %4\n"_s.arg(package.packageName, package.maintainer, package.copyrightHolders, package.license) +
+        package.licenseText;
+    // The reader that shows the book comes with its own terms.
+    text += u'\n' + QString::fromUtf8(readAll(runtime + u"/package/reader.copyright"_s)).trimmed() + u'\n';
+    return text.toUtf8();
+}
+
+QByteArray changelog(const Package &package)
+{
+    return (u"%1 (%2) unstable; urgency=medium\n\n"
+            "  * Packaged with tavlo-book.\n\n"
+            " -- %3  %4\n"_s.arg(package.packageName, package.version, package.maintainer,
+                                 QLocale::c().toString(package.date, u"ddd, dd MMM yyyy HH:mm:ss +0000"_s)))
+        .toUtf8();
+}
+
+QByteArray lintianOverrides(const Package &package)
+{
+    return (u"# The book file is Windows-1252 text, as the reader reads it.\n"
+            "%1: national-encoding [usr/lib/%2/%3]\n"
+            "# A book's own package, never uploaded to Debian: no bug for its first entry to close.\n"
+            "%1: initial-upload-closes-no-bugs [usr/share/doc/%1/changelog.Debian.gz:1]\n"_s.arg(package.packageName,
+                                                                                                 package.id, kBookFile))
+        .toUtf8();
+}
+
+void writeIcons(const Package &package, const QString &runtime, const QString &share)
+{
+    const QString icon = package.icon.isEmpty() ? runtime + u"/package/icon.png"_s : package.icon;
+    if (icon.endsWith(u".svg"_s, Qt::CaseInsensitive)) {
+        copyFile(icon, share + u"/icons/hicolor/scalable/apps/%1.svg"_s.arg(package.id));
+        return;
+    }
+    const QImage image(icon, "PNG");
+    for (const int size : kIconSizes) {
+        const QString path = share + u"/icons/hicolor/%1x%1/apps/%2.png"_s.arg(size).arg(package.id);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QImage scaled =
+            image.width() == size ? image : image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (!scaled.save(path, "PNG"))
+            throw Refusal({u"%1: can't be written"_s.arg(path)});
+    }
+}
+
+// Modes as Debian wants them whatever the umask: folders and the reader 0755, every other file 0644.
+// The size of the files in KiB, as Installed-Size counts it.
+qint64 settleModes(const QString &root, const QString &program)
+{
+    constexpr auto file = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    constexpr auto executable = file | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    qint64 kib = 0;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (info.isSymLink())
+            continue;
+        QFile::setPermissions(info.filePath(), info.isDir() || info.filePath() == program ? executable : file);
+        kib += info.isDir() ? 1 : (info.size() + 1023) / 1024;
+    }
+    QFile::setPermissions(root, executable);
+    return kib;
+}
+
+QByteArray md5sums(const QString &root)
+{
+    QStringList lines;
+    QDirIterator it(root + u"/usr"_s, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (info.isSymLink())
+            continue;
+        const QByteArray sum = QCryptographicHash::hash(readAll(info.filePath()), QCryptographicHash::Md5).toHex();
+        lines.append(QString::fromLatin1(sum) + u"  "_s + QDir(root).relativeFilePath(info.filePath()));
+    }
+    lines.sort();
+    return (lines.join(u'\n') + u'\n').toUtf8();
+}
+
+// The summary as the first line of a Debian description, which begins with no article.
+QString synopsis(const QString &summary)
+{
+    static const QRegularExpression article(u"^(a|an|the)\\s+"_s, QRegularExpression::CaseInsensitiveOption);
+    QString text = summary;
+    text.remove(article);
+    text[0] = text[0].toUpper();
+    return text;
+}
+
+QByteArray control(const Package &package, const QString &runtime, qint64 installedSize)
+{
+    QString description = wrapped(titleSentence(package), 72, u" "_s);
+    if (!package.book.firstParagraph.isEmpty())
+        description += u" .\n"_s + wrapped(package.book.firstParagraph, 72, u" "_s);
+    return (u"Package: %1\n"
+            "Version: %2\n"
+            "Architecture: %3\n"
+            "Maintainer: %4\n"
+            "Installed-Size: %5\n"
+            "Depends: %6\n"
+            "Recommends: qt6-wayland\n"
+            "Section: text\n"
+            "Priority: optional\n"
+            "Description: %7\n"_s.arg(package.packageName, package.version, runtimeField(runtime, u"Architecture"_s),
+                                      package.maintainer, QString::number(installedSize),
+                                      runtimeField(runtime, u"Depends"_s), synopsis(package.summary)) +
+            description)
+        .toUtf8();
+}
+
+// Lays the package's tree out in root, from the book's folder and the reader's files.
+void layOut(const Package &package, const QString &runtime, const QString &root)
+{
+    const QString app = root + u"/usr/lib/"_s + package.id;
+    // The toolbar's pictures first: the book's own of the same names replace them.
+    for (const QString &file : filesOf(runtime + u"/images"_s))
+        copyFile(runtime + u"/images/"_s + file, app + u"/images/"_s + file);
+    for (const QString &file : filesOf(package.appFolder))
+        copyFile(QDir(package.appFolder).filePath(file), app + u'/' + file);
+    for (const QString &file : {u"pellomare"_s, u"supportfiles/dhtmled.ocx"_s, u"supportfiles/triedit.dll"_s})
+        copyFile(runtime + u'/' + file, app + u'/' + file);
+
+    // The command is a link: the reader finds its folder, and the book, behind it.
+    QDir().mkpath(root + u"/usr/bin"_s);
+    if (!QFile::link(u"../lib/%1/pellomare"_s.arg(package.id), root + u"/usr/bin/"_s + package.packageName))
+        throw Refusal({u"%1/usr/bin: can't be written"_s.arg(root)});
+
+    const QString share = root + u"/usr/share"_s;
+    writeFile(share + u"/applications/%1.desktop"_s.arg(package.id), desktopEntry(package));
+    writeFile(share + u"/metainfo/%1.metainfo.xml"_s.arg(package.id), metainfo(package));
+    writeIcons(package, runtime, share);
+
+    const QString doc = share + u"/doc/"_s + package.packageName;
+    writeFile(doc + u"/copyright"_s, copyright(package, runtime));
+    writeFile(root + u"/changelog"_s, changelog(package));
+    writeFile(doc + u"/changelog.Debian.gz"_s, gzip(root + u"/changelog"_s));
+    QFile::remove(root + u"/changelog"_s);
+    writeFile(root + u"/manual"_s, manualPage(package, runtime));
+    writeFile(share + u"/man/man1/%1.1.gz"_s.arg(package.packageName), gzip(root + u"/manual"_s));
+    QFile::remove(root + u"/manual"_s);
+    writeFile(share + u"/lintian/overrides/"_s + package.packageName, lintianOverrides(package));
+
+    writeFile(root + u"/DEBIAN/md5sums"_s, md5sums(root));
+    const qint64 size = settleModes(root, app + u"/pellomare"_s);
+    writeFile(root + u"/DEBIAN/control"_s, control(package, runtime, size));
+    settleModes(root, app + u"/pellomare"_s);
+}
+
+Output package(const Arguments &args)
+{
+    const Package package = checkedPackage(args);
+    const QString runtime = runtimeFolder();
+    const QString architecture = runtimeField(runtime, u"Architecture"_s);
+
+    QTemporaryDir staging;
+    if (!staging.isValid())
+        throw Refusal({u"no temporary folder can be made: %1"_s.arg(staging.errorString())});
+    const QString root = staging.filePath(u"root"_s);
+    layOut(package, runtime, root);
+
+    // Built beside its place and renamed over it: OUTDIR never holds half a package.
+    const QString outDir = args.option(u"-o"_s, {});
+    if (!QDir().mkpath(outDir))
+        throw Refusal({u"%1: can't be made"_s.arg(outDir)});
+    QString version = package.version;
+    version = version.sliced(version.indexOf(u':') + 1);
+    const QString debName = u"%1_%2_%3.deb"_s.arg(package.packageName, version, architecture);
+    const QString target = QDir(outDir).filePath(debName);
+    QTemporaryFile temporary(QDir(outDir).filePath(u".%1.XXXXXX"_s.arg(debName)));
+    if (!temporary.open())
+        throw Refusal({u"%1: can't be written: %2"_s.arg(outDir, temporary.errorString())});
+    temporary.close();
+    runProgram(u"dpkg-deb"_s, {u"--root-owner-group"_s, u"-Zxz"_s, u"--build"_s, root, temporary.fileName()});
+    QFile::setPermissions(temporary.fileName(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    std::error_code error;
+    std::filesystem::rename(temporary.fileName().toStdString(), target.toStdString(), error);
+    if (error)
+        throw Refusal({u"%1: can't be written: %2"_s.arg(target, QString::fromStdString(error.message()))});
+    temporary.setAutoRemove(false);
+    return {(target + u'\n').toUtf8()};
+}
+
+} // namespace
+
+Command packageCommand()
+{
+    return {u"package"_s,
+            {u"APPFOLDER"_s},
+            {u"-o"_s, u"--id"_s, u"--name"_s, u"--version"_s, u"--summary"_s, u"--icon"_s, u"--license"_s,
+             u"--copyright"_s, u"--maintainer"_s},
+            {},
+            u"APPFOLDER -o OUTDIR --id ID --name NAME [--version V] [--summary TEXT]\n"
+            "          [--icon PNG-or-SVG] [--license SPDX] [--copyright FILE] [--maintainer \"Name <mail>\"]"_s,
+            u"writes OUTDIR/PACKAGE_VERSION_ARCH.deb, the book of APPFOLDER (tessavanetavlo.tavlo, images/\n"
+            "      and every other file) as an application of its own, with the reader installed beside\n"
+            "      tavlo-book: in /usr/lib/ID, started by the command PACKAGE (NAME as a Debian package\n"
+            "      name), with its desktop entry, icon and AppStream metadata. V defaults to 1.0 (Debian\n"
+            "      version 1.0-1); the icon is a square PNG of 256 pixels or more, or an SVG (default: the\n"
+            "      reader's); FILE holds the book's copyright lines and licence terms; the maintainer comes\n"
+            "      from $DEBFULLNAME <$DEBEMAIL> without --maintainer. Refuses a book that check finds an\n"
+            "      error in, and an id, name, version, icon or licence that would make a broken package"_s,
+            package};
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "command.h"
+
+// The command that makes a book's application folder a Debian package of its own.
+Command packageCommand();
