@@ -4,6 +4,7 @@
 #include <QPointF>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
 #include <optional>
@@ -115,6 +116,22 @@ public:
     // document. The view itself follows no link but those to a place in the shown page.
     virtual void setClickHandler(std::function<void()> handler) = 0;
 
+    // The address the document put next has, as its scripts see it (location.search, location.hash):
+    // query without its "?" and place without its "#", as a browser sent to that address would show
+    // them. It holds for that one document.
+    virtual void setDocumentAddress(const QString &query, const QString &place) = 0;
+
+    // Shows the file of the application folder that path names (relative to the folder, as a URL's
+    // path), in place of the document, as a browser shows a file it is sent to. The view serves it
+    // only under the rule for every file of the folder.
+    virtual void showFile(const QString &path) = 0;
+
+    // A navigation within the book that the view doesn't follow itself: a form sent to a page of the
+    // book, a script setting location to one, a link to the page itself (href=""). target is relative
+    // to the folder: its path (decoded; empty for the document itself), its query and fragment. The
+    // handler may put a new document. Nothing leaves the book this way.
+    virtual void setNavigationHandler(std::function<void(const QUrl &target)> handler) = 0;
+
     // The address of the link under the pointer, as the view resolved it, each time it changes;
     // empty when the pointer leaves the link.
     virtual void setLinkHoverHandler(std::function<void(const QString &url)> handler) = 0;
@@ -136,5 +153,5 @@ void registerUrlScheme();
 
 } // namespace pageview
 
-#define TavloPageView_iid "org.tavlo.PageView/3"
+#define TavloPageView_iid "org.tavlo.PageView/4"
 Q_DECLARE_INTERFACE(pageview::PageView, TavloPageView_iid)

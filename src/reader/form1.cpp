@@ -126,6 +126,7 @@ void Form1::connectHandlers()
     connect(printall, &PictureButton::clicked, this, guarded(&Form1::printall_Click));
     connect(find, &PictureButton::clicked, this, guarded(&Form1::find_Click));
     DHTMLEdit1.setClickHandler(guarded(&Form1::DHTMLEdit1_onclick));
+    DHTMLEdit1.setNavigationHandler([this](const QUrl &target) { handle([this, target] { followInBook(target); }); });
 }
 
 void Form1::handle(std::function<void()> handler)
@@ -234,6 +235,7 @@ void Form1::indexPages()
 
 void Form1::showPage(qsizetype i, bool aroundRewriting, const QString &header)
 {
+    showsFile_ = false;
     const QString record = pages.record(i);
     if (aroundRewriting)
         DHTMLEdit1.setBrowseMode(false);

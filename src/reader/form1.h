@@ -111,6 +111,10 @@ private:
     // Page i was shown as the current page by a command (not by Back or Forward): remember it.
     void shown(qsizetype i);
     void showHistoryEntry(const PageHistory::Entry &entry);
+    // Follows an address within the book, relative to the application folder, as a browser would:
+    // a page by its name (shown with the address's query and place, for its scripts), the page shown
+    // when the path is empty, or a file of the folder that is no page. False when it names none.
+    bool followInBook(const QUrl &target);
     // Whether url is the link that was under the pointer when the mouse button of the last click
     // went down.
     bool wasShownAtPress(const QUrl &url) const;
@@ -130,6 +134,8 @@ private:
     PageHistory history_;
     // The page view shows the page of history_'s current entry (not, say, a page print all left).
     bool showsHistoryEntry_ = false;
+    // A file of the folder stands in place of the current page: Back shows that page again.
+    bool showsFile_ = false;
     QLabel *band_ = nullptr;
     // The web or mail link under the pointer, which the band shows as long as it is there.
     QString hoveredLink_;

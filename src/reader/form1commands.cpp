@@ -7,6 +7,7 @@
 #include <book/linkrule.h>
 #include <book/pageindex.h>
 #include <book/record.h>
+#include <platform/appfile.h>
 #include <platform/failure.h>
 
 namespace reader {
@@ -101,13 +102,46 @@ void Form1::DHTMLEdit1_onclick()
             if (wasShownAtPress(target.url))
                 openLink(target.url);
             break;
+        case book::LinkKind::Other:
+            DHTMLEdit1.setBrowseMode(true);
+            // A relative address with a query ("page.html?highlight=word") or one that names a file
+            // of the folder that is no page ("_sources/index.rst.txt"), as a browser follows it.
+            if (const QUrl address(link.trimmed()); address.isValid() && address.scheme().isEmpty())
+                followInBook(QUrl(QStringLiteral("tavlo:/")).resolved(address).adjusted(QUrl::RemoveScheme));
+            return;
         case book::LinkKind::None:
         case book::LinkKind::InPage: // the page view has scrolled there itself
-        case book::LinkKind::Other:
             break;
         }
     }
     DHTMLEdit1.setBrowseMode(true);
+}
+
+bool Form1::followInBook(const QUrl &target)
+{
+    QString path = target.path(QUrl::FullyDecoded);
+    while (path.startsWith(u'/'))
+        path.remove(0, 1);
+    qsizetype page = curPage;
+    if (!path.isEmpty()) {
+        pageIndex_.waitForFinished();
+        const book::LinkTarget found = book::resolveLink(path, *pageIndex_.result());
+        page = found.kind == book::LinkKind::Page ? found.page : -1;
+    }
+    if (page >= 0 && page < pages.size()) {
+        DHTMLEdit1.setDocumentAddress(target.query(QUrl::FullyEncoded), target.fragment(QUrl::FullyEncoded));
+        goToPage(page);
+        return true;
+    }
+    if (platform::applicationFile(services_.applicationFolder(), path).refusal ==
+        platform::ApplicationFile::Refusal::None) {
+        DHTMLEdit1.showFile(path);
+        showsFile_ = true;
+        showsHistoryEntry_ = false;
+        return true;
+    }
+    qCDebug(lcReader) << "names nothing in the book:" << target;
+    return false;
 }
 
 void Form1::openLink(const QUrl &url)

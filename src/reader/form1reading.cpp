@@ -111,7 +111,9 @@ void Form1::shown(qsizetype i)
 
 void Form1::goBack()
 {
-    if (history_.canGoBack())
+    if (showsFile_ && history_.current())
+        showHistoryEntry(*history_.current());
+    else if (history_.canGoBack())
         showHistoryEntry(history_.back());
 }
 

@@ -22,6 +22,8 @@ public:
     // Where the page of the current entry is scrolled to now.
     void setScroll(QPointF scroll);
 
+    // The entry of the page shown last by a command; null before the first.
+    const Entry *current() const { return current_ >= 0 ? &entries_[size_t(current_)] : nullptr; }
     bool canGoBack() const { return current_ > 0; }
     bool canGoForward() const { return current_ + 1 < qsizetype(entries_.size()); }
     // Move to the entry before or after the current one and give it; only when there is one.

@@ -78,6 +78,15 @@ public:
         hoverHandler = std::move(handler);
     }
     std::optional<QString> linkAtPress() const override { return pressedOn; }
+    void setDocumentAddress(const QString &query, const QString &place) override
+    {
+        calls << QStringLiteral("address:%1#%2").arg(query, place);
+    }
+    void showFile(const QString &path) override { calls << QStringLiteral("file:") + path; }
+    void setNavigationHandler(std::function<void(const QUrl &)> handler) override
+    {
+        navigationHandler = std::move(handler);
+    }
 
     // Reports a click on an element whose "href" is the given one.
     void click(const QString &clickedHref)
@@ -100,6 +109,7 @@ public:
     float widthLimit = 0; // when set, the view takes no more than this width
     std::function<void()> clickHandler;
     std::function<void(const QString &)> hoverHandler;
+    std::function<void(const QUrl &)> navigationHandler;
     std::optional<QString> pressedOn; // nullopt: clicks come from the keyboard
     std::function<void(const QString &, bool)> wholeBookHandler;
 

@@ -190,6 +190,62 @@ TEST_F(ReadingTest, TheBandShowsTheWebLinkUnderThePointerAndAClickOpensOnlyThat)
     EXPECT_EQ(openedLinks, QList<QUrl>{QUrl(QStringLiteral("https://example.org/plain"))});
 }
 
+TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
+{
+    // A site's own search: a form sends the words to a page whose script reads location.search and
+    // links to the result with the words and a place, which that page's script reads in turn.
+    writeBook("Site<<$$>>index.html##<h1>index</h1><form action=\"search.html\"><input name=\"q\"></form>"
+              "<p><a id=\"self\" href=\"\">this page</a> <a id=\"source\" href=\"_sources/notes.txt\">source</a></p>"
+              "~search.html##<script>const q = new URLSearchParams(location.search).get('q');"
+              "document.write('<h1>found ' + q + '</h1><a id=\"hit\" href=\"walrus.html?highlight=' + q +"
+              "'#tusks\">walrus</a>');</script>"
+              "~walrus.html##<h1>walrus</h1><script>document.title = "
+              "new URLSearchParams(location.search).get('highlight') + location.hash;</script>");
+    QDir(app.path()).mkpath(QStringLiteral("_sources"));
+    QFile notes(app.filePath(QStringLiteral("_sources/notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("The notes of the site.\n");
+    notes.close();
+    open();
+    QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
+    // A refused navigation ends a load too, unsuccessfully: wait for the one that shows a page.
+    const auto shown = [&] {
+        while (loaded.wait(20000)) {
+            if (loaded.takeLast().constFirst().toBool())
+                return true;
+        }
+        return false;
+    };
+
+    evaluate(QStringLiteral("document.forms[0].q.value = 'tusk'; document.forms[0].submit();"));
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(form->curPage, 1);
+    EXPECT_EQ(heading(), QStringLiteral("found tusk"));
+
+    clickElement(QStringLiteral("hit"));
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(form->curPage, 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return web->page()->title() == u"tusk#tusks"; }, 10000))
+        << web->page()->title().toStdString();
+
+    // Home, then a link to the page itself shows it again; a link to a file of the site shows it.
+    QTest::mouseClick(form->home, Qt::LeftButton);
+    ASSERT_TRUE(shown());
+    clickElement(QStringLiteral("self"));
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(heading(), QStringLiteral("index"));
+    clickElement(QStringLiteral("source"));
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(evaluate(QStringLiteral("document.body.innerText")).toString().trimmed(),
+              QStringLiteral("The notes of the site."));
+    // Back leaves the file for the page it was opened from.
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(heading(), QStringLiteral("index"));
+    EXPECT_EQ(form->curPage, 0);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
 TEST_F(ReadingTest, FindInTheWholeBookShowsThePageWithTheWordHighlighted)
 {
     writeBook(kBook);

@@ -11,9 +11,13 @@ class ClickBridge final : public QObject {
 public:
     using QObject::QObject;
 
-    // byMouse: the click was made with a mouse button, not a key.
-    Q_INVOKABLE void clicked(const QString &href, bool byMouse) { emit clickReported(href, byMouse); }
+    // byMouse: the click was made with a mouse button, not a key; onLink: it met a link, whose
+    // "href" may be empty.
+    Q_INVOKABLE void clicked(const QString &href, bool byMouse, bool onLink)
+    {
+        emit clickReported(href, byMouse, onLink);
+    }
 
 signals:
-    void clickReported(const QString &href, bool byMouse);
+    void clickReported(const QString &href, bool byMouse, bool onLink);
 };

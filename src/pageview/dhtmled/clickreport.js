@@ -10,15 +10,15 @@
 
     new QWebChannel(qt.webChannelTransport, function (channel) {
         view = channel.objects.clickReport;
-        waiting.forEach(function (click) { view.clicked(click.href, click.byMouse); });
+        waiting.forEach(function (click) { view.clicked(click.href, click.byMouse, click.onLink); });
         waiting = [];
     });
 
-    function report(href, byMouse) {
+    function report(href, byMouse, onLink) {
         if (view)
-            view.clicked(href, byMouse);
+            view.clicked(href, byMouse, onLink);
         else
-            waiting.push({href: href, byMouse: byMouse});
+            waiting.push({href: href, byMouse: byMouse, onLink: onLink});
     }
 
     function onClick(event) {
@@ -32,7 +32,7 @@
         // A click that a key made counts no presses.
         var byMouse = event.detail > 0;
         // Reported once the click has taken its effect in the page.
-        setTimeout(function () { report(href, byMouse); }, 0);
+        setTimeout(function () { report(href, byMouse, link !== null); }, 0);
     }
 
     // document.open() takes every listener off the window, ours too; the new document's first

@@ -20,6 +20,9 @@ namespace {
 
 constexpr char kHost[] = "book";
 
+// The parameter of the document's URL that tells one document from the next.
+constexpr char kDocumentParameter[] = "tavlo-document";
+
 // Files are served by their absolute path, so the document lives at the root folder, which can't
 // be a file.
 constexpr char kDocumentPath[] = "/";
@@ -78,16 +81,28 @@ QByteArray servedDocument(const QString &html, const QString &folder)
 
 } // namespace
 
-QUrl ContentSchemeHandler::putDocument(const QString &html)
+QUrl ContentSchemeHandler::putDocument(const QString &html, const QString &query)
 {
     document_ = servedDocument(html, applicationFolder_);
     QUrl url;
     url.setScheme(QString::fromLatin1(pageview::kUrlScheme));
     url.setHost(QString::fromLatin1(kHost));
     url.setPath(QString::fromLatin1(kDocumentPath));
-    url.setQuery(QStringLiteral("document=%1").arg(++documentNumber_));
+    const QString number = QLatin1String(kDocumentParameter) + u'=' + QString::number(++documentNumber_);
+    url.setQuery(query.isEmpty() ? number : query + u'&' + number);
     documentUrl_ = url;
     return url;
+}
+
+QString ContentSchemeHandler::pageQuery(const QUrl &url)
+{
+    QStringList kept;
+    const QString query = url.query(QUrl::FullyEncoded);
+    for (const QString &item : query.split(u'&', Qt::SkipEmptyParts)) {
+        if (item.section(u'=', 0, 0) != QLatin1String(kDocumentParameter))
+            kept << item;
+    }
+    return kept.join(u'&');
 }
 
 void ContentSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)

@@ -18,7 +18,11 @@ public:
 
     // Makes html the document and returns its URL. Each document gets a URL of its own, and the
     // documents put before it are no longer served.
-    QUrl putDocument(const QString &html);
+    // The document's URL carries query (encoded, without "?") before the view's own parameter, so
+    // that the page's scripts find it in location.search.
+    QUrl putDocument(const QString &html, const QString &query = {});
+    // The query of a URL of the view's own content, without the view's own parameter.
+    static QString pageQuery(const QUrl &url);
     // The URL of the document last put; empty before the first.
     QUrl documentUrl() const { return documentUrl_; }
     // The folder whose files the document may use; none before it is set.

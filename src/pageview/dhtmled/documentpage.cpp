@@ -36,9 +36,17 @@ bool DocumentPage::acceptNavigationRequest(const QUrl &url, NavigationType type,
     // Frames inside the document may show the view's own content; the scheme handler decides what.
     const bool accepted = isMainFrame ? url.adjusted(QUrl::RemoveFragment) == documentUrl_
                                       : url.scheme() == QLatin1String(pageview::kUrlScheme);
-    if (!accepted)
-        qCDebug(lcDhtmlEd) << "navigation refused:" << url << type << isMainFrame;
-    return accepted;
+    if (accepted)
+        return true;
+    qCDebug(lcDhtmlEd) << "navigation refused:" << url << type << isMainFrame;
+    // A form sent with GET, or a script setting location, to a file of the book: reported, after the
+    // engine's question has been answered. Clicks on links are the click report's; reloads, history
+    // and redirects are nobody's.
+    const bool ownContent = url.scheme() == QLatin1String(pageview::kUrlScheme);
+    if (isMainFrame && ownContent && (type == NavigationTypeFormSubmitted || type == NavigationTypeOther))
+        QMetaObject::invokeMethod(
+            this, [this, url] { emit navigationRequested(url); }, Qt::QueuedConnection);
+    return false;
 }
 
 void DocumentPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,

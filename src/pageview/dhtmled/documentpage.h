@@ -17,6 +17,11 @@ public:
     // The document that the page may show next, in place of the one before.
     void setDocumentUrl(const QUrl &url) { documentUrl_ = url; }
 
+signals:
+    // The page's form or script sent it to url, of the view's own content, in the main frame; the
+    // page doesn't go there: where it leads is the program's decision.
+    void navigationRequested(const QUrl &url);
+
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,

@@ -97,6 +97,7 @@ HtmlEditControl::HtmlEditControl(QWidget *parent)
 
     connect(bridge, &ClickBridge::clickReported, this, &HtmlEditControl::onClickReported);
     connect(page_, &QWebEnginePage::linkHovered, this, &HtmlEditControl::onLinkHovered);
+    connect(page_, &DocumentPage::navigationRequested, this, &HtmlEditControl::onNavigationRequested);
     // The view's input goes to the widget it renders in, made with the page and again with a new one.
     view_->installEventFilter(this);
     if (QWidget *input = view_->focusProxy())
@@ -134,8 +135,29 @@ void HtmlEditControl::setApplicationFolder(const QString &folder)
 
 void HtmlEditControl::setDocumentHtml(const QString &html)
 {
+    const QUrl url = content_->putDocument(html, std::exchange(nextQuery_, {}));
+    show(url, std::exchange(nextPlace_, {}));
+}
+
+void HtmlEditControl::setDocumentAddress(const QString &query, const QString &place)
+{
+    nextQuery_ = query;
+    nextPlace_ = place;
+}
+
+void HtmlEditControl::showFile(const QString &path)
+{
+    QUrl url;
+    url.setScheme(QString::fromLatin1(pageview::kUrlScheme));
+    url.setHost(content_->documentUrl().host());
+    url.setPath(u'/' + path, QUrl::DecodedMode);
+    show(url, {});
+}
+
+void HtmlEditControl::show(const QUrl &url, const QString &place)
+{
     DocumentPage &p = page();
-    const QUrl url = content_->putDocument(html);
+    shownUrl_ = url;
     p.setDocumentUrl(url);
     activeHref_.clear();
     linkAtPress_.reset();
@@ -147,18 +169,21 @@ void HtmlEditControl::setDocumentHtml(const QString &html)
     stoppedScripts_ = 0;
     toldStopped_ = false;
     setScriptsEnabled(true);
+    QUrl target = url;
+    if (!place.isEmpty())
+        target.setFragment(place);
     const qint64 pid = p.renderProcessPid();
     if (pid <= 0) {
-        p.load(url);
+        p.load(target);
         return;
     }
     // The page shown is asked first, so that one whose script never yields is ended before the new
     // document's navigation begins: a navigation under way waits for the process it would replace.
     watch_->askBeforeLeaving(
         kLeavingAnswerLimit,
-        [this, url] {
-            if (content_->documentUrl() == url)
-                page_->load(url);
+        [this, url, target] {
+            if (shownUrl_ == url)
+                page_->load(target);
         },
         [this, pid] {
             // Nothing of the page left is kept; the document put since is loaded in a new process.
@@ -166,6 +191,18 @@ void HtmlEditControl::setDocumentHtml(const QString &html)
             if (page_->renderProcessPid() == pid)
                 platform::endProcess(pid);
         });
+}
+
+void HtmlEditControl::onNavigationRequested(const QUrl &url)
+{
+    if (!navigationHandler_ || url.host() != shownUrl_.host())
+        return;
+    QUrl target;
+    const QString path = url.path(QUrl::FullyDecoded);
+    target.setPath(path == u"/" ? QString() : path.mid(1), QUrl::DecodedMode);
+    target.setQuery(ContentSchemeHandler::pageQuery(url), QUrl::StrictMode);
+    target.setFragment(url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
+    navigationHandler_(target);
 }
 
 void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
@@ -181,7 +218,7 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
     if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus && processEnded_)
         return;
     // Loads of documents put before the last one don't count.
-    if (info.url().adjusted(QUrl::RemoveFragment) != content_->documentUrl())
+    if (info.url().adjusted(QUrl::RemoveFragment) != shownUrl_)
         return;
     if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus)
         qCWarning(lcDhtmlEd) << "the document did not load:" << info.status() << info.errorString();
@@ -278,7 +315,7 @@ void HtmlEditControl::onLinkHovered(const QString &url)
         hoverHandler_(url);
 }
 
-void HtmlEditControl::onClickReported(const QString &href, bool byMouse)
+void HtmlEditControl::onClickReported(const QString &href, bool byMouse, bool onLink)
 {
     // A click reported while the program waits in print() reaches its handler at once; the window
     // runs the handler after the one that prints.
@@ -291,6 +328,12 @@ void HtmlEditControl::onClickReported(const QString &href, bool byMouse)
         linkAtPress_.reset();
     if (clickHandler_)
         clickHandler_();
+    // A link to the page itself: a browser shows the page again, at its top.
+    if (onLink && href.isEmpty() && navigationHandler_) {
+        QUrl itself;
+        itself.setQuery(ContentSchemeHandler::pageQuery(shownUrl_), QUrl::StrictMode);
+        navigationHandler_(itself);
+    }
 }
 
 void HtmlEditControl::onRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode)
@@ -298,7 +341,7 @@ void HtmlEditControl::onRenderProcessTerminated(QWebEnginePage::RenderProcessTer
     qCWarning(lcDhtmlEd) << "the render process ended:" << status << exitCode;
     watch_->reset();
     processEnded_ = true;
-    const QUrl url = content_->documentUrl();
+    const QUrl url = shownUrl_;
     if (url.isEmpty())
         return;
     if (recoveries_ >= kMaxRecoveries) {
@@ -315,7 +358,7 @@ void HtmlEditControl::onRenderProcessTerminated(QWebEnginePage::RenderProcessTer
         setScriptsEnabled(false);
     // Not from inside the engine's own notification.
     QTimer::singleShot(0, this, [this, url] {
-        if (page_ && content_->documentUrl() == url)
+        if (page_ && shownUrl_ == url)
             page_->load(url);
     });
 }

@@ -62,6 +62,12 @@ public:
         hoverHandler_ = std::move(handler);
     }
     std::optional<QString> linkAtPress() const override { return linkAtPress_; }
+    void setDocumentAddress(const QString &query, const QString &place) override;
+    void showFile(const QString &path) override;
+    void setNavigationHandler(std::function<void(const QUrl &)> handler) override
+    {
+        navigationHandler_ = std::move(handler);
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -74,7 +80,10 @@ private:
     QWebEngineView &view() const;
     DocumentPage &page() const;
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
-    void onClickReported(const QString &href, bool byMouse);
+    void onClickReported(const QString &href, bool byMouse, bool onLink);
+    void onNavigationRequested(const QUrl &url);
+    // Loads url, a document put or a file of the folder, scrolled to place.
+    void show(const QUrl &url, const QString &place);
     void onLinkHovered(const QString &url);
     void onRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode);
     void onUnresponsive();
@@ -93,6 +102,12 @@ private:
     QPointer<triedit::FindDialog> findDialog_;
     std::function<void()> clickHandler_;
     std::function<void(const QString &)> hoverHandler_;
+    std::function<void(const QUrl &)> navigationHandler_;
+    // The URL shown: the document last put, or a file of the folder shown since.
+    QUrl shownUrl_;
+    // The address that the next document put has.
+    QString nextQuery_;
+    QString nextPlace_;
     // The link under the pointer now, when a mouse button last went down, and at the last click.
     QString hovered_;
     QString hoveredAtPress_;
