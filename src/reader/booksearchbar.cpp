@@ -26,12 +26,17 @@ BookSearchBar::BookSearchBar(QWidget *parent)
     setAutoFillBackground(true);
     text_->setObjectName(QStringLiteral("bookSearchText"));
     text_->setPlaceholderText(tr("Find in the whole book"));
+    text_->setAccessibleName(tr("Find in the whole book"));
     text_->setClearButtonEnabled(true);
+    // The field's clear button is a tool button of its own, which assistive technology reaches too.
+    for (QToolButton *clear : text_->findChildren<QToolButton *>())
+        clear->setAccessibleName(tr("Clear"));
     matchCase_->setObjectName(QStringLiteral("bookSearchMatchCase"));
     wholeBook_->setObjectName(QStringLiteral("bookSearchWholeBook"));
     wholeBook_->setChecked(true);
     status_->setObjectName(QStringLiteral("bookSearchStatus"));
     results_->setObjectName(QStringLiteral("bookSearchResults"));
+    results_->setAccessibleName(tr("Pages found"));
     results_->setWordWrap(true);
     results_->setAlternatingRowColors(true);
     auto *close = new QToolButton(this);

@@ -16,6 +16,12 @@
 #include <QTimer>
 #include <QtConcurrent>
 
+// Outside any namespace, as the resource's own initializer is.
+static void initReaderResources()
+{
+    Q_INIT_RESOURCE(reader);
+}
+
 namespace reader {
 namespace {
 
@@ -83,9 +89,11 @@ Form1::Form1(const PageViewMaker &makePageView, ReaderServices services)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tavlo"));
+    // The pictures live in this static library, whose linker keeps them only when asked to.
+    initReaderResources();
     QIcon icon;
-    icon.addFile(QStringLiteral(":/reader/pellomare-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/reader/pellomare.png"), QSize(32, 32));
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/reader/pellomare-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::black);

@@ -30,20 +30,28 @@ QAccessibleInterface *accessibleButton(const QString &className, QObject *object
     return nullptr;
 }
 
+// The factory must stand before the first button exists: assistive technology may ask for a
+// widget's interface as soon as it is made, and the one it is given then is kept.
+QWidget *withAccessibleButtons(QWidget *parent)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleButton);
+        return true;
+    }();
+    Q_UNUSED(installed)
+    return parent;
+}
+
 } // namespace
 
 PictureButton::PictureButton(const QString &name, float left, float top, float width, float height,
                              const QColor &background, const QString &toolTip, QWidget *parent)
-    : QWidget(parent), background_(background), left_(left), top_(top), width_(width), height_(height)
+    : QWidget(withAccessibleButtons(parent)), background_(background), left_(left), top_(top), width_(width),
+      height_(height)
 {
     setObjectName(name);
     setToolTip(toolTip);
     setAccessibleName(toolTip);
-    static const bool accessible = [] {
-        QAccessible::installFactory(accessibleButton);
-        return true;
-    }();
-    Q_UNUSED(accessible)
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     applyGeometry();

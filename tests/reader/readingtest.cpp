@@ -297,8 +297,32 @@ TEST_F(ReadingTest, FindInTheWholeBookShowsThePageWithTheWordHighlighted)
 
 TEST_F(ReadingTest, ThePictureButtonsAreButtonsToAssistiveTechnology)
 {
+    // As with a screen reader running: interfaces are asked for as the widgets are made.
+    QAccessible::setActive(true);
+    const auto inactive = qScopeGuard([] { QAccessible::setActive(false); });
     writeBook(kBook);
     open();
+    for (reader::PictureButton *button :
+         {form->previous, form->home, form->nxt, form->ext, form->print1, form->printall, form->find}) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(face, nullptr);
+        EXPECT_EQ(face->role(), QAccessible::Button) << button->objectName().toStdString();
+        EXPECT_EQ(face->text(QAccessible::Name), button->toolTip());
+        ASSERT_NE(face->actionInterface(), nullptr) << button->objectName().toStdString();
+        EXPECT_TRUE(face->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    }
+    // Every field of the book search is named.
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    auto *bar = form->findChild<reader::BookSearchBar *>();
+    ASSERT_NE(bar, nullptr);
+    for (QWidget *field : bar->findChildren<QWidget *>()) {
+        if (!field->isVisibleTo(bar) || !field->focusPolicy())
+            continue;
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(field);
+        EXPECT_FALSE(face->text(QAccessible::Name).isEmpty()) << field->metaObject()->className();
+    }
+    QTest::keyClick(bar->findChild<QLineEdit *>(), Qt::Key_Escape);
+
     QAccessibleInterface *next = QAccessible::queryAccessibleInterface(form->nxt);
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(next->role(), QAccessible::Button);

@@ -142,6 +142,9 @@ TEST_F(LoadTest, CaptionIsTheTitleAndTheFirstPageIsShownWithItsPicturesRewritten
 {
     writeBook(kTwoPages);
     EXPECT_EQ(form().windowTitle(), QStringLiteral("Tavlo"));
+    // The window's icon, from 16 to 256 pixels, is linked into the program.
+    const QList<QSize> sizes = form().windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256))) << sizes.size();
     load();
 
     EXPECT_EQ(form().windowTitle(), QStringLiteral("Garden Notes"));
