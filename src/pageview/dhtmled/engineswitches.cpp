@@ -1,5 +1,7 @@
 #include "engineswitches.h"
 
+#include <platform/assistive.h>
+
 #include <QByteArray>
 
 namespace {
@@ -32,6 +34,10 @@ void setEngineSwitches()
             switches.append(' ');
             switches.append(s);
         }
+        // The engine builds the pages' accessibility tree only when asked, and it doesn't see a
+        // screen reader that the desktop announces; without one, nothing changes.
+        if (platform::assistiveTechnologyActive())
+            switches.append(" --force-renderer-accessibility");
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.trimmed());
         return true;
     }();
