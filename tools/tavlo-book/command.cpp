@@ -35,8 +35,10 @@ Arguments parseArguments(const Command &command, const QStringList &args)
     parsed.help = parser.isSet(QStringLiteral("help"));
     parsed.positional = parser.positionalArguments();
     for (const QString &option : command.valueOptions)
-        if (parser.isSet(optionName(option)))
+        if (parser.isSet(optionName(option))) {
             parsed.options.insert(option, parser.value(optionName(option)));
+            parsed.repeated.insert(option, parser.values(optionName(option)));
+        }
     for (const QString &option : command.flagOptions)
         if (parser.isSet(optionName(option)))
             parsed.flags.append(option);
@@ -68,6 +70,6 @@ QString usage(const std::vector<Command> &commands)
         "where the page has no element of that id or name; a link of another scheme (\"ftp:\", \"tel:\"),\n"
         "which the reader leaves to other programs.\n"
         "\nExit status: 0 done (check: no error), 1 the book can't be read, has an error, or is refused,\n"
-        "2 bad arguments.\n");
+        "2 bad arguments, or (import) the book written with files left out.\n");
     return text;
 }

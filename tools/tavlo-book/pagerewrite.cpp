@@ -230,6 +230,9 @@ std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribu
             return UrlRole::File;
         return std::nullopt;
     }
+    // A search form that submits to a page of the site: to that page of the book.
+    if (is(u"action") && tag.is(u"form"))
+        return UrlRole::Link;
     if ((is(u"data") && tag.is(u"object")) || (is(u"poster") && tag.is(u"video")))
         return UrlRole::File;
     return std::nullopt;

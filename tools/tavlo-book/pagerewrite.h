@@ -11,7 +11,8 @@
 
 // What a reference of a page is for, which decides where its file goes.
 enum class UrlRole {
-    Link,    // <a>, <area> and navigation <link>: a page of the book, or a file the page links to
+    Link,    // <a>, <area>, navigation <link> and <form action>: a page of the book, or a file the page
+             // links to
     File,    // style sheets, scripts, fonts, CSS pictures, srcset, media: copied keeping their path
     Picture, // <img src> and "background": copied into images/, where the reader rewrites them
 };
