@@ -477,6 +477,22 @@ QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
     return PageRewriter(html, site, changes).run();
 }
 
+void readLinks(QStringView html, PageSite &site)
+{
+    HtmlScanner scanner(html);
+    for (HtmlToken token; scanner.next(token);) {
+        if (token.kind != HtmlToken::StartTag)
+            continue;
+        for (const HtmlAttribute &attribute : token.attributes) {
+            // As rewritePage() reads them: the first attribute of a name, with a value.
+            if (attribute.valueBegin < 0 || token.attribute(attribute.name) != &attribute)
+                continue;
+            if (roleOf(token, attribute) == UrlRole::Link)
+                site.rewrite(UrlRole::Link, attribute.value().trimmed(), attribute.valueBegin);
+        }
+    }
+}
+
 QString pageTitle(QStringView html)
 {
     HtmlScanner scanner(html);

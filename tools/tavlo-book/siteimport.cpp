@@ -539,8 +539,7 @@ private:
         Page &page = readPage(path);
         LinkCollector collector(*this);
         collector.folder = folderOf(path);
-        TextChanges ignored;
-        rewritePage(page.text, collector, ignored);
+        readLinks(page.text, collector);
         page.links = std::move(collector.links);
         if (const QString next = nextPageReference(page.text); !next.isEmpty())
             page.next = pageOf(next, collector.folder).value_or(QString());
