@@ -313,6 +313,9 @@ TEST_F(ManualSite, SeveralStartsAndAllTakeTheManualsThatNoLinkReaches)
     writeFile(u"site/admin/index.html"_s, "<title>Admin</title><a href=\"two.html\">two</a>");
     writeFile(u"site/admin/two.html"_s, "<p>two</p>");
     writeFile(u"site/zz/old.html"_s, "<p>old</p>");
+    // Another folder's pages, which the site links to but which are not of it.
+    writeFile(u"elsewhere/other.html"_s, "<p>other</p>");
+    ASSERT_TRUE(QFile::link(u"../elsewhere"_s, dir.filePath(u"site/elsewhere"_s)));
     writeFile(u"site/chapter/one.html"_s, "<a href=\"../admin/index.html\">admin</a> <a href=\"../guide.html\">g</a>");
 
     Result r = run({u"import"_s, u"site"_s, u"-o"_s, u"out"_s, u"--follow-links"_s, u"--json"_s});

@@ -434,8 +434,9 @@ private:
         return found;
     }
 
-    // Every HTML file of the site by the name it is known by, in path order; folders that links
-    // lead to are looked into once each, and OUT, where it lies inside the site, not at all.
+    // Every HTML file of the site by the name it is known by, in path order. Folders that links lead
+    // to are looked into once each; folders outside the site (a link to "/" would be the whole
+    // machine) and OUT, where it lies inside the site, not at all.
     QStringList htmlFilesOfSite()
     {
         const QString out = QFileInfo(out_).absoluteFilePath();
@@ -453,7 +454,7 @@ private:
                 const Found found = find(path);
                 if (found.name != path)
                     continue; // reached by another name already
-                if (found.state == FileState::Folder && root_ + u'/' + path != out)
+                if (found.state == FileState::Folder && !found.outside && root_ + u'/' + path != out)
                     folders.push_back(path);
                 else if (found.state == FileState::File && isHtmlFile(path))
                     files.append(path);
