@@ -1,5 +1,8 @@
-// tavlo-book import of a generated site of 2,000 pages and 5,000 files they use, against copying the
-// same folder with cp -r, in the same run. Both run as programs, as their users run them.
+// tavlo-book import against copying the same folder with cp -r, in the same run, on two sites: a
+// generated one of 2,000 pages and 5,000 files they use, and one shaped like a real generated
+// manual (many small pages full of links, one style sheet and scripts that every page loads, some
+// of them symbolic links out of the site, deep folders, source texts and pictures). Both run as
+// programs, as their users run them.
 
 #include <QDir>
 #include <QFile>
@@ -83,6 +86,115 @@ QString makeSite(const QString &root)
     return site;
 }
 
+// A manual as a documentation generator writes it: 1,500 pages of a few kilobytes in folders two
+// and three deep, each with the same head (two style sheets, six scripts, three of them symbolic
+// links to a shared folder outside the site, as packages link them), breadcrumbs with an empty
+// link, a table of contents of 60 links, text whose words are links into other pages' places,
+// highlighted code of many small elements, a "Show Source" link to its source text, and a picture
+// on one page in ten; a search page, its index, and a general index of every place.
+constexpr int kManualPages = 1500;
+
+QString makeManual(const QString &root)
+{
+    const QString shared = root + QStringLiteral("/shared-js");
+    const QString site = root + QStringLiteral("/manual");
+    QDir().mkpath(shared);
+    QDir().mkpath(site + QStringLiteral("/_static"));
+    QDir().mkpath(site + QStringLiteral("/_images"));
+    const QByteArray script = "(function () { var a = [1, 2, 3]; return a.map(function (x) { return x * 2; }); })();\n";
+    for (const char *name : {"jquery.js", "underscore.js", "doctools.js"}) {
+        writeFile(shared + u'/' + QLatin1String(name), script.repeated(800));
+        if (!QFile::link(QStringLiteral("../../shared-js/") + QLatin1String(name),
+                         site + QStringLiteral("/_static/") + QLatin1String(name)))
+            std::abort();
+    }
+    for (const char *name : {"language_data.js", "searchtools.js", "documentation_options.js"})
+        writeFile(site + QStringLiteral("/_static/") + QLatin1String(name), script.repeated(200));
+    writeFile(site + QStringLiteral("/_static/basic.css"),
+              QByteArray("div.body p { margin: 0 } a.headerlink { visibility: hidden }\n").repeated(300));
+    writeFile(site + QStringLiteral("/_static/pygments.css"),
+              QByteArray(".highlight .n { color: #333 }\n").repeated(80));
+
+    const char *sections[] = {"command", "variable", "prop_tgt", "module", "manual", "guide/tutorial"};
+    const auto pagePath = [&](int page) -> QString {
+        return QString::fromLatin1(sections[page % 6]) + QStringLiteral("/page%1.html").arg(page);
+    };
+    const auto up = [&](int page) { return page % 6 == 5 ? QByteArray("../../") : QByteArray("../"); };
+    QByteArray searchIndex = "Search.setIndex({docnames:[";
+    QByteArray genIndex = "<html><head><title>Index</title></head><body><table>\n";
+    for (int page = 0; page < kManualPages; ++page) {
+        const QString path = pagePath(page);
+        const QByteArray back = up(page);
+        QDir().mkpath(site + u'/' + path.section(u'/', 0, -2));
+        QDir().mkpath(site + QStringLiteral("/_sources/") + path.section(u'/', 0, -2));
+        QByteArray html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>page" +
+                          QByteArray::number(page) + " &#8212; Manual</title>\n";
+        for (const char *sheet : {"basic.css", "pygments.css"})
+            html += "<link rel=\"stylesheet\" type=\"text/css\" href=\"" + back + "_static/" + sheet + "\" />\n";
+        for (const char *name : {"documentation_options.js", "jquery.js", "underscore.js", "doctools.js",
+                                 "language_data.js", "searchtools.js"})
+            html += "<script src=\"" + back + "_static/" + name + "\"></script>\n";
+        html += "<link rel=\"index\" title=\"Index\" href=\"" + back +
+                "genindex.html\" />\n<link rel=\"search\" href=\"" + back + "search.html\" />\n";
+        if (page + 1 < kManualPages)
+            html += "<link rel=\"next\" href=\"" + back + pagePath(page + 1).toUtf8() + "\" />\n";
+        html += "</head><body>\n<div class=\"related\"><ul><li><a href=\"" + back +
+                "index.html\">Manual</a> &#187;</li><li><a href=\"\">page" + QByteArray::number(page) +
+                "</a></li></ul></div>\n<div class=\"sphinxsidebar\"><form class=\"search\" action=\"" + back +
+                "search.html\" method=\"get\"><input type=\"text\" name=\"q\" /></form><ul>\n";
+        for (int l = 0; l < 60; ++l)
+            html += "<li class=\"toctree-l1\"><a class=\"reference internal\" href=\"" + back +
+                    pagePath((page / 60 * 60 + l) % kManualPages).toUtf8() + "\">page" +
+                    QByteArray::number((page / 60 * 60 + l) % kManualPages) + "</a></li>\n";
+        html += "</ul></div>\n<div class=\"body\"><section id=\"s" + QByteArray::number(page) + "\"><h1>page" +
+                QByteArray::number(page) + "<a class=\"headerlink\" href=\"#s" + QByteArray::number(page) +
+                "\">&#182;</a></h1>\n";
+        for (int p = 0; p < 8; ++p) {
+            html += "<p>Sets the <a class=\"reference internal\" href=\"" + back +
+                    pagePath((page * 13 + p) % kManualPages).toUtf8() + "#s" +
+                    QByteArray::number((page * 13 + p) % kManualPages) +
+                    "\"><code class=\"xref\"><span class=\"pre\">VALUE</span></code></a> of a target, as ~/.config "
+                    "and <a href=\"https://example.org/docs/%_x\">the web</a> say.</p>\n";
+        }
+        html += "<div class=\"highlight\"><pre>";
+        for (int c = 0; c < 30; ++c)
+            html += "<span class=\"nb\">add_library</span><span class=\"p\">(</span><span class=\"n\">lib</span>"
+                    "<span class=\"w\"> </span><span class=\"s\">a.c</span><span class=\"p\">)</span>\n";
+        html += "</pre></div>\n";
+        if (page % 10 == 0)
+            html += "<img alt=\"figure\" src=\"" + back + "_images/figure" + QByteArray::number(page) + ".png\" />\n";
+        html += "</section></div>\n<a href=\"" + back + "_sources/" + path.toUtf8() + ".txt\">Show Source</a>\n";
+        html += "</body></html>\n";
+        writeFile(site + u'/' + path, html);
+        writeFile(site + QStringLiteral("/_sources/") + path + QStringLiteral(".txt"),
+                  QByteArray("Sets the VALUE of a target.\n").repeated(40));
+        if (page % 10 == 0)
+            writeFile(site + QStringLiteral("/_images/figure%1.png").arg(page), QByteArray(20000, char(page)));
+        searchIndex += "\"" + path.toUtf8() + "\",";
+        genIndex += "<tr><td><a href=\"" + path.toUtf8() + "#s" + QByteArray::number(page) + "\">page" +
+                    QByteArray::number(page) + "</a></td></tr>\n";
+    }
+    writeFile(site + QStringLiteral("/searchindex.js"), searchIndex + "]})");
+    writeFile(site + QStringLiteral("/genindex.html"), genIndex + "</table></body></html>\n");
+    writeFile(
+        site + QStringLiteral("/search.html"),
+        "<title>Search</title><script src=\"_static/searchtools.js\"></script>"
+        "<script src=\"searchindex.js\" defer></script><form action=\"\" method=\"get\"><input name=\"q\"></form>");
+    writeFile(site + QStringLiteral("/index.html"), "<title>Manual</title><link rel=\"next\" href=\"" +
+                                                        pagePath(0).toUtf8() +
+                                                        "\"><a href=\"genindex.html\">"
+                                                        "Index</a> <a href=\"search.html\">Search</a> <a href=\"" +
+                                                        pagePath(0).toUtf8() + "\">Start</a>");
+    return site;
+}
+
+const QString &manual()
+{
+    static QTemporaryDir root;
+    static const QString path = makeManual(root.path());
+    return path;
+}
+
 const QString &site()
 {
     static QTemporaryDir root;
@@ -124,6 +236,22 @@ void BM_ImportSite(benchmark::State &state)
     measure(state, QStringLiteral(TAVLO_BOOK_EXE), {QStringLiteral("import"), site(), QStringLiteral("-o"), out}, out);
 }
 BENCHMARK(BM_ImportSite)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CopyManual(benchmark::State &state)
+{
+    const QString out = manual() + QStringLiteral("-copy");
+    measure(state, QStringLiteral("cp"), {QStringLiteral("-r"), manual(), out}, out);
+}
+BENCHMARK(BM_CopyManual)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// With the files that symbolic links lead to, as the manual needs them.
+void BM_ImportManual(benchmark::State &state)
+{
+    const QString out = manual() + QStringLiteral("-book");
+    measure(state, QStringLiteral(TAVLO_BOOK_EXE),
+            {QStringLiteral("import"), manual(), QStringLiteral("-o"), out, QStringLiteral("--follow-links")}, out);
+}
+BENCHMARK(BM_ImportManual)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -50,6 +50,7 @@ awk -F, '
         row("  its first result", "BM_BookSearchFirstResult/common", "grep -c -i WORD, same file", "BM_GrepCount/common", 1, "< 100 ms")
         row("  on one thread", "BM_SearchBookOneThread/common", "grep -c -i WORD, same file", "BM_GrepCount/common", 1, "")
         row("import a site (2,000 pages, 5,000 files)", "BM_ImportSite", "cp -r of the same site", "BM_CopySite", 1, "<= 3")
+        row("import a manual (1,500 pages, Sphinx-like)", "BM_ImportManual", "cp -r of the same manual", "BM_CopyManual", 1, "<= 3")
         if ("BM_BuildPageIndex" in t)
             printf "\nbuilding the page index of 200,000 pages (once, off the window thread): %.1f %s\n", t["BM_BuildPageIndex"], u["BM_BuildPageIndex"]
     }

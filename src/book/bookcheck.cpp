@@ -182,18 +182,10 @@ private:
     {
         Lines lines(html);
         for (const PageLink &link : pageLinks(html)) {
-            // Dead: the reader does nothing with it (an empty link is no link the reader follows). A
-            // "javascript:" link is the page's own script's to act on, which the click runs.
             const LinkTarget target = resolveLink(link.href, index_);
-            const bool script = target.kind == LinkKind::Other &&
-                                link.href.trimmed().startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive);
-            const bool dead = target.kind == LinkKind::None || (target.kind == LinkKind::Other && !script) ||
-                              (target.kind == LinkKind::Web && target.url.isEmpty());
-            if (dead) {
-                const int line = lines.at(link.offset);
-                defect(
-                    DefectKind::DeadLink, line, link.href,
-                    QStringLiteral("the link \"%1\" at line %2 names no page").arg(link.href, QString::number(line)));
+            if (target.kind == LinkKind::Other || target.kind == LinkKind::None ||
+                (target.kind == LinkKind::Web && target.url.isEmpty())) {
+                checkOtherLink(link, target, lines, defect);
                 continue;
             }
             // "#PLACE" scrolls the page shown; "NAME#PLACE" shows page NAME and scrolls there.
@@ -213,6 +205,53 @@ private:
                                             .arg(QString::number(page), pageName(book_.pages.record(page))),
                             place));
         }
+    }
+
+    // A link that names no page. Fine: the page itself (""), a file of the application folder (a
+    // text, a picture, a source), which the page view shows as a browser would, and the page's own
+    // script ("javascript:"). Another scheme is left to other programs: a warning at most, as the
+    // reader doesn't follow it. Dead: the rest, as a web link that is no address, or a link that
+    // looks like a web or file link but is read as a page name ("Http://x", " http://x", "file://b").
+    template <typename Report>
+    void checkOtherLink(const PageLink &link, const LinkTarget &target, Lines &lines, Report defect)
+    {
+        const QString scheme = linkScheme(link.href);
+        if (link.href.trimmed().isEmpty() || scheme == u"javascript")
+            return;
+        const int line = lines.at(link.offset);
+        if (target.kind == LinkKind::Web) {
+            defect(DefectKind::DeadLink, line, link.href,
+                   QStringLiteral("the web link \"%1\" at line %2 is no web address (http or https, with a host): "
+                                  "the reader opens nothing")
+                       .arg(link.href, QString::number(line)));
+            return;
+        }
+        if (!scheme.isEmpty() && scheme != u"http" && scheme != u"https" && scheme != u"file") {
+            defect(DefectKind::OtherScheme, line, link.href,
+                   QStringLiteral("the link \"%1\" at line %2 has the scheme \"%3:\", which the reader leaves to "
+                                  "other programs: it follows pages, files, web and mail links only")
+                       .arg(link.href, QString::number(line), scheme));
+            return;
+        }
+        if (scheme.isEmpty() && namesFile(link.href))
+            return;
+        defect(DefectKind::DeadLink, line, link.href,
+               QStringLiteral("the link \"%1\" at line %2 names no page").arg(link.href, QString::number(line)));
+    }
+
+    // Whether a link names a file of the application folder, or the page itself ("?query").
+    bool namesFile(const QString &href)
+    {
+        const UrlReference reference = readUrl(href, {});
+        if (reference.kind == UrlReference::Document)
+            return true;
+        const QString file = hostFile(reference);
+        if (file.isEmpty())
+            return false;
+        auto known = files_.constFind(file);
+        if (known == files_.constEnd())
+            known = files_.insert(file, QFileInfo(file).isFile());
+        return *known;
     }
 
     // The places of page i, read once a check; html is its page HTML where the caller has it.
@@ -391,6 +430,7 @@ private:
     const bool content_;
     std::vector<Defect> defects_;
     QSet<QString> styleSheets_;              // looked at already
+    QHash<QString, bool> files_;             // files that links name: whether each is there
     QHash<qsizetype, QSet<QString>> places_; // of the pages that links name places of
 };
 
@@ -408,6 +448,7 @@ Severity severityOf(DefectKind kind)
     case DefectKind::UnnamedPage:
     case DefectKind::DuplicateName:
     case DefectKind::MissingPlace:
+    case DefectKind::OtherScheme:
         return Severity::Warning;
     default:
         return Severity::Error;
@@ -449,6 +490,8 @@ QString kindName(DefectKind kind)
         return QStringLiteral("unnamed-page");
     case DefectKind::DuplicateName:
         return QStringLiteral("duplicate-name");
+    case DefectKind::OtherScheme:
+        return QStringLiteral("other-scheme");
     }
     return {};
 }

@@ -21,7 +21,7 @@ enum class DefectKind {
     SplitPageHtml,  // a record with a second "##": the page HTML ends there
     HtmlName,       // a page name that holds a tag: a "~" or "##" split a page
     NameLineBreak,  // a page name that holds a line break or a tab
-    DeadLink,       // a link that leads nowhere: no page, place, web address or mail address
+    DeadLink,       // a link that leads nowhere: no page, place, file, web address or mail address
     MissingPicture, // a picture that the page refers to and that the application folder lacks
     MissingFile,    // a style sheet, script, font or style sheet picture that the application folder lacks
     Unshowable,     // a page that the reader fails to show: its pictures' rewriting fails
@@ -30,6 +30,7 @@ enum class DefectKind {
     UnnamedPage,   // a page whose name is empty or spaces: no link can reach it
     DuplicateName, // a later page of a name already used: links reach the first one only
     MissingPlace,  // a link to "#PLACE" where the page has no element of that id or name
+    OtherScheme,   // a link of a scheme other than web or mail ("ftp:", "tel:"): left to other programs
 };
 
 enum class Severity { Error, Warning };

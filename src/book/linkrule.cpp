@@ -7,10 +7,24 @@ QUrl webAddress(QStringView href)
     const QString text = href.trimmed().toString();
     if (!text.startsWith(u"http://", Qt::CaseInsensitive) && !text.startsWith(u"https://", Qt::CaseInsensitive))
         return {};
-    QUrl url(text, QUrl::StrictMode);
+    QUrl url(text, QUrl::TolerantMode);
     if (!url.isValid() || url.host().isEmpty() || (url.scheme() != u"http" && url.scheme() != u"https"))
         return {};
     return url;
+}
+
+QString linkScheme(QStringView href)
+{
+    href = href.trimmed();
+    for (qsizetype i = 0; i < href.size(); ++i) {
+        const char16_t c = href[i].unicode();
+        if (c == u':')
+            return i >= 2 ? href.first(i).toString().toLower() : QString();
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        if (!letter && (i == 0 || !((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.')))
+            return {};
+    }
+    return {};
 }
 
 namespace {

@@ -34,6 +34,11 @@ LinkTarget resolveLink(QStringView href, const PageIndex &pages);
 
 // The web address that a link beginning with "http" stands for: a URL of scheme http or https with a
 // host, blanks around it aside; empty for anything else ("httpx://h", "http:file:///x", "http").
+// What a browser mends in an address, it mends too: "%_" is read as "%25_", a space as "%20".
 QUrl webAddress(QStringView href);
+
+// The scheme a link begins with, in lower case and without its ":", as "ftp" for "ftp://host/";
+// empty when it has none. One letter before ":" is a drive ("C:\"), not a scheme.
+QString linkScheme(QStringView href);
 
 } // namespace book

@@ -36,6 +36,7 @@ protected:
         const std::pair<const char *, QByteArray> files[] = {
             {"images/a.gif", ""},
             {"b.gif", ""},
+            {"_sources/index.rst.txt", "Index\n====="},
             {"fonts/f.woff", ""},
             {"css/ok.css", "@font-face { src: url(../fonts/f.woff) } /* url(none.png) */"},
             {"css/broken.css", "@import 'ok.css'; p { background: url(\"../pics/none.png\") }"},
@@ -72,7 +73,12 @@ const QByteArray kGoodPage = R"(<html><head><link href="style.css"><style>a[href
                              R"-( <p style="background: url(images/a.gif)" id="end"> <a href="#end">end</a>)-"
                              // A link that the page's own script acts on.
                              R"-( <a href="javascript:void(0)" onclick="menu()">menu</a>)-"
-                             R"( <a href="#">top</a> <a href=" Roses#red">red</a></body></html>)";
+                             R"( <a href="#">top</a> <a href=" Roses#red">red</a>)"
+                             // The page itself again, a file of the application folder, and web links
+                             // that a browser mends.
+                             R"( <a href="">here</a> <a href="?q=walrus">search</a> <a href="b.gif">pic</a>)"
+                             R"( <a href="_sources/index.rst.txt#L2">source</a> <a href="./_sources/index%2Erst.txt">)"
+                             R"( <a href="http://example.org/a%_b c">web</a></body></html>)";
 
 TEST_F(BookCheck, AGoodBookHasNoDefect)
 {
@@ -124,7 +130,19 @@ INSTANTIATE_TEST_SUITE_P(
         OneDefect{"NameWithLineBreak", "T<<$$>>a##x~\nb##y", DefectKind::NameLineBreak, 1},
         OneDefect{"NameWithTab", "T<<$$>>a##x~b\t##y", DefectKind::NameLineBreak, 1},
         OneDefect{"DeadLink", "T<<$$>>a##<p>\n\n<a href=\"roses\">r</a>", DefectKind::DeadLink, 0, 3, "roses"},
-        OneDefect{"EmptyLink", "T<<$$>>a##<a href=\"\">r</a>", DefectKind::DeadLink, 0, 1, ""},
+        OneDefect{"LinkToAMissingFile", "T<<$$>>a##<a href=\"_sources/gone.txt\">r</a>", DefectKind::DeadLink, 0, 1,
+                  "_sources/gone.txt"},
+        // A folder is no file the page view can show.
+        OneDefect{"LinkToAFolder", "T<<$$>>a##<a href=\"images/\">r</a>", DefectKind::DeadLink, 0, 1, "images/"},
+        OneDefect{"WebLinkWithoutHost", "T<<$$>>a##<a href=\"http:///x\">r</a>", DefectKind::DeadLink, 0, 1,
+                  "http:///x"},
+        // A scheme of another program: the reader doesn't follow it, which may be meant.
+        OneDefect{"FtpLink", "T<<$$>>a##<a href=\"ftp://ftp.example.org/pub/\">r</a>", DefectKind::OtherScheme, 0, 1,
+                  "ftp://ftp.example.org/pub/"},
+        OneDefect{"TelLink", "T<<$$>>a##\n<a href=\" tel:+3912345\">r</a>", DefectKind::OtherScheme, 0, 2,
+                  " tel:+3912345"},
+        OneDefect{"MailLinkWithoutAddress", "T<<$$>>a##<a href=\"mailto:\">r</a>", DefectKind::OtherScheme, 0, 1,
+                  "mailto:"},
         // Only "http" and "HTTP" are web links; the reader looks "Http:" up among the page names.
         OneDefect{"MixedCaseWebLink", "T<<$$>>a##<a href=\"Http://x\">r</a>", DefectKind::DeadLink, 0, 1, "Http://x"},
         OneDefect{"WebLinkAfterASpace", "T<<$$>>a##<a href=\" http://x\">r</a>", DefectKind::DeadLink, 0, 1,
@@ -259,6 +277,8 @@ TEST(PageLinks, WhereTheReaderTakesALink)
         {"", K::None, -1, "", ""},
         {"http://x.org/a", K::Web, -1, "", "http://x.org/a"},
         {"HTTPS://x.org", K::Web, -1, "", "https://x.org"},
+        // What a browser mends, mended as it does.
+        {"http://x.org/a%_b c", K::Web, -1, "", "http://x.org/a%25_b c"},
         // Begins "http" but is no address: nothing may be opened.
         {"httpx://h/x", K::Web, -1, "", ""},
         {"http:file:///etc/passwd", K::Web, -1, "", ""},
@@ -289,6 +309,24 @@ TEST(PageLinks, WhereTheReaderTakesALink)
         EXPECT_EQ(target.place, QString::fromLatin1(c.place)) << c.href;
         EXPECT_EQ(target.url.toString(), QString::fromLatin1(c.url)) << c.href;
     }
+}
+
+TEST(LinkScheme, OnlyASchemeOfTwoCharactersOrMoreBeforeAColon)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"ftp://h/", "ftp"},
+        {" News:comp.lang", "news"},
+        {"svn+ssh://h", "svn+ssh"},
+        {"about:blank", "about"},
+        {"C:\\x.txt", ""},
+        {"a/b:c", ""},
+        {"1a:b", ""},
+        {"#x:y", ""},
+        {"page", ""},
+        {"", ""},
+    };
+    for (const auto &[href, scheme] : cases)
+        EXPECT_EQ(book::linkScheme(QString::fromLatin1(href)), QString::fromLatin1(scheme)) << href;
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // and the link rule must agree with both. The input is the page section of a book; its lines serve
 // as links too, read in the book's code page and as UTF-8 (a link comes from the page view and may
 // hold any character), and every page name is looked up in other letter case and with spaces
-// around it, and with a place after it.
+// around it, and with a place after it. The scheme a link begins with is read from the link alone.
 #include "../support/plainsearch.h"
 #include "fuzzcheck.h"
 
@@ -75,6 +75,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         if (target.kind == book::LinkKind::Web && !target.url.isEmpty())
             FUZZ_CHECK(target.url.scheme() == u"http" || target.url.scheme() == u"https");
+
+        // A scheme is what the link begins with before its first ":", blanks aside, two characters
+        // or more, in lower case.
+        const QString scheme = book::linkScheme(link);
+        if (!scheme.isEmpty()) {
+            const QString trimmed = link.trimmed();
+            FUZZ_CHECK_MSG(scheme.size() >= 2 && scheme == scheme.toLower() &&
+                               trimmed.startsWith(scheme, Qt::CaseInsensitive) &&
+                               trimmed.indexOf(u':') == scheme.size(),
+                           QStringLiteral("link \"%1\": scheme \"%2\"").arg(link, scheme));
+        }
     }
     return 0;
 }

@@ -1,9 +1,10 @@
 // Importing a web page: any bytes, decoded as a page file is, rewritten against a site that answers
-// every reference with text the book format can't hold. The page must then stand in a book as one
-// whole page, the reader's picture rewriting must read exactly the picture values that the import
-// wrote, and the page's links must be those the site gave, in order. The shared HTML scanner's pieces
-// must cover the text without gaps. The book check reads the imported page and the input taken as a
-// book, naming only lines that the pages have.
+// every reference with text the book format can't hold, and read for its links alone as the walk
+// through a site reads it. The page must then stand in a book as one whole page, the reader's picture
+// rewriting must read exactly the picture values that the import wrote, and the page's links must be
+// those the site gave, in order. The shared HTML scanner's pieces must cover the text without gaps.
+// The book check reads the imported page and the input taken as a book, naming only lines that the
+// pages have, and never an empty link or a script's.
 #include "fuzzcheck.h"
 
 #include "pagerewrite.h"
@@ -13,6 +14,7 @@
 #include "book/bookformat.h"
 #include "book/htmlreading.h"
 #include "book/htmlscan.h"
+#include "book/linkrule.h"
 #include "book/pagelinks.h"
 #include "book/parsingimage.h"
 #include "book/record.h"
@@ -59,6 +61,19 @@ public:
     QStringList aside;
 };
 
+// Notes the links it is asked for, in order, and leaves every reference as written.
+class LinkRecorder final : public PageSite {
+public:
+    std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype offset) override
+    {
+        if (role == UrlRole::Link)
+            links.append(QString::number(offset) + u' ' + url);
+        return std::nullopt;
+    }
+    QString keepAside(QStringView, const QString &) override { return QStringLiteral("aside.js"); }
+    QStringList links;
+};
+
 // The page for a report, its NULs shown.
 QString shown(const QString &html)
 {
@@ -85,6 +100,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             at = token.end;
         }
         FUZZ_CHECK(at == page.text.size());
+    }
+
+    // The walk through a site reads a page's links without rewriting it: the same links, at the
+    // same places, as the rewriting asks for.
+    {
+        LinkRecorder rewritten;
+        LinkRecorder read;
+        TextChanges ignored;
+        rewritePage(page.text, rewritten, ignored);
+        readLinks(page.text, read);
+        FUZZ_CHECK_MSG(rewritten.links == read.links, QStringLiteral("rewriting asks for %1, reading for %2")
+                                                          .arg(rewritten.links.join(u'|'), read.links.join(u'|')));
     }
 
     HostileSite site;
@@ -127,7 +154,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK_MSG(defect.line >= 0 && defect.line <= html.count(u'\n') + 1, defect.message);
     const QByteArray raw = "T<<$$>>page##" + bytes.toByteArray();
     const book::Book asBook = book::parseBook(raw, QStringLiteral("fuzz"));
-    for (const book::Defect &defect : book::checkBook(asBook, folder))
+    for (const book::Defect &defect : book::checkBook(asBook, folder)) {
         FUZZ_CHECK_MSG(defect.line >= 0 && defect.line <= raw.count('\n') + 1, defect.message);
+        // An empty link shows the page itself, and the page's own scripts take theirs: neither is a
+        // defect. A warning for another scheme names a scheme the reader doesn't follow itself.
+        if (defect.kind == book::DefectKind::DeadLink || defect.kind == book::DefectKind::OtherScheme) {
+            FUZZ_CHECK_MSG(!defect.subject.trimmed().isEmpty(), defect.message);
+            FUZZ_CHECK_MSG(book::linkScheme(defect.subject) != u"javascript", defect.message);
+        }
+        if (defect.kind == book::DefectKind::OtherScheme) {
+            const QString scheme = book::linkScheme(defect.subject);
+            FUZZ_CHECK_MSG(!scheme.isEmpty() && scheme != u"http" && scheme != u"https" && scheme != u"file",
+                           defect.message);
+        }
+    }
     return 0;
 }

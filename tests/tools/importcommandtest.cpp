@@ -26,6 +26,12 @@ QStringList filesUnder(const QString &folder)
     return files;
 }
 
+// For a prefix built of pieces, which QByteArray::startsWith() doesn't take as it is.
+bool beginsWith(const QByteArray &text, const QByteArray &prefix)
+{
+    return text.startsWith(prefix);
+}
+
 QByteArray contentsOf(const QString &path)
 {
     QFile file(path);
@@ -169,18 +175,27 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
 
     const Result r = run({QStringLiteral("import"), QStringLiteral("site"), QStringLiteral("-o"), QStringLiteral("out"),
                           QStringLiteral("--start"), QStringLiteral("start.html")});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("0\t\"start.html\"\tstart.html\n"
-                                 "1\t\"b.html\"\tb.html\n"
-                                 "2\t\"c.html\"\tc.html\n"
-                                 "3\t\"a.html\"\ta.html\n"
-                                 "4\t\"sub/index.html\"\tsub/index.html\n"
-                                 "5\t\"./httpd.html\"\thttpd.html\n"
-                                 "changed: "))
+    // Written, with the file out of the site left out: first in the report, and the exit status says so.
+    ASSERT_EQ(r.exitCode, 2) << r.err.toStdString();
+    EXPECT_TRUE(
+        beginsWith(r.out, QByteArray("left out: 1 file outside the site that symbolic links lead to; give "
+                                     "--follow-links to copy them\n"
+                                     "left out: a.html:1: \"s.gif\" -> ") +
+                              QFileInfo(dir.filePath(QStringLiteral("secret.gif"))).canonicalFilePath().toUtf8() +
+                              " (1 references)\n"
+                              "0\t\"start.html\"\tstart.html\n"
+                              "1\t\"b.html\"\tb.html\n"
+                              "2\t\"c.html\"\tc.html\n"
+                              "3\t\"a.html\"\ta.html\n"
+                              "4\t\"sub/index.html\"\tsub/index.html\n"
+                              "5\t\"./httpd.html\"\thttpd.html\n"
+                              "changed: "))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("left: start.html:1: \"missing.html\": no such file (1 references)\n"));
     EXPECT_TRUE(r.out.contains("left: a.html:1: \"missing.gif\": no such file (1 references)\n"));
-    EXPECT_TRUE(r.out.contains("left: a.html:1: \"s.gif\": outside the site (1 references)\n"));
+    EXPECT_TRUE(r.out.contains("not taken: 1 HTML file of the site that no start page leads to; give --all, or "
+                               "--start for each, to take them\nnot taken: unlinked.html\n"))
+        << r.out.toStdString();
 
     const Result shown = run({QStringLiteral("show"), QStringLiteral("out/tessavanetavlo.tavlo"), QStringLiteral("0")});
     EXPECT_TRUE(shown.out.contains("<a href=\"sub/index.html\">folder</a> <a href=\"b.html#y\">query</a> "
@@ -198,6 +213,147 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out/images/s.gif"))));
     EXPECT_EQ(readFile(QStringLiteral("out/images/p_i-2.gif")), "GIF");
     EXPECT_EQ(readFile(QStringLiteral("out/s.js")), "var s;");
+}
+
+// A small manual as sites are shipped: its own search page, driven by a form and location.search,
+// scripts that are symbolic links out of the site, a page reached under two names, a link to ".",
+// a link to the page's source text, an empty link and an ftp: link.
+class ManualSite : public TavloBook {
+protected:
+    void SetUp() override
+    {
+        writeFile(u"shared/searchtools.js"_s, "function query() { return new URLSearchParams(location.search); }");
+        writeFile(u"site/guide.html"_s,
+                  "<title>Guide</title><link rel=\"next\" href=\"chapter/one.html\">\n"
+                  "<a href=\"\">Guide</a> <a href=\"guide.html#use\">use</a> <a href=\"_sources/guide.txt\">Show "
+                  "Source</a>\n"
+                  "<form class=\"search\" action=\"search.html\" method=\"get\"><input name=\"q\"></form>\n"
+                  "<a href=\"ftp://ftp.example.org/pub/\">mirror</a> <a href=\"loop/loop/chapter/one.html\">one</a>\n"
+                  "<script src=\"_static/searchtools.js\"></script><h2 id=\"use\">Use</h2>");
+        writeFile(u"site/search.html"_s,
+                  "<title>Search</title><script src=\"_static/searchtools.js\"></script>\n"
+                  "<form action=\"\" method=\"get\"><input name=\"q\"></form><div id=\"results\"></div>\n"
+                  "<script>var q = query().get('q'); if (q) results.textContent = q;</script>");
+        writeFile(u"site/chapter/one.html"_s, "<a href=\"../index.html\">home</a> <a href=\"../guide.html\">guide</a>\n"
+                                              "<form action=\"../search.html\"><input name=\"q\"></form>");
+        writeFile(u"site/_sources/guide.txt"_s, "Guide\n=====\n");
+        ASSERT_TRUE(QFile::link(u"guide.html"_s, dir.filePath(u"site/index.html"_s)));
+        ASSERT_TRUE(QFile::link(u"."_s, dir.filePath(u"site/loop"_s)));
+        ASSERT_TRUE(QDir().mkpath(dir.filePath(u"site/_static"_s)));
+        ASSERT_TRUE(QFile::link(u"../../shared/searchtools.js"_s, dir.filePath(u"site/_static/searchtools.js"_s)));
+    }
+
+    Result import(QStringList more = {}) const
+    {
+        return run(QStringList{u"import"_s, u"site"_s, u"-o"_s, u"out"_s, u"--force"_s} + more);
+    }
+};
+
+TEST_F(ManualSite, ImportEndsLoopsKeepsOnePageAFileAndLeavesOutOnlyWhatItSays)
+{
+    Result r = import();
+    ASSERT_EQ(r.exitCode, 2) << r.err.toStdString() << r.out.toStdString();
+    const QByteArray target = QFileInfo(dir.filePath(u"shared/searchtools.js"_s)).canonicalFilePath().toUtf8();
+    EXPECT_TRUE(beginsWith(r.out, QByteArray("left out: 1 file outside the site that symbolic links lead to; give "
+                                             "--follow-links to copy them\nleft out: index.html:5: "
+                                             "\"_static/searchtools.js\" -> ") +
+                                      target + " (2 references)\n0\t"))
+        << r.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out/_static/searchtools.js"_s)));
+
+    r = import({u"--follow-links"_s});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString() << r.out.toStdString();
+    // index.html and guide.html are one file: one page, by the name the walk met first; "loop"
+    // leads back to the site's own folder, so its pages are the pages already taken.
+    EXPECT_TRUE(r.out.startsWith("0\t\"index.html\"\tindex.html\n"
+                                 "1\t\"chapter/one.html\"\tchapter/one.html\n"
+                                 "2\t\"search.html\"\tsearch.html\n"
+                                 "changed: "))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("changed: index.html: the same file as guide.html; links to those lead to this page\n"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("; 0 references left as written; 0 HTML files not taken; 0 files left out;"))
+        << r.out.toStdString();
+    // The script is copied as the file it leads to, not as a link.
+    const QString script = dir.filePath(u"out/_static/searchtools.js"_s);
+    EXPECT_FALSE(QFileInfo(script).isSymLink());
+    EXPECT_EQ(readFile(u"out/_static/searchtools.js"_s), contentsOf(dir.filePath(u"shared/searchtools.js"_s)));
+    EXPECT_EQ(readFile(u"out/_sources/guide.txt"_s), "Guide\n=====\n");
+
+    const auto show = [&](const char *page) {
+        return QString::fromUtf8(
+            run({u"show"_s, u"out/tessavanetavlo.tavlo"_s, QString::fromLatin1(page), u"--app-dir"_s, u"out"_s}).out);
+    };
+    const QString index = show("0");
+    for (const QString &expected :
+         {u"<a href=\"\">Guide</a> <a href=\"#use\">use</a> <a href=\"_sources/guide.txt\">Show Source</a>"_s,
+          u"<form class=\"search\" action=\"search.html\" method=\"get\">"_s,
+          u"<a href=\"chapter/one.html\">one</a>"_s})
+        EXPECT_TRUE(index.contains(expected)) << expected.toStdString() << "\nin:\n" << index.toStdString();
+    const QString one = show("1");
+    EXPECT_TRUE(one.contains(u"<a href=\"index.html\">home</a> <a href=\"index.html\">guide</a>\n"
+                             "<form action=\"search.html\">"_s))
+        << one.toStdString();
+    // The search page's own script reads its query as it did in a browser.
+    EXPECT_TRUE(show("2").contains(u"var q = query().get('q');"_s));
+
+    // What the reader can do is no error: the empty link, the source text, the search forms; the
+    // ftp: link is the one warning.
+    const Result check = run({u"check"_s, u"out/tessavanetavlo.tavlo"_s, u"--app-dir"_s, u"out"_s});
+    EXPECT_EQ(check.exitCode, 0) << check.out.toStdString();
+    EXPECT_TRUE(check.out.endsWith("out/tessavanetavlo.tavlo: 0 errors, 1 warning\n")) << check.out.toStdString();
+    EXPECT_TRUE(
+        check.out.contains("warning: the link \"ftp://ftp.example.org/pub/\" at line 4 has the scheme \"ftp:\""))
+        << check.out.toStdString();
+}
+
+TEST_F(ManualSite, SeveralStartsAndAllTakeTheManualsThatNoLinkReaches)
+{
+    // A second manual beside the first, which links to it, and a page nothing links to.
+    writeFile(u"site/admin/index.html"_s, "<title>Admin</title><a href=\"two.html\">two</a>");
+    writeFile(u"site/admin/two.html"_s, "<p>two</p>");
+    writeFile(u"site/zz/old.html"_s, "<p>old</p>");
+    // Another folder's pages, which the site links to but which are not of it.
+    writeFile(u"elsewhere/other.html"_s, "<p>other</p>");
+    ASSERT_TRUE(QFile::link(u"../elsewhere"_s, dir.filePath(u"site/elsewhere"_s)));
+    writeFile(u"site/chapter/one.html"_s, "<a href=\"../admin/index.html\">admin</a> <a href=\"../guide.html\">g</a>");
+
+    Result r = run({u"import"_s, u"site"_s, u"-o"_s, u"out"_s, u"--follow-links"_s, u"--json"_s});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QJsonObject report = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(report[u"notTaken"].toArray().toVariantList(), QVariantList({u"zz/old.html"_s}));
+    EXPECT_EQ(report[u"totals"].toObject()[u"notTaken"].toInt(), 1);
+
+    // Each start's pages follow it, even where an earlier start links to a later one; then the rest of
+    // the site in path order.
+    r = run({u"import"_s, u"site"_s, u"-o"_s, u"out"_s, u"--force"_s, u"--follow-links"_s, u"--start"_s,
+             u"index.html"_s, u"--start"_s, u"admin/index.html"_s, u"--all"_s});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("0\t\"index.html\"\tindex.html\n"
+                                 "1\t\"chapter/one.html\"\tchapter/one.html\n"
+                                 "2\t\"search.html\"\tsearch.html\n"
+                                 "3\t\"admin/index.html\"\tadmin/index.html\n"
+                                 "4\t\"admin/two.html\"\tadmin/two.html\n"
+                                 "5\t\"zz/old.html\"\tzz/old.html\n"
+                                 "changed: "))
+        << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("not taken:")) << r.out.toStdString();
+
+    // --all alone, where the site has no index.html: every page in path order.
+    QFile::remove(dir.filePath(u"site/index.html"_s));
+    r = run({u"import"_s, u"site"_s, u"-o"_s, u"out"_s, u"--force"_s, u"--follow-links"_s, u"--all"_s});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("0\t\"admin/index.html\"\tadmin/index.html\n"
+                                 "1\t\"admin/two.html\"\tadmin/two.html\n"
+                                 "2\t\"chapter/one.html\"\tchapter/one.html\n"
+                                 "3\t\"guide.html\"\tguide.html\n"))
+        << r.out.toStdString();
+
+    // A start that isn't there is refused, whichever of them it is.
+    r = run({u"import"_s, u"site"_s, u"-o"_s, u"out2"_s, u"--start"_s, u"guide.html"_s, u"--start"_s, u"gone.html"_s});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "tavlo-book: site: has no start page \"gone.html\"; give the page to start from with --start\n");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out2"_s)));
 }
 
 } // namespace

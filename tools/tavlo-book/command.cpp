@@ -35,8 +35,10 @@ Arguments parseArguments(const Command &command, const QStringList &args)
     parsed.help = parser.isSet(QStringLiteral("help"));
     parsed.positional = parser.positionalArguments();
     for (const QString &option : command.valueOptions)
-        if (parser.isSet(optionName(option)))
+        if (parser.isSet(optionName(option))) {
             parsed.options.insert(option, parser.value(optionName(option)));
+            parsed.repeated.insert(option, parser.values(optionName(option)));
+        }
     for (const QString &option : command.flagOptions)
         if (parser.isSet(optionName(option)))
             parsed.flags.append(option);
@@ -58,15 +60,17 @@ QString usage(const std::vector<Command> &commands)
     text += QStringLiteral(
         "\nWhat check calls an error: an empty record (\"~~\" or a \"~\" at the end); a record without\n"
         "\"##\", and a blank first page; page HTML holding \"##\"; a page name that looks like HTML (a \"~\"\n"
-        "or \"##\" split a page) or holds a line break or a tab; a link that is no web (\"http\", \"HTTP\"),\n"
-        "mail (\"mailto:\") or in-page (\"#\") link and names no page; a picture that is not there; a style\n"
-        "sheet, script, or font or picture of a style, named by relative URL, that the application folder\n"
-        "lacks; a page that the reader fails to show; a title with a line break; text after a second\n"
-        "\"<<$$>>\"; a book that can't be read.\n"
+        "or \"##\" split a page) or holds a line break or a tab; a link that names no page, no file of the\n"
+        "application folder and is no web (\"http\", \"HTTP\"), mail (\"mailto:\"), in-page (\"#\") or\n"
+        "script (\"javascript:\") link, or a web link that is no address; a picture that is not there; a\n"
+        "style sheet, script, or font or picture of a style, named by relative URL, that the application\n"
+        "folder lacks; a page that the reader fails to show; a title with a line break; text after a\n"
+        "second \"<<$$>>\"; a book that can't be read. An empty link shows the page itself and is fine.\n"
         "What it calls a warning: a blank record after the first (Next and Previous step over it); a page\n"
         "without a name; a page name used before (letter case and outer spaces aside); a link \"#PLACE\"\n"
-        "where the page has no element of that id or name.\n"
+        "where the page has no element of that id or name; a link of another scheme (\"ftp:\", \"tel:\"),\n"
+        "which the reader leaves to other programs.\n"
         "\nExit status: 0 done (check: no error), 1 the book can't be read, has an error, or is refused,\n"
-        "2 bad arguments.\n");
+        "2 bad arguments, or (import) the book written with files left out.\n");
     return text;
 }

@@ -13,20 +13,24 @@
 // A command's arguments after the command name: positional ones in order, options by name.
 struct Arguments {
     QStringList positional;
-    QMap<QString, QString> options;
+    QMap<QString, QString> options;      // the last value of each option given
+    QMap<QString, QStringList> repeated; // every value of each option given, in order
     QStringList flags;
     bool help = false; // -h or --help: the usage is asked for, and nothing else is done
 
     QString option(const QString &name, const QString &fallback) const { return options.value(name, fallback); }
+    QStringList values(const QString &name) const { return repeated.value(name); }
     bool flag(const QString &name) const { return flags.contains(name); }
 };
 
-// What a command gives: the bytes for standard output, and whether what it looked at failed its
-// test (as a book with errors for "check"), which makes the exit status 1.
+// What a command gives: the bytes for standard output, whether what it looked at failed its test
+// (as a book with errors for "check"), which makes the exit status 1, and whether it wrote its
+// output with files left out (as "import" without --follow-links), which makes it 2.
 struct Output {
     Output(QByteArray text = {}, bool failed = false) : text(std::move(text)), failed(failed) {}
     QByteArray text;
     bool failed;
+    bool filesLeftOut = false;
 };
 
 // One command of tavlo-book. run() gives the bytes for standard output, so a command that fails

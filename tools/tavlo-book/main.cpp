@@ -19,7 +19,9 @@
 
 namespace {
 
-enum ExitStatus { Done = 0, BadBook = 1, BadArguments = 2 };
+// FilesLeftOut shares 2 with BadArguments: either way, not all that was asked for was done, and
+// import's report says which files.
+enum ExitStatus { Done = 0, BadBook = 1, BadArguments = 2, FilesLeftOut = 2 };
 
 void write(std::FILE *stream, const QByteArray &bytes)
 {
@@ -56,7 +58,7 @@ int run(const QStringList &args)
             return help();
         const Output output = command->run(arguments);
         write(stdout, output.text);
-        return output.failed ? BadBook : Done;
+        return output.failed ? BadBook : output.filesLeftOut ? FilesLeftOut : Done;
     } catch (const UsageError &error) {
         write(stderr,
               (QStringLiteral("tavlo-book: ") + error.message() + QStringLiteral("\nTry \"tavlo-book --help\".\n"))

@@ -230,6 +230,9 @@ std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribu
             return UrlRole::File;
         return std::nullopt;
     }
+    // A search form that submits to a page of the site: to that page of the book.
+    if (is(u"action") && tag.is(u"form"))
+        return UrlRole::Link;
     if ((is(u"data") && tag.is(u"object")) || (is(u"poster") && tag.is(u"video")))
         return UrlRole::File;
     return std::nullopt;
@@ -472,6 +475,22 @@ bool isWindows1252Label(QStringView label)
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
 {
     return PageRewriter(html, site, changes).run();
+}
+
+void readLinks(QStringView html, PageSite &site)
+{
+    HtmlScanner scanner(html);
+    for (HtmlToken token; scanner.next(token);) {
+        if (token.kind != HtmlToken::StartTag)
+            continue;
+        for (const HtmlAttribute &attribute : token.attributes) {
+            // As rewritePage() reads them: the first attribute of a name, with a value.
+            if (attribute.valueBegin < 0 || token.attribute(attribute.name) != &attribute)
+                continue;
+            if (roleOf(token, attribute) == UrlRole::Link)
+                site.rewrite(UrlRole::Link, attribute.value().trimmed(), attribute.valueBegin);
+        }
+    }
 }
 
 QString pageTitle(QStringView html)

@@ -28,6 +28,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <set>
 #include <vector>
 
 #include <fcntl.h>
@@ -182,6 +183,23 @@ struct Left {
 
 enum class FileState { Missing, Outside, File, Folder };
 
+// What a path of the site stands for. A file or folder reached by several paths (through symbolic
+// links, or hard links) is one, known by the first path that reached it: so a link to "." ends
+// where it began, and a page linked to under two names is one page.
+struct Found {
+    FileState state = FileState::Missing;
+    QString name;         // the path it is known by
+    bool outside = false; // its real place is outside the site, where a symbolic link led
+};
+
+// A file outside the site that symbolic links lead to, left out without --follow-links.
+struct LeftOut {
+    QString target; // the real file
+    QString firstFile;
+    int firstLine = 0;
+    qsizetype count = 0;
+};
+
 struct Totals {
     qsizetype pageLinks = 0; // links pointed at a page's name
     qsizetype fileLinks = 0; // links pointed at a copied file that is no page
@@ -193,27 +211,68 @@ struct Totals {
 
 class SiteImport final : public PageSite {
 public:
-    SiteImport(QString site, QString out, QString start, QString title, bool titleGiven, bool force)
-        : site_(std::move(site)), out_(std::move(out)), start_(std::move(start)), title_(std::move(title)),
+    SiteImport(QString site, QString out, QStringList starts, QString title, bool titleGiven, bool force)
+        : site_(std::move(site)), out_(std::move(out)), starts_(std::move(starts)), title_(std::move(title)),
           titleGiven_(titleGiven), force_(force)
     {
     }
+
+    bool all = false;         // every HTML file of the site, not only those the starts reach
+    bool followLinks = false; // files outside the site that symbolic links lead to are copied
+
+    // Whether files were left out: symbolic links out of the site without --follow-links.
+    bool leftOut() const { return !leftOut_.empty(); }
 
     Output run(bool json)
     {
         root_ = QFileInfo(site_).canonicalFilePath();
         if (root_.isEmpty() || !QFileInfo(root_).isDir())
             throw Refusal({QStringLiteral("%1: there is no such folder").arg(site_)});
-        const book::UrlReference start = book::readUrl(start_, {});
-        const QString startPath = start.path;
-        if (start.kind != book::UrlReference::Relative || start.climbsOut || startPath.isEmpty() ||
-            fileState(startPath) != FileState::File)
+        struct stat rootStat {};
+        if (::stat(QFile::encodeName(root_).constData(), &rootStat) != 0)
+            throw Refusal({QStringLiteral("%1: there is no such folder").arg(site_)});
+        found_.insert(QString(), {FileState::Folder, QString(), false});
+        known_.emplace(std::pair(quint64(rootStat.st_dev), quint64(rootStat.st_ino)), QString());
+
+        // Without --start, index.html; with --all and no index.html, the files in path order alone.
+        const bool startGiven = !starts_.isEmpty();
+        if (!startGiven)
+            starts_.append(QStringLiteral("index.html"));
+        std::vector<QString> startPaths;
+        for (const QString &start : std::as_const(starts_)) {
+            const book::UrlReference reference = book::readUrl(start, {});
+            const QString path = reference.kind == book::UrlReference::Relative && !reference.climbsOut
+                                     ? resolvedFile(reference.path)
+                                     : QString();
+            if (!path.isEmpty() && fileState(path) == FileState::File) {
+                startPaths.push_back(path);
+                continue;
+            }
+            if (all && !startGiven)
+                continue;
             throw Refusal({QStringLiteral("%1: has no start page \"%2\"; give the page to start from with --start")
-                               .arg(site_, start_)});
+                               .arg(site_, start)});
+        }
         checkOutput();
 
-        walk(startPath);
-        orderPages(startPath);
+        for (const QString &start : startPaths) {
+            if (pageIndex_.contains(start))
+                continue;
+            walkStarts_.push_back(start);
+            walk(start, startPaths);
+        }
+        const QStringList htmlFiles = htmlFilesOfSite();
+        for (const QString &file : htmlFiles) {
+            if (pageIndex_.contains(file))
+                continue;
+            if (all)
+                visit(file);
+            else
+                notTaken_.append(file);
+        }
+        if (pages_.empty())
+            throw Refusal({QStringLiteral("%1: holds no HTML file").arg(site_)});
+        orderPages();
         namePages();
         if (!titleGiven_)
             title_ = bookTitle(pages_[order_[0]]);
@@ -260,7 +319,8 @@ public:
         case FileState::Folder:
             return leave(target, QStringLiteral("no such file"));
         case FileState::Outside:
-            return leave(target, QStringLiteral("outside the site"));
+            leaveOut(target, offset);
+            return std::nullopt;
         case FileState::File:
             break;
         }
@@ -316,37 +376,102 @@ private:
             throw Refusal({QStringLiteral("%1: exists already; give --force to replace it").arg(out_)});
     }
 
-    // A folder stands for its index page.
+    // The name of the file a site path names; a folder stands for its index page.
     QString resolvedFile(const QString &path)
     {
-        const QString &target = path;
-        if (target.isEmpty() || fileState(target) == FileState::Folder) {
+        const Found found = find(path);
+        if (found.state == FileState::Folder) {
             for (const QStringView index : {u"index.html", u"index.htm"}) {
-                QString candidate = target.isEmpty() ? index.toString() : QString(target + u'/' + index);
-                if (fileState(candidate) == FileState::File)
-                    return candidate;
+                const Found candidate =
+                    find(found.name.isEmpty() ? index.toString() : QString(found.name + u'/' + index));
+                if (candidate.state == FileState::File || candidate.state == FileState::Outside)
+                    return candidate.name;
             }
         }
-        return target;
+        return found.state == FileState::Missing ? path : found.name;
     }
 
-    FileState fileState(const QString &path)
+    FileState fileState(const QString &path) { return find(path).state; }
+
+    // What path stands for, its folders first; each file and folder is looked at once a run.
+    Found find(const QString &path)
     {
-        const auto known = states_.constFind(path);
-        if (known != states_.constEnd())
+        if (const auto known = found_.constFind(path); known != found_.constEnd())
             return *known;
-        const QFileInfo info(root_ + u'/' + path);
-        FileState state = FileState::Missing;
-        if (info.exists()) {
-            // Links may lead out of the site; nothing outside it is copied.
-            const QString real = info.canonicalFilePath();
-            if (!real.startsWith(root_ + u'/'))
-                state = FileState::Outside;
-            else
-                state = info.isDir() ? FileState::Folder : FileState::File;
+        const qsizetype slash = path.lastIndexOf(u'/');
+        const Found folder = find(slash < 0 ? QString() : path.first(slash));
+        Found found;
+        if (folder.state == FileState::Folder) {
+            const QStringView base = slash < 0 ? QStringView(path) : QStringView(path).sliced(slash + 1);
+            const QString written = folder.name.isEmpty() ? base.toString() : QString(folder.name + u'/' + base);
+            const QString full = root_ + u'/' + written;
+            const QByteArray encoded = QFile::encodeName(full);
+            struct stat entry {};
+            struct stat target {};
+            const bool exists = ::lstat(encoded.constData(), &entry) == 0;
+            const bool link = exists && S_ISLNK(entry.st_mode);
+            if (exists && (!link || ::stat(encoded.constData(), &target) == 0)) {
+                if (!link)
+                    target = entry;
+                const std::pair key(quint64(target.st_dev), quint64(target.st_ino));
+                if (const auto same = known_.find(key); same != known_.end()) {
+                    found = find(same->second);
+                } else {
+                    known_.emplace(key, written);
+                    found.name = written;
+                    // A symbolic link's real place decides; anything else lies where its folder does.
+                    found.outside =
+                        link ? !QFileInfo(full).canonicalFilePath().startsWith(root_ + u'/') : folder.outside;
+                    found.state = S_ISDIR(target.st_mode)         ? FileState::Folder
+                                  : !S_ISREG(target.st_mode)      ? FileState::Missing
+                                  : found.outside && !followLinks ? FileState::Outside
+                                                                  : FileState::File;
+                    found_.insert(written, found);
+                }
+            }
         }
-        states_.insert(path, state);
-        return state;
+        found_.insert(path, found);
+        return found;
+    }
+
+    // Every HTML file of the site by the name it is known by, in path order. Folders that links lead
+    // to are looked into once each; folders outside the site (a link to "/" would be the whole
+    // machine) and OUT, where it lies inside the site, not at all.
+    QStringList htmlFilesOfSite()
+    {
+        const QString out = QFileInfo(out_).absoluteFilePath();
+        QStringList files;
+        std::vector<QString> folders = {QString()};
+        while (!folders.empty()) {
+            const QString folder = folders.back();
+            folders.pop_back();
+            const QString prefix = folder.isEmpty() ? QString() : QString(folder + u'/');
+            const QStringList entries =
+                QDir(root_ + u'/' + folder)
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            for (const QString &entry : entries) {
+                const QString path = prefix + entry;
+                const Found found = find(path);
+                if (found.name != path)
+                    continue; // reached by another name already
+                if (found.state == FileState::Folder && !found.outside && root_ + u'/' + path != out)
+                    folders.push_back(path);
+                else if (found.state == FileState::File && isHtmlFile(path))
+                    files.append(path);
+            }
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    void leaveOut(const QString &target, qsizetype offset)
+    {
+        LeftOut &left = leftOut_[target];
+        if (left.count++ == 0) {
+            left.target = QFileInfo(root_ + u'/' + target).canonicalFilePath();
+            left.firstFile = current_ ? current_->path : cssFile_;
+            left.firstLine = lines_.at(offset);
+        }
     }
 
     void leaveAsWritten(const QString &target, const QString &problem, qsizetype offset)
@@ -404,56 +529,73 @@ private:
         const QString target = resolvedFile(reference.path);
         if (!isHtmlFile(target) || fileState(target) != FileState::File)
             return std::nullopt;
+        if (target != reference.path && isHtmlFile(reference.path))
+            aliases_[target].insert(reference.path);
         return target;
     }
 
-    // Every page reachable from the start page, depth first in link order.
-    void walk(const QString &startPath)
+    // Reads a page and the pages it links to, without changing anything.
+    void visit(const QString &path)
+    {
+        Page &page = readPage(path);
+        LinkCollector collector(*this);
+        collector.folder = folderOf(path);
+        readLinks(page.text, collector);
+        page.links = std::move(collector.links);
+        if (const QString next = nextPageReference(page.text); !next.isEmpty())
+            page.next = pageOf(next, collector.folder).value_or(QString());
+    }
+
+    // Every page reachable from a start page, depth first in link order. The other start pages are
+    // left for their own walks, so that each start's pages follow it in the book.
+    void walk(const QString &startPath, const std::vector<QString> &starts)
     {
         struct Frame {
             qsizetype page;
             size_t next = 0;
         };
-        const auto visit = [&](const QString &path) {
-            Page &page = readPage(path);
-            LinkCollector collector(*this);
-            collector.folder = folderOf(path);
-            TextChanges ignored;
-            rewritePage(page.text, collector, ignored);
-            page.links = std::move(collector.links);
-            if (const QString next = nextPageReference(page.text); !next.isEmpty())
-                page.next = pageOf(next, collector.folder).value_or(QString());
-            walkOrder_.push_back(qsizetype(pages_.size() - 1));
-        };
         visit(startPath);
-        std::vector<Frame> stack = {{0}};
+        std::vector<Frame> stack = {{qsizetype(pages_.size() - 1)}};
         while (!stack.empty()) {
             Frame &frame = stack.back();
-            if (frame.next >= pages_[frame.page].links.size()) {
+            if (frame.next >= pages_[size_t(frame.page)].links.size()) {
                 stack.pop_back();
                 continue;
             }
-            const QString link = pages_[frame.page].links[frame.next++];
-            if (pageIndex_.contains(link))
+            const QString link = pages_[size_t(frame.page)].links[frame.next++];
+            if (pageIndex_.contains(link) || std::find(starts.begin(), starts.end(), link) != starts.end())
                 continue;
             visit(link);
             stack.push_back({qsizetype(pages_.size() - 1)});
         }
+        walkEnds_.push_back(qsizetype(pages_.size()));
     }
 
-    // The start page, the chain of rel="next" from it, then what the chain misses in walk order.
-    void orderPages(const QString &startPath)
+    // For each start page in turn: the page, the chain of rel="next" from it, then what the chain
+    // misses of its walk in walk order. Then the pages no start reaches, in path order.
+    void orderPages()
     {
         std::vector<bool> placed(pages_.size(), false);
-        for (qsizetype at = pageIndex_.value(startPath); at >= 0 && !placed[size_t(at)];) {
+        const auto place = [&](qsizetype at) {
             placed[size_t(at)] = true;
             order_.push_back(at);
-            const QString &next = pages_[size_t(at)].next;
-            at = next.isEmpty() ? -1 : pageIndex_.value(next, -1);
+        };
+        qsizetype begin = 0;
+        for (size_t k = 0; k < walkEnds_.size(); ++k) {
+            const qsizetype end = walkEnds_[k];
+            for (qsizetype at = pageIndex_.value(walkStarts_[k]); at >= 0 && !placed[size_t(at)];) {
+                place(at);
+                const QString &next = pages_[size_t(at)].next;
+                at = next.isEmpty() ? -1 : pageIndex_.value(next, -1);
+            }
+            for (qsizetype at = begin; at < end; ++at)
+                if (!placed[size_t(at)])
+                    place(at);
+            begin = end;
         }
-        for (const qsizetype at : walkOrder_)
+        for (qsizetype at = begin; at < qsizetype(pages_.size()); ++at)
             if (!placed[size_t(at)])
-                order_.push_back(at);
+                place(at);
     }
 
     void namePages()
@@ -472,6 +614,11 @@ private:
                 notes_.emplace_back(
                     page.path,
                     QStringLiteral("named %1, which the book can hold and links can reach").arg(quoted(name)));
+            if (const auto names = aliases_.find(page.path); names != aliases_.end())
+                notes_.emplace_back(
+                    page.path,
+                    QStringLiteral("the same file as %1; links to those lead to this page")
+                        .arg(QStringList(names->second.begin(), names->second.end()).join(QStringLiteral(", "))));
             if (!page.problem.isEmpty())
                 notes_.emplace_back(page.path, page.problem);
         }
@@ -626,9 +773,21 @@ private:
         return count;
     }
 
+    qsizetype leftOutCount() const { return qsizetype(leftOut_.size()); }
+
     Output textReport() const
     {
         QString out;
+        // First, as it is what the book lacks that the site had.
+        if (!leftOut_.empty())
+            out += QStringLiteral("left out: %1 outside the site that symbolic links lead to; give --follow-links to "
+                                  "copy them\n")
+                       .arg(leftOutCount() == 1 ? QStringLiteral("1 file")
+                                                : QStringLiteral("%1 files").arg(leftOutCount()));
+        for (const auto &[file, left] : leftOut_)
+            out += QStringLiteral("left out: %1:%2: %3 -> %4 (%5 references)\n")
+                       .arg(left.firstFile, QString::number(left.firstLine), quoted(file), left.target,
+                            QString::number(left.count));
         for (size_t i = 0; i < order_.size(); ++i) {
             const Page &page = pages_[size_t(order_[i])];
             out += QString::number(i) + u'\t' + quoted(page.name) + u'\t' + page.path + u'\n';
@@ -640,11 +799,19 @@ private:
             out += QStringLiteral("left: %1:%2: %3: %4 (%5 references)\n")
                        .arg(left.firstFile, QString::number(left.firstLine), quoted(left.target), left.problem,
                             QString::number(left.count));
-        out += QStringLiteral("%1: %2 pages, %3 pictures, %4 other files, %5 files of page text; %6 references left "
-                              "as written; the book is %7 bytes\n")
-                   .arg(bookFile(), QString::number(order_.size()), QString::number(totals_.pictures),
-                        QString::number(totals_.files), QString::number(totals_.asideFiles),
-                        QString::number(leftCount()), QString::number(bookSize_));
+        if (!notTaken_.isEmpty())
+            out += QStringLiteral("not taken: %1 of the site that no start page leads to; give --all, or --start "
+                                  "for each, to take them\n")
+                       .arg(notTaken_.size() == 1 ? QStringLiteral("1 HTML file")
+                                                  : QStringLiteral("%1 HTML files").arg(notTaken_.size()));
+        for (const QString &file : notTaken_)
+            out += QStringLiteral("not taken: %1\n").arg(file);
+        out +=
+            QStringLiteral("%1: %2 pages, %3 pictures, %4 other files, %5 files of page text; %6 references left "
+                           "as written; %7 HTML files not taken; %8 files left out; the book is %9 bytes\n")
+                .arg(bookFile(), QString::number(order_.size()), QString::number(totals_.pictures),
+                     QString::number(totals_.files), QString::number(totals_.asideFiles), QString::number(leftCount()),
+                     QString::number(notTaken_.size()), QString::number(leftOutCount()), QString::number(bookSize_));
         return out.toUtf8();
     }
 
@@ -677,23 +844,34 @@ private:
                                   {u"scriptsMoved"_s, double(t.scriptsMoved)},
                                   {u"styleSheetsMoved"_s, double(t.stylesMoved)},
                                   {u"notes"_s, notes}};
+        QJsonArray leftOut;
+        for (const auto &[file, item] : leftOut_)
+            leftOut.append(QJsonObject{{u"file"_s, file},
+                                       {u"target"_s, item.target},
+                                       {u"firstFile"_s, item.firstFile},
+                                       {u"line"_s, item.firstLine},
+                                       {u"count"_s, double(item.count)}});
         const QJsonObject report{{u"book"_s, bookFile()},
                                  {u"title"_s, title_},
                                  {u"pages"_s, pages},
                                  {u"changed"_s, changed},
                                  {u"left"_s, left},
+                                 {u"leftOut"_s, leftOut},
+                                 {u"notTaken"_s, QJsonArray::fromStringList(notTaken_)},
                                  {u"totals"_s, QJsonObject{{u"pages"_s, double(order_.size())},
                                                            {u"pictures"_s, double(totals_.pictures)},
                                                            {u"files"_s, double(totals_.files)},
                                                            {u"pageTextFiles"_s, double(totals_.asideFiles)},
                                                            {u"left"_s, double(leftCount())},
+                                                           {u"notTaken"_s, double(notTaken_.size())},
+                                                           {u"leftOut"_s, double(leftOutCount())},
                                                            {u"bookBytes"_s, double(bookSize_)}}}};
         return QJsonDocument(report).toJson(QJsonDocument::Indented);
     }
 
     QString site_;
     QString out_;
-    QString start_;
+    QStringList starts_;
     QString title_;
     bool titleGiven_;
     bool force_;
@@ -702,9 +880,14 @@ private:
     QString staging_;
     std::vector<Page> pages_;
     QHash<QString, qsizetype> pageIndex_;
-    std::vector<qsizetype> walkOrder_;
+    std::vector<QString> walkStarts_;              // the start pages walked from, in turn
+    std::vector<qsizetype> walkEnds_;              // where each walk's pages end in pages_
+    QStringList notTaken_;                         // HTML files of the site that no start reaches
+    std::map<QString, std::set<QString>> aliases_; // page -> the other paths of its file that links name
+    std::map<QString, LeftOut> leftOut_;
+    QHash<QString, Found> found_;                          // site path -> what it stands for
+    std::map<std::pair<quint64, quint64>, QString> known_; // device and inode -> the name it is known by
     std::vector<qsizetype> order_;
-    QHash<QString, FileState> states_;
     QHash<QString, QString> claims_;   // copied file, relative to OUT -> its source in the site
     QHash<QString, QString> pictures_; // picture in the site -> its copy under images/
     QStringList styleSheets_;
@@ -740,9 +923,13 @@ Output importSite(const Arguments &args)
     const QString title = args.option(QStringLiteral("--title"), QString());
     if (titleGiven)
         checkTitle(title);
-    SiteImport import(args.positional[0], out, args.option(QStringLiteral("--start"), QStringLiteral("index.html")),
-                      title, titleGiven, args.flag(QStringLiteral("--force")));
-    return import.run(args.flag(QStringLiteral("--json")));
+    SiteImport import(args.positional[0], out, args.values(QStringLiteral("--start")), title, titleGiven,
+                      args.flag(QStringLiteral("--force")));
+    import.all = args.flag(QStringLiteral("--all"));
+    import.followLinks = args.flag(QStringLiteral("--follow-links"));
+    Output output = import.run(args.flag(QStringLiteral("--json")));
+    output.filesLeftOut = import.leftOut();
+    return output;
 }
 
 } // namespace
@@ -752,12 +939,16 @@ Command importCommand()
     return {QStringLiteral("import"),
             {QStringLiteral("SITE")},
             {QStringLiteral("-o"), QStringLiteral("--start"), QStringLiteral("--title")},
-            {QStringLiteral("--force"), QStringLiteral("--json")},
-            QStringLiteral("SITE -o OUT [--start FILE] [--title TEXT] [--force] [--json]"),
+            {QStringLiteral("--all"), QStringLiteral("--follow-links"), QStringLiteral("--force"),
+             QStringLiteral("--json")},
+            QStringLiteral("SITE -o OUT [--start FILE]... [--all] [--follow-links] [--title TEXT] [--force] [--json]"),
             QStringLiteral("makes OUT an application folder's content from the folder of linked HTML pages\n"
-                           "      SITE: OUT/tessavanetavlo.tavlo with every page reachable from FILE (default\n"
-                           "      index.html), named by its path in SITE, in reading order; the pictures in\n"
-                           "      OUT/images/ and the other files the pages use in their places. Reports each\n"
-                           "      page, what it changed and what it left. Never replaces OUT without --force"),
+                           "      SITE: OUT/tessavanetavlo.tavlo with every page reachable from each FILE\n"
+                           "      (default index.html), named by its path in SITE, in reading order; with --all,\n"
+                           "      every HTML file of SITE, the rest after them in path order. The pictures go in\n"
+                           "      OUT/images/ and the other files the pages use in their places; files outside\n"
+                           "      SITE that symbolic links lead to only with --follow-links (else exit status 2).\n"
+                           "      Reports each page, what it changed, what it left and the HTML files not taken.\n"
+                           "      Never replaces OUT without --force"),
             importSite};
 }
