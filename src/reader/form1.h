@@ -78,6 +78,8 @@ public:
     void zoomOut();
     void zoomReset();
     void findInBook();
+    // F11: the window fills the screen without its frame, or leaves that; Esc leaves it too.
+    void toggleFullScreen();
     // Shows page i, as a search result: at the first place where query stands, highlighted.
     void showFoundPage(qsizetype i, const QString &query, bool matchCase);
 

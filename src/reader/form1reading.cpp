@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -68,6 +69,7 @@ const struct {
     {Qt::CTRL | Qt::Key_Minus, &Form1::zoomOut},
     {Qt::CTRL | Qt::Key_0, &Form1::zoomReset},
     {Qt::CTRL | Qt::SHIFT | Qt::Key_F, &Form1::findInBook},
+    {QKeyCombination(Qt::Key_F11), &Form1::toggleFullScreen},
 };
 
 void Form1::setUpReading()
@@ -154,6 +156,11 @@ void Form1::zoomOut()
     const double now = DHTMLEdit1.zoomFactor();
     const auto next = std::find_if(kZoomSteps.rbegin(), kZoomSteps.rend(), [&](double s) { return s < now - 0.001; });
     zoomTo(next == kZoomSteps.rend() ? kZoomSteps.front() : *next);
+}
+
+void Form1::toggleFullScreen()
+{
+    setWindowState(windowState() ^ Qt::WindowFullScreen);
 }
 
 void Form1::zoomReset()
@@ -251,6 +258,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
                 handle(k.command);
                 return true;
             }
+        }
+        // Esc leaves full screen, unless a field that Esc closes has the focus.
+        if (pressed == QKeyCombination(Qt::Key_Escape) && isFullScreen() && !qobject_cast<QLineEdit *>(widget)) {
+            handle(&Form1::toggleFullScreen);
+            return true;
         }
         return QWidget::eventFilter(watched, event);
     }

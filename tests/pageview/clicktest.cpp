@@ -4,8 +4,12 @@
 
 #include <platform/appfolder.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QMenu>
 #include <QSignalSpy>
+#include <QTest>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -99,6 +103,54 @@ TEST_F(PageViewClick, ScrollsToAPlaceInThePage)
     EXPECT_EQ(clickAndRead(QStringLiteral("#down")), QStringLiteral("#bottom"));
     EXPECT_TRUE(waitUntil(QStringLiteral("window.scrollY > 2000")));
     expectStillOnThePage();
+}
+
+TEST_F(PageViewClick, TheContextMenuCopiesAndSelectsAndNothingMore)
+{
+    const auto menuOn = [this](const QString &selector) -> QMenu * {
+        const QVariantList centre =
+            evaluate(QStringLiteral("(function () { const r = document.querySelector('%1').getBoundingClientRect();"
+                                    " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+                         .arg(selector))
+                .toList();
+        QTest::mouseClick(web->focusProxy(), Qt::RightButton, {},
+                          QPoint(qRound(centre[0].toDouble()), qRound(centre[1].toDouble())));
+        QMenu *menu = nullptr;
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())); }, 10000));
+        return menu;
+    };
+    const auto names = [](QMenu *menu) {
+        QStringList list;
+        for (const QAction *action : menu->actions())
+            if (!action->isSeparator())
+                list << action->text();
+        return list;
+    };
+
+    QMenu *menu = menuOn(QStringLiteral("#spaced"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(names(menu),
+              (QStringList{QStringLiteral("Copy"), QStringLiteral("Copy link address"), QStringLiteral("Select all")}));
+    menu->actions().at(1)->trigger();
+    menu->close();
+    // The name the link leads to, outer blanks aside as the lookup takes them.
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Roses"));
+
+    menu = menuOn(QStringLiteral("#web"));
+    ASSERT_NE(menu, nullptr);
+    menu->actions().at(1)->trigger();
+    menu->close();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("http://example.org/x"));
+
+    // Away from links: no link to copy; Select all selects the page.
+    menu = menuOn(QStringLiteral("#plain"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(names(menu), (QStringList{QStringLiteral("Copy"), QStringLiteral("Select all")}));
+    EXPECT_FALSE(menu->actions().at(0)->isEnabled());
+    menu->actions().last()->trigger();
+    menu->close();
+    EXPECT_TRUE(waitUntil(QStringLiteral("window.getSelection().toString().includes('plain text, no link')")));
 }
 
 } // namespace

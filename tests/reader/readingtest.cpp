@@ -89,6 +89,12 @@ TEST_F(ReadingTest, EveryCommandHasItsKeyWhereverTheFocusIs)
     keyInPage(Qt::Key_Escape, Qt::NoModifier);
     EXPECT_FALSE(find->isVisible());
 
+    // F11 fills the screen; Esc in the page leaves it.
+    keyInPage(Qt::Key_F11, Qt::NoModifier);
+    EXPECT_TRUE(form->isFullScreen());
+    keyInPage(Qt::Key_Escape, Qt::NoModifier);
+    EXPECT_FALSE(form->isFullScreen());
+
     keyInPage(Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(programEnds, 1);
 }

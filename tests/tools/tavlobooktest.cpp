@@ -14,6 +14,10 @@ TEST_F(TavloBook, HelpGoesToStandardOutput)
         EXPECT_TRUE(r.out.contains(synopsis)) << synopsis;
     EXPECT_TRUE(r.out.contains("What check calls an error")) << r.out.toStdString();
     EXPECT_TRUE(r.err.isEmpty());
+
+    const Result version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("tavlo-book ")) << version.out.toStdString();
 }
 
 TEST_F(TavloBook, BadArgumentsExitWithTwoAndPrintNothing)

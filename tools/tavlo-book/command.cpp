@@ -53,6 +53,7 @@ QString usage(const std::vector<Command> &commands)
 {
     QString text =
         QStringLiteral("Usage: tavlo-book COMMAND ARGUMENTS...\n"
+                       "       tavlo-book --help | --version\n"
                        "Looks into a book file, checks it, builds it from a folder of HTML files, and packages it.\n\n"
                        "Commands:\n");
     for (const Command &command : commands)

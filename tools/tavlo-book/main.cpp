@@ -41,11 +41,16 @@ int run(const QStringList &args)
         // Options before the command are tavlo-book's own; all from the command on are the command's.
         QCommandLineParser parser;
         parser.addOption(helpOption());
+        parser.addOption(QCommandLineOption(QStringLiteral("version")));
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
         if (!parser.parse(QStringList{QStringLiteral("tavlo-book")} + args))
             throw UsageError(parser.errorText());
         if (parser.isSet(QStringLiteral("help")))
             return help();
+        if (parser.isSet(QStringLiteral("version"))) {
+            write(stdout, "tavlo-book " TAVLO_VERSION "\n");
+            return Done;
+        }
         const QStringList words = parser.positionalArguments();
         if (words.isEmpty())
             throw UsageError(QStringLiteral("no command given"));

@@ -19,11 +19,15 @@
 #include <triedit/printing.h>
 
 #include <QChildEvent>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMenu>
 #include <QTimer>
 #include <QWebChannel>
+#include <QWebEngineContextMenuRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -76,6 +80,21 @@ QWebEngineProfile *newProfile(QObject *parent)
     return new QWebEngineProfile(parent); // no storage name: nothing is kept on disk
 }
 
+// What "Copy link address" copies: a web or mail address as it is, a link within the book as the
+// page name (and place) it names; nothing for any other.
+QString linkAddress(const QUrl &url)
+{
+    const QString scheme = url.scheme();
+    if (((scheme == u"http" || scheme == u"https") && !url.host().isEmpty()) || scheme == u"mailto")
+        return url.toString(QUrl::FullyEncoded);
+    if (scheme != QLatin1String(pageview::kUrlScheme) || url.path() == u"/")
+        return {};
+    QString name = url.path(QUrl::FullyDecoded).mid(1);
+    if (url.hasFragment())
+        name += u'#' + url.fragment(QUrl::FullyDecoded);
+    return name;
+}
+
 } // namespace
 
 HtmlEditControl::HtmlEditControl(QWidget *parent)
@@ -93,7 +112,9 @@ HtmlEditControl::HtmlEditControl(QWidget *parent)
     page_->scripts().insert(clickScript());
 
     view_->setPage(page_);
-    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    // A menu of our own: the engine's would offer saving, going back and forth and viewing source.
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this, &HtmlEditControl::showContextMenu);
 
     connect(bridge, &ClickBridge::clickReported, this, &HtmlEditControl::onClickReported);
     connect(page_, &QWebEnginePage::linkHovered, this, &HtmlEditControl::onLinkHovered);
@@ -306,6 +327,20 @@ bool HtmlEditControl::eventFilter(QObject *watched, QEvent *event)
         hoveredAtPress_ = hovered_;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void HtmlEditControl::showContextMenu(const QPoint &at)
+{
+    const QWebEngineContextMenuRequest *request = view_->lastContextMenuRequest();
+    auto *menu = new QMenu(view_);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *copy = menu->addAction(tr("Copy"), this, [this] { page_->triggerAction(QWebEnginePage::Copy); });
+    copy->setEnabled(request && !request->selectedText().isEmpty());
+    if (const QString link = request ? linkAddress(request->linkUrl()) : QString(); !link.isEmpty())
+        menu->addAction(tr("Copy link address"), this, [link] { QGuiApplication::clipboard()->setText(link); });
+    menu->addSeparator();
+    menu->addAction(tr("Select all"), this, [this] { page_->triggerAction(QWebEnginePage::SelectAll); });
+    menu->popup(view_->mapToGlobal(at));
 }
 
 void HtmlEditControl::onLinkHovered(const QString &url)

@@ -82,6 +82,8 @@ private:
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
     void onClickReported(const QString &href, bool byMouse, bool onLink);
     void onNavigationRequested(const QUrl &url);
+    // Copy, Copy link address and Select all; nothing that leaves the book or shows its source.
+    void showContextMenu(const QPoint &at);
     // Loads url, a document put or a file of the folder, scrolled to place.
     void show(const QUrl &url, const QString &place);
     void onLinkHovered(const QString &url);
