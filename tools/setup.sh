@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config clang-format clang-tidy
-    qt6-base-dev qt6-webengine-dev libgl-dev
+    qt6-base-dev qt6-webengine-dev libgl-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth x11-utils imagemagick poppler-utils fonts-dejavu-core iproute2 libx11-dev libxcb1-dev
     dpkg-dev file desktop-file-utils lintian appstream debootstrap

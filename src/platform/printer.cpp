@@ -3,6 +3,7 @@
 #include "logging.h"
 #include "messagebox.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPrintDialog>
 #include <QPrinterInfo>
@@ -32,8 +33,9 @@ void tellNoPrinter()
         return;
     }
     told = true;
-    showMessage(QStringLiteral("No printer is installed, so nothing can be printed.\n\n"
-                               "Install a printer, then print again."));
+    showMessage(QCoreApplication::translate("platform::Printer",
+                                            "No printer is installed, so nothing can be printed.\n\n"
+                                            "Install a printer, then print again."));
 }
 
 } // namespace

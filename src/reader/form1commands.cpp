@@ -165,7 +165,7 @@ bool Form1::wasShownAtPress(const QUrl &url) const
 void Form1::print1_Click()
 {
     if (DHTMLEdit1.print(true) == pageview::PrintResult::Failed)
-        services_.showMessage(QStringLiteral("The page could not be printed: it did not finish in time."));
+        services_.showMessage(tr("The page could not be printed: it did not finish in time."));
 }
 
 void Form1::printall_Click()
@@ -200,8 +200,8 @@ void Form1::printall_Click()
         return;
     }
     if (!failed.isEmpty())
-        services_.showMessage(QStringLiteral("These pages could not be printed: they did not finish in time: %1.")
-                                  .arg(pagesList(failed)));
+        services_.showMessage(
+            tr("These pages could not be printed: they did not finish in time: %1.").arg(pagesList(failed)));
 }
 
 void Form1::find_Click()

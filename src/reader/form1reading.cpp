@@ -193,7 +193,7 @@ void Form1::updateBand()
         band_->setText(hoveredLink_);
         return;
     }
-    QString text = QStringLiteral("page %1 of %2").arg(curPage + 1).arg(pages.size());
+    QString text = tr("page %1 of %2").arg(curPage + 1).arg(pages.size());
     if (curPage >= 0 && curPage < pages.size()) {
         const QString name = book::trimSpaces(book::pageName(pages.record(curPage))).toString();
         if (!name.isEmpty())

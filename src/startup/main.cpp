@@ -4,8 +4,10 @@
 #include <pageview/pageview.h>
 #include <platform/appfolder.h>
 #include <platform/messagebox.h>
+#include <platform/translations.h>
 
 #include <QApplication>
+#include <QLocale>
 
 int main(int argc, char *argv[])
 {
@@ -21,6 +23,8 @@ int main(int argc, char *argv[])
     const QString packaged = platform::packagedAppId(platform::applicationFolder());
     QApplication::setApplicationName(packaged.isEmpty() ? QString::fromLatin1(platform::kProgramTitle) : packaged);
     QGuiApplication::setDesktopFileName(packaged.isEmpty() ? QStringLiteral(TAVLO_APP_ID) : packaged);
+
+    platform::installTranslations(QLocale::system());
 
     platform::runReportingFailures(regmod::Main);
     return app.exec();

@@ -405,8 +405,8 @@ void HtmlEditControl::onUnresponsive()
     ++stoppedScripts_;
     if (!toldStopped_) {
         toldStopped_ = true;
-        platform::showNotice(QStringLiteral("A script of this page stopped responding, so the reader stopped it. "
-                                            "The page is shown again, without its scripts if it happens again."));
+        platform::showNotice(tr("A script of this page stopped responding, so the reader stopped it. "
+                                "The page is shown again, without its scripts if it happens again."));
     }
     platform::endProcess(pid);
 }

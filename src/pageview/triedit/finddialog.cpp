@@ -26,22 +26,21 @@ QToolButton *button(const QString &text, const QString &name, QWidget *parent)
 } // namespace
 
 FindDialog::FindDialog(QWebEngineView *view)
-    : QFrame(view), view_(view), text_(new QLineEdit(this)),
-      matchCase_(new QCheckBox(QStringLiteral("Match case"), this)),
-      wholeBook_(new QCheckBox(QStringLiteral("Whole book"), this)), result_(new QLabel(this))
+    : QFrame(view), view_(view), text_(new QLineEdit(this)), matchCase_(new QCheckBox(tr("Match case"), this)),
+      wholeBook_(new QCheckBox(tr("Whole book"), this)), result_(new QLabel(this))
 {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     text_->setObjectName(QStringLiteral("findText"));
-    text_->setPlaceholderText(QStringLiteral("Find"));
+    text_->setPlaceholderText(tr("Find"));
     text_->setClearButtonEnabled(true);
     matchCase_->setObjectName(QStringLiteral("matchCase"));
     wholeBook_->setObjectName(QStringLiteral("wholeBook"));
     wholeBook_->hide();
     result_->setObjectName(QStringLiteral("findResult"));
-    QToolButton *previous = button(QStringLiteral("Previous"), QStringLiteral("findPrevious"), this);
-    QToolButton *next = button(QStringLiteral("Next"), QStringLiteral("findNext"), this);
-    QToolButton *close = button(QStringLiteral("Close"), QStringLiteral("findClose"), this);
+    QToolButton *previous = button(tr("Previous"), QStringLiteral("findPrevious"), this);
+    QToolButton *next = button(tr("Next"), QStringLiteral("findNext"), this);
+    QToolButton *close = button(tr("Close"), QStringLiteral("findClose"), this);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
@@ -152,9 +151,9 @@ void FindDialog::showResult(const QWebEngineFindTextResult &result)
     if (text_->text().isEmpty() || !isVisible())
         result_->clear();
     else if (result.numberOfMatches() == 0)
-        result_->setText(QStringLiteral("Not found"));
+        result_->setText(tr("Not found"));
     else
-        result_->setText(QStringLiteral("%1 of %2").arg(result.activeMatch()).arg(result.numberOfMatches()));
+        result_->setText(tr("%1 of %2").arg(result.activeMatch()).arg(result.numberOfMatches()));
 }
 
 void FindDialog::placeOverView()

@@ -1,0 +1,151 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>HtmlEditControl</name>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Copy link address</source>
+        <translation>Linkadresse kopieren</translation>
+    </message>
+    <message>
+        <source>Select all</source>
+        <translation>Alles auswählen</translation>
+    </message>
+    <message>
+        <source>A script of this page stopped responding, so the reader stopped it. The page is shown again, without its scripts if it happens again.</source>
+        <translation>Ein Skript dieser Seite hat nicht mehr reagiert, deshalb hat der Leser es angehalten. Die Seite wird neu angezeigt; geschieht es noch einmal, ohne ihre Skripte.</translation>
+    </message>
+</context>
+<context>
+    <name>QWebEnginePage</name>
+    <message>
+        <source>Are you sure you want to leave this page? Changes that you made may not be saved.</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>platform::Printer</name>
+    <message>
+        <source>No printer is installed, so nothing can be printed.
+
+Install a printer, then print again.</source>
+        <translation>Es ist kein Drucker eingerichtet, deshalb kann nichts gedruckt werden.
+
+Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
+    </message>
+</context>
+<context>
+    <name>reader::BookSearchBar</name>
+    <message>
+        <source>Match case</source>
+        <translation>Groß-/Kleinschreibung beachten</translation>
+    </message>
+    <message>
+        <source>Whole book</source>
+        <translation>Ganzes Buch</translation>
+    </message>
+    <message>
+        <source>Find in the whole book</source>
+        <translation>Im ganzen Buch suchen</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Leeren</translation>
+    </message>
+    <message>
+        <source>Pages found</source>
+        <translation>Gefundene Seiten</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Not found in the book</source>
+        <translation>Im Buch nicht gefunden</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) hold it</source>
+        <translation><numerusform>%n Seite enthält es</numerusform><numerusform>%n Seiten enthalten es</numerusform></translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Suche läuft …</translation>
+    </message>
+    <message numerus="yes">
+        <source>page %1 · %2 · %n time(s)</source>
+        <translation><numerusform>Seite %1 · %2 · %n-mal</numerusform><numerusform>Seite %1 · %2 · %n-mal</numerusform></translation>
+    </message>
+    <message>
+        <source>(no name)</source>
+        <translation>(ohne Namen)</translation>
+    </message>
+</context>
+<context>
+    <name>reader::Form1</name>
+    <message>
+        <source>No program on this computer opens the link %1</source>
+        <translation>Kein Programm auf diesem Computer öffnet den Link %1</translation>
+    </message>
+    <message>
+        <source>The page could not be printed: it did not finish in time.</source>
+        <translation>Die Seite konnte nicht gedruckt werden: Sie wurde nicht rechtzeitig fertig.</translation>
+    </message>
+    <message>
+        <source>These pages could not be printed: they did not finish in time: %1.</source>
+        <translation>Diese Seiten konnten nicht gedruckt werden, weil sie nicht rechtzeitig fertig wurden: %1.</translation>
+    </message>
+    <message>
+        <source>page %1 of %2</source>
+        <translation>Seite %1 von %2</translation>
+    </message>
+</context>
+<context>
+    <name>reader::PrintProgress</name>
+    <message>
+        <source>Printing page %1 of %2
+%3</source>
+        <translation>Seite %1 von %2 wird gedruckt
+%3</translation>
+    </message>
+</context>
+<context>
+    <name>triedit::FindDialog</name>
+    <message>
+        <source>Match case</source>
+        <translation>Groß-/Kleinschreibung beachten</translation>
+    </message>
+    <message>
+        <source>Whole book</source>
+        <translation>Ganzes Buch</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Vorheriges</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Nächstes</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Not found</source>
+        <translation>Nicht gefunden</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+</context>
+</TS>

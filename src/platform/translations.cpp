@@ -1,0 +1,27 @@
+#include "translations.h"
+
+#include "logging.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace platform {
+
+void installTranslations(const QLocale &locale)
+{
+    // The translators live as long as the application, whose children they are.
+    auto *qt = new QTranslator(QCoreApplication::instance());
+    if (qt->load(locale, QStringLiteral("qt"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+    else
+        qCDebug(lcPlatform) << "no Qt translation for" << locale.name();
+    auto *ours = new QTranslator(QCoreApplication::instance());
+    if (ours->load(locale, QStringLiteral("tavlo"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+        QCoreApplication::installTranslator(ours);
+    else
+        qCDebug(lcPlatform) << "no translation of ours for" << locale.name();
+}
+
+} // namespace platform
