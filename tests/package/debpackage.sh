@@ -71,7 +71,8 @@ book() {
     [ "$(field "$package" Package)" = "$package" ] || fail "$package: wrong Package: $(field "$package" Package)"
     [ "$(field "$package" Version)" = "$upstream-1" ] || fail "$package: Version is $(field "$package" Version)"
     [ "$(field "$package" Depends)" = "$depends" ] || fail "$package does not depend as the runtime does"
-    [ "$(field "$package" Recommends)" = qt6-wayland ] || fail "$package does not recommend qt6-wayland"
+    [ "$(field "$package" Recommends)" = "qt6-wayland, qt6-translations-l10n" ] ||
+        fail "$package does not recommend qt6-wayland and Qt's translations"
     [ "$(field "$package" Architecture)" = "$(field tavlo Architecture)" ] || fail "$package: another architecture"
     cmp -s "$unpacked/pellomare" "$dir/tavlo/usr/lib/tavlo/pellomare" || fail "$package: not the runtime's reader"
 

@@ -190,7 +190,7 @@ TEST_F(Package, LaysTheBookOutWithTheReaderBesideIt)
 
     const QString control = dpkgDeb({u"-f"_s, deb});
     for (const QString &line : {u"Package: alesund-tides\n"_s, u"Version: 2:3.1-1\n"_s, u"Architecture: all\n"_s,
-                                u"Depends: libc6 (>= 2.34)\n"_s, u"Recommends: qt6-wayland\n"_s,
+                                u"Depends: libc6 (>= 2.34)\n"_s, u"Recommends: qt6-wayland, qt6-translations-l10n\n"_s,
                                 u"Maintainer: Ada Author <ada@example.org>\n"_s})
         EXPECT_TRUE(control.contains(line)) << line.toStdString() << control.toStdString();
     // The Debian synopsis drops the article and the full stop; the description holds the first

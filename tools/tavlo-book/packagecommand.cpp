@@ -637,7 +637,7 @@ QByteArray control(const Package &package, const QString &runtime, qint64 instal
             "Maintainer: %4\n"
             "Installed-Size: %5\n"
             "Depends: %6\n"
-            "Recommends: qt6-wayland\n"
+            "Recommends: qt6-wayland, qt6-translations-l10n\n"
             "Section: text\n"
             "Priority: optional\n"
             "Description: %7\n"_s.arg(package.packageName, package.version, runtimeField(runtime, u"Architecture"_s),
