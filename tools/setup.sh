@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth x11-utils imagemagick poppler-utils fonts-dejavu-core iproute2 libx11-dev libxcb1-dev
     dpkg-dev file desktop-file-utils lintian appstream debootstrap
-    dbus at-spi2-core python3-pyatspi
+    dbus at-spi2-core python3-pyatspi weston qt6-wayland
 )
 
 missing=()

@@ -14,6 +14,7 @@
 #include <QIcon>
 #include <QPalette>
 #include <QTimer>
+#include <QWindow>
 #include <QtConcurrent>
 
 // Outside any namespace, as the resource's own initializer is.
@@ -170,6 +171,39 @@ void Form1::showModeless()
     show();
 }
 
+bool Form1::event(QEvent *event)
+{
+    // The frame is known once the window is shown: at once where the program draws it (Wayland), a
+    // little later where a window manager does (X11).
+    const QEvent::Type type = event->type();
+    const bool result = QWidget::event(event);
+    if (!frameFitted_ && loaded_ &&
+        (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
+         type == QEvent::UpdateRequest))
+        fitFrameToScreen();
+    return result;
+}
+
+void Form1::fitFrameToScreen()
+{
+    const QWindow *window = windowHandle();
+    if (!window || !isVisible() || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QMargins frame = window->frameMargins();
+    if (frame.isNull())
+        return;
+    frameFitted_ = true;
+    const QSize inside = sizeAtLoad_.shrunkBy(frame);
+    qCDebug(lcReader).nospace() << "the window's frame " << frame.left() << ' ' << frame.top() << ' ' << frame.right()
+                                << ' ' << frame.bottom() << ", inside " << inside.width() << 'x' << inside.height();
+    // The page view keeps the size it was laid out with: what the window loses comes off the margins
+    // beside and below it.
+    rightMargin_ = qMax(0, rightMargin_ - frame.left() - frame.right());
+    bottomMargin_ = qMax(0, bottomMargin_ - frame.top() - frame.bottom());
+    resize(inside);
+    move(0, 0);
+}
+
 void Form1::Form_Load()
 {
     loadToolbarPictures();
@@ -203,6 +237,7 @@ void Form1::layOut()
     const float windowWidth = screen.width;
     const float windowHeight = screen.height;
     resize(platform::twipsToPixels(windowWidth), platform::twipsToPixels(windowHeight));
+    sizeAtLoad_ = size();
     // A window the size of the screen belongs at its top-left corner.
     move(0, 0);
 

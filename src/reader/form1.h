@@ -85,6 +85,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -125,6 +126,9 @@ private:
     void zoomTo(double factor);
     // The band below the page view: "page k of N" and the name of the current page.
     void updateBand();
+    // Once the window system tells the window's frame, makes room for it, so that the window with its
+    // frame is the size of the screen as laid out at load; the page view keeps its size.
+    void fitFrameToScreen();
 
     // The page names, read on a worker thread once the first page is shown, so that neither the
     // start nor a link click waits for a large book's names: a click that comes before they are
@@ -148,6 +152,9 @@ private:
     // What a smooth mouse wheel turned with Ctrl held, short of a whole notch.
     int wheelPending_ = 0;
     bool reading_ = false;
+    // The window's size as laid out at load (the screen's), and whether its frame was given room.
+    QSize sizeAtLoad_;
+    bool frameFitted_ = false;
     // Print all is running: the window takes no input, and closing it waits for the page printing.
     bool printingAll_ = false;
     bool closeAfterPrinting_ = false;
