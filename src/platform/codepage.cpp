@@ -1,5 +1,9 @@
 #include "codepage.h"
 
+#include <QRegularExpression>
+
+#include <algorithm>
+
 #include <QList>
 #include <QUtf8StringView>
 
@@ -50,6 +54,24 @@ QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless
     return out;
 }
 
+QString declaredCharset(QByteArrayView bytes)
+{
+    constexpr qsizetype kPrescan = 1024;
+    const QString head = QString::fromLatin1(bytes.first(std::min(bytes.size(), kPrescan)));
+    static const QRegularExpression meta(QStringLiteral("<meta\\b[^>]*?charset\\s*=\\s*[\"']?\\s*([-A-Za-z0-9_.:]+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression xml(QStringLiteral("^\\s*<\\?xml\\b[^>]*?encoding\\s*=\\s*[\"']([-A-Za-z0-9_.:]+)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    // A style sheet's rule must be its very first bytes.
+    static const QRegularExpression css(QStringLiteral("^@charset \"([-A-Za-z0-9_.:]+)\";"));
+    for (const QRegularExpression *rule : {&meta, &xml, &css}) {
+        const QRegularExpressionMatch match = rule->match(head);
+        if (match.hasMatch())
+            return match.captured(1).toLower();
+    }
+    return {};
+}
+
 QByteArray charsetOf(QByteArrayView bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
@@ -58,6 +80,8 @@ QByteArray charsetOf(QByteArrayView bytes)
         return "utf-16le";
     if (bytes.startsWith("\xFE\xFF"))
         return "utf-16be";
+    if (const QString declared = declaredCharset(bytes); !declared.isEmpty())
+        return declared.toLatin1();
     return QUtf8StringView(bytes.data(), bytes.size()).isValidUtf8() ? "utf-8" : "windows-1252";
 }
 

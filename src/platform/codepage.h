@@ -34,9 +34,15 @@ constexpr char16_t codePageChar(unsigned char byte)
 // happened.
 QByteArray encodeCodePage(QStringView text, bool asHtmlReference = true, bool *lossless = nullptr);
 
-// The character set of a text file that is not the program's own: what its byte order mark says,
-// else UTF-8 when its bytes are valid UTF-8, else the program's code page. Given as a name for the
-// web ("utf-8", "utf-16le", "utf-16be", "windows-1252").
+// The character set that a file's first bytes declare, in lower case, as a browser finds it: a
+// page's <meta charset> or <meta http-equiv="Content-Type">, an XML declaration's encoding, a style
+// sheet's @charset. Empty when there is none.
+QString declaredCharset(QByteArrayView bytes);
+
+// The character set of a text file that is not the program's own, by the one rule that the page view
+// and import share: what its byte order mark says, else what it declares, else UTF-8 when its bytes
+// are valid UTF-8, else the program's code page. Given as a name for the web ("utf-8", "utf-16le",
+// "utf-16be", "windows-1252", or the label declared).
 QByteArray charsetOf(QByteArrayView bytes);
 
 } // namespace platform

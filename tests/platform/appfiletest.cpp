@@ -52,8 +52,18 @@ TEST(ApplicationFile, ServesRegularFilesOfTheFolderOnlyAndNeverTheBook)
     EXPECT_EQ(platform::applicationFile(app, QStringLiteral("/images/Rose.gif")).path, rose);
 }
 
-TEST(CodePage, TheCharsetOfATextFileIsItsMarkElseUtf8WhereItIsValidElseTheCodePage)
+TEST(CodePage, TheCharsetOfATextFileIsItsMarkElseItsDeclarationElseUtf8WhereItIsValidElseTheCodePage)
 {
+    // What a file declares wins over what its bytes look like, as in a browser.
+    EXPECT_EQ(platform::charsetOf("<html><head><META Charset=\"ISO-8859-2\"></head>caf\xe9"), "iso-8859-2");
+    EXPECT_EQ(platform::charsetOf("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                                  "caf\xc3\xa9"),
+              "windows-1252");
+    EXPECT_EQ(platform::charsetOf("<?xml version=\"1.0\" encoding=\"koi8-r\"?><p>\xc1</p>"), "koi8-r");
+    EXPECT_EQ(platform::charsetOf("@charset \"iso-8859-15\";\nbody { content: '\xa4' }"), "iso-8859-15");
+    // @charset counts only as a style sheet's first bytes.
+    EXPECT_EQ(platform::charsetOf("body {}\n@charset \"iso-8859-15\";"), "utf-8");
+
     EXPECT_EQ(platform::charsetOf("\xEF\xBB\xBF"
                                   "body {}"),
               "utf-8");

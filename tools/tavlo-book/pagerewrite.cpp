@@ -439,20 +439,6 @@ private:
     QString out_;
 };
 
-// The character set a page declares in its first bytes, lower case; empty if none.
-QString declaredCharset(QByteArrayView bytes)
-{
-    const QString head = QString::fromLatin1(bytes.first(std::min<qsizetype>(bytes.size(), 1024)));
-    static const QRegularExpression meta(QStringLiteral("<meta\\b[^>]*?charset\\s*=\\s*[\"']?\\s*([-A-Za-z0-9_.:]+)"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression xml(QStringLiteral("^\\s*<\\?xml\\b[^>]*?encoding\\s*=\\s*[\"']([-A-Za-z0-9_.:]+)"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    QRegularExpressionMatch match = meta.match(head);
-    if (!match.hasMatch())
-        match = xml.match(head);
-    return match.hasMatch() ? match.captured(1).toLower() : QString();
-}
-
 bool isUtf8Label(QStringView label)
 {
     return label == u"utf-8" || label == u"utf8" || label == u"unicode-1-1-utf-8";
@@ -539,7 +525,7 @@ PageText decodePage(QByteArrayView bytes, QString *problem)
                                           "read as Windows-1252"));
     }
 
-    const QString declared = declaredCharset(bytes);
+    const QString declared = platform::declaredCharset(bytes);
     if (declared.isEmpty() || isUtf8Label(declared)) {
         if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes))
             return {*text, QStringLiteral("utf-8")};
