@@ -23,8 +23,11 @@ inline constexpr int DllEntryPointMissing = 453;
 inline constexpr int InvalidPicture = 481;
 } // namespace error
 
-// A failure that no routine of the program catches: it carries the number and a description in plain
-// words that names the file and what is wrong with it. Only the installation routines swallow it.
+// A failure of the program's own, with its number and a description in plain words that names the
+// file and what is wrong with it. The command handlers catch none: it ends the program through the
+// report for unhandled failures (runReportingFailures). Caught only where a step is allowed to fail:
+// the installation routines skip the step; picture rewriting that runs out of room shows the page as
+// written; the page view's file serving refuses the file; tavlo-book reports it and exits 1.
 class Failure : public std::runtime_error {
 public:
     Failure(int number, QString description);
