@@ -23,6 +23,8 @@ struct ReaderServices {
     std::function<void()> endProgram;
     // Hands a web or mail address to the user's browser or mail program.
     std::function<void(const QUrl &url)> openLink;
+    // The file that keeps where the reader left each book; none remembered when unset or empty.
+    std::function<QString()> placesFile;
 
     static ReaderServices platformServices();
 };
