@@ -69,14 +69,20 @@ void ContentsView::setContents(std::shared_ptr<const book::Contents> contents)
     // The tree is built detached from the view, which would otherwise follow every row added.
     tree_->setModel(nullptr);
     model_->clear();
-    std::vector<QStandardItem *> folders;
-    folders.reserve(contents_->folders().size());
-    for (const book::Contents::Folder &folder : contents_->folders()) {
-        auto *item = new QStandardItem(folder.name);
-        item->setSelectable(false);
-        (folder.parent < 0 ? model_->invisibleRootItem() : folders[size_t(folder.parent)])->appendRow(item);
-        folders.push_back(item);
-    }
+    // A folder comes where its first page does, so that the tree keeps the book's order.
+    std::vector<QStandardItem *> folders(contents_->folders().size(), nullptr);
+    const auto folderItem = [&](int f, const auto &self) -> QStandardItem * {
+        if (f < 0)
+            return model_->invisibleRootItem();
+        QStandardItem *&item = folders[size_t(f)];
+        if (!item) {
+            const book::Contents::Folder &folder = contents_->folders()[size_t(f)];
+            item = new QStandardItem(folder.name);
+            item->setSelectable(false);
+            self(folder.parent, self)->appendRow(item);
+        }
+        return item;
+    };
     itemOfEntry_.clear();
     itemOfEntry_.reserve(contents_->entries().size());
     for (const book::Contents::Entry &entry : contents_->entries()) {
@@ -84,7 +90,7 @@ void ContentsView::setContents(std::shared_ptr<const book::Contents> contents)
         auto *item = new QStandardItem(entry.title);
         item->setData(entry.page, kPageRole);
         item->setToolTip(entry.name);
-        (entry.folder < 0 ? model_->invisibleRootItem() : folders[size_t(entry.folder)])->appendRow(item);
+        folderItem(entry.folder, folderItem)->appendRow(item);
         itemOfEntry_.push_back(item);
     }
     tree_->setModel(model_);

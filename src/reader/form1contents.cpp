@@ -190,9 +190,13 @@ void Form1::continueReading()
 
 void Form1::rememberPlace()
 {
-    // Not before the book's version is known, and not over the place offered and not taken.
-    if (std::exchange(placeRemembered_, true) || !places_ || fingerprint_.isEmpty() || offer_ || !loaded_)
+    // A reader who stayed on the first page leaves the place of the last run as it was, unless it
+    // is known that there was none.
+    if (std::exchange(placeRemembered_, true) || !places_ || !loaded_ ||
+        (!moved_ && (offer_ || !placeFound_.isFinished())))
         return;
+    if (fingerprint_.isEmpty())
+        fingerprint_ = ReadingPlaces::fingerprint(title_, pages);
     ReadingPlaces::Place place;
     place.page = curPage;
     place.scroll = DHTMLEdit1.scrollPosition();
