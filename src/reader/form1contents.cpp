@@ -208,7 +208,7 @@ void Form1::showBandMenu(const QPoint &at)
 {
     QMenu menu(this);
     menu.setAccessibleName(tr("Finding the way"));
-    const auto add = [&](const QString &text, QKeySequence keys, void (Form1::*command)()) {
+    const auto add = [&](const QString &text, const QKeySequence &keys, void (Form1::*command)()) {
         QAction *action = menu.addAction(text, this, [this, command] { handle(command); });
         action->setShortcut(keys);
         return action;
