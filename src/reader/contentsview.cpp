@@ -89,7 +89,9 @@ void ContentsView::setContents(std::shared_ptr<const book::Contents> contents)
         // Item views show their text as it stands: a title is never read as markup.
         auto *item = new QStandardItem(entry.title);
         item->setData(entry.page, kPageRole);
-        item->setToolTip(entry.name);
+        // A tool tip would guess whether its text is markup: the name is escaped within markup of our own.
+        item->setToolTip(QStringLiteral("<p style=\"white-space: pre\">") + entry.name.toHtmlEscaped() +
+                         QStringLiteral("</p>"));
         folderItem(entry.folder, folderItem)->appendRow(item);
         itemOfEntry_.push_back(item);
     }
