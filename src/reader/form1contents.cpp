@@ -11,6 +11,7 @@
 #include <book/pagetitle.h>
 #include <platform/hostpath.h>
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -154,6 +155,8 @@ void Form1::findPlace()
     if (file.isEmpty() || path.isEmpty())
         return;
     places_ = std::make_shared<ReadingPlaces>(file);
+    // However the program ends (the window is not always closed first).
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::rememberPlace);
     connect(&placeFound_, &QFutureWatcherBase::finished, this, [this] {
         FoundPlace found = placeFound_.result();
         fingerprint_ = found.fingerprint;

@@ -233,6 +233,11 @@ TEST_F(PlaceTest, TheNextRunOffersThePlaceLeftUntilTheReaderMoves)
     EXPECT_FALSE(offers());
     QTest::keyClick(&form(), Qt::Key_F8);
     EXPECT_EQ(form().curPage, 1);
+    // Exit ends the program without closing the window: the place is written before.
+    QFile::remove(placesFile);
+    QTest::keyClick(&form(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_TRUE(QFile::exists(placesFile));
     endRun();
 
     // A run that stays on the first page keeps the place of the last, and a click on the band takes it.
