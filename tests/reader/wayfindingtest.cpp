@@ -5,13 +5,17 @@
 #include <reader/readingplaces.h>
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QCompleter>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -93,6 +97,29 @@ TEST_F(WayfindingTest, ContentsAreATreeOfTitlesBesideThePageFollowingIt)
     QTest::keyClick(&form(), Qt::Key_F9);
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(view->geometry(), atLoad);
+}
+
+TEST_F(WayfindingTest, TheBandsMenuShowsTheContentsWithoutAKey)
+{
+    writeBook(kManual);
+    load();
+    QStringList entries;
+    QTimer::singleShot(0, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (const QAction *action : menu->actions())
+            entries << action->text() + u' ' + action->shortcut().toString();
+        menu->actions().constFirst()->trigger();
+        menu->close();
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), band()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(band(), &click);
+    EXPECT_EQ(entries,
+              (QStringList{"Contents F9", "Go to page\u2026 Ctrl+L", "Find in the whole book\u2026 Ctrl+Shift+F"}));
+    auto *panel = form().findChild<QTabWidget *>(QStringLiteral("sidePanel"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->currentWidget()->objectName(), QStringLiteral("contents"));
 }
 
 TEST_F(WayfindingTest, TypingFiltersTheContentsByEveryWordAndEnterShowsTheFirst)
