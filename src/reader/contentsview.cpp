@@ -54,7 +54,7 @@ ContentsView::ContentsView(QWidget *parent)
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(tree_), static_cast<QAbstractItemView *>(kept_)}) {
         connect(view, &QAbstractItemView::activated, this, &ContentsView::chooseCurrent);
         connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
-            if (index.data(kPageRole).isValid() || kept_->isVisible())
+            if (index.data(kPageRole).isValid() || !kept_->isHidden())
                 chooseCurrent();
         });
     }
@@ -106,7 +106,7 @@ void ContentsView::showPage(qsizetype page)
     page_ = page;
     if (!contents_)
         return;
-    if (kept_->isVisible()) {
+    if (!kept_->isHidden()) {
         const auto row = std::find(keptPages_.begin(), keptPages_.end(), page);
         if (row == keptPages_.end()) {
             kept_->clearSelection();
@@ -163,7 +163,7 @@ void ContentsView::applyFilter()
 void ContentsView::chooseCurrent()
 {
     QModelIndex index;
-    if (kept_->isVisible()) {
+    if (!kept_->isHidden()) {
         index = kept_->currentIndex();
         if (index.isValid() && size_t(index.row()) < keptPages_.size())
             emit pageChosen(keptPages_[size_t(index.row())]);
@@ -186,7 +186,7 @@ bool ContentsView::eventFilter(QObject *watched, QEvent *event)
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up || key->key() == Qt::Key_PageDown ||
             key->key() == Qt::Key_PageUp) {
-            QAbstractItemView *view = kept_->isVisible() ? static_cast<QAbstractItemView *>(kept_) : tree_;
+            QAbstractItemView *view = !kept_->isHidden() ? static_cast<QAbstractItemView *>(kept_) : tree_;
             QKeyEvent copy(QEvent::KeyPress, key->key(), key->modifiers());
             QCoreApplication::sendEvent(view, &copy);
             return true;

@@ -120,6 +120,15 @@ TEST_F(WayfindingTest, TheBandsMenuShowsTheContentsWithoutAKey)
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(panel->currentWidget()->objectName(), QStringLiteral("contents"));
+
+    // What assistive technology is told of the panel and what it holds, each reachable by Tab.
+    for (const char *name :
+         {"sidePanel", "contentsFilter", "contentsTree", "contentsFound", "bookSearchText", "bookSearchResults"}) {
+        auto *widget = form().findChild<QWidget *>(QString::fromLatin1(name));
+        ASSERT_NE(widget, nullptr) << name;
+        EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
+        EXPECT_TRUE(widget->focusPolicy() & Qt::TabFocus) << name;
+    }
 }
 
 TEST_F(WayfindingTest, TypingFiltersTheContentsByEveryWordAndEnterShowsTheFirst)
