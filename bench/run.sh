@@ -8,7 +8,7 @@ tools/setup.sh
 build_dir=${BUILD_DIR:-build-bench}
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target tavlo_bench_book tavlo_bench_lookup tavlo_bench_search \
-    tavlo_bench_view tavlo_bench_import >/dev/null
+    tavlo_bench_view tavlo_bench_import tavlo_bench_contents >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -21,6 +21,7 @@ run "$build_dir/bench/tavlo_bench_book"
 run "$build_dir/bench/tavlo_bench_lookup"
 run "$build_dir/bench/tavlo_bench_search"
 run "$build_dir/bench/tavlo_bench_import"
+QT_QPA_PLATFORM=offscreen run "$build_dir/bench/tavlo_bench_contents"
 # The view benchmark registers the control in a config folder of its own, and runs headless.
 XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
     run "$build_dir/bench/tavlo_bench_view" --benchmark_min_time=1
@@ -51,6 +52,11 @@ awk -F, '
         row("  on one thread", "BM_SearchBookOneThread/common", "grep -c -i WORD, same file", "BM_GrepCount/common", 1, "")
         row("import a site (2,000 pages, 5,000 files)", "BM_ImportSite", "cp -r of the same site", "BM_CopySite", 1, "<= 3")
         row("import a manual (1,500 pages, Sphinx-like)", "BM_ImportManual", "cp -r of the same manual", "BM_CopyManual", 1, "<= 3")
+        row("read the titles of 20,000 pages (worker)", "BM_ReadContents/20000", "read their names (link index)", "BM_ReadPageNames/20000", 1, "")
+        row("F9 to the contents, first, 20,000 pages", "BM_ContentsFirstShown/20000/iterations:5", "read their names (link index)", "BM_ReadPageNames/20000", 1, "< 300 ms")
+        row("F9 to the contents, again", "BM_ContentsShownAgain/20000", "read their names (link index)", "BM_ReadPageNames/20000", 1, "< 30 ms")
+        row("filter 6,000 entries, two words", "BM_FilterContents/6000", "one word in each title, any case", "BM_FindOneWordInTitles/6000", 1, "< 50 ms")
+        row("  typed in the panel, listed", "BM_FilterTyped/6000", "one word in each title, any case", "BM_FindOneWordInTitles/6000", 1, "< 50 ms")
         if ("BM_BuildPageIndex" in t)
             printf "\nbuilding the page index of 200,000 pages (once, off the window thread): %.1f %s\n", t["BM_BuildPageIndex"], u["BM_BuildPageIndex"]
     }

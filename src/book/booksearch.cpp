@@ -34,12 +34,15 @@ std::optional<PageMatch> matchPage(const PageTable &pages, qsizetype i, const Pa
     PageFinder::Hits hits = finder.hits(recordField(record, 1));
     if (hits.count == 0)
         return std::nullopt;
+    PageFinder::Excerpt excerpt = finder.atWordBoundaries(std::move(hits.excerpt));
     return PageMatch{i,
                      platform::decodeCodePage(record.first(separator)),
                      hits.count,
-                     std::move(hits.excerpt.text),
-                     hits.excerpt.hitOffset,
-                     finder.query().size()};
+                     std::move(excerpt.text),
+                     excerpt.hitOffset,
+                     finder.query().size(),
+                     excerpt.cutBefore,
+                     excerpt.cutAfter};
 }
 
 bool searchBook(const PageTable &pages, const PageFinder &finder, const FoundPages &found,

@@ -23,10 +23,12 @@ struct PageMatch {
     QString excerpt;          // the text around the first hit (see PageFinder::excerpt)
     qsizetype hitOffset = -1; // where the first hit begins in excerpt
     qsizetype hitLength = 0;  // and its length
+    bool cutBefore = false;   // the page's text goes on before the excerpt, which begins with a word
+    bool cutAfter = false;    // and after it, where it ends with a word
 };
 
-// Page i, when its text holds the query. Records without page HTML (no "##", which blank and empty
-// records lack too) hold nothing; only field 1 of a record is searched, as only it is shown.
+// Page i, when its text holds the query, with the excerpt at word boundaries. Records without page HTML (no "##", which
+// blank and empty records lack too) hold nothing; only field 1 of a record is searched, as only it is shown.
 std::optional<PageMatch> matchPage(const PageTable &pages, qsizetype i, const PageFinder &finder);
 
 // Searches every page, telling found of the pages that hold the query in book order, always from the

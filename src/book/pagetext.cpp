@@ -452,7 +452,7 @@ struct ExcerptOut {
     void put(char16_t unit)
     {
         if (hitOffset >= 0) {
-            if (text.size() < wanted)
+            if (text.size() <= wanted)
                 text.append(QChar(unit));
             return;
         }
@@ -467,7 +467,8 @@ struct ExcerptOut {
             hitOffset = qsizetype(kept) - matching.finder().query().size();
         }
     }
-    bool done() const { return hitOffset >= 0 && text.size() >= wanted; }
+    // One unit beyond the excerpt tells whether the page's text goes on after it.
+    bool done() const { return hitOffset >= 0 && text.size() > wanted; }
 };
 
 } // namespace
@@ -569,6 +570,10 @@ PageFinder::Excerpt PageMatching::excerpt(const PageFinder &finder, const Char *
     if (out.hitOffset < 0)
         return {};
     QString text = std::move(out.text);
+    const bool cutBefore = out.seen > qsizetype(out.ring.size());
+    const bool cutAfter = text.size() > out.wanted;
+    if (cutAfter)
+        text.chop(text.size() - out.wanted);
     // Don't cut a character that takes two units in half at either end.
     qsizetype hitOffset = out.hitOffset;
     if (text.size() > hitOffset + finder.query().size() && text.back().isHighSurrogate())
@@ -577,7 +582,27 @@ PageFinder::Excerpt PageMatching::excerpt(const PageFinder &finder, const Char *
         text.remove(0, 1);
         --hitOffset;
     }
-    return {text, hitOffset};
+    return {text, hitOffset, cutBefore, cutAfter};
+}
+
+PageFinder::Excerpt PageFinder::atWordBoundaries(Excerpt excerpt) const
+{
+    if (excerpt.hitOffset < 0)
+        return excerpt;
+    // The text is laid out: words are separated by single spaces.
+    if (excerpt.cutBefore) {
+        const qsizetype space = excerpt.text.indexOf(u' ');
+        if (space >= 0 && space < excerpt.hitOffset) {
+            excerpt.text.remove(0, space + 1);
+            excerpt.hitOffset -= space + 1;
+        }
+    }
+    if (excerpt.cutAfter) {
+        const qsizetype space = excerpt.text.lastIndexOf(u' ');
+        if (space >= excerpt.hitOffset + query_.size())
+            excerpt.text.truncate(space);
+    }
+    return excerpt;
 }
 
 PageFinder::PageFinder(QStringView query, Qt::CaseSensitivity cs) : cs_(cs)

@@ -40,7 +40,11 @@ public:
     struct Excerpt {
         QString text;             // empty when the page has no hit
         qsizetype hitOffset = -1; // where the hit begins in text; it is query().size() long
+        bool cutBefore = false;   // the page's text goes on before text
+        bool cutAfter = false;    // and after it
     };
+    // The excerpt without the parts of words that it cuts at either end, the hit kept whole.
+    Excerpt atWordBoundaries(Excerpt excerpt) const;
     static constexpr qsizetype kExcerptLength = 80;
     Excerpt excerpt(QByteArrayView pageHtml) const;
     Excerpt excerpt(QStringView pageHtml) const;

@@ -1,5 +1,7 @@
 #include "booksearchbar.h"
 
+#include "markedtextdelegate.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -15,6 +17,17 @@ namespace {
 constexpr int kMargin = 8;
 constexpr int kPageRole = Qt::UserRole;
 
+// Every place where query stands in text[from, from + length), as marks for MarkedTextDelegate.
+void markQuery(QList<QPoint> &marks, const QString &text, qsizetype from, qsizetype length, const QString &query,
+               Qt::CaseSensitivity cs)
+{
+    if (query.isEmpty())
+        return;
+    const QStringView part = QStringView(text).sliced(from, length);
+    for (qsizetype at = part.indexOf(query, 0, cs); at >= 0; at = part.indexOf(query, at + query.size(), cs))
+        marks.append(QPoint(int(from + at), int(query.size())));
+}
+
 } // namespace
 
 BookSearchBar::BookSearchBar(QWidget *parent)
@@ -22,9 +35,8 @@ BookSearchBar::BookSearchBar(QWidget *parent)
       wholeBook_(new QCheckBox(tr("Whole book"), this)), status_(new QLabel(this)), results_(new QListWidget(this))
 {
     setObjectName(QStringLiteral("bookSearch"));
-    setFrameShape(QFrame::StyledPanel);
-    setAutoFillBackground(true);
     text_->setObjectName(QStringLiteral("bookSearchText"));
+    text_->setAccessibleName(tr("Text to find in the whole book"));
     text_->setPlaceholderText(tr("Find in the whole book"));
     text_->setAccessibleName(tr("Find in the whole book"));
     text_->setClearButtonEnabled(true);
@@ -36,20 +48,28 @@ BookSearchBar::BookSearchBar(QWidget *parent)
     wholeBook_->setChecked(true);
     status_->setObjectName(QStringLiteral("bookSearchStatus"));
     results_->setObjectName(QStringLiteral("bookSearchResults"));
-    results_->setAccessibleName(tr("Pages found"));
+    results_->setAccessibleName(tr("Pages that hold the text"));
     results_->setWordWrap(true);
     results_->setAlternatingRowColors(true);
+    results_->setResizeMode(QListView::Adjust);
+    results_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    results_->setItemDelegate(new MarkedTextDelegate(results_));
     auto *close = new QToolButton(this);
     close->setText(tr("Close"));
+    close->setAccessibleName(tr("Close the side panel"));
 
-    auto *bar = new QHBoxLayout;
-    bar->addWidget(text_, 1);
-    bar->addWidget(matchCase_);
-    bar->addWidget(wholeBook_);
-    bar->addWidget(close);
+    // In a narrow panel: the field and Close, then the two switches.
+    auto *field = new QHBoxLayout;
+    field->addWidget(text_, 1);
+    field->addWidget(close);
+    auto *switches = new QHBoxLayout;
+    switches->addWidget(matchCase_);
+    switches->addWidget(wholeBook_);
+    switches->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
-    layout->addLayout(bar);
+    layout->addLayout(field);
+    layout->addLayout(switches);
     layout->addWidget(status_);
     layout->addWidget(results_, 1);
 
@@ -73,22 +93,23 @@ BookSearchBar::BookSearchBar(QWidget *parent)
     });
     connect(close, &QToolButton::clicked, this, &BookSearchBar::dismiss);
     connect(results_, &QListWidget::itemActivated, this, &BookSearchBar::showChosen);
-    connect(results_, &QListWidget::itemClicked, this, &BookSearchBar::showChosen);
+    connect(results_, &QListWidget::itemClicked, this, [this] {
+        chosenByReader_ = true;
+        showChosen();
+    });
     connect(&search_, &book::BookSearch::found, this, &BookSearchBar::addMatch);
     connect(&search_, &book::BookSearch::finished, this, [this] {
-        status_->setText(results_->count() == 0 ? tr("Not found in the book")
-                                                : tr("%n page(s) hold it", nullptr, results_->count()));
+        status_->setText(matches_.empty() ? tr("Not found in the book")
+                                          : tr("%n page(s) hold it", nullptr, int(matches_.size())));
     });
     text_->installEventFilter(this);
     results_->installEventFilter(this);
-    hide();
+    setFocusProxy(text_);
 }
 
 void BookSearchBar::open(const QString &text, bool matchCase)
 {
     wholeBook_->setChecked(true);
-    show();
-    raise();
     text_->setFocus(Qt::OtherFocusReason);
     if (!text.isEmpty()) {
         text_->setText(text);
@@ -98,11 +119,22 @@ void BookSearchBar::open(const QString &text, bool matchCase)
     text_->selectAll();
 }
 
-void BookSearchBar::placeOver(const QRect &area)
+void BookSearchBar::setContents(std::shared_ptr<const book::Contents> contents)
 {
-    const int width = qMin(qMax(sizeHint().width(), area.width() / 2), qMax(0, area.width() - 2 * kMargin));
-    const int height = qMax(0, qMin(area.height() * 2 / 3, area.height() - 2 * kMargin));
-    setGeometry(area.right() - width - kMargin, area.top() + kMargin, width, height);
+    contents_ = std::move(contents);
+    if (matches_.empty())
+        return;
+    // The pages found so far, now in their groups.
+    const QListWidgetItem *current = results_->currentItem();
+    const QVariant chosen = current ? current->data(kPageRole) : QVariant();
+    results_->clear();
+    inTitles_ = inText_ = 0;
+    for (const book::PageMatch &match : matches_)
+        list(match);
+    for (int row = 0; chosen.isValid() && row < results_->count(); ++row) {
+        if (results_->item(row)->data(kPageRole) == chosen)
+            results_->setCurrentRow(row);
+    }
 }
 
 void BookSearchBar::search()
@@ -110,27 +142,93 @@ void BookSearchBar::search()
     searched_ = text_->text();
     searchedCase_ = matchCase_->isChecked();
     results_->clear();
+    matches_.clear();
+    inTitles_ = inText_ = 0;
+    chosenByReader_ = false;
     status_->setText(searched_.trimmed().isEmpty() ? QString() : tr("Searching\u2026"));
     search_.start(pages_, searched_, searchedCase_ ? Qt::CaseSensitive : Qt::CaseInsensitive);
 }
 
 void BookSearchBar::addMatch(const book::PageMatch &match)
 {
-    const QString name = match.name.trimmed();
-    auto *item = new QListWidgetItem(tr("page %1 \u00b7 %2 \u00b7 %n time(s)", nullptr, int(match.hits))
-                                         .arg(match.page + 1)
-                                         .arg(name.isEmpty() ? tr("(no name)") : name) +
-                                     u'\n' + match.excerpt);
+    matches_.push_back(match);
+    list(match);
+}
+
+void BookSearchBar::list(const book::PageMatch &match)
+{
+    const Qt::CaseSensitivity cs = searchedCase_ ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const QString query = searched_.simplified();
+    QString title = match.name.trimmed();
+    bool byTitle = false;
+    if (contents_) {
+        if (const qsizetype entry = contents_->entryOf(match.page); entry >= 0) {
+            title = contents_->entries()[size_t(entry)].title;
+            byTitle = title.contains(query, cs);
+        }
+    }
+    if (title.isEmpty())
+        title = tr("(no name)");
+
+    const QString head = tr("page %1 \u00b7 ").arg(match.page + 1);
+    const QString excerpt = (match.cutBefore ? QStringLiteral("\u2026") : QString()) + match.excerpt +
+                            (match.cutAfter ? QStringLiteral("\u2026") : QString());
+    const QString text = head + title + tr(" \u00b7 %n time(s)", nullptr, int(match.hits)) + u'\n' + excerpt;
+    QList<QPoint> marks;
+    markQuery(marks, text, head.size(), title.size(), query, cs);
+    markQuery(marks, text, text.size() - excerpt.size(), excerpt.size(), query, cs);
+    auto *item = new QListWidgetItem(text);
     item->setData(kPageRole, match.page);
-    results_->addItem(item);
-    if (results_->count() == 1)
-        results_->setCurrentRow(0);
+    item->setData(MarkedTextDelegate::kMarksRole, QVariant::fromValue(marks));
+
+    int row;
+    if (byTitle) {
+        if (inTitles_++ == 0)
+            results_->insertItem(0, new QListWidgetItem);
+        row = int(inTitles_);
+    } else {
+        if (inText_++ == 0)
+            results_->addItem(new QListWidgetItem);
+        row = results_->count();
+    }
+    results_->insertItem(row, item);
+    updateLabels();
+    // Until the reader chooses, the page chosen is the first.
+    if (!chosenByReader_)
+        results_->setCurrentRow(1);
+}
+
+void BookSearchBar::updateLabels()
+{
+    const auto label = [this](int row, const QString &text) {
+        QListWidgetItem *item = results_->item(row);
+        item->setText(text);
+        item->setFlags(Qt::NoItemFlags);
+        QFont font = item->font();
+        font.setBold(true);
+        item->setFont(font);
+    };
+    if (inTitles_ > 0)
+        label(0, tr("%n page(s) with it in the title", nullptr, int(inTitles_)));
+    if (inText_ > 0)
+        label(inTitles_ > 0 ? int(inTitles_) + 1 : 0, tr("%n page(s) with it in the text", nullptr, int(inText_)));
+}
+
+void BookSearchBar::step(int direction)
+{
+    for (int row = results_->currentRow() + direction; row >= 0 && row < results_->count(); row += direction) {
+        if (results_->item(row)->data(kPageRole).isValid()) {
+            results_->setCurrentRow(row);
+            chosenByReader_ = true;
+            return;
+        }
+    }
 }
 
 void BookSearchBar::showChosen()
 {
     const QListWidgetItem *item = results_->currentItem();
-    if (!item)
+    if (!item || !item->data(kPageRole).isValid())
         return;
     emit pageChosen(item->data(kPageRole).value<qsizetype>(), searched_, searchedCase_);
 }
@@ -138,9 +236,7 @@ void BookSearchBar::showChosen()
 void BookSearchBar::dismiss()
 {
     search_.cancel();
-    hide();
-    if (parentWidget())
-        parentWidget()->setFocus(Qt::OtherFocusReason);
+    emit closed();
 }
 
 bool BookSearchBar::eventFilter(QObject *watched, QEvent *event)
@@ -153,9 +249,8 @@ bool BookSearchBar::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     // Down and Up choose a page of the list while the text field keeps the focus.
-    if (watched == text_ && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) && results_->count() > 0) {
-        const int row = results_->currentRow() + (key->key() == Qt::Key_Down ? 1 : -1);
-        results_->setCurrentRow(qBound(0, row, results_->count() - 1));
+    if ((key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) && results_->count() > 0) {
+        step(key->key() == Qt::Key_Down ? 1 : -1);
         return true;
     }
     return QFrame::eventFilter(watched, event);

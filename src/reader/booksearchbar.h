@@ -1,8 +1,12 @@
 #pragma once
 
 #include <book/booksearch.h>
+#include <book/contents.h>
 
 #include <QFrame>
+
+#include <memory>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -12,31 +16,34 @@ class QListWidgetItem;
 
 namespace reader {
 
-// Find in the whole book: a bar with the text to find, "Match case" and "Whole book", over a list
-// of the pages that hold it (page number, name, how often, a few words around the first), which
-// fills while the search runs on a worker thread. In the text field, Enter starts the search and,
-// once pages are listed, shows the one chosen (the first, unless Down and Up chose another); Enter or
-// a click on a page shows it too. Escape or Close hides the bar; switching "Whole book" off goes
-// back to finding in the page shown.
+// Find in the whole book, a tab of the side panel: the text to find, "Match case" and "Whole book",
+// over a list of the pages that hold it (page number, title, how often, the words around the first
+// with the words marked), which fills while the search runs on a worker thread. The pages whose title
+// holds the text come first, then the others, each in book order under a label. In the text field,
+// Enter starts the search and, once pages are listed, shows the one chosen (the first, unless Down
+// and Up chose another); Enter or a click on a page shows it too. Escape or Close asks for the panel
+// to close; switching "Whole book" off goes back to finding in the page shown.
 class BookSearchBar final : public QFrame {
     Q_OBJECT
 
 public:
     explicit BookSearchBar(QWidget *parent);
 
-    // Shows the bar with text to find (the text already there if empty), ready to type; searches
-    // at once when text is given.
+    // Takes text to find (the text already there if empty), ready to type; searches at once when
+    // text is given.
     void open(const QString &text, bool matchCase);
-    // Places the bar over the right part of area, a rectangle of its parent.
-    void placeOver(const QRect &area);
     // The book to search.
     void setPages(const book::PageTable &pages) { pages_ = pages; }
+    // The titles of its pages, once read: until then, the pages found are listed in book order alone.
+    void setContents(std::shared_ptr<const book::Contents> contents);
 
 signals:
     // The reader chose a page of the list: show page, where text holds the query.
     void pageChosen(qsizetype page, const QString &query, bool matchCase);
     // "Whole book" was switched off: find text in the page shown instead.
     void findInPage(const QString &text, bool matchCase);
+    // Escape or Close.
+    void closed();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -45,6 +52,11 @@ private:
     void search();
     void showChosen();
     void addMatch(const book::PageMatch &match);
+    // Lists a page found, in its group.
+    void list(const book::PageMatch &match);
+    void updateLabels();
+    // Chooses the page row after (step 1) or before (-1) the current one, over the labels.
+    void step(int direction);
     void dismiss();
 
     book::PageTable pages_;
@@ -56,6 +68,13 @@ private:
     QListWidget *results_;
     QString searched_; // the query the list holds the pages of, with its letter case setting
     bool searchedCase_ = false;
+    std::shared_ptr<const book::Contents> contents_;
+    std::vector<book::PageMatch> matches_; // the pages found, in book order
+    // The list's rows: the label of the pages found by title and those, then the label of the others
+    // and those; a label only when its group has pages.
+    qsizetype inTitles_ = 0;
+    qsizetype inText_ = 0;
+    bool chosenByReader_ = false; // Down, Up or a click chose a page: new pages don't move the choice
 };
 
 } // namespace reader

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "contentsview.h"
 #include "logging.h"
 #include "picturebutton.h"
 
@@ -155,6 +156,8 @@ void Form1::handle(std::function<void()> handler)
             history_.setScroll(DHTMLEdit1.scrollPosition());
         platform::runReportingFailures(next);
         updateBand();
+        if (contentsView_)
+            contentsView_->showPage(curPage);
     }
     handling_ = false;
 }
@@ -256,6 +259,7 @@ void Form1::layOut()
 void Form1::loadBook()
 {
     book::Book loaded = book::loadBook(services_.fileSystem, services_.applicationFolder());
+    title_ = loaded.title;
     // A caption shows "[*]" only where it is doubled; alone, it is the mark of a modified window.
     platform::setCaption(this, loaded.title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
     pages = std::move(loaded.pages);

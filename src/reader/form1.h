@@ -2,7 +2,9 @@
 
 #include "pagehistory.h"
 #include "readerservices.h"
+#include "readingplaces.h"
 
+#include <book/contents.h>
 #include <book/pageindex.h>
 #include <book/pagetable.h>
 #include <pageview/pageview.h>
@@ -13,12 +15,16 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
+class QTabWidget;
 
 namespace reader {
 
 class BookSearchBar;
+class ContentsView;
+class GoToPageField;
 class PictureButton;
 
 // The reader window: a row of seven picture buttons over the page view, which shows one page of the
@@ -34,6 +40,8 @@ public:
     // The window as designed, before loading: caption "Tavlo", the buttons at their design places,
     // the page view that makePageView gives.
     Form1(const PageViewMaker &makePageView, ReaderServices services);
+    // Remembers where the reader left the book, unless the window was closed first.
+    ~Form1() override;
 
     // Shows the window modeless. The first time, the load handler runs to its end before the window
     // becomes visible; a failure there leaves the window hidden and reaches the caller.
@@ -82,6 +90,12 @@ public:
     void toggleFullScreen();
     // Shows page i, as a search result: at the first place where query stands, highlighted.
     void showFoundPage(qsizetype i, const QString &query, bool matchCase);
+    // Finding the way in a big book: the side panel with the contents (F9 shows and hides it), go to
+    // a page by its number, title or name (Ctrl+L), and back to where the reader left the book at
+    // the last run (F8, or a click on the band while it offers it).
+    void toggleContents();
+    void goToPageByName();
+    void continueReading();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -129,6 +143,21 @@ private:
     // Once the window system tells the window's frame, makes room for it, so that the window with its
     // frame is the size of the screen as laid out at load; the page view keeps its size.
     void fitFrameToScreen();
+    void showBandMenu(const QPoint &at);
+    // The side panel beside the page view, made the first time it is asked for; the page view narrows
+    // while it is shown.
+    void makeSidePanel();
+    void showSidePanel(QWidget *tab);
+    void hideSidePanel();
+    // The page titles, read on a worker thread the first time the contents, go to page or find in the
+    // whole book needs them; each gets them once read.
+    void readContents();
+    void contentsRead();
+    // Where the reader left the book at the last run: looked up on a worker thread once the first page
+    // is shown, and offered on the band. Remembered when the window closes.
+    void findPlace();
+    void rememberPlace();
+    QString bookPath() const;
 
     // The page names, read on a worker thread once the first page is shown, so that neither the
     // start nor a link click waits for a large book's names: a click that comes before they are
@@ -146,6 +175,26 @@ private:
     // The web or mail link under the pointer, which the band shows as long as it is there.
     QString hoveredLink_;
     BookSearchBar *bookSearch_ = nullptr;
+    QTabWidget *sidePanel_ = nullptr;
+    ContentsView *contentsView_ = nullptr;
+    GoToPageField *goTo_ = nullptr;
+    QFutureWatcher<std::shared_ptr<const book::Contents>> contents_;
+    bool contentsAsked_ = false;
+    // The book's title as its file holds it, and the places left in books.
+    QString title_;
+    std::shared_ptr<ReadingPlaces> places_;
+    struct FoundPlace {
+        QByteArray fingerprint;
+        std::optional<ReadingPlaces::Place> place;
+        QString title; // of the place's page
+    };
+    QFutureWatcher<FoundPlace> placeFound_;
+    QByteArray fingerprint_; // of the book loaded, once known
+    // The place offered on the band until the reader moves, and its page's title.
+    std::optional<ReadingPlaces::Place> offer_;
+    QString offerTitle_;
+    bool moved_ = false;
+    bool placeRemembered_ = false;
     // The page view's distance from the window's right and bottom edges at load, in pixels.
     int rightMargin_ = 0;
     int bottomMargin_ = 0;

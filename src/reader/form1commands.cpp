@@ -214,6 +214,8 @@ void Form1::find_Click()
 
 void Form1::ext_Click()
 {
+    // The program ends without closing the window: the place left is remembered now.
+    rememberPlace();
     services_.endProgram();
 }
 

@@ -4,6 +4,7 @@
 #include "form1.h"
 
 #include "booksearchbar.h"
+#include "contentsview.h"
 
 #include <book/record.h>
 
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTabWidget>
 #include <QWheelEvent>
 
 #include <array>
@@ -70,7 +72,16 @@ const struct {
     {Qt::CTRL | Qt::Key_0, &Form1::zoomReset},
     {Qt::CTRL | Qt::SHIFT | Qt::Key_F, &Form1::findInBook},
     {QKeyCombination(Qt::Key_F11), &Form1::toggleFullScreen},
+    {QKeyCombination(Qt::Key_F9), &Form1::toggleContents},
+    {Qt::CTRL | Qt::Key_L, &Form1::goToPageByName},
+    {QKeyCombination(Qt::Key_F8), &Form1::continueReading},
 };
+
+// The side panel's width, in pixels: a quarter of the window within these bounds, and never more
+// than half of what the page view had.
+constexpr int kPanelMinWidth = 240;
+constexpr int kPanelMaxWidth = 460;
+constexpr int kPanelGap = 6;
 
 void Form1::setUpReading()
 {
@@ -79,6 +90,10 @@ void Form1::setUpReading()
     // Page names are the book's: never read as markup, which could load files or paint a fake band.
     band_->setTextFormat(Qt::PlainText);
     band_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    band_->setAccessibleName(tr("Where you are in the book"));
+    // The commands to find the way in the book, for those who look for them by the mouse.
+    band_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(band_, &QLabel::customContextMenuRequested, this, &Form1::showBandMenu);
     band_->show();
     DHTMLEdit1.setLinkHoverHandler([this](const QString &url) {
         const QString scheme = QUrl(url).scheme();
@@ -96,6 +111,7 @@ void Form1::setUpReading()
     reading_ = true;
     resizeEvent(nullptr);
     updateBand();
+    findPlace();
 }
 
 void Form1::goToPage(qsizetype i, bool aroundRewriting)
@@ -168,24 +184,13 @@ void Form1::zoomReset()
     zoomTo(1);
 }
 
-void Form1::findInBook()
-{
-    if (!bookSearch_) {
-        bookSearch_ = new BookSearchBar(this);
-        connect(bookSearch_, &BookSearchBar::pageChosen, this,
-                [this](qsizetype page, const QString &query, bool matchCase) {
-                    handle([=, this] { showFoundPage(page, query, matchCase); });
-                });
-        connect(bookSearch_, &BookSearchBar::findInPage, this,
-                [this](const QString &text, bool matchCase) { DHTMLEdit1.findInPage(text, matchCase); });
-    }
-    bookSearch_->setPages(pages);
-    bookSearch_->placeOver(DHTMLEdit1.widget()->geometry());
-    bookSearch_->open(QString(), false);
-}
-
 void Form1::updateBand()
 {
+    // The place where the last run left the book is offered until the reader moves.
+    if (curPage != 0) {
+        moved_ = true;
+        offer_.reset();
+    }
     if (!band_)
         return;
     // Where a web or mail link would go, as a browser's status bar says, while the pointer is on it.
@@ -199,6 +204,10 @@ void Form1::updateBand()
         if (!name.isEmpty())
             text += QStringLiteral("   \u2014   ") + name;
     }
+    if (offer_) {
+        text += QStringLiteral("      \u25b8 ") +
+                tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(offerTitle_);
+    }
     band_->setText(text);
 }
 
@@ -208,14 +217,20 @@ void Form1::resizeEvent(QResizeEvent *event)
         QWidget::resizeEvent(event);
     if (!reading_)
         return;
-    // The page view keeps the margins it had at load to the right and bottom edges.
+    // The page view keeps the margins it had at load to the right and bottom edges, and leaves room
+    // beside it for the side panel while that is shown.
     QWidget *view = DHTMLEdit1.widget();
-    view->resize(qMax(0, width() - view->x() - rightMargin_), qMax(0, height() - view->y() - bottomMargin_));
+    int right = width() - rightMargin_;
+    const int viewHeight = qMax(0, height() - view->y() - bottomMargin_);
+    if (sidePanel_ && sidePanel_->isVisible()) {
+        const int panelWidth = qMin(qBound(kPanelMinWidth, width() / 4, kPanelMaxWidth), (right - view->x()) / 2);
+        right -= panelWidth + kPanelGap;
+        sidePanel_->setGeometry(right + kPanelGap, view->y(), panelWidth, viewHeight);
+    }
+    view->resize(qMax(0, right - view->x()), viewHeight);
     const int bandHeight = band_->sizeHint().height();
     band_->setGeometry(view->x(), view->y() + view->height() + qMax(0, (bottomMargin_ - bandHeight) / 2), view->width(),
                        bandHeight);
-    if (bookSearch_)
-        bookSearch_->placeOver(view->geometry());
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -226,6 +241,7 @@ void Form1::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    rememberPlace();
     QWidget::closeEvent(event);
 }
 
@@ -268,6 +284,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (watched == band_ && mouse->button() == Qt::LeftButton && offer_) {
+            handle(&Form1::continueReading);
+            return true;
+        }
         if (mouse->button() == Qt::BackButton || mouse->button() == Qt::ForwardButton) {
             handle(mouse->button() == Qt::BackButton ? &Form1::goBack : &Form1::goForward);
             return true;

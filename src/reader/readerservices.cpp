@@ -1,5 +1,7 @@
 #include "readerservices.h"
 
+#include "readingplaces.h"
+
 #include <platform/appfolder.h>
 #include <platform/links.h>
 #include <platform/messagebox.h>
@@ -20,6 +22,7 @@ ReaderServices ReaderServices::platformServices()
     services.sleep = platform::sleep;
     services.endProgram = [] { QCoreApplication::exit(0); };
     services.openLink = platform::openLink;
+    services.placesFile = ReadingPlaces::defaultFile;
     return services;
 }
 

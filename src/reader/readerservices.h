@@ -24,6 +24,8 @@ struct ReaderServices {
     // Hands a web or mail address to the user's browser or mail program; false when no program
     // took it.
     std::function<bool(const QUrl &url)> openLink;
+    // The file that keeps where the reader left each book; none remembered when unset or empty.
+    std::function<QString()> placesFile;
 
     static ReaderServices platformServices();
 };

@@ -106,6 +106,37 @@ TEST(BookSearch, TheNameAndExcerptOfAPage)
     EXPECT_EQ(matches[0].hitLength, 4);
 }
 
+TEST(BookSearch, ExcerptsBeginAndEndWithWholeWords)
+{
+    // Words of 3 to 11 letters around the hit, which sits at every place from the first word to the last.
+    QString words;
+    for (int w = 0; w < 60; ++w)
+        words += QString(3 + w % 9, QChar(u'a' + w % 26)) + u' ';
+    const QString text = words.trimmed();
+    QList<qsizetype> wordStarts{0};
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u' ')
+            wordStarts << i + 1;
+    }
+    for (const qsizetype at : std::as_const(wordStarts)) {
+        const QString page = text.first(at) + u"needle "_s + text.sliced(at);
+        const book::PageTable pages = tableOf("p##<p>" + page.toLatin1() + "</p>");
+        const std::vector<book::PageMatch> matches = searchAll(pages, u"needle"_s, 1);
+        ASSERT_EQ(matches.size(), 1u);
+        const book::PageMatch &m = matches[0];
+        const qsizetype begin = page.indexOf(m.excerpt);
+        ASSERT_GE(begin, 0) << m.excerpt.toStdString();
+        const qsizetype end = begin + m.excerpt.size();
+        EXPECT_TRUE(begin == 0 || page[begin - 1] == u' ') << m.excerpt.toStdString();
+        EXPECT_TRUE(end == page.trimmed().size() || page[end] == u' ') << m.excerpt.toStdString();
+        EXPECT_EQ(m.cutBefore, begin > 0);
+        EXPECT_EQ(m.cutAfter, end < page.trimmed().size());
+        EXPECT_EQ(m.excerpt.mid(m.hitOffset, m.hitLength), u"needle"_s);
+        EXPECT_LE(m.excerpt.size(), book::PageFinder::kExcerptLength);
+        EXPECT_GT(m.excerpt.size(), book::PageFinder::kExcerptLength / 2);
+    }
+}
+
 TEST(BookSearch, StopsOnceCancelled)
 {
     const GeneratedBook b = generatedBook(2000);

@@ -4,12 +4,15 @@
 
 #include <platform/messagebox.h>
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
+#include <QTreeView>
 
 namespace {
 
@@ -40,6 +43,24 @@ TEST_F(BookTextTest, NamesAndMessagesThatLookLikeMarkupAreShownAsWritten)
     platform::showMessage(name);
     EXPECT_GT(messageHeight, 0);
     EXPECT_LT(messageHeight, 100);
+
+    // The contents: a title shown as written, and the name in its tool tip read as text.
+    QTest::keyClick(&form(), Qt::Key_F9);
+    auto *tree = form().findChild<QTreeView *>(QStringLiteral("contentsTree"));
+    ASSERT_NE(tree, nullptr);
+    // The name has no title: it is its own, under the folders of its slashes.
+    QModelIndex first;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QModelIndexList found = tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole, name, 1,
+                                                               Qt::MatchExactly | Qt::MatchRecursive);
+            first = found.value(0);
+            return first.isValid();
+        },
+        10000));
+    QTextDocument tip;
+    tip.setHtml(first.data(Qt::ToolTipRole).toString());
+    EXPECT_EQ(tip.toPlainText(), name);
 }
 
 } // namespace

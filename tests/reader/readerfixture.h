@@ -71,6 +71,7 @@ protected:
                 openedLinks << url;
                 return linksTaken;
             };
+            services.placesFile = [this] { return placesFile; };
             form_ = std::make_unique<reader::Form1>(
                 [this](QWidget *window) { return pageView = new FakePageView(window); }, std::move(services));
         }
@@ -86,7 +87,17 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // Closes the window and ends it, as the end of a run does; form() then makes a new one.
+    void endRun()
+    {
+        form_->close();
+        form_.reset();
+        pageView = nullptr;
+    }
+
     QTemporaryDir app;
+    // Where the window remembers the places left in books; nothing is remembered while it is empty.
+    QString placesFile;
     platform::ScreenTwips screen{28800, 16200};
     std::map<QString, QSize> pictureSizes;
     QStringList loadedPictures;

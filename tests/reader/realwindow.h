@@ -29,6 +29,8 @@ protected:
     {
         ASSERT_TRUE(config.isValid() && app.isValid() && prints.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        // Where the reader remembers the place left in each book.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(config.filePath(QStringLiteral("data"))));
         qputenv("TAVLO_PRINT_TO_PDF_DIR", QFile::encodeName(prints.path()));
         ASSERT_EQ(platform::callDllRegisterServer(QStringLiteral(TAVLO_CONTROL_FILE)), 0);
     }

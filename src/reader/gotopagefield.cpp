@@ -1,0 +1,123 @@
+#include "gotopagefield.h"
+
+#include <QAbstractItemView>
+#include <QAbstractProxyModel>
+#include <QCompleter>
+#include <QKeyEvent>
+#include <QStandardItemModel>
+
+namespace reader {
+namespace {
+
+constexpr int kPageRole = Qt::UserRole + 1;
+constexpr int kKeyRole = Qt::UserRole + 2; // the title or name that the typed text begins
+
+} // namespace
+
+GoToPageField::GoToPageField(QWidget *parent)
+    : QLineEdit(parent), completer_(new QCompleter(this)), model_(new QStandardItemModel(this))
+{
+    setObjectName(QStringLiteral("goToPage"));
+    setAccessibleName(tr("Go to page"));
+    setPlaceholderText(tr("Go to page: a number, or the beginning of a title or name"));
+    setClearButtonEnabled(true);
+    completer_->setModel(model_);
+    completer_->setCompletionRole(kKeyRole);
+    completer_->setCaseSensitivity(Qt::CaseInsensitive);
+    completer_->setFilterMode(Qt::MatchStartsWith);
+    completer_->setCompletionMode(QCompleter::PopupCompletion);
+    completer_->setMaxVisibleItems(12);
+    completer_->popup()->setAccessibleName(tr("Pages proposed"));
+    setCompleter(completer_);
+    connect(completer_, qOverload<const QModelIndex &>(&QCompleter::activated), this, [this](const QModelIndex &index) {
+        const auto *proxy = qobject_cast<const QAbstractProxyModel *>(index.model());
+        const QModelIndex source = proxy ? proxy->mapToSource(index) : index;
+        const QVariant page = source.data(kPageRole);
+        if (page.isValid()) {
+            hide();
+            emit pageChosen(page.value<qsizetype>());
+        }
+    });
+    hide();
+}
+
+void GoToPageField::setContents(const std::shared_ptr<const book::Contents> &contents)
+{
+    model_->clear();
+    for (const book::Contents::Entry &entry : contents->entries()) {
+        // The title and the name each propose the page; the list says which page (plain text, as item
+        // views show it).
+        const QString shown = tr("%1   \u2014   page %2").arg(entry.title).arg(entry.page + 1);
+        const auto add = [&](const QString &key, const QString &text) {
+            auto *item = new QStandardItem(text);
+            item->setData(key, kKeyRole);
+            item->setData(entry.page, kPageRole);
+            model_->appendRow(item);
+        };
+        add(entry.title, shown);
+        if (entry.name != entry.title)
+            add(entry.name, entry.name + QStringLiteral("   \u2014   ") + shown);
+    }
+}
+
+void GoToPageField::open(const QRect &area)
+{
+    setGeometry(area);
+    clear();
+    show();
+    raise();
+    setFocus(Qt::ShortcutFocusReason);
+}
+
+qsizetype GoToPageField::pageOf(const QString &text) const
+{
+    const QString typed = text.trimmed();
+    if (typed.isEmpty())
+        return -1;
+    bool isNumber = false;
+    const qlonglong number = typed.toLongLong(&isNumber);
+    if (isNumber)
+        return number >= 1 && number <= pageCount_ ? qsizetype(number - 1) : -1;
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const QStandardItem *item = model_->item(row);
+        if (item->data(kKeyRole).toString().startsWith(typed, Qt::CaseInsensitive))
+            return item->data(kPageRole).value<qsizetype>();
+    }
+    return -1;
+}
+
+void GoToPageField::choose()
+{
+    // The page proposed and chosen in the list, else the one the text stands for.
+    const QAbstractItemView *popup = completer_->popup();
+    if (popup->isVisible() && popup->currentIndex().isValid())
+        return; // the completer tells activated() itself
+    const qsizetype page = pageOf(text());
+    if (page < 0)
+        return;
+    hide();
+    emit pageChosen(page);
+}
+
+void GoToPageField::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        choose();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void GoToPageField::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    // The list of pages proposed takes the focus while it is open; anything else dismisses the field.
+    if (!completer_->popup()->isVisible())
+        hide();
+}
+
+} // namespace reader

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <book/contents.h>
+
+#include <QLineEdit>
+
+#include <memory>
+#include <vector>
+
+class QCompleter;
+class QStandardItemModel;
+
+namespace reader {
+
+// Go to page: a field that takes a page number, as the band counts them, or the beginning of a page's
+// title or name, proposing the pages that begin so as the reader types. Enter chooses the number, or
+// the page proposed (the first, unless Down and Up chose another); Escape, or leaving the field,
+// dismisses it.
+class GoToPageField final : public QLineEdit {
+    Q_OBJECT
+
+public:
+    explicit GoToPageField(QWidget *parent);
+
+    // The number of pages, for numbers; the contents, for titles and names, once read.
+    void setPageCount(qsizetype count) { pageCount_ = count; }
+    void setContents(const std::shared_ptr<const book::Contents> &contents);
+    // Shows the field over area, a rectangle of its parent, empty and with the focus.
+    void open(const QRect &area);
+
+    // The page that text stands for: its number, else the first whose title or name begins with it
+    // (letter case aside); -1 when none.
+    qsizetype pageOf(const QString &text) const;
+
+signals:
+    void pageChosen(qsizetype page);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void choose();
+
+    QCompleter *completer_;
+    QStandardItemModel *model_;
+    qsizetype pageCount_ = 0;
+};
+
+} // namespace reader
