@@ -57,10 +57,6 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
         <translation>Leeren</translation>
     </message>
     <message>
-        <source>Pages found</source>
-        <translation>Gefundene Seiten</translation>
-    </message>
-    <message>
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
@@ -76,13 +72,60 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
         <source>Searching…</source>
         <translation>Suche läuft …</translation>
     </message>
-    <message numerus="yes">
-        <source>page %1 · %2 · %n time(s)</source>
-        <translation><numerusform>Seite %1 · %2 · %n-mal</numerusform><numerusform>Seite %1 · %2 · %n-mal</numerusform></translation>
-    </message>
     <message>
         <source>(no name)</source>
         <translation>(ohne Namen)</translation>
+    </message>
+    <message>
+        <source>Text to find in the whole book</source>
+        <translation>Text, der im ganzen Buch gesucht wird</translation>
+    </message>
+    <message>
+        <source>Pages that hold the text</source>
+        <translation>Seiten, die den Text enthalten</translation>
+    </message>
+    <message>
+        <source>Close the side panel</source>
+        <translation>Seitenleiste schließen</translation>
+    </message>
+    <message>
+        <source>page %1 · </source>
+        <translation>Seite %1 · </translation>
+    </message>
+    <message numerus="yes">
+        <source> · %n time(s)</source>
+        <translation><numerusform> · %n-mal</numerusform><numerusform> · %n-mal</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) with it in the title</source>
+        <translation><numerusform>%n Seite mit dem Text im Titel</numerusform><numerusform>%n Seiten mit dem Text im Titel</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) with it in the text</source>
+        <translation><numerusform>%n Seite mit dem Text im Inhalt</numerusform><numerusform>%n Seiten mit dem Text im Inhalt</numerusform></translation>
+    </message>
+</context>
+<context>
+    <name>reader::ContentsView</name>
+    <message>
+        <source>Filter by title or name</source>
+        <translation>Nach Titel oder Name filtern</translation>
+    </message>
+    <message>
+        <source>Filter the contents</source>
+        <translation>Inhaltsverzeichnis filtern</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Pages whose title or name holds the words</source>
+        <translation>Seiten, deren Titel oder Name die Wörter enthält</translation>
+    </message>
+    <message>
+        <source>Reading the titles of the pages…</source>
+        <translation>Die Titel der Seiten werden gelesen …</translation>
     </message>
 </context>
 <context>
@@ -102,6 +145,69 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
     <message>
         <source>page %1 of %2</source>
         <translation>Seite %1 von %2</translation>
+    </message>
+    <message>
+        <source>Side panel</source>
+        <translation>Seitenleiste</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Find in the book</source>
+        <translation>Im Buch suchen</translation>
+    </message>
+    <message>
+        <source>Contents (F9)</source>
+        <translation>Inhalt (F9)</translation>
+    </message>
+    <message>
+        <source>Find in the whole book (Ctrl+Shift+F)</source>
+        <translation>Im ganzen Buch suchen (Strg+Umschalt+F)</translation>
+    </message>
+    <message>
+        <source>Finding the way</source>
+        <translation>Sich zurechtfinden</translation>
+    </message>
+    <message>
+        <source>Go to page…</source>
+        <translation>Gehe zu Seite …</translation>
+    </message>
+    <message>
+        <source>Find in the whole book…</source>
+        <translation>Im ganzen Buch suchen …</translation>
+    </message>
+    <message>
+        <source>Continue at page %1</source>
+        <translation>Weiter auf Seite %1</translation>
+    </message>
+    <message>
+        <source>Where you are in the book</source>
+        <translation>Wo Sie im Buch sind</translation>
+    </message>
+    <message>
+        <source>Continue at page %1 — %2 (F8, or click here)</source>
+        <translation>Weiter auf Seite %1 — %2 (F8, oder hier klicken)</translation>
+    </message>
+</context>
+<context>
+    <name>reader::GoToPageField</name>
+    <message>
+        <source>Go to page</source>
+        <translation>Gehe zu Seite</translation>
+    </message>
+    <message>
+        <source>Go to page: a number, or the beginning of a title or name</source>
+        <translation>Gehe zu Seite: eine Nummer oder der Anfang eines Titels oder Namens</translation>
+    </message>
+    <message>
+        <source>Pages proposed</source>
+        <translation>Vorgeschlagene Seiten</translation>
+    </message>
+    <message>
+        <source>%1   —   page %2</source>
+        <translation>%1   —   Seite %2</translation>
     </message>
 </context>
 <context>

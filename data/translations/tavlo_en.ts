@@ -55,10 +55,6 @@ Install a printer, then print again.</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Pages found</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>Close</source>
         <translation type="unfinished" />
     </message>
@@ -74,12 +70,59 @@ Install a printer, then print again.</source>
         <source>Searching…</source>
         <translation type="unfinished" />
     </message>
-    <message numerus="yes">
-        <source>page %1 · %2 · %n time(s)</source>
-        <translation><numerusform>page %1 · %2 · %n time</numerusform><numerusform>page %1 · %2 · %n times</numerusform></translation>
-    </message>
     <message>
         <source>(no name)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Text to find in the whole book</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Pages that hold the text</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Close the side panel</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>page %1 · </source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <source> · %n time(s)</source>
+        <translation><numerusform> · %n time</numerusform><numerusform> · %n times</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) with it in the title</source>
+        <translation><numerusform>%n page with it in the title</numerusform><numerusform>%n pages with it in the title</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) with it in the text</source>
+        <translation><numerusform>%n page with it in the text</numerusform><numerusform>%n pages with it in the text</numerusform></translation>
+    </message>
+</context>
+<context>
+    <name>reader::ContentsView</name>
+    <message>
+        <source>Filter by title or name</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Filter the contents</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Pages whose title or name holds the words</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Reading the titles of the pages…</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -99,6 +142,69 @@ Install a printer, then print again.</source>
     </message>
     <message>
         <source>page %1 of %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Side panel</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Find in the book</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Contents (F9)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Find in the whole book (Ctrl+Shift+F)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Finding the way</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Go to page…</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Find in the whole book…</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Continue at page %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Where you are in the book</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Continue at page %1 — %2 (F8, or click here)</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>reader::GoToPageField</name>
+    <message>
+        <source>Go to page</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Go to page: a number, or the beginning of a title or name</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Pages proposed</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>%1   —   page %2</source>
         <translation type="unfinished" />
     </message>
 </context>

@@ -17,8 +17,10 @@ void installTranslations(const QLocale &locale)
         QCoreApplication::installTranslator(qt);
     else
         qCDebug(lcPlatform) << "no Qt translation for" << locale.name();
+    // Without a translation for the locale, English: it says our plurals without "(s)".
     auto *ours = new QTranslator(QCoreApplication::instance());
-    if (ours->load(locale, QStringLiteral("tavlo"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+    if (ours->load(locale, QStringLiteral("tavlo"), QStringLiteral("_"), QStringLiteral(":/i18n")) ||
+        ours->load(QStringLiteral(":/i18n/tavlo_en")))
         QCoreApplication::installTranslator(ours);
     else
         qCDebug(lcPlatform) << "no translation of ours for" << locale.name();

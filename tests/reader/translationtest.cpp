@@ -42,11 +42,12 @@ TEST_F(TranslationTest, GermanForOurTextsAndQtsButNotForTheProgramsOwnMessages)
 
 TEST_F(TranslationTest, EnglishSaysItsPluralsWithoutParentheses)
 {
-    platform::installTranslations(QLocale(QLocale::English, QLocale::UnitedStates));
+    // Where no translation of ours exists, as for the "C" locale, English stands in.
+    platform::installTranslations(QLocale::c());
     EXPECT_EQ(QCoreApplication::translate("reader::BookSearchBar", "%n page(s) hold it", nullptr, 1),
               QStringLiteral("1 page holds it"));
-    EXPECT_EQ(QCoreApplication::translate("reader::BookSearchBar", "page %1 \u00b7 %2 \u00b7 %n time(s)", nullptr, 3),
-              QStringLiteral("page %1 \u00b7 %2 \u00b7 3 times"));
+    EXPECT_EQ(QCoreApplication::translate("reader::BookSearchBar", " \u00b7 %n time(s)", nullptr, 3),
+              QStringLiteral(" \u00b7 3 times"));
 }
 
 } // namespace
