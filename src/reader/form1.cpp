@@ -180,9 +180,10 @@ bool Form1::event(QEvent *event)
     // little later where a window manager does (X11).
     const QEvent::Type type = event->type();
     const bool result = QWidget::event(event);
-    if (!frameFitted_ && loaded_ &&
-        (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
-         type == QEvent::UpdateRequest))
+    // The type first: events come while the window's members are still being made (a child added).
+    if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
+         type == QEvent::UpdateRequest) &&
+        loaded_ && !frameFitted_)
         fitFrameToScreen();
     return result;
 }

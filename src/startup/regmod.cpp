@@ -70,7 +70,7 @@ void copyComponent(const platform::FileSystem &fileSystem, const QString &source
 QString sourceOf(const QString &applicationFolder, const platform::FileSystem &fileSystem, const ComponentFile &file)
 {
     for (const char *source : {file.firstSource, file.secondSource}) {
-        const QString name = applicationFolder + QLatin1String(source);
+        QString name = applicationFolder + QLatin1String(source);
         if (passes([&] { return fileSystem.fileExists(name); }))
             return name;
     }

@@ -51,8 +51,8 @@ void RendererWatch::probe()
     });
 }
 
-void RendererWatch::askBeforeLeaving(std::chrono::milliseconds limit, std::function<void()> answered,
-                                     std::function<void()> unanswered)
+void RendererWatch::askBeforeLeaving(std::chrono::milliseconds limit, const std::function<void()> &answered,
+                                     const std::function<void()> &unanswered)
 {
     const quint64 leaving = ++leaving_;
     const QPointer<RendererWatch> self(this);

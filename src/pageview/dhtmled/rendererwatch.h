@@ -29,8 +29,8 @@ public:
     // answered when it answers (or drops the question with its page), else unanswered after limit. A
     // process whose script never yields would otherwise keep the next document from being shown
     // until the watch finds it out. Only the last question counts.
-    void askBeforeLeaving(std::chrono::milliseconds limit, std::function<void()> answered,
-                          std::function<void()> unanswered);
+    void askBeforeLeaving(std::chrono::milliseconds limit, const std::function<void()> &answered,
+                          const std::function<void()> &unanswered);
 
 signals:
 
