@@ -275,8 +275,8 @@ void Form1::indexPages()
     // The page table does not change after loading, so the worker reads its own copy of it (the
     // bytes are shared, not copied) while the window runs.
     connect(&pageIndex_, &QFutureWatcherBase::finished, this, [this] {
-        if (std::exchange(clickWaitsForIndex_, false))
-            handle(&Form1::DHTMLEdit1_onclick);
+        for (const WaitingClick &click : std::exchange(clicksWaiting_, {}))
+            handle([this, click] { followClick(click.link, click.atPress); });
     });
     pageIndex_.setFuture(QtConcurrent::run([table = pages] { return std::make_shared<const book::PageIndex>(table); }));
 }

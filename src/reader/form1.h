@@ -132,9 +132,11 @@ private:
     // a page by its name (shown with the address's query and place, for its scripts), the page shown
     // when the path is empty, or a file of the folder that is no page. False when it names none.
     bool followInBook(const QUrl &target);
-    // Whether url is the link that was under the pointer when the mouse button of the last click
-    // went down.
-    bool wasShownAtPress(const QUrl &url) const;
+    // Whether url is the link shown under the pointer when the mouse button of a click went down.
+    bool wasShownAtPress(const QUrl &url, const std::optional<QString> &shown) const;
+    // Follows the link a click met (empty: none), as the page view reported it with the link that
+    // was under the pointer when the button went down.
+    void followClick(const QString &link, const std::optional<QString> &atPress);
     // Hands a web or mail link to the user's programs, and says so when none takes it.
     void openLink(const QUrl &url);
     void zoomTo(double factor);
@@ -163,7 +165,12 @@ private:
     // start nor a link click waits for a large book's names: a click that comes before they are
     // read is followed once they are.
     QFutureWatcher<std::shared_ptr<const book::PageIndex>> pageIndex_;
-    bool clickWaitsForIndex_ = false;
+    // Clicks on links that came before the page names were read, in order, each with its link.
+    struct WaitingClick {
+        QString link;
+        std::optional<QString> atPress;
+    };
+    std::deque<WaitingClick> clicksWaiting_;
     ReaderServices services_;
     bool loaded_ = false;
     PageHistory history_;

@@ -77,19 +77,25 @@ void Form1::previous_Click()
 
 void Form1::DHTMLEdit1_onclick()
 {
-    QString link;
-    if (!DHTMLEdit1.activeElementHref().isEmpty()) {
-        link = DHTMLEdit1.activeElementHref();
-        if (!pageIndex_.isFinished()) {
-            clickWaitsForIndex_ = true;
-            return;
-        }
+    const QString link = DHTMLEdit1.activeElementHref();
+    // A click that comes before the page names are read is followed once they are, with the link it
+    // met: a later click must not stand in for it, nor two clicks become one.
+    if (!link.isEmpty() && !pageIndex_.isFinished()) {
+        clicksWaiting_.push_back({link, DHTMLEdit1.linkAtPress()});
+        return;
+    }
+    followClick(link, DHTMLEdit1.linkAtPress());
+}
+
+void Form1::followClick(const QString &link, const std::optional<QString> &atPress)
+{
+    if (!link.isEmpty()) {
         const book::LinkTarget target = book::resolveLink(link, *pageIndex_.result());
         switch (target.kind) {
         case book::LinkKind::Web:
             // What the page view did with web links of its own: only a real address goes to the
             // browser, anything else that begins with "http" does nothing.
-            if (!target.url.isEmpty() && wasShownAtPress(target.url))
+            if (!target.url.isEmpty() && wasShownAtPress(target.url, atPress))
                 openLink(target.url);
             return;
         case book::LinkKind::Page:
@@ -99,7 +105,7 @@ void Form1::DHTMLEdit1_onclick()
                 DHTMLEdit1.scrollToPlace(target.place);
             return;
         case book::LinkKind::Mail:
-            if (wasShownAtPress(target.url))
+            if (wasShownAtPress(target.url, atPress))
                 openLink(target.url);
             break;
         case book::LinkKind::Other:
@@ -150,11 +156,10 @@ void Form1::openLink(const QUrl &url)
         services_.showMessage(tr("No program on this computer opens the link %1").arg(url.toDisplayString()));
 }
 
-bool Form1::wasShownAtPress(const QUrl &url) const
+bool Form1::wasShownAtPress(const QUrl &url, const std::optional<QString> &shown) const
 {
     // A page's script can change a link's target as the mouse button goes down; what opens is only
     // what the band showed under the pointer then. A key's click has no pointer to go by.
-    const std::optional<QString> shown = DHTMLEdit1.linkAtPress();
     if (!shown || sameAddress(QUrl(*shown), url))
         return true;
     qCWarning(lcReader).noquote() << "a link was clicked whose target is not the one shown under the pointer:"

@@ -3,6 +3,8 @@
 
 #include <QGuiApplication>
 #include <QProgressDialog>
+#include <QSemaphore>
+#include <QTest>
 #include <QWindow>
 
 #include <reader/picturebutton.h>
@@ -166,6 +168,28 @@ TEST_F(LinkFixture, WebAndMailAddressesGoToTheUsersProgramsAndNothingElseDoes)
     pageView->click(QStringLiteral("https://example.org/nobody"));
     EXPECT_EQ(messages,
               QStringList{QStringLiteral("No program on this computer opens the link https://example.org/nobody")});
+}
+
+TEST_F(NavigationTest, ClicksBeforeThePageNamesAreReadAreFollowedEachWithItsOwnLink)
+{
+    writeBook("Book<<$$>>" + page("a") + '~' + page("b") + '~' + page("c"));
+    // The workers are held busy, so that the names are not read before the clicks come.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    QSemaphore hold;
+    for (int i = 0; i < pool->maxThreadCount(); ++i)
+        pool->start([&hold] { hold.acquire(); });
+    form().showModeless();
+    pageView->click(QStringLiteral("b"));
+    pageView->click(QStringLiteral("c"));
+    EXPECT_EQ(form().curPage, 0);
+    hold.release(pool->maxThreadCount());
+    pool->waitForDone();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form().curPage == 2; }));
+
+    EXPECT_EQ(pageView->document, shown("c"));
+    // Two clicks, two pages: Back shows the first link's page.
+    form().goBack();
+    EXPECT_EQ(pageView->document, shown("b"));
 }
 
 TEST_F(LinkFixture, LinksThatNameNoPageOnlySwitchBrowseModeOn)
