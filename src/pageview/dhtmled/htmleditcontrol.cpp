@@ -193,25 +193,22 @@ void HtmlEditControl::show(const QUrl &url, const QString &place)
     QUrl target = url;
     if (!place.isEmpty())
         target.setFragment(place);
+    p.load(target);
+    // The page left is asked at once whether it still answers: a navigation waits for the process
+    // it would replace, so one whose script never yields would hold the new document until the
+    // watch's longer limit. A healthy process answers in a moment and costs the load nothing.
     const qint64 pid = p.renderProcessPid();
-    if (pid <= 0) {
-        p.load(target);
+    if (pid <= 0)
         return;
-    }
-    // The page shown is asked first, so that one whose script never yields is ended before the new
-    // document's navigation begins: a navigation under way waits for the process it would replace.
-    watch_->askBeforeLeaving(
-        kLeavingAnswerLimit,
-        [this, url, target] {
-            if (shownUrl_ == url)
-                page_->load(target);
-        },
-        [this, pid] {
-            // Nothing of the page left is kept; the document put since is loaded in a new process.
-            qCWarning(lcDhtmlEd) << "the page left does not answer; its render process" << pid << "is ended";
-            if (page_->renderProcessPid() == pid)
-                platform::endProcess(pid);
-        });
+    watch_->askBeforeLeaving(kLeavingAnswerLimit, [this, pid, url] {
+        if (page_->renderProcessPid() != pid || shownUrl_ != url)
+            return;
+        // Nothing of the page left is kept; the navigation waiting for it is given up first, and the
+        // document is loaded again in a new process.
+        qCWarning(lcDhtmlEd) << "the page left does not answer; its render process" << pid << "is ended";
+        page_->triggerAction(QWebEnginePage::Stop);
+        platform::endProcess(pid);
+    });
 }
 
 void HtmlEditControl::onNavigationRequested(const QUrl &url)

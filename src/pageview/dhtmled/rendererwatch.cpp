@@ -51,20 +51,15 @@ void RendererWatch::probe()
     });
 }
 
-void RendererWatch::askBeforeLeaving(std::chrono::milliseconds limit, const std::function<void()> &answered,
-                                     const std::function<void()> &unanswered)
+void RendererWatch::askBeforeLeaving(std::chrono::milliseconds limit, const std::function<void()> &unanswered)
 {
     const quint64 leaving = ++leaving_;
-    const QPointer<RendererWatch> self(this);
-    // Whichever comes first, the answer or the time limit, is the one that counts.
-    auto decided = std::make_shared<bool>(false);
+    // The answer may come after the watch is gone.
+    auto answered = std::make_shared<bool>(false);
     page_->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
-                         [self, decided, leaving, answered](const QVariant &) {
-                             if (self && !std::exchange(*decided, true) && leaving == self->leaving_)
-                                 answered();
-                         });
-    QTimer::singleShot(limit, this, [this, decided, leaving, unanswered] {
-        if (!std::exchange(*decided, true) && leaving == leaving_)
+                         [answered](const QVariant &) { *answered = true; });
+    QTimer::singleShot(limit, this, [this, answered, leaving, unanswered] {
+        if (!*answered && leaving == leaving_)
             unanswered();
     });
 }

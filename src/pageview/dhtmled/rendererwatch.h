@@ -25,12 +25,10 @@ public:
     // Starts counting afresh, as for a new render process.
     void reset();
 
-    // The page is about to be left for another document: asks its render process at once. Runs
-    // answered when it answers (or drops the question with its page), else unanswered after limit. A
-    // process whose script never yields would otherwise keep the next document from being shown
-    // until the watch finds it out. Only the last question counts.
-    void askBeforeLeaving(std::chrono::milliseconds limit, const std::function<void()> &answered,
-                          const std::function<void()> &unanswered);
+    // The page is being left for another document: asks its render process at once, and runs
+    // unanswered if it hasn't answered within limit (a question dropped with its page counts as
+    // answered). Only the last question counts.
+    void askBeforeLeaving(std::chrono::milliseconds limit, const std::function<void()> &unanswered);
 
 signals:
 
