@@ -10,6 +10,7 @@
 #include <pageview/pageview.h>
 
 #include <QFutureWatcher>
+#include <QKeySequence>
 #include <QWidget>
 
 #include <deque>
@@ -146,9 +147,12 @@ private:
     // frame is the size of the screen as laid out at load; the page view keeps its size.
     void fitFrameToScreen();
     void showBandMenu(const QPoint &at);
+    // The key of a command, as the window's key table gives it.
+    static QKeySequence keysOf(void (Form1::*command)());
     // The side panel beside the page view, made the first time it is asked for; the page view narrows
     // while it is shown.
     void makeSidePanel();
+    // Shows tab, a tab of the panel made already.
     void showSidePanel(QWidget *tab);
     void hideSidePanel();
     // The page titles, read on a worker thread the first time the contents, go to page or find in the

@@ -66,7 +66,6 @@ void Form1::makeSidePanel()
 
 void Form1::showSidePanel(QWidget *tab)
 {
-    makeSidePanel();
     sidePanel_->setCurrentWidget(tab);
     if (!sidePanel_->isVisible()) {
         sidePanel_->show();
@@ -211,16 +210,14 @@ void Form1::showBandMenu(const QPoint &at)
 {
     QMenu menu(this);
     menu.setAccessibleName(tr("Finding the way"));
-    const auto add = [&](const QString &text, const QKeySequence &keys, void (Form1::*command)()) {
-        QAction *action = menu.addAction(text, this, [this, command] { handle(command); });
-        action->setShortcut(keys);
-        return action;
+    const auto add = [&](const QString &text, void (Form1::*command)()) {
+        menu.addAction(text, this, [this, command] { handle(command); })->setShortcut(keysOf(command));
     };
-    add(tr("Contents"), QKeySequence(Qt::Key_F9), &Form1::toggleContents);
-    add(tr("Go to page\u2026"), QKeySequence(Qt::CTRL | Qt::Key_L), &Form1::goToPageByName);
-    add(tr("Find in the whole book\u2026"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), &Form1::findInBook);
+    add(tr("Contents"), &Form1::toggleContents);
+    add(tr("Go to page\u2026"), &Form1::goToPageByName);
+    add(tr("Find in the whole book\u2026"), &Form1::findInBook);
     if (offer_)
-        add(tr("Continue at page %1").arg(offer_->page + 1), QKeySequence(Qt::Key_F8), &Form1::continueReading);
+        add(tr("Continue at page %1").arg(offer_->page + 1), &Form1::continueReading);
     menu.exec(band_->mapToGlobal(at));
 }
 

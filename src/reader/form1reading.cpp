@@ -77,6 +77,15 @@ const struct {
     {QKeyCombination(Qt::Key_F8), &Form1::continueReading},
 };
 
+QKeySequence Form1::keysOf(void (Form1::*command)())
+{
+    for (const auto &k : kKeys) {
+        if (k.command == command)
+            return QKeySequence(k.keys);
+    }
+    return {};
+}
+
 // The side panel's width, in pixels: a quarter of the window within these bounds, and never more
 // than half of what the page view had.
 constexpr int kPanelMinWidth = 240;
