@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QLoggingCategory>
 
+#include <array>
+#include <iterator>
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcStartup, "tavlo.startup", QtWarningMsg)
@@ -111,15 +113,16 @@ bool holdsItsSource(const QString &applicationFolder, const platform::FileSystem
     return same;
 }
 
-// Whether the installed copy of a file may be registered and loaded. The install folder lies in the
-// user's data folder, which others than this program may have written to; where the copy fails (a
-// read-only or full folder, a write-protected file), whatever lies there would otherwise run. The
-// control loads the library that lies beside it, so it is trusted only together with that library.
-bool installedCopyIsTrusted(const QString &applicationFolder, const platform::FileSystem &fileSystem,
-                            const ComponentFile &file)
+// Which installed copies may be registered and loaded, in the order of kComponentFiles. The install
+// folder lies in the user's data folder, which others than this program may have written to; where
+// the copy fails (a read-only or full folder, a write-protected file), whatever lies there would
+// otherwise run. The control loads the library that lies beside it, so it is trusted only together
+// with that library. Each file is compared once.
+std::array<bool, std::size(kComponentFiles)> trustedCopies(const QString &applicationFolder,
+                                                           const platform::FileSystem &fileSystem)
 {
-    return holdsItsSource(applicationFolder, fileSystem, file) &&
-           (&file != &kControl || holdsItsSource(applicationFolder, fileSystem, kLibrary));
+    const bool library = holdsItsSource(applicationFolder, fileSystem, kLibrary);
+    return {holdsItsSource(applicationFolder, fileSystem, kControl) && library, library};
 }
 
 } // namespace
@@ -145,10 +148,12 @@ void installSupportFilesFrom(const QString &applicationFolder, const platform::F
 
 void registerComponentsFrom(const QString &applicationFolder, const platform::FileSystem &fileSystem)
 {
-    for (const ComponentFile &file : kComponentFiles) {
+    const auto trusted = trustedCopies(applicationFolder, fileSystem);
+    for (std::size_t i = 0; i < std::size(kComponentFiles); ++i) {
+        const ComponentFile &file = kComponentFiles[i];
         const QString source = sourceOf(applicationFolder, fileSystem, file);
         int status = -1;
-        if (installedCopyIsTrusted(applicationFolder, fileSystem, file)) {
+        if (trusted[i]) {
             skipOnFailure([&] {
                 status = platform::callDllRegisterServer(QLatin1String(file.installed), platform::LetterCase::Exact);
             });
@@ -168,7 +173,7 @@ QStringList componentFiles(const QString &applicationFolder)
     // The same rule as registration: an installed control that is not its source's copy is never
     // loaded, whatever the registry says.
     QStringList files;
-    if (installedCopyIsTrusted(applicationFolder, platform::FileSystem(), kControl))
+    if (trustedCopies(applicationFolder, platform::FileSystem())[0])
         files << platform::toHostPath(QLatin1String(kControl.installed), platform::LetterCase::Exact);
     for (const char *source : {kControl.firstSource, kControl.secondSource})
         files << platform::toHostPath(applicationFolder + QLatin1String(source));
