@@ -149,8 +149,6 @@ TEST_F(WayfindingTest, TypingFiltersTheContentsByEveryWordAndEnterShowsTheFirst)
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(form().curPage, 2);
 
-    field->setText(QStringLiteral("select"));
-    EXPECT_EQ(childTitles(found->model()), QStringList{"SELECT"});
     field->setText(QStringLiteral("nowhere"));
     EXPECT_TRUE(childTitles(found->model()).isEmpty());
     QTest::keyClick(field, Qt::Key_Return);
