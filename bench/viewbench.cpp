@@ -21,7 +21,7 @@ QString pageHtml(qsizetype i)
 {
     platform::FileSystem fileSystem;
     const book::Book book = book::loadBook(fileSystem, kAppFolder);
-    return book::preparePage(book.pages, i, kAppFolder);
+    return book::preparePage(book.pages, i, kAppFolder).html;
 }
 
 std::unique_ptr<reader::Form1> openReader()

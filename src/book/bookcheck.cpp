@@ -375,15 +375,13 @@ private:
     // be a file.
     template <typename Report> void checkPictures(qsizetype i, Report defect)
     {
-        QString shown;
-        try {
-            shown = preparePage(book_.pages, i, folder_);
-        } catch (const platform::Failure &failure) {
-            defect(DefectKind::Unshowable, 0, {},
-                   QStringLiteral("the reader fails when it shows the page, with error %1: %2")
-                       .arg(QString::number(failure.number()), failure.description()));
-            return;
-        }
+        const PreparedPage page = preparePage(book_.pages, i, folder_);
+        if (page.asWrittenBecause)
+            defect(DefectKind::PicturesAsWritten, 0, {},
+                   QStringLiteral("the reader shows the page with its pictures as written, not in the images "
+                                  "folder: %1")
+                       .arg(*page.asWrittenBecause));
+        const QString &shown = page.html;
         HtmlScanner scanner(shown);
         HtmlToken token;
         Lines lines(shown);
@@ -482,8 +480,8 @@ QString kindName(DefectKind kind)
         return QStringLiteral("missing-file");
     case DefectKind::MissingPlace:
         return QStringLiteral("missing-place");
-    case DefectKind::Unshowable:
-        return QStringLiteral("unshowable-page");
+    case DefectKind::PicturesAsWritten:
+        return QStringLiteral("pictures-as-written");
     case DefectKind::BlankRecord:
         return QStringLiteral("blank-record");
     case DefectKind::UnnamedPage:

@@ -13,18 +13,18 @@ namespace book {
 // meant, or make a page or a picture unreachable; warnings are legal but likely mistakes.
 enum class DefectKind {
     // Errors
-    Unreadable,     // the book file can't be loaded at all
-    TitleLineBreak, // the title holds a line break: the window caption is one line
-    IgnoredText,    // a second "<<$$>>": everything from it on is never shown
-    EmptyRecord,    // "~~", or a "~" that ends the pages
-    NoPageHtml,     // a record without "##", or a blank first record: nothing to show
-    SplitPageHtml,  // a record with a second "##": the page HTML ends there
-    HtmlName,       // a page name that holds a tag: a "~" or "##" split a page
-    NameLineBreak,  // a page name that holds a line break or a tab
-    DeadLink,       // a link that leads nowhere: no page, place, file, web address or mail address
-    MissingPicture, // a picture that the page refers to and that the application folder lacks
-    MissingFile,    // a style sheet, script, font or style sheet picture that the application folder lacks
-    Unshowable,     // a page that the reader fails to show: its pictures' rewriting fails
+    Unreadable,        // the book file can't be loaded at all
+    TitleLineBreak,    // the title holds a line break: the window caption is one line
+    IgnoredText,       // a second "<<$$>>": everything from it on is never shown
+    EmptyRecord,       // "~~", or a "~" that ends the pages
+    NoPageHtml,        // a record without "##", or a blank first record: nothing to show
+    SplitPageHtml,     // a record with a second "##": the page HTML ends there
+    HtmlName,          // a page name that holds a tag: a "~" or "##" split a page
+    NameLineBreak,     // a page name that holds a line break or a tab
+    DeadLink,          // a link that leads nowhere: no page, place, file, web address or mail address
+    MissingPicture,    // a picture that the page refers to and that the application folder lacks
+    MissingFile,       // a style sheet, script, font or style sheet picture that the application folder lacks
+    PicturesAsWritten, // a page whose pictures' rewriting can't finish: the reader shows them as written
     // Warnings
     BlankRecord,   // a record of spaces only, after the first: Next and Previous step over it
     UnnamedPage,   // a page whose name is empty or spaces: no link can reach it

@@ -5,8 +5,8 @@
 #include "picturebutton.h"
 
 #include <book/bookfile.h>
-#include <book/parsingimage.h>
 #include <book/record.h>
+#include <book/showpage.h>
 #include <platform/caption.h>
 #include <platform/failure.h>
 #include <platform/messagebox.h>
@@ -296,17 +296,8 @@ void Form1::showPage(qsizetype i, bool aroundRewriting, const QString &header)
 
 void Form1::ParsingImage()
 {
-    // A page that the rewriting can't finish within its bounds is shown as the book holds it, its
-    // pictures unrewritten, rather than ending the program.
-    const QString written = pageHtml;
-    try {
-        book::parsingImage(pageHtml, services_.applicationFolder());
-    } catch (const platform::Failure &failure) {
-        if (failure.number() != platform::error::OutOfStringSpace)
-            throw;
-        pageHtml = written;
-        qCWarning(lcReader).noquote() << "a page is shown with its pictures as written:" << failure.description();
-    }
+    if (const auto kept = book::pointPicturesOrKeep(pageHtml, services_.applicationFolder()))
+        qCWarning(lcReader).noquote() << "a page is shown with its pictures as written:" << *kept;
 }
 
 } // namespace reader

@@ -50,8 +50,8 @@ TEST(BookFile, GardenNotesGivesTitleAndTwoRecordsWhole)
     EXPECT_EQ(book.title, u"Garden Notes");
     EXPECT_EQ(recordsOf(book.pages),
               QStringList({QString::fromLatin1("start##" + kStart), QString::fromLatin1("roses##" + kRoses)}));
-    EXPECT_EQ(book::preparePage(book.pages, 0, u"C:\\Reader"), QString::fromLatin1(kStart));
-    EXPECT_EQ(book::preparePage(book.pages, 1, u"C:\\Reader"),
+    EXPECT_EQ(book::preparePage(book.pages, 0, u"C:\\Reader").html, QString::fromLatin1(kStart));
+    EXPECT_EQ(book::preparePage(book.pages, 1, u"C:\\Reader").html,
               u"<html><body><img src=\"C:\\Reader\\images\\rose.gif\"> Red and white.</body></html>");
 }
 
@@ -141,8 +141,8 @@ TEST(BookFile, ShowingAPage)
     // A damaged first record shows an empty page; an index outside the table fails.
     for (const QByteArray text : {"T<<$$>>no fields~b##c", "T<<$$>>~b##c"}) {
         const book::Book book = parseBook(text, kFile);
-        EXPECT_EQ(book::preparePage(book.pages, 0, u"/app"), QString());
-        EXPECT_EQ(book::preparePage(book.pages, 1, u"/app"), u"c");
+        EXPECT_EQ(book::preparePage(book.pages, 0, u"/app").html, QString());
+        EXPECT_EQ(book::preparePage(book.pages, 1, u"/app").html, u"c");
         for (const qsizetype i : {qsizetype(-1), qsizetype(2)})
             EXPECT_EQ(failureOf([&] { book::preparePage(book.pages, i, u"/app"); }).number(),
                       platform::error::SubscriptOutOfRange);

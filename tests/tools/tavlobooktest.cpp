@@ -70,6 +70,16 @@ TEST_F(TavloBook, BadBooksExitWithOneNamingFileAndDefect)
     }
 }
 
+TEST_F(TavloBook, ShowGivesAPageWhosePicturesCantBeRewrittenAsTheReaderShowsIt)
+{
+    const QByteArray html = "<img src=\"e\">" + QByteArray(800'000, 'e');
+    const Result r = run({QStringLiteral("show"), writeBook("big.tavlo", "T<<$$>>a##" + html), QStringLiteral("0")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, html);
+    EXPECT_TRUE(r.err.startsWith("tavlo-book: show: the reader shows page 0 with its pictures as written"))
+        << r.err.left(200).toStdString();
+}
+
 TEST_F(TavloBook, InfoAndPages)
 {
     const QString book = writeBook("odd.tavlo", "Caf\xe9<<$$>>start##a~\r\nnext##b~   ~no html~~Se\xf1or \"x\"##c");

@@ -58,7 +58,7 @@ QByteArray pages(const Arguments &args)
     return out.toUtf8();
 }
 
-QByteArray show(const Arguments &args)
+Output show(const Arguments &args)
 {
     const QString &fileName = args.positional[0];
     const qsizetype index = pageIndex(args.positional[1]);
@@ -67,7 +67,13 @@ QByteArray show(const Arguments &args)
     if (index >= book.pages.size())
         throw UsageError(QStringLiteral("show: the book \"%1\" has no page %2; its pages are 0 to %3")
                              .arg(fileName, QString::number(index), QString::number(book.pages.size() - 1)));
-    return book::preparePage(book.pages, index, folder).toUtf8();
+    const book::PreparedPage page = book::preparePage(book.pages, index, folder);
+    Output output(page.html.toUtf8());
+    if (page.asWrittenBecause)
+        output.notes = QStringLiteral("tavlo-book: show: the reader shows page %1 with its pictures as written: %2\n")
+                           .arg(QString::number(index), *page.asWrittenBecause)
+                           .toLocal8Bit();
+    return output;
 }
 
 QString plural(qsizetype count, const char *word)

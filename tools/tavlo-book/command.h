@@ -31,6 +31,8 @@ struct Output {
     QByteArray text;
     bool failed;
     bool filesLeftOut = false;
+    // What the user should know beside the output, for standard error.
+    QByteArray notes;
 };
 
 // One command of tavlo-book. run() gives the bytes for standard output, so a command that fails

@@ -63,6 +63,7 @@ int run(const QStringList &args)
             return help();
         const Output output = command->run(arguments);
         write(stdout, output.text);
+        write(stderr, output.notes);
         return output.failed ? BadBook : output.filesLeftOut ? FilesLeftOut : Done;
     } catch (const UsageError &error) {
         write(stderr,
