@@ -9,11 +9,12 @@
 #include "record.h"
 #include "showpage.h"
 
+#include "platform/appfile.h"
 #include "platform/failure.h"
 #include "platform/hostpath.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QUrl>
@@ -245,13 +246,8 @@ private:
         const UrlReference reference = readUrl(href, {});
         if (reference.kind == UrlReference::Document)
             return true;
-        const QString file = hostFile(reference);
-        if (file.isEmpty())
-            return false;
-        auto known = files_.constFind(file);
-        if (known == files_.constEnd())
-            known = files_.insert(file, QFileInfo(file).isFile());
-        return *known;
+        return reference.kind == UrlReference::Relative && !reference.path.isEmpty() &&
+               servedFile(reference.path).refusal == platform::ApplicationFile::Refusal::None;
     }
 
     // The places of page i, read once a check; html is its page HTML where the caller has it.
@@ -289,18 +285,37 @@ private:
                places.contains(QUrl::fromPercentEncoding(place.toUtf8()));
     }
 
-    // The file that a relative URL names from folder, on this machine; empty when it names no file
-    // of the application folder (a web address, a path from the root, a name with a NUL).
-    QString hostFile(const UrlReference &reference) const
+    // The file of the application folder that a URL path names, by the rule the page view serves
+    // files by: inside the folder once links are resolved, a regular file, no book file.
+    const platform::ApplicationFile &servedFile(const QString &urlPath)
     {
-        if (reference.kind != UrlReference::Relative || reference.path.isEmpty())
-            return {};
-        return hostPath(folder_ + u'\\' + reference.path);
+        auto known = files_.constFind(urlPath);
+        if (known == files_.constEnd())
+            known = files_.insert(urlPath, platform::applicationFile(folder_.toString(), urlPath));
+        return *known;
     }
 
-    static QString hostPath(const QString &name)
+    // Why the page view serves no file for urlPath: where it looks when there is none, else what it
+    // refuses.
+    QString whyNotServed(const platform::ApplicationFile &file, const QString &urlPath) const
     {
-        return name.contains(QChar(0)) ? QString() : platform::toHostPath(name);
+        using Refusal = platform::ApplicationFile::Refusal;
+        switch (file.refusal) {
+        case Refusal::Outside:
+            return QStringLiteral("it leads out of the application folder, where the reader serves nothing");
+        case Refusal::NotAFile:
+            return QStringLiteral("it is no regular file");
+        case Refusal::BookFile:
+            return QStringLiteral("it is a book file, which the reader never serves");
+        case Refusal::None:
+        case Refusal::NotFound:
+            break;
+        }
+        QString name = urlPath;
+        name.replace(u'\\', u'/');
+        if (!name.startsWith(QString(folder_ + u'/'), Qt::CaseInsensitive))
+            name = folder_ + u'/' + name;
+        return QStringLiteral("the reader looks for ") + QDir::cleanPath(name);
     }
 
     // The style sheets and scripts of the page, and what its styles name, must be files of the
@@ -346,25 +361,25 @@ private:
     {
         // A style sheet's references are relative to the sheet.
         const UrlReference reference = readUrl(url, from.section(u'/', 0, -2));
-        if (reference.kind != UrlReference::Relative)
+        // The page view serves a path from the root out of the application folder too.
+        if (reference.kind != UrlReference::Relative && reference.kind != UrlReference::Absolute)
             return;
-        const QString file = hostFile(reference);
-        if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        const platform::ApplicationFile file =
+            reference.path.isEmpty() ? platform::ApplicationFile{{}, platform::ApplicationFile::Refusal::NotAFile}
+                                     : servedFile(reference.path);
+        if (file.refusal != platform::ApplicationFile::Refusal::None) {
             const QString where = from.isEmpty() ? QString() : QStringLiteral(" of the style sheet \"%1\"").arg(from);
             defect(DefectKind::MissingFile, line, reference.path,
-                   QStringLiteral("the %1 \"%2\"%3 at line %4 is not in the application folder: the reader looks "
-                                  "for %5")
-                       .arg(what, url, where, QString::number(line),
-                            file.isEmpty() ? QString(folder_ + u'\\' + reference.path)
-                                           : QFileInfo(file).absoluteFilePath()));
+                   QStringLiteral("the %1 \"%2\"%3 at line %4 is not in the application folder: %5")
+                       .arg(what, url, where, QString::number(line), whyNotServed(file, reference.path)));
             return;
         }
         if (!styleSheet && !reference.path.endsWith(u".css", Qt::CaseInsensitive))
             return;
-        if (styleSheets_.contains(file))
+        if (styleSheets_.contains(file.path))
             return;
-        styleSheets_.insert(file);
-        QFile sheet(file);
+        styleSheets_.insert(file.path);
+        QFile sheet(file.path);
         if (!sheet.open(QIODevice::ReadOnly))
             return;
         for (const CssReference &inner : cssReferences(QString::fromUtf8(sheet.readAll())))
@@ -401,25 +416,26 @@ private:
         const QString value = attribute->value().trimmed();
         if (value.isEmpty())
             return; // the page view loads nothing
-        QString path;
-        // Where the reader rewrote it, it names a file of this machine; elsewhere the page view reads it
-        // relative to the application folder.
-        if (value.startsWith(folder_, Qt::CaseInsensitive)) {
-            path = hostPath(value);
-        } else {
+        // Where the reader rewrote it, it names a file by the folder's path; elsewhere the page view
+        // reads it relative to the application folder.
+        QString urlPath = value;
+        if (!value.startsWith(folder_, Qt::CaseInsensitive)) {
             const UrlReference reference = readUrl(value, {});
             if (reference.kind == UrlReference::External)
                 return;
-            path = hostFile(reference);
+            urlPath = reference.path;
         }
-        if (!path.isEmpty() && QFileInfo(path).isFile())
+        const platform::ApplicationFile file =
+            urlPath.isEmpty() ? platform::ApplicationFile{{}, platform::ApplicationFile::Refusal::NotAFile}
+                              : servedFile(urlPath);
+        if (file.refusal == platform::ApplicationFile::Refusal::None)
             return;
         // What the author wrote, with whatever the reader put in front of it but the folder.
         const QString written = value.startsWith(folder_, Qt::CaseInsensitive) ? value.mid(folder_.size() + 1) : value;
         const int line = lines.at(attribute->valueBegin);
         defect(DefectKind::MissingPicture, line, written,
-               QStringLiteral("the picture \"%1\" at line %2 does not exist: the reader looks for %3")
-                   .arg(written, QString::number(line), path.isEmpty() ? value : QFileInfo(path).absoluteFilePath()));
+               QStringLiteral("the picture \"%1\" at line %2 does not exist: %3")
+                   .arg(written, QString::number(line), whyNotServed(file, urlPath.isEmpty() ? value : urlPath)));
     }
 
     const Book &book_;
@@ -427,9 +443,9 @@ private:
     const PageIndex index_;
     const bool content_;
     std::vector<Defect> defects_;
-    QSet<QString> styleSheets_;              // looked at already
-    QHash<QString, bool> files_;             // files that links name: whether each is there
-    QHash<qsizetype, QSet<QString>> places_; // of the pages that links name places of
+    QSet<QString> styleSheets_;                       // looked at already
+    QHash<QString, platform::ApplicationFile> files_; // by the URL paths that name them
+    QHash<qsizetype, QSet<QString>> places_;          // of the pages that links name places of
 };
 
 } // namespace

@@ -117,6 +117,7 @@ UrlReference readUrl(QStringView url, QStringView folder)
     path.replace(u'\\', u'/');
     if (path.startsWith(u'/')) {
         reference.kind = UrlReference::Absolute;
+        reference.path = path;
         return reference;
     }
     reference.endsWithSlash = path.endsWith(u'/');

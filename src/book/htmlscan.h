@@ -80,7 +80,7 @@ struct UrlReference {
     };
     Kind kind = Relative;
     QString path;               // Relative: "/"-separated, percent-decoded, without "." and ".."; empty for the
-                                // root folder
+                                // root folder. Absolute: percent-decoded, as written.
     QString query;              // with its "?", or empty
     QString fragment;           // without its "#"; null when there is none
     bool endsWithSlash = false; // names a folder ("chapter/")

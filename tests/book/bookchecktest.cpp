@@ -27,7 +27,8 @@ std::string messagesOf(const std::vector<book::Defect> &defects)
     return text;
 }
 
-// An application folder with images/a.gif and b.gif beside it.
+// An application folder with images/a.gif and b.gif beside it, a book file, and a style sheet that
+// is a link to one outside.
 class BookCheck : public testing::Test {
 protected:
     void SetUp() override
@@ -40,6 +41,7 @@ protected:
             {"fonts/f.woff", ""},
             {"css/ok.css", "@font-face { src: url(../fonts/f.woff) } /* url(none.png) */"},
             {"css/broken.css", "@import 'ok.css'; p { background: url(\"../pics/none.png\") }"},
+            {"other.tavlo", "T<<$$>>a##p { }"},
         };
         for (const auto &[name, bytes] : files) {
             ASSERT_TRUE(QDir(folder.path()).mkpath(QFileInfo(QString::fromLatin1(name)).path()));
@@ -47,6 +49,9 @@ protected:
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(bytes);
         }
+        QFile outsideSheet(outside.filePath(QStringLiteral("out.css")));
+        ASSERT_TRUE(outsideSheet.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(QFile::link(outsideSheet.fileName(), folder.filePath(QStringLiteral("css/out.css"))));
     }
 
     std::vector<book::Defect> check(const QByteArray &text) const
@@ -55,6 +60,7 @@ protected:
     }
 
     QTemporaryDir folder;
+    QTemporaryDir outside;
 };
 
 // A page that uses every kind of link and picture that is no defect.
@@ -78,7 +84,9 @@ const QByteArray kGoodPage = R"(<html><head><link href="style.css"><style>a[href
                              // that a browser mends.
                              R"( <a href="">here</a> <a href="?q=walrus">search</a> <a href="b.gif">pic</a>)"
                              R"( <a href="_sources/index.rst.txt#L2">source</a> <a href="./_sources/index%2Erst.txt">)"
-                             R"( <a href="http://example.org/a%_b c">web</a></body></html>)";
+                             R"( <a href="http://example.org/a%_b c">web</a>)"
+                             // A file named from the root, which the page view serves from the folder.
+                             R"( <link rel="stylesheet" href="/css/ok.css"></body></html>)";
 
 TEST_F(BookCheck, AGoodBookHasNoDefect)
 {
@@ -175,6 +183,12 @@ INSTANTIATE_TEST_SUITE_P(
         OneDefect{"MissingPictureOfAStyleSheet",
                   "T<<$$>>a##<link rel=stylesheet href=css/broken.css>~b##<link rel=stylesheet href=css/broken.css>",
                   DefectKind::MissingFile, 0, 1, "pics/none.png"},
+        // Files the page view refuses to serve, though they can be read.
+        OneDefect{"StyleSheetLinkedOutOfTheFolder", "T<<$$>>a##<link rel=stylesheet href=css/out.css>",
+                  DefectKind::MissingFile, 0, 1, "css/out.css"},
+        OneDefect{"StyleSheetThatIsABookFile", "T<<$$>>a##<link rel=stylesheet href=Other.tavlo>",
+                  DefectKind::MissingFile, 0, 1, "Other.tavlo"},
+        OneDefect{"LinkToABookFile", "T<<$$>>a##<a href=other.tavlo>", DefectKind::DeadLink, 0, 1, "other.tavlo"},
         OneDefect{"MissingPlaceOfAnotherPage", "T<<$$>>a##<a href=\"b#x\">~b##<p id=\"y\">", DefectKind::MissingPlace,
                   0, 1, "b#x"},
         OneDefect{"MissingPlace", "T<<$$>>a##<p id=\"here\" name=\"there\">\n<a href=\"#there\">",
