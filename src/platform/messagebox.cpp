@@ -40,14 +40,13 @@ void showMessage(const QString &text)
     box.exec();
 }
 
-bool showNotice(const QString &text, NoticeOrigin origin)
+bool Notices::show(const QString &text, NoticeOrigin origin)
 {
     constexpr qsizetype kLongest = 1000;
     const QString shown = text.size() > kLongest ? text.first(kLongest) + QChar(0x2026) : text;
     if (logMessage(shown))
         return true;
-    static QPointer<QMessageBox> standingOf[2];
-    QPointer<QMessageBox> &standing = standingOf[origin == NoticeOrigin::Page ? 1 : 0];
+    QPointer<QMessageBox> &standing = standing_[origin == NoticeOrigin::Page ? 1 : 0];
     if (standing)
         return false;
     auto *box = new QMessageBox(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), shown, QMessageBox::Ok,

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+
+class QMessageBox;
 
 namespace platform {
 
@@ -16,13 +19,19 @@ inline constexpr char kProgramTitle[] = "pellomare";
 // message is appended to that file as one line instead of waiting for a user.
 void showMessage(const QString &text);
 
-// Shows a message like showMessage(), but returns at once: nothing waits for the user to close it.
-// At most one such message of each origin stands at a time; while one does, a new one of the same
-// origin is dropped and false is returned, so a page's messages never hide the program's. The text
-// is shown as plain text, whatever it holds, and cut to a readable length. TAVLO_MESSAGE_LOG takes
-// these messages as well.
+// Messages like showMessage() that return at once: nothing waits for the user to close them. Of
+// the notices of one Notices, at most one of each origin stands at a time; while one does, a new one
+// of the same origin is dropped and show() returns false, so a page's messages never hide the
+// program's. The text is shown as plain text, whatever it holds, and cut to a readable length.
+// TAVLO_MESSAGE_LOG takes these messages as well.
 enum class NoticeOrigin { Program, Page };
-bool showNotice(const QString &text, NoticeOrigin origin = NoticeOrigin::Program);
+class Notices {
+public:
+    bool show(const QString &text, NoticeOrigin origin = NoticeOrigin::Program);
+
+private:
+    QPointer<QMessageBox> standing_[2];
+};
 
 // The report for unhandled failures: "Run-time error 'N':" and the description, in a message box and
 // on standard error. Then the program ends with a non-zero exit status; no window remains.

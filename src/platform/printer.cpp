@@ -24,23 +24,21 @@ std::unique_ptr<QPrinter> nextPdfFile(const QString &folder)
     return printer;
 }
 
-// A print run of many pages would otherwise stop at every page with the same message.
-void tellNoPrinter()
+} // namespace
+
+void Printers::tellNoPrinter()
 {
-    static bool told = false;
-    if (told) {
+    if (toldNoPrinter_) {
         qCWarning(lcPlatform) << "no printer is installed; the page was not printed";
         return;
     }
-    told = true;
+    toldNoPrinter_ = true;
     showMessage(QCoreApplication::translate("platform::Printer",
                                             "No printer is installed, so nothing can be printed.\n\n"
                                             "Install a printer, then print again."));
 }
 
-} // namespace
-
-PrinterChoice choosePrinter(bool showDialog, QWidget *parent)
+PrinterChoice Printers::choose(bool showDialog, QWidget *parent)
 {
     const QByteArray pdfFolder = qgetenv("TAVLO_PRINT_TO_PDF_DIR");
     if (!pdfFolder.isEmpty())

@@ -10,7 +10,8 @@ namespace platform {
 
 // The printer that one print goes to, set up and ready, or null when nothing is to be printed: the
 // user cancelled the print dialog, or no printer is installed. In that last case the user is told
-// so, the first time in the program's run only.
+// so, the first time a Printers is asked only: a print run of many pages would otherwise stop at
+// every page with the same message.
 //
 // With showDialog, the platform's print dialog comes first, over parent; without it, the print goes
 // straight to the default printer (or the only one there is).
@@ -21,6 +22,13 @@ struct PrinterChoice {
     std::unique_ptr<QPrinter> printer; // null: nothing is to be printed
     bool noPrinter = false;            // true: because no printer is installed
 };
-PrinterChoice choosePrinter(bool showDialog, QWidget *parent);
+class Printers {
+public:
+    PrinterChoice choose(bool showDialog, QWidget *parent);
+
+private:
+    void tellNoPrinter();
+    bool toldNoPrinter_ = false;
+};
 
 } // namespace platform

@@ -8,7 +8,8 @@
 #include <QCoreApplication>
 #include <QWebEngineSettings>
 
-DocumentPage::DocumentPage(QWebEngineProfile *profile, QObject *parent) : QWebEnginePage(profile, parent)
+DocumentPage::DocumentPage(QWebEngineProfile *profile, platform::Notices &notices, QObject *parent)
+    : QWebEnginePage(profile, parent), notices_(notices)
 {
     QWebEngineSettings *s = settings();
     s->setAttribute(QWebEngineSettings::ShowScrollBars, true);
@@ -57,7 +58,7 @@ void DocumentPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
 
 void DocumentPage::javaScriptAlert(const QUrl &, const QString &msg)
 {
-    if (!platform::showNotice(msg, platform::NoticeOrigin::Page))
+    if (!notices_.show(msg, platform::NoticeOrigin::Page))
         qCDebug(lcDhtmlEd) << "alert dropped while another stands:" << msg.left(80);
 }
 

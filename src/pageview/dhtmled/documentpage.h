@@ -1,5 +1,7 @@
 #pragma once
 
+#include <platform/messagebox.h>
+
 #include <QUrl>
 #include <QWebEnginePage>
 
@@ -12,7 +14,8 @@ class DocumentPage final : public QWebEnginePage {
     Q_OBJECT
 
 public:
-    DocumentPage(QWebEngineProfile *profile, QObject *parent);
+    // The page's alerts are notices of its own, beside the program's notices.
+    DocumentPage(QWebEngineProfile *profile, platform::Notices &notices, QObject *parent);
 
     // The document that the page may show next, in place of the one before.
     void setDocumentUrl(const QUrl &url) { documentUrl_ = url; }
@@ -35,4 +38,5 @@ protected:
 
 private:
     QUrl documentUrl_;
+    platform::Notices &notices_;
 };

@@ -99,7 +99,8 @@ QString linkAddress(const QUrl &url)
 
 HtmlEditControl::HtmlEditControl(QWidget *parent)
     : QObject(parent), profile_(newProfile(this)), content_(new ContentSchemeHandler(profile_)),
-      view_(new QWebEngineView(parent)), page_(new DocumentPage(profile_, view_)), watch_(new RendererWatch(page_))
+      view_(new QWebEngineView(parent)), page_(new DocumentPage(profile_, notices_, view_)),
+      watch_(new RendererWatch(page_))
 {
     profile_->installUrlSchemeHandler(pageview::kUrlScheme, content_);
     profile_->setUrlRequestInterceptor(new RequestInterceptor(profile_));
@@ -402,8 +403,8 @@ void HtmlEditControl::onUnresponsive()
     ++stoppedScripts_;
     if (!toldStopped_) {
         toldStopped_ = true;
-        platform::showNotice(tr("A script of this page stopped responding, so the reader stopped it. "
-                                "The page is shown again, without its scripts if it happens again."));
+        notices_.show(tr("A script of this page stopped responding, so the reader stopped it. "
+                         "The page is shown again, without its scripts if it happens again."));
     }
     platform::endProcess(pid);
 }
@@ -431,7 +432,7 @@ pageview::PrintResult HtmlEditControl::print(std::optional<bool> showDialog)
     QWebEngineView &v = view();
     pageview::PrintResult result = pageview::PrintResult::Failed;
     {
-        const platform::PrinterChoice choice = platform::choosePrinter(showDialog.value_or(false), v.window());
+        const platform::PrinterChoice choice = printers_.choose(showDialog.value_or(false), v.window());
         if (!choice.printer) {
             result = choice.noPrinter ? pageview::PrintResult::NoPrinter : pageview::PrintResult::Cancelled;
         } else {

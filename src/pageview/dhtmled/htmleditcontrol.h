@@ -1,6 +1,8 @@
 #pragma once
 
 #include <pageview/pageview.h>
+#include <platform/messagebox.h>
+#include <platform/printer.h>
 
 #include <QObject>
 #include <QPointer>
@@ -96,6 +98,9 @@ private:
     // Runs action once the document last put has loaded: now, if it has.
     void whenLoaded(std::function<void()> action);
 
+    // Before the page, which shows its alerts through them.
+    platform::Notices notices_;
+    platform::Printers printers_;
     QWebEngineProfile *profile_;
     ContentSchemeHandler *content_;
     QPointer<QWebEngineView> view_;
