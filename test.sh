@@ -16,7 +16,7 @@ case "${1:-}" in
     ;;
 --sanitize)
     flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-    tools/build.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS=$flags" \
+    tools/build.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTAVLO_WARNINGS_AS_ERRORS=ON "-DCMAKE_CXX_FLAGS=$flags" \
         "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" \
         "-DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=address,undefined" \
         "-DCMAKE_MODULE_LINKER_FLAGS=-fsanitize=address,undefined"

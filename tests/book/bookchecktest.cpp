@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
         OneDefect{"BlankRecord", "T<<$$>>a##x~   ~b##y", DefectKind::BlankRecord, 1},
         OneDefect{"UnnamedPage", "T<<$$>>a##x~  ##y", DefectKind::UnnamedPage, 1},
         OneDefect{"DuplicateName", "T<<$$>>roses##x~ ROSES##y", DefectKind::DuplicateName, 1, 0, "0"}),
-    [](const testing::TestParamInfo<OneDefect> &info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<OneDefect> &c) { return std::string(c.param.name); });
 
 TEST_F(BookCheck, DefectsComeInPageOrderWithEveryLinkReported)
 {

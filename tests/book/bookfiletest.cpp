@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         Cutting{"NearMissesStayInTheTitle", "<<$<<$$$>><<$$<<$$>>a##b", u"<<$<<$$$>><<$$"_s, {u"a##b"_s}},
         Cutting{"DollarsInPagesAreText", "$$<<$$>>a##$5 <<$ $$>>~<<$$", u"$$"_s, {u"a##$5 <<$ $$>>"_s, u"<<$$"_s}},
         Cutting{"SecondSeparatorAtTheEnd", "T<<$$>>a<<$$>>", u"T"_s, {u"a"_s}}),
-    [](const testing::TestParamInfo<Cutting> &info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Cutting> &c) { return std::string(c.param.name); });
 
 TEST(BookFile, DecodesTheCodePage)
 {

@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // inserted in front of it moves the search back onto the second element.
                     Rewrite{"NextSearchFromTheOldQuotePosition", PAGE(R"(<img src=a <img src="b.gif">)"),
                             PAGE(R"(<img src=aC:\Reader\images\ <img src="C:\Reader\images\b.gif">)")}),
-    [](const testing::TestParamInfo<Rewrite> &info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Rewrite> &c) { return std::string(c.param.name); });
 
 TEST(ParsingImage, ReplacementScansOnceFromLeftToRight)
 {

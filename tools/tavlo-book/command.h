@@ -27,7 +27,7 @@ struct Arguments {
 // (as a book with errors for "check"), which makes the exit status 1, and whether it wrote its
 // output with files left out (as "import" without --follow-links), which makes it 2.
 struct Output {
-    Output(QByteArray text = {}, bool failed = false) : text(std::move(text)), failed(failed) {}
+    Output(QByteArray bytes = {}, bool failedItsTest = false) : text(std::move(bytes)), failed(failedItsTest) {}
     QByteArray text;
     bool failed;
     bool filesLeftOut = false;
