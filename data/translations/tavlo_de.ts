@@ -159,12 +159,68 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
         <translation>Im Buch suchen</translation>
     </message>
     <message>
-        <source>Contents (F9)</source>
-        <translation>Inhalt (F9)</translation>
+        <source>Next page</source>
+        <translation>Nächste Seite</translation>
     </message>
     <message>
-        <source>Find in the whole book (Ctrl+Shift+F)</source>
-        <translation>Im ganzen Buch suchen (Strg+Umschalt+F)</translation>
+        <source>Previous page</source>
+        <translation>Vorige Seite</translation>
+    </message>
+    <message>
+        <source>First page</source>
+        <translation>Erste Seite</translation>
+    </message>
+    <message>
+        <source>Print the page…</source>
+        <translation>Seite drucken …</translation>
+    </message>
+    <message>
+        <source>Print all pages</source>
+        <translation>Alle Seiten drucken</translation>
+    </message>
+    <message>
+        <source>Find in the page</source>
+        <translation>Auf der Seite suchen</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>Vor</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>Actual size</source>
+        <translation>Originalgröße</translation>
+    </message>
+    <message>
+        <source>Find in the whole book</source>
+        <translation>Im ganzen Buch suchen</translation>
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation>Vollbild</translation>
+    </message>
+    <message>
+        <source>Leave full screen</source>
+        <translation>Vollbild verlassen</translation>
+    </message>
+    <message>
+        <source>Continue where you left off</source>
+        <translation>Dort weiterlesen, wo Sie aufgehört haben</translation>
     </message>
     <message>
         <source>Finding the way</source>

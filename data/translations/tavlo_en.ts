@@ -157,11 +157,67 @@ Install a printer, then print again.</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Contents (F9)</source>
+        <source>Next page</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Find in the whole book (Ctrl+Shift+F)</source>
+        <source>Previous page</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>First page</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Print the page…</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Print all pages</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Find in the page</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Back</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Actual size</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Find in the whole book</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Leave full screen</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Continue where you left off</source>
         <translation type="unfinished" />
     </message>
     <message>

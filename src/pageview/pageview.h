@@ -19,7 +19,7 @@ inline constexpr char kClassName[] = "DHTMLEDLibCtl.DHTMLEdit";
 // The operations of the page view by their dispatch ids.
 namespace dispid {
 inline constexpr int DocumentHtml = 17; // put: the complete HTML to show
-inline constexpr int Document = 6;      // get: the shown document, for its active element's "href"
+inline constexpr int Document = 6;      // get: the shown document, whose active element a click reports
 inline constexpr int BrowseMode = 26;   // put: true reads, false edits
 inline constexpr int Print = 28;        // method: print, with or without the print dialog
 inline constexpr int ExecCommand = 2;   // method: a command of the view's command set
@@ -41,6 +41,17 @@ enum class PrintResult {
     Cancelled, // the user cancelled the print dialog
     NoPrinter, // no printer is installed; the user has been told
     Failed,    // the page did not print within the time allowed, its script holding it up
+};
+
+// A click of the user inside the shown page, as the view reports it.
+struct Click {
+    // dispid::Document: the "href" attribute of the element the click made active, as written in the
+    // page; empty when it has none (plain text, a picture outside a link).
+    QString href;
+    // The link that was under the pointer, as the hover handler had it, when the mouse button went
+    // down (a page's script may change a link's "href" as it is pressed), or when none was, the one
+    // under it at the click; nullopt when the click came from the keyboard.
+    std::optional<QString> linkAtPress;
 };
 
 // The HTML page view, as the reader sees it: an interface of the control's object, which lives in the
@@ -81,10 +92,6 @@ public:
     virtual void setZoomFactor(double factor) = 0;
     virtual double zoomFactor() const = 0;
 
-    // dispid::Document: the "href" attribute of the shown document's active element, as written in
-    // the page; empty when there is none. After a click, the active element is the clicked link.
-    virtual QString activeElementHref() const = 0;
-
     // dispid::BrowseMode: true, the page is read-only and its links work; false, it is editable.
     virtual void setBrowseMode(bool browse) = 0;
 
@@ -112,9 +119,9 @@ public:
     virtual float width() const = 0;
 
     // The click report: called for every click of the user inside the shown page, after the click
-    // has taken effect (a clicked link is then the active element). The handler may put a new
-    // document. The view itself follows no link but those to a place in the shown page.
-    virtual void setClickHandler(std::function<void()> handler) = 0;
+    // has taken effect, with what the click met. The handler may put a new document. The view itself
+    // follows no link but those to a place in the shown page.
+    virtual void setClickHandler(std::function<void(const Click &click)> handler) = 0;
 
     // The address the document put next has, as its scripts see it (location.search, location.hash):
     // query without its "?" and place without its "#", as a browser sent to that address would show
@@ -135,10 +142,6 @@ public:
     // The address of the link under the pointer, as the view resolved it, each time it changes;
     // empty when the pointer leaves the link.
     virtual void setLinkHoverHandler(std::function<void(const QString &url)> handler) = 0;
-    // For the click last reported: the link that was under the pointer, as the hover handler had it,
-    // when the mouse button went down (a page's script may change a link's "href" as it is pressed),
-    // or when none was, the one under it now; nullopt when the click came from the keyboard.
-    virtual std::optional<QString> linkAtPress() const = 0;
 };
 
 // Creates the page view through the component registry, from one of componentFiles, the files of
@@ -153,5 +156,5 @@ void registerUrlScheme();
 
 } // namespace pageview
 
-#define TavloPageView_iid "org.tavlo.PageView/4"
+#define TavloPageView_iid "org.tavlo.PageView/5"
 Q_DECLARE_INTERFACE(pageview::PageView, TavloPageView_iid)

@@ -12,6 +12,7 @@
 #include <platform/messagebox.h>
 #include <platform/screen.h>
 
+#include <QAction>
 #include <QIcon>
 #include <QPalette>
 #include <QTimer>
@@ -135,7 +136,8 @@ void Form1::connectHandlers()
     connect(print1, &PictureButton::clicked, this, guarded(&Form1::print1_Click));
     connect(printall, &PictureButton::clicked, this, guarded(&Form1::printall_Click));
     connect(find, &PictureButton::clicked, this, guarded(&Form1::find_Click));
-    DHTMLEdit1.setClickHandler(guarded(&Form1::DHTMLEdit1_onclick));
+    DHTMLEdit1.setClickHandler(
+        [this](const pageview::Click &click) { handle([this, click] { DHTMLEdit1_onclick(click); }); });
     DHTMLEdit1.setNavigationHandler([this](const QUrl &target) { handle([this, target] { followInBook(target); }); });
 }
 
@@ -180,6 +182,8 @@ bool Form1::event(QEvent *event)
     // little later where a window manager does (X11).
     const QEvent::Type type = event->type();
     const bool result = QWidget::event(event);
+    if (type == QEvent::WindowStateChange && leaveFullScreen_)
+        leaveFullScreen_->setEnabled(isFullScreen());
     // The type first: events come while the window's members are still being made (a child added).
     if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
          type == QEvent::UpdateRequest) &&
@@ -275,8 +279,8 @@ void Form1::indexPages()
     // The page table does not change after loading, so the worker reads its own copy of it (the
     // bytes are shared, not copied) while the window runs.
     connect(&pageIndex_, &QFutureWatcherBase::finished, this, [this] {
-        for (const WaitingClick &click : std::exchange(clicksWaiting_, {}))
-            handle([this, click] { followClick(click.link, click.atPress); });
+        for (const pageview::Click &click : std::exchange(clicksWaiting_, {}))
+            handle([this, click] { followClick(click); });
     });
     pageIndex_.setFuture(QtConcurrent::run([table = pages] { return std::make_shared<const book::PageIndex>(table); }));
 }

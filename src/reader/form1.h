@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QLabel;
 class QTabWidget;
 
@@ -51,12 +52,8 @@ public:
     // Points the picture references of pageHtml into the images folder, in place.
     void ParsingImage();
 
-    // The page table, every record of the book in file order.
-    book::PageTable pages;
-    // The HTML last prepared for the page view, after its pictures were pointed into the images folder.
-    QString pageHtml;
-    // The index in pages of the current page.
-    qsizetype curPage = 0;
+    // The index in the page table of the current page, as the commands left it.
+    qsizetype currentPage() const { return curPage; }
 
     // The controls, by their names.
     pageview::PageView &DHTMLEdit1;
@@ -68,6 +65,20 @@ public:
     PictureButton *printall;
     PictureButton *print1;
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The page table, every record of the book in file order.
+    book::PageTable pages;
+    // The HTML last prepared for the page view, after its pictures were pointed into the images folder.
+    QString pageHtml;
+    // The index in pages of the current page.
+    qsizetype curPage = 0;
+
     // The handlers of the user's actions; each runs to its end before the next action is taken.
     void previous_Click();
     void home_Click();
@@ -76,35 +87,37 @@ public:
     void print1_Click();
     void printall_Click();
     void find_Click();
-    void DHTMLEdit1_onclick();
+    // A click in the page, with the link it met as the page view reported it.
+    void DHTMLEdit1_onclick(const pageview::Click &click);
 
-    // Beside the buttons: the pages shown before and after (Alt+Left, Alt+Right and the mouse's back
-    // and forward buttons), zoom (Ctrl+plus, Ctrl+minus, Ctrl+0, Ctrl+wheel), and find in the whole
-    // book (Ctrl+Shift+F). Each shows a page through the show page sequence and sets curPage.
+    // Beside the buttons: the pages shown before and after (also the mouse's back and forward
+    // buttons), zoom (also Ctrl+wheel), and find in the whole book. Each shows a page through the
+    // show page sequence and sets curPage.
     void goBack();
     void goForward();
     void zoomIn();
     void zoomOut();
     void zoomReset();
     void findInBook();
-    // F11: the window fills the screen without its frame, or leaves that; Esc leaves it too.
+    // The window fills the screen without its frame, or leaves that.
     void toggleFullScreen();
     // Shows page i, as a search result: at the first place where query stands, highlighted.
     void showFoundPage(qsizetype i, const QString &query, bool matchCase);
-    // Finding the way in a big book: the side panel with the contents (F9 shows and hides it), go to
-    // a page by its number, title or name (Ctrl+L), and back to where the reader left the book at
-    // the last run (F8, or a click on the band while it offers it).
+    // Finding the way in a big book: the side panel with the contents, go to a page by its number,
+    // title or name, and back to where the reader left the book at the last run (also a click on the
+    // band while it offers it).
     void toggleContents();
     void goToPageByName();
     void continueReading();
 
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-    bool event(QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    // Every command beside the described window as an action of the window with its keys: the
+    // buttons' commands and those above. The band's menu and the side panel show them.
+    void makeActions();
+    QAction *addCommand(const char *name, const QString &text, const QList<QKeySequence> &keys,
+                        std::function<void()> command);
+    // The action whose keys hold pressed, among those enabled; nullptr when none does.
+    QAction *actionFor(QKeyCombination pressed) const;
 
-private:
     void Form_Load();
     void loadToolbarPictures();
     void layOut();
@@ -137,7 +150,7 @@ private:
     bool wasShownAtPress(const QUrl &url, const std::optional<QString> &shown) const;
     // Follows the link a click met (empty: none), as the page view reported it with the link that
     // was under the pointer when the button went down.
-    void followClick(const QString &link, const std::optional<QString> &atPress);
+    void followClick(const pageview::Click &click);
     // Hands a web or mail link to the user's programs, and says so when none takes it.
     void openLink(const QUrl &url);
     void zoomTo(double factor);
@@ -147,8 +160,6 @@ private:
     // frame is the size of the screen as laid out at load; the page view keeps its size.
     void fitFrameToScreen();
     void showBandMenu(const QPoint &at);
-    // The key of a command, as the window's key table gives it.
-    static QKeySequence keysOf(void (Form1::*command)());
     // The side panel beside the page view, made the first time it is asked for; the page view narrows
     // while it is shown.
     void makeSidePanel();
@@ -170,11 +181,7 @@ private:
     // read is followed once they are.
     QFutureWatcher<std::shared_ptr<const book::PageIndex>> pageIndex_;
     // Clicks on links that came before the page names were read, in order, each with its link.
-    struct WaitingClick {
-        QString link;
-        std::optional<QString> atPress;
-    };
-    std::deque<WaitingClick> clicksWaiting_;
+    std::deque<pageview::Click> clicksWaiting_;
     ReaderServices services_;
     bool loaded_ = false;
     PageHistory history_;
@@ -183,6 +190,17 @@ private:
     // A file of the folder stands in place of the current page: Back shows that page again.
     bool showsFile_ = false;
     QLabel *band_ = nullptr;
+    // The actions the window uses beside its keys: the mouse's buttons, the wheel, the band, the
+    // side panel's tabs. Esc leaves full screen only while the window fills it.
+    QAction *back_ = nullptr;
+    QAction *forward_ = nullptr;
+    QAction *zoomIn_ = nullptr;
+    QAction *zoomOut_ = nullptr;
+    QAction *findInBook_ = nullptr;
+    QAction *showContents_ = nullptr;
+    QAction *goToPage_ = nullptr;
+    QAction *continueReading_ = nullptr;
+    QAction *leaveFullScreen_ = nullptr;
     // The web or mail link under the pointer, which the band shows as long as it is there.
     QString hoveredLink_;
     BookSearchBar *bookSearch_ = nullptr;

@@ -75,20 +75,21 @@ void Form1::previous_Click()
     shown(curPage);
 }
 
-void Form1::DHTMLEdit1_onclick()
+void Form1::DHTMLEdit1_onclick(const pageview::Click &click)
 {
-    const QString link = DHTMLEdit1.activeElementHref();
     // A click that comes before the page names are read is followed once they are, with the link it
     // met: a later click must not stand in for it, nor two clicks become one.
-    if (!link.isEmpty() && !pageIndex_.isFinished()) {
-        clicksWaiting_.push_back({link, DHTMLEdit1.linkAtPress()});
+    if (!click.href.isEmpty() && !pageIndex_.isFinished()) {
+        clicksWaiting_.push_back(click);
         return;
     }
-    followClick(link, DHTMLEdit1.linkAtPress());
+    followClick(click);
 }
 
-void Form1::followClick(const QString &link, const std::optional<QString> &atPress)
+void Form1::followClick(const pageview::Click &click)
 {
+    const QString &link = click.href;
+    const std::optional<QString> &atPress = click.linkAtPress;
     if (!link.isEmpty()) {
         const book::LinkTarget target = book::resolveLink(link, *pageIndex_.result());
         switch (target.kind) {

@@ -11,6 +11,7 @@
 #include <book/pagetitle.h>
 #include <platform/hostpath.h>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
@@ -43,8 +44,12 @@ void Form1::makeSidePanel()
     bookSearch_ = new BookSearchBar(sidePanel_);
     sidePanel_->addTab(contentsView_, tr("Contents"));
     sidePanel_->addTab(bookSearch_, tr("Find in the book"));
-    sidePanel_->setTabToolTip(0, tr("Contents (F9)"));
-    sidePanel_->setTabToolTip(1, tr("Find in the whole book (Ctrl+Shift+F)"));
+    // Each tab's tool tip names the command that opens it, with its key.
+    const auto tip = [](const QAction *action) {
+        return QStringLiteral("%1 (%2)").arg(action->toolTip(), action->shortcut().toString(QKeySequence::NativeText));
+    };
+    sidePanel_->setTabToolTip(0, tip(showContents_));
+    sidePanel_->setTabToolTip(1, tip(findInBook_));
     sidePanel_->hide();
 
     connect(contentsView_, &ContentsView::pageChosen, this,
@@ -210,14 +215,13 @@ void Form1::showBandMenu(const QPoint &at)
 {
     QMenu menu(this);
     menu.setAccessibleName(tr("Finding the way"));
-    const auto add = [&](const QString &text, void (Form1::*command)()) {
-        menu.addAction(text, this, [this, command] { handle(command); })->setShortcut(keysOf(command));
-    };
-    add(tr("Contents"), &Form1::toggleContents);
-    add(tr("Go to page\u2026"), &Form1::goToPageByName);
-    add(tr("Find in the whole book\u2026"), &Form1::findInBook);
-    if (offer_)
-        add(tr("Continue at page %1").arg(offer_->page + 1), &Form1::continueReading);
+    menu.addAction(showContents_);
+    menu.addAction(goToPage_);
+    menu.addAction(findInBook_);
+    if (offer_) {
+        continueReading_->setText(tr("Continue at page %1").arg(offer_->page + 1));
+        menu.addAction(continueReading_);
+    }
     menu.exec(band_->mapToGlobal(at));
 }
 

@@ -1,6 +1,6 @@
 // What the reader window offers beside its seven buttons: the pages shown before and after, keys
-// for every command, zoom, a window that can be resized, the band that says where the reader is,
-// and find in the whole book.
+// for every command as actions of the window, zoom, a window that can be resized, the band that says where the reader
+// is, and find in the whole book.
 #include "form1.h"
 
 #include "booksearchbar.h"
@@ -8,6 +8,7 @@
 
 #include <book/record.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -51,39 +52,56 @@ bool isUserInput(QEvent::Type type)
 
 } // namespace
 
-// The keys of the commands, each running what its button runs, messages included.
-const struct {
-    QKeyCombination keys;
-    void (Form1::*command)();
-} kKeys[] = {
-    {Qt::CTRL | Qt::Key_PageDown, &Form1::nxt_Click},
-    {Qt::CTRL | Qt::Key_PageUp, &Form1::previous_Click},
-    {Qt::ALT | Qt::Key_Home, &Form1::home_Click},
-    {Qt::CTRL | Qt::Key_P, &Form1::print1_Click},
-    {Qt::CTRL | Qt::SHIFT | Qt::Key_P, &Form1::printall_Click},
-    {Qt::CTRL | Qt::Key_F, &Form1::find_Click},
-    {Qt::CTRL | Qt::Key_Q, &Form1::ext_Click},
-    {Qt::ALT | Qt::Key_Left, &Form1::goBack},
-    {Qt::ALT | Qt::Key_Right, &Form1::goForward},
-    {Qt::CTRL | Qt::Key_Plus, &Form1::zoomIn},
-    {Qt::CTRL | Qt::SHIFT | Qt::Key_Plus, &Form1::zoomIn},
-    {Qt::CTRL | Qt::Key_Equal, &Form1::zoomIn},
-    {Qt::CTRL | Qt::Key_Minus, &Form1::zoomOut},
-    {Qt::CTRL | Qt::Key_0, &Form1::zoomReset},
-    {Qt::CTRL | Qt::SHIFT | Qt::Key_F, &Form1::findInBook},
-    {QKeyCombination(Qt::Key_F11), &Form1::toggleFullScreen},
-    {QKeyCombination(Qt::Key_F9), &Form1::toggleContents},
-    {Qt::CTRL | Qt::Key_L, &Form1::goToPageByName},
-    {QKeyCombination(Qt::Key_F8), &Form1::continueReading},
-};
-
-QKeySequence Form1::keysOf(void (Form1::*command)())
+void Form1::makeActions()
 {
-    for (const auto &k : kKeys) {
-        if (k.command == command)
-            return QKeySequence(k.keys);
-    }
-    return {};
+    // Each key runs what its button runs, messages included.
+    const auto command = [this](void (Form1::*handler)()) { return [this, handler] { handle(handler); }; };
+    addCommand("nextPage", tr("Next page"), {Qt::CTRL | Qt::Key_PageDown}, command(&Form1::nxt_Click));
+    addCommand("previousPage", tr("Previous page"), {Qt::CTRL | Qt::Key_PageUp}, command(&Form1::previous_Click));
+    addCommand("firstPage", tr("First page"), {Qt::ALT | Qt::Key_Home}, command(&Form1::home_Click));
+    addCommand("print", tr("Print the page\u2026"), {Qt::CTRL | Qt::Key_P}, command(&Form1::print1_Click));
+    addCommand("printAll", tr("Print all pages"), {Qt::CTRL | Qt::SHIFT | Qt::Key_P}, command(&Form1::printall_Click));
+    addCommand("findInPage", tr("Find in the page"), {Qt::CTRL | Qt::Key_F}, command(&Form1::find_Click));
+    addCommand("exit", tr("Exit"), {Qt::CTRL | Qt::Key_Q}, command(&Form1::ext_Click));
+    back_ = addCommand("back", tr("Back"), {Qt::ALT | Qt::Key_Left}, command(&Form1::goBack));
+    forward_ = addCommand("forward", tr("Forward"), {Qt::ALT | Qt::Key_Right}, command(&Form1::goForward));
+    // Plus is typed with Shift on many keyboards, and shares its key with "=" on some.
+    zoomIn_ = addCommand("zoomIn", tr("Zoom in"),
+                         {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::SHIFT | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
+                         command(&Form1::zoomIn));
+    zoomOut_ = addCommand("zoomOut", tr("Zoom out"), {Qt::CTRL | Qt::Key_Minus}, command(&Form1::zoomOut));
+    addCommand("zoomReset", tr("Actual size"), {Qt::CTRL | Qt::Key_0}, command(&Form1::zoomReset));
+    findInBook_ = addCommand("findInBook", tr("Find in the whole book\u2026"), {Qt::CTRL | Qt::SHIFT | Qt::Key_F},
+                             command(&Form1::findInBook));
+    findInBook_->setToolTip(tr("Find in the whole book"));
+    addCommand("fullScreen", tr("Full screen"), {QKeySequence(Qt::Key_F11)}, command(&Form1::toggleFullScreen));
+    leaveFullScreen_ = addCommand("leaveFullScreen", tr("Leave full screen"), {QKeySequence(Qt::Key_Escape)},
+                                  command(&Form1::toggleFullScreen));
+    leaveFullScreen_->setEnabled(isFullScreen());
+    showContents_ = addCommand("contents", tr("Contents"), {QKeySequence(Qt::Key_F9)}, command(&Form1::toggleContents));
+    goToPage_ = addCommand("goToPage", tr("Go to page\u2026"), {Qt::CTRL | Qt::Key_L}, command(&Form1::goToPageByName));
+    continueReading_ = addCommand("continueReading", tr("Continue where you left off"), {QKeySequence(Qt::Key_F8)},
+                                  command(&Form1::continueReading));
+}
+
+QAction *Form1::addCommand(const char *name, const QString &text, const QList<QKeySequence> &keys,
+                           std::function<void()> command)
+{
+    auto *action = new QAction(text, this);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcuts(keys);
+    connect(action, &QAction::triggered, this, std::move(command));
+    addAction(action);
+    return action;
+}
+
+QAction *Form1::actionFor(QKeyCombination pressed) const
+{
+    const QList<QAction *> all = actions();
+    const auto found = std::find_if(all.begin(), all.end(), [pressed](const QAction *action) {
+        return action->isEnabled() && action->shortcuts().contains(QKeySequence(pressed));
+    });
+    return found == all.end() ? nullptr : *found;
 }
 
 // The side panel's width, in pixels: a quarter of the window within these bounds, and never more
@@ -104,6 +122,7 @@ void Form1::setUpReading()
     band_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(band_, &QLabel::customContextMenuRequested, this, &Form1::showBandMenu);
     band_->show();
+    makeActions();
     DHTMLEdit1.setLinkHoverHandler([this](const QString &url) {
         const QString scheme = QUrl(url).scheme();
         const bool shown = scheme == u"http" || scheme == u"https" || scheme == u"mailto";
@@ -114,8 +133,8 @@ void Form1::setUpReading()
         findInBook();
         bookSearch_->open(text, matchCase);
     });
-    // The keys, Ctrl+wheel over the page, and the mouse's back and forward buttons, wherever in the
-    // window they come (the page view takes some keys for itself before shortcuts could see them).
+    // Ctrl+wheel over the page, the mouse's back and forward buttons, and the keys that the page view
+    // takes for itself before the actions' shortcuts could see them, wherever in the window they come.
     qApp->installEventFilter(this);
     reading_ = true;
     resizeEvent(nullptr);
@@ -270,35 +289,38 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         // Whole notches zoom a step each; what a smooth wheel gives in between adds up.
         wheelPending_ += wheel->angleDelta().y();
         for (; wheelPending_ >= kWheelNotch; wheelPending_ -= kWheelNotch)
-            handle(&Form1::zoomIn);
+            zoomIn_->trigger();
         for (; wheelPending_ <= -kWheelNotch; wheelPending_ += kWheelNotch)
-            handle(&Form1::zoomOut);
+            zoomOut_->trigger();
         return true;
     }
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const QKeyCombination pressed(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
-        for (const auto &k : kKeys) {
-            if (k.keys == pressed) {
-                handle(k.command);
+        // Esc belongs to a field that has the focus: the find bars and go to page close on it.
+        if (pressed == QKeyCombination(Qt::Key_Escape) && qobject_cast<QLineEdit *>(widget)) {
+            if (event->type() != QEvent::ShortcutOverride)
+                return QWidget::eventFilter(watched, event);
+            event->accept();
+            return true;
+        }
+        // A key press that reaches a widget was not taken as a shortcut: the page view had claimed it.
+        if (event->type() == QEvent::KeyPress) {
+            if (QAction *action = actionFor(pressed)) {
+                action->trigger();
                 return true;
             }
-        }
-        // Esc leaves full screen, unless a field that Esc closes has the focus.
-        if (pressed == QKeyCombination(Qt::Key_Escape) && isFullScreen() && !qobject_cast<QLineEdit *>(widget)) {
-            handle(&Form1::toggleFullScreen);
-            return true;
         }
         return QWidget::eventFilter(watched, event);
     }
     if (event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (watched == band_ && mouse->button() == Qt::LeftButton && offer_) {
-            handle(&Form1::continueReading);
+            continueReading_->trigger();
             return true;
         }
         if (mouse->button() == Qt::BackButton || mouse->button() == Qt::ForwardButton) {
-            handle(mouse->button() == Qt::BackButton ? &Form1::goBack : &Form1::goForward);
+            (mouse->button() == Qt::BackButton ? back_ : forward_)->trigger();
             return true;
         }
     }

@@ -35,8 +35,9 @@ void PageViewTest::SetUp()
     web = qobject_cast<QWebEngineView *>(view->widget());
     ASSERT_NE(web, nullptr);
     ASSERT_EQ(web->parentWidget(), window.get());
-    view->setClickHandler([this] {
+    view->setClickHandler([this](const pageview::Click &click) {
         ++clicks;
+        lastClick = click;
         if (onClick)
             onClick();
     });

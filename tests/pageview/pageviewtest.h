@@ -91,5 +91,7 @@ protected:
     pageview::PageView *view = nullptr;
     QWebEngineView *web = nullptr;
     int clicks = 0;
+    // What the view reported of the last click.
+    pageview::Click lastClick;
     std::function<void()> onClick;
 };

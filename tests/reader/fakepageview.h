@@ -7,7 +7,8 @@
 
 #include <functional>
 
-// A page view that shows nothing and records what the reader asks of it.
+// A page view that shows nothing and records what the reader asks of it: what it shows and prints
+// by itself, and in calls everything it received in order, where the order is the point.
 class FakePageView final : public QObject, public pageview::PageView {
     Q_OBJECT
     Q_INTERFACES(pageview::PageView)
@@ -21,6 +22,7 @@ public:
     void setDocumentHtml(const QString &html) override
     {
         document = html;
+        documents << html;
         calls << QStringLiteral("put");
         if (onPut)
             onPut(html);
@@ -34,15 +36,11 @@ public:
     }
     void highlight(const QString &text, bool matchCase) override
     {
+        highlighted = text;
         calls << QStringLiteral("highlight:%1%2").arg(text, matchCase ? QStringLiteral(",case") : QString());
     }
     void setZoomFactor(double factor) override { zoom = factor; }
     double zoomFactor() const override { return zoom; }
-    QString activeElementHref() const override
-    {
-        ++hrefReads;
-        return href;
-    }
     void setBrowseMode(bool browse) override
     {
         browseMode = browse;
@@ -72,12 +70,14 @@ public:
     void setWidth(float twips) override { width_ = widthLimit > 0 && twips > widthLimit ? widthLimit : twips; }
     void setHeight(float twips) override { height = twips; }
     float width() const override { return width_; }
-    void setClickHandler(std::function<void()> handler) override { clickHandler = std::move(handler); }
+    void setClickHandler(std::function<void(const pageview::Click &)> handler) override
+    {
+        clickHandler = std::move(handler);
+    }
     void setLinkHoverHandler(std::function<void(const QString &)> handler) override
     {
         hoverHandler = std::move(handler);
     }
-    std::optional<QString> linkAtPress() const override { return pressedOn; }
     void setDocumentAddress(const QString &query, const QString &place) override
     {
         calls << QStringLiteral("address:%1#%2").arg(query, place);
@@ -89,25 +89,21 @@ public:
     }
 
     // Reports a click on an element whose "href" is the given one.
-    void click(const QString &clickedHref)
-    {
-        href = clickedHref;
-        clickHandler();
-    }
+    void click(const QString &href) { clickHandler({href, pressedOn}); }
 
     QString document;
-    QString href;
-    mutable int hrefReads = 0;
+    QStringList documents; // every document put, in order
     std::optional<bool> browseMode;
     QStringList calls;
     QStringList printed;
     QPointF scroll;
+    QString highlighted;
     double zoom = 1;
     QList<pageview::PrintResult> printResults; // what the next prints give; then Printed
     std::function<void(const QString &)> onPut;
     float left = 0, top = 0, height = 0;
     float widthLimit = 0; // when set, the view takes no more than this width
-    std::function<void()> clickHandler;
+    std::function<void(const pageview::Click &)> clickHandler;
     std::function<void(const QString &)> hoverHandler;
     std::function<void(const QUrl &)> navigationHandler;
     std::optional<QString> pressedOn; // nullopt: clicks come from the keyboard

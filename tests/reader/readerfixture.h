@@ -7,11 +7,13 @@
 #include <platform/hostpath.h>
 #include <platform/screen.h>
 #include <reader/form1.h>
+#include <reader/picturebutton.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThreadPool>
 
 #include <gtest/gtest.h>
@@ -62,7 +64,6 @@ protected:
             };
             services.sleep = [this](int ms) {
                 pauses << ms;
-                pageView->calls << QStringLiteral("sleep:%1").arg(ms);
                 if (onSleep)
                     onSleep();
             };
@@ -86,6 +87,9 @@ protected:
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::processEvents();
     }
+
+    // Clicks a button of the window, as the user does.
+    static void press(reader::PictureButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
     // Closes the window and ends it, as the end of a run does; form() then makes a new one.
     void endRun()

@@ -30,7 +30,7 @@ TEST_F(ReadingTest, BackAndForwardReturnToThePagesShownAndWhereTheyWereScrolled)
     QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
     clickElement(QStringLiteral("to-lilies"));
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
     QTest::mouseClick(form->previous, Qt::LeftButton);
     ASSERT_TRUE(loaded.wait(20000));
     EXPECT_EQ(heading(), QStringLiteral("tulips"));
@@ -38,20 +38,20 @@ TEST_F(ReadingTest, BackAndForwardReturnToThePagesShownAndWhereTheyWereScrolled)
     // Back twice: lilies, then roses where the link was, below the first 3000 pixels.
     keyInPage(Qt::Key_Left, Qt::AltModifier);
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
     keyInPage(Qt::Key_Left, Qt::AltModifier);
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 0);
+    EXPECT_EQ(form->currentPage(), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return evaluate(QStringLiteral("window.scrollY")).toInt() > 2000; }, 10000));
     // Back at the oldest page does nothing.
     keyInPage(Qt::Key_Left, Qt::AltModifier);
     EXPECT_FALSE(loaded.wait(1000));
-    EXPECT_EQ(form->curPage, 0);
+    EXPECT_EQ(form->currentPage(), 0);
 
     // Forward, by the mouse's forward button: lilies again.
     QTest::mouseClick(web->focusProxy(), Qt::ForwardButton, {}, QPoint(10, 10));
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
     EXPECT_EQ(heading(), QStringLiteral("lilies"));
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -63,7 +63,7 @@ TEST_F(ReadingTest, EveryCommandHasItsKeyWhereverTheFocusIs)
     QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
     keyInPage(Qt::Key_PageDown, Qt::ControlModifier);
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 1);
+    EXPECT_EQ(form->currentPage(), 1);
     keyInPage(Qt::Key_PageUp, Qt::ControlModifier);
     ASSERT_TRUE(loaded.wait(20000));
     keyInPage(Qt::Key_PageUp, Qt::ControlModifier); // on the first page: its message
@@ -72,7 +72,7 @@ TEST_F(ReadingTest, EveryCommandHasItsKeyWhereverTheFocusIs)
     ASSERT_TRUE(loaded.wait(20000));
     keyInPage(Qt::Key_Home, Qt::AltModifier);
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 0);
+    EXPECT_EQ(form->currentPage(), 0);
 
     keyInPage(Qt::Key_P, Qt::ControlModifier);
     EXPECT_TRUE(QFile::exists(prints.filePath(QStringLiteral("print-1.pdf"))));
@@ -225,12 +225,12 @@ TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
 
     evaluate(QStringLiteral("document.forms[0].q.value = 'tusk'; document.forms[0].submit();"));
     ASSERT_TRUE(shown());
-    EXPECT_EQ(form->curPage, 1);
+    EXPECT_EQ(form->currentPage(), 1);
     EXPECT_EQ(heading(), QStringLiteral("found tusk"));
 
     clickElement(QStringLiteral("hit"));
     ASSERT_TRUE(shown());
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
     EXPECT_TRUE(QTest::qWaitFor([&] { return web->page()->title() == u"tusk#tusks"; }, 10000))
         << web->page()->title().toStdString();
 
@@ -248,7 +248,7 @@ TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
     keyInPage(Qt::Key_Left, Qt::AltModifier);
     ASSERT_TRUE(shown());
     EXPECT_EQ(heading(), QStringLiteral("index"));
-    EXPECT_EQ(form->curPage, 0);
+    EXPECT_EQ(form->currentPage(), 0);
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -273,7 +273,7 @@ TEST_F(ReadingTest, FindInTheWholeBookShowsThePageWithTheWordHighlighted)
     QSignalSpy found(web->page(), &QWebEnginePage::findTextFinished);
     QTest::keyClick(text, Qt::Key_Return);
     ASSERT_TRUE(found.wait(20000));
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
     EXPECT_EQ(heading(), QStringLiteral("lilies"));
     EXPECT_EQ(found.constLast().constFirst().value<QWebEngineFindTextResult>().numberOfMatches(), 1);
 
@@ -340,7 +340,7 @@ TEST_F(ReadingTest, ThePictureButtonsAreButtonsToAssistiveTechnology)
     QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
     next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 1);
+    EXPECT_EQ(form->currentPage(), 1);
 }
 
 } // namespace

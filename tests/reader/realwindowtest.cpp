@@ -23,15 +23,15 @@ TEST_F(RealWindowTest, AClickOnALinkOfTheSampleBookShowsThatPage)
     QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, QPoint(box[0].toInt(), box[1].toInt()));
 
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
     EXPECT_TRUE(heading().contains(QStringLiteral("ighthouse"))) << heading().toStdString();
 
     // Next goes on from the page the link showed, over the blank record.
     QTest::mouseClick(form->nxt, Qt::LeftButton);
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 3);
+    EXPECT_EQ(form->currentPage(), 3);
     QTest::mouseClick(form->nxt, Qt::LeftButton);
-    EXPECT_EQ(form->curPage, 4);
+    EXPECT_EQ(form->currentPage(), 4);
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -47,7 +47,7 @@ TEST_F(RealWindowTest, NextOnTheLastPageTellsTheUser)
     EXPECT_EQ(heading(), QStringLiteral("gamma"));
     QTest::mouseClick(form->nxt, Qt::LeftButton);
     EXPECT_EQ(messages, QStringList{QStringLiteral("this is the last page of the book")});
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
 }
 
 TEST_F(RealWindowTest, PrintAllWritesOnePrintPerPageWithItsHeader)
@@ -70,7 +70,7 @@ TEST_F(RealWindowTest, PrintAllWritesOnePrintPerPageWithItsHeader)
         EXPECT_TRUE(text.startsWith(QStringLiteral("page %1").arg(k))) << text.toStdString();
         EXPECT_TRUE(text.contains(QLatin1String(words[k - 1]))) << text.toStdString();
     }
-    EXPECT_EQ(form->curPage, 0);
+    EXPECT_EQ(form->currentPage(), 0);
 }
 
 TEST_F(RealWindowTest, APageWhoseScriptNeverYieldsIsStoppedAndEveryCommandGoesOn)
@@ -85,7 +85,7 @@ TEST_F(RealWindowTest, APageWhoseScriptNeverYieldsIsStoppedAndEveryCommandGoesOn
     // The page never finishes loading until its render process is ended, twice: then it is shown
     // without its script. Print page, given at once, waits for that and prints it.
     QTest::mouseClick(form->nxt, Qt::LeftButton);
-    EXPECT_EQ(form->curPage, 1);
+    EXPECT_EQ(form->currentPage(), 1);
     QTest::mouseClick(form->print1, Qt::LeftButton);
     EXPECT_EQ(heading(), QStringLiteral("beta"));
     EXPECT_TRUE(pdfText(prints.filePath(QStringLiteral("print-1.pdf"))).contains(QStringLiteral("beta")));
@@ -127,7 +127,7 @@ TEST_F(RealWindowTest, NextFromAPageWhoseScriptNeverYieldsShowsTheNextPageAtOnce
         shown = loaded.constLast().constFirst().toBool();
     EXPECT_TRUE(shown);
     EXPECT_EQ(heading(), QStringLiteral("gamma"));
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -144,7 +144,7 @@ TEST_F(RealWindowTest, ALinkToAPlaceInAnotherPageShowsThatPageScrolledToThePlace
     QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
     QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, QPoint(box[0].toInt(), box[1].toInt()));
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 1);
+    EXPECT_EQ(form->currentPage(), 1);
     EXPECT_EQ(heading(), QStringLiteral("foreword"));
     // The place stands at the top of the view.
     EXPECT_TRUE(QTest::qWaitFor(

@@ -35,8 +35,8 @@ TEST_F(TranslationTest, GermanForOurTextsAndQtsButNotForTheProgramsOwnMessages)
     EXPECT_EQ(QCoreApplication::translate("reader::BookSearchBar", "%n page(s) hold it", nullptr, 2),
               QStringLiteral("2 Seiten enthalten es"));
 
-    form().nxt_Click();
-    form().nxt_Click();
+    press(form().nxt);
+    press(form().nxt);
     EXPECT_EQ(messages, QStringList{QStringLiteral("this is the last page of the book")});
 }
 

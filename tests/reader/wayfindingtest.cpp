@@ -81,16 +81,16 @@ TEST_F(WayfindingTest, ContentsAreATreeOfTitlesBesideThePageFollowingIt)
 
     // The page shown is selected, and follows Next; the blank record is in no entry.
     EXPECT_EQ(tree->currentIndex().data().toString(), QStringLiteral("Home"));
-    form().nxt_Click();
+    press(form().nxt);
     QTest::keyClick(&form(), Qt::Key_PageDown, Qt::ControlModifier);
-    EXPECT_EQ(form().curPage, 2);
+    EXPECT_EQ(form().currentPage(), 2);
     EXPECT_EQ(tree->currentIndex().data().toString(), QStringLiteral("Closing a database"));
 
     // A page chosen in the tree is shown.
     tree->setFocus();
     tree->setCurrentIndex(model->index(0, 0, model->index(2, 0)));
     QTest::keyClick(tree, Qt::Key_Return);
-    EXPECT_EQ(form().curPage, 4);
+    EXPECT_EQ(form().currentPage(), 4);
     EXPECT_EQ(tree->currentIndex().data().toString(), QStringLiteral("SELECT"));
 
     // F9 again hides the panel; the page view is as it was at load.
@@ -147,12 +147,12 @@ TEST_F(WayfindingTest, TypingFiltersTheContentsByEveryWordAndEnterShowsTheFirst)
     // Down in the field chooses the next page; Enter shows it.
     QTest::keyClick(field, Qt::Key_Down);
     QTest::keyClick(field, Qt::Key_Return);
-    EXPECT_EQ(form().curPage, 2);
+    EXPECT_EQ(form().currentPage(), 2);
 
     field->setText(QStringLiteral("nowhere"));
     EXPECT_TRUE(childTitles(found->model()).isEmpty());
     QTest::keyClick(field, Qt::Key_Return);
-    EXPECT_EQ(form().curPage, 2);
+    EXPECT_EQ(form().currentPage(), 2);
     // An empty field shows the tree again.
     field->clear();
     EXPECT_FALSE(found->isVisible());
@@ -171,7 +171,7 @@ TEST_F(WayfindingTest, GoToPageTakesANumberOrTheBeginningOfATitleOrName)
     // Numbers as the band counts them.
     QTest::keyClicks(field, QStringLiteral("3"));
     QTest::keyClick(field, Qt::Key_Return);
-    EXPECT_EQ(form().curPage, 2);
+    EXPECT_EQ(form().currentPage(), 2);
     EXPECT_FALSE(field->isVisible());
 
     const auto goTo = [&](const QString &typed) {
@@ -182,13 +182,13 @@ TEST_F(WayfindingTest, GoToPageTakesANumberOrTheBeginningOfATitleOrName)
     // Titles and names, once read; letter case aside.
     ASSERT_TRUE(QTest::qWaitFor([&] { return field->completer()->model()->rowCount() > 0; }, 10000));
     goTo(QStringLiteral("sel"));
-    EXPECT_EQ(form().curPage, 4);
+    EXPECT_EQ(form().currentPage(), 4);
     goTo(QStringLiteral("C3REF/OP"));
-    EXPECT_EQ(form().curPage, 1);
+    EXPECT_EQ(form().currentPage(), 1);
     // Nothing that stands for a page: the page stays.
     for (const char *typed : {"0", "7", "zzz"}) {
         goTo(QString::fromLatin1(typed));
-        EXPECT_EQ(form().curPage, 1) << typed;
+        EXPECT_EQ(form().currentPage(), 1) << typed;
     }
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -249,12 +249,12 @@ TEST_F(PlaceTest, TheNextRunOffersThePlaceLeftUntilTheReaderMoves)
 
     // The first page as ever, and the offer on the band; F8 takes it: page, zoom and scroll.
     startRun();
-    EXPECT_EQ(form().curPage, 0);
+    EXPECT_EQ(form().currentPage(), 0);
     EXPECT_TRUE(
         band()->text().endsWith(QStringLiteral("Continue at page 3 \u2014 Closing a database (F8, or click here)")))
         << band()->text().toStdString();
     QTest::keyClick(&form(), Qt::Key_F8);
-    EXPECT_EQ(form().curPage, 2);
+    EXPECT_EQ(form().currentPage(), 2);
     EXPECT_EQ(pageView->zoom, 1.1);
     EXPECT_EQ(pageView->scroll, QPointF(0, 1200));
     EXPECT_FALSE(offers());
@@ -266,7 +266,7 @@ TEST_F(PlaceTest, TheNextRunOffersThePlaceLeftUntilTheReaderMoves)
     QTest::keyClick(&form(), Qt::Key_PageDown, Qt::ControlModifier);
     EXPECT_FALSE(offers());
     QTest::keyClick(&form(), Qt::Key_F8);
-    EXPECT_EQ(form().curPage, 1);
+    EXPECT_EQ(form().currentPage(), 1);
     // Exit ends the program without closing the window: the place is written before.
     QFile::remove(placesFile);
     QTest::keyClick(&form(), Qt::Key_Q, Qt::ControlModifier);
@@ -280,7 +280,7 @@ TEST_F(PlaceTest, TheNextRunOffersThePlaceLeftUntilTheReaderMoves)
     startRun();
     ASSERT_TRUE(offers());
     QTest::mouseClick(band(), Qt::LeftButton);
-    EXPECT_EQ(form().curPage, 1);
+    EXPECT_EQ(form().currentPage(), 1);
     EXPECT_TRUE(ErrorLines::lines().isEmpty()) << ErrorLines::lines().join(u'\n').toStdString();
     endRun();
 
@@ -319,7 +319,7 @@ TEST_F(PlaceTest, AStateFileThatCantBeReadOrWrittenCostsOneLineAndNothingElse)
     ErrorLines::lines().clear();
     startRun();
     QTest::keyClick(&form(), Qt::Key_PageDown, Qt::ControlModifier);
-    EXPECT_EQ(form().curPage, 1);
+    EXPECT_EQ(form().currentPage(), 1);
     endRun();
     EXPECT_EQ(ErrorLines::lines().size(), 1) << ErrorLines::lines().join(u'\n').toStdString();
     EXPECT_TRUE(messages.isEmpty());

@@ -31,7 +31,7 @@ TEST_F(WayfindingWindowTest, ASecondRunOffersToContinueWhereTheFirstStopped)
     goTo->setText(QStringLiteral("3"));
     QTest::keyClick(goTo, Qt::Key_Return);
     ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
     keyInPage(Qt::Key_Plus, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return qFuzzyCompare(web->zoomFactor(), 1.1); }, 10000));
     form->close();
@@ -39,7 +39,7 @@ TEST_F(WayfindingWindowTest, ASecondRunOffersToContinueWhereTheFirstStopped)
 
     // The first page at start, as ever; the band offers the third until F8 takes the offer.
     open();
-    EXPECT_EQ(form->curPage, 0);
+    EXPECT_EQ(form->currentPage(), 0);
     auto *band = form->findChild<QLabel *>(QStringLiteral("band"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return band && band->text().contains(QStringLiteral("Continue")); }, 10000));
     EXPECT_TRUE(band->text().contains(QStringLiteral("Continue at page 3 \u2014 Lilies of the field")))
@@ -47,7 +47,7 @@ TEST_F(WayfindingWindowTest, ASecondRunOffersToContinueWhereTheFirstStopped)
     QSignalSpy shown(web->page(), &QWebEnginePage::loadFinished);
     keyInPage(Qt::Key_F8, {});
     ASSERT_TRUE(shown.wait(20000));
-    EXPECT_EQ(form->curPage, 2);
+    EXPECT_EQ(form->currentPage(), 2);
     EXPECT_EQ(heading(), QStringLiteral("lilies"));
     EXPECT_TRUE(qFuzzyCompare(web->zoomFactor(), 1.1));
     EXPECT_FALSE(band->text().contains(QStringLiteral("Continue")));
@@ -93,7 +93,7 @@ TEST_F(WayfindingWindowTest, PagesFoundAreListedBesideThePageTitlesFirst)
     EXPECT_EQ(results->currentRow(), 3);
     QTest::keyClick(text, Qt::Key_Return);
     ASSERT_TRUE(found.wait(20000));
-    EXPECT_EQ(form->curPage, 0);
+    EXPECT_EQ(form->currentPage(), 0);
     EXPECT_TRUE(panel->isVisible());
     EXPECT_FALSE(panel->geometry().intersects(view->geometry()));
     QTest::keyClick(text, Qt::Key_Up);

@@ -3,6 +3,8 @@
 
 #include <reader/picturebutton.h>
 
+#include <QLabel>
+#include <QRegularExpression>
 #include <QWindow>
 
 namespace {
@@ -136,7 +138,17 @@ TEST_F(PictureLookupTest, PictureNamesIgnoreLetterCaseOnDisk)
     EXPECT_EQ(form().previous->width(), twips(20));
 }
 
-using LoadTest = ReaderFixture;
+class LoadTest : public ReaderFixture {
+protected:
+    // The number of pages the band counts ("page k of N"); -1 without a band.
+    qsizetype pageCountOnTheBand()
+    {
+        const auto *band = form().findChild<QLabel *>(QStringLiteral("band"));
+        const QRegularExpressionMatch count =
+            QRegularExpression(QStringLiteral(" of (\\d+)")).match(band ? band->text() : QString());
+        return count.hasMatch() ? count.captured(1).toLongLong() : -1;
+    }
+};
 
 TEST_F(LoadTest, CaptionIsTheTitleAndTheFirstPageIsShownWithItsPicturesRewritten)
 {
@@ -148,11 +160,10 @@ TEST_F(LoadTest, CaptionIsTheTitleAndTheFirstPageIsShownWithItsPicturesRewritten
     load();
 
     EXPECT_EQ(form().windowTitle(), QStringLiteral("Garden Notes"));
-    EXPECT_EQ(form().pages.size(), 2);
-    EXPECT_EQ(form().curPage, 0);
+    EXPECT_EQ(pageCountOnTheBand(), 2);
+    EXPECT_EQ(form().currentPage(), 0);
     const QString expected =
         QStringLiteral("<p><img src=\"") + app.path() + QStringLiteral("\\images\\rose.gif\">roses</p>");
-    EXPECT_EQ(form().pageHtml, expected);
     EXPECT_EQ(pageView->document, expected);
     EXPECT_TRUE(form().isVisible());
 }
@@ -184,7 +195,7 @@ TEST_F(LoadTest, ADamagedFirstRecordShowsAnEmptyFirstPage)
     writeBook("Title<<$$>>no field separator here~second##<p>2</p>");
     load();
     EXPECT_EQ(pageView->document, QString());
-    EXPECT_EQ(form().pages.size(), 2);
+    EXPECT_EQ(pageCountOnTheBand(), 2);
 }
 
 } // namespace

@@ -181,8 +181,6 @@ void HtmlEditControl::show(const QUrl &url, const QString &place)
     DocumentPage &p = page();
     shownUrl_ = url;
     p.setDocumentUrl(url);
-    activeHref_.clear();
-    linkAtPress_.reset();
     if (!hovered_.isEmpty())
         onLinkHovered(QString());
     afterLoad_.clear();
@@ -352,15 +350,13 @@ void HtmlEditControl::onClickReported(const QString &href, bool byMouse, bool on
 {
     // A click reported while the program waits in print() reaches its handler at once; the window
     // runs the handler after the one that prints.
-    activeHref_ = href;
+    pageview::Click click{href, std::nullopt};
     // A press that came without the pointer moving there first (a tap, say) had nothing shown yet:
     // then the link shown now is the one the reader sees.
     if (byMouse)
-        linkAtPress_ = hoveredAtPress_.isEmpty() ? hovered_ : hoveredAtPress_;
-    else
-        linkAtPress_.reset();
+        click.linkAtPress = hoveredAtPress_.isEmpty() ? hovered_ : hoveredAtPress_;
     if (clickHandler_)
-        clickHandler_();
+        clickHandler_(click);
     // A link to the page itself: a browser shows the page again, at its top.
     if (onLink && href.isEmpty() && navigationHandler_) {
         QUrl itself;

@@ -47,7 +47,6 @@ public:
     void highlight(const QString &text, bool matchCase) override;
     void setZoomFactor(double factor) override;
     double zoomFactor() const override { return zoom_; }
-    QString activeElementHref() const override { return activeHref_; }
     void setBrowseMode(bool browse) override;
     pageview::PrintResult print(std::optional<bool> showDialog) override;
     bool execCommand(int command, int option) override;
@@ -58,12 +57,14 @@ public:
     void setWidth(float twips) override;
     void setHeight(float twips) override;
     float width() const override;
-    void setClickHandler(std::function<void()> handler) override { clickHandler_ = std::move(handler); }
+    void setClickHandler(std::function<void(const pageview::Click &)> handler) override
+    {
+        clickHandler_ = std::move(handler);
+    }
     void setLinkHoverHandler(std::function<void(const QString &)> handler) override
     {
         hoverHandler_ = std::move(handler);
     }
-    std::optional<QString> linkAtPress() const override { return linkAtPress_; }
     void setDocumentAddress(const QString &query, const QString &place) override;
     void showFile(const QString &path) override;
     void setNavigationHandler(std::function<void(const QUrl &)> handler) override
@@ -107,7 +108,7 @@ private:
     QPointer<DocumentPage> page_;
     RendererWatch *watch_;
     QPointer<triedit::FindDialog> findDialog_;
-    std::function<void()> clickHandler_;
+    std::function<void(const pageview::Click &)> clickHandler_;
     std::function<void(const QString &)> hoverHandler_;
     std::function<void(const QUrl &)> navigationHandler_;
     // The URL shown: the document last put, or a file of the folder shown since.
@@ -115,12 +116,10 @@ private:
     // The address that the next document put has.
     QString nextQuery_;
     QString nextPlace_;
-    // The link under the pointer now, when a mouse button last went down, and at the last click.
+    // The link under the pointer now, and when a mouse button last went down.
     QString hovered_;
     QString hoveredAtPress_;
-    std::optional<QString> linkAtPress_;
     std::function<void(const QString &, bool)> wholeBookHandler_;
-    QString activeHref_;
     std::vector<std::function<void()>> afterLoad_;
     double zoom_ = 1;
     bool loaded_ = true;

@@ -125,10 +125,15 @@ void FindDialog::keyPressEvent(QKeyEvent *event)
 
 bool FindDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
+    if (key && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         auto *widget = qobject_cast<QWidget *>(watched);
         if (widget && (widget == view_ || view_->isAncestorOf(widget))) {
-            dismiss();
+            // Esc is the dialog's while it is open, before any shortcut of the window that holds it.
+            if (event->type() == QEvent::ShortcutOverride)
+                event->accept();
+            else
+                dismiss();
             return true;
         }
     }
