@@ -95,21 +95,24 @@ constexpr bool holdsNoMarkup(Element e)
     return e >= Element::Script;
 }
 
-// A character reference that begins at p, where *p is "&": the character that it stands for and its
-// length in units, or length 0 when the "&" there stands for itself.
+// A character reference that begins at p, where *p is "&": the characters that it stands for (a few
+// names stand for two) and its length in units, or length 0 when the "&" there stands for itself.
 struct Reference {
     char32_t c = 0;
     int length = 0;
+    char16_t c2 = 0; // the second character, or 0
 };
 
-// The named references that a page may use: those of HTML 4 and "apos", and the upper-case forms of
-// amp, lt, gt, quot, copy and reg. A legacy name is read without its semicolon too.
+// The named references that a page may use: every one that HTML knows, those of HTML 4 among them. A
+// legacy name is read without its semicolon too. Sorted by name.
 struct NamedReference {
-    std::string_view name;
-    char16_t c;
+    std::string_view name; // without its semicolon
+    char32_t c;
+    char16_t c2; // the second character of the few names that stand for two, else 0
     bool legacy;
 };
-inline constexpr int kLongestReferenceName = 8;
+inline constexpr int kLongestReferenceName = 31;
+inline constexpr int kLongestLegacyName = 6;
 const NamedReference *namedReference(std::string_view name);
 std::span<const NamedReference> namedReferences();
 
@@ -170,9 +173,10 @@ template <typename Char> Reference readReference(const Char *p, const Char *end,
         return {};
     if (length <= kLongestReferenceName && q + length < end && q[length] == ';') {
         if (const NamedReference *named = namedReference(std::string_view(name, size_t(length))))
-            return {named->c, length + 2};
+            return {named->c, length + 2, named->c2};
     }
-    for (int k = std::min(length, kLongestReferenceName); k >= 2; --k) {
+    // The longest legacy name that the letters begin with; no legacy name stands for two characters.
+    for (int k = std::min(length, kLongestLegacyName); k >= 2; --k) {
         const NamedReference *named = namedReference(std::string_view(name, size_t(k)));
         if (!named || !named->legacy)
             continue;
@@ -339,6 +343,14 @@ template <typename Char> const Char *skipPast(const Char *p, const Char *end, Ch
     return p < end ? p + 1 : end;
 }
 
+// The characters of a reference, for the handler.
+template <typename Handler> void tellReference(const Reference &ref, Handler &handler)
+{
+    handler.character(ref.c);
+    if (ref.c2)
+        handler.character(ref.c2);
+}
+
 // Text from p to end without markup: literal runs and references, for the handler.
 template <typename Char, typename Handler> void readPlainText(const Char *p, const Char *end, Handler &handler)
 {
@@ -350,7 +362,7 @@ template <typename Char, typename Handler> void readPlainText(const Char *p, con
             return;
         const Reference ref = readReference(amp, end, false);
         if (ref.length) {
-            handler.character(ref.c);
+            tellReference(ref, handler);
             p = amp + ref.length;
         } else {
             handler.text(amp, amp + 1);
@@ -503,7 +515,7 @@ template <typename Char, typename Handler> const Char *readHtml(const Char *p, c
         if (*p == '&') {
             const Reference ref = readReference(p, end, false);
             if (ref.length) {
-                handler.character(ref.c);
+                detail::tellReference(ref, handler);
                 p += ref.length;
             } else {
                 handler.text(p, p + 1);
