@@ -371,7 +371,8 @@ template <typename Char, typename Handler> void readPlainText(const Char *p, con
     }
 }
 
-// A comment from p, just after "<!--": it ends at "-->", and at once when it is "<!-->" or "<!--->".
+// A comment from p, just after "<!--": it ends at "-->" or "--!>", and at once when it is "<!-->" or
+// "<!--->"; the dashes of "<!--" end nothing.
 template <typename Char> const Char *skipComment(const Char *p, const Char *end)
 {
     if (p < end && *p == '>')
@@ -379,8 +380,12 @@ template <typename Char> const Char *skipComment(const Char *p, const Char *end)
     if (end - p >= 2 && p[0] == '-' && p[1] == '>')
         return p + 2;
     for (p = find(p, end, Char('-')); end - p >= 3; p = find(p + 1, end, Char('-'))) {
-        if (p[1] == '-' && p[2] == '>')
+        if (p[1] != '-')
+            continue;
+        if (p[2] == '>')
             return p + 3;
+        if (p[2] == '!' && end - p >= 4 && p[3] == '>')
+            return p + 4;
     }
     return end;
 }
