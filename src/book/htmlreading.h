@@ -336,6 +336,73 @@ template <typename Char> const Char *findEndTag(const Char *p, const Char *end, 
     return end;
 }
 
+// True when the text at p is "<" or "</", as slash says, followed by "script" and a blank, "/" or ">";
+// letter case does not count.
+template <typename Char> bool scriptTagAt(const Char *p, const Char *end, bool slash)
+{
+    constexpr std::string_view kName = "script";
+    const Char *n = p + 1 + (slash ? 1 : 0);
+    if (end - n <= qsizetype(kName.size()) || (slash && p[1] != '/'))
+        return false;
+    for (size_t i = 0; i < kName.size(); ++i) {
+        if (asciiLower(char32_t(n[i])) != char32_t(kName[i]))
+            return false;
+    }
+    const char32_t after = char32_t(n[kName.size()]);
+    return isSpace(after) || after == '/' || after == '>';
+}
+
+// Where a script's content ends, from p, just after its start tag: at "</script", as for any element
+// that holds no markup, unless it stands in a part of the script that pages hide from old browsers in
+// "<!--" and "-->". There "<script" opens a script within, as document.write() may write one, and the
+// "</script" of that one doesn't end the outer; "-->" ends the part whatever opened in it. Each unit is
+// looked at once.
+template <typename Char> const Char *findScriptEnd(const Char *p, const Char *end)
+{
+    enum { Plain, Hidden, Nested } state = Plain;
+    while (p < end) {
+        if (state == Plain) {
+            p = find(p, end, Char('<'));
+            if (p == end)
+                return end;
+            if (scriptTagAt(p, end, true))
+                return p;
+            if (end - p >= 4 && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+                state = Hidden;
+                p += 2; // at the dashes, which "-->" may share: "<!-->" hides nothing
+            } else {
+                ++p;
+            }
+            continue;
+        }
+        p = findEither(p, end, Char('-'), Char('<'));
+        if (p == end)
+            return end;
+        if (*p == '-') {
+            const Char *dashes = p;
+            while (p < end && *p == '-')
+                ++p;
+            if (p - dashes >= 2 && p < end && *p == '>') {
+                state = Plain;
+                ++p;
+            }
+            continue;
+        }
+        if (scriptTagAt(p, end, true)) {
+            if (state == Hidden)
+                return p;
+            state = Hidden;
+            p += 8; // past "</script", at the blank, "/" or ">" after it
+        } else if (scriptTagAt(p, end, false)) {
+            state = Nested; // whatever Nested was
+            p += 7;
+        } else {
+            ++p;
+        }
+    }
+    return end;
+}
+
 // The position after the first ">" at or after p, or end.
 template <typename Char> const Char *skipPast(const Char *p, const Char *end, Char c)
 {
@@ -453,6 +520,8 @@ template <typename Char> const Char *rawContentEnd(const Char *p, const Char *en
         return end;
     if (element < Element::Script)
         return p;
+    if (element == Element::Script)
+        return detail::findScriptEnd(p, end);
     return detail::findEndTag(p, end, kNames[size_t(element) - size_t(Element::Script)]);
 }
 
