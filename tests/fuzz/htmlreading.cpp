@@ -7,6 +7,7 @@
 // content and references begin and end — must agree.
 #include "fuzzcheck.h"
 
+#include "book/htmlreading.h"
 #include "book/htmlscan.h"
 #include "book/pagelinks.h"
 #include "book/pagetext.h"
@@ -129,11 +130,17 @@ ParsedPage read(const QByteArray &bytes, const QString &html)
                                                 ? "area:"
                                                 : "a:") +
                           urlOf(link.href));
-    // Pictures as the check reads them; "<image>" is an old name of <img>.
+    // Pictures as the check reads them; "<image>" is an old name of <img>. The scanner gives a tag
+    // that the end of the text cuts off, so that import keeps it as written; a browser drops it.
     book::HtmlScanner scanner(html);
     book::HtmlToken token;
+    const auto *end = reinterpret_cast<const char16_t *>(html.utf16()) + html.size();
+    const auto closed = [&](const book::HtmlToken &tag) {
+        const auto *begin = reinterpret_cast<const char16_t *>(html.utf16()) + tag.begin;
+        return book::html::readAttributes(book::html::markupAt(begin, end).end, end, [](auto, auto, auto, auto) {});
+    };
     while (scanner.next(token)) {
-        if (token.kind == book::HtmlToken::StartTag && (token.is(u"img") || token.is(u"image"))) {
+        if (token.kind == book::HtmlToken::StartTag && (token.is(u"img") || token.is(u"image")) && closed(token)) {
             if (const book::HtmlAttribute *src = token.attribute(u"src"))
                 page.links.append(u"img:" + urlOf(src->value()));
         }
@@ -161,9 +168,34 @@ bool treeDecides(const QString &lower)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    // A NUL byte is no text that a page holds: the reader keeps it, a browser drops it or replaces it
-    // by U+FFFD depending on where it stands. Taken as a blank here.
-    bytes.replace('\0', ' ');
+    // Control characters are no text that a page holds. The reader keeps them as a browser does, but
+    // a browser drops a NUL or replaces it by U+FFFD depending on where it stands, and gumbo replaces
+    // the other controls too. Taken as blanks here.
+    for (char &byte : bytes) {
+        const char16_t c = platform::codePageChar(static_cast<unsigned char>(byte));
+        if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\f' && c != u'\r') || (c >= 0x7F && c <= 0x9F))
+            byte = ' ';
+    }
+    // gumbo takes a numeric reference beyond Unicode modulo 2^32 (a browser reads U+FFFD, as the
+    // reader does, which its tests hold): such a reference is written without its "&" here.
+    for (qsizetype at = bytes.indexOf("&#"); at >= 0; at = bytes.indexOf("&#", at + 1)) {
+        qsizetype p = at + 2;
+        const bool hex = p < bytes.size() && (bytes[p] == 'x' || bytes[p] == 'X');
+        p += hex ? 1 : 0;
+        quint64 value = 0;
+        for (; p < bytes.size() && value <= 0x10FFFF; ++p) {
+            const int digit = QChar::fromLatin1(bytes[p]).digitValue();
+            const char lower = char(bytes[p] | 0x20);
+            if (digit >= 0 && digit <= 9)
+                value = value * (hex ? 16 : 10) + quint64(digit);
+            else if (hex && lower >= 'a' && lower <= 'f')
+                value = value * 16 + quint64(lower - 'a' + 10);
+            else
+                break;
+        }
+        if (value > 0x10FFFF)
+            bytes[at] = ' ';
+    }
     const QString html = platform::decodeCodePage(bytes);
     const QString lower = html.toLower();
     if (treeDecides(lower))
