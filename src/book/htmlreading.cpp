@@ -169,21 +169,45 @@ constexpr bool referencesInOrder()
 }
 static_assert(referencesInOrder());
 
-// Where the names that begin with each ASCII character begin in the table, and where those of the
-// next one do: a lookup searches a few dozen names, not all of them.
-struct ReferenceIndex {
-    std::array<std::uint16_t, 129> from{};
-    constexpr ReferenceIndex()
+// An open hash table of the references by the whole of their names, built as the program is
+// compiled: a lookup, done for every reference of every page searched, hashes a few characters and
+// compares a name or two.
+constexpr std::uint64_t hashName(std::string_view name)
+{
+    std::uint64_t h = 0xCBF29CE484222325ULL; // FNV-1a
+    for (const char c : name)
+        h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ULL;
+    return h;
+}
+
+struct ReferenceTable {
+    static constexpr size_t kSlots = 4096;
+    static_assert(std::size(kNamedReferences) * 3 / 2 <= kSlots, "room enough for short probes");
+    std::array<std::uint16_t, kSlots> entries{}; // index + 1 in kNamedReferences, or 0
+
+    static constexpr size_t slotOf(std::uint64_t hash) { return size_t(hash >> 40) & (kSlots - 1); }
+
+    constexpr ReferenceTable()
     {
-        size_t i = 0;
-        for (size_t c = 0; c <= 128; ++c) {
-            while (i < std::size(kNamedReferences) && static_cast<unsigned char>(kNamedReferences[i].name[0]) < c)
-                ++i;
-            from[c] = std::uint16_t(i);
+        for (size_t i = 0; i < std::size(kNamedReferences); ++i) {
+            size_t slot = slotOf(hashName(kNamedReferences[i].name));
+            while (entries[slot])
+                slot = (slot + 1) & (kSlots - 1);
+            entries[slot] = std::uint16_t(i + 1);
         }
     }
+
+    const NamedReference *find(std::string_view name) const
+    {
+        for (size_t slot = slotOf(hashName(name)); entries[slot]; slot = (slot + 1) & (kSlots - 1)) {
+            const NamedReference &r = kNamedReferences[entries[slot] - 1];
+            if (r.name == name)
+                return &r;
+        }
+        return nullptr;
+    }
 };
-constexpr ReferenceIndex kReferenceIndex;
+constexpr ReferenceTable kReferenceTable;
 
 } // namespace
 
@@ -191,14 +215,7 @@ const NamedReference *namedReference(std::string_view name)
 {
     if (name.empty() || name.size() > size_t(kLongestReferenceName))
         return nullptr;
-    const auto first = static_cast<unsigned char>(name[0]);
-    if (first >= 128)
-        return nullptr;
-    const NamedReference *begin = kNamedReferences + kReferenceIndex.from[first];
-    const NamedReference *end = kNamedReferences + kReferenceIndex.from[first + 1];
-    const NamedReference *r =
-        std::lower_bound(begin, end, name, [](const NamedReference &e, std::string_view n) { return e.name < n; });
-    return r < end && r->name == name ? r : nullptr;
+    return kReferenceTable.find(name);
 }
 
 std::span<const NamedReference> namedReferences()
