@@ -95,21 +95,24 @@ constexpr bool holdsNoMarkup(Element e)
     return e >= Element::Script;
 }
 
-// A character reference that begins at p, where *p is "&": the character that it stands for and its
-// length in units, or length 0 when the "&" there stands for itself.
+// A character reference that begins at p, where *p is "&": the characters that it stands for (a few
+// names stand for two) and its length in units, or length 0 when the "&" there stands for itself.
 struct Reference {
     char32_t c = 0;
     int length = 0;
+    char16_t c2 = 0; // the second character, or 0
 };
 
-// The named references that a page may use: those of HTML 4 and "apos", and the upper-case forms of
-// amp, lt, gt, quot, copy and reg. A legacy name is read without its semicolon too.
+// The named references that a page may use: every one that HTML knows, those of HTML 4 among them. A
+// legacy name is read without its semicolon too. Sorted by name.
 struct NamedReference {
-    std::string_view name;
-    char16_t c;
+    std::string_view name; // without its semicolon
+    char32_t c;
+    char16_t c2; // the second character of the few names that stand for two, else 0
     bool legacy;
 };
-inline constexpr int kLongestReferenceName = 8;
+inline constexpr int kLongestReferenceName = 31;
+inline constexpr int kLongestLegacyName = 6;
 const NamedReference *namedReference(std::string_view name);
 std::span<const NamedReference> namedReferences();
 
@@ -170,9 +173,10 @@ template <typename Char> Reference readReference(const Char *p, const Char *end,
         return {};
     if (length <= kLongestReferenceName && q + length < end && q[length] == ';') {
         if (const NamedReference *named = namedReference(std::string_view(name, size_t(length))))
-            return {named->c, length + 2};
+            return {named->c, length + 2, named->c2};
     }
-    for (int k = std::min(length, kLongestReferenceName); k >= 2; --k) {
+    // The longest legacy name that the letters begin with; no legacy name stands for two characters.
+    for (int k = std::min(length, kLongestLegacyName); k >= 2; --k) {
         const NamedReference *named = namedReference(std::string_view(name, size_t(k)));
         if (!named || !named->legacy)
             continue;
@@ -332,11 +336,86 @@ template <typename Char> const Char *findEndTag(const Char *p, const Char *end, 
     return end;
 }
 
+// True when the text at p is "<" or "</", as slash says, followed by "script" and a blank, "/" or ">";
+// letter case does not count.
+template <typename Char> bool scriptTagAt(const Char *p, const Char *end, bool slash)
+{
+    constexpr std::string_view kName = "script";
+    const Char *n = p + 1 + (slash ? 1 : 0);
+    if (end - n <= qsizetype(kName.size()) || (slash && p[1] != '/'))
+        return false;
+    for (size_t i = 0; i < kName.size(); ++i) {
+        if (asciiLower(char32_t(n[i])) != char32_t(kName[i]))
+            return false;
+    }
+    const char32_t after = char32_t(n[kName.size()]);
+    return isSpace(after) || after == '/' || after == '>';
+}
+
+// Where a script's content ends, from p, just after its start tag: at "</script", as for any element
+// that holds no markup, unless it stands in a part of the script that pages hide from old browsers in
+// "<!--" and "-->". There "<script" opens a script within, as document.write() may write one, and the
+// "</script" of that one doesn't end the outer; "-->" ends the part whatever opened in it. Each unit is
+// looked at once.
+template <typename Char> const Char *findScriptEnd(const Char *p, const Char *end)
+{
+    enum { Plain, Hidden, Nested } state = Plain;
+    while (p < end) {
+        if (state == Plain) {
+            p = find(p, end, Char('<'));
+            if (p == end)
+                return end;
+            if (scriptTagAt(p, end, true))
+                return p;
+            if (end - p >= 4 && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+                state = Hidden;
+                p += 2; // at the dashes, which "-->" may share: "<!-->" hides nothing
+            } else {
+                ++p;
+            }
+            continue;
+        }
+        p = findEither(p, end, Char('-'), Char('<'));
+        if (p == end)
+            return end;
+        if (*p == '-') {
+            const Char *dashes = p;
+            while (p < end && *p == '-')
+                ++p;
+            if (p - dashes >= 2 && p < end && *p == '>') {
+                state = Plain;
+                ++p;
+            }
+            continue;
+        }
+        if (scriptTagAt(p, end, true)) {
+            if (state == Hidden)
+                return p;
+            state = Hidden;
+            p += 8; // past "</script", at the blank, "/" or ">" after it
+        } else if (scriptTagAt(p, end, false)) {
+            state = Nested; // whatever Nested was
+            p += 7;
+        } else {
+            ++p;
+        }
+    }
+    return end;
+}
+
 // The position after the first ">" at or after p, or end.
 template <typename Char> const Char *skipPast(const Char *p, const Char *end, Char c)
 {
     p = find(p, end, c);
     return p < end ? p + 1 : end;
+}
+
+// The characters of a reference, for the handler.
+template <typename Handler> void tellReference(const Reference &ref, Handler &handler)
+{
+    handler.character(ref.c);
+    if (ref.c2)
+        handler.character(ref.c2);
 }
 
 // Text from p to end without markup: literal runs and references, for the handler.
@@ -350,7 +429,7 @@ template <typename Char, typename Handler> void readPlainText(const Char *p, con
             return;
         const Reference ref = readReference(amp, end, false);
         if (ref.length) {
-            handler.character(ref.c);
+            tellReference(ref, handler);
             p = amp + ref.length;
         } else {
             handler.text(amp, amp + 1);
@@ -359,7 +438,8 @@ template <typename Char, typename Handler> void readPlainText(const Char *p, con
     }
 }
 
-// A comment from p, just after "<!--": it ends at "-->", and at once when it is "<!-->" or "<!--->".
+// A comment from p, just after "<!--": it ends at "-->" or "--!>", and at once when it is "<!-->" or
+// "<!--->"; the dashes of "<!--" end nothing.
 template <typename Char> const Char *skipComment(const Char *p, const Char *end)
 {
     if (p < end && *p == '>')
@@ -367,8 +447,12 @@ template <typename Char> const Char *skipComment(const Char *p, const Char *end)
     if (end - p >= 2 && p[0] == '-' && p[1] == '>')
         return p + 2;
     for (p = find(p, end, Char('-')); end - p >= 3; p = find(p + 1, end, Char('-'))) {
-        if (p[1] == '-' && p[2] == '>')
+        if (p[1] != '-')
+            continue;
+        if (p[2] == '>')
             return p + 3;
+        if (p[2] == '!' && end - p >= 4 && p[3] == '>')
+            return p + 4;
     }
     return end;
 }
@@ -436,6 +520,8 @@ template <typename Char> const Char *rawContentEnd(const Char *p, const Char *en
         return end;
     if (element < Element::Script)
         return p;
+    if (element == Element::Script)
+        return detail::findScriptEnd(p, end);
     return detail::findEndTag(p, end, kNames[size_t(element) - size_t(Element::Script)]);
 }
 
@@ -503,7 +589,7 @@ template <typename Char, typename Handler> const Char *readHtml(const Char *p, c
         if (*p == '&') {
             const Reference ref = readReference(p, end, false);
             if (ref.length) {
-                handler.character(ref.c);
+                detail::tellReference(ref, handler);
                 p += ref.length;
             } else {
                 handler.text(p, p + 1);

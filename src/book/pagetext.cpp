@@ -528,11 +528,7 @@ template <typename Char> bool PageMatching::mayHold(const PageFinder &finder, co
         const html::Reference ref = html::readReference(amp, end, false);
         if (ref.length == 0 || html::isSpace(ref.c))
             continue;
-        const char16_t first = finder.folded_[0];
-        const bool starts = QChar::requiresSurrogates(ref.c)
-                                ? QChar::highSurrogate(ref.c) == first || QChar::lowSurrogate(ref.c) == first
-                                : finder.fold(char16_t(ref.c)) == first;
-        if (starts && holdsFrom(amp))
+        if (finder.mayStartWith(ref.c, ref.c2) && holdsFrom(amp))
             return true;
     }
     return false;
@@ -643,7 +639,7 @@ PageFinder::PageFinder(QStringView query, Qt::CaseSensitivity cs) : cs_(cs)
         }
     }
     for (const html::NamedReference &named : html::namedReferences())
-        namedReferenceStarts_ = namedReferenceStarts_ || (!folded_.empty() && fold(named.c) == folded_[0]);
+        namedReferenceStarts_ = namedReferenceStarts_ || mayStartWith(named.c, named.c2);
     fallback_.assign(folded_.size() + 1, 0);
     for (size_t k = 2; k <= folded_.size(); ++k) {
         int f = fallback_[k - 1];
@@ -660,6 +656,16 @@ void PageFinder::ByteSet::add(unsigned char byte)
         list[size_t(count++)] = char(byte);
     else
         count = -1;
+}
+
+bool PageFinder::mayStartWith(char32_t c, char16_t c2) const
+{
+    if (folded_.empty())
+        return false;
+    const char16_t first = folded_[0];
+    if (QChar::requiresSurrogates(c))
+        return QChar::highSurrogate(c) == first || QChar::lowSurrogate(c) == first;
+    return fold(char16_t(c)) == first || (c2 && fold(c2) == first);
 }
 
 char16_t PageFinder::foldOutsideLatin1(char16_t unit) const

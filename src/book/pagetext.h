@@ -66,6 +66,9 @@ private:
     char16_t fold(char16_t unit) const { return unit < 256 ? latin1Fold_[unit] : foldOutsideLatin1(unit); }
     char16_t fold(char unit) const { return byteFold_[static_cast<unsigned char>(unit)]; }
     char16_t foldOutsideLatin1(char16_t unit) const;
+    // True when a hit may begin within the characters that a reference stands for: c, and c2 when
+    // it is not 0.
+    bool mayStartWith(char32_t c, char16_t c2) const;
 
     QString query_;
     Qt::CaseSensitivity cs_;
