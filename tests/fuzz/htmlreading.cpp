@@ -67,10 +67,16 @@ bool hidesContent(GumboTag tag)
 struct ParsedPage {
     QString text;
     QStringList links; // "a:", "area:" or "img:" and the target
+    // The tree builder moved content out of the order of the page: a block that a formatting element
+    // (<a>, <b>, <s> …) closed too early held (the adoption rule), or content of a table outside its
+    // cells (foster parenting). A reader of tags can't follow that.
+    bool moved = false;
 };
 
 void collect(const GumboNode *node, ParsedPage &page)
 {
+    if (node->parse_flags & (GUMBO_INSERTION_ADOPTION_AGENCY_MOVED | GUMBO_INSERTION_FOSTER_PARENTED))
+        page.moved = true;
     switch (node->type) {
     case GUMBO_NODE_TEXT:
     case GUMBO_NODE_CDATA:
@@ -210,9 +216,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::stable_sort(theirs.links.begin(), theirs.links.end(), byKind);
     ours.text = withoutBlanks(ours.text);
     theirs.text = withoutBlanks(theirs.text);
-    // Content within a table but outside its cells is moved before the table, and links with it:
-    // there only what is shown and linked counts, not in which order.
-    if (lower.contains(u"<table")) {
+    // Content within a table but outside its cells is moved before the table, and links with it;
+    // where the tree moved content (above), only what is shown and linked counts, not in which order.
+    if (lower.contains(u"<table") || theirs.moved) {
         std::sort(ours.text.begin(), ours.text.end());
         std::sort(theirs.text.begin(), theirs.text.end());
         std::sort(ours.links.begin(), ours.links.end());
