@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bookfile.h"
+#include "book/bookfile.h"
 
 #include <QString>
 #include <QStringView>

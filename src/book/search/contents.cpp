@@ -1,8 +1,8 @@
 #include "contents.h"
 
-#include "bookformat.h"
-#include "pagetitle.h"
-#include "record.h"
+#include "book/bookformat.h"
+#include "book/pagetitle.h"
+#include "book/record.h"
 
 #include "platform/codepage.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pagetable.h"
+#include "book/pagetable.h"
 
 #include <QHash>
 #include <QString>

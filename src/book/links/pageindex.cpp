@@ -1,7 +1,7 @@
 #include "pageindex.h"
 
-#include "bookformat.h"
-#include "record.h"
+#include "book/bookformat.h"
+#include "book/record.h"
 
 #include "platform/codepage.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pagetable.h"
-#include "pagetext.h"
+#include "book/pagetable.h"
+#include "book/pagetext.h"
 
 #include <QMetaType>
 #include <QObject>

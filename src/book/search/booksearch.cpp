@@ -1,6 +1,6 @@
 #include "booksearch.h"
 
-#include "bookformat.h"
+#include "book/bookformat.h"
 
 #include "platform/codepage.h"
 
