@@ -6,7 +6,7 @@ packages=(
     cmake g++ make pkg-config clang-format clang-tidy
     qt6-base-dev qt6-webengine-dev libgl-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth x11-utils imagemagick poppler-utils fonts-dejavu-core iproute2 libx11-dev libxcb1-dev
+    xvfb xauth x11-utils xdotool imagemagick poppler-utils fonts-dejavu-core iproute2 libx11-dev libxcb1-dev
     dpkg-dev file desktop-file-utils lintian appstream debootstrap
     dbus at-spi2-core python3-pyatspi weston qt6-wayland
     # Tests only: the fuzz target that holds the reader's HTML reading to a browser-grade parser.

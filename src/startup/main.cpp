@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QPointer>
+#include <QWidget>
 
 int main(int argc, char *argv[])
 {
@@ -27,5 +29,14 @@ int main(int argc, char *argv[])
     platform::installTranslations(QLocale::system());
 
     platform::runReportingFailures(regmod::Main);
-    return app.exec();
+    const int status = app.exec();
+    // Exit ends the program with its window open. The window goes before the application object,
+    // so that the page view's pages go before their profile and the engine shuts down in order.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (!window->parent())
+            windows.append(window);
+    for (const QPointer<QWidget> &window : windows)
+        delete window.data();
+    return status;
 }

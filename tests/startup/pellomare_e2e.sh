@@ -54,8 +54,15 @@ for _ in $(seq 60); do
     [ "$(convert "$WORK/screen.png" -crop "$PAGE_AREA" +repage -format %k info:)" -gt 2 ] && break
     sleep 0.5
 done
-kill $pid
+# Exit's key ends the program by itself, and in order.
+xdotool key ctrl+q
+for _ in $(seq 60); do
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.25
+done
+kill $pid 2>/dev/null && echo "still running" > "$WORK/exit"
 wait $pid 2>/dev/null
+echo "exit $?" >> "$WORK/exit"
 exit 0
 SESSION
 chmod +x "$work/session.sh"
@@ -66,6 +73,8 @@ APP=$app WORK=$work TITLE=$title xvfb-run -a -s "-screen 0 1280x800x24" "$work/s
 [ -f "$XDG_DATA_HOME/TessavaneTavlo/triedit.dll" ] || fail "the support library was not installed"
 grep -q 'DHTMLEDLibCtl.DHTMLEdit' "$XDG_CONFIG_HOME/tavlo/components.ini" || fail "the control was not registered"
 [ -s "$work/window" ] || { cat "$work/stderr" >&2; fail "no window captioned \"$title\""; }
+[ "$(cat "$work/exit")" = "exit 0" ] || fail "Ctrl+Q: $(cat "$work/exit")"
+! grep -q "Expect troubles" "$work/stderr" || fail "the page view's profile went before its pages at exit"
 read -r _ _ _ _ width height _ < <(sed -n 's/.*: ("[^"]*" "[^"]*")  *\([0-9]*\)x\([0-9]*\)+.*/x x x x \1 \2 x/p' "$work/window" | head -n 1)
 echo "window: ${width}x${height}"
 [ "${width:-0}" -ge 1200 ] || fail "the window is ${width:-?} pixels wide, not the screen's width"
