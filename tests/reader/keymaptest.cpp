@@ -180,13 +180,4 @@ TEST_F(KeyMapTest, EscClosesAFindFieldThatHasTheFocusBeforeItLeavesFullScreen)
     EXPECT_TRUE(press(QKeyCombination(Qt::Key_Escape)).isEmpty());
 }
 
-TEST_F(KeyMapTest, TheSidePanelNamesTheKeysOfItsCommands)
-{
-    QTest::keyClick(pageView->widget(), Qt::Key_F9);
-    auto *panel = form().findChild<QTabWidget *>(QStringLiteral("sidePanel"));
-    ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->tabToolTip(0), QStringLiteral("Contents (F9)"));
-    EXPECT_EQ(panel->tabToolTip(1), QStringLiteral("Find in the whole book (Ctrl+Shift+F)"));
-}
-
 } // namespace
