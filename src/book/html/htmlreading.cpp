@@ -96,64 +96,46 @@ constexpr ElementName kElements[] = {
     {"xmp", Element::Xmp},
 };
 
-// A name of up to eight characters as one number, its first character in the lowest byte; names are
-// looked up by these numbers rather than compared as strings, as there is a lookup for every tag.
-constexpr std::uint64_t packName(std::string_view name)
+// A hash of the whole of a name (FNV-1a).
+constexpr std::uint64_t hashName(std::string_view name)
 {
-    std::uint64_t key = 0;
-    for (size_t i = 0; i < name.size() && i < 8; ++i)
-        key |= std::uint64_t(static_cast<unsigned char>(name[i])) << (8 * i);
-    return key;
+    std::uint64_t h = 0xCBF29CE484222325ULL;
+    for (const char c : name)
+        h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ULL;
+    return h;
 }
 
-// An open hash table of the entries by the keys of their names, built as the program is compiled: a
-// lookup, done for every tag and reference of every page searched, is a multiplication and a compare
-// or two.
+// An open hash table of entries by their names, built as the program is compiled: a lookup, done for
+// every tag and reference of every page searched, hashes the name and compares a name or two.
 template <typename Entry, size_t Slots> struct NameTable {
     static_assert((Slots & (Slots - 1)) == 0, "a power of two");
-    std::array<std::uint64_t, Slots> keys{};
     std::array<const Entry *, Slots> entries{};
 
-    static constexpr size_t slotOf(std::uint64_t key)
-    {
-        return size_t((key * 0x9E3779B97F4A7C15ULL) >> 40) & (Slots - 1);
-    }
+    static constexpr size_t slotOf(std::string_view name) { return size_t(hashName(name) >> 40) & (Slots - 1); }
 
-    template <size_t N, typename NameOf> constexpr NameTable(const Entry (&all)[N], NameOf nameOf)
+    template <size_t N> constexpr explicit NameTable(const Entry (&all)[N])
     {
-        static_assert(N * 2 <= Slots, "room enough for short probes");
+        static_assert(N * 3 / 2 <= Slots, "room enough for short probes");
         for (const Entry &entry : all) {
-            const std::uint64_t key = packName(nameOf(entry));
-            size_t slot = slotOf(key);
+            size_t slot = slotOf(entry.name);
             while (entries[slot])
                 slot = (slot + 1) & (Slots - 1);
-            keys[slot] = key;
             entries[slot] = &entry;
         }
     }
 
-    // The entry whose name has the key; key 0, the empty name, has none.
-    constexpr const Entry *find(std::uint64_t key) const
+    constexpr const Entry *find(std::string_view name) const
     {
-        for (size_t slot = slotOf(key); entries[slot]; slot = (slot + 1) & (Slots - 1)) {
-            if (keys[slot] == key)
+        for (size_t slot = slotOf(name); entries[slot]; slot = (slot + 1) & (Slots - 1)) {
+            if (entries[slot]->name == name)
                 return entries[slot];
         }
         return nullptr;
     }
 };
 
-constexpr NameTable<ElementName, 256> kElementTable(kElements, [](const ElementName &e) { return e.name; });
-
-// Every element name has a key of its own.
-constexpr bool distinctKeys()
-{
-    for (const ElementName &e : kElements)
-        if (kElementTable.find(packName(e.name)) != &e)
-            return false;
-    return true;
-}
-static_assert(distinctKeys());
+constexpr NameTable<ElementName, 256> kElementTable(kElements);
+constexpr NameTable<NamedReference, 4096> kReferenceTable(kNamedReferences);
 
 // The references are sorted by name, none is longer than the longest that is read, and no legacy one
 // longer than the longest legacy one.
@@ -169,51 +151,11 @@ constexpr bool referencesInOrder()
 }
 static_assert(referencesInOrder());
 
-// An open hash table of the references by the whole of their names, built as the program is
-// compiled: a lookup, done for every reference of every page searched, hashes a few characters and
-// compares a name or two.
-constexpr std::uint64_t hashName(std::string_view name)
-{
-    std::uint64_t h = 0xCBF29CE484222325ULL; // FNV-1a
-    for (const char c : name)
-        h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ULL;
-    return h;
-}
-
-struct ReferenceTable {
-    static constexpr size_t kSlots = 4096;
-    static_assert(std::size(kNamedReferences) * 3 / 2 <= kSlots, "room enough for short probes");
-    std::array<std::uint16_t, kSlots> entries{}; // index + 1 in kNamedReferences, or 0
-
-    static constexpr size_t slotOf(std::uint64_t hash) { return size_t(hash >> 40) & (kSlots - 1); }
-
-    constexpr ReferenceTable()
-    {
-        for (size_t i = 0; i < std::size(kNamedReferences); ++i) {
-            size_t slot = slotOf(hashName(kNamedReferences[i].name));
-            while (entries[slot])
-                slot = (slot + 1) & (kSlots - 1);
-            entries[slot] = std::uint16_t(i + 1);
-        }
-    }
-
-    const NamedReference *find(std::string_view name) const
-    {
-        for (size_t slot = slotOf(hashName(name)); entries[slot]; slot = (slot + 1) & (kSlots - 1)) {
-            const NamedReference &r = kNamedReferences[entries[slot] - 1];
-            if (r.name == name)
-                return &r;
-        }
-        return nullptr;
-    }
-};
-constexpr ReferenceTable kReferenceTable;
-
 } // namespace
 
 const NamedReference *namedReference(std::string_view name)
 {
-    if (name.empty() || name.size() > size_t(kLongestReferenceName))
+    if (name.size() > size_t(kLongestReferenceName))
         return nullptr;
     return kReferenceTable.find(name);
 }
@@ -225,12 +167,8 @@ std::span<const NamedReference> namedReferences()
 
 Element elementOf(std::string_view lowerName)
 {
-    // Names of eight characters or fewer, of the same length, are the same when their keys are; the
-    // longer ones are compared whole.
-    const ElementName *e = kElementTable.find(packName(lowerName));
-    if (!e || e->name.size() != lowerName.size())
-        return Element::Other;
-    return lowerName.size() <= 8 || e->name == lowerName ? e->element : Element::Other;
+    const ElementName *e = kElementTable.find(lowerName);
+    return e ? e->element : Element::Other;
 }
 
 namespace {
