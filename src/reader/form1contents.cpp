@@ -9,6 +9,7 @@
 #include <book/bookfile.h>
 #include <book/bookformat.h>
 #include <book/pagetitle.h>
+#include <book/record.h>
 #include <platform/hostpath.h>
 
 #include <QAction>
@@ -166,7 +167,8 @@ void Form1::findPlace()
         fingerprint_ = found.fingerprint;
         // Page 0 at the top is where every run begins: nothing to offer.
         if (moved_ || !found.place || found.place->page >= pages.size() ||
-            (found.place->page == 0 && found.place->scroll.isNull()))
+            (found.place->page == 0 && found.place->scroll.isNull()) ||
+            !book::showsSomething(pages.recordBytes(found.place->page)))
             return;
         offer_ = found.place;
         offerTitle_ = found.title;
@@ -201,6 +203,9 @@ void Form1::rememberPlace()
     // is known that there was none.
     if (std::exchange(placeRemembered_, true) || !places_ || !loaded_ ||
         (!moved_ && (offer_ || !placeFound_.isFinished())))
+        return;
+    // A blank record is the current page while the page before stays shown: no place to go back to.
+    if (curPage < 0 || curPage >= pages.size() || !book::showsSomething(pages.recordBytes(curPage)))
         return;
     if (fingerprint_.isEmpty())
         fingerprint_ = ReadingPlaces::fingerprint(title_, pages);

@@ -40,9 +40,16 @@ public:
 
     static constexpr int kBooksKept = 100;
 
+    // Keeps the count books left latest, by their "time".
+    static void keepLatest(QJsonObject &books, qsizetype count);
+
 private:
+    struct Books {
+        QJsonObject books;
+        bool mayReplace; // false when the file is there but couldn't be read
+    };
     // The file's books, or none when it is missing or unreadable (which is said once).
-    QJsonObject readBooks();
+    Books readBooks();
     void warn(const QString &what);
 
     QString file_;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCompleter>
 #include <QContextMenuEvent>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -17,6 +18,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+
+#include <functional>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -284,6 +290,16 @@ TEST_F(PlaceTest, TheNextRunOffersThePlaceLeftUntilTheReaderMoves)
     EXPECT_TRUE(ErrorLines::lines().isEmpty()) << ErrorLines::lines().join(u'\n').toStdString();
     endRun();
 
+    // A blank record is the current page while the page before stays shown: no place there.
+    startRun();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(&form(), Qt::Key_PageDown, Qt::ControlModifier);
+    ASSERT_EQ(form().currentPage(), 3);
+    endRun();
+    startRun();
+    EXPECT_FALSE(band()->text().contains(QStringLiteral("Continue at page 4"))) << band()->text().toStdString();
+    endRun();
+
     // Another book in the same place: the memory is dropped without a word.
     writeBook(kManual + "~one more##<p>page</p>");
     startRun();
@@ -291,7 +307,7 @@ TEST_F(PlaceTest, TheNextRunOffersThePlaceLeftUntilTheReaderMoves)
     EXPECT_TRUE(ErrorLines::lines().isEmpty());
 }
 
-TEST_F(PlaceTest, AStateFileThatCantBeReadOrWrittenCostsOneLineAndNothingElse)
+TEST_F(PlaceTest, AStateFileThatCantBeReadCostsOneLineAndIsNeverReplaced)
 {
     writeBook(kManual);
     {
@@ -313,16 +329,66 @@ TEST_F(PlaceTest, AStateFileThatCantBeReadOrWrittenCostsOneLineAndNothingElse)
     EXPECT_TRUE(ErrorLines::lines().isEmpty());
     endRun();
 
-    // A folder in the file's place: it can be neither read nor written.
-    QFile::remove(placesFile);
-    ASSERT_TRUE(QDir().mkpath(placesFile));
-    ErrorLines::lines().clear();
-    startRun();
-    QTest::keyClick(&form(), Qt::Key_PageDown, Qt::ControlModifier);
-    EXPECT_EQ(form().currentPage(), 1);
-    endRun();
-    EXPECT_EQ(ErrorLines::lines().size(), 1) << ErrorLines::lines().join(u'\n').toStdString();
-    EXPECT_TRUE(messages.isEmpty());
+    // Whatever else stands in the file's place: the reader starts, turns pages and ends as ever, says
+    // so in one line, and leaves it as it was.
+    const struct {
+        const char *what;
+        std::function<bool()> make;
+    } hostile[] = {
+        {"a folder", [&] { return QDir().mkpath(placesFile); }},
+        {"a named pipe", [&] { return ::mkfifo(QFile::encodeName(placesFile).constData(), 0600) == 0; }},
+        {"a link to an endless device", [&] { return QFile::link(QStringLiteral("/dev/zero"), placesFile); }},
+        {"a file larger than one is written",
+         [&] {
+             QFile file(placesFile);
+             return file.open(QIODevice::WriteOnly) && file.write("{\"books\": {}}") > 0 &&
+                    file.write(QByteArray(1 << 20, ' ')) > 0;
+         }},
+    };
+    for (const auto &kind : hostile) {
+        SCOPED_TRACE(kind.what);
+        QDir(placesFile).removeRecursively();
+        QFile::remove(placesFile);
+        ASSERT_TRUE(kind.make());
+        const QFileInfo before(placesFile);
+        ErrorLines::lines().clear();
+        startRun();
+        QTest::keyClick(&form(), Qt::Key_PageDown, Qt::ControlModifier);
+        EXPECT_EQ(form().currentPage(), 1);
+        endRun();
+        EXPECT_EQ(ErrorLines::lines().size(), 1) << ErrorLines::lines().join(u'\n').toStdString();
+        EXPECT_TRUE(messages.isEmpty());
+        const QFileInfo after(placesFile);
+        EXPECT_EQ(after.isDir(), before.isDir());
+        EXPECT_EQ(after.isSymLink(), before.isSymLink());
+        EXPECT_EQ(after.size(), before.size());
+    }
+}
+
+TEST(ReadingPlaces, TwoReadersEndingTogetherKeepBothPlacesAndTheLatestAreKept)
+{
+    QTemporaryDir state;
+    const QString file = state.filePath(QStringLiteral("places.json"));
+    const QByteArray fingerprint("f");
+    for (int round = 0; round < 8; ++round) {
+        const QString a = QStringLiteral("/a%1").arg(round), b = QStringLiteral("/b%1").arg(round);
+        reader::ReadingPlaces first(file), second(file);
+        std::thread one([&] { first.remember(a, fingerprint, {1, {}, 1}); });
+        std::thread other([&] { second.remember(b, fingerprint, {2, {}, 1}); });
+        one.join();
+        other.join();
+        reader::ReadingPlaces next(file);
+        EXPECT_TRUE(next.find(a, fingerprint)) << round;
+        EXPECT_TRUE(next.find(b, fingerprint)) << round;
+    }
+
+    QJsonObject books;
+    for (int i = 0; i < 250; ++i)
+        books.insert(QString::number(i), QJsonObject{{QStringLiteral("time"), (i * 7) % 250}});
+    reader::ReadingPlaces::keepLatest(books, 100);
+    ASSERT_EQ(books.size(), 100);
+    for (auto it = books.begin(); it != books.end(); ++it)
+        EXPECT_GE(it.value().toObject().value(QStringLiteral("time")).toInt(), 150) << it.key().toStdString();
 }
 
 } // namespace

@@ -31,6 +31,14 @@ bool isBlank(QByteArrayView record)
     return std::all_of(record.begin(), record.end(), [](char c) { return c == ' '; });
 }
 
+bool showsSomething(QByteArrayView record)
+{
+    if (!record.contains(QByteArrayView(kFieldSeparator.data(), kFieldSeparator.size())))
+        return false;
+    const QByteArrayView html = recordField(record, 1);
+    return std::any_of(html.begin(), html.end(), [](char c) { return c != ' ' && (c < '\t' || c > '\r'); });
+}
+
 QStringView trimSpaces(QStringView text)
 {
     qsizetype begin = 0;

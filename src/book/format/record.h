@@ -20,6 +20,10 @@ bool isBlank(QStringView record);
 // The same on the record's 8-bit text, where the space is the same byte, without decoding it.
 bool isBlank(QByteArrayView record);
 
+// True when the record's page HTML holds more than blanks (spaces, tabs, line breaks): a page that
+// shows something.
+bool showsSomething(QByteArrayView record);
+
 // Removes leading and trailing spaces (code 32 only; tabs and line breaks stay).
 QStringView trimSpaces(QStringView text);
 
