@@ -32,9 +32,11 @@ int main(int argc, char *argv[])
     const int status = app.exec();
     // Exit ends the program with its window open. The window goes before the application object,
     // so that the page view's pages go before their profile and the engine shuts down in order.
+    // Only windows: a popup without a parent (a completer's list of proposals) belongs to the object
+    // that made it, and goes with it.
     QList<QPointer<QWidget>> windows;
     for (QWidget *window : QApplication::topLevelWidgets())
-        if (!window->parent())
+        if (!window->parent() && window->windowType() != Qt::Popup)
             windows.append(window);
     for (const QPointer<QWidget> &window : windows)
         delete window.data();

@@ -37,7 +37,8 @@ OPENS
 chmod +x "$work/opens.sh"
 
 # 1. A normal start under a virtual X server: the component is installed and registered, the window
-#    is captioned with the book's title, and the first page is drawn.
+#    is captioned with the book's title, and the first page is drawn; after every panel has been
+#    used, Exit ends the program cleanly.
 cat > "$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -u
@@ -54,6 +55,12 @@ for _ in $(seq 60); do
     [ "$(convert "$WORK/screen.png" -crop "$PAGE_AREA" +repage -format %k info:)" -gt 2 ] && break
     sleep 0.5
 done
+# Every panel and field used, then left: the contents, the whole-book search, go to page with its
+# proposals open when Esc closes it, and the find bar.
+xdotool key F9; sleep 0.5; xdotool type "lig"; sleep 0.5
+xdotool key ctrl+shift+f; sleep 0.5; xdotool type "harbour"; xdotool key Return; sleep 1
+xdotool key ctrl+l; sleep 0.5; xdotool type "W"; sleep 1; xdotool key Escape; sleep 0.3; xdotool key Escape; sleep 0.3
+xdotool key ctrl+f; sleep 0.5; xdotool type "the"; sleep 0.3; xdotool key Escape; sleep 0.3
 # Exit's key ends the program by itself, and in order.
 xdotool key ctrl+q
 for _ in $(seq 60); do
