@@ -3,6 +3,7 @@
 // on this machine and a name server of the test's own.
 #include "pageviewtest.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QTcpServer>
@@ -137,6 +138,15 @@ TEST_F(PageViewTest, NoPacketReachesTheNetworkFromAPage)
     // will come, so this one wait stays fixed: long enough for the first packets, and bounded.
     QTest::qWait(3000);
     EXPECT_EQ(network.arrived, QStringList());
+    // Nor does the engine join the multicast DNS group to name a peer's addresses: no socket of this
+    // network (the test's own) listens on its port.
+    if (network.watchesNames) {
+        for (const char *table : {"/proc/net/udp", "/proc/net/udp6"}) {
+            QFile sockets(QString::fromLatin1(table));
+            ASSERT_TRUE(sockets.open(QIODevice::ReadOnly | QIODevice::Text));
+            EXPECT_FALSE(sockets.readAll().contains(":14E9 ")) << table << " has a socket on port 5353";
+        }
+    }
 }
 
 } // namespace

@@ -13,13 +13,15 @@ namespace {
 // - a proxy for everything, loopback included, whose name resolves to nothing: what has to go
 //   through it goes nowhere (WebTransport refuses to run over a proxy at all);
 // - every host name resolves to nothing, so no name a page chooses is ever looked up;
-// - no QUIC.
+// - no QUIC;
+// - no multicast DNS names for the peer-to-peer addresses, whose responder joins the mDNS group.
 constexpr const char *kSwitches[] = {
     "--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
     "--proxy-server=socks5://proxy.invalid:1",
     "--proxy-bypass-list=<-loopback>",
     "\"--host-resolver-rules=MAP * ~NOTFOUND\"",
     "--disable-quic",
+    "--disable-features=WebRtcHideLocalIpsWithMdns",
 };
 
 } // namespace
