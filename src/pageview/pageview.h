@@ -48,9 +48,9 @@ struct Click {
     // dispid::Document: the "href" attribute of the element the click made active, as written in the
     // page; empty when it has none (plain text, a picture outside a link).
     QString href;
-    // The link that was under the pointer, as the hover handler had it, when the mouse button went
-    // down (a page's script may change a link's "href" as it is pressed), or when none was, the one
-    // under it at the click; nullopt when the click came from the keyboard.
+    // The address of the link that was under the pointer when its button went down, found at that
+    // moment (a page's script may change a link's "href" as it is pressed); empty when none was;
+    // nullopt when the click came from the keyboard.
     std::optional<QString> linkAtPress;
 };
 

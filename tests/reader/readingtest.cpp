@@ -7,10 +7,13 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QWebEngineFindTextResult>
 
 namespace {
@@ -162,14 +165,15 @@ TEST_F(ReadingTest, TheBandSaysWhichPageOfHowManyIsShown)
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Garden"));
 }
 
-TEST_F(ReadingTest, TheBandShowsTheWebLinkUnderThePointerAndAClickOpensOnlyThat)
+TEST_F(ReadingTest, TheBandShowsTheWebLinkUnderThePointerAndAClickOrACopyTakesOnlyThat)
 {
     // A link over the whole lower page, whose target the page's script changes as the button goes
-    // down; a plain web link above it.
+    // down and as its menu opens; a plain web link above it.
     writeBook("Steer<<$$>>a##<p><a id=\"plain\" href=\"https://example.org/plain\">plain</a></p>"
               "<a id=\"cover\" href=\"https://example.org/shown\" "
               "style=\"position: fixed; left: 0; right: 0; top: 100px; bottom: 0\"></a>"
               "<script>cover.addEventListener('mousedown', () => cover.href = 'https://example.org/steered');"
+              "cover.addEventListener('contextmenu', () => cover.href = 'https://example.org/menu');"
               "</script>");
     open();
     QLabel *band = nullptr;
@@ -178,20 +182,30 @@ TEST_F(ReadingTest, TheBandShowsTheWebLinkUnderThePointerAndAClickOpensOnlyThat)
     QTest::mouseMove(web->focusProxy(), onCover);
     ASSERT_TRUE(QTest::qWaitFor([&] { return band->text() == u"https://example.org/shown"; }, 10000))
         << band->text().toStdString();
+
+    // Copy link address copies the link under the pointer as the button went down.
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(web->focusProxy(), Qt::RightButton, {}, onCover);
+    QMenu *menu = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())); }));
+    ASSERT_EQ(menu->actions().size(), 4);
+    menu->actions().at(1)->trigger();
+    menu->close();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("https://example.org/shown"));
+
+    evaluate(QStringLiteral("cover.href = 'https://example.org/shown'"));
     QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, onCover);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return evaluate(QStringLiteral("cover.href")).toString().endsWith(u"steered"); }));
 
-    // A link that stays what it showed opens; click reports come in order, so the steered one, had it
-    // opened anything, would stand first.
+    // A link that stays what it was opens, even clicked the moment the pointer arrives, before any
+    // hover report; click reports come in order, so the steered one, had it opened anything, would
+    // stand first.
     const QVariantList box = evaluate(QStringLiteral("(() => { const r = plain.getBoundingClientRect();"
                                                      " return [r.left + r.width / 2, r.top + r.height / 2]; })()"))
                                  .toList();
     ASSERT_EQ(box.size(), 2);
-    const QPoint onPlain(box[0].toInt(), box[1].toInt());
-    QTest::mouseMove(web->focusProxy(), onPlain);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return band->text() == u"https://example.org/plain"; }, 10000));
-    QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, onPlain);
+    QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, QPoint(box[0].toInt(), box[1].toInt()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !openedLinks.isEmpty(); }, 10000));
     EXPECT_EQ(openedLinks, QList<QUrl>{QUrl(QStringLiteral("https://example.org/plain"))});
 }

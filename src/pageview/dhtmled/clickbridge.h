@@ -12,12 +12,16 @@ public:
     using QObject::QObject;
 
     // byMouse: the click was made with a mouse button, not a key; onLink: it met a link, whose
-    // "href" may be empty.
-    Q_INVOKABLE void clicked(const QString &href, bool byMouse, bool onLink)
+    // "href" may be empty; atPress: the address of the link under the pointer as its button went
+    // down ("" when none was, or for a key's click).
+    Q_INVOKABLE void clicked(const QString &href, bool byMouse, bool onLink, const QString &atPress)
     {
-        emit clickReported(href, byMouse, onLink);
+        emit clickReported(href, byMouse, onLink, atPress);
     }
+    // A pointer went down over the link at address ("" over none).
+    Q_INVOKABLE void pressed(const QString &address) { emit pressReported(address); }
 
 signals:
-    void clickReported(const QString &href, bool byMouse, bool onLink);
+    void clickReported(const QString &href, bool byMouse, bool onLink, const QString &atPress);
+    void pressReported(const QString &address);
 };

@@ -118,6 +118,7 @@ HtmlEditControl::HtmlEditControl(QWidget *parent)
     connect(view_, &QWidget::customContextMenuRequested, this, &HtmlEditControl::showContextMenu);
 
     connect(bridge, &ClickBridge::clickReported, this, &HtmlEditControl::onClickReported);
+    connect(bridge, &ClickBridge::pressReported, this, &HtmlEditControl::onPressReported);
     connect(page_, &QWebEnginePage::linkHovered, this, &HtmlEditControl::onLinkHovered);
     connect(page_, &DocumentPage::navigationRequested, this, &HtmlEditControl::onNavigationRequested);
     // The view's input goes to the widget it renders in, made with the page and again with a new one.
@@ -320,23 +321,53 @@ bool HtmlEditControl::eventFilter(QObject *watched, QEvent *event)
         if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
             child->installEventFilter(this);
     } else if (event->type() == QEvent::MouseButtonPress && watched != view_) {
-        hoveredAtPress_ = hovered_;
+        pressedLink_.reset();
+        pressReportDue_ = true;
+    } else if (event->type() == QEvent::KeyPress) {
+        pressedLink_.reset(); // a menu the keyboard opens is on the link that has the focus
     }
     return QObject::eventFilter(watched, event);
 }
 
 void HtmlEditControl::showContextMenu(const QPoint &at)
 {
+    // The page's report of the press that opened the menu is on its way: the menu waits for it, a
+    // moment at most.
+    constexpr std::chrono::milliseconds kPressReportLimit{500};
+    if (pressReportDue_) {
+        menuWaitingForPress_ = at;
+        QTimer::singleShot(kPressReportLimit, this, [this] {
+            if (const std::optional<QPoint> waiting = std::exchange(menuWaitingForPress_, std::nullopt)) {
+                pressReportDue_ = false;
+                openContextMenu(*waiting);
+            }
+        });
+        return;
+    }
+    openContextMenu(at);
+}
+
+void HtmlEditControl::openContextMenu(const QPoint &at)
+{
     const QWebEngineContextMenuRequest *request = view_->lastContextMenuRequest();
     auto *menu = new QMenu(view_);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QAction *copy = menu->addAction(tr("Copy"), this, [this] { page_->triggerAction(QWebEnginePage::Copy); });
     copy->setEnabled(request && !request->selectedText().isEmpty());
-    if (const QString link = request ? linkAddress(request->linkUrl()) : QString(); !link.isEmpty())
+    const QUrl target = pressedLink_ ? QUrl(*pressedLink_) : request ? request->linkUrl() : QUrl();
+    if (const QString link = linkAddress(target); !link.isEmpty())
         menu->addAction(tr("Copy link address"), this, [link] { QGuiApplication::clipboard()->setText(link); });
     menu->addSeparator();
     menu->addAction(tr("Select all"), this, [this] { page_->triggerAction(QWebEnginePage::SelectAll); });
     menu->popup(view_->mapToGlobal(at));
+}
+
+void HtmlEditControl::onPressReported(const QString &address)
+{
+    pressedLink_ = address;
+    pressReportDue_ = false;
+    if (const std::optional<QPoint> waiting = std::exchange(menuWaitingForPress_, std::nullopt))
+        openContextMenu(*waiting);
 }
 
 void HtmlEditControl::onLinkHovered(const QString &url)
@@ -346,15 +377,15 @@ void HtmlEditControl::onLinkHovered(const QString &url)
         hoverHandler_(url);
 }
 
-void HtmlEditControl::onClickReported(const QString &href, bool byMouse, bool onLink)
+void HtmlEditControl::onClickReported(const QString &href, bool byMouse, bool onLink, const QString &atPress)
 {
     // A click reported while the program waits in print() reaches its handler at once; the window
     // runs the handler after the one that prints.
     pageview::Click click{href, std::nullopt};
-    // A press that came without the pointer moving there first (a tap, say) had nothing shown yet:
-    // then the link shown now is the one the reader sees.
+    // The link under the pointer as it went down, found then by the page's click script: a fast
+    // move and click, or a tap, is on the link it met, whatever the last hover report said.
     if (byMouse)
-        click.linkAtPress = hoveredAtPress_.isEmpty() ? hovered_ : hoveredAtPress_;
+        click.linkAtPress = atPress;
     if (clickHandler_)
         clickHandler_(click);
     // A link to the page itself: a browser shows the page again, at its top.

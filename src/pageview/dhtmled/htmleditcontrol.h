@@ -83,10 +83,13 @@ private:
     QWebEngineView &view() const;
     DocumentPage &page() const;
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
-    void onClickReported(const QString &href, bool byMouse, bool onLink);
+    void onClickReported(const QString &href, bool byMouse, bool onLink, const QString &atPress);
+    void onPressReported(const QString &address);
     void onNavigationRequested(const QUrl &url);
-    // Copy, Copy link address and Select all; nothing that leaves the book or shows its source.
+    // Copy, Copy link address and Select all; nothing that leaves the book or shows its source. The
+    // link is the one under the pointer as its button went down, once the page has said which.
     void showContextMenu(const QPoint &at);
+    void openContextMenu(const QPoint &at);
     // Loads url, a document put or a file of the folder, scrolled to place.
     void show(const QUrl &url, const QString &place);
     void onLinkHovered(const QString &url);
@@ -116,9 +119,13 @@ private:
     // The address that the next document put has.
     QString nextQuery_;
     QString nextPlace_;
-    // The link under the pointer now, and when a mouse button last went down.
+    // The link under the pointer now, as the band shows it.
     QString hovered_;
-    QString hoveredAtPress_;
+    // The address of the link under the pointer at the last press, as the page reported it; nullopt
+    // from the press until the page's report arrives, and for a menu opened by a key.
+    std::optional<QString> pressedLink_;
+    bool pressReportDue_ = false;
+    std::optional<QPoint> menuWaitingForPress_;
     std::function<void(const QString &, bool)> wholeBookHandler_;
     std::vector<std::function<void()>> afterLoad_;
     double zoom_ = 1;
