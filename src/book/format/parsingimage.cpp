@@ -1,5 +1,7 @@
 #include "parsingimage.h"
 
+#include "onepassrewrite.h"
+
 #include "platform/failure.h"
 
 #include <QStringMatcher>
@@ -37,11 +39,7 @@ void replaceAll(QString &text, QStringView value, QStringView replacement, qsize
     for (qsizetype at = matcher.indexIn(text); at >= 0; at = matcher.indexIn(text, at + value.size())) {
         hits.push_back(at);
         if (oldSize + qsizetype(hits.size()) * growth > limit)
-            throw platform::Failure(platform::error::OutOfStringSpace,
-                                    QStringLiteral("Out of string space: rewriting the picture \"%1\" would make the "
-                                                   "page longer than %2 characters")
-                                        .arg(value.left(80))
-                                        .arg(limit));
+            failPageTooLong(value, limit);
     }
     if (hits.empty())
         return;
@@ -98,13 +96,14 @@ void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, 
     replaceAll(text, value, replacement, limits.pageLength);
 }
 
-// Walks the picture references of text as the reader finds them, handing each value's extent
-// [begin, end) to visit, which may rewrite the text. Positions are taken in the text as it stands:
-// after a rewrite the search for the next "<img" goes on from where the closing quote was before it,
-// which may pass over an element again; its value then begins with the folder and is left alone.
-template <typename Visit> void visitPictures(QString &text, Visit visit)
+// Walks the picture references of text as the reader finds them, from the picture element found at
+// p on, handing each value's extent [begin, end) to visit, which may rewrite the text. Positions are
+// taken in the text as it stands: after a rewrite the search for the next "<img" goes on from where
+// the closing quote was before it, which may pass over an element again; its value then begins with
+// the folder and is left alone.
+template <typename Visit> void visitPicturesFrom(QString &text, qsizetype p, Visit visit)
 {
-    for (qsizetype p = find(text, kImg, 0); p >= 0;) {
+    while (p >= 0) {
         const qsizetype s = find(text, kSrc, p);
         if (s < 0)
             break;
@@ -127,6 +126,19 @@ template <typename Visit> void visitPictures(QString &text, Visit visit)
         visit(v, q);
 }
 
+template <typename Visit> void visitPictures(QString &text, Visit visit)
+{
+    visitPicturesFrom(text, find(text, kImg, 0), visit);
+}
+
+// The same walk, taken up at point.
+template <typename Visit> void visitPicturesAt(QString &text, const ScanPoint &point, Visit visit)
+{
+    visit(point.v, point.q);
+    if (!point.background)
+        visitPicturesFrom(text, find(text, kImg, point.q), visit);
+}
+
 } // namespace
 
 bool folderAddsPictureMarkers(QStringView applicationFolder)
@@ -142,10 +154,19 @@ bool folderAddsPictureMarkers(QStringView applicationFolder)
 void parsingImage(QString &pageHtml, QStringView applicationFolder)
 {
     Limits limits{pageLengthLimit(pageHtml.size()), std::numeric_limits<qsizetype>::max()};
-    if (folderAddsPictureMarkers(applicationFolder))
-        limits.rewrites = rewriteLimit(pageHtml.count(kImg, Qt::CaseInsensitive));
-    visitPictures(pageHtml,
-                  [&](qsizetype begin, qsizetype end) { rewrite(pageHtml, begin, end, applicationFolder, limits); });
+    const auto rewriteAt = [&](qsizetype begin, qsizetype end) {
+        rewrite(pageHtml, begin, end, applicationFolder, limits);
+    };
+    if (!canRewriteInOnePass(applicationFolder)) {
+        if (folderAddsPictureMarkers(applicationFolder))
+            limits.rewrites = rewriteLimit(pageHtml.count(kImg, Qt::CaseInsensitive));
+        visitPictures(pageHtml, rewriteAt);
+        return;
+    }
+    // Most pages are rewritten in one pass over the page; where that pass can't tell the result, it
+    // gives the page as far as it came, and the walk goes on over the text itself.
+    if (const std::optional<ScanPoint> left = rewriteInOnePass(pageHtml, applicationFolder, limits.pageLength))
+        visitPicturesAt(pageHtml, *left, rewriteAt);
 }
 
 std::vector<PictureReference> pictureReferences(const QString &pageHtml)

@@ -1,0 +1,410 @@
+#include "onepassrewrite.h"
+
+#include "parsingimage.h"
+
+#include "platform/failure.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <array>
+#include <deque>
+#include <unordered_map>
+#include <vector>
+
+namespace book {
+namespace {
+
+constexpr QStringView kImg = u"<img";
+constexpr QStringView kSrc = u"src=";
+constexpr QStringView kBackground = u"background=";
+constexpr QStringView kImages = u"images";
+constexpr QChar kQuote = u'"';
+
+// What a rewrite puts in front of a value: the folder, then one of these.
+constexpr std::array<QStringView, 2> kBetween = {u"\\", u"\\images\\"};
+
+// Where what occurs in text, without regard to case, overlapping occurrences included.
+std::vector<qsizetype> markers(const QString &text, QStringView what)
+{
+    std::vector<qsizetype> at;
+    for (qsizetype i = text.indexOf(what, 0, Qt::CaseInsensitive); i >= 0;
+         i = text.indexOf(what, i + 1, Qt::CaseInsensitive))
+        at.push_back(i);
+    return at;
+}
+
+// The first of sorted positions at or after from; -1 if none.
+qsizetype firstFrom(const std::vector<qsizetype> &sorted, qsizetype from)
+{
+    const auto found = std::lower_bound(sorted.begin(), sorted.end(), from);
+    return found == sorted.end() ? -1 : *found;
+}
+
+// The text put in front of the characters of the page as written, summed by their position there
+// (a Fenwick tree): where each character stands now, and which one stands at a place now.
+class Growth {
+public:
+    explicit Growth(qsizetype length) : size_(length + 1), tree_(size_t(length) + 2, 0)
+    {
+        while (highBit_ * 2 <= size_)
+            highBit_ *= 2;
+    }
+
+    void add(qsizetype at, qsizetype count)
+    {
+        for (qsizetype i = at + 1; i <= size_; i += i & -i)
+            tree_[size_t(i)] += count;
+    }
+    // The text put in front of the characters 0 to at (none for at < 0).
+    qsizetype upTo(qsizetype at) const
+    {
+        qsizetype sum = 0;
+        for (qsizetype i = std::min(at + 1, size_); i > 0; i -= i & -i)
+            sum += tree_[size_t(i)];
+        return sum;
+    }
+    qsizetype placeOf(qsizetype at) const { return at + upTo(at); }
+    qsizetype putBefore(qsizetype at) const { return upTo(at) - upTo(at - 1); }
+    // The first character as written that stands at place or after it now (size_ when none does).
+    qsizetype writtenAt(qsizetype place) const
+    {
+        qsizetype i = 0;
+        qsizetype sum = 0;
+        for (qsizetype step = highBit_; step > 0; step /= 2) {
+            const qsizetype next = i + step;
+            if (next <= size_ && next - 1 + sum + tree_[size_t(next)] < place) {
+                i = next;
+                sum += tree_[size_t(next)];
+            }
+        }
+        return i;
+    }
+
+private:
+    qsizetype size_;
+    std::vector<qsizetype> tree_;
+    qsizetype highBit_ = 1;
+};
+
+// Where each of a set of values occurs in a text, found in one pass (Aho and Corasick). Gives up
+// when the values occur more often than a page's rewriting can use, as values inside each other can.
+class ValueIndex {
+public:
+    ValueIndex(const QString &text, const std::vector<PictureReference> &values, qsizetype mostHits)
+    {
+        nodes_.emplace_back();
+        for (const PictureReference &value : values) {
+            if (value.value.isEmpty() || ids_.contains(value.value))
+                continue;
+            int node = 0;
+            for (const QChar c : value.value) {
+                const int next = child(node, c);
+                if (next >= 0) {
+                    node = next;
+                    continue;
+                }
+                nodes_.emplace_back();
+                edges_.emplace(key(node, c), int(nodes_.size() - 1));
+                node = int(nodes_.size() - 1);
+            }
+            nodes_[size_t(node)].value = int(lengths_.size());
+            ids_.insert(value.value, int(lengths_.size()));
+            lengths_.push_back(value.value.size());
+        }
+        linkFailures();
+        hits_.resize(lengths_.size());
+        scan(text, mostHits);
+    }
+
+    // Where value begins in the text, in order; nullptr for a value not indexed, or for every value
+    // once the index has given up.
+    const std::vector<qsizetype> *find(const QString &value) const
+    {
+        const auto id = ids_.constFind(value);
+        return complete_ && id != ids_.constEnd() ? &hits_[size_t(*id)] : nullptr;
+    }
+
+private:
+    struct Node {
+        int failure = 0;
+        int value = -1;  // the value that ends here
+        int shorter = -1; // the nearest node on the failure chain where a value ends
+    };
+
+    static quint64 key(int node, QChar c) { return (quint64(node) << 16) | c.unicode(); }
+    int child(int node, QChar c) const
+    {
+        const auto found = edges_.find(key(node, c));
+        return found == edges_.end() ? -1 : found->second;
+    }
+
+    void linkFailures()
+    {
+        // Breadth first: a node's failure is known before its children's.
+        std::vector<std::vector<std::pair<QChar, int>>> children(nodes_.size());
+        for (const auto &[k, node] : edges_)
+            children[size_t(k >> 16)].emplace_back(QChar(char16_t(k & 0xffff)), node);
+        std::deque<int> queue;
+        for (const auto &[c, node] : children[0])
+            queue.push_back(node);
+        while (!queue.empty()) {
+            const int node = queue.front();
+            queue.pop_front();
+            for (const auto &[c, next] : children[size_t(node)]) {
+                int failure = nodes_[size_t(node)].failure;
+                while (failure > 0 && child(failure, c) < 0)
+                    failure = nodes_[size_t(failure)].failure;
+                const int target = child(failure, c);
+                nodes_[size_t(next)].failure = target >= 0 && target != next ? target : 0;
+                const Node &f = nodes_[size_t(nodes_[size_t(next)].failure)];
+                nodes_[size_t(next)].shorter = f.value >= 0 ? nodes_[size_t(next)].failure : f.shorter;
+                queue.push_back(next);
+            }
+        }
+    }
+
+    void scan(const QString &text, qsizetype mostHits)
+    {
+        qsizetype count = 0;
+        int node = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            while (node > 0 && child(node, c) < 0)
+                node = nodes_[size_t(node)].failure;
+            node = std::max(child(node, c), 0);
+            for (int n = nodes_[size_t(node)].value >= 0 ? node : nodes_[size_t(node)].shorter; n >= 0;
+                 n = nodes_[size_t(n)].shorter) {
+                const int value = nodes_[size_t(n)].value;
+                hits_[size_t(value)].push_back(i + 1 - lengths_[size_t(value)]);
+                if (++count > mostHits) {
+                    complete_ = false;
+                    return;
+                }
+            }
+        }
+    }
+
+    std::vector<Node> nodes_;
+    std::unordered_map<quint64, int> edges_;
+    QHash<QString, int> ids_;
+    std::vector<qsizetype> lengths_;
+    std::vector<std::vector<qsizetype>> hits_;
+    bool complete_ = true;
+};
+
+// The prefix function of s: for each length, the longest proper prefix of s that ends there.
+std::vector<qsizetype> prefixFunction(QStringView s)
+{
+    std::vector<qsizetype> pf(size_t(s.size()), 0);
+    for (qsizetype i = 1; i < s.size(); ++i) {
+        qsizetype k = pf[size_t(i - 1)];
+        while (k > 0 && s[i] != s[k])
+            k = pf[size_t(k - 1)];
+        pf[size_t(i)] = s[i] == s[k] ? k + 1 : k;
+    }
+    return pf;
+}
+
+// Whether pattern occurs in text, or a beginning of it ends text (Knuth, Morris and Pratt).
+bool meets(QStringView pattern, QStringView text)
+{
+    if (pattern.isEmpty())
+        return false;
+    const std::vector<qsizetype> pf = prefixFunction(pattern);
+    qsizetype k = 0;
+    for (const QChar c : text) {
+        while (k > 0 && c != pattern[k])
+            k = pf[size_t(k - 1)];
+        if (c == pattern[k] && ++k == pattern.size())
+            return true;
+    }
+    return k > 0;
+}
+
+// Whether an occurrence of value could take in any character of inserted text: value holds it, lies
+// in it, or overlaps its beginning or its end.
+bool mayMeet(QStringView value, QStringView inserted)
+{
+    return meets(inserted, value) || meets(value, inserted);
+}
+
+class OnePass {
+public:
+    OnePass(QString &page, QStringView folder, qsizetype limit)
+        : page_(page), written_(page), folder_(folder), limit_(limit), length_(page.size()), growth_(page.size()),
+          images_(markers(written_, kImg)), sources_(markers(written_, kSrc)),
+          backgrounds_(markers(written_, kBackground)), quotes_(markers(written_, QStringView(&kQuote, 1))),
+          // A value's occurrences may be looked at once for each time it is rewritten: a few per
+          // character of the page is far more than a page of pictures needs.
+          index_(written_, pictureReferences(written_), 4 * written_.size() + 4096)
+    {
+        for (const QStringView between : kBetween) {
+            QString text = folder_.toString();
+            text += between;
+            inserted_.push_back(text);
+        }
+    }
+
+    std::optional<ScanPoint> run()
+    {
+        for (qsizetype p = placeOfNext(images_, 0); p >= 0;) {
+            const qsizetype s = placeOfNext(sources_, p);
+            if (s < 0)
+                break;
+            const qsizetype v = s + kSrc.size() + 1;
+            const qsizetype q = placeOfNext(quotes_, v);
+            if (q < 0)
+                break;
+            if (!visit(v, q))
+                return stop({false, v, q});
+            p = placeOfNext(images_, q);
+        }
+        if (!backgrounds_.empty()) {
+            const qsizetype v = growth_.placeOf(backgrounds_.front()) + kBackground.size() + 1;
+            const qsizetype q = placeOfNext(quotes_, v);
+            if (q >= 0 && !visit(v, q))
+                return stop({true, v, q});
+        }
+        page_ = text();
+        return std::nullopt;
+    }
+
+private:
+    // Where the first of the markers at or after place stands now; -1 if none.
+    qsizetype placeOfNext(const std::vector<qsizetype> &written, qsizetype place) const
+    {
+        const qsizetype at = firstFrom(written, growth_.writtenAt(place));
+        return at < 0 ? -1 : growth_.placeOf(at);
+    }
+
+    std::optional<ScanPoint> stop(const ScanPoint &point)
+    {
+        page_ = text();
+        return point;
+    }
+
+    // Rewrites the value at [v, q) as parsingImage() does; false where that can't be told here.
+    bool visit(qsizetype v, qsizetype q)
+    {
+        if (q == v)
+            return true;
+        const qsizetype first = growth_.writtenAt(v);
+        const qsizetype last = growth_.writtenAt(q); // the closing quote
+        if (growth_.placeOf(first) != v) {
+            // A value that begins with text put in front of it begins with the folder: left alone.
+            return v == growth_.placeOf(first) - growth_.putBefore(first);
+        }
+        if (growth_.upTo(last) != growth_.upTo(first))
+            return false;
+        const QStringView value = QStringView(written_).sliced(first, last - first);
+        if (value.size() >= folder_.size() && value.first(folder_.size()).compare(folder_, Qt::CaseInsensitive) == 0)
+            return true;
+        const bool namesImages = value.startsWith(kImages, Qt::CaseInsensitive);
+        if (std::any_of(inserted_.begin(), inserted_.end(), [&](const QString &in) { return mayMeet(value, in); }))
+            return false;
+        const std::vector<qsizetype> *occurrences = index_.find(value.toString());
+        if (!occurrences)
+            return false;
+
+        // Every occurrence of the value in the page now is one as written with nothing put inside it;
+        // one left-to-right scan takes them without overlapping.
+        std::vector<qsizetype> hits;
+        qsizetype end = 0;
+        for (const qsizetype at : *occurrences) {
+            if (at < end || growth_.upTo(at + value.size() - 1) != growth_.upTo(at))
+                continue;
+            if (breaksMarker(at))
+                return false;
+            hits.push_back(at);
+            end = at + value.size();
+        }
+        const int between = namesImages ? 0 : 1;
+        const qsizetype growth = inserted_[size_t(between)].size();
+        if (length_ + qsizetype(hits.size()) * growth > limit_) {
+            page_ = text();
+            failPageTooLong(value, limit_);
+        }
+        for (const qsizetype at : hits) {
+            growth_.add(at, growth);
+            puts_.push_back({at, between});
+        }
+        length_ += qsizetype(hits.size()) * growth;
+        return true;
+    }
+
+    // Whether text put in front of the character at would break up a marker that the walk looks for.
+    bool breaksMarker(qsizetype at) const
+    {
+        for (const QStringView marker : {kImg, kSrc, kBackground}) {
+            for (qsizetype cut = 1; cut < marker.size(); ++cut) {
+                const qsizetype begin = at - cut;
+                if (begin >= 0 && begin + marker.size() <= written_.size() &&
+                    QStringView(written_).sliced(begin, marker.size()).compare(marker, Qt::CaseInsensitive) == 0)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    // The page as rewritten so far.
+    QString text()
+    {
+        if (puts_.empty())
+            return written_;
+        // Text put in front of the same character stands in the order it was put.
+        std::stable_sort(puts_.begin(), puts_.end(), [](const Put &a, const Put &b) { return a.at < b.at; });
+        QString text;
+        text.reserve(length_);
+        qsizetype done = 0;
+        for (const Put &put : puts_) {
+            text += QStringView(written_).sliced(done, put.at - done);
+            text += inserted_[size_t(put.between)];
+            done = put.at;
+        }
+        text += QStringView(written_).sliced(done);
+        puts_.clear();
+        return text;
+    }
+
+    struct Put {
+        qsizetype at;
+        int between;
+    };
+
+    QString &page_;
+    const QString written_;
+    QStringView folder_;
+    qsizetype limit_;
+    qsizetype length_;
+    Growth growth_;
+    std::vector<qsizetype> images_, sources_, backgrounds_, quotes_;
+    ValueIndex index_;
+    std::vector<QString> inserted_;
+    std::vector<Put> puts_;
+};
+
+} // namespace
+
+bool canRewriteInOnePass(QStringView applicationFolder)
+{
+    // Text put in front of a value must bring no marker, no quote and no part of one into the page.
+    return !applicationFolder.contains(kQuote) && !applicationFolder.contains(u'=') &&
+           !folderAddsPictureMarkers(applicationFolder);
+}
+
+std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, QStringView applicationFolder, qsizetype limit)
+{
+    return OnePass(pageHtml, applicationFolder, limit).run();
+}
+
+void failPageTooLong(QStringView value, qsizetype limit)
+{
+    throw platform::Failure(platform::error::OutOfStringSpace,
+                            QStringLiteral("Out of string space: rewriting the picture \"%1\" would make the "
+                                           "page longer than %2 characters")
+                                .arg(value.left(80))
+                                .arg(limit));
+}
+
+} // namespace book

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace book {
+
+// Where the walk over a page's picture references stands: about to visit the value [v, q) of a
+// picture element, or of the first "background=".
+struct ScanPoint {
+    bool background = false;
+    qsizetype v = 0;
+    qsizetype q = 0;
+};
+
+// The picture rewriting of parsingImage() for a folder that brings no marker into the page (no "<img"
+// nor its end, no quote, no "="; canRewriteInOnePass()),
+// in time that grows with the page and its pictures, not with their product: every rewrite only puts
+// the folder (and "\" or "\images\") in front of each occurrence of its value, so the page is kept as
+// it was written plus the text put in front of its characters, and a value's occurrences are found
+// once, in the page as written.
+// Gives nothing when it has rewritten the whole page; otherwise the page as far as it came, for the
+// step-by-step walk to take up at the point given: a value that the text put in front of could
+// match, or that breaks up a marker, is left to it. A rewrite that would make the page longer than
+// limit fails as replacing would, pageHtml left as it was before that rewrite.
+bool canRewriteInOnePass(QStringView applicationFolder);
+std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, QStringView applicationFolder, qsizetype limit);
+
+// Fails with "out of string space" (14): rewriting value would make the page longer than limit.
+[[noreturn]] void failPageTooLong(QStringView value, qsizetype limit);
+
+} // namespace book
