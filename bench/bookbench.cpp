@@ -1,6 +1,7 @@
 // Loading a large book and rewriting the pictures of a large page, each beside a baseline of the same
 // run: a memchr scan over the book's bytes, and the replace-all that the rewriting rules call for.
 
+#include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/parsingimage.h"
 #include "platform/filesystem.h"
@@ -172,6 +173,35 @@ void BM_ParsingImage(benchmark::State &state)
     state.SetLabel("distinct=" + std::to_string(fixture->distinctValues.size()));
 }
 
+// A page of n distinct pictures, each written once, as a generated gallery or index is.
+QString galleryPage(int n)
+{
+    QString page = QStringLiteral("<html><body><h1>Plates</h1>");
+    for (int i = 0; i < n; ++i)
+        page += QStringLiteral("<p>Plate %1: <img src=\"plate%1.gif\" alt=\"plate\"></p>\n").arg(i);
+    return page + QStringLiteral("</body></html>");
+}
+
+// The pictures of such a page pointed into the images folder: the time must grow with n, not n².
+void BM_PagePictures(benchmark::State &state)
+{
+    const QString page = galleryPage(int(state.range(0)));
+    for (auto _ : state) {
+        QString rewritten = page;
+        book::parsingImage(rewritten, kFolder);
+        benchmark::DoNotOptimize(rewritten.constData());
+    }
+}
+
+// check on a book of that one page, with a folder that holds none of the pictures.
+void BM_CheckPictures(benchmark::State &state)
+{
+    const book::Book book =
+        book::parseBook("Plates<<$$>>plates##" + galleryPage(int(state.range(0))).toLatin1(), QStringLiteral("plates"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(book::checkBook(book, fixture->dir.path()).size());
+}
+
 BENCHMARK(BM_MemchrScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadAndMemchrScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CutBook)->Unit(benchmark::kMillisecond);
@@ -179,6 +209,8 @@ BENCHMARK(BM_LoadBookFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceAllPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceAllEveryName)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParsingImage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PagePictures)->Arg(5'000)->Arg(50'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckPictures)->Arg(5'000)->Arg(50'000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

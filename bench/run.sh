@@ -44,6 +44,8 @@ awk -F, '
         row("ParsingImage (1 MB page, 2,000 pictures)", "BM_ParsingImage", "one replace-all pass", "BM_ReplaceAllPass", 1, "<= 10")
         row("ParsingImage", "BM_ParsingImage", "one replace-all pass x " distinct, "BM_ReplaceAllPass", distinct, "<= 1")
         row("ParsingImage", "BM_ParsingImage", "replace-all of every name (QString)", "BM_ReplaceAllEveryName", 1, "")
+        row("ParsingImage, a page of 50,000 pictures", "BM_PagePictures/50000", "5,000 pictures x 10", "BM_PagePictures/5000", 10, "<= 2")
+        row("check, a page of 50,000 pictures", "BM_CheckPictures/50000", "5,000 pictures x 10", "BM_CheckPictures/5000", 10, "<= 2")
         row("find in book, word on 1% of pages", "BM_BookSearch/rare", "grep -c -i WORD, same file", "BM_GrepCount/rare", 1, "<= 2")
         row("  its first result", "BM_BookSearchFirstResult/rare", "grep -c -i WORD, same file", "BM_GrepCount/rare", 1, "< 100 ms")
         row("  on one thread", "BM_SearchBookOneThread/rare", "grep -c -i WORD, same file", "BM_GrepCount/rare", 1, "")
