@@ -15,8 +15,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTreeView>
@@ -79,14 +81,24 @@ void BM_ReadPageNames(benchmark::State &state)
 }
 BENCHMARK(BM_ReadPageNames)->Arg(20'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A book of count short pages, every one of which holds "harbour".
+QByteArray harbourBook(int count)
+{
+    QByteArray text = "Harbours<<$$>>";
+    for (int i = 0; i < count; ++i)
+        text += (i ? "~h" : "h") + QByteArray::number(i) + "##<p>The harbour of town " + QByteArray::number(i) + ".</p>";
+    return text;
+}
+
 // The reader window over a page view that shows nothing, with a book of count pages.
 struct Reader {
-    explicit Reader(int count)
+    explicit Reader(int count) : Reader(bookText(count)) {}
+    explicit Reader(const QByteArray &text)
     {
         QFile file(folder.filePath(QStringLiteral("tessavanetavlo.tavlo")));
         if (!file.open(QIODevice::WriteOnly))
             std::abort();
-        file.write(bookText(count));
+        file.write(text);
         file.close();
         reader::ReaderServices services;
         services.applicationFolder = [this] { return folder.path(); };
@@ -179,6 +191,48 @@ void BM_FilterTyped(benchmark::State &state)
     }
 }
 BENCHMARK(BM_FilterTyped)->Arg(6'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Ctrl+PageDown, as the window's input, until the next page is the current one: alone, and while a
+// search whose words every one of 200,000 pages holds is telling its pages found.
+void turnWhile(benchmark::State &state, bool searching)
+{
+    Reader reader(harbourBook(200'000));
+    auto *next = reader.form->findChild<QAction *>(QStringLiteral("nextPage"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (searching) {
+            reader.form->findChild<QAction *>(QStringLiteral("findInBook"))->trigger();
+            auto *field = reader.form->findChild<QLineEdit *>(QStringLiteral("bookSearchText"));
+            field->setText(QStringLiteral("harbour"));
+            QMetaObject::invokeMethod(field, "returnPressed");
+            auto *status = reader.form->findChild<QLabel *>(QStringLiteral("bookSearchStatus"));
+            // Results coming in: the list holds some, not all.
+            auto *results = reader.form->findChild<QListWidget *>(QStringLiteral("bookSearchResults"));
+            while (results->count() < 1000)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            if (!status->text().contains(QStringLiteral("Searching")))
+                state.SkipWithError("the search ended before the turn");
+        }
+        const qsizetype page = reader.form->currentPage();
+        state.ResumeTiming();
+        // Posted behind whatever waits already, as a key press is.
+        QMetaObject::invokeMethod(next, &QAction::trigger, Qt::QueuedConnection);
+        while (reader.form->currentPage() == page)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void BM_TurnAlone(benchmark::State &state)
+{
+    turnWhile(state, false);
+}
+BENCHMARK(BM_TurnAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_TurnDuringSearch(benchmark::State &state)
+{
+    turnWhile(state, true);
+}
+BENCHMARK(BM_TurnDuringSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 } // namespace
 

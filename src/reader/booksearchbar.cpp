@@ -3,11 +3,13 @@
 #include "markedtextdelegate.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -53,6 +55,10 @@ BookSearchBar::BookSearchBar(QWidget *parent)
     results_->setAlternatingRowColors(true);
     results_->setResizeMode(QListView::Adjust);
     results_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Each page found is a wrapped text to measure: laid out a batch at a time, a list of many
+    // thousands leaves the window free between batches.
+    results_->setLayoutMode(QListView::Batched);
+    results_->setBatchSize(100);
     results_->setItemDelegate(new MarkedTextDelegate(results_));
     auto *close = new QToolButton(this);
     close->setText(tr("Close"));
@@ -124,17 +130,13 @@ void BookSearchBar::setContents(std::shared_ptr<const book::Contents> contents)
     contents_ = std::move(contents);
     if (matches_.empty())
         return;
-    // The pages found so far, now in their groups.
+    // The pages found so far, listed anew in their groups.
     const QListWidgetItem *current = results_->currentItem();
-    const QVariant chosen = current ? current->data(kPageRole) : QVariant();
+    chosenPage_ = current ? current->data(kPageRole) : QVariant();
     results_->clear();
     inTitles_ = inText_ = 0;
-    for (const book::PageMatch &match : matches_)
-        list(match);
-    for (int row = 0; chosen.isValid() && row < results_->count(); ++row) {
-        if (results_->item(row)->data(kPageRole) == chosen)
-            results_->setCurrentRow(row);
-    }
+    listed_ = 0;
+    listSome();
 }
 
 void BookSearchBar::search()
@@ -143,6 +145,8 @@ void BookSearchBar::search()
     searchedCase_ = matchCase_->isChecked();
     results_->clear();
     matches_.clear();
+    listed_ = 0;
+    chosenPage_ = QVariant();
     inTitles_ = inText_ = 0;
     chosenByReader_ = false;
     status_->setText(searched_.trimmed().isEmpty() ? QString() : tr("Searching\u2026"));
@@ -152,7 +156,33 @@ void BookSearchBar::search()
 void BookSearchBar::addMatch(const book::PageMatch &match)
 {
     matches_.push_back(match);
-    list(match);
+    if (!listing_)
+        listSome();
+}
+
+void BookSearchBar::listSome()
+{
+    constexpr qint64 kSliceMs = 8;
+    listing_ = false;
+    QElapsedTimer slice;
+    slice.start();
+    while (listed_ < matches_.size()) {
+        const book::PageMatch &match = matches_[listed_++];
+        list(match);
+        // The page chosen before stays chosen once it is listed again.
+        if (chosenPage_.isValid() && chosenPage_.value<qsizetype>() == match.page) {
+            for (int row = 0; row < results_->count(); ++row) {
+                if (results_->item(row)->data(kPageRole) == chosenPage_)
+                    results_->setCurrentRow(row);
+            }
+            chosenPage_ = QVariant();
+        }
+        if (listed_ < matches_.size() && slice.elapsed() >= kSliceMs) {
+            listing_ = true;
+            QTimer::singleShot(0, this, &BookSearchBar::listSome);
+            return;
+        }
+    }
 }
 
 void BookSearchBar::list(const book::PageMatch &match)

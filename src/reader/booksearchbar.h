@@ -5,6 +5,8 @@
 
 #include <QFrame>
 
+#include <QVariant>
+
 #include <memory>
 #include <vector>
 
@@ -52,6 +54,9 @@ private:
     void search();
     void showChosen();
     void addMatch(const book::PageMatch &match);
+    // Lists the pages found and not listed yet, a slice of time at a time, so that the window stays
+    // free however many there are.
+    void listSome();
     // Lists a page found, in its group.
     void list(const book::PageMatch &match);
     void updateLabels();
@@ -70,6 +75,9 @@ private:
     bool searchedCase_ = false;
     std::shared_ptr<const book::Contents> contents_;
     std::vector<book::PageMatch> matches_; // the pages found, in book order
+    size_t listed_ = 0;                    // how many of them the list holds
+    bool listing_ = false;                 // a slice of listing is on its way
+    QVariant chosenPage_;                  // the page chosen before the list was made anew
     // The list's rows: the label of the pages found by title and those, then the label of the others
     // and those; a label only when its group has pages.
     qsizetype inTitles_ = 0;

@@ -4,7 +4,9 @@
 
 #include "platform/codepage.h"
 
+#include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <iterator>
@@ -183,19 +185,38 @@ void BookSearch::deliver(Run *run, quint64 generation)
     // A run of an earlier search may be gone already; only the current one's is read.
     if (generation != generation_ || !running_)
         return;
-    std::vector<PageMatch> matches;
-    bool complete;
     {
         const std::lock_guard lock(run->mutex);
-        matches.swap(run->outbox);
-        complete = run->complete;
+        std::move(run->outbox.begin(), run->outbox.end(), std::back_inserter(pending_));
+        run->outbox.clear();
+        complete_ = run->complete;
     }
-    for (const PageMatch &match : matches) {
+    if (!telling_)
+        tellPending(generation);
+}
+
+void BookSearch::tellPending(quint64 generation)
+{
+    if (generation != generation_ || !running_)
+        return;
+    telling_ = false;
+    // The pages found are told a slice of time at a time, by one chain of calls: what else waits on
+    // this thread (a click, a page turn) comes between two slices, however many pages hold the words.
+    QElapsedTimer slice;
+    slice.start();
+    while (!pending_.empty()) {
+        const PageMatch match = std::move(pending_.front());
+        pending_.pop_front();
         emit found(match);
         if (generation != generation_ || !running_)
             return; // a receiver cancelled the search, or started another
+        if (!pending_.empty() && slice.elapsed() >= kTellingSlice.count()) {
+            telling_ = true;
+            QTimer::singleShot(0, this, [this, generation] { tellPending(generation); });
+            return;
+        }
     }
-    if (complete) {
+    if (complete_) {
         running_ = false;
         emit finished();
     }
@@ -203,6 +224,9 @@ void BookSearch::deliver(Run *run, quint64 generation)
 
 void BookSearch::cancel()
 {
+    pending_.clear();
+    telling_ = false;
+    complete_ = false;
     for (const std::unique_ptr<Run> &run : runs_)
         run->cancelled = true;
     running_ = false;

@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,6 +48,8 @@ bool searchBook(const PageTable &pages, const PageFinder &finder, const FoundPag
 // ending. Destroying the object waits for every thread it started.
 class BookSearch : public QObject {
     Q_OBJECT
+    // How long the pages found are told at a time before the thread's other events come in.
+    static constexpr std::chrono::milliseconds kTellingSlice{8};
 
 public:
     explicit BookSearch(QObject *parent = nullptr);
@@ -69,9 +73,13 @@ signals:
 private:
     struct Run;
     void deliver(Run *run, quint64 generation);
+    void tellPending(quint64 generation);
     void endRuns(bool wait);
 
     std::vector<std::unique_ptr<Run>> runs_; // the current one last; cancelled ones until they end
+    std::deque<PageMatch> pending_;          // taken from the current run, not told yet
+    bool telling_ = false;                   // a slice of telling them is on its way
+    bool complete_ = false;                  // the current run has searched every page
     quint64 generation_ = 0;                 // of the current search; told results carry theirs
     bool running_ = false;
     int threads_;
