@@ -1,5 +1,6 @@
 #include "booksearchbar.h"
 
+#include "isolated.h"
 #include "markedtextdelegate.h"
 
 #include <QCheckBox>
@@ -197,12 +198,11 @@ void BookSearchBar::list(const book::PageMatch &match)
             byTitle = title.contains(query, cs);
         }
     }
-    if (title.isEmpty())
-        title = tr("(no name)");
+    title = title.isEmpty() ? tr("(no name)") : isolated(title);
 
     const QString head = tr("page %1 \u00b7 ").arg(match.page + 1);
-    const QString excerpt = (match.cutBefore ? QStringLiteral("\u2026") : QString()) + match.excerpt +
-                            (match.cutAfter ? QStringLiteral("\u2026") : QString());
+    const QString excerpt = isolated(QString((match.cutBefore ? QStringLiteral("\u2026") : QString()) + match.excerpt +
+                                             (match.cutAfter ? QStringLiteral("\u2026") : QString())));
     const QString text = head + title + tr(" \u00b7 %n time(s)", nullptr, int(match.hits)) + u'\n' + excerpt;
     QList<QPoint> marks;
     markQuery(marks, text, head.size(), title.size(), query, cs);

@@ -1,5 +1,7 @@
 #include "contentsview.h"
 
+#include "isolated.h"
+
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -77,7 +79,7 @@ void ContentsView::setContents(std::shared_ptr<const book::Contents> contents)
         QStandardItem *&item = folders[size_t(f)];
         if (!item) {
             const book::Contents::Folder &folder = contents_->folders()[size_t(f)];
-            item = new QStandardItem(folder.name);
+            item = new QStandardItem(isolated(folder.name));
             item->setSelectable(false);
             self(folder.parent, self)->appendRow(item);
         }
@@ -87,10 +89,10 @@ void ContentsView::setContents(std::shared_ptr<const book::Contents> contents)
     itemOfEntry_.reserve(contents_->entries().size());
     for (const book::Contents::Entry &entry : contents_->entries()) {
         // Item views show their text as it stands: a title is never read as markup.
-        auto *item = new QStandardItem(entry.title);
+        auto *item = new QStandardItem(isolated(entry.title));
         item->setData(entry.page, kPageRole);
         // A tool tip would guess whether its text is markup: the name is escaped within markup of our own.
-        item->setToolTip(QStringLiteral("<p style=\"white-space: pre\">") + entry.name.toHtmlEscaped() +
+        item->setToolTip(QStringLiteral("<p style=\"white-space: pre\">") + isolated(entry.name).toHtmlEscaped() +
                          QStringLiteral("</p>"));
         folderItem(entry.folder, folderItem)->appendRow(item);
         itemOfEntry_.push_back(item);
@@ -152,7 +154,7 @@ void ContentsView::applyFilter()
     keptPages_.reserve(kept.size());
     for (const qsizetype entry : kept) {
         const book::Contents::Entry &e = contents_->entries()[size_t(entry)];
-        titles << e.title;
+        titles << isolated(e.title);
         keptPages_.push_back(e.page);
     }
     keptModel_->setStringList(titles);

@@ -5,6 +5,7 @@
 
 #include "booksearchbar.h"
 #include "contentsview.h"
+#include "isolated.h"
 
 #include <book/record.h>
 
@@ -223,18 +224,18 @@ void Form1::updateBand()
         return;
     // Where a web or mail link would go, as a browser's status bar says, while the pointer is on it.
     if (!hoveredLink_.isEmpty()) {
-        band_->setText(hoveredLink_);
+        band_->setText(isolated(hoveredLink_));
         return;
     }
     QString text = tr("page %1 of %2").arg(curPage + 1).arg(pages.size());
     if (curPage >= 0 && curPage < pages.size()) {
         const QString name = book::trimSpaces(book::pageName(pages.record(curPage))).toString();
         if (!name.isEmpty())
-            text += QStringLiteral("   \u2014   ") + name;
+            text += QStringLiteral("   \u2014   ") + isolated(name);
     }
     if (offer_) {
         text += QStringLiteral("      \u25b8 ") +
-                tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(offerTitle_);
+                tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(isolated(offerTitle_));
     }
     band_->setText(text);
 }

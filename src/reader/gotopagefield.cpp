@@ -1,5 +1,7 @@
 #include "gotopagefield.h"
 
+#include "isolated.h"
+
 #include <QAbstractItemView>
 #include <QAbstractProxyModel>
 #include <QCompleter>
@@ -47,7 +49,7 @@ void GoToPageField::setContents(const std::shared_ptr<const book::Contents> &con
     for (const book::Contents::Entry &entry : contents->entries()) {
         // The title and the name each propose the page; the list says which page (plain text, as item
         // views show it).
-        const QString shown = tr("%1   \u2014   page %2").arg(entry.title).arg(entry.page + 1);
+        const QString shown = tr("%1   \u2014   page %2").arg(isolated(entry.title)).arg(entry.page + 1);
         const auto add = [&](const QString &key, const QString &text) {
             auto *item = new QStandardItem(text);
             item->setData(key, kKeyRole);
@@ -56,7 +58,7 @@ void GoToPageField::setContents(const std::shared_ptr<const book::Contents> &con
         };
         add(entry.title, shown);
         if (entry.name != entry.title)
-            add(entry.name, entry.name + QStringLiteral("   \u2014   ") + shown);
+            add(entry.name, isolated(entry.name) + QStringLiteral("   \u2014   ") + shown);
     }
 }
 

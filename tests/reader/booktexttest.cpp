@@ -3,6 +3,7 @@
 #include "readerfixture.h"
 
 #include <platform/messagebox.h>
+#include <reader/isolated.h>
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -61,6 +62,36 @@ TEST_F(BookTextTest, NamesAndMessagesThatLookLikeMarkupAreShownAsWritten)
     QTextDocument tip;
     tip.setHtml(first.data(Qt::ToolTipRole).toString());
     EXPECT_EQ(tip.toPlainText(), name);
+}
+
+// Text of the book beside the reader's own words, in a directional isolate whatever marks it holds.
+TEST(BookText, RightToLeftTextAndDirectionMarksCantReorderTheReadersWords)
+{
+    const struct {
+        QString written, shown;
+    } cases[] = {
+        {QStringLiteral("harbour (2)"), QStringLiteral("harbour (2)")},
+        {QStringLiteral("safe\u202Egnp.exe"), QStringLiteral("\u2068safe\u202Egnp.exe\u2069")},
+        {QStringLiteral("\u05E9\u05DC\u05D5\u05DD 1"), QStringLiteral("\u2068\u05E9\u05DC\u05D5\u05DD 1\u2069")},
+        // A closing mark that closes nothing of the text's own is dropped; an isolate it leaves open
+        // is closed before ours.
+        {QStringLiteral("a\u2069\u202Eb"), QStringLiteral("\u2068a\u202Eb\u2069")},
+        {QStringLiteral("\u2067a"), QStringLiteral("\u2068\u2067a\u2069\u2069")},
+        {QStringLiteral("\u2066a\u2069b\u2069"), QStringLiteral("\u2068\u2066a\u2069b\u2069")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(reader::isolated(c.written), c.shown) << c.written.toStdString();
+}
+
+TEST_F(BookTextTest, ATitleThatTurnsTextAroundIsShownIsolatedInTheContents)
+{
+    writeBook("Book<<$$>>a##<title>safe&#x202E;gnp.exe</title>~b##<p>b</p>");
+    load();
+    QTest::keyClick(&form(), Qt::Key_F9);
+    auto *tree = form().findChild<QTreeView *>(QStringLiteral("contentsTree"));
+    ASSERT_NE(tree, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree->model()->rowCount() == 2; }, 10000));
+    EXPECT_EQ(tree->model()->index(0, 0).data().toString(), QStringLiteral("\u2068safe\u202Egnp.exe\u2069"));
 }
 
 } // namespace
