@@ -247,6 +247,15 @@ TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
     EXPECT_EQ(form->currentPage(), 2);
     EXPECT_TRUE(QTest::qWaitFor([&] { return web->page()->title() == u"tusk#tusks"; }, 10000))
         << web->page()->title().toStdString();
+    // The page knows the address it was reached by, and nothing of the view's own.
+    EXPECT_EQ(evaluate(QStringLiteral("location.search + location.hash")).toString(),
+              QStringLiteral("?highlight=tusk#tusks"));
+    QTest::mouseClick(form->nxt, Qt::LeftButton);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("this is the last page of the book")});
+    messages.clear();
+    QTest::mouseClick(form->previous, Qt::LeftButton);
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(evaluate(QStringLiteral("location.href")).toString(), QStringLiteral("tavlo://book/"));
 
     // Home, then a link to the page itself shows it again; a link to a file of the site shows it.
     QTest::mouseClick(form->home, Qt::LeftButton);

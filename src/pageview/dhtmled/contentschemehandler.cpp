@@ -105,6 +105,30 @@ QString ContentSchemeHandler::pageQuery(const QUrl &url)
     return kept.join(u'&');
 }
 
+QUrl ContentSchemeHandler::visibleUrl(const QUrl &documentUrl)
+{
+    QUrl url = documentUrl;
+    if (const QString query = pageQuery(documentUrl); query.isEmpty())
+        url.setQuery(QString());
+    else
+        url.setQuery(query, QUrl::StrictMode);
+    return url;
+}
+
+QString ContentSchemeHandler::addressScript()
+{
+    // The same cut as pageQuery(), in the page's own terms; history.replaceState changes the address
+    // without loading anything.
+    return QStringLiteral("(function () {"
+                          "  var search = location.search.slice(1).split('&')"
+                          "      .filter(function (item) { return item.split('=')[0] !== '%1'; }).join('&');"
+                          "  if (search === location.search.slice(1)) return;"
+                          "  history.replaceState(history.state, '',"
+                          "      location.pathname + (search ? '?' + search : '') + location.hash);"
+                          "})();")
+        .arg(QLatin1String(kDocumentParameter));
+}
+
 void ContentSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 {
     const QUrl url = job->requestUrl();
@@ -117,7 +141,8 @@ void ContentSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         serveFile(job, url.path(QUrl::FullyDecoded));
         return;
     }
-    if (url.adjusted(QUrl::RemoveFragment) != documentUrl_) {
+    const QUrl document = url.adjusted(QUrl::RemoveFragment);
+    if (document != documentUrl_ && document != visibleUrl(documentUrl_)) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }

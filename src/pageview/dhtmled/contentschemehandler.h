@@ -23,6 +23,11 @@ public:
     QUrl putDocument(const QString &html, const QString &query = {});
     // The query of a URL of the view's own content, without the view's own parameter.
     static QString pageQuery(const QUrl &url);
+    // The address a document's page sees as its own: its URL without the view's own parameter.
+    // The document is served there too, so that a page that reloads itself gets itself.
+    static QUrl visibleUrl(const QUrl &documentUrl);
+    // The script that gives the page that address before any script of the page runs.
+    static QString addressScript();
     // The URL of the document last put; empty before the first.
     QUrl documentUrl() const { return documentUrl_; }
     // The folder whose files the document may use; none before it is set.

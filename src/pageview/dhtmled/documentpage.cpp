@@ -1,5 +1,6 @@
 #include "documentpage.h"
 
+#include "contentschemehandler.h"
 #include "logging.h"
 
 #include <pageview/urlscheme.h>
@@ -32,10 +33,17 @@ DocumentPage::DocumentPage(QWebEngineProfile *profile, platform::Notices &notice
     });
 }
 
+void DocumentPage::setDocumentUrl(const QUrl &url)
+{
+    documentUrl_ = url;
+    visibleUrl_ = ContentSchemeHandler::visibleUrl(url);
+}
+
 bool DocumentPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     // Frames inside the document may show the view's own content; the scheme handler decides what.
-    const bool accepted = isMainFrame ? url.adjusted(QUrl::RemoveFragment) == documentUrl_
+    const QUrl document = url.adjusted(QUrl::RemoveFragment);
+    const bool accepted = isMainFrame ? document == documentUrl_ || document == visibleUrl_
                                       : url.scheme() == QLatin1String(pageview::kUrlScheme);
     if (accepted)
         return true;

@@ -18,7 +18,8 @@ public:
     DocumentPage(QWebEngineProfile *profile, platform::Notices &notices, QObject *parent);
 
     // The document that the page may show next, in place of the one before.
-    void setDocumentUrl(const QUrl &url) { documentUrl_ = url; }
+    // The document's URL; its page goes by the address it sees (ContentSchemeHandler::visibleUrl) too.
+    void setDocumentUrl(const QUrl &url);
 
 signals:
     // The page's form or script sent it to url, of the view's own content, in the main frame; the
@@ -38,5 +39,6 @@ protected:
 
 private:
     QUrl documentUrl_;
+    QUrl visibleUrl_;
     platform::Notices &notices_;
 };

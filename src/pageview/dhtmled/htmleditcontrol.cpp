@@ -73,6 +73,18 @@ QWebEngineScript clickScript()
     return script;
 }
 
+// Gives each document the address it was reached by, before the page's own scripts run.
+QWebEngineScript addressScript()
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("page address"));
+    script.setSourceCode(ContentSchemeHandler::addressScript());
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    return script;
+}
+
 QWebEngineProfile *newProfile(QObject *parent)
 {
     // The engine starts with the first profile; its switches must be set by then.
@@ -111,6 +123,7 @@ HtmlEditControl::HtmlEditControl(QWidget *parent)
     channel->registerObject(QStringLiteral("clickReport"), bridge);
     page_->setWebChannel(channel, QWebEngineScript::ApplicationWorld);
     page_->scripts().insert(clickScript());
+    page_->scripts().insert(addressScript());
 
     view_->setPage(page_);
     // A menu of our own: the engine's would offer saving, going back and forth and viewing source.
