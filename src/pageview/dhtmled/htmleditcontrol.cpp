@@ -194,6 +194,7 @@ void HtmlEditControl::show(const QUrl &url, const QString &place)
 {
     DocumentPage &p = page();
     shownUrl_ = url;
+    shownLoadStarted_ = false;
     p.setDocumentUrl(url);
     if (!hovered_.isEmpty())
         onLinkHovered(QString());
@@ -241,6 +242,7 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
     qCDebug(lcDhtmlEd) << "loading" << info.url() << info.status();
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         processEnded_ = false;
+        shownLoadStarted_ = shownLoadStarted_ || info.url().adjusted(QUrl::RemoveFragment) == shownUrl_;
         if (page_->zoomFactor() != zoom_)
             page_->setZoomFactor(zoom_);
         return;
@@ -248,8 +250,13 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
     // A load that its render process took down with it is done again (onRenderProcessTerminated).
     if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus && processEnded_)
         return;
-    // Loads of documents put before the last one don't count.
-    if (info.url().adjusted(QUrl::RemoveFragment) != shownUrl_)
+    // Loads of documents put before the last one don't count. A document that loaded has the address
+    // its page sees by now, without the view's parameter, which the document before may have had too:
+    // that one counts once the load of the document shown has begun.
+    const QUrl loaded = info.url().adjusted(QUrl::RemoveFragment);
+    const bool byVisibleAddress = shownLoadStarted_ && info.status() == QWebEngineLoadingInfo::LoadSucceededStatus &&
+                                  loaded == ContentSchemeHandler::visibleUrl(shownUrl_);
+    if (loaded != shownUrl_ && !byVisibleAddress)
         return;
     if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus)
         qCWarning(lcDhtmlEd) << "the document did not load:" << info.status() << info.errorString();

@@ -130,6 +130,8 @@ private:
     std::vector<std::function<void()>> afterLoad_;
     double zoom_ = 1;
     bool loaded_ = true;
+    // The load of the document shown has begun (its later reports may come by its visible address).
+    bool shownLoadStarted_ = false;
     // The render process ended since the last load began: that load's failure doesn't count.
     bool processEnded_ = false;
     bool browseMode_ = true;
