@@ -28,7 +28,7 @@ dpkg-deb -x "$runtime_deb" "$work/runtime"
 version=$(dpkg-deb -f "$runtime_deb" Version)
 SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$source_dir/packaging/changelog" -S Timestamp) \
     "$work/runtime/usr/bin/tavlo-book" package "$source_dir/sample" -o "$out" \
-    --id "$sample_id" --name Pellomare --version "${version%-*}" \
+    --id "$sample_id" --name Pellomare --package pellomare --version "${version%-*}" \
     --summary "Read the Pellomare book" \
     --license CC-BY-4.0 --copyright "$source_dir/packaging/sample-terms.txt" \
     --maintainer "$(dpkg-deb -f "$runtime_deb" Maintainer)"

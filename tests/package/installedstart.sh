@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Starts each book's application as its package installs it, through its command in /usr/bin, from
-# the unpacked packages that builddeb.sh left in PACKAGE_DIR, with a temporary home shared by both:
-# the stripped reader must find its folder behind the link, install and register the component files
-# from there, open the window captioned with its own book's title, and tell its own identity to the
+# the tree that builddeb.sh unpacked the runtime and both books into, with a temporary home shared by
+# both: the runtime's stripped reader must take the book's folder from the links it was started
+# through, install and register the component files from there, open the window captioned with its own book's title, and tell its own identity to the
 # window system (WM_CLASS "COMMAND", "ID", as its desktop entry's StartupWMClass says).
 # Usage: installedstart.sh PACKAGE_DIR
 set -euo pipefail
@@ -36,9 +36,9 @@ OPENS
 chmod +x "$work/opens.sh"
 unset QT_QPA_PLATFORM
 
-for book in "pellomare org.tavlo.pellomare" "small-book org.example.SmallBook"; do
+root=$dir/root
+for book in "pellomare org.tavlo.pellomare" "smallbook org.example.SmallBook"; do
     read -r package id <<<"$book"
-    root=$dir/$package
     title=$(head -c 4096 "$root/usr/lib/$id/tessavanetavlo.tavlo" | sed 's/<<\$\$>>.*//' | head -n 1)
     COMMAND=$root/usr/bin/$package WORK=$work TITLE=$title \
         xvfb-run -a -s "-screen 0 1280x800x24" "$work/opens.sh" ||
