@@ -1,14 +1,26 @@
 #include "appfolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <limits.h>
 #include <unistd.h>
 
 namespace platform {
 namespace {
+
+// The id whose folders hold each user's files, empty for the program's own: kept by the application
+// object, which the component files, with their own copy of this code, share with the program.
+constexpr char kUserFoldersProperty[] = "tavloUserFolders";
+
+QString ownUserFolders()
+{
+    const QCoreApplication *application = QCoreApplication::instance();
+    return application ? application->property(kUserFoldersProperty).toString() : QString();
+}
 
 // The path the program was started by, absolute: its argv[0], looked up on PATH when it names no
 // folder, as the shell and the desktop found it. Read once, before anyone changes the working folder;
@@ -73,6 +85,42 @@ QString packagedAppId(const QString &applicationFolder)
     const QString entry =
         QDir(applicationFolder).filePath(QStringLiteral("../../share/applications/%1.desktop").arg(id));
     return QFileInfo(QDir::cleanPath(entry)).isFile() ? id : QString();
+}
+
+QString packagedAppName(const QString &applicationFolder, const QString &id)
+{
+    QFile entry(QDir(applicationFolder).filePath(QStringLiteral("../../share/applications/%1.desktop").arg(id)));
+    if (!entry.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    // The entry's own group comes first, as tavlo-book writes it; a backslash is doubled there.
+    while (!entry.atEnd()) {
+        QString line = QString::fromUtf8(entry.readLine());
+        if (line.endsWith(u'\n'))
+            line.chop(1);
+        if (line.startsWith(u'[') && line != QLatin1String("[Desktop Entry]"))
+            break;
+        if (line.startsWith(QLatin1String("Name=")))
+            return line.sliced(5).replace(QLatin1String("\\\\"), QLatin1String("\\"));
+    }
+    return {};
+}
+
+void setOwnUserFolders(const QString &id)
+{
+    QCoreApplication::instance()->setProperty(kUserFoldersProperty, id);
+}
+
+QString userDataFolder()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return ownUserFolders().isEmpty() ? data : data + u'/' + ownUserFolders();
+}
+
+QString userConfigFolder()
+{
+    const QString id = ownUserFolders();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
+           (id.isEmpty() ? QStringLiteral("tavlo") : id);
 }
 
 } // namespace platform

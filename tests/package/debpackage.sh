@@ -98,8 +98,8 @@ book pellomare pellomare pellomare org.tavlo.pellomare "${version%-*}" CC-BY-4.0
     ./usr/share/icons/hicolor/256x256/apps/org.tavlo.pellomare.png
 book small-book org.example.smallbook smallbook org.example.SmallBook 2.1 CC0-1.0 \
     ./usr/share/icons/hicolor/scalable/apps/org.example.SmallBook.svg ./usr/lib/org.example.SmallBook/notes.html
-grep -qxF "Name=Pellomare" "$dir/pellomare/usr/share/applications/org.tavlo.pellomare.desktop" ||
-    fail "the sample's entry is not named Pellomare"
+grep -qxF "Name=pellomare" "$dir/pellomare/usr/share/applications/org.tavlo.pellomare.desktop" ||
+    fail "the sample's entry is not named pellomare, the caption of its messages"
 grep -qxF "Name=Small Book" "$dir/small-book/usr/share/applications/org.example.SmallBook.desktop" ||
     fail "the second book's entry is not named Small Book"
 # The sample's description comes from its first page's first paragraph of text.
