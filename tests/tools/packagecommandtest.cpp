@@ -140,6 +140,8 @@ TEST_F(Package, RefusesWhatWouldMakeABrokenPackageNamingItAndWritesNothing)
         {with(good, u"--license"_s, u"CC0-1.0\n"_s), "--license holds a line break"},
         {with(good, u"--summary"_s, u"Tides\u2028Essential: yes"_s), "--summary holds a line break"},
         {with(good, u"--version"_s, u"v1"_s), "is not one Debian takes"},
+        {with(good, u"--homepage"_s, u"example.org"_s), "is not an http or https address"},
+        {with(good, u"--categories"_s, u"Books & Such"_s), "is not a desktop category name"},
         {with(good, u"--version"_s, u"1.0-"_s), "is not one Debian takes"},
         {with(good, u"--version"_s, u"1 0"_s), "is not one Debian takes"},
         {with(good, u"--icon"_s, u"missing.png"_s), "missing.png: there is no such icon file"},
@@ -361,10 +363,22 @@ TEST_F(Package, BooksInstallSideBySideAndARenamedBookUpgradesInPlace)
     install(tides);
     EXPECT_EQ(install(with(with(tides, u"--id"_s, u"org.example.Shells"_s), u"--name"_s, u"Bash"_s)),
               u"org.example.shells\t1.0-1\norg.example.tides\t1.0-1\n"_s);
-    EXPECT_EQ(install(with(with(tides, u"--name"_s, u"Tides of the North"_s), u"--version"_s, u"1.1"_s)),
+    // Renamed, and described at last.
+    writeFile(u"about.txt"_s, "The tides\nof the North.\n\nWith tables.\n");
+    writeFile(u"terms.txt"_s, "Copyright: 2026 Jane Doe\n\nShare alike.\n");
+    QStringList renamed = with(with(tides, u"--name"_s, u"Tides of the North"_s), u"--version"_s, u"1.1"_s);
+    renamed = with(with(renamed, u"--description"_s, u"about.txt"_s), u"--homepage"_s, u"https://example.org/t"_s);
+    renamed = with(with(renamed, u"--categories"_s, u"Education;Science"_s), u"--license"_s, u"CC-BY-SA-4.0"_s);
+    EXPECT_EQ(install(with(renamed, u"--copyright"_s, u"terms.txt"_s)),
               u"org.example.shells\t1.0-1\norg.example.tides\t1.1-1\n"_s);
+    const QByteArray entry = readFile(u"target/usr/share/applications/org.example.Tides.desktop"_s);
+    EXPECT_TRUE(entry.contains("Name=Tides of the North\n") && entry.contains("Categories=Education;Science;\n"))
+        << entry.toStdString();
+    const QByteArray metainfo = readFile(u"target/usr/share/metainfo/org.example.Tides.metainfo.xml"_s);
+    EXPECT_TRUE(metainfo.contains("<p>The tides of the North.</p>\n    <p>With tables.</p>")) << metainfo.toStdString();
+    EXPECT_TRUE(metainfo.contains("<url type=\"homepage\">https://example.org/t</url>")) << metainfo.toStdString();
     EXPECT_TRUE(
-        readFile(u"target/usr/share/applications/org.example.Tides.desktop"_s).contains("Name=Tides of the North"));
+        readFile(u"target/usr/share/doc/org.example.tides/copyright"_s).contains("\nCopyright: 2026 Jane Doe\n"));
     EXPECT_TRUE(QFileInfo(root + u"/usr/bin/shells"_s).isSymLink());
     EXPECT_FALSE(QFileInfo::exists(root + u"/usr/bin/bash"_s));
 }

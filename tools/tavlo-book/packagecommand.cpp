@@ -31,6 +31,7 @@
 #include <QXmlStreamWriter>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -76,7 +77,10 @@ struct Package {
     QString licenseText; // the copyright file's licence paragraph, lines indented
     QString copyrightHolders;
     QString maintainer;
-    QString icon; // empty: the reader's own
+    QString icon;      // empty: the reader's own
+    QStringList about; // the description's paragraphs after the sentence that names the book
+    QString homepage;
+    QString categories; // the desktop entry's, each followed by ";"
     QDateTime date;
     Book book;
 };
@@ -207,6 +211,31 @@ Book readBook(const QString &appFolder)
     return {book.title.trimmed(), firstParagraph(book)};
 }
 
+// The UTF-8 text of a file given with option, or nothing, with the problem named: a file that is
+// missing, is not UTF-8 or holds a control character other than a tab or a line's end.
+std::optional<QString> readText(const QString &path, const QString &option, QStringList &problems)
+{
+    if (!QFileInfo(path).isFile()) {
+        problems.append(u"%1: there is no such file for %2"_s.arg(path, option));
+        return std::nullopt;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(readAll(path));
+    if (utf8.hasError()) {
+        problems.append(u"%1: is not UTF-8 text, as %2 takes: convert it, for example with iconv"_s.arg(path, option));
+        return std::nullopt;
+    }
+    static const QRegularExpression control(u"[\\x00-\\x08\\x0B-\\x0C\\x0E-\\x1F\\x7F-\\x9F\\x{2028}\\x{2029}]"_s);
+    if (const QRegularExpressionMatch m = control.match(text); m.hasMatch()) {
+        problems.append(u"%1: holds the control character U+%2 on line %3: %4 takes plain lines of text"_s.arg(path)
+                            .arg(uint(m.captured().front().unicode()), 4, 16, QChar(u'0'))
+                            .arg(text.left(m.capturedStart()).count(u'\n') + 1)
+                            .arg(option));
+        return std::nullopt;
+    }
+    return text;
+}
+
 // What the copyright file says of the book: its holders, and the licence's text. A licence that
 // Debian installs is referred to; any other needs its terms from --copyright.
 void readTerms(Package &package, const QString &copyrightFile, QStringList &problems)
@@ -220,27 +249,10 @@ void readTerms(Package &package, const QString &copyrightFile, QStringList &prob
     common.remove(QRegularExpression(u"(\\.0)?(-only|-or-later)$"_s));
     QStringList lines;
     if (!copyrightFile.isEmpty()) {
-        if (!QFileInfo(copyrightFile).isFile()) {
-            problems.append(u"%1: there is no such file for --copyright"_s.arg(copyrightFile));
+        const std::optional<QString> text = readText(copyrightFile, u"--copyright"_s, problems);
+        if (!text)
             return;
-        }
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = utf8(readAll(copyrightFile));
-        if (utf8.hasError()) {
-            problems.append(u"%1: is not UTF-8 text, as a copyright file is: convert it, for example with iconv"_s.arg(
-                copyrightFile));
-            return;
-        }
-        static const QRegularExpression control(u"[\\x00-\\x08\\x0B-\\x0C\\x0E-\\x1F\\x7F-\\x9F\\x{2028}\\x{2029}]"_s);
-        if (const QRegularExpressionMatch m = control.match(text); m.hasMatch()) {
-            problems.append(
-                u"%1: holds the control character U+%2 on line %3: a copyright file is plain lines of text"_s
-                    .arg(copyrightFile)
-                    .arg(uint(m.captured().front().unicode()), 4, 16, QChar(u'0'))
-                    .arg(text.left(m.capturedStart()).count(u'\n') + 1));
-            return;
-        }
-        lines = text.split(u'\n');
+        lines = text->split(u'\n');
         QStringList holders;
         static const QRegularExpression notice(u"^\\s*(?:copyright\\s*:?|\\(c\\)|©)\\s*(?:\\(c\\)|©)?\\s*(.+)$"_s,
                                                QRegularExpression::CaseInsensitiveOption);
@@ -346,6 +358,36 @@ void checkNames(Package &package, const Arguments &args, QStringList &problems)
                                                       : QString());
 }
 
+// What the description, the homepage and the menu's categories say of the book: the paragraphs of
+// --description FILE (else the first paragraph of the book, once read), an http(s) address, and the
+// desktop's category names.
+void checkAbout(Package &package, const Arguments &args, QStringList &problems)
+{
+    if (const QString file = args.option(u"--description"_s, {}); !file.isEmpty()) {
+        if (const std::optional<QString> text = readText(file, u"--description"_s, problems)) {
+            for (const QString &paragraph : text->split(QRegularExpression(u"\\n\\s*\\n"_s), Qt::SkipEmptyParts)) {
+                if (const QString simple = paragraph.simplified(); !simple.isEmpty())
+                    package.about.append(simple);
+            }
+            if (package.about.isEmpty())
+                problems.append(u"%1: holds no text for --description"_s.arg(file));
+        }
+    }
+    package.homepage = args.option(u"--homepage"_s, {});
+    static const QRegularExpression address(u"https?://[^\\s<>\"]+"_s);
+    if (!package.homepage.isEmpty() && !matchesWhole(address, package.homepage))
+        problems.append(u"the homepage \"%1\" is not an http or https address"_s.arg(package.homepage));
+    QStringList categories = args.option(u"--categories"_s, u"Education;Literature"_s).split(u';', Qt::SkipEmptyParts);
+    static const QRegularExpression category(u"[A-Za-z][A-Za-z0-9-]*"_s);
+    for (const QString &name : std::as_const(categories)) {
+        if (!matchesWhole(category, name))
+            problems.append(u"the category \"%1\" is not a desktop category name such as Education"_s.arg(name));
+    }
+    if (categories.isEmpty())
+        problems.append(u"--categories names no category: give them as \"Education;Literature\""_s);
+    package.categories = categories.join(u';') + u';';
+}
+
 Package checkedPackage(const Arguments &args)
 {
     Package package;
@@ -419,9 +461,13 @@ Package checkedPackage(const Arguments &args)
         problems.append(
             u"the summary is %1 characters long; Debian takes %2 at most"_s.arg(summary.size()).arg(kLongestSynopsis));
 
+    checkAbout(package, args, problems);
+
     if (!problems.isEmpty())
         throw Refusal(problems);
     package.book = readBook(package.appFolder);
+    if (package.about.isEmpty() && !package.book.firstParagraph.isEmpty())
+        package.about = {package.book.firstParagraph};
     return package;
 }
 
@@ -508,9 +554,9 @@ QByteArray desktopEntry(const Package &package)
             "Exec=%3\n"
             "Icon=%4\n"
             "Terminal=false\n"
-            "Categories=Education;Literature;\n"
+            "Categories=%5\n"
             "StartupWMClass=%4\n"_s.arg(desktopValue(package.name), desktopValue(package.summary), package.command,
-                                        package.id))
+                                        package.id, package.categories))
         .toUtf8();
 }
 
@@ -531,9 +577,15 @@ QByteArray metainfo(const Package &package)
     w.writeTextElement(u"developer_name"_s, package.maintainer.left(package.maintainer.indexOf(u'<')).trimmed());
     w.writeStartElement(u"description"_s);
     w.writeTextElement(u"p"_s, titleSentence(package));
-    if (!package.book.firstParagraph.isEmpty())
-        w.writeTextElement(u"p"_s, package.book.firstParagraph);
+    for (const QString &paragraph : package.about)
+        w.writeTextElement(u"p"_s, paragraph);
     w.writeEndElement();
+    if (!package.homepage.isEmpty()) {
+        w.writeStartElement(u"url"_s);
+        w.writeAttribute(u"type"_s, u"homepage"_s);
+        w.writeCharacters(package.homepage);
+        w.writeEndElement();
+    }
     w.writeStartElement(u"launchable"_s);
     w.writeAttribute(u"type"_s, u"desktop-id"_s);
     w.writeCharacters(package.id + u".desktop"_s);
@@ -681,8 +733,9 @@ QString synopsis(const QString &summary)
 QByteArray control(const Package &package, const QString &runtime, qint64 installedSize)
 {
     QString description = wrapped(titleSentence(package), 72, u" "_s);
-    if (!package.book.firstParagraph.isEmpty())
-        description += u" .\n"_s + wrapped(package.book.firstParagraph, 72, u" "_s);
+    for (const QString &paragraph : package.about)
+        description += u" .\n"_s + wrapped(paragraph, 72, u" "_s);
+    const QString homepage = package.homepage.isEmpty() ? QString() : u"Homepage: "_s + package.homepage + u'\n';
     return (u"Package: %1\n"
             "Version: %2\n"
             "Architecture: all\n"
@@ -690,11 +743,9 @@ QByteArray control(const Package &package, const QString &runtime, qint64 instal
             "Installed-Size: %4\n"
             "Depends: tavlo (>= %5)\n"
             "Section: text\n"
-            "Priority: optional\n"
-            "Description: %6\n"_s.arg(package.packageName, package.version, package.maintainer,
-                                      QString::number(installedSize), runtimeField(runtime, u"Version"_s),
-                                      synopsis(package.summary)) +
-            description)
+            "Priority: optional\n"_s.arg(package.packageName, package.version, package.maintainer,
+                                         QString::number(installedSize), runtimeField(runtime, u"Version"_s)) +
+            homepage + u"Description: "_s + synopsis(package.summary) + u'\n' + description)
         .toUtf8();
 }
 
@@ -812,21 +863,25 @@ Command packageCommand()
     return {u"package"_s,
             {u"APPFOLDER"_s},
             {u"-o"_s, u"--id"_s, u"--name"_s, u"--package"_s, u"--command"_s, u"--version"_s, u"--summary"_s,
-             u"--icon"_s, u"--license"_s, u"--copyright"_s, u"--maintainer"_s},
+             u"--icon"_s, u"--license"_s, u"--copyright"_s, u"--maintainer"_s, u"--description"_s, u"--homepage"_s,
+             u"--categories"_s},
             {},
             u"APPFOLDER -o OUTDIR --id ID --name NAME [--package P] [--command C] [--version V]\n"
             "          [--summary TEXT] [--icon PNG-or-SVG] [--license SPDX] [--copyright FILE]\n"
-            "          [--maintainer \"Name <mail>\"]"_s,
+            "          [--maintainer \"Name <mail>\"] [--description FILE] [--homepage URL]\n"
+            "          [--categories \"A;B\"]"_s,
             u"writes OUTDIR/P_VERSION_all.deb, the book of APPFOLDER (tessavanetavlo.tavlo, images/ and\n"
             "      every other regular file inside it) as an application of its own, which the runtime's\n"
             "      reader shows: in /usr/lib/ID, started by the command C, with its desktop entry, icon\n"
             "      and AppStream metadata. P is the id in lower case (\"_\" as \"-\"), C its last part;\n"
             "      a name that this machine or Debian's base system gives to something else is refused.\n"
             "      V defaults to 1.0 (Debian version 1.0-1); the icon is a square PNG of 256 pixels or\n"
-            "      more, or a square SVG (default: the reader's); FILE holds the book's copyright lines\n"
-            "      and licence terms, in UTF-8; the maintainer comes from $DEBFULLNAME <$DEBEMAIL> without\n"
-            "      --maintainer. Names each file it leaves out; refuses a link out of APPFOLDER, a book\n"
-            "      that check finds an error in, a control character in any value, and an id, name,\n"
-            "      version, icon or licence that would make a broken package"_s,
+            "      more, or a square SVG (default: the reader's); --copyright names a UTF-8 file of the\n"
+            "      book's copyright lines and licence terms, --description one of the description's\n"
+            "      paragraphs (else the first of the book's first page); the categories of the menu\n"
+            "      default to \"Education;Literature\"; the maintainer to $DEBFULLNAME <$DEBEMAIL>.\n"
+            "      Names each file it leaves out; refuses a link out of APPFOLDER, a book that check\n"
+            "      finds an error in, a control character in any value, and an id, name, version, icon\n"
+            "      or licence that would make a broken package"_s,
             package};
 }
