@@ -30,6 +30,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -653,14 +654,30 @@ QByteArray changelog(const Package &package)
         .toUtf8();
 }
 
-QByteArray lintianOverrides(const Package &package)
+QByteArray lintianOverrides(const Package &package, const QList<ShippedFile> &files)
 {
-    return (u"# The book file is Windows-1252 text, as the reader reads it.\n"
-            "%1: national-encoding [usr/lib/%2/%3]\n"
-            "# A book's own package, never uploaded to Debian: no bug for its first entry to close.\n"
-            "%1: initial-upload-closes-no-bugs [usr/share/doc/%1/changelog.Debian.gz:1]\n"_s.arg(package.packageName,
-                                                                                                 package.id, kBookFile))
-        .toUtf8();
+    QString text = u"# The book file is Windows-1252 text, as the reader reads it.\n"
+                   "%1: national-encoding [usr/lib/%2/%3]\n"
+                   "# A book's own package, never uploaded to Debian: no bug for its first entry to close.\n"
+                   "%1: initial-upload-closes-no-bugs [usr/share/doc/%1/changelog.Debian.gz:1]\n"_s.arg(
+                       package.packageName, package.id, kBookFile);
+    // A manual's scripts and fonts (a Sphinx manual's jQuery, underscore.js and doctools.js) may be
+    // ones that Debian packages too; the reader can't use those.
+    const auto ships = [&](const QRegularExpression &pattern) {
+        return std::any_of(files.begin(), files.end(),
+                           [&](const ShippedFile &file) { return pattern.match(file.name).hasMatch(); });
+    };
+    static const QRegularExpression script(u"\\.js$"_s, QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression font(u"\\.(ttf|otf|woff2?|eot)$"_s, QRegularExpression::CaseInsensitiveOption);
+    const QString because = u"# The reader gives a page only the files of the book's own folder, never those of\n"
+                            "# /usr/share, so the book carries the %1 its pages load, as its author shipped them.\n"_s;
+    if (ships(script))
+        text += because.arg(u"scripts"_s) +
+                u"%1: embedded-javascript-library * [usr/lib/%2/*]\n"_s.arg(package.packageName, package.id);
+    if (ships(font))
+        text += because.arg(u"fonts"_s) +
+                u"%1: duplicate-font-file * [usr/lib/%2/*]\n"_s.arg(package.packageName, package.id);
+    return text.toUtf8();
 }
 
 void writeIcons(const Package &package, const QString &runtime, const QString &share)
@@ -787,7 +804,7 @@ void layOut(const Package &package, const QList<ShippedFile> &files, const QStri
     writeFile(root + u"/manual"_s, manualPage(package, runtime));
     writeFile(share + u"/man/man1/%1.1.gz"_s.arg(package.command), gzip(root + u"/manual"_s));
     QFile::remove(root + u"/manual"_s);
-    writeFile(share + u"/lintian/overrides/"_s + package.packageName, lintianOverrides(package));
+    writeFile(share + u"/lintian/overrides/"_s + package.packageName, lintianOverrides(package, files));
 
     writeFile(root + u"/DEBIAN/md5sums"_s, md5sums(root));
     const qint64 size = settleModes(root);
