@@ -2,9 +2,11 @@
 # The packages as a user without a compiler gets them, in a clean Debian 12 root made with
 # debootstrap: apt-get installs the runtime tavlo and the sample's package, pulling their
 # dependencies; the runtime's tavlo-book, inside the root, imports Debian's own handbook and packages
-# it, and apt-get installs that too. Both books are started as an ordinary user with the web engine's
-# sandbox on, under a virtual X server, and must show their own titles with their own window classes;
-# purging the sample leaves the handbook working. Debian's checkers look at the handbook's package.
+# it, and apt-get installs that too. A book named Bash takes none of bash's names; the handbook,
+# renamed and packaged again, upgrades in place; a newer tavlo changes the reader of every book.
+# Both books are started as an ordinary user with the web engine's sandbox on, under a virtual X
+# server, and must show their own titles with their own window classes; purging the sample leaves
+# the handbook working. Debian's checkers look at the handbook's package.
 # Slow, needs root and Debian's mirror: ctest does not run it.
 # Usage: cleanroot.sh PACKAGE_DIR ROOT   (PACKAGE_DIR as builddeb.sh leaves it; ROOT is made if missing)
 set -euo pipefail
@@ -68,10 +70,48 @@ inside tavlo-book check /tmp/handbook/tessavanetavlo.tavlo | tail -1
 inside tavlo-book package /tmp/handbook -o /tmp/out --id org.debian.AdminHandbook --name "Debian Admin Handbook" \
     --version 12.0 --summary "Debian administrator's handbook as a book to read" --license GPL-2.0-or-later \
     --maintainer "Handbook Reader <reader@example.org>"
-handbook_deb=$(ls "$root"/tmp/out/debian-admin-handbook_*.deb)
+handbook_deb=$(ls "$root"/tmp/out/org.debian.adminhandbook_*.deb)
 cp "$handbook_deb" "$dir/debian-admin-handbook.deb"
 inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "/tmp/out/$(basename "$handbook_deb")" |
     grep -E "^Setting up" || true
+
+step "a book named Bash can touch neither bash nor /usr/bin/bash"
+bash_sum=$(md5sum <"$root/usr/bin/bash")
+! inside tavlo-book package /tmp/handbook -o /tmp/bash --id org.example.Bash --name Bash \
+    --maintainer "Handbook Reader <reader@example.org>" || fail "a book whose command is bash was packaged"
+inside tavlo-book package /tmp/handbook -o /tmp/bash --id org.example.Shells --name Bash \
+    --maintainer "Handbook Reader <reader@example.org>"
+inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "/tmp/bash/org.example.shells_1.0-1_all.deb" |
+    grep -E "^Setting up" || true
+[ "$(md5sum <"$root/usr/bin/bash")" = "$bash_sum" ] && inside dpkg -S /bin/bash | grep -qx "bash: /bin/bash" ||
+    fail "bash was touched"
+inside dpkg-query -W -f='${Package} ${Version}\n' bash org.example.shells
+
+step "the handbook renamed and packaged again upgrades in place"
+inside tavlo-book package /tmp/handbook -o /tmp/out --id org.debian.AdminHandbook \
+    --name "Debian Administrator's Handbook" --version 12.1 \
+    --summary "Debian administrator's handbook as a book to read" --license GPL-2.0-or-later \
+    --maintainer "Handbook Reader <reader@example.org>"
+inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/out/org.debian.adminhandbook_12.1-1_all.deb |
+    grep -E "^(Unpacking|Setting up)" || true
+[ "$(inside dpkg-query -W -f='${Version}' org.debian.adminhandbook)" = 12.1-1 ] || fail "the handbook was not upgraded"
+grep -qx "Name=Debian Administrator's Handbook" "$root/usr/share/applications/org.debian.AdminHandbook.desktop" ||
+    fail "the renamed handbook's entry"
+
+step "a newer tavlo changes the reader of every book"
+rm -rf "$dir/tavlo-next"
+dpkg-deb -R "$dir/tavlo.deb" "$dir/tavlo-next"
+version=$(dpkg-deb -f "$dir/tavlo.deb" Version)
+sed -i "s/^Version: .*/Version: ${version%-*}-99/" "$dir/tavlo-next/DEBIAN/control"
+# Bytes after an ELF file's end change nothing of what it does, and tell it from the old reader.
+printf 'tavlo-next' >>"$dir/tavlo-next/usr/lib/tavlo/pellomare"
+(cd "$dir/tavlo-next" && find usr -type f -exec md5sum {} + >DEBIAN/md5sums)
+dpkg-deb --root-owner-group -b "$dir/tavlo-next" "$root/tmp/debs/tavlo-next.deb" >/dev/null
+inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/debs/tavlo-next.deb | grep -E "^Unpacking" || true
+for command in pellomare adminhandbook shells; do
+    tail -c 10 "$root$(inside readlink -f "/usr/bin/$command")" | grep -qx tavlo-next ||
+        fail "$command does not run the upgraded reader"
+done
 
 step "lintian, AppStream and desktop-file checks of the handbook's package (on the host)"
 rm -rf "$dir/debian-admin-handbook"
@@ -118,12 +158,12 @@ title_of() { head -c 4096 "$root/usr/lib/$1/tessavanetavlo.tavlo" | sed 's/<<\$\
 
 step "both books, as the user reader, sandbox on"
 starts pellomare org.tavlo.pellomare "$(title_of org.tavlo.pellomare)"
-starts debian-admin-handbook org.debian.AdminHandbook "$(title_of org.debian.AdminHandbook)"
+starts adminhandbook org.debian.AdminHandbook "$(title_of org.debian.AdminHandbook)"
 grep -h "^Name=" "$root"/usr/share/applications/org.tavlo.pellomare.desktop \
     "$root"/usr/share/applications/org.debian.AdminHandbook.desktop
 
 step "apt-get purge pellomare leaves the handbook"
 inside env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q pellomare | grep -E "^(Removing|Purging)" || true
 [ ! -e "$root/usr/lib/org.tavlo.pellomare" ] && [ ! -e "$root/usr/bin/pellomare" ] || fail "pellomare left files"
-starts debian-admin-handbook org.debian.AdminHandbook "$(title_of org.debian.AdminHandbook)"
+starts adminhandbook org.debian.AdminHandbook "$(title_of org.debian.AdminHandbook)"
 echo "PASS"
