@@ -22,7 +22,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLocale>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
