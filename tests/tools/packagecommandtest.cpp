@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include <functional>
 
@@ -305,35 +306,51 @@ TEST_F(Package, ShipsOnlyTheAuthorsFilesNamingWhatItLeavesOut)
         EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), c.exitCode == 0 ? 1 : 0) << c.said;
     }
 
-    // Interrupted while dpkg-deb builds the package: no file is left, and no program it started.
+    // Interrupted while dpkg-deb builds the package, or killed outright: no file is left, and no
+    // program it started.
     QDir(dir.filePath(u"out"_s)).removeRecursively();
     QFile big(dir.filePath(u"app/big.bin"_s));
     ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(400) << 20));
     big.close();
-    QProcess process;
     QProcessEnvironment environment = withoutMaintainer();
     ASSERT_TRUE(QDir().mkpath(dir.filePath(u"tmp"_s)));
     environment.insert(u"TMPDIR"_s, dir.filePath(u"tmp"_s));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(dir.path());
-    process.start(tool, QStringList{u"package"_s} + good);
-    QDeadlineTimer deadline(60'000);
-    const auto building = [&] {
-        QDirIterator it(dir.filePath(u"tmp"_s), {u"package.deb"_s}, QDir::Files, QDirIterator::Subdirectories);
-        return it.hasNext();
+    const auto left = [&] {
+        return QDir(dir.filePath(u"tmp"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     };
-    while (!deadline.hasExpired() && !building() && process.state() == QProcess::Running)
-        process.waitForFinished(20);
-    process.terminate();
-    ASSERT_TRUE(process.waitForFinished(30'000));
-    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << "ended by its signal";
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out"_s)));
-    EXPECT_TRUE(QDir(dir.filePath(u"tmp"_s)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-    for (const QString &pid : QDir(u"/proc"_s).entryList({u"[0-9]*"_s}, QDir::Dirs)) {
-        QFile cmdline(u"/proc/%1/cmdline"_s.arg(pid));
-        if (cmdline.open(QIODevice::ReadOnly)) {
-            EXPECT_FALSE(cmdline.readAll().contains(dir.path().toLocal8Bit())) << "left running: " << pid.toStdString();
-        }
+    for (const bool outright : {false, true}) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(dir.path());
+        process.start(tool, QStringList{u"package"_s} + good);
+        ASSERT_TRUE(process.waitForStarted());
+        QDeadlineTimer deadline(60'000);
+        const auto building = [&] {
+            QDirIterator it(dir.filePath(u"tmp"_s), {u"package.deb"_s}, QDir::Files, QDirIterator::Subdirectories);
+            return it.hasNext();
+        };
+        while (!deadline.hasExpired() && !building() && process.state() == QProcess::Running)
+            process.waitForFinished(20);
+        ASSERT_TRUE(building()) << outright;
+        outright ? process.kill() : process.terminate();
+        ASSERT_TRUE(process.waitForFinished(30'000));
+        EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << "ended by its signal";
+        // Those of its own programs that are running, by the test's folder in their arguments.
+        const auto running = [&] {
+            QStringList pids;
+            for (const QString &pid : QDir(u"/proc"_s).entryList({u"[0-9]*"_s}, QDir::Dirs)) {
+                QFile cmdline(u"/proc/%1/cmdline"_s.arg(pid));
+                if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(dir.path().toLocal8Bit()))
+                    pids.append(pid);
+            }
+            return pids;
+        };
+        // Killed outright, tavlo-book leaves the ending and removing to its watchdog.
+        for (QDeadlineTimer done(10'000); !done.hasExpired() && !(left().isEmpty() && running().isEmpty());)
+            QThread::msleep(20);
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out"_s))) << outright;
+        EXPECT_EQ(left(), QStringList()) << outright;
+        EXPECT_EQ(running(), QStringList()) << outright;
     }
 }
 

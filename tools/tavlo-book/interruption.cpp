@@ -13,6 +13,7 @@ namespace {
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 std::atomic<int> caught{0};
 std::atomic<pid_t> child{0};
+Watchdog *watchdog = nullptr;
 
 extern "C" void onSignal(int signal)
 {
@@ -52,6 +53,32 @@ void throwIfInterrupted()
         throw Interrupted{signal};
 }
 
+Watchdog::Watchdog(const QString &folder)
+{
+    shell_.setChildProcessModifier([] { ::setsid(); });
+    shell_.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("group=-; while read -r line; do group=$line; done; "
+                                 "[ \"$group\" = - ] || kill -s KILL -- \"-$group\" 2>/dev/null; rm -rf -- \"$1\""),
+                  QStringLiteral("watchdog"), folder});
+    if (!shell_.waitForStarted())
+        throw Refusal({QStringLiteral("sh can't be run: %1").arg(shell_.errorString())});
+    watchdog = this;
+}
+
+Watchdog::~Watchdog()
+{
+    watchdog = nullptr;
+    shell_.kill();
+    shell_.waitForFinished();
+}
+
+void Watchdog::watch(qint64 processGroup)
+{
+    shell_.write(processGroup > 0 ? QByteArray::number(processGroup) + '\n' : QByteArray("-\n"));
+    shell_.waitForBytesWritten();
+}
+
 QByteArray runProgram(const QString &program, const QStringList &args)
 {
     throwIfInterrupted();
@@ -67,11 +94,15 @@ QByteArray runProgram(const QString &program, const QStringList &args)
     if (!process.waitForStarted())
         throw Refusal({QStringLiteral("%1 can't be run: %2").arg(program, process.errorString())});
     child = pid_t(process.processId());
+    if (watchdog)
+        watchdog->watch(child);
     // A signal before the child was known has not ended it.
     if (caught)
         ::kill(-child, SIGKILL);
     process.waitForFinished(-1);
     child = 0;
+    if (watchdog)
+        watchdog->watch(0);
     throwIfInterrupted();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         throw Refusal({QStringLiteral("%1 failed: %2")

@@ -18,6 +18,23 @@ public:
     [[noreturn]] static void endBy(int signal);
 };
 
+// For tavlo-book killed outright (SIGKILL, which no handler sees): a shell in a session of its own
+// that waits on a pipe only tavlo-book holds open, and once that closes ends the programs that
+// runProgram() started last and removes folder. Ended itself when tavlo-book ends in order.
+class Watchdog {
+public:
+    explicit Watchdog(const QString &folder);
+    ~Watchdog();
+    Watchdog(const Watchdog &) = delete;
+    Watchdog &operator=(const Watchdog &) = delete;
+
+private:
+    friend QByteArray runProgram(const QString &program, const QStringList &args);
+    void watch(qint64 processGroup);
+
+    QProcess shell_;
+};
+
 struct Interrupted {
     int signal;
 };

@@ -829,6 +829,7 @@ Output buildPackage(const Arguments &args)
     QTemporaryDir staging;
     if (!staging.isValid())
         throw Refusal({u"no temporary folder can be made: %1"_s.arg(staging.errorString())});
+    Watchdog watchdog(staging.path());
     const QString root = staging.filePath(u"root"_s);
     layOut(package, shipped.files, runtime, root);
 
