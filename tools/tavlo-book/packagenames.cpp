@@ -13,52 +13,13 @@ using namespace Qt::StringLiterals;
 
 // Debian 12's packages of priority required and the essential ones, which every Debian system has
 // (or may install at any time) whatever this machine holds, and the reader's own packages.
-const QStringList kBaseSystem = {u"apt"_s,
-                                 u"base-files"_s,
-                                 u"base-passwd"_s,
-                                 u"bash"_s,
-                                 u"bsdutils"_s,
-                                 u"coreutils"_s,
-                                 u"dash"_s,
-                                 u"debconf"_s,
-                                 u"debian-archive-keyring"_s,
-                                 u"debianutils"_s,
-                                 u"diffutils"_s,
-                                 u"dmsetup"_s,
-                                 u"dpkg"_s,
-                                 u"e2fsprogs"_s,
-                                 u"findutils"_s,
-                                 u"gcc-12-base"_s,
-                                 u"gpgv"_s,
-                                 u"grep"_s,
-                                 u"gzip"_s,
-                                 u"hostname"_s,
-                                 u"init-system-helpers"_s,
-                                 u"libc-bin"_s,
-                                 u"libc6"_s,
-                                 u"libgcc-s1"_s,
-                                 u"liblocale-gettext-perl"_s,
-                                 u"libpam-modules"_s,
-                                 u"libpam-modules-bin"_s,
-                                 u"libpam-runtime"_s,
-                                 u"libstdc++6"_s,
-                                 u"logsave"_s,
-                                 u"login"_s,
-                                 u"mawk"_s,
-                                 u"mount"_s,
-                                 u"ncurses-base"_s,
-                                 u"ncurses-bin"_s,
-                                 u"passwd"_s,
-                                 u"perl-base"_s,
-                                 u"sed"_s,
-                                 u"sensible-utils"_s,
-                                 u"sysvinit-utils"_s,
-                                 u"tar"_s,
-                                 u"tzdata"_s,
-                                 u"util-linux"_s,
-                                 u"zlib1g"_s,
-                                 u"tavlo"_s,
-                                 u"tavlo-book"_s};
+const QStringList kBaseSystem =
+    u"apt base-files base-passwd bash bsdutils coreutils dash debconf debian-archive-keyring "
+    "debianutils diffutils dmsetup dpkg e2fsprogs findutils gcc-12-base gpgv grep gzip hostname "
+    "init-system-helpers libc-bin libc6 libgcc-s1 liblocale-gettext-perl libpam-modules "
+    "libpam-modules-bin libpam-runtime libstdc++6 logsave login mawk mount ncurses-base "
+    "ncurses-bin passwd perl-base sed sensible-utils sysvinit-utils tar tzdata util-linux zlib1g "
+    "tavlo tavlo-book"_s.split(u' ');
 
 // A program's standard output when it runs and exits with 0; empty when it is missing or fails, as
 // dpkg and apt are on a machine that is not Debian.
