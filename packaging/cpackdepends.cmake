@@ -1,5 +1,5 @@
-# Run by cpack as it configures: the runtime's package depends on what was recorded for the packages
-# of books (runtimecontrol.cmake), so that the runtime and every book depend on the same.
+# Run by cpack as it configures: the runtime's package depends on what was recorded beside its
+# version (runtimecontrol.cmake); books depend on the runtime.
 if(CPACK_GENERATOR STREQUAL "DEB")
     file(STRINGS "${CPACK_TAVLO_RUNTIME_CONTROL}" depends REGEX "^Depends: ")
     if(NOT depends)

@@ -24,11 +24,11 @@ echo "$runtime_deb"
 dpkg-deb -x "$runtime_deb" "$work/runtime"
 
 # The sample at the runtime's version, dated by its changelog, so that the same sources give the
-# same package.
+# same package; named pellomare, the caption its messages have always had.
 version=$(dpkg-deb -f "$runtime_deb" Version)
 SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$source_dir/packaging/changelog" -S Timestamp) \
     "$work/runtime/usr/bin/tavlo-book" package "$source_dir/sample" -o "$out" \
-    --id "$sample_id" --name Pellomare --version "${version%-*}" \
+    --id "$sample_id" --name pellomare --package pellomare --version "${version%-*}" \
     --summary "Read the Pellomare book" \
     --license CC-BY-4.0 --copyright "$source_dir/packaging/sample-terms.txt" \
     --maintainer "$(dpkg-deb -f "$runtime_deb" Maintainer)"

@@ -1,5 +1,6 @@
 #include "components.h"
 
+#include "appfolder.h"
 #include "failure.h"
 #include "hostpath.h"
 #include "logging.h"
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QVariantMap>
 
 #include <algorithm>
@@ -27,8 +27,7 @@ namespace {
 
 QString registryFile()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return folder + QStringLiteral("/tavlo/components.ini");
+    return userConfigFolder() + QStringLiteral("/components.ini");
 }
 
 QSettings registry()

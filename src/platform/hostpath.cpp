@@ -1,9 +1,10 @@
 #include "hostpath.h"
 
+#include "appfolder.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 namespace platform {
 namespace {
@@ -58,7 +59,7 @@ QString findEntry(const QString &folder, const QString &part)
 QString driveCFolder()
 {
     // The root of a drive always exists; so does the folder that stands for it.
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QString folder = userDataFolder();
     if (!QFileInfo(folder).isDir())
         QDir().mkpath(folder);
     return folder;

@@ -27,14 +27,29 @@ bool logMessage(const QString &text)
     return true;
 }
 
+QString &title()
+{
+    static QString title = QString::fromLatin1(kProgramTitle);
+    return title;
+}
+
 } // namespace
+
+QString programTitle()
+{
+    return title();
+}
+
+void setProgramTitle(const QString &text)
+{
+    title() = text;
+}
 
 void showMessage(const QString &text)
 {
     if (logMessage(text))
         return;
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
     // A message may quote the book (a failure's description does); nothing of it is markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();
@@ -49,8 +64,8 @@ bool Notices::show(const QString &text, NoticeOrigin origin)
     QPointer<QMessageBox> &standing = standing_[origin == NoticeOrigin::Page ? 1 : 0];
     if (standing)
         return false;
-    auto *box = new QMessageBox(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), shown, QMessageBox::Ok,
-                                QApplication::activeWindow());
+    auto *box =
+        new QMessageBox(QMessageBox::NoIcon, programTitle(), shown, QMessageBox::Ok, QApplication::activeWindow());
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);

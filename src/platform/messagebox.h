@@ -9,8 +9,13 @@ namespace platform {
 
 class Failure;
 
-// The program's title: the caption of every message box.
+// The program's own title.
 inline constexpr char kProgramTitle[] = "pellomare";
+
+// The title that captions every message box: the program's own, or the name of the book that a
+// package made an application of its own.
+QString programTitle();
+void setProgramTitle(const QString &title);
 
 // Shows a modal message with an OK button only, no icon and the program's title as caption, and
 // waits until the user closes it.

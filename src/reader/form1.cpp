@@ -13,6 +13,7 @@
 #include <platform/screen.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QPalette>
 #include <QTimer>
@@ -94,10 +95,13 @@ Form1::Form1(const PageViewMaker &makePageView, ReaderServices services)
     setWindowTitle(QStringLiteral("Tavlo"));
     // The pictures live in this static library, whose linker keeps them only when asked to.
     initReaderResources();
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/reader/pellomare-%1.png").arg(size), QSize(size, size));
-    setWindowIcon(icon);
+    // A book installed as an application of its own shows the application's icon, set at start.
+    if (QApplication::windowIcon().isNull()) {
+        QIcon icon;
+        for (const int size : {16, 24, 32, 48, 64, 128, 256})
+            icon.addFile(QStringLiteral(":/reader/pellomare-%1.png").arg(size), QSize(size, size));
+        setWindowIcon(icon);
+    }
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);

@@ -15,7 +15,7 @@ PrintProgress::PrintProgress(qsizetype pageCount, QWidget *parent) : QProgressDi
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignCenter);
     setLabel(label);
-    setWindowTitle(QString::fromLatin1(platform::kProgramTitle));
+    setWindowTitle(platform::programTitle());
     // Cancel works during the prints and pauses between pages, which wait for nothing else.
     platform::takeInputWhileWaiting(this);
     setAutoClose(false);

@@ -7,9 +7,31 @@
 #include <platform/translations.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QLocale>
 #include <QPointer>
 #include <QWidget>
+
+namespace {
+
+// The icon that a package installed for the application id beside applicationFolder, in the sizes
+// the icon theme holds it in.
+QIcon packagedIcon(const QString &applicationFolder, const QString &id)
+{
+    QIcon icon;
+    const QDir icons(QDir(applicationFolder).filePath(QStringLiteral("../../share/icons/hicolor")));
+    for (const QString &size : icons.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        for (const QString &file : {QStringLiteral("%1/apps/%2.png"), QStringLiteral("%1/apps/%2.svg")}) {
+            const QString path = icons.filePath(file.arg(size, id));
+            if (QFileInfo::exists(path))
+                icon.addFile(path);
+        }
+    }
+    return icon;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -22,9 +44,18 @@ int main(int argc, char *argv[])
     // by the class of X11's WM_CLASS, the application's name. A book installed as a package of its own
     // takes both from its folder, /usr/lib/ID beside ID.desktop, so that each book is told apart;
     // anywhere else the program keeps its own.
-    const QString packaged = platform::packagedAppId(platform::applicationFolder());
+    // Such a book is itself in every way: its messages are captioned with its name, its window shows
+    // its icon, and each user's files of it are in folders of its own.
+    const QString folder = platform::applicationFolder();
+    const QString packaged = platform::packagedAppId(folder);
     QApplication::setApplicationName(packaged.isEmpty() ? QString::fromLatin1(platform::kProgramTitle) : packaged);
     QGuiApplication::setDesktopFileName(packaged.isEmpty() ? QStringLiteral(TAVLO_APP_ID) : packaged);
+    if (!packaged.isEmpty()) {
+        platform::setOwnUserFolders(packaged);
+        if (const QString name = platform::packagedAppName(folder, packaged); !name.isEmpty())
+            platform::setProgramTitle(name);
+        QApplication::setWindowIcon(packagedIcon(folder, packaged));
+    }
 
     platform::installTranslations(QLocale::system());
 

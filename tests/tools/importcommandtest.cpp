@@ -305,6 +305,24 @@ TEST_F(ManualSite, ImportEndsLoopsKeepsOnePageAFileAndLeavesOutOnlyWhatItSays)
     EXPECT_TRUE(
         check.out.contains("warning: the link \"ftp://ftp.example.org/pub/\" at line 4 has the scheme \"ftp:\""))
         << check.out.toStdString();
+
+    // --follow-links names each file it brings in and where from, and never copies what the kernel
+    // makes up or a file that others can't read.
+    EXPECT_TRUE(r.out.contains(QByteArray(QByteArray("from outside: _static/searchtools.js <- ") + target + "\n")))
+        << r.out.toStdString();
+    writeFile(u"shared/private.js"_s, "secret");
+    ASSERT_TRUE(QFile::setPermissions(dir.filePath(u"shared/private.js"_s), QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::link(u"../../shared/private.js"_s, dir.filePath(u"site/_static/private.js"_s)));
+    ASSERT_TRUE(QFile::link(u"/proc/self/environ"_s, dir.filePath(u"site/_static/environ.js"_s)));
+    writeFile(u"site/chapter/one.html"_s, "<script src=\"../_static/private.js\"></script>"
+                                          "<script src=\"../_static/environ.js\"></script>");
+    r = import({u"--follow-links"_s});
+    EXPECT_EQ(r.exitCode, 2) << r.out.toStdString();
+    EXPECT_TRUE(r.out.startsWith("left out: 2 files outside the site that symbolic links lead to, which "
+                                 "--follow-links does not copy"))
+        << r.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out/_static/private.js"_s)));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out/_static/environ.js"_s)));
 }
 
 TEST_F(ManualSite, SeveralStartsAndAllTakeTheManualsThatNoLinkReaches)

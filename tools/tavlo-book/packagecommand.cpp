@@ -1,6 +1,9 @@
 #include "packagecommand.h"
 
 #include "bookcommands.h"
+#include "interruption.h"
+#include "packagefiles.h"
+#include "packagenames.h"
 #include "refusal.h"
 #include "usageerror.h"
 
@@ -19,14 +22,16 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLocale>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -63,55 +68,46 @@ struct Package {
     QString appFolder;
     QString id;
     QString name;
-    QString packageName; // also the command
-    QString version;     // Debian's, with a revision
+    QString packageName;
+    QString command;
+    QString version; // Debian's, with a revision
     QString upstreamVersion;
     QString summary;
     QString license;
     QString licenseText; // the copyright file's licence paragraph, lines indented
     QString copyrightHolders;
     QString maintainer;
-    QString icon; // empty: the reader's own
+    QString icon;      // empty: the reader's own
+    QStringList about; // the description's paragraphs after the sentence that names the book
+    QString homepage;
+    QString categories; // the desktop entry's, each followed by ";"
     QDateTime date;
     Book book;
 };
 
-bool isAsciiLetterOrDigit(QChar c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
-}
-
+// A character that would end or break a line of the control file, the changelog, the copyright file
+// or the desktop entry: C0 and C1 controls, and Unicode's line and paragraph separators.
 bool hasControlCharacter(const QString &text)
 {
     for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control)
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
             return true;
     }
     return false;
 }
 
-// The name as a Debian package name: letters without their accents and in lower case, digits and
-// "+.", every other run of characters one "-"; empty when nothing of it is left.
-QString debianName(const QString &name)
+// Whether the whole of text matches pattern: "$" alone lets a trailing line break through.
+bool matchesWhole(const QRegularExpression &pattern, const QString &text)
 {
-    QString out;
-    for (const QChar c : name.normalized(QString::NormalizationForm_KD)) {
-        if (c.category() == QChar::Mark_NonSpacing)
-            continue;
-        if (isAsciiLetterOrDigit(c) || c == u'+' || c == u'.')
-            out += c.toLower();
-        else if (!out.endsWith(u'-'))
-            out += u'-';
-    }
-    while (!out.isEmpty() && !isAsciiLetterOrDigit(out.front()))
-        out.remove(0, 1);
-    while (!out.isEmpty() && !isAsciiLetterOrDigit(out.back()))
-        out.chop(1);
-    return out;
+    const QRegularExpressionMatch match = pattern.match(text);
+    return match.hasMatch() && match.capturedStart() == 0 && match.capturedLength() == text.size();
 }
 
 QByteArray readAll(const QString &path)
 {
+    throwIfInterrupted();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Refusal({u"%1: can't be read: %2"_s.arg(path, file.errorString())});
@@ -126,25 +122,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
         throw Refusal({u"%1: can't be written: %2"_s.arg(path, file.errorString())});
 }
 
-void copyFile(const QString &from, const QString &to)
-{
-    writeFile(to, readAll(from));
-}
-
-// Runs a program to its end; its standard output, or a refusal naming what it said.
-QByteArray runProgram(const QString &program, const QStringList &args)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForStarted())
-        throw Refusal({u"%1 can't be run: %2"_s.arg(program, process.errorString())});
-    process.waitForFinished(-1);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        throw Refusal(
-            {u"%1 failed: %2"_s.arg(program, QString::fromLocal8Bit(process.readAllStandardError()).trimmed())});
-    return process.readAllStandardOutput();
-}
-
 // Compressed as Debian wants documents: gzip -9 without the name and time stamp.
 QByteArray gzip(const QString &path)
 {
@@ -157,17 +134,23 @@ QByteArray gzip(const QString &path)
 // domain in lower case, each beginning with a letter or "_".
 bool isReverseDnsId(const QString &id)
 {
-    static const QRegularExpression pattern(u"^[a-z][a-z0-9]*(\\.[A-Za-z_][A-Za-z0-9_]*){2,}$"_s);
-    return id.size() <= 255 && pattern.match(id).hasMatch();
+    static const QRegularExpression pattern(u"[a-z][a-z0-9]*(\\.[A-Za-z_][A-Za-z0-9_]*){2,}"_s);
+    return id.size() <= 255 && matchesWhole(pattern, id);
+}
+
+// The id's domain, all but its last part, in lower case, as AppStream wants it.
+QString withLowerDomain(const QString &id)
+{
+    const qsizetype last = id.lastIndexOf(u'.');
+    return id.left(last).toLower() + id.sliced(last);
 }
 
 // A Debian version, with or without epoch and revision; empty when Debian can't take it. Without a
 // revision, "-1" is added: the package is not the book's own source.
 QString debianVersion(const QString &version)
 {
-    static const QRegularExpression pattern(
-        u"^(?:[0-9]+:)?[0-9][A-Za-z0-9.+~]*(?:-[A-Za-z0-9.+~-]*[A-Za-z0-9.+~])?$"_s);
-    if (!pattern.match(version).hasMatch())
+    static const QRegularExpression pattern(u"(?:[0-9]+:)?[0-9][A-Za-z0-9.+~]*(?:-[A-Za-z0-9.+~-]*[A-Za-z0-9.+~])?"_s);
+    if (!matchesWhole(pattern, version))
         return {};
     return version.contains(u'-') ? version : version + u"-1"_s;
 }
@@ -228,12 +211,37 @@ Book readBook(const QString &appFolder)
     return {book.title.trimmed(), firstParagraph(book)};
 }
 
+// The UTF-8 text of a file given with option, or nothing, with the problem named: a file that is
+// missing, is not UTF-8 or holds a control character other than a tab or a line's end.
+std::optional<QString> readText(const QString &path, const QString &option, QStringList &problems)
+{
+    if (!QFileInfo(path).isFile()) {
+        problems.append(u"%1: there is no such file for %2"_s.arg(path, option));
+        return std::nullopt;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(readAll(path));
+    if (utf8.hasError()) {
+        problems.append(u"%1: is not UTF-8 text, as %2 takes: convert it, for example with iconv"_s.arg(path, option));
+        return std::nullopt;
+    }
+    static const QRegularExpression control(u"[\\x00-\\x08\\x0B-\\x0C\\x0E-\\x1F\\x7F-\\x9F\\x{2028}\\x{2029}]"_s);
+    if (const QRegularExpressionMatch m = control.match(text); m.hasMatch()) {
+        problems.append(u"%1: holds the control character U+%2 on line %3: %4 takes plain lines of text"_s.arg(path)
+                            .arg(uint(m.captured().front().unicode()), 4, 16, QChar(u'0'))
+                            .arg(text.left(m.capturedStart()).count(u'\n') + 1)
+                            .arg(option));
+        return std::nullopt;
+    }
+    return text;
+}
+
 // What the copyright file says of the book: its holders, and the licence's text. A licence that
 // Debian installs is referred to; any other needs its terms from --copyright.
 void readTerms(Package &package, const QString &copyrightFile, QStringList &problems)
 {
-    static const QRegularExpression spdx(u"^[A-Za-z0-9.+-]+( (AND|OR|WITH) [A-Za-z0-9.+-]+)*$"_s);
-    if (!spdx.match(package.license).hasMatch()) {
+    static const QRegularExpression spdx(u"[A-Za-z0-9.+-]+( (AND|OR|WITH) [A-Za-z0-9.+-]+)*"_s);
+    if (!matchesWhole(spdx, package.license)) {
         problems.append(u"the licence \"%1\" is not an SPDX licence name such as CC-BY-4.0"_s.arg(package.license));
         return;
     }
@@ -241,14 +249,12 @@ void readTerms(Package &package, const QString &copyrightFile, QStringList &prob
     common.remove(QRegularExpression(u"(\\.0)?(-only|-or-later)$"_s));
     QStringList lines;
     if (!copyrightFile.isEmpty()) {
-        if (!QFileInfo(copyrightFile).isFile()) {
-            problems.append(u"%1: there is no such file for --copyright"_s.arg(copyrightFile));
+        const std::optional<QString> text = readText(copyrightFile, u"--copyright"_s, problems);
+        if (!text)
             return;
-        }
-        const QString text = QString::fromUtf8(readAll(copyrightFile));
-        lines = text.split(u'\n');
+        lines = text->split(u'\n');
         QStringList holders;
-        static const QRegularExpression notice(u"^\\s*(?:copyright|\\(c\\)|©)\\s*(?:\\(c\\)|©)?\\s*(.+)$"_s,
+        static const QRegularExpression notice(u"^\\s*(?:copyright\\s*:?|\\(c\\)|©)\\s*(?:\\(c\\)|©)?\\s*(.+)$"_s,
                                                QRegularExpression::CaseInsensitiveOption);
         for (const QString &line : lines) {
             if (const QRegularExpressionMatch m = notice.match(line); m.hasMatch())
@@ -277,6 +283,26 @@ void readTerms(Package &package, const QString &copyrightFile, QStringList &prob
     }
 }
 
+// The size an SVG picture gives itself: its viewBox's, else its width and height (as numbers, their
+// unit aside). Empty for a file that is no SVG picture or gives no size.
+QSizeF svgSize(const QByteArray &svg)
+{
+    QXmlStreamReader xml(svg);
+    while (!xml.atEnd() && !xml.isStartElement())
+        xml.readNext();
+    if (xml.name() != u"svg"_s)
+        return {};
+    const QXmlStreamAttributes attributes = xml.attributes();
+    const QStringList box =
+        attributes.value(u"viewBox"_s).toString().split(QRegularExpression(u"[\\s,]+"_s), Qt::SkipEmptyParts);
+    if (box.size() == 4)
+        return {box[2].toDouble(), box[3].toDouble()};
+    static const QRegularExpression number(u"^\\s*([0-9.]+)"_s);
+    const QSizeF size(number.match(attributes.value(u"width"_s)).captured(1).toDouble(),
+                      number.match(attributes.value(u"height"_s)).captured(1).toDouble());
+    return size.width() > 0 && size.height() > 0 ? size : QSizeF();
+}
+
 void checkIcon(const QString &icon, QStringList &problems)
 {
     if (!QFileInfo(icon).isFile()) {
@@ -284,8 +310,11 @@ void checkIcon(const QString &icon, QStringList &problems)
         return;
     }
     if (icon.endsWith(u".svg"_s, Qt::CaseInsensitive)) {
-        if (!readAll(icon).contains("<svg"))
-            problems.append(u"%1: is not an SVG picture"_s.arg(icon));
+        const QSizeF size = svgSize(readAll(icon));
+        if (size.isEmpty())
+            problems.append(u"%1: is not an SVG picture with a size (a viewBox, or width and height)"_s.arg(icon));
+        else if (!qFuzzyCompare(size.width(), size.height()))
+            problems.append(u"%1: is %2×%3; an icon is square"_s.arg(icon).arg(size.width()).arg(size.height()));
         return;
     }
     const QImage image(icon, "PNG");
@@ -307,6 +336,58 @@ QDateTime packageDate()
     return ok ? QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC) : QDateTime::currentDateTimeUtc();
 }
 
+// The package name and the command, from the id unless given: names of the author's, that nothing
+// else on this machine or in Debian's base system answers to.
+void checkNames(Package &package, const Arguments &args, QStringList &problems)
+{
+    package.packageName = args.option(u"--package"_s, packagenames::packageOfId(package.id));
+    package.command = args.option(u"--command"_s, packagenames::commandOfId(package.id));
+    const auto check = [&](const QString &what, const QString &name, const QString &option, const QString &clash) {
+        if (!packagenames::isDebianName(name))
+            problems.append(
+                u"the %1 \"%2\" is not a name Debian takes: two or more lower-case Latin letters, digits "
+                "and \"+.-\", beginning with a letter or digit; give another with %3 NAME"_s.arg(what, name, option));
+        else if (!clash.isEmpty())
+            problems.append(clash);
+    };
+    check(u"package name"_s, package.packageName, u"--package"_s,
+          packagenames::isDebianName(package.packageName) ? packagenames::packageClash(package.packageName, package.id)
+                                                          : QString());
+    check(u"command"_s, package.command, u"--command"_s,
+          packagenames::isDebianName(package.command) ? packagenames::commandClash(package.command, package.id)
+                                                      : QString());
+}
+
+// What the description, the homepage and the menu's categories say of the book: the paragraphs of
+// --description FILE (else the first paragraph of the book, once read), an http(s) address, and the
+// desktop's category names.
+void checkAbout(Package &package, const Arguments &args, QStringList &problems)
+{
+    if (const QString file = args.option(u"--description"_s, {}); !file.isEmpty()) {
+        if (const std::optional<QString> text = readText(file, u"--description"_s, problems)) {
+            for (const QString &paragraph : text->split(QRegularExpression(u"\\n\\s*\\n"_s), Qt::SkipEmptyParts)) {
+                if (const QString simple = paragraph.simplified(); !simple.isEmpty())
+                    package.about.append(simple);
+            }
+            if (package.about.isEmpty())
+                problems.append(u"%1: holds no text for --description"_s.arg(file));
+        }
+    }
+    package.homepage = args.option(u"--homepage"_s, {});
+    static const QRegularExpression address(u"https?://[^\\s<>\"]+"_s);
+    if (!package.homepage.isEmpty() && !matchesWhole(address, package.homepage))
+        problems.append(u"the homepage \"%1\" is not an http or https address"_s.arg(package.homepage));
+    QStringList categories = args.option(u"--categories"_s, u"Education;Literature"_s).split(u';', Qt::SkipEmptyParts);
+    static const QRegularExpression category(u"[A-Za-z][A-Za-z0-9-]*"_s);
+    for (const QString &name : std::as_const(categories)) {
+        if (!matchesWhole(category, name))
+            problems.append(u"the category \"%1\" is not a desktop category name such as Education"_s.arg(name));
+    }
+    if (categories.isEmpty())
+        problems.append(u"--categories names no category: give them as \"Education;Literature\""_s);
+    package.categories = categories.join(u';') + u';';
+}
+
 Package checkedPackage(const Arguments &args)
 {
     Package package;
@@ -319,20 +400,29 @@ Package checkedPackage(const Arguments &args)
         throw UsageError(u"package needs -o and the folder to write the package in"_s);
     package.date = packageDate();
 
+    // Every value goes into a line of some file of the package: none may begin another line.
     QStringList problems;
+    for (auto it = args.options.cbegin(); it != args.options.cend(); ++it) {
+        if (hasControlCharacter(it.value()))
+            problems.append(u"%1 holds a line break or another control character"_s.arg(it.key()));
+    }
+    for (const char *variable : {"DEBFULLNAME", "DEBEMAIL"}) {
+        if (!args.options.contains(u"--maintainer"_s) && hasControlCharacter(qEnvironmentVariable(variable)))
+            problems.append(u"$%1 holds a line break or another control character"_s.arg(QLatin1String(variable)));
+    }
+    if (!problems.isEmpty())
+        throw Refusal(problems);
+
     if (!QFileInfo(package.appFolder).isDir())
         throw Refusal({u"%1: there is no such folder"_s.arg(package.appFolder)});
     if (!isReverseDnsId(package.id))
         problems.append(u"the id \"%1\" is not a reverse-DNS id such as org.example.MyBook: three parts or more, "
                         "the first in lower case, each of letters, digits and \"_\""_s.arg(package.id));
-    package.packageName = debianName(package.name);
-    if (hasControlCharacter(package.name))
-        problems.append(u"the name holds a line break or another control character"_s);
-    else if (package.packageName.size() < 2)
-        problems.append(u"the name \"%1\" gives no Debian package name: it needs two Latin letters or digits at "
-                        "least"_s.arg(package.name));
-    else if (package.packageName == u"tavlo"_s || package.packageName == u"tavlo-book"_s)
-        problems.append(u"the name \"%1\" is taken by the reader's own package"_s.arg(package.name));
+    else if (withLowerDomain(package.id) != package.id)
+        problems.append(u"the id \"%1\" has capitals in its domain, which AppStream refuses: give --id %2"_s.arg(
+            package.id, withLowerDomain(package.id)));
+    else
+        checkNames(package, args, problems);
 
     const QString version = args.option(u"--version"_s, u"1.0"_s);
     package.version = debianVersion(version);
@@ -345,8 +435,8 @@ Package checkedPackage(const Arguments &args)
     package.maintainer = args.option(u"--maintainer"_s, {});
     if (package.maintainer.isEmpty() && qEnvironmentVariableIsSet("DEBEMAIL"))
         package.maintainer = qEnvironmentVariable("DEBFULLNAME") + u" <"_s + qEnvironmentVariable("DEBEMAIL") + u'>';
-    static const QRegularExpression mailbox(u"^[^<>\\s][^<>]*\\s<[^<>@\\s]+@[^<>@\\s]+>$"_s);
-    if (!mailbox.match(package.maintainer).hasMatch())
+    static const QRegularExpression mailbox(u"[^<>\\s][^<>]*\\s<[^<>@\\s]+@[^<>@\\s]+>"_s);
+    if (!matchesWhole(mailbox, package.maintainer))
         problems.append(package.maintainer.isEmpty()
                             ? u"the package needs a maintainer: give --maintainer \"Name <mail>\""_s
                             : u"the maintainer \"%1\" is not \"Name <mail>\""_s.arg(package.maintainer));
@@ -371,9 +461,13 @@ Package checkedPackage(const Arguments &args)
         problems.append(
             u"the summary is %1 characters long; Debian takes %2 at most"_s.arg(summary.size()).arg(kLongestSynopsis));
 
+    checkAbout(package, args, problems);
+
     if (!problems.isEmpty())
         throw Refusal(problems);
     package.book = readBook(package.appFolder);
+    if (package.about.isEmpty() && !package.book.firstParagraph.isEmpty())
+        package.about = {package.book.firstParagraph};
     return package;
 }
 
@@ -394,7 +488,7 @@ QString runtimeFolder()
     return folder;
 }
 
-// The fields of the runtime's package/control, as "Architecture" and "Depends".
+// The fields of the runtime's package/control, as "Version" and "Depends".
 QString runtimeField(const QString &runtime, const QString &field)
 {
     const QString control = QString::fromUtf8(readAll(runtime + u"/package/control"_s));
@@ -460,9 +554,9 @@ QByteArray desktopEntry(const Package &package)
             "Exec=%3\n"
             "Icon=%4\n"
             "Terminal=false\n"
-            "Categories=Education;Literature;\n"
-            "StartupWMClass=%4\n"_s.arg(desktopValue(package.name), desktopValue(package.summary), package.packageName,
-                                        package.id))
+            "Categories=%5\n"
+            "StartupWMClass=%4\n"_s.arg(desktopValue(package.name), desktopValue(package.summary), package.command,
+                                        package.id, package.categories))
         .toUtf8();
 }
 
@@ -483,15 +577,21 @@ QByteArray metainfo(const Package &package)
     w.writeTextElement(u"developer_name"_s, package.maintainer.left(package.maintainer.indexOf(u'<')).trimmed());
     w.writeStartElement(u"description"_s);
     w.writeTextElement(u"p"_s, titleSentence(package));
-    if (!package.book.firstParagraph.isEmpty())
-        w.writeTextElement(u"p"_s, package.book.firstParagraph);
+    for (const QString &paragraph : package.about)
+        w.writeTextElement(u"p"_s, paragraph);
     w.writeEndElement();
+    if (!package.homepage.isEmpty()) {
+        w.writeStartElement(u"url"_s);
+        w.writeAttribute(u"type"_s, u"homepage"_s);
+        w.writeCharacters(package.homepage);
+        w.writeEndElement();
+    }
     w.writeStartElement(u"launchable"_s);
     w.writeAttribute(u"type"_s, u"desktop-id"_s);
     w.writeCharacters(package.id + u".desktop"_s);
     w.writeEndElement();
     w.writeStartElement(u"provides"_s);
-    w.writeTextElement(u"binary"_s, package.packageName);
+    w.writeTextElement(u"binary"_s, package.command);
     w.writeEndElement();
     w.writeEmptyElement(u"content_rating"_s);
     w.writeAttribute(u"type"_s, u"oars-1.1"_s);
@@ -517,8 +617,8 @@ QString roffText(QString text)
 QByteArray manualPage(const Package &package, const QString &runtime)
 {
     QString page = QString::fromUtf8(readAll(runtime + u"/package/reader.1"_s));
-    page.replace(u"@COMMAND@"_s, roffText(package.packageName))
-        .replace(u"@UPPERCOMMAND@"_s, roffText(package.packageName.toUpper()))
+    page.replace(u"@COMMAND@"_s, roffText(package.command))
+        .replace(u"@UPPERCOMMAND@"_s, roffText(package.command.toUpper()))
         .replace(u"@NAME@"_s, roffText(package.name))
         .replace(u"@TITLE@"_s, roffText(package.book.title))
         .replace(u"@SUMMARY@"_s, roffText(package.summary))
@@ -553,21 +653,37 @@ QByteArray changelog(const Package &package)
         .toUtf8();
 }
 
-QByteArray lintianOverrides(const Package &package)
+QByteArray lintianOverrides(const Package &package, const QList<ShippedFile> &files)
 {
-    return (u"# The book file is Windows-1252 text, as the reader reads it.\n"
-            "%1: national-encoding [usr/lib/%2/%3]\n"
-            "# A book's own package, never uploaded to Debian: no bug for its first entry to close.\n"
-            "%1: initial-upload-closes-no-bugs [usr/share/doc/%1/changelog.Debian.gz:1]\n"_s.arg(package.packageName,
-                                                                                                 package.id, kBookFile))
-        .toUtf8();
+    QString text = u"# The book file is Windows-1252 text, as the reader reads it.\n"
+                   "%1: national-encoding [usr/lib/%2/%3]\n"
+                   "# A book's own package, never uploaded to Debian: no bug for its first entry to close.\n"
+                   "%1: initial-upload-closes-no-bugs [usr/share/doc/%1/changelog.Debian.gz:1]\n"_s.arg(
+                       package.packageName, package.id, kBookFile);
+    // A manual's scripts and fonts (a Sphinx manual's jQuery, underscore.js and doctools.js) may be
+    // ones that Debian packages too; the reader can't use those.
+    const auto ships = [&](const QRegularExpression &pattern) {
+        return std::any_of(files.begin(), files.end(),
+                           [&](const ShippedFile &file) { return pattern.match(file.name).hasMatch(); });
+    };
+    static const QRegularExpression script(u"\\.js$"_s, QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression font(u"\\.(ttf|otf|woff2?|eot)$"_s, QRegularExpression::CaseInsensitiveOption);
+    const QString because = u"# The reader gives a page only the files of the book's own folder, never those of\n"
+                            "# /usr/share, so the book carries the %1 its pages load, as its author shipped them.\n"_s;
+    if (ships(script))
+        text += because.arg(u"scripts"_s) +
+                u"%1: embedded-javascript-library * [usr/lib/%2/*]\n"_s.arg(package.packageName, package.id);
+    if (ships(font))
+        text += because.arg(u"fonts"_s) +
+                u"%1: duplicate-font-file * [usr/lib/%2/*]\n"_s.arg(package.packageName, package.id);
+    return text.toUtf8();
 }
 
 void writeIcons(const Package &package, const QString &runtime, const QString &share)
 {
     const QString icon = package.icon.isEmpty() ? runtime + u"/package/icon.png"_s : package.icon;
     if (icon.endsWith(u".svg"_s, Qt::CaseInsensitive)) {
-        copyFile(icon, share + u"/icons/hicolor/scalable/apps/%1.svg"_s.arg(package.id));
+        copyStream(icon, share + u"/icons/hicolor/scalable/apps/%1.svg"_s.arg(package.id));
         return;
     }
     const QImage image(icon, "PNG");
@@ -581,9 +697,9 @@ void writeIcons(const Package &package, const QString &runtime, const QString &s
     }
 }
 
-// Modes as Debian wants them whatever the umask: folders and the reader 0755, every other file 0644.
-// The size of the files in KiB, as Installed-Size counts it.
-qint64 settleModes(const QString &root, const QString &program)
+// Modes as Debian wants them whatever the umask: folders 0755, files 0644. The size of the files in
+// KiB, as Installed-Size counts it.
+qint64 settleModes(const QString &root)
 {
     constexpr auto file = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     constexpr auto executable = file | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
@@ -594,7 +710,7 @@ qint64 settleModes(const QString &root, const QString &program)
         const QFileInfo info(it.next());
         if (info.isSymLink())
             continue;
-        QFile::setPermissions(info.filePath(), info.isDir() || info.filePath() == program ? executable : file);
+        QFile::setPermissions(info.filePath(), info.isDir() ? executable : file);
         kib += info.isDir() ? 1 : (info.size() + 1023) / 1024;
     }
     QFile::setPermissions(root, executable);
@@ -609,8 +725,12 @@ QByteArray md5sums(const QString &root)
         const QFileInfo info(it.next());
         if (info.isSymLink())
             continue;
-        const QByteArray sum = QCryptographicHash::hash(readAll(info.filePath()), QCryptographicHash::Md5).toHex();
-        lines.append(QString::fromLatin1(sum) + u"  "_s + QDir(root).relativeFilePath(info.filePath()));
+        QFile file(info.filePath());
+        QCryptographicHash sum(QCryptographicHash::Md5);
+        if (!file.open(QIODevice::ReadOnly) || !sum.addData(&file))
+            throw Refusal({u"%1: can't be read: %2"_s.arg(info.filePath(), file.errorString())});
+        lines.append(QString::fromLatin1(sum.result().toHex()) + u"  "_s +
+                     QDir(root).relativeFilePath(info.filePath()));
     }
     lines.sort();
     return (lines.join(u'\n') + u'\n').toUtf8();
@@ -629,40 +749,46 @@ QString synopsis(const QString &summary)
 QByteArray control(const Package &package, const QString &runtime, qint64 installedSize)
 {
     QString description = wrapped(titleSentence(package), 72, u" "_s);
-    if (!package.book.firstParagraph.isEmpty())
-        description += u" .\n"_s + wrapped(package.book.firstParagraph, 72, u" "_s);
+    for (const QString &paragraph : package.about)
+        description += u" .\n"_s + wrapped(paragraph, 72, u" "_s);
+    const QString homepage = package.homepage.isEmpty() ? QString() : u"Homepage: "_s + package.homepage + u'\n';
     return (u"Package: %1\n"
             "Version: %2\n"
-            "Architecture: %3\n"
-            "Maintainer: %4\n"
-            "Installed-Size: %5\n"
-            "Depends: %6\n"
-            "Recommends: qt6-wayland, qt6-translations-l10n\n"
+            "Architecture: all\n"
+            "Maintainer: %3\n"
+            "Installed-Size: %4\n"
+            "Depends: tavlo (>= %5)\n"
             "Section: text\n"
-            "Priority: optional\n"
-            "Description: %7\n"_s.arg(package.packageName, package.version, runtimeField(runtime, u"Architecture"_s),
-                                      package.maintainer, QString::number(installedSize),
-                                      runtimeField(runtime, u"Depends"_s), synopsis(package.summary)) +
-            description)
+            "Priority: optional\n"_s.arg(package.packageName, package.version, package.maintainer,
+                                         QString::number(installedSize), runtimeField(runtime, u"Version"_s)) +
+            homepage + u"Description: "_s + synopsis(package.summary) + u'\n' + description)
         .toUtf8();
 }
 
-// Lays the package's tree out in root, from the book's folder and the reader's files.
-void layOut(const Package &package, const QString &runtime, const QString &root)
+void link(const QString &target, const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!QFile::link(target, path))
+        throw Refusal({u"%1: can't be written"_s.arg(path)});
+}
+
+// Lays the package's tree out in root: the book's files, and links to the reader that the runtime
+// installs, so that upgrading the runtime upgrades the reader of every book. The reader takes the
+// folder of the link it was started through as its application folder, and everything beside the
+// program (the component files, the toolbar's pictures) is found there as in the runtime's folder.
+void layOut(const Package &package, const QList<ShippedFile> &files, const QString &runtime, const QString &root)
 {
     const QString app = root + u"/usr/lib/"_s + package.id;
-    // The toolbar's pictures first: the book's own of the same names replace them.
-    for (const QString &file : filesOf(runtime + u"/images"_s))
-        copyFile(runtime + u"/images/"_s + file, app + u"/images/"_s + file);
-    for (const QString &file : filesOf(package.appFolder))
-        copyFile(QDir(package.appFolder).filePath(file), app + u'/' + file);
-    for (const QString &file : {u"pellomare"_s, u"supportfiles/dhtmled.ocx"_s, u"supportfiles/triedit.dll"_s})
-        copyFile(runtime + u'/' + file, app + u'/' + file);
-
-    // The command is a link: the reader finds its folder, and the book, behind it.
-    QDir().mkpath(root + u"/usr/bin"_s);
-    if (!QFile::link(u"../lib/%1/pellomare"_s.arg(package.id), root + u"/usr/bin/"_s + package.packageName))
-        throw Refusal({u"%1/usr/bin: can't be written"_s.arg(root)});
+    for (const ShippedFile &file : files)
+        copyStream(file.source, app + u'/' + file.name);
+    link(u"../tavlo/pellomare"_s, app + u"/pellomare"_s);
+    link(u"../tavlo/supportfiles"_s, app + u"/supportfiles"_s);
+    // The book's own pictures of the toolbar's names replace the toolbar's.
+    for (const QString &picture : filesOf(runtime + u"/images"_s)) {
+        if (!QFileInfo::exists(app + u"/images/"_s + picture))
+            link(u"../../tavlo/images/"_s + picture, app + u"/images/"_s + picture);
+    }
+    link(u"../lib/%1/pellomare"_s.arg(package.id), root + u"/usr/bin/"_s + package.command);
 
     const QString share = root + u"/usr/share"_s;
     writeFile(share + u"/applications/%1.desktop"_s.arg(package.id), desktopEntry(package));
@@ -675,49 +801,76 @@ void layOut(const Package &package, const QString &runtime, const QString &root)
     writeFile(doc + u"/changelog.Debian.gz"_s, gzip(root + u"/changelog"_s));
     QFile::remove(root + u"/changelog"_s);
     writeFile(root + u"/manual"_s, manualPage(package, runtime));
-    writeFile(share + u"/man/man1/%1.1.gz"_s.arg(package.packageName), gzip(root + u"/manual"_s));
+    writeFile(share + u"/man/man1/%1.1.gz"_s.arg(package.command), gzip(root + u"/manual"_s));
     QFile::remove(root + u"/manual"_s);
-    writeFile(share + u"/lintian/overrides/"_s + package.packageName, lintianOverrides(package));
+    writeFile(share + u"/lintian/overrides/"_s + package.packageName, lintianOverrides(package, files));
 
     writeFile(root + u"/DEBIAN/md5sums"_s, md5sums(root));
-    const qint64 size = settleModes(root, app + u"/pellomare"_s);
+    const qint64 size = settleModes(root);
     writeFile(root + u"/DEBIAN/control"_s, control(package, runtime, size));
-    settleModes(root, app + u"/pellomare"_s);
+    settleModes(root);
 }
 
-Output package(const Arguments &args)
+Output buildPackage(const Arguments &args)
 {
     const Package package = checkedPackage(args);
     const QString runtime = runtimeFolder();
-    const QString architecture = runtimeField(runtime, u"Architecture"_s);
+    const QString outDir = args.option(u"-o"_s, {});
+    ShippedFiles shipped = shippedFiles(package.appFolder, outDir);
+    // The reader's own names in the application folder are the runtime's.
+    shipped.files.removeIf([&](const ShippedFile &file) {
+        if (file.name != u"pellomare"_s && !file.name.startsWith(u"supportfiles/"_s))
+            return false;
+        shipped.leftOut.append(QDir(package.appFolder).filePath(file.name) +
+                               u": left out: the reader's own file, which the runtime installs"_s);
+        return true;
+    });
 
     QTemporaryDir staging;
     if (!staging.isValid())
         throw Refusal({u"no temporary folder can be made: %1"_s.arg(staging.errorString())});
+    Watchdog watchdog(staging.path());
     const QString root = staging.filePath(u"root"_s);
-    layOut(package, runtime, root);
+    layOut(package, shipped.files, runtime, root);
 
-    // Built beside its place and renamed over it: OUTDIR never holds half a package.
-    const QString outDir = args.option(u"-o"_s, {});
+    // Built in the staging folder, so that even a tavlo-book killed outright leaves nothing in OUTDIR;
+    // then copied beside its place and renamed over it: OUTDIR never holds half a package.
+    const QString built = staging.filePath(u"package.deb"_s);
+    runProgram(u"dpkg-deb"_s, {u"--root-owner-group"_s, u"-Zxz"_s, u"--build"_s, root, built});
     if (!QDir().mkpath(outDir))
         throw Refusal({u"%1: can't be made"_s.arg(outDir)});
     QString version = package.version;
     version = version.sliced(version.indexOf(u':') + 1);
-    const QString debName = u"%1_%2_%3.deb"_s.arg(package.packageName, version, architecture);
+    const QString debName = u"%1_%2_all.deb"_s.arg(package.packageName, version);
     const QString target = QDir(outDir).filePath(debName);
     QTemporaryFile temporary(QDir(outDir).filePath(u".%1.XXXXXX"_s.arg(debName)));
     if (!temporary.open())
         throw Refusal({u"%1: can't be written: %2"_s.arg(outDir, temporary.errorString())});
     temporary.close();
-    runProgram(u"dpkg-deb"_s, {u"--root-owner-group"_s, u"-Zxz"_s, u"--build"_s, root, temporary.fileName()});
+    copyStream(built, temporary.fileName());
     QFile::setPermissions(temporary.fileName(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    throwIfInterrupted();
     std::error_code error;
     std::filesystem::rename(temporary.fileName().toStdString(), target.toStdString(), error);
     if (error)
         throw Refusal({u"%1: can't be written: %2"_s.arg(target, QString::fromStdString(error.message()))});
     temporary.setAutoRemove(false);
-    return {(target + u'\n').toUtf8()};
+    Output output((target + u'\n').toUtf8());
+    for (const QString &line : std::as_const(shipped.leftOut))
+        output.notes += (u"tavlo-book: "_s + line + u'\n').toUtf8();
+    return output;
+}
+
+Output package(const Arguments &args)
+{
+    const InterruptGuard guard;
+    try {
+        return buildPackage(args);
+    } catch (const Interrupted &interrupted) {
+        // The temporary files are gone with the stack; the signal ends tavlo-book as it came.
+        InterruptGuard::endBy(interrupted.signal);
+    }
 }
 
 } // namespace
@@ -726,18 +879,26 @@ Command packageCommand()
 {
     return {u"package"_s,
             {u"APPFOLDER"_s},
-            {u"-o"_s, u"--id"_s, u"--name"_s, u"--version"_s, u"--summary"_s, u"--icon"_s, u"--license"_s,
-             u"--copyright"_s, u"--maintainer"_s},
+            {u"-o"_s, u"--id"_s, u"--name"_s, u"--package"_s, u"--command"_s, u"--version"_s, u"--summary"_s,
+             u"--icon"_s, u"--license"_s, u"--copyright"_s, u"--maintainer"_s, u"--description"_s, u"--homepage"_s,
+             u"--categories"_s},
             {},
-            u"APPFOLDER -o OUTDIR --id ID --name NAME [--version V] [--summary TEXT]\n"
-            "          [--icon PNG-or-SVG] [--license SPDX] [--copyright FILE] [--maintainer \"Name <mail>\"]"_s,
-            u"writes OUTDIR/PACKAGE_VERSION_ARCH.deb, the book of APPFOLDER (tessavanetavlo.tavlo, images/\n"
-            "      and every other file) as an application of its own, with the reader installed beside\n"
-            "      tavlo-book: in /usr/lib/ID, started by the command PACKAGE (NAME as a Debian package\n"
-            "      name), with its desktop entry, icon and AppStream metadata. V defaults to 1.0 (Debian\n"
-            "      version 1.0-1); the icon is a square PNG of 256 pixels or more, or an SVG (default: the\n"
-            "      reader's); FILE holds the book's copyright lines and licence terms; the maintainer comes\n"
-            "      from $DEBFULLNAME <$DEBEMAIL> without --maintainer. Refuses a book that check finds an\n"
-            "      error in, and an id, name, version, icon or licence that would make a broken package"_s,
+            u"APPFOLDER -o OUTDIR --id ID --name NAME [--package P] [--command C] [--version V]\n"
+            "          [--summary TEXT] [--icon PNG-or-SVG] [--license SPDX] [--copyright FILE]\n"
+            "          [--maintainer \"Name <mail>\"] [--description FILE] [--homepage URL]\n"
+            "          [--categories \"A;B\"]"_s,
+            u"writes OUTDIR/P_VERSION_all.deb, the book of APPFOLDER (tessavanetavlo.tavlo, images/ and\n"
+            "      every other regular file inside it) as an application of its own, which the runtime's\n"
+            "      reader shows: in /usr/lib/ID, started by the command C, with its desktop entry, icon\n"
+            "      and AppStream metadata. P is the id in lower case (\"_\" as \"-\"), C its last part;\n"
+            "      a name that this machine or Debian's base system gives to something else is refused.\n"
+            "      V defaults to 1.0 (Debian version 1.0-1); the icon is a square PNG of 256 pixels or\n"
+            "      more, or a square SVG (default: the reader's); --copyright names a UTF-8 file of the\n"
+            "      book's copyright lines and licence terms, --description one of the description's\n"
+            "      paragraphs (else the first of the book's first page); the categories of the menu\n"
+            "      default to \"Education;Literature\"; the maintainer to $DEBFULLNAME <$DEBEMAIL>.\n"
+            "      Names each file it leaves out; refuses a link out of APPFOLDER, a book that check\n"
+            "      finds an error in, a control character in any value, and an id, name, version, icon\n"
+            "      or licence that would make a broken package"_s,
             package};
 }

@@ -420,18 +420,29 @@ private:
                     known_.emplace(key, written);
                     found.name = written;
                     // A symbolic link's real place decides; anything else lies where its folder does.
-                    found.outside =
-                        link ? !QFileInfo(full).canonicalFilePath().startsWith(root_ + u'/') : folder.outside;
-                    found.state = S_ISDIR(target.st_mode)         ? FileState::Folder
-                                  : !S_ISREG(target.st_mode)      ? FileState::Missing
-                                  : found.outside && !followLinks ? FileState::Outside
-                                                                  : FileState::File;
+                    const QString real = QFileInfo(full).canonicalFilePath();
+                    found.outside = link ? !real.startsWith(root_ + u'/') : folder.outside;
+                    found.state = S_ISDIR(target.st_mode)                                      ? FileState::Folder
+                                  : !S_ISREG(target.st_mode)                                   ? FileState::Missing
+                                  : found.outside && !(followLinks && mayFollow(real, target)) ? FileState::Outside
+                                                                                               : FileState::File;
                     found_.insert(written, found);
                 }
             }
         }
         found_.insert(path, found);
         return found;
+    }
+
+    // Whether --follow-links copies the file outside the site at real: never what the kernel makes up
+    // (/proc, /sys, /dev), nor a file that others can't read, which its owner did not mean to publish.
+    static bool mayFollow(const QString &real, const struct stat &status)
+    {
+        for (const QLatin1String system : {"/proc/"_L1, "/sys/"_L1, "/dev/"_L1}) {
+            if (real.startsWith(system))
+                return false;
+        }
+        return (status.st_mode & S_IROTH) != 0;
     }
 
     // Every HTML file of the site by the name it is known by, in path order. Folders that links lead
@@ -714,6 +725,8 @@ private:
                 folders.insert(folder);
             }
             const QString source = root_ + u'/' + claim.value();
+            if (find(claim.value()).outside)
+                fromOutside_.emplace(claim.key(), QFileInfo(source).canonicalFilePath());
             if (const QString error = copyFile(source, target); !error.isEmpty())
                 throw Refusal({QStringLiteral("%1: can't be copied to %2: %3").arg(source, target, error)});
         }
@@ -779,11 +792,16 @@ private:
     {
         QString out;
         // First, as it is what the book lacks that the site had.
-        if (!leftOut_.empty())
+        const QString files =
+            leftOutCount() == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(leftOutCount());
+        if (!leftOut_.empty() && followLinks)
+            out += QStringLiteral("left out: %1 outside the site that symbolic links lead to, which --follow-links "
+                                  "does not copy: those of /proc, /sys and /dev, and those others can't read\n")
+                       .arg(files);
+        else if (!leftOut_.empty())
             out += QStringLiteral("left out: %1 outside the site that symbolic links lead to; give --follow-links to "
                                   "copy them\n")
-                       .arg(leftOutCount() == 1 ? QStringLiteral("1 file")
-                                                : QStringLiteral("%1 files").arg(leftOutCount()));
+                       .arg(files);
         for (const auto &[file, left] : leftOut_)
             out += QStringLiteral("left out: %1:%2: %3 -> %4 (%5 references)\n")
                        .arg(left.firstFile, QString::number(left.firstLine), quoted(file), left.target,
@@ -799,6 +817,8 @@ private:
             out += QStringLiteral("left: %1:%2: %3: %4 (%5 references)\n")
                        .arg(left.firstFile, QString::number(left.firstLine), quoted(left.target), left.problem,
                             QString::number(left.count));
+        for (const auto &[file, source] : fromOutside_)
+            out += QStringLiteral("from outside: %1 <- %2\n").arg(file, source);
         if (!notTaken_.isEmpty())
             out += QStringLiteral("not taken: %1 of the site that no start page leads to; give --all, or --start "
                                   "for each, to take them\n")
@@ -851,12 +871,16 @@ private:
                                        {u"firstFile"_s, item.firstFile},
                                        {u"line"_s, item.firstLine},
                                        {u"count"_s, double(item.count)}});
+        QJsonArray fromOutside;
+        for (const auto &[file, source] : fromOutside_)
+            fromOutside.append(QJsonObject{{u"file"_s, file}, {u"source"_s, source}});
         const QJsonObject report{{u"book"_s, bookFile()},
                                  {u"title"_s, title_},
                                  {u"pages"_s, pages},
                                  {u"changed"_s, changed},
                                  {u"left"_s, left},
                                  {u"leftOut"_s, leftOut},
+                                 {u"fromOutside"_s, fromOutside},
                                  {u"notTaken"_s, QJsonArray::fromStringList(notTaken_)},
                                  {u"totals"_s, QJsonObject{{u"pages"_s, double(order_.size())},
                                                            {u"pictures"_s, double(totals_.pictures)},
@@ -885,7 +909,8 @@ private:
     QStringList notTaken_;                         // HTML files of the site that no start reaches
     std::map<QString, std::set<QString>> aliases_; // page -> the other paths of its file that links name
     std::map<QString, LeftOut> leftOut_;
-    QHash<QString, Found> found_;                          // site path -> what it stands for
+    std::map<QString, QString> fromOutside_; // files copied from outside the site, by where they come from
+    QHash<QString, Found> found_;            // site path -> what it stands for
     std::map<std::pair<quint64, quint64>, QString> known_; // device and inode -> the name it is known by
     std::vector<qsizetype> order_;
     QHash<QString, QString> claims_;   // copied file, relative to OUT -> its source in the site
@@ -947,8 +972,10 @@ Command importCommand()
                            "      (default index.html), named by its path in SITE, in reading order; with --all,\n"
                            "      every HTML file of SITE, the rest after them in path order. The pictures go in\n"
                            "      OUT/images/ and the other files the pages use in their places; files outside\n"
-                           "      SITE that symbolic links lead to only with --follow-links (else exit status 2).\n"
-                           "      Reports each page, what it changed, what it left and the HTML files not taken.\n"
+                           "      SITE that symbolic links lead to only with --follow-links (else exit status 2),\n"
+                           "      never those of /proc, /sys or /dev or those others can't read. Reports each\n"
+                           "      page, what it changed, what it left, each file from outside SITE with its\n"
+                           "      source, and the HTML files not taken.\n"
                            "      Never replaces OUT without --force"),
             importSite};
 }
