@@ -86,7 +86,8 @@ QByteArray harbourBook(int count)
 {
     QByteArray text = "Harbours<<$$>>";
     for (int i = 0; i < count; ++i)
-        text += (i ? "~h" : "h") + QByteArray::number(i) + "##<p>The harbour of town " + QByteArray::number(i) + ".</p>";
+        text +=
+            (i ? "~h" : "h") + QByteArray::number(i) + "##<p>The harbour of town " + QByteArray::number(i) + ".</p>";
     return text;
 }
 

@@ -234,8 +234,9 @@ void Form1::updateBand()
             text += QStringLiteral("   \u2014   ") + isolated(name);
     }
     if (offer_) {
-        text += QStringLiteral("      \u25b8 ") +
-                tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(isolated(offerTitle_));
+        text +=
+            QStringLiteral("      \u25b8 ") +
+            tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(isolated(offerTitle_));
     }
     band_->setText(text);
 }

@@ -19,8 +19,9 @@ bool opensIsolate(QChar c)
 
 QString isolated(QStringView bookText)
 {
-    if (!QGuiApplication::isRightToLeft() &&
-        std::all_of(bookText.begin(), bookText.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; }))
+    if (!QGuiApplication::isRightToLeft() && std::all_of(bookText.begin(), bookText.end(), [](QChar c) {
+            return c.unicode() >= 0x20 && c.unicode() < 0x7f;
+        }))
         return bookText.toString();
     // A closing mark of the text's own that closes nothing of its own would close ours early; one
     // it leaves open would take ours: the first is dropped, the second closed.

@@ -29,7 +29,10 @@ constexpr int kLargestFile = 1 << 20;
 // Another reader writing its place at the same moment is done in far less.
 constexpr std::chrono::seconds kLockPatience{2};
 
-QString timeKey() { return QStringLiteral("time"); }
+QString timeKey()
+{
+    return QStringLiteral("time");
+}
 
 } // namespace
 

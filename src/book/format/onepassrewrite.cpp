@@ -128,7 +128,7 @@ public:
 private:
     struct Node {
         int failure = 0;
-        int value = -1;  // the value that ends here
+        int value = -1;   // the value that ends here
         int shorter = -1; // the nearest node on the failure chain where a value ends
     };
 
