@@ -15,12 +15,6 @@
 namespace book {
 namespace {
 
-constexpr QStringView kImg = u"<img";
-constexpr QStringView kSrc = u"src=";
-constexpr QStringView kBackground = u"background=";
-constexpr QStringView kImages = u"images";
-constexpr QChar kQuote = u'"';
-
 // What a rewrite puts in front of a value: the folder, then one of these.
 constexpr std::array<QStringView, 2> kBetween = {u"\\", u"\\images\\"};
 

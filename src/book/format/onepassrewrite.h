@@ -7,6 +7,13 @@
 
 namespace book {
 
+// What the picture rewriting looks for in a page, without regard to case, and reads up to.
+inline constexpr QStringView kImg = u"<img";
+inline constexpr QStringView kSrc = u"src=";
+inline constexpr QStringView kBackground = u"background=";
+inline constexpr QStringView kImages = u"images";
+inline constexpr QChar kQuote = u'"';
+
 // Where the walk over a page's picture references stands: about to visit the value [v, q) of a
 // picture element, or of the first "background=".
 struct ScanPoint {

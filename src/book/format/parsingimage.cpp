@@ -13,12 +13,6 @@
 namespace book {
 namespace {
 
-constexpr QStringView kImg = u"<img";
-constexpr QStringView kSrc = u"src=";
-constexpr QStringView kBackground = u"background=";
-constexpr QStringView kImages = u"images";
-constexpr QChar kQuote = u'"';
-
 // The first occurrence of what at or after from, without regard to case; -1 if none.
 qsizetype find(const QString &text, QStringView what, qsizetype from)
 {
