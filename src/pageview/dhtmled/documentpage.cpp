@@ -48,11 +48,15 @@ bool DocumentPage::acceptNavigationRequest(const QUrl &url, NavigationType type,
     if (accepted)
         return true;
     qCDebug(lcDhtmlEd) << "navigation refused:" << url << type << isMainFrame;
-    // A form sent with GET, or a script setting location, to a file of the book: reported, after the
-    // engine's question has been answered. Clicks on links are the click report's; reloads, history
-    // and redirects are nobody's.
+    // A form sent with GET, or a script or a meta refresh setting location, to a file of the book:
+    // reported, after the engine's question has been answered. The engine calls these form
+    // submissions, redirects (the view's own content is never redirected by what serves it) or link
+    // clicks: the click script keeps every real click on a link from navigating, so what comes as a
+    // link click is a script's. Reloads and history are nobody's.
     const bool ownContent = url.scheme() == QLatin1String(pageview::kUrlScheme);
-    if (isMainFrame && ownContent && (type == NavigationTypeFormSubmitted || type == NavigationTypeOther))
+    if (isMainFrame && ownContent &&
+        (type == NavigationTypeFormSubmitted || type == NavigationTypeOther || type == NavigationTypeRedirect ||
+         type == NavigationTypeLinkClicked))
         QMetaObject::invokeMethod(
             this, [this, url] { emit navigationRequested(url); }, Qt::QueuedConnection);
     return false;
