@@ -8,7 +8,7 @@
 
 #include <book/bookfile.h>
 #include <book/bookformat.h>
-#include <book/pagetitle.h>
+#include <book/contents.h>
 #include <platform/hostpath.h>
 
 #include <QAction>
@@ -176,8 +176,7 @@ void Form1::findPlace()
         FoundPlace found{ReadingPlaces::fingerprint(title, table), std::nullopt, {}};
         found.place = places->find(path, found.fingerprint);
         if (found.place && found.place->page < table.size()) {
-            const QByteArrayView record = table.recordBytes(found.place->page);
-            found.title = book::pageTitle(book::recordField(record, 1));
+            found.title = book::pageTitleAt(table, found.place->page);
             if (found.title.isEmpty())
                 found.title = book::pageNameAt(table, found.place->page).trimmed();
         }
