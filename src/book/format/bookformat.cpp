@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 
 #include <QList>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstring>
@@ -67,7 +68,13 @@ TextForm textFormOf(QByteArrayView text)
 
 QString decodeText(QByteArrayView bytes, TextForm form)
 {
-    return form == TextForm::Utf8 ? QString::fromUtf8(bytes) : platform::decodeCodePage(bytes);
+    if (form == TextForm::CodePage)
+        return platform::decodeCodePage(bytes);
+    // A mark at the start of a piece is a character of it, as it is in the whole record: a field
+    // decoded alone reads as the same field of the record decoded.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
 }
 
 BookSections cutSections(QByteArrayView text)
