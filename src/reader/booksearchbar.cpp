@@ -31,12 +31,11 @@ void markQuery(QList<QPoint> &marks, const QString &text, qsizetype from, qsizet
 } // namespace
 
 BookSearchBar::BookSearchBar(QWidget *parent)
-    : QFrame(parent), text_(new QLineEdit(this)), matchCase_(new QCheckBox(tr("Match case"), this)),
+    : QWidget(parent), text_(new QLineEdit(this)), matchCase_(new QCheckBox(tr("Match case"), this)),
       wholeBook_(new QCheckBox(tr("Whole book"), this)), status_(new QLabel(this)), results_(new QListWidget(this))
 {
     setObjectName(QStringLiteral("bookSearch"));
     text_->setObjectName(QStringLiteral("bookSearchText"));
-    text_->setAccessibleName(tr("Text to find in the whole book"));
     text_->setPlaceholderText(tr("Find in the whole book"));
     text_->setAccessibleName(tr("Find in the whole book"));
     text_->setClearButtonEnabled(true);
@@ -242,7 +241,7 @@ void BookSearchBar::dismiss()
 bool BookSearchBar::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress)
-        return QFrame::eventFilter(watched, event);
+        return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     if (key->key() == Qt::Key_Escape) {
         dismiss();
@@ -253,7 +252,7 @@ bool BookSearchBar::eventFilter(QObject *watched, QEvent *event)
         step(key->key() == Qt::Key_Down ? 1 : -1);
         return true;
     }
-    return QFrame::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace reader

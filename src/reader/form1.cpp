@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "announcement.h"
 #include "contentsview.h"
 #include "logging.h"
 #include "picturebutton.h"
@@ -156,8 +157,11 @@ void Form1::handle(std::function<void()> handler)
         // Where the page shown was scrolled to, for Back and Forward to come back to.
         if (showsHistoryEntry_)
             history_.setScroll(DHTMLEdit1.scrollPosition());
+        const qsizetype before = curPage;
         platform::runReportingFailures(next);
         updateBand();
+        if (curPage != before && announcement_)
+            announcement_->say(placeText());
         if (contentsView_)
             contentsView_->showPage(curPage);
     }

@@ -24,6 +24,7 @@ class QTabWidget;
 
 namespace reader {
 
+class Announcement;
 class BookSearchBar;
 class ContentsView;
 class GoToPageField;
@@ -156,6 +157,7 @@ private:
     void zoomTo(double factor);
     // The band below the page view: "page k of N" and the name of the current page.
     void updateBand();
+    QString placeText() const;
     // Once the window system tells the window's frame, makes room for it, so that the window with its
     // frame is the size of the screen as laid out at load; the page view keeps its size.
     void fitFrameToScreen();
@@ -190,6 +192,8 @@ private:
     // A file of the folder stands in place of the current page: Back shows that page again.
     bool showsFile_ = false;
     QLabel *band_ = nullptr;
+    // Tells a screen reader each page shown, as the band says it.
+    Announcement *announcement_ = nullptr;
     // The actions the window uses beside its keys: the mouse's buttons, the wheel, the band, the
     // side panel's tabs. Esc leaves full screen only while the window fills it.
     QAction *back_ = nullptr;

@@ -3,8 +3,10 @@
 // is, and find in the whole book.
 #include "form1.h"
 
+#include "announcement.h"
 #include "booksearchbar.h"
 #include "contentsview.h"
+#include "picturebutton.h"
 
 #include <book/record.h>
 
@@ -56,13 +58,18 @@ void Form1::makeActions()
 {
     // Each key runs what its button runs, messages included.
     const auto command = [this](void (Form1::*handler)()) { return [this, handler] { handle(handler); }; };
-    addCommand("nextPage", tr("Next page"), {Qt::CTRL | Qt::Key_PageDown}, command(&Form1::nxt_Click));
-    addCommand("previousPage", tr("Previous page"), {Qt::CTRL | Qt::Key_PageUp}, command(&Form1::previous_Click));
-    addCommand("firstPage", tr("First page"), {Qt::ALT | Qt::Key_Home}, command(&Form1::home_Click));
-    addCommand("print", tr("Print the page\u2026"), {Qt::CTRL | Qt::Key_P}, command(&Form1::print1_Click));
-    addCommand("printAll", tr("Print all pages"), {Qt::CTRL | Qt::SHIFT | Qt::Key_P}, command(&Form1::printall_Click));
-    addCommand("findInPage", tr("Find in the page"), {Qt::CTRL | Qt::Key_F}, command(&Form1::find_Click));
-    addCommand("exit", tr("Exit"), {Qt::CTRL | Qt::Key_Q}, command(&Form1::ext_Click));
+    // Each button tells assistive technology its key.
+    const auto button = [this](PictureButton *button, QAction *action) { button->setKeys(action->shortcut()); };
+    button(nxt, addCommand("nextPage", tr("Next page"), {Qt::CTRL | Qt::Key_PageDown}, command(&Form1::nxt_Click)));
+    button(previous, addCommand("previousPage", tr("Previous page"), {Qt::CTRL | Qt::Key_PageUp},
+                                command(&Form1::previous_Click)));
+    button(home, addCommand("firstPage", tr("First page"), {Qt::ALT | Qt::Key_Home}, command(&Form1::home_Click)));
+    button(print1,
+           addCommand("print", tr("Print the page\u2026"), {Qt::CTRL | Qt::Key_P}, command(&Form1::print1_Click)));
+    button(printall, addCommand("printAll", tr("Print all pages"), {Qt::CTRL | Qt::SHIFT | Qt::Key_P},
+                                command(&Form1::printall_Click)));
+    button(find, addCommand("findInPage", tr("Find in the page"), {Qt::CTRL | Qt::Key_F}, command(&Form1::find_Click)));
+    button(ext, addCommand("exit", tr("Exit"), {Qt::CTRL | Qt::Key_Q}, command(&Form1::ext_Click)));
     back_ = addCommand("back", tr("Back"), {Qt::ALT | Qt::Key_Left}, command(&Form1::goBack));
     forward_ = addCommand("forward", tr("Forward"), {Qt::ALT | Qt::Key_Right}, command(&Form1::goForward));
     // Plus is typed with Shift on many keyboards, and shares its key with "=" on some.
@@ -117,7 +124,9 @@ void Form1::setUpReading()
     // Page names are the book's: never read as markup, which could load files or paint a fake band.
     band_->setTextFormat(Qt::PlainText);
     band_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    band_->setAccessibleName(tr("Where you are in the book"));
+    // Its name is its text, which assistive technology reads and is told of as it changes.
+    band_->setAccessibleDescription(tr("Where you are in the book"));
+    announcement_ = new Announcement(this);
     // The commands to find the way in the book, for those who look for them by the mouse.
     band_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(band_, &QLabel::customContextMenuRequested, this, &Form1::showBandMenu);
@@ -226,17 +235,23 @@ void Form1::updateBand()
         band_->setText(hoveredLink_);
         return;
     }
+    QString text = placeText();
+    if (offer_) {
+        text += QStringLiteral("      \u25b8 ") +
+                tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(offerTitle_);
+    }
+    band_->setText(text);
+}
+
+QString Form1::placeText() const
+{
     QString text = tr("page %1 of %2").arg(curPage + 1).arg(pages.size());
     if (curPage >= 0 && curPage < pages.size()) {
         const QString name = book::trimSpaces(book::pageName(pages.record(curPage))).toString();
         if (!name.isEmpty())
             text += QStringLiteral("   \u2014   ") + name;
     }
-    if (offer_) {
-        text += QStringLiteral("      \u25b8 ") +
-                tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(offerTitle_);
-    }
-    band_->setText(text);
+    return text;
 }
 
 void Form1::resizeEvent(QResizeEvent *event)

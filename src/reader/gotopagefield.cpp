@@ -66,7 +66,9 @@ void GoToPageField::open(const QRect &area)
     clear();
     show();
     raise();
-    setFocus(Qt::ShortcutFocusReason);
+    // Not as by a shortcut, which would select the text before the focus is told: a screen reader
+    // drops a field whose caret moves before it has the focus.
+    setFocus(Qt::OtherFocusReason);
 }
 
 qsizetype GoToPageField::pageOf(const QString &text) const

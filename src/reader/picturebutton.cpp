@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QTimer>
 
 namespace reader {
 namespace {
@@ -16,10 +17,20 @@ public:
     explicit AccessibleButton(PictureButton *button) : QAccessibleWidget(button, QAccessible::Button) {}
 
     QStringList actionNames() const override { return {pressAction()}; }
+    QStringList keyBindingsForAction(const QString &action) const override
+    {
+        const QKeySequence &keys = static_cast<const PictureButton *>(widget())->keys();
+        if (action != pressAction() || keys.isEmpty())
+            return {};
+        return {keys.toString(QKeySequence::NativeText)};
+    }
+    // The press is answered at once and the click comes after: a command that shows a message or a
+    // dialog would hold the answer for as long as that is open.
     void doAction(const QString &action) override
     {
         if (action == pressAction())
-            emit static_cast<PictureButton *>(widget())->clicked();
+            QTimer::singleShot(0, widget(),
+                               [button = static_cast<PictureButton *>(widget())] { emit button->clicked(); });
     }
 };
 

@@ -1,5 +1,7 @@
 #include "finddialog.h"
 
+#include <platform/assistive.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -23,15 +25,28 @@ QToolButton *button(const QString &text, const QString &name, QWidget *parent)
     return b;
 }
 
+// A panel over the page, not a window of its own to a screen reader; said before the first is made.
+QWebEngineView *asPanelOf(QWebEngineView *view)
+{
+    static const bool shown = [] {
+        platform::showAs(FindDialog::staticMetaObject.className(), QAccessible::Pane);
+        return true;
+    }();
+    Q_UNUSED(shown)
+    return view;
+}
+
 } // namespace
 
 FindDialog::FindDialog(QWebEngineView *view)
-    : QFrame(view), view_(view), text_(new QLineEdit(this)), matchCase_(new QCheckBox(tr("Match case"), this)),
-      wholeBook_(new QCheckBox(tr("Whole book"), this)), result_(new QLabel(this))
+    : QFrame(asPanelOf(view)), view_(view), text_(new QLineEdit(this)),
+      matchCase_(new QCheckBox(tr("Match case"), this)), wholeBook_(new QCheckBox(tr("Whole book"), this)),
+      result_(new QLabel(this))
 {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     text_->setObjectName(QStringLiteral("findText"));
+    text_->setAccessibleName(tr("Find in the page"));
     text_->setPlaceholderText(tr("Find"));
     text_->setClearButtonEnabled(true);
     matchCase_->setObjectName(QStringLiteral("matchCase"));
