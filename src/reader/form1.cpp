@@ -176,6 +176,8 @@ void Form1::showModeless()
         // The first page is on its way; what comes beside the described window waits for the
         // event loop, so that it takes nothing from the start.
         QTimer::singleShot(0, this, &Form1::setUpReading);
+        // The keyboard begins where the tab order does; the page's keys scroll it from there too.
+        print1->setFocus(Qt::OtherFocusReason);
     }
     show();
 }

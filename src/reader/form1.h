@@ -152,6 +152,9 @@ private:
     // Follows the link a click met (empty: none), as the page view reported it with the link that
     // was under the pointer when the button went down.
     void followClick(const pageview::Click &click);
+    // Gives the keyboard focus back to the page, where its keys scroll it, as a panel, field or dialog
+    // closes.
+    void focusPage();
     // Hands a web or mail link to the user's programs, and says so when none takes it.
     void openLink(const QUrl &url);
     void zoomTo(double factor);

@@ -86,7 +86,7 @@ void Form1::hideSidePanel()
         return;
     sidePanel_->hide();
     resizeEvent(nullptr);
-    DHTMLEdit1.widget()->setFocus(Qt::OtherFocusReason);
+    focusPage();
 }
 
 void Form1::toggleContents()
@@ -111,10 +111,11 @@ void Form1::goToPageByName()
 {
     if (!goTo_) {
         goTo_ = new GoToPageField(this);
+        goTo_->installEventFilter(this); // it hides when it closes
         goTo_->setPageCount(pages.size());
         connect(goTo_, &GoToPageField::pageChosen, this, [this](qsizetype page) {
             handle([=, this] { goToPage(page); });
-            DHTMLEdit1.widget()->setFocus(Qt::OtherFocusReason);
+            focusPage();
         });
         if (contents_.isFinished() && contentsAsked_)
             contentsRead();

@@ -6,6 +6,7 @@
 #include "announcement.h"
 #include "booksearchbar.h"
 #include "contentsview.h"
+#include "gotopagefield.h"
 #include "picturebutton.h"
 
 #include <book/record.h>
@@ -31,6 +32,27 @@ constexpr std::array kZoomSteps = {0.25, 0.33, 0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 
 
 // One notch of a mouse wheel.
 constexpr int kWheelNotch = 120;
+
+// The keys that scroll the page, which it takes wherever the focus is among the window's own widgets.
+bool scrollsPage(const QKeyEvent &key)
+{
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (key.key()) {
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+    case Qt::Key_Space:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool isUserInput(QEvent::Type type)
 {
@@ -149,6 +171,11 @@ void Form1::setUpReading()
     resizeEvent(nullptr);
     updateBand();
     findPlace();
+}
+
+void Form1::focusPage()
+{
+    DHTMLEdit1.widget()->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::goToPage(qsizetype i, bool aroundRewriting)
@@ -326,8 +353,21 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
         }
+        // On a button (where a key runs no command) or the window itself, the page's keys scroll it.
+        if (event->type() == QEvent::KeyPress && (widget == this || qobject_cast<PictureButton *>(widget)) &&
+            scrollsPage(*key)) {
+            QWidget *page = view->focusProxy() ? view->focusProxy() : view;
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent copy(type, key->key(), key->modifiers(), key->text());
+                QApplication::sendEvent(page, &copy);
+            }
+            return true;
+        }
         return QWidget::eventFilter(watched, event);
     }
+    // Go to page closes by hiding; the focus it had goes back to the page, not to the next button.
+    if (watched == goTo_ && event->type() == QEvent::Hide && QApplication::focusWidget() == goTo_)
+        focusPage();
     if (event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (watched == band_ && mouse->button() == Qt::LeftButton && offer_) {

@@ -9,6 +9,7 @@
 #include <reader/form1.h>
 #include <reader/picturebutton.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
