@@ -190,6 +190,8 @@ bool Form1::event(QEvent *event)
     const bool result = QWidget::event(event);
     if (type == QEvent::WindowStateChange && leaveFullScreen_)
         leaveFullScreen_->setEnabled(isFullScreen());
+    if (type == QEvent::ApplicationPaletteChange && reading_)
+        followSystemPalette();
     // The type first: events come while the window's members are still being made (a child added).
     if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
          type == QEvent::UpdateRequest) &&

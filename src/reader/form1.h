@@ -152,6 +152,9 @@ private:
     // Follows the link a click met (empty: none), as the page view reported it with the link that
     // was under the pointer when the button went down.
     void followClick(const pageview::Click &click);
+    // The window's own text colour, black, is the window's alone: the band and the panels take the
+    // system's, so that they read in light and dark themes alike.
+    void followSystemPalette();
     // Gives the keyboard focus back to the page, where its keys scroll it, as a panel, field or dialog
     // closes.
     void focusPage();

@@ -51,6 +51,7 @@ void Form1::makeSidePanel()
     sidePanel_->setTabToolTip(0, tip(showContents_));
     sidePanel_->setTabToolTip(1, tip(findInBook_));
     sidePanel_->hide();
+    followSystemPalette();
 
     connect(contentsView_, &ContentsView::pageChosen, this,
             [this](qsizetype page) { handle([=, this] { goToPage(page); }); });
@@ -112,6 +113,7 @@ void Form1::goToPageByName()
     if (!goTo_) {
         goTo_ = new GoToPageField(this);
         goTo_->installEventFilter(this); // it hides when it closes
+        followSystemPalette();
         goTo_->setPageCount(pages.size());
         connect(goTo_, &GoToPageField::pageChosen, this, [this](qsizetype page) {
             handle([=, this] { goToPage(page); });

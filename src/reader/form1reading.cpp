@@ -153,6 +153,7 @@ void Form1::setUpReading()
     band_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(band_, &QLabel::customContextMenuRequested, this, &Form1::showBandMenu);
     band_->show();
+    followSystemPalette();
     makeActions();
     DHTMLEdit1.setLinkHoverHandler([this](const QString &url) {
         const QString scheme = QUrl(url).scheme();
@@ -171,6 +172,18 @@ void Form1::setUpReading()
     resizeEvent(nullptr);
     updateBand();
     findPlace();
+}
+
+void Form1::followSystemPalette()
+{
+    for (QWidget *widget : {static_cast<QWidget *>(band_), static_cast<QWidget *>(sidePanel_),
+                            static_cast<QWidget *>(goTo_), DHTMLEdit1.widget()}) {
+        if (!widget)
+            continue;
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::WindowText, QApplication::palette(widget).color(QPalette::WindowText));
+        widget->setPalette(palette);
+    }
 }
 
 void Form1::focusPage()
