@@ -14,8 +14,10 @@
 #include <platform/screen.h>
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPalette>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <QtConcurrent>
@@ -178,6 +180,12 @@ void Form1::showModeless()
         QTimer::singleShot(0, this, &Form1::setUpReading);
         // The keyboard begins where the tab order does; the page's keys scroll it from there too.
         print1->setFocus(Qt::OtherFocusReason);
+        // A Wayland compositor alone knows what its panels take of the screen: it gives a maximized
+        // window the rest, and the page follows the window as laid out at load.
+        if (QGuiApplication::platformName() == u"wayland") {
+            showMaximized();
+            return;
+        }
     }
     show();
 }
@@ -192,6 +200,12 @@ bool Form1::event(QEvent *event)
         leaveFullScreen_->setEnabled(isFullScreen());
     if (type == QEvent::ApplicationPaletteChange && reading_)
         followSystemPalette();
+    if (type == QEvent::Resize && loaded_ && isMaximized() && windowHandle()) {
+        const QMargins frame = windowHandle()->frameMargins();
+        qCDebug(lcReader).nospace() << "maximized: the window's frame " << frame.left() << ' ' << frame.top() << ' '
+                                    << frame.right() << ' ' << frame.bottom() << ", inside " << width() << 'x'
+                                    << height();
+    }
     // The type first: events come while the window's members are still being made (a child added).
     if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
          type == QEvent::UpdateRequest) &&
@@ -206,18 +220,21 @@ void Form1::fitFrameToScreen()
     if (!window || !isVisible() || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
     const QMargins frame = window->frameMargins();
-    if (frame.isNull())
-        return;
-    frameFitted_ = true;
-    const QSize inside = sizeAtLoad_.shrunkBy(frame);
+    // The desktop's panels take their part of the screen (X11 tells it): the window fits the rest.
+    const QRect area = screen() ? screen()->availableGeometry() : QRect(QPoint(), sizeAtLoad_);
+    const QSize outside = sizeAtLoad_.boundedTo(area.size());
+    if (frame.isNull() && outside == sizeAtLoad_)
+        return; // the frame is not known yet
+    frameFitted_ = !frame.isNull();
+    const QSize inside = outside.shrunkBy(frame);
     qCDebug(lcReader).nospace() << "the window's frame " << frame.left() << ' ' << frame.top() << ' ' << frame.right()
                                 << ' ' << frame.bottom() << ", inside " << inside.width() << 'x' << inside.height();
     // The page view keeps the size it was laid out with: what the window loses comes off the margins
-    // beside and below it.
-    rightMargin_ = qMax(0, rightMargin_ - frame.left() - frame.right());
-    bottomMargin_ = qMax(0, bottomMargin_ - frame.top() - frame.bottom());
+    // beside and below it, and the page view gives up the rest.
+    rightMargin_ = qMax(0, rightMarginAtLoad_ - (sizeAtLoad_.width() - inside.width()));
+    bottomMargin_ = qMax(0, bottomMarginAtLoad_ - (sizeAtLoad_.height() - inside.height()));
     resize(inside);
-    move(0, 0);
+    move(area.topLeft());
 }
 
 void Form1::Form_Load()
@@ -265,8 +282,8 @@ void Form1::layOut()
     // What the layout leaves to the right of and below the page view, which it keeps when the
     // window is resized later.
     const QRect view = DHTMLEdit1.widget()->geometry();
-    rightMargin_ = platform::twipsToPixels(windowWidth) - (view.x() + view.width());
-    bottomMargin_ = platform::twipsToPixels(windowHeight) - (view.y() + view.height());
+    rightMargin_ = rightMarginAtLoad_ = platform::twipsToPixels(windowWidth) - (view.x() + view.width());
+    bottomMargin_ = bottomMarginAtLoad_ = platform::twipsToPixels(windowHeight) - (view.y() + view.height());
 }
 
 void Form1::loadBook()

@@ -237,6 +237,8 @@ private:
     // The page view's distance from the window's right and bottom edges at load, in pixels.
     int rightMargin_ = 0;
     int bottomMargin_ = 0;
+    int rightMarginAtLoad_ = 0;
+    int bottomMarginAtLoad_ = 0;
     // What a smooth mouse wheel turned with Ctrl held, short of a whole notch.
     int wheelPending_ = 0;
     bool reading_ = false;
