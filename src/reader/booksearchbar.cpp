@@ -57,14 +57,14 @@ BookSearchBar::BookSearchBar(QWidget *parent)
     close->setText(tr("Close"));
     close->setAccessibleName(tr("Close the side panel"));
 
-    // In a narrow panel: the field and Close, then the two switches.
+    // In a narrow panel: the field and Close, then the two switches, one under the other, as a
+    // translation may make them long.
     auto *field = new QHBoxLayout;
     field->addWidget(text_, 1);
     field->addWidget(close);
-    auto *switches = new QHBoxLayout;
+    auto *switches = new QVBoxLayout;
     switches->addWidget(matchCase_);
     switches->addWidget(wholeBook_);
-    switches->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
     layout->addLayout(field);

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QtConcurrent>
 
@@ -40,6 +41,9 @@ void Form1::makeSidePanel()
     sidePanel_->setObjectName(QStringLiteral("sidePanel"));
     sidePanel_->setAccessibleName(tr("Side panel"));
     sidePanel_->setDocumentMode(true);
+    // Both tabs whole, the panel as wide as they need, whatever their language.
+    sidePanel_->tabBar()->setUsesScrollButtons(false);
+    sidePanel_->tabBar()->setElideMode(Qt::ElideNone);
     contentsView_ = new ContentsView(sidePanel_);
     bookSearch_ = new BookSearchBar(sidePanel_);
     sidePanel_->addTab(contentsView_, tr("Contents"));

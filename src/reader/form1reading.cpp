@@ -306,7 +306,10 @@ void Form1::resizeEvent(QResizeEvent *event)
     int right = width() - rightMargin_;
     const int viewHeight = qMax(0, height() - view->y() - bottomMargin_);
     if (sidePanel_ && sidePanel_->isVisible()) {
-        const int panelWidth = qMin(qBound(kPanelMinWidth, width() / 4, kPanelMaxWidth), (right - view->x()) / 2);
+        // As wide as its texts need, as a translation may make them long.
+        const int wanted =
+            qMax(qBound(kPanelMinWidth, width() / 4, kPanelMaxWidth), sidePanel_->minimumSizeHint().width());
+        const int panelWidth = qMin(wanted, (right - view->x()) / 2);
         right -= panelWidth + kPanelGap;
         sidePanel_->setGeometry(right + kPanelGap, view->y(), panelWidth, viewHeight);
     }

@@ -3,8 +3,8 @@
 #include <platform/assistive.h>
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,15 +57,22 @@ FindDialog::FindDialog(QWebEngineView *view)
     QToolButton *next = button(tr("Next"), QStringLiteral("findNext"), this);
     QToolButton *close = button(tr("Close"), QStringLiteral("findClose"), this);
 
-    auto *layout = new QHBoxLayout(this);
+    // Two rows, the field and what it found over the switches and the steps, so that a translation
+    // longer than English still fits over a narrow page.
+    auto *field = new QHBoxLayout;
+    field->addWidget(text_, 1);
+    field->addWidget(result_);
+    field->addWidget(close);
+    auto *switches = new QHBoxLayout;
+    switches->addWidget(matchCase_);
+    switches->addWidget(wholeBook_);
+    switches->addStretch(1);
+    switches->addWidget(previous);
+    switches->addWidget(next);
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
-    layout->addWidget(text_);
-    layout->addWidget(matchCase_);
-    layout->addWidget(wholeBook_);
-    layout->addWidget(previous);
-    layout->addWidget(next);
-    layout->addWidget(result_);
-    layout->addWidget(close);
+    layout->addLayout(field);
+    layout->addLayout(switches);
 
     connect(text_, &QLineEdit::textEdited, this, [this] { find({}); });
     connect(text_, &QLineEdit::returnPressed, this, [this] { find({}); });
@@ -174,12 +181,15 @@ void FindDialog::showResult(const QWebEngineFindTextResult &result)
         result_->setText(tr("Not found"));
     else
         result_->setText(tr("%1 of %2").arg(result.activeMatch()).arg(result.numberOfMatches()));
+    // The bar grows with what it says.
+    placeOverView();
 }
 
 void FindDialog::placeOverView()
 {
     const int width = qMin(sizeHint().width(), qMax(0, view_->width() - 2 * kMargin));
     setGeometry(view_->width() - width - kMargin, kMargin, width, sizeHint().height());
+    layout()->activate();
 }
 
 } // namespace triedit
