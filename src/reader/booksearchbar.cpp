@@ -28,11 +28,28 @@ void markQuery(QList<QPoint> &marks, const QString &text, qsizetype from, qsizet
         marks.append(QPoint(int(from + at), int(query.size())));
 }
 
+// The list of the pages found. Qt tells assistive technology of a list's current row as its focus,
+// even while the list is hidden, and a screen reader then reads that row instead of the field that
+// has the focus: a hidden list tells nothing.
+class ResultList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override
+    {
+        if (isVisible())
+            QListWidget::currentChanged(current, previous);
+        else
+            QAbstractItemView::currentChanged(current, previous);
+    }
+};
+
 } // namespace
 
 BookSearchBar::BookSearchBar(QWidget *parent)
     : QWidget(parent), text_(new QLineEdit(this)), matchCase_(new QCheckBox(tr("Match case"), this)),
-      wholeBook_(new QCheckBox(tr("Whole book"), this)), status_(new QLabel(this)), results_(new QListWidget(this))
+      wholeBook_(new QCheckBox(tr("Whole book"), this)), status_(new QLabel(this)), results_(new ResultList(this))
 {
     setObjectName(QStringLiteral("bookSearch"));
     text_->setObjectName(QStringLiteral("bookSearchText"));

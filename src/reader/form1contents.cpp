@@ -89,9 +89,10 @@ void Form1::hideSidePanel()
 {
     if (!sidePanel_ || !sidePanel_->isVisible())
         return;
+    // The page first: hidden with the focus, the panel would pass it to the next button meanwhile.
+    focusPage();
     sidePanel_->hide();
     resizeEvent(nullptr);
-    focusPage();
 }
 
 void Form1::toggleContents()

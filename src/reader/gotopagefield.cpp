@@ -63,12 +63,12 @@ void GoToPageField::setContents(const std::shared_ptr<const book::Contents> &con
 void GoToPageField::open(const QRect &area)
 {
     setGeometry(area);
-    clear();
     show();
     raise();
-    // Not as by a shortcut, which would select the text before the focus is told: a screen reader
-    // drops a field whose caret moves before it has the focus.
+    // The focus first, and not as by a shortcut, which would select the text: a screen reader drops
+    // a field whose caret moves (as clearing it moves it) before it has the focus.
     setFocus(Qt::OtherFocusReason);
+    clear();
 }
 
 qsizetype GoToPageField::pageOf(const QString &text) const

@@ -130,10 +130,11 @@ void FindDialog::setWholeBookHandler(std::function<void(const QString &, bool)> 
 void FindDialog::dismiss()
 {
     qApp->removeEventFilter(this);
+    // The page first: hidden with the focus, the bar would pass it to the next button meanwhile.
+    view_->setFocus(Qt::OtherFocusReason);
     hide();
     result_->clear();
     view_->findText(QString());
-    view_->setFocus(Qt::OtherFocusReason);
 }
 
 void FindDialog::keyPressEvent(QKeyEvent *event)
