@@ -223,9 +223,11 @@ void Form1::fitFrameToScreen()
     // The desktop's panels take their part of the screen (X11 tells it): the window fits the rest.
     const QRect area = screen() ? screen()->availableGeometry() : QRect(QPoint(), sizeAtLoad_);
     const QSize outside = sizeAtLoad_.boundedTo(area.size());
-    if (frame.isNull() && outside == sizeAtLoad_)
-        return; // the frame is not known yet
+    // Without a frame (none yet, or no window manager) the window is fitted to the area once.
+    if (frame.isNull() && (outside == sizeAtLoad_ || areaFitted_))
+        return;
     frameFitted_ = !frame.isNull();
+    areaFitted_ = true;
     const QSize inside = outside.shrunkBy(frame);
     qCDebug(lcReader).nospace() << "the window's frame " << frame.left() << ' ' << frame.top() << ' ' << frame.right()
                                 << ' ' << frame.bottom() << ", inside " << inside.width() << 'x' << inside.height();

@@ -245,6 +245,7 @@ private:
     // The window's size as laid out at load (the screen's), and whether its frame was given room.
     QSize sizeAtLoad_;
     bool frameFitted_ = false;
+    bool areaFitted_ = false;
     // Print all is running: the window takes no input, and closing it waits for the page printing.
     bool printingAll_ = false;
     bool closeAfterPrinting_ = false;
