@@ -106,21 +106,6 @@ TEST(BookSearch, TheNameAndExcerptOfAPage)
     EXPECT_EQ(matches[0].hitLength, 4);
 }
 
-// The same page of a UTF-8 book: name, words and excerpt are read in its form.
-TEST(BookSearch, AUtf8BookIsSearchedInItsLetters)
-{
-    const book::PageTable pages = book::parseBook(u"\ufeffT<<$$>>~ \u0645\u0631\u0641\u0623 ##<p>Caf\u00e9 "
-                                                  u"\u0645\u0631\u0641\u0623.</p>"_s.toUtf8(),
-                                                  QStringLiteral("test.tavlo"))
-                                      .pages;
-    const std::vector<book::PageMatch> matches = searchAll(pages, u"\u0645\u0631\u0641\u0623"_s, 1);
-    ASSERT_EQ(matches.size(), 1u);
-    EXPECT_EQ(matches[0].name, u" \u0645\u0631\u0641\u0623 "_s);
-    EXPECT_EQ(matches[0].excerpt, u"Caf\u00e9 \u0645\u0631\u0641\u0623."_s);
-    EXPECT_EQ(matches[0].hitOffset, 5);
-    EXPECT_EQ(searchAll(pages, u"CAF\u00c9"_s, 1).size(), 1u);
-}
-
 TEST(BookSearch, ExcerptsBeginAndEndWithWholeWords)
 {
     // Words of 3 to 11 letters around the hit, which sits at every place from the first word to the last.

@@ -32,8 +32,7 @@ void checkRecord(const book::PageTable &pages, qsizetype i)
         FUZZ_CHECK(record.toUtf8() == bytes);
     }
 
-    // Qt's split cuts from left to right without overlapping too. A field decoded alone is the same
-    // field of the decoded record: the separators are ASCII in both forms.
+    // Qt's split cuts from left to right without overlapping too; a field decoded alone reads as in the record.
     const QStringList fields = record.split(QStringLiteral("##"));
     for (int f = 0; f <= fields.size(); ++f) {
         FUZZ_CHECK(book::recordField(QStringView(record), f) == fields.value(f));

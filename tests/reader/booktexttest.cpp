@@ -64,33 +64,17 @@ TEST_F(BookTextTest, NamesAndMessagesThatLookLikeMarkupAreShownAsWritten)
     EXPECT_EQ(tip.toPlainText(), name);
 }
 
-// A book of the UTF-8 form, as pack writes it for an Arabic title: caption, band, links and
-// contents all read its letters.
-TEST_F(BookTextTest, AUtf8BookKeepsItsScriptInCaptionBandLinksAndContents)
+// A book of the UTF-8 form, as pack writes it for an Arabic title: caption, pages and links read
+// its letters.
+TEST_F(BookTextTest, AUtf8BookKeepsItsScript)
 {
-    const QString title = u"\u0645\u0631\u0641\u0623 \u2192"_s;
-    const QString name = u"\u0627\u0644\u0645\u064a\u0646\u0627\u0621"_s;
-    writeBook("\xEF\xBB\xBF" + title.toUtf8() + "<<$$>>end##<p>\xC4\x81</p>~" + name.toUtf8() + "##<title>" +
-              name.toUtf8() + "</title><p>\xC3\xA9</p>");
+    const QString title = u"\u0645\u0631\u0641\u0623 \u2192"_s, name = u"\u0627\u0644\u0645\u064a\u0646\u0627\u0621"_s;
+    writeBook("\xEF\xBB\xBF" + (title + u"<<$$>>end##<p>\u0101</p>~" + name + u"##<p>\u00e9</p>").toUtf8());
     load();
     EXPECT_EQ(form().windowTitle(), title);
     EXPECT_EQ(pageView->document, u"<p>\u0101</p>");
-
     pageView->click(u" "_s + name);
-    EXPECT_EQ(pageView->document, u"<title>"_s + name + u"</title><p>\u00e9</p>");
-    EXPECT_TRUE(form().findChild<QLabel *>(QStringLiteral("band"))->text().contains(name));
-
-    QTest::keyClick(&form(), Qt::Key_F9);
-    auto *tree = form().findChild<QTreeView *>(QStringLiteral("contentsTree"));
-    ASSERT_NE(tree, nullptr);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            return !tree->model()
-                        ->match(tree->model()->index(0, 0), Qt::DisplayRole, name, 1,
-                                Qt::MatchExactly | Qt::MatchRecursive)
-                        .isEmpty();
-        },
-        10000));
+    EXPECT_EQ(pageView->document, u"<p>\u00e9</p>");
 }
 
 } // namespace

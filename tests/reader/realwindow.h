@@ -9,7 +9,6 @@
 #include <reader/form1.h>
 #include <reader/picturebutton.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>

@@ -35,32 +35,6 @@ TEST_F(RealWindowTest, AClickOnALinkOfTheSampleBookShowsThatPage)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-// The keyboard begins on the first button of the tab order, where the page's keys scroll the page;
-// a field that closes gives the focus back to the page.
-TEST_F(RealWindowTest, ThePageKeysScrollItFromTheButtonsAndClosingGoToGivesThePageTheFocus)
-{
-    writeBook("Long<<$$>>a##<h1>alpha</h1><div style=\"height: 5000px\"></div>~b##<h1>beta</h1>");
-    open();
-    form->activateWindow();
-    EXPECT_EQ(form->focusWidget(), form->print1);
-    const auto scrolled = [&] { return evaluate(QStringLiteral("window.scrollY")).toDouble(); };
-    for (const Qt::Key key : {Qt::Key_PageDown, Qt::Key_Space, Qt::Key_Down}) {
-        const double before = scrolled();
-        QTest::keyClick(form->print1, key);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return scrolled() > before; }, 5000)) << key;
-    }
-    QTest::keyClick(form->ext, Qt::Key_Home);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return scrolled() == 0; }, 5000));
-    EXPECT_EQ(programEnds, 0);
-
-    QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
-    QWidget *field = QApplication::focusWidget();
-    ASSERT_NE(field, nullptr);
-    EXPECT_EQ(field->objectName(), QStringLiteral("goToPage"));
-    QTest::keyClick(field, Qt::Key_Escape);
-    EXPECT_TRUE(web->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == web);
-}
-
 TEST_F(RealWindowTest, NextOnTheLastPageTellsTheUser)
 {
     writeBook("Three<<$$>>a##<h1>alpha</h1>~b##<h1>beta</h1>~c##<h1>gamma</h1>");

@@ -3,15 +3,9 @@
 
 #include <reader/picturebutton.h>
 
-#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPainter>
 #include <QRegularExpression>
 #include <QWindow>
-
-#include <cmath>
 
 namespace {
 
@@ -202,67 +196,6 @@ TEST_F(LoadTest, ADamagedFirstRecordShowsAnEmptyFirstPage)
     load();
     EXPECT_EQ(pageView->document, QString());
     EXPECT_EQ(pageCountOnTheBand(), 2);
-}
-
-// The contrast of text on its background, as WCAG measures it, between the lightest and the darkest
-// pixel of what is drawn.
-double contrastOf(const QImage &image)
-{
-    const auto channel = [](int v) {
-        const double c = v / 255.0;
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    double darkest = 1, lightest = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            const double l = 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
-            darkest = std::min(darkest, l);
-            lightest = std::max(lightest, l);
-        }
-    }
-    return (lightest + 0.05) / (darkest + 0.05);
-}
-
-TEST_F(LoadTest, TheBandAndTheLabelsOfThePagesFoundReadInLightAndDarkThemes)
-{
-    QPalette dark(QColor(0x35, 0x35, 0x35));
-    dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Text, Qt::white);
-    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
-    dark.setColor(QPalette::AlternateBase, QColor(0x42, 0x42, 0x42));
-    const QPalette light = QApplication::palette();
-    writeBook("Book<<$$>>a##<p>sea</p>~sea##<p>shore</p>");
-    for (const QPalette &palette : {light, dark}) {
-        QApplication::setPalette(palette);
-        load();
-        auto *band = form().findChild<QLabel *>(QStringLiteral("band"));
-        ASSERT_NE(band, nullptr);
-        EXPECT_GE(contrastOf(band->grab().toImage()), 4.5) << band->text().toStdString();
-
-        QTest::keyClick(&form(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-        auto *text = form().findChild<QLineEdit *>(QStringLiteral("bookSearchText"));
-        auto *results = form().findChild<QListWidget *>(QStringLiteral("bookSearchResults"));
-        ASSERT_TRUE(text && results);
-        QTest::keyClicks(text, QStringLiteral("sea"));
-        QTest::keyClick(text, Qt::Key_Return);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return results->count() >= 2; }, 10000)) << results->count();
-        ASSERT_EQ(results->item(0)->flags(), Qt::NoItemFlags); // a label
-        // The label row as the list draws it: a row that can't be chosen is not enabled.
-        QImage label(400, 40, QImage::Format_RGB32);
-        label.fill(results->palette().color(QPalette::Base));
-        QPainter painter(&label);
-        QStyleOptionViewItem row;
-        row.initFrom(results);
-        row.state &= ~QStyle::State_Enabled;
-        row.rect = label.rect();
-        row.widget = results;
-        results->itemDelegate()->paint(&painter, row, results->model()->index(0, 0));
-        painter.end();
-        EXPECT_GE(contrastOf(label), 4.5) << results->item(0)->text().toStdString();
-        endRun();
-    }
-    QApplication::setPalette(light);
 }
 
 } // namespace
