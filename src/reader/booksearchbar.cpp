@@ -40,8 +40,8 @@ protected:
     {
         if (isVisible())
             QListWidget::currentChanged(current, previous);
-        else
-            QAbstractItemView::currentChanged(current, previous);
+        else // past QListView's own, which tells assistive technology
+            QAbstractItemView::currentChanged(current, previous); // NOLINT(bugprone-parent-virtual-call)
     }
 };
 
