@@ -168,6 +168,9 @@ void Form1::setUpReading()
     // Ctrl+wheel over the page, the mouse's back and forward buttons, and the keys that the page view
     // takes for itself before the actions' shortcuts could see them, wherever in the window they come.
     qApp->installEventFilter(this);
+    // The web engine put the page view's own focus widget before Exit in the tab order: Exit comes
+    // after Next again, before the page, as the window lays its controls out.
+    setTabOrder(nxt, ext);
     reading_ = true;
     resizeEvent(nullptr);
     updateBand();
