@@ -81,17 +81,18 @@ void Form1::makeActions()
     // Each key runs what its button runs, messages included.
     const auto command = [this](void (Form1::*handler)()) { return [this, handler] { handle(handler); }; };
     // Each button tells assistive technology its key.
-    const auto button = [this](PictureButton *button, QAction *action) { button->setKeys(action->shortcut()); };
-    button(nxt, addCommand("nextPage", tr("Next page"), {Qt::CTRL | Qt::Key_PageDown}, command(&Form1::nxt_Click)));
-    button(previous, addCommand("previousPage", tr("Previous page"), {Qt::CTRL | Qt::Key_PageUp},
-                                command(&Form1::previous_Click)));
-    button(home, addCommand("firstPage", tr("First page"), {Qt::ALT | Qt::Key_Home}, command(&Form1::home_Click)));
-    button(print1,
-           addCommand("print", tr("Print the page\u2026"), {Qt::CTRL | Qt::Key_P}, command(&Form1::print1_Click)));
-    button(printall, addCommand("printAll", tr("Print all pages"), {Qt::CTRL | Qt::SHIFT | Qt::Key_P},
-                                command(&Form1::printall_Click)));
-    button(find, addCommand("findInPage", tr("Find in the page"), {Qt::CTRL | Qt::Key_F}, command(&Form1::find_Click)));
-    button(ext, addCommand("exit", tr("Exit"), {Qt::CTRL | Qt::Key_Q}, command(&Form1::ext_Click)));
+    const auto tellKeys = [](PictureButton *button, QAction *action) { button->setKeys(action->shortcut()); };
+    tellKeys(nxt, addCommand("nextPage", tr("Next page"), {Qt::CTRL | Qt::Key_PageDown}, command(&Form1::nxt_Click)));
+    tellKeys(previous, addCommand("previousPage", tr("Previous page"), {Qt::CTRL | Qt::Key_PageUp},
+                                  command(&Form1::previous_Click)));
+    tellKeys(home, addCommand("firstPage", tr("First page"), {Qt::ALT | Qt::Key_Home}, command(&Form1::home_Click)));
+    tellKeys(print1,
+             addCommand("print", tr("Print the page\u2026"), {Qt::CTRL | Qt::Key_P}, command(&Form1::print1_Click)));
+    tellKeys(printall, addCommand("printAll", tr("Print all pages"), {Qt::CTRL | Qt::SHIFT | Qt::Key_P},
+                                  command(&Form1::printall_Click)));
+    tellKeys(find,
+             addCommand("findInPage", tr("Find in the page"), {Qt::CTRL | Qt::Key_F}, command(&Form1::find_Click)));
+    tellKeys(ext, addCommand("exit", tr("Exit"), {Qt::CTRL | Qt::Key_Q}, command(&Form1::ext_Click)));
     back_ = addCommand("back", tr("Back"), {Qt::ALT | Qt::Key_Left}, command(&Form1::goBack));
     forward_ = addCommand("forward", tr("Forward"), {Qt::ALT | Qt::Key_Right}, command(&Form1::goForward));
     // Plus is typed with Shift on many keyboards, and shares its key with "=" on some.
