@@ -9,6 +9,8 @@ packages=(
     xvfb xauth x11-utils xdotool imagemagick poppler-utils fonts-dejavu-core iproute2 libx11-dev libxcb1-dev
     dpkg-dev file desktop-file-utils lintian appstream debootstrap
     dbus at-spi2-core python3-pyatspi weston qt6-wayland
+    # Tests only: printing through CUPS to its PDF printer.
+    cups cups-client printer-driver-cups-pdf
     # Tests only: the fuzz target that holds the reader's HTML reading to a browser-grade parser.
     libgumbo-dev
 )

@@ -77,10 +77,6 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
         <translation>(ohne Namen)</translation>
     </message>
     <message>
-        <source>Text to find in the whole book</source>
-        <translation>Text, der im ganzen Buch gesucht wird</translation>
-    </message>
-    <message>
         <source>Pages that hold the text</source>
         <translation>Seiten, die den Text enthalten</translation>
     </message>
@@ -277,6 +273,10 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
 </context>
 <context>
     <name>triedit::FindDialog</name>
+    <message>
+        <source>Find in the page</source>
+        <translation>Auf der Seite suchen</translation>
+    </message>
     <message>
         <source>Match case</source>
         <translation>Groß-/Kleinschreibung beachten</translation>

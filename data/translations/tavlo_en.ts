@@ -75,10 +75,6 @@ Install a printer, then print again.</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Text to find in the whole book</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>Pages that hold the text</source>
         <translation type="unfinished" />
     </message>
@@ -274,6 +270,10 @@ Install a printer, then print again.</source>
 </context>
 <context>
     <name>triedit::FindDialog</name>
+    <message>
+        <source>Find in the page</source>
+        <translation type="unfinished" />
+    </message>
     <message>
         <source>Match case</source>
         <translation type="unfinished" />

@@ -3,9 +3,12 @@
 #include "logging.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QHash>
+#include <QWidget>
 
 namespace platform {
 namespace {
@@ -28,7 +31,28 @@ bool atSpiStatus(const char *property)
     return answer.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
 
+QHash<QString, QAccessible::Role> &roleOfClass()
+{
+    static QHash<QString, QAccessible::Role> roles;
+    return roles;
+}
+
+QAccessibleInterface *widgetInItsRole(const QString &className, QObject *object)
+{
+    const auto role = roleOfClass().constFind(className);
+    if (!object || !object->isWidgetType() || role == roleOfClass().cend())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget *>(object), *role);
+}
+
 } // namespace
+
+void showAs(const char *className, QAccessible::Role role)
+{
+    if (roleOfClass().isEmpty())
+        QAccessible::installFactory(widgetInItsRole);
+    roleOfClass().insert(QString::fromLatin1(className), role);
+}
 
 bool assistiveTechnologyActive()
 {

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace platform {
 namespace {
@@ -25,6 +27,52 @@ std::unique_ptr<QPrinter> nextPdfFile(const QString &folder)
 }
 
 } // namespace
+
+bool printPdfFile(const QString &pdfFile, const QPrinter &printer)
+{
+    const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
+    if (lp.isEmpty() || printer.printerName().isEmpty())
+        return false;
+    QStringList arguments = {QStringLiteral("-d"), printer.printerName(), QStringLiteral("-n"),
+                             QString::number(qMax(1, printer.copyCount()))};
+    if (!printer.docName().isEmpty())
+        arguments << QStringLiteral("-t") << printer.docName();
+    const auto option = [&](const QString &value) { arguments << QStringLiteral("-o") << value; };
+    switch (printer.duplex()) {
+    case QPrinter::DuplexLongSide:
+        option(QStringLiteral("sides=two-sided-long-edge"));
+        break;
+    case QPrinter::DuplexShortSide:
+        option(QStringLiteral("sides=two-sided-short-edge"));
+        break;
+    case QPrinter::DuplexNone:
+        option(QStringLiteral("sides=one-sided"));
+        break;
+    case QPrinter::DuplexAuto:
+        break;
+    }
+    if (printer.collateCopies())
+        option(QStringLiteral("collate=true"));
+    if (printer.colorMode() == QPrinter::GrayScale)
+        option(QStringLiteral("print-color-mode=monochrome"));
+    // A queue that takes PostScript (a PDF printer of CUPS among them) has the PDF converted by
+    // cairo, which keeps each font's characters; Ghostscript's conversion leaves them unreadable.
+    option(QStringLiteral("pdftops-renderer=pdftocairo"));
+    arguments << QStringLiteral("--") << pdfFile;
+
+    QProcess process;
+    process.start(lp, arguments);
+    constexpr int kSpoolTimeMs = 30000;
+    if (!process.waitForFinished(kSpoolTimeMs) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        qCWarning(lcPlatform).noquote() << "the print queue" << printer.printerName()
+                                        << "did not take the page:" << process.readAllStandardError().trimmed();
+        return false;
+    }
+    qCDebug(lcPlatform).noquote() << "printed to" << printer.printerName()
+                                  << "as PDF:" << process.readAllStandardOutput().trimmed();
+    return true;
+}
 
 void Printers::tellNoPrinter()
 {

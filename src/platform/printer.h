@@ -22,6 +22,12 @@ struct PrinterChoice {
     std::unique_ptr<QPrinter> printer; // null: nothing is to be printed
     bool noPrinter = false;            // true: because no printer is installed
 };
+// Hands a PDF file to the printer's print queue, with the copies, sides and colour chosen for it,
+// as the print system takes any document: the queue converts it for the device, and text stays text
+// where the device keeps it (a PDF printer's file is searchable). False when there is no print system
+// to take it (no CUPS command) or it refused the file.
+bool printPdfFile(const QString &pdfFile, const QPrinter &printer);
+
 class Printers {
 public:
     PrinterChoice choose(bool showDialog, QWidget *parent);

@@ -31,15 +31,31 @@ void markQuery(QList<QPoint> &marks, const QString &text, qsizetype from, qsizet
         marks.append(QPoint(int(from + at), int(query.size())));
 }
 
+// The list of the pages found. Qt tells assistive technology of a list's current row as its focus,
+// even while the list is hidden, and a screen reader then reads that row instead of the field that
+// has the focus: a hidden list tells nothing.
+class ResultList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override
+    {
+        if (isVisible())
+            QListWidget::currentChanged(current, previous);
+        else // past QListView's own, which tells assistive technology
+            QAbstractItemView::currentChanged(current, previous); // NOLINT(bugprone-parent-virtual-call)
+    }
+};
+
 } // namespace
 
 BookSearchBar::BookSearchBar(QWidget *parent)
-    : QFrame(parent), text_(new QLineEdit(this)), matchCase_(new QCheckBox(tr("Match case"), this)),
-      wholeBook_(new QCheckBox(tr("Whole book"), this)), status_(new QLabel(this)), results_(new QListWidget(this))
+    : QWidget(parent), text_(new QLineEdit(this)), matchCase_(new QCheckBox(tr("Match case"), this)),
+      wholeBook_(new QCheckBox(tr("Whole book"), this)), status_(new QLabel(this)), results_(new ResultList(this))
 {
     setObjectName(QStringLiteral("bookSearch"));
     text_->setObjectName(QStringLiteral("bookSearchText"));
-    text_->setAccessibleName(tr("Text to find in the whole book"));
     text_->setPlaceholderText(tr("Find in the whole book"));
     text_->setAccessibleName(tr("Find in the whole book"));
     text_->setClearButtonEnabled(true);
@@ -65,14 +81,14 @@ BookSearchBar::BookSearchBar(QWidget *parent)
     close->setText(tr("Close"));
     close->setAccessibleName(tr("Close the side panel"));
 
-    // In a narrow panel: the field and Close, then the two switches.
+    // In a narrow panel: the field and Close, then the two switches, one under the other, as a
+    // translation may make them long.
     auto *field = new QHBoxLayout;
     field->addWidget(text_, 1);
     field->addWidget(close);
-    auto *switches = new QHBoxLayout;
+    auto *switches = new QVBoxLayout;
     switches->addWidget(matchCase_);
     switches->addWidget(wholeBook_);
-    switches->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
     layout->addLayout(field);
@@ -272,7 +288,7 @@ void BookSearchBar::dismiss()
 bool BookSearchBar::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress)
-        return QFrame::eventFilter(watched, event);
+        return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     if (key->key() == Qt::Key_Escape) {
         dismiss();
@@ -283,7 +299,7 @@ bool BookSearchBar::eventFilter(QObject *watched, QEvent *event)
         step(key->key() == Qt::Key_Down ? 1 : -1);
         return true;
     }
-    return QFrame::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace reader

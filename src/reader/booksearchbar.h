@@ -3,7 +3,7 @@
 #include <book/booksearch.h>
 #include <book/contents.h>
 
-#include <QFrame>
+#include <QWidget>
 
 #include <QVariant>
 
@@ -25,7 +25,7 @@ namespace reader {
 // Enter starts the search and, once pages are listed, shows the one chosen (the first, unless Down
 // and Up chose another); Enter or a click on a page shows it too. Escape or Close asks for the panel
 // to close; switching "Whole book" off goes back to finding in the page shown.
-class BookSearchBar final : public QFrame {
+class BookSearchBar final : public QWidget {
     Q_OBJECT
 
 public:

@@ -106,7 +106,9 @@ void ContentsView::setContents(std::shared_ptr<const book::Contents> contents)
 void ContentsView::showPage(qsizetype page)
 {
     page_ = page;
-    if (!contents_)
+    // A list's current row is its focus to assistive technology, even hidden behind another tab:
+    // it follows the page once the contents are shown.
+    if (!contents_ || !isVisible())
         return;
     if (!kept_->isHidden()) {
         const auto row = std::find(keptPages_.begin(), keptPages_.end(), page);
@@ -179,6 +181,12 @@ void ContentsView::chooseCurrent()
         emit pageChosen(page.value<qsizetype>());
     else
         tree_->setExpanded(index, !tree_->isExpanded(index)); // a folder opens or closes
+}
+
+void ContentsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    showPage(page_);
 }
 
 bool ContentsView::eventFilter(QObject *watched, QEvent *event)

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "announcement.h"
 #include "contentsview.h"
 #include "logging.h"
 #include "picturebutton.h"
@@ -14,8 +15,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPalette>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <QtConcurrent>
@@ -160,8 +163,11 @@ void Form1::handle(std::function<void()> handler)
         // Where the page shown was scrolled to, for Back and Forward to come back to.
         if (showsHistoryEntry_)
             history_.setScroll(DHTMLEdit1.scrollPosition());
+        const qsizetype before = curPage;
         platform::runReportingFailures(next);
         updateBand();
+        if (curPage != before && announcement_)
+            announcement_->say(placeText());
         if (contentsView_)
             contentsView_->showPage(curPage);
     }
@@ -176,6 +182,14 @@ void Form1::showModeless()
         // The first page is on its way; what comes beside the described window waits for the
         // event loop, so that it takes nothing from the start.
         QTimer::singleShot(0, this, &Form1::setUpReading);
+        // The keyboard begins where the tab order does; the page's keys scroll it from there too.
+        print1->setFocus(Qt::OtherFocusReason);
+        // A Wayland compositor alone knows what its panels take of the screen: it gives a maximized
+        // window the rest, and the page follows the window as laid out at load.
+        if (QGuiApplication::platformName() == u"wayland") {
+            showMaximized();
+            return;
+        }
     }
     show();
 }
@@ -188,6 +202,14 @@ bool Form1::event(QEvent *event)
     const bool result = QWidget::event(event);
     if (type == QEvent::WindowStateChange && leaveFullScreen_)
         leaveFullScreen_->setEnabled(isFullScreen());
+    if (type == QEvent::ApplicationPaletteChange && reading_)
+        followSystemPalette();
+    if (type == QEvent::Resize && loaded_ && isMaximized() && windowHandle()) {
+        const QMargins frame = windowHandle()->frameMargins();
+        qCDebug(lcReader).nospace() << "maximized: the window's frame " << frame.left() << ' ' << frame.top() << ' '
+                                    << frame.right() << ' ' << frame.bottom() << ", inside " << width() << 'x'
+                                    << height();
+    }
     // The type first: events come while the window's members are still being made (a child added).
     if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
          type == QEvent::UpdateRequest) &&
@@ -202,18 +224,23 @@ void Form1::fitFrameToScreen()
     if (!window || !isVisible() || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
     const QMargins frame = window->frameMargins();
-    if (frame.isNull())
+    // The desktop's panels take their part of the screen (X11 tells it): the window fits the rest.
+    const QRect area = screen() ? screen()->availableGeometry() : QRect(QPoint(), sizeAtLoad_);
+    const QSize outside = sizeAtLoad_.boundedTo(area.size());
+    // Without a frame (none yet, or no window manager) the window is fitted to the area once.
+    if (frame.isNull() && (outside == sizeAtLoad_ || areaFitted_))
         return;
-    frameFitted_ = true;
-    const QSize inside = sizeAtLoad_.shrunkBy(frame);
+    frameFitted_ = !frame.isNull();
+    areaFitted_ = true;
+    const QSize inside = outside.shrunkBy(frame);
     qCDebug(lcReader).nospace() << "the window's frame " << frame.left() << ' ' << frame.top() << ' ' << frame.right()
                                 << ' ' << frame.bottom() << ", inside " << inside.width() << 'x' << inside.height();
     // The page view keeps the size it was laid out with: what the window loses comes off the margins
-    // beside and below it.
-    rightMargin_ = qMax(0, rightMargin_ - frame.left() - frame.right());
-    bottomMargin_ = qMax(0, bottomMargin_ - frame.top() - frame.bottom());
+    // beside and below it, and the page view gives up the rest.
+    rightMargin_ = qMax(0, rightMarginAtLoad_ - (sizeAtLoad_.width() - inside.width()));
+    bottomMargin_ = qMax(0, bottomMarginAtLoad_ - (sizeAtLoad_.height() - inside.height()));
     resize(inside);
-    move(0, 0);
+    move(area.topLeft());
 }
 
 void Form1::Form_Load()
@@ -261,8 +288,8 @@ void Form1::layOut()
     // What the layout leaves to the right of and below the page view, which it keeps when the
     // window is resized later.
     const QRect view = DHTMLEdit1.widget()->geometry();
-    rightMargin_ = platform::twipsToPixels(windowWidth) - (view.x() + view.width());
-    bottomMargin_ = platform::twipsToPixels(windowHeight) - (view.y() + view.height());
+    rightMargin_ = rightMarginAtLoad_ = platform::twipsToPixels(windowWidth) - (view.x() + view.width());
+    bottomMargin_ = bottomMarginAtLoad_ = platform::twipsToPixels(windowHeight) - (view.y() + view.height());
 }
 
 void Form1::loadBook()

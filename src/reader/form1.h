@@ -24,6 +24,7 @@ class QTabWidget;
 
 namespace reader {
 
+class Announcement;
 class BookSearchBar;
 class ContentsView;
 class GoToPageField;
@@ -151,11 +152,18 @@ private:
     // Follows the link a click met (empty: none), as the page view reported it with the link that
     // was under the pointer when the button went down.
     void followClick(const pageview::Click &click);
+    // The window's own text colour, black, is the window's alone: the band and the panels take the
+    // system's, so that they read in light and dark themes alike.
+    void followSystemPalette();
+    // Gives the keyboard focus back to the page, where its keys scroll it, as a panel, field or dialog
+    // closes.
+    void focusPage();
     // Hands a web or mail link to the user's programs, and says so when none takes it.
     void openLink(const QUrl &url);
     void zoomTo(double factor);
     // The band below the page view: "page k of N" and the name of the current page.
     void updateBand();
+    QString placeText() const;
     // Once the window system tells the window's frame, makes room for it, so that the window with its
     // frame is the size of the screen as laid out at load; the page view keeps its size.
     void fitFrameToScreen();
@@ -190,6 +198,8 @@ private:
     // A file of the folder stands in place of the current page: Back shows that page again.
     bool showsFile_ = false;
     QLabel *band_ = nullptr;
+    // Tells a screen reader each page shown, as the band says it.
+    Announcement *announcement_ = nullptr;
     // The actions the window uses beside its keys: the mouse's buttons, the wheel, the band, the
     // side panel's tabs. Esc leaves full screen only while the window fills it.
     QAction *back_ = nullptr;
@@ -227,12 +237,15 @@ private:
     // The page view's distance from the window's right and bottom edges at load, in pixels.
     int rightMargin_ = 0;
     int bottomMargin_ = 0;
+    int rightMarginAtLoad_ = 0;
+    int bottomMarginAtLoad_ = 0;
     // What a smooth mouse wheel turned with Ctrl held, short of a whole notch.
     int wheelPending_ = 0;
     bool reading_ = false;
     // The window's size as laid out at load (the screen's), and whether its frame was given room.
     QSize sizeAtLoad_;
     bool frameFitted_ = false;
+    bool areaFitted_ = false;
     // Print all is running: the window takes no input, and closing it waits for the page printing.
     bool printingAll_ = false;
     bool closeAfterPrinting_ = false;

@@ -172,6 +172,7 @@ void Form1::print1_Click()
 {
     if (DHTMLEdit1.print(true) == pageview::PrintResult::Failed)
         services_.showMessage(tr("The page could not be printed: it did not finish in time."));
+    focusPage();
 }
 
 void Form1::printall_Click()
@@ -201,6 +202,7 @@ void Form1::printall_Click()
     }
     printingAll_ = false;
     progress.close();
+    focusPage();
     if (closeAfterPrinting_) {
         close();
         return;

@@ -10,6 +10,7 @@
 #include <book/bookformat.h>
 #include <book/pagetitle.h>
 #include <book/record.h>
+#include <book/contents.h>
 #include <platform/hostpath.h>
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QtConcurrent>
 
@@ -41,6 +43,9 @@ void Form1::makeSidePanel()
     sidePanel_->setObjectName(QStringLiteral("sidePanel"));
     sidePanel_->setAccessibleName(tr("Side panel"));
     sidePanel_->setDocumentMode(true);
+    // Both tabs whole, the panel as wide as they need, whatever their language.
+    sidePanel_->tabBar()->setUsesScrollButtons(false);
+    sidePanel_->tabBar()->setElideMode(Qt::ElideNone);
     contentsView_ = new ContentsView(sidePanel_);
     bookSearch_ = new BookSearchBar(sidePanel_);
     sidePanel_->addTab(contentsView_, tr("Contents"));
@@ -52,6 +57,7 @@ void Form1::makeSidePanel()
     sidePanel_->setTabToolTip(0, tip(showContents_));
     sidePanel_->setTabToolTip(1, tip(findInBook_));
     sidePanel_->hide();
+    followSystemPalette();
 
     connect(contentsView_, &ContentsView::pageChosen, this,
             [this](qsizetype page) { handle([=, this] { goToPage(page); }); });
@@ -85,9 +91,10 @@ void Form1::hideSidePanel()
 {
     if (!sidePanel_ || !sidePanel_->isVisible())
         return;
+    // The page first: hidden with the focus, the panel would pass it to the next button meanwhile.
+    focusPage();
     sidePanel_->hide();
     resizeEvent(nullptr);
-    DHTMLEdit1.widget()->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::toggleContents()
@@ -112,10 +119,12 @@ void Form1::goToPageByName()
 {
     if (!goTo_) {
         goTo_ = new GoToPageField(this);
+        goTo_->installEventFilter(this); // it hides when it closes
+        followSystemPalette();
         goTo_->setPageCount(pages.size());
         connect(goTo_, &GoToPageField::pageChosen, this, [this](qsizetype page) {
             handle([=, this] { goToPage(page); });
-            DHTMLEdit1.widget()->setFocus(Qt::OtherFocusReason);
+            focusPage();
         });
         if (contents_.isFinished() && contentsAsked_)
             contentsRead();
@@ -178,8 +187,7 @@ void Form1::findPlace()
         FoundPlace found{ReadingPlaces::fingerprint(title, table), std::nullopt, {}};
         found.place = places->find(path, found.fingerprint);
         if (found.place && found.place->page < table.size()) {
-            const QByteArrayView record = table.recordBytes(found.place->page);
-            found.title = book::pageTitle(book::recordField(record, 1));
+            found.title = book::pageTitleAt(table, found.place->page);
             if (found.title.isEmpty())
                 found.title = book::pageNameAt(table, found.place->page).trimmed();
         }

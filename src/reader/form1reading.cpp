@@ -3,9 +3,12 @@
 // is, and find in the whole book.
 #include "form1.h"
 
+#include "announcement.h"
 #include "booksearchbar.h"
 #include "contentsview.h"
+#include "gotopagefield.h"
 #include "isolated.h"
+#include "picturebutton.h"
 
 #include <book/record.h>
 
@@ -30,6 +33,27 @@ constexpr std::array kZoomSteps = {0.25, 0.33, 0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 
 
 // One notch of a mouse wheel.
 constexpr int kWheelNotch = 120;
+
+// The keys that scroll the page, which it takes wherever the focus is among the window's own widgets.
+bool scrollsPage(const QKeyEvent &key)
+{
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (key.key()) {
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+    case Qt::Key_Space:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool isUserInput(QEvent::Type type)
 {
@@ -57,13 +81,19 @@ void Form1::makeActions()
 {
     // Each key runs what its button runs, messages included.
     const auto command = [this](void (Form1::*handler)()) { return [this, handler] { handle(handler); }; };
-    addCommand("nextPage", tr("Next page"), {Qt::CTRL | Qt::Key_PageDown}, command(&Form1::nxt_Click));
-    addCommand("previousPage", tr("Previous page"), {Qt::CTRL | Qt::Key_PageUp}, command(&Form1::previous_Click));
-    addCommand("firstPage", tr("First page"), {Qt::ALT | Qt::Key_Home}, command(&Form1::home_Click));
-    addCommand("print", tr("Print the page\u2026"), {Qt::CTRL | Qt::Key_P}, command(&Form1::print1_Click));
-    addCommand("printAll", tr("Print all pages"), {Qt::CTRL | Qt::SHIFT | Qt::Key_P}, command(&Form1::printall_Click));
-    addCommand("findInPage", tr("Find in the page"), {Qt::CTRL | Qt::Key_F}, command(&Form1::find_Click));
-    addCommand("exit", tr("Exit"), {Qt::CTRL | Qt::Key_Q}, command(&Form1::ext_Click));
+    // Each button tells assistive technology its key.
+    const auto tellKeys = [](PictureButton *button, QAction *action) { button->setKeys(action->shortcut()); };
+    tellKeys(nxt, addCommand("nextPage", tr("Next page"), {Qt::CTRL | Qt::Key_PageDown}, command(&Form1::nxt_Click)));
+    tellKeys(previous, addCommand("previousPage", tr("Previous page"), {Qt::CTRL | Qt::Key_PageUp},
+                                  command(&Form1::previous_Click)));
+    tellKeys(home, addCommand("firstPage", tr("First page"), {Qt::ALT | Qt::Key_Home}, command(&Form1::home_Click)));
+    tellKeys(print1,
+             addCommand("print", tr("Print the page\u2026"), {Qt::CTRL | Qt::Key_P}, command(&Form1::print1_Click)));
+    tellKeys(printall, addCommand("printAll", tr("Print all pages"), {Qt::CTRL | Qt::SHIFT | Qt::Key_P},
+                                  command(&Form1::printall_Click)));
+    tellKeys(find,
+             addCommand("findInPage", tr("Find in the page"), {Qt::CTRL | Qt::Key_F}, command(&Form1::find_Click)));
+    tellKeys(ext, addCommand("exit", tr("Exit"), {Qt::CTRL | Qt::Key_Q}, command(&Form1::ext_Click)));
     back_ = addCommand("back", tr("Back"), {Qt::ALT | Qt::Key_Left}, command(&Form1::goBack));
     forward_ = addCommand("forward", tr("Forward"), {Qt::ALT | Qt::Key_Right}, command(&Form1::goForward));
     // Plus is typed with Shift on many keyboards, and shares its key with "=" on some.
@@ -118,11 +148,14 @@ void Form1::setUpReading()
     // Page names are the book's: never read as markup, which could load files or paint a fake band.
     band_->setTextFormat(Qt::PlainText);
     band_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    band_->setAccessibleName(tr("Where you are in the book"));
+    // Its name is its text, which assistive technology reads and is told of as it changes.
+    band_->setAccessibleDescription(tr("Where you are in the book"));
+    announcement_ = new Announcement(this);
     // The commands to find the way in the book, for those who look for them by the mouse.
     band_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(band_, &QLabel::customContextMenuRequested, this, &Form1::showBandMenu);
     band_->show();
+    followSystemPalette();
     makeActions();
     DHTMLEdit1.setLinkHoverHandler([this](const QString &url) {
         const QString scheme = QUrl(url).scheme();
@@ -137,10 +170,30 @@ void Form1::setUpReading()
     // Ctrl+wheel over the page, the mouse's back and forward buttons, and the keys that the page view
     // takes for itself before the actions' shortcuts could see them, wherever in the window they come.
     qApp->installEventFilter(this);
+    // The web engine put the page view's own focus widget before Exit in the tab order: Exit comes
+    // after Next again, before the page, as the window lays its controls out.
+    setTabOrder(nxt, ext);
     reading_ = true;
     resizeEvent(nullptr);
     updateBand();
     findPlace();
+}
+
+void Form1::followSystemPalette()
+{
+    for (QWidget *widget : {static_cast<QWidget *>(band_), static_cast<QWidget *>(sidePanel_),
+                            static_cast<QWidget *>(goTo_), DHTMLEdit1.widget()}) {
+        if (!widget)
+            continue;
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::WindowText, QApplication::palette(widget).color(QPalette::WindowText));
+        widget->setPalette(palette);
+    }
+}
+
+void Form1::focusPage()
+{
+    DHTMLEdit1.widget()->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::goToPage(qsizetype i, bool aroundRewriting)
@@ -227,18 +280,24 @@ void Form1::updateBand()
         band_->setText(isolated(hoveredLink_));
         return;
     }
-    QString text = tr("page %1 of %2").arg(curPage + 1).arg(pages.size());
-    if (curPage >= 0 && curPage < pages.size()) {
-        const QString name = book::trimSpaces(book::pageName(pages.record(curPage))).toString();
-        if (!name.isEmpty())
-            text += QStringLiteral("   \u2014   ") + isolated(name);
-    }
+    QString text = placeText();
     if (offer_) {
         text +=
             QStringLiteral("      \u25b8 ") +
             tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(isolated(offerTitle_));
     }
     band_->setText(text);
+}
+
+QString Form1::placeText() const
+{
+    QString text = tr("page %1 of %2").arg(curPage + 1).arg(pages.size());
+    if (curPage >= 0 && curPage < pages.size()) {
+        const QString name = book::trimSpaces(book::pageName(pages.record(curPage))).toString();
+        if (!name.isEmpty())
+            text += QStringLiteral("   \u2014   ") + isolated(name);
+    }
+    return text;
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
@@ -253,7 +312,10 @@ void Form1::resizeEvent(QResizeEvent *event)
     int right = width() - rightMargin_;
     const int viewHeight = qMax(0, height() - view->y() - bottomMargin_);
     if (sidePanel_ && sidePanel_->isVisible()) {
-        const int panelWidth = qMin(qBound(kPanelMinWidth, width() / 4, kPanelMaxWidth), (right - view->x()) / 2);
+        // As wide as its texts need, as a translation may make them long.
+        const int wanted =
+            qMax(qBound(kPanelMinWidth, width() / 4, kPanelMaxWidth), sidePanel_->minimumSizeHint().width());
+        const int panelWidth = qMin(wanted, (right - view->x()) / 2);
         right -= panelWidth + kPanelGap;
         sidePanel_->setGeometry(right + kPanelGap, view->y(), panelWidth, viewHeight);
     }
@@ -313,8 +375,21 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
         }
+        // On a button (where a key runs no command) or the window itself, the page's keys scroll it.
+        if (event->type() == QEvent::KeyPress && (widget == this || qobject_cast<PictureButton *>(widget)) &&
+            scrollsPage(*key)) {
+            QWidget *page = view->focusProxy() ? view->focusProxy() : view;
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent copy(type, key->key(), key->modifiers(), key->text());
+                QApplication::sendEvent(page, &copy);
+            }
+            return true;
+        }
         return QWidget::eventFilter(watched, event);
     }
+    // Go to page closes by hiding; the focus it had goes back to the page, not to the next button.
+    if (watched == goTo_ && event->type() == QEvent::Hide && QApplication::focusWidget() == goTo_)
+        focusPage();
     if (event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (watched == band_ && mouse->button() == Qt::LeftButton && offer_) {

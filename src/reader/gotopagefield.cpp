@@ -65,10 +65,12 @@ void GoToPageField::setContents(const std::shared_ptr<const book::Contents> &con
 void GoToPageField::open(const QRect &area)
 {
     setGeometry(area);
-    clear();
     show();
     raise();
-    setFocus(Qt::ShortcutFocusReason);
+    // The focus first, and not as by a shortcut, which would select the text: a screen reader drops
+    // a field whose caret moves (as clearing it moves it) before it has the focus.
+    setFocus(Qt::OtherFocusReason);
+    clear();
 }
 
 qsizetype GoToPageField::pageOf(const QString &text) const

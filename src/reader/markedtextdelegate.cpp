@@ -59,11 +59,11 @@ void MarkedTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     layout.setFormats(marks);
     layOut(layout, area.width());
 
+    // A row that can't be chosen (a label over the rows) is read as the others are: the disabled
+    // colour is too faint to read.
     const bool selected = option.state & QStyle::State_Selected;
-    const bool enabled = option.state & QStyle::State_Enabled;
-    const QPalette::ColorGroup group = enabled ? QPalette::Normal : QPalette::Disabled;
     painter->save();
-    painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setPen(option.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setClipRect(option.rect);
     layout.draw(painter, area.topLeft());
     painter->restore();

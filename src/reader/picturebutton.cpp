@@ -4,8 +4,9 @@
 
 #include <QAccessibleWidget>
 #include <QMouseEvent>
-#include <QStyleOptionFocusRect>
+#include <QPen>
 #include <QStylePainter>
+#include <QTimer>
 
 namespace reader {
 namespace {
@@ -16,10 +17,20 @@ public:
     explicit AccessibleButton(PictureButton *button) : QAccessibleWidget(button, QAccessible::Button) {}
 
     QStringList actionNames() const override { return {pressAction()}; }
+    QStringList keyBindingsForAction(const QString &action) const override
+    {
+        const QKeySequence &keys = static_cast<const PictureButton *>(widget())->keys();
+        if (action != pressAction() || keys.isEmpty())
+            return {};
+        return {keys.toString(QKeySequence::NativeText)};
+    }
+    // The press is answered at once and the click comes after: a command that shows a message or a
+    // dialog would hold the answer for as long as that is open.
     void doAction(const QString &action) override
     {
         if (action == pressAction())
-            emit static_cast<PictureButton *>(widget())->clicked();
+            QTimer::singleShot(0, widget(),
+                               [button = static_cast<PictureButton *>(widget())] { emit button->clicked(); });
     }
 };
 
@@ -90,10 +101,14 @@ void PictureButton::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), background_);
     if (!picture_.isNull())
         painter.drawPixmap(0, 0, picture_);
+    // The focus mark: a dark ring inside a light one, so that one of the two stands out against any
+    // picture and any window colour (the style's dotted mark can be as faint as 1.6:1).
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::white, 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawRect(QRectF(rect()).adjusted(3, 3, -3, -3));
     }
 }
 

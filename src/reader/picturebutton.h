@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QKeySequence>
 #include <QPixmap>
 #include <QWidget>
 
@@ -29,6 +30,10 @@ public:
     void setLeft(float twips);
     void setTop(float twips);
 
+    // The window's keys that run the same command, which assistive technology tells with the button.
+    void setKeys(const QKeySequence &keys) { keys_ = keys; }
+    const QKeySequence &keys() const { return keys_; }
+
 signals:
     // A click with the left mouse button. Keys run no command, even with the keyboard focus here.
     void clicked();
@@ -48,6 +53,7 @@ private:
     float width_ = 0;
     float height_ = 0;
     bool pressed_ = false;
+    QKeySequence keys_;
 };
 
 } // namespace reader

@@ -1,6 +1,7 @@
 // Loading a book from any bytes: parseBook either fails as the defects of the text call for, or
 // gives a title and a page table that are exactly the pieces of the text, found here again with a
-// plain search. The records are also cut into fields two ways that must agree.
+// plain search. The records are also cut into fields two ways that must agree. Text that begins with
+// the UTF-8 mark is read as UTF-8 after it, whatever its bytes.
 #include "fuzzcheck.h"
 
 #include "book/bookfile.h"
@@ -11,6 +12,7 @@
 #include "platform/failure.h"
 
 #include <QStringList>
+#include <QUtf8StringView>
 
 namespace {
 
@@ -21,16 +23,20 @@ void checkRecord(const book::PageTable &pages, qsizetype i)
 {
     const QByteArrayView bytes = pages.recordBytes(i);
     const QString record = pages.record(i);
-    FUZZ_CHECK(record.size() == bytes.size());
-    bool lossless = false;
-    FUZZ_CHECK(platform::encodeCodePage(record, false, &lossless) == bytes);
-    FUZZ_CHECK(lossless);
+    if (pages.form() == book::TextForm::CodePage) {
+        FUZZ_CHECK(record.size() == bytes.size());
+        bool lossless = false;
+        FUZZ_CHECK(platform::encodeCodePage(record, false, &lossless) == bytes);
+        FUZZ_CHECK(lossless);
+    } else if (QUtf8StringView(bytes).isValidUtf8()) {
+        FUZZ_CHECK(record.toUtf8() == bytes);
+    }
 
-    // Qt's split cuts from left to right without overlapping too.
+    // Qt's split cuts from left to right without overlapping too; a field decoded alone reads as in the record.
     const QStringList fields = record.split(QStringLiteral("##"));
     for (int f = 0; f <= fields.size(); ++f) {
         FUZZ_CHECK(book::recordField(QStringView(record), f) == fields.value(f));
-        FUZZ_CHECK(book::recordField(bytes, f) == platform::encodeCodePage(fields.value(f), false));
+        FUZZ_CHECK(pages.decode(book::recordField(bytes, f)) == fields.value(f));
     }
     FUZZ_CHECK(book::pageName(record) == fields.value(0));
     FUZZ_CHECK(book::pageHtmlOf(record) == fields.value(1));
@@ -44,7 +50,9 @@ void checkRecord(const book::PageTable &pages, qsizetype i)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
-    const qsizetype first = text.indexOf(kSectionSeparator);
+    const bool utf8 = text.startsWith("\xEF\xBB\xBF");
+    const qsizetype titleBegin = utf8 ? 3 : 0;
+    const qsizetype first = text.indexOf(kSectionSeparator, titleBegin);
     const qsizetype sectionBegin = first + kSectionSeparator.size();
     const qsizetype second = first < 0 ? -1 : text.indexOf(kSectionSeparator, sectionBegin);
     const qsizetype sectionEnd = second < 0 ? text.size() : second;
@@ -63,7 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     FUZZ_CHECK(first >= 0 && sectionEnd > sectionBegin);
-    FUZZ_CHECK(loaded.title == platform::decodeCodePage(QByteArrayView(text).first(first)));
+    const QByteArrayView title = QByteArrayView(text).sliced(titleBegin, first - titleBegin);
+    if (!utf8)
+        FUZZ_CHECK(loaded.title == platform::decodeCodePage(title));
+    else if (QUtf8StringView(title).isValidUtf8())
+        FUZZ_CHECK(loaded.title.toUtf8() == title);
+    FUZZ_CHECK(loaded.pages.form() == (utf8 ? book::TextForm::Utf8 : book::TextForm::CodePage));
 
     // The records, in order, are the page section cut at every "~", nothing left out or added.
     const QByteArrayView section = QByteArrayView(text).sliced(sectionBegin, sectionEnd - sectionBegin);

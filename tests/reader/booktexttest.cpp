@@ -17,6 +17,7 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
 using BookTextTest = ReaderFixture;
 
 TEST_F(BookTextTest, NamesAndMessagesThatLookLikeMarkupAreShownAsWritten)
@@ -92,6 +93,19 @@ TEST_F(BookTextTest, ATitleThatTurnsTextAroundIsShownIsolatedInTheContents)
     ASSERT_NE(tree, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return tree->model()->rowCount() == 2; }, 10000));
     EXPECT_EQ(tree->model()->index(0, 0).data().toString(), QStringLiteral("\u2068safe\u202Egnp.exe\u2069"));
+}
+
+// A book of the UTF-8 form, as pack writes it for an Arabic title: caption, pages and links read
+// its letters.
+TEST_F(BookTextTest, AUtf8BookKeepsItsScript)
+{
+    const QString title = u"\u0645\u0631\u0641\u0623 \u2192"_s, name = u"\u0627\u0644\u0645\u064a\u0646\u0627\u0621"_s;
+    writeBook("\xEF\xBB\xBF" + (title + u"<<$$>>end##<p>\u0101</p>~" + name + u"##<p>\u00e9</p>").toUtf8());
+    load();
+    EXPECT_EQ(form().windowTitle(), title);
+    EXPECT_EQ(pageView->document, u"<p>\u0101</p>");
+    pageView->click(u" "_s + name);
+    EXPECT_EQ(pageView->document, u"<p>\u00e9</p>");
 }
 
 } // namespace

@@ -5,10 +5,12 @@
 #include <reader/booksearchbar.h>
 #include <reader/markedtextdelegate.h>
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTabWidget>
+#include <QTranslator>
 
 namespace {
 
@@ -103,6 +105,37 @@ TEST_F(WayfindingWindowTest, PagesFoundAreListedBesideThePageTitlesFirst)
     QTest::keyClick(text, Qt::Key_Escape);
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(view->geometry(), atLoad);
+}
+
+// Every text 40% longer than English and accented: no label or button of the find bar (after "not
+// found" too) or the side panel is narrower than its text, on a screen of 800 by 600.
+TEST_F(WayfindingWindowTest, APseudoTranslationFortyPercentLongerIsCutNowhere)
+{
+    QTranslator pseudo;
+    ASSERT_TRUE(pseudo.load(QStringLiteral(TAVLO_PSEUDO_QM)));
+    QCoreApplication::installTranslator(&pseudo);
+    writeBook(kBook);
+    open();
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
+    auto *result = form->findChild<QLabel *>(QStringLiteral("findResult"));
+    QTest::keyClicks(form->findChild<QLineEdit *>(QStringLiteral("findText")), QStringLiteral("zqzq"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result->text().startsWith(u'['); }, 10000));
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    auto *text = form->findChild<QLineEdit *>(QStringLiteral("bookSearchText"));
+    auto *results = form->findChild<QListWidget *>(QStringLiteral("bookSearchResults"));
+    QTest::keyClicks(text, QStringLiteral("lilies"));
+    QTest::keyClick(text, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results->count() == 4; }, 10000));
+    for (const QWidget *w : form->findChildren<QWidget *>()) {
+        const auto *label = qobject_cast<const QLabel *>(w);
+        const auto *button = qobject_cast<const QAbstractButton *>(w);
+        const QString shown = label ? label->text() : button ? button->text() : QString();
+        if (w->isVisible() && !shown.isEmpty()) {
+            EXPECT_GE(w->width(), w->sizeHint().width()) << shown.toStdString();
+        }
+    }
+    form->grab().save(QDir::temp().filePath(QStringLiteral("tavlo-pseudo-translation.png")));
+    QCoreApplication::removeTranslator(&pseudo);
 }
 
 } // namespace

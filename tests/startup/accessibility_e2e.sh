@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real pellomare as a screen reader sees it: in a private D-Bus session with the desktop's
 # accessibility switched on (AT-SPI), under a virtual X server, the seven picture buttons are
-# pressable buttons and the first page's headings and links are in the tree.
+# pressable buttons, the first page's headings and links are in the tree, the band reads where the
+# reader is, a press is answered at once, even one that shows a message, and the new page is told, and the pages that find in
+# the whole book lists are named by what they say.
 set -euo pipefail
 
 built_app=$1
@@ -41,4 +43,8 @@ cat "$work/tree"
 grep -qx "buttons: Exit, Find, Home, Next, Previous, Print, Printall" "$work/tree" || fail "not seven pressable buttons"
 grep -qE "^headings: [1-9]" "$work/tree" || fail "no heading of the page"
 grep -qE "^links: [1-9]" "$work/tree" || fail "no link of the page"
+grep -qE "^band: page 1 of [0-9]+" "$work/tree" || fail "the band does not read where the reader is"
+grep -qE "^presses answered in: 0\.[0-4]" "$work/tree" || fail "a press was not answered at once"
+grep -qE "^told: page 2 of [0-9]+" "$work/tree" || fail "the page turn was not told"
+grep -qE "^found: [1-9][0-9]* page [0-9]+ · .*harbour" "$work/tree" || fail "the pages found are not named"
 echo "PASS"

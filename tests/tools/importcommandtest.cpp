@@ -142,12 +142,15 @@ TEST_F(TavloBook, ImportRefusesWhatItCantWriteAndReplacesOnlyWithForce)
     EXPECT_EQ(report[u"totals"].toObject()[u"pictures"].toInt(), 1);
     EXPECT_TRUE(readFile(QStringLiteral("out/tessavanetavlo.tavlo")).startsWith("Caf\xE9 guide<<$$>>index.html##"));
 
-    // A title the book can't hold is refused, naming the character.
-    r = run({QStringLiteral("import"), kSite, QStringLiteral("-o"), QStringLiteral("out2"), QStringLiteral("--title"),
-             QStringLiteral("Harbour \u2192 town")});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.contains("the title holds \"\xE2\x86\x92\" (U+2192), which Windows-1252 can't hold"))
-        << r.err.toStdString();
+    // A title and a page name in another script make the book UTF-8, their letters kept.
+    const QByteArray title = "\xD9\x85\xD8\xB1\xD9\x81\xD8\xA3"; // Arabic
+    writeFile(QStringLiteral("ar/index.html"), "<title>" + title + "</title><a href=\"\xD8\xA8.html\">b</a>");
+    writeFile(QString::fromUtf8("ar/\xD8\xA8.html"), "<p>x</p>");
+    r = run({QStringLiteral("import"), QStringLiteral("ar"), QStringLiteral("-o"), QStringLiteral("out2")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readFile(QStringLiteral("out2/tessavanetavlo.tavlo")),
+              "\xEF\xBB\xBF" + title + "<<$$>>index.html##<title>" + title +
+                  "</title><a href=\"\xD8\xA8.html\">b</a>~\xD8\xA8.html##<p>x</p>");
 }
 
 TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOtherText)

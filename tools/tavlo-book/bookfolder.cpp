@@ -116,8 +116,8 @@ private:
         problems_.append(QStringLiteral("%1:%2: %3").arg(contents_, QString::number(line), what));
     }
 
-    // Title and page names stand in the book as they are: they can't hold a separator, a line break,
-    // or a character that would have to become a character reference.
+    // Title and page names stand in the book as they are, so they can't hold a separator or a line
+    // break. A character that Windows-1252 lacks makes the book UTF-8 (see book::BookWriter).
     bool plainText(const QString &text, int line, const QString &what)
     {
         bool plain = true;
@@ -132,10 +132,6 @@ private:
             refuse(line, QStringLiteral("%1 holds a carriage return").arg(what));
             plain = false;
         }
-        if (const QString lacking = charactersOutsideCodePage(text); !lacking.isEmpty()) {
-            refuse(line, QStringLiteral("%1 holds %2, which Windows-1252 can't hold").arg(what, lacking));
-            plain = false;
-        }
         return plain;
     }
 
@@ -146,8 +142,6 @@ private:
             refuse(1, QStringLiteral("the title holds \"<<$$>>\", which would end it there"));
         else if (line.contains(u'\r'))
             refuse(1, QStringLiteral("the title holds a carriage return"));
-        if (const QString lacking = charactersOutsideCodePage(line); !lacking.isEmpty())
-            refuse(1, QStringLiteral("the title holds %1, which Windows-1252 can't hold").arg(lacking));
     }
 
     void addRecord(book::BookWriter &book, const QString &line, int lineNumber)
@@ -400,7 +394,10 @@ Output unpack(const Arguments &args)
         }
         const QString name = book::pageName(record);
         const QString htmlName = htmlFileName(i, book.pages.size(), book::trimSpaces(name));
-        writeFile(dir.filePath(htmlName), withCharactersOutsideCodePage(book::pageHtmlOf(record)).toUtf8());
+        // A UTF-8 book holds its HTML as written; the code page's references are pack's own.
+        const QString html = book::pageHtmlOf(record);
+        writeFile(dir.filePath(htmlName),
+                  (book.pages.form() == book::TextForm::Utf8 ? html : withCharactersOutsideCodePage(html)).toUtf8());
         ++files;
         contents += name.toUtf8() + '\t' + htmlName.toUtf8() + '\n';
     }
@@ -424,9 +421,10 @@ Command packCommand()
                            "      then one line per page in book order: the page name, a tab and the name of\n"
                            "      the page's HTML file (UTF-8) in DIR; a line of spaces only is a blank page.\n"
                            "      Takes only regular files inside DIR, \"..\" and symbolic links resolved.\n"
-                           "      Writes Windows-1252, each character that it can't hold as \"&#N;\". Refuses\n"
-                           "      page HTML holding \"~\", \"##\" or \"<<$$>>\" and page names holding them; never\n"
-                           "      replaces an existing BOOK without --force"),
+                           "      Writes Windows-1252, each character that it can't hold as \"&#N;\", unless\n"
+                           "      the title or a page name needs more: then UTF-8 after its byte order mark.\n"
+                           "      Refuses page HTML holding \"~\", \"##\" or \"<<$$>>\" and page names holding\n"
+                           "      them; never replaces an existing BOOK without --force"),
             pack};
 }
 

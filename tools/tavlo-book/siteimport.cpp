@@ -10,7 +10,6 @@
 #include "book/htmlscan.h"
 #include "book/linkrule.h"
 #include "book/pageindex.h"
-#include "platform/codepage.h"
 
 #include <QDir>
 #include <QFile>
@@ -142,13 +141,13 @@ bool linkReaches(const QString &name)
 }
 
 // A page name the book can hold and a link can name, made from a file's path: what would cut the
-// book, break the name's line or fall outside Windows-1252 becomes "_".
+// book or break the name's line becomes "_". Letters of any script stay: the book is then UTF-8.
 QString pageNameFor(const QString &path)
 {
-    QString name;
-    for (const char32_t c : path.toUcs4()) {
-        name += book::inCodePage(c) && c != u'\t' && c != u'\n' && c != u'\r' ? QString::fromUcs4(&c, 1)
-                                                                              : QStringLiteral("_");
+    QString name = path;
+    for (QChar &c : name) {
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            c = u'_';
     }
     // Each separator loses its last character.
     for (const book::SeparatorAt &found : book::separatorsIn(name))
@@ -291,6 +290,8 @@ public:
             writer.addPage(page.name, rewritePage(page.text, *this, totals_.text));
             page.text.clear();
         }
+        if (writer.form() == book::TextForm::Utf8)
+            totals_.text.outsideCodePage = 0; // a UTF-8 book holds them as they are
         const QByteArray book = writer.take();
         current_ = nullptr;
         copyStyleSheetFiles();
@@ -635,7 +636,7 @@ private:
         }
     }
 
-    // The start page's title as the book can hold it: "?" for what Windows-1252 lacks.
+    // The start page's title as the book can hold it: without "<<$$>>".
     QString bookTitle(const Page &start)
     {
         QString written = pageTitle(start.text);
@@ -643,7 +644,6 @@ private:
             written = start.name;
         QString title = written;
         title.replace(book::kSectionSeparator, QStringLiteral("<<$$ >>"));
-        title = platform::decodeCodePage(platform::encodeCodePage(title, false));
         if (title != written)
             notes_.emplace_back(start.path, QStringLiteral("the title %1 is written %2, which the book can hold")
                                                 .arg(quoted(written), quoted(title)));
@@ -935,8 +935,6 @@ void checkTitle(const QString &title)
         throw UsageError(QStringLiteral("import: the title holds a line break"));
     if (title.contains(book::kSectionSeparator))
         throw UsageError(QStringLiteral("import: the title holds \"<<$$>>\", which would end it there"));
-    if (const QString lacking = charactersOutsideCodePage(title); !lacking.isEmpty())
-        throw UsageError(QStringLiteral("import: the title holds %1, which Windows-1252 can't hold").arg(lacking));
 }
 
 Output importSite(const Arguments &args)

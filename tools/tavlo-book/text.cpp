@@ -1,9 +1,5 @@
 #include "text.h"
 
-#include "book/bookformat.h"
-
-#include <QStringList>
-
 QString quoted(QStringView text)
 {
     QString out = QStringLiteral("\"");
@@ -33,19 +29,4 @@ QString quoted(QStringView text)
     }
     out += u'"';
     return out;
-}
-
-QString charactersOutsideCodePage(QStringView text)
-{
-    QStringList lacking;
-    for (const char32_t c : text.toUcs4()) {
-        if (book::inCodePage(c))
-            continue;
-        const QString named =
-            QStringLiteral("\"%1\" (U+%2)")
-                .arg(QString::fromUcs4(&c, 1), QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
-        if (!lacking.contains(named))
-            lacking.append(named);
-    }
-    return lacking.join(QStringLiteral(", "));
 }

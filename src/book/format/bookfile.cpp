@@ -3,7 +3,6 @@
 #include "bookformat.h"
 #include "logging.h"
 
-#include "platform/codepage.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 #include "platform/hostpath.h"
@@ -73,10 +72,11 @@ Book parseBook(QByteArray text, const QString &fileName)
                      : QStringLiteral("has an empty page section: a second \"<<$$>>\" follows the first directly"));
 
     Book book;
-    book.title = platform::decodeCodePage(bytes.first(sections.titleEnd));
+    const TextForm form = textFormOf(bytes);
+    book.title = decodeText(bytes.sliced(sections.titleBegin, sections.titleEnd - sections.titleBegin), form);
     book.ignoredLength = bytes.size() - sections.sectionEnd;
     std::vector<TextSpan> records = cutRecords(bytes, sections.sectionBegin, sections.sectionEnd);
-    book.pages = PageTable(std::move(text), std::move(records));
+    book.pages = PageTable(std::move(text), std::move(records), form);
     qCDebug(lcBook).noquote() << fileName << "holds" << book.pages.size()
                               << "pages; ignored after them:" << book.ignoredLength << "bytes";
     return book;

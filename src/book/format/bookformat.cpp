@@ -2,7 +2,12 @@
 
 #include "platform/codepage.h"
 
+#include <QList>
+#include <QStringDecoder>
+
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace book {
 namespace {
@@ -56,10 +61,27 @@ qsizetype findFieldSeparator(QByteArrayView text, qsizetype from)
     return findByRareChar(text, from, kFieldSeparator, 0);
 }
 
+TextForm textFormOf(QByteArrayView text)
+{
+    return text.startsWith(kUtf8Mark) ? TextForm::Utf8 : TextForm::CodePage;
+}
+
+QString decodeText(QByteArrayView bytes, TextForm form)
+{
+    if (form == TextForm::CodePage)
+        return platform::decodeCodePage(bytes);
+    // A mark at the start of a piece is a character of it, as it is in the whole record: a field
+    // decoded alone reads as the same field of the record decoded.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
+}
+
 BookSections cutSections(QByteArrayView text)
 {
     BookSections sections;
-    sections.titleEnd = findSectionSeparator(text, 0);
+    sections.titleBegin = textFormOf(text) == TextForm::Utf8 ? kUtf8Mark.size() : 0;
+    sections.titleEnd = findSectionSeparator(text, sections.titleBegin);
     if (sections.titleEnd < 0)
         return sections;
     sections.sectionBegin = sections.titleEnd + kSectionSeparator.size();
@@ -140,30 +162,52 @@ bool runsIntoFieldSeparator(QStringView pageName)
     return pageName.endsWith(kFieldSeparator.front());
 }
 
-BookWriter::BookWriter(QStringView title) : text_(platform::encodeCodePage(title, false))
+BookWriter::BookWriter(QStringView title)
 {
-    text_ += bytesOf(kSectionSeparator);
+    addPlain(title);
+    text_ += kSectionSeparator;
 }
 
-void BookWriter::beginRecord()
+void BookWriter::addPlain(QStringView text)
 {
-    if (!first_)
-        text_ += bytesOf(kRecordSeparator);
-    first_ = false;
+    if (!needsUtf8_)
+        needsUtf8_ = !std::ranges::all_of(QStringView(text).toUcs4(), inCodePage);
+    text_ += text;
 }
 
 void BookWriter::addPage(QStringView name, QStringView html)
 {
-    beginRecord();
-    text_ += platform::encodeCodePage(name, false);
-    text_ += bytesOf(kFieldSeparator);
-    text_ += platform::encodeCodePage(html, true);
+    if (!std::exchange(first_, false))
+        text_ += kRecordSeparator;
+    addPlain(name);
+    text_ += kFieldSeparator;
+    html_.push_back({text_.size(), html.size()});
+    text_ += html;
 }
 
 void BookWriter::addRecord(QStringView record)
 {
-    beginRecord();
-    text_ += platform::encodeCodePage(record, false);
+    if (!std::exchange(first_, false))
+        text_ += kRecordSeparator;
+    addPlain(record);
+}
+
+QByteArray BookWriter::take()
+{
+    const QString text = std::exchange(text_, QString());
+    if (needsUtf8_)
+        return kUtf8Mark.toByteArray() + text.toUtf8();
+    QByteArray out;
+    out.reserve(text.size());
+    qsizetype at = 0;
+    for (const TextSpan &html : html_) {
+        out += platform::encodeCodePage(QStringView(text).sliced(at, html.offset - at), false);
+        out += platform::encodeCodePage(QStringView(text).sliced(html.offset, html.length), true);
+        at = html.offset + html.length;
+    }
+    out += platform::encodeCodePage(QStringView(text).sliced(at), false);
+    html_.clear();
+    return out;
 }
 
 } // namespace book

@@ -31,6 +31,17 @@ inline constexpr Separator kSeparators[] = {
     {kSectionSeparator, QLatin1StringView("&lt;&lt;$$&gt;&gt;")},
 };
 
+// ---- The two forms of a book's text
+
+// A book file is text in the code page, Windows-1252, unless it begins with the UTF-8 byte order mark:
+// then title, page names and pages are UTF-8. No book of the code page begins with those three bytes
+// ("ï»¿"), so old books read as ever. The separators are ASCII, and no byte of theirs
+// occurs inside a UTF-8 sequence, so both forms are cut alike.
+enum class TextForm { CodePage, Utf8 };
+inline constexpr QByteArrayView kUtf8Mark("\xEF\xBB\xBF");
+TextForm textFormOf(QByteArrayView text);
+QString decodeText(QByteArrayView bytes, TextForm form);
+
 // ---- Cutting
 
 // A piece of a text: where it begins and how long it is.
@@ -45,6 +56,7 @@ qsizetype findFieldSeparator(QByteArrayView text, qsizetype from);
 
 // The top level of a book file's text, cut at the first two "<<$$>>".
 struct BookSections {
+    qsizetype titleBegin = 0;   // after the UTF-8 mark, if the text begins with it
     qsizetype titleEnd = -1;    // where the first "<<$$>>" begins; -1 when there is none
     qsizetype sectionBegin = 0; // the page section, after the first "<<$$>>"
     qsizetype sectionEnd = 0;   // up to the second "<<$$>>" or the end of the text
@@ -62,8 +74,9 @@ QByteArrayView recordField(QByteArrayView record, int index);
 
 // ---- What a book can hold
 
-// Whether the book's code page, Windows-1252, holds the character. Title and page names hold only
-// such characters; page HTML writes the others as numeric character references.
+// Whether the book's code page, Windows-1252, holds the character. In a book of the code page, title
+// and page names hold only such characters, and page HTML writes the others as numeric character
+// references.
 bool inCodePage(char32_t c);
 
 // The separator that text begins with, or null.
@@ -83,10 +96,10 @@ bool runsIntoFieldSeparator(QStringView pageName);
 
 // ---- Writing
 
-// Writes the text of a book in the book's code page: the title, "<<$$>>", then the records
-// separated by "~". Title and page names are written as they are, each character the code page
-// lacks as "?": callers refuse or replace such text first, along with the separators. The page HTML
-// is written with each character the code page lacks as a numeric character reference.
+// Writes the text of a book: the title, "<<$$>>", then the records separated by "~". It is written
+// in the code page while the title and every page name fit in it, the page HTML with each character
+// the code page lacks as a numeric character reference; else in UTF-8 after its mark, as it is. Callers
+// refuse or replace the separators first.
 class BookWriter {
 public:
     explicit BookWriter(QStringView title);
@@ -96,13 +109,16 @@ public:
     // A record of its own, as a blank one of spaces.
     void addRecord(QStringView record);
 
-    const QByteArray &text() const { return text_; }
-    QByteArray take() { return std::move(text_); }
+    TextForm form() const { return needsUtf8_ ? TextForm::Utf8 : TextForm::CodePage; }
+    QByteArray take();
 
 private:
-    void beginRecord();
+    void addPlain(QStringView text);
 
-    QByteArray text_;
+    // The book's text, and where page HTML lies in it: the form is known only once every name is.
+    QString text_;
+    std::vector<TextSpan> html_;
+    bool needsUtf8_ = false;
     bool first_ = true;
 };
 

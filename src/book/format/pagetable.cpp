@@ -1,12 +1,11 @@
 #include "pagetable.h"
 
-#include "platform/codepage.h"
 #include "platform/failure.h"
 
 namespace book {
 
-PageTable::PageTable(QByteArray text, std::vector<TextSpan> records)
-    : text_(std::move(text)), records_(std::move(records))
+PageTable::PageTable(QByteArray text, std::vector<TextSpan> records, TextForm form)
+    : text_(std::move(text)), records_(std::move(records)), form_(form)
 {
 }
 
@@ -22,7 +21,7 @@ QByteArrayView PageTable::recordBytes(qsizetype i) const
 
 QString PageTable::record(qsizetype i) const
 {
-    return platform::decodeCodePage(recordBytes(i));
+    return decode(recordBytes(i));
 }
 
 } // namespace book

@@ -9,14 +9,14 @@
 
 namespace book {
 
-// The page table: every page record of the book, in file order, kept once as the 8-bit text read
-// from the book file and decoded only when a record is asked for.
+// The page table: every page record of the book, in file order, kept once as the text read from the
+// book file, in the code page or UTF-8, and decoded only when a record is asked for.
 class PageTable {
 public:
     PageTable() = default;
 
     // The records of text, each given by its offset and length in text.
-    PageTable(QByteArray text, std::vector<TextSpan> records);
+    PageTable(QByteArray text, std::vector<TextSpan> records, TextForm form = TextForm::CodePage);
 
     // N, the number of records.
     qsizetype size() const { return qsizetype(records_.size()); }
@@ -26,9 +26,14 @@ public:
     QString record(qsizetype i) const;
     QByteArrayView recordBytes(qsizetype i) const;
 
+    // The form of the records' text, and a piece of it decoded.
+    TextForm form() const { return form_; }
+    QString decode(QByteArrayView bytes) const { return decodeText(bytes, form_); }
+
 private:
     QByteArray text_;
     std::vector<TextSpan> records_;
+    TextForm form_ = TextForm::CodePage;
 };
 
 } // namespace book

@@ -30,11 +30,11 @@ private:
 };
 
 // Reads a page up to its title or its first heading with text.
-class TitleReader {
+template <typename Char> class TitleReader {
 public:
-    explicit TitleReader(const char *end) : end_(end) {}
+    explicit TitleReader(const Char *end) : end_(end) {}
 
-    void text(const char *b, const char *e)
+    void text(const Char *b, const Char *e)
     {
         if (!inHeading_)
             return;
@@ -46,13 +46,13 @@ public:
         if (inHeading_)
             heading_.add(c);
     }
-    void startTag(const char *tagBegin, const char *tagEnd, html::Element element)
+    void startTag(const Char *tagBegin, const Char *tagEnd, html::Element element)
     {
         if (element == html::Element::Title) {
             // The title's content is no markup; only its references are read.
             struct Collect {
                 CollapsedText &into;
-                void text(const char *b, const char *e)
+                void text(const Char *b, const Char *e)
                 {
                     for (; b < e; ++b)
                         into.add(html::unitChar(*b));
@@ -77,12 +77,12 @@ public:
 
 private:
     // "<h1" to "<h6", followed by the end of the name.
-    static bool isHeading(const char *tagBegin, const char *tagEnd)
+    static bool isHeading(const Char *tagBegin, const Char *tagEnd)
     {
         if (tagEnd - tagBegin < 4 || (tagBegin[1] != 'h' && tagBegin[1] != 'H') || tagBegin[2] < '1' ||
             tagBegin[2] > '6')
             return false;
-        const char after = tagBegin[3];
+        const Char after = tagBegin[3];
         return html::isSpace(char32_t(after)) || after == '/' || after == '>';
     }
 
@@ -97,22 +97,31 @@ private:
             done_ = true;
     }
 
-    const char *end_;
+    const Char *end_;
     CollapsedText title_;
     CollapsedText heading_;
     bool inHeading_ = false;
     bool done_ = false;
 };
 
+template <typename Char> QString titleOf(const Char *begin, const Char *end)
+{
+    TitleReader<Char> reader(end);
+    html::readHtml(begin, end, reader);
+    return reader.title();
+}
+
 } // namespace
 
 QString pageTitle(QByteArrayView pageHtml)
 {
-    const char *begin = pageHtml.data();
-    const char *end = begin + pageHtml.size();
-    TitleReader reader(end);
-    html::readHtml(begin, end, reader);
-    return reader.title();
+    return titleOf(pageHtml.data(), pageHtml.data() + pageHtml.size());
+}
+
+QString pageTitle(QStringView pageHtml)
+{
+    const char16_t *begin = pageHtml.utf16();
+    return titleOf(begin, begin + pageHtml.size());
 }
 
 } // namespace book

@@ -3,13 +3,11 @@
 #include "book/bookformat.h"
 #include "book/record.h"
 
-#include "platform/codepage.h"
-
 namespace book {
 
 QString pageNameAt(const PageTable &pages, qsizetype i)
 {
-    return platform::decodeCodePage(recordField(pages.recordBytes(i), 0));
+    return pages.decode(recordField(pages.recordBytes(i), 0));
 }
 
 PageIndex::PageIndex(const PageTable &pages)

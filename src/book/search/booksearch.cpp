@@ -2,8 +2,6 @@
 
 #include "book/bookformat.h"
 
-#include "platform/codepage.h"
-
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
@@ -33,12 +31,15 @@ std::optional<PageMatch> matchPage(const PageTable &pages, qsizetype i, const Pa
     const qsizetype separator = findFieldSeparator(record, 0);
     if (separator < 0)
         return std::nullopt;
-    PageFinder::Hits hits = finder.hits(recordField(record, 1));
+    // The code page is searched byte by byte; UTF-8 is decoded first.
+    PageFinder::Hits hits = pages.form() == TextForm::Utf8
+                                ? finder.hits(QStringView(pages.decode(recordField(record, 1))))
+                                : finder.hits(recordField(record, 1));
     if (hits.count == 0)
         return std::nullopt;
     PageFinder::Excerpt excerpt = finder.atWordBoundaries(std::move(hits.excerpt));
     return PageMatch{i,
-                     platform::decodeCodePage(record.first(separator)),
+                     pages.decode(record.first(separator)),
                      hits.count,
                      std::move(excerpt.text),
                      excerpt.hitOffset,

@@ -4,13 +4,17 @@
 #include "book/pagetitle.h"
 #include "book/record.h"
 
-#include "platform/codepage.h"
-
 #include <QHash>
 
 #include <algorithm>
 
 namespace book {
+
+QString pageTitleAt(const PageTable &pages, qsizetype i)
+{
+    const QByteArrayView html = recordField(pages.recordBytes(i), 1);
+    return pages.form() == TextForm::Utf8 ? pageTitle(QStringView(pages.decode(html))) : pageTitle(html);
+}
 
 Contents::Contents(const PageTable &pages)
 {
@@ -23,8 +27,8 @@ Contents::Contents(const PageTable &pages)
             continue;
         Entry entry;
         entry.page = i;
-        entry.name = trimSpaces(platform::decodeCodePage(recordField(record, 0))).toString();
-        entry.title = pageTitle(recordField(record, 1));
+        entry.name = trimSpaces(pages.decode(recordField(record, 0))).toString();
+        entry.title = pageTitleAt(pages, i);
         if (entry.title.isEmpty())
             entry.title = entry.name;
 

@@ -8,6 +8,9 @@
 
 namespace book {
 
+// The title that page i gives itself (see pageTitle), read in the page table's form.
+QString pageTitleAt(const PageTable &pages, qsizetype i);
+
 // The contents of a book: every page that has page HTML (blank and empty records have none), in book
 // order, by its title, as a tree whose folders are the paths of the page names: "c3ref/open.html"
 // lies in the folder "c3ref", itself at the top. Reading it decodes the start of every page, so it is

@@ -1,8 +1,10 @@
 #include "finddialog.h"
 
+#include <platform/assistive.h>
+
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,15 +25,28 @@ QToolButton *button(const QString &text, const QString &name, QWidget *parent)
     return b;
 }
 
+// A panel over the page, not a window of its own to a screen reader; said before the first is made.
+QWebEngineView *asPanelOf(QWebEngineView *view)
+{
+    static const bool shown = [] {
+        platform::showAs(FindDialog::staticMetaObject.className(), QAccessible::Pane);
+        return true;
+    }();
+    Q_UNUSED(shown)
+    return view;
+}
+
 } // namespace
 
 FindDialog::FindDialog(QWebEngineView *view)
-    : QFrame(view), view_(view), text_(new QLineEdit(this)), matchCase_(new QCheckBox(tr("Match case"), this)),
-      wholeBook_(new QCheckBox(tr("Whole book"), this)), result_(new QLabel(this))
+    : QFrame(asPanelOf(view)), view_(view), text_(new QLineEdit(this)),
+      matchCase_(new QCheckBox(tr("Match case"), this)), wholeBook_(new QCheckBox(tr("Whole book"), this)),
+      result_(new QLabel(this))
 {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     text_->setObjectName(QStringLiteral("findText"));
+    text_->setAccessibleName(tr("Find in the page"));
     text_->setPlaceholderText(tr("Find"));
     text_->setClearButtonEnabled(true);
     matchCase_->setObjectName(QStringLiteral("matchCase"));
@@ -42,15 +57,22 @@ FindDialog::FindDialog(QWebEngineView *view)
     QToolButton *next = button(tr("Next"), QStringLiteral("findNext"), this);
     QToolButton *close = button(tr("Close"), QStringLiteral("findClose"), this);
 
-    auto *layout = new QHBoxLayout(this);
+    // Two rows, the field and what it found over the switches and the steps, so that a translation
+    // longer than English still fits over a narrow page.
+    auto *field = new QHBoxLayout;
+    field->addWidget(text_, 1);
+    field->addWidget(result_);
+    field->addWidget(close);
+    auto *switches = new QHBoxLayout;
+    switches->addWidget(matchCase_);
+    switches->addWidget(wholeBook_);
+    switches->addStretch(1);
+    switches->addWidget(previous);
+    switches->addWidget(next);
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
-    layout->addWidget(text_);
-    layout->addWidget(matchCase_);
-    layout->addWidget(wholeBook_);
-    layout->addWidget(previous);
-    layout->addWidget(next);
-    layout->addWidget(result_);
-    layout->addWidget(close);
+    layout->addLayout(field);
+    layout->addLayout(switches);
 
     connect(text_, &QLineEdit::textEdited, this, [this] { find({}); });
     connect(text_, &QLineEdit::returnPressed, this, [this] { find({}); });
@@ -108,10 +130,11 @@ void FindDialog::setWholeBookHandler(std::function<void(const QString &, bool)> 
 void FindDialog::dismiss()
 {
     qApp->removeEventFilter(this);
+    // The page first: hidden with the focus, the bar would pass it to the next button meanwhile.
+    view_->setFocus(Qt::OtherFocusReason);
     hide();
     result_->clear();
     view_->findText(QString());
-    view_->setFocus(Qt::OtherFocusReason);
 }
 
 void FindDialog::keyPressEvent(QKeyEvent *event)
@@ -159,12 +182,15 @@ void FindDialog::showResult(const QWebEngineFindTextResult &result)
         result_->setText(tr("Not found"));
     else
         result_->setText(tr("%1 of %2").arg(result.activeMatch()).arg(result.numberOfMatches()));
+    // The bar grows with what it says.
+    placeOverView();
 }
 
 void FindDialog::placeOverView()
 {
     const int width = qMin(sizeHint().width(), qMax(0, view_->width() - 2 * kMargin));
     setGeometry(view_->width() - width - kMargin, kMargin, width, sizeHint().height());
+    layout()->activate();
 }
 
 } // namespace triedit
