@@ -160,6 +160,7 @@ void Form1::handle(std::function<void()> handler)
         // Where the page shown was scrolled to, for Back and Forward to come back to.
         if (showsHistoryEntry_)
             history_.setScroll(DHTMLEdit1.scrollPosition());
+        bandNote_.clear();
         platform::runReportingFailures(next);
         updateBand();
         if (contentsView_)

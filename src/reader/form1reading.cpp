@@ -233,9 +233,12 @@ void Form1::updateBand()
         if (!name.isEmpty())
             text += QStringLiteral("   \u2014   ") + isolated(name);
     }
+    if (!bandNote_.isEmpty())
+        text += QStringLiteral("      \u25b8 ") + bandNote_;
     if (offer_) {
-        text += QStringLiteral("      \u25b8 ") +
-                tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(isolated(offerTitle_));
+        text +=
+            QStringLiteral("      \u25b8 ") +
+            tr("Continue at page %1 \u2014 %2 (F8, or click here)").arg(offer_->page + 1).arg(isolated(offerTitle_));
     }
     band_->setText(text);
 }
