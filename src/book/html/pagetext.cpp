@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -67,18 +69,110 @@ template <typename Out> struct TextLayout {
     }
 };
 
+// A tag's name in ASCII lower case, from p, just after "<" or "</"; p is left where the name ends.
+template <typename Char> std::string tagName(const Char *&p, const Char *end)
+{
+    std::string name;
+    for (; p < end && !html::isSpace(html::unitChar(*p)) && *p != '/' && *p != '>'; ++p) {
+        const char32_t c = html::asciiLower(char32_t(html::unitChar(*p)));
+        name += c < 0x80 ? char(c) : '\x80'; // in no name looked for
+    }
+    return name;
+}
+
+// Leaves out of the text what surrounds a page's main content, the same on every page of a site: its
+// navigation, header, footer and sidebars (nav, header, footer and aside elements, and elements of
+// role "navigation"). Everything else goes on to the layout; the tags left out still separate words.
+template <typename Layout> struct MainContent {
+    Layout &layout;
+    std::string around{}; // the name of the outermost surrounding element open, while one is
+    int depth = 0;        // how many elements of that name are open, it among them
+
+    template <typename Char> void text(const Char *p, const Char *end)
+    {
+        if (depth == 0)
+            layout.text(p, end);
+    }
+    void character(char32_t c)
+    {
+        if (depth == 0)
+            layout.character(c);
+    }
+    template <typename Char> void startTag(const Char *tagBegin, const Char *tagEnd, html::Element element)
+    {
+        layout.startTag(tagBegin, tagEnd, element);
+        const Char *nameEnd = tagBegin + 1;
+        std::string name = tagName(nameEnd, tagEnd);
+        if (depth > 0) {
+            depth += name == around;
+        } else if (surrounds(name) || (hasNavigationRole(nameEnd, tagEnd) && !isVoid(name))) {
+            around = std::move(name);
+            depth = 1;
+        }
+    }
+    template <typename Char> void endTag(const Char *tagBegin, const Char *tagEnd, html::Element element)
+    {
+        layout.endTag(element);
+        const Char *nameBegin = tagBegin + 2;
+        if (depth > 0 && tagName(nameBegin, tagEnd) == around)
+            --depth;
+    }
+    bool done() const { return layout.done(); }
+
+    static bool surrounds(std::string_view name)
+    {
+        return name == "nav" || name == "header" || name == "footer" || name == "aside";
+    }
+    // Elements that have no content, and so no end tag to leave them by.
+    static bool isVoid(std::string_view name)
+    {
+        static constexpr std::string_view kVoid[] = {"area",  "base", "br",   "col",    "embed", "hr", "img",
+                                                     "input", "link", "meta", "source", "track", "wbr"};
+        return std::find(std::begin(kVoid), std::end(kVoid), name) != std::end(kVoid);
+    }
+    template <typename Char> static bool hasNavigationRole(const Char *p, const Char *tagEnd)
+    {
+        const auto lowerIs = [](const Char *b, const Char *e, std::string_view word) {
+            if (e - b != qsizetype(word.size()))
+                return false;
+            return std::equal(b, e, word.begin(),
+                              [](Char c, char w) { return html::asciiLower(char32_t(c)) == char32_t(w); });
+        };
+        bool found = false;
+        html::readAttributes(p, tagEnd,
+                             [&](const Char *nameBegin, const Char *nameEnd, const Char *value, const Char *valueEnd) {
+                                 if (!value || !lowerIs(nameBegin, nameEnd, "role"))
+                                     return;
+                                 // A list of roles separated by white space.
+                                 for (const Char *word = value; word < valueEnd;) {
+                                     const Char *wordEnd = word;
+                                     while (wordEnd < valueEnd && !html::isSpace(html::unitChar(*wordEnd)))
+                                         ++wordEnd;
+                                     found = found || lowerIs(word, wordEnd, "navigation");
+                                     word = wordEnd + 1;
+                                 }
+                             });
+        return found;
+    }
+};
+
 struct StringOut {
     QString text;
     void put(char16_t unit) { text.append(QChar(unit)); }
     bool done() const { return false; }
 };
 
-template <typename Char> QString textOf(const Char *begin, const Char *end)
+template <typename Char> QString textOf(const Char *begin, const Char *end, bool mainContent)
 {
     StringOut out;
     out.text.reserve((end - begin) / 2);
     TextLayout<StringOut> layout{out};
-    html::readHtml(begin, end, layout);
+    if (mainContent) {
+        MainContent<TextLayout<StringOut>> content{layout};
+        html::readHtml(begin, end, content);
+    } else {
+        html::readHtml(begin, end, layout);
+    }
     out.text.squeeze();
     return std::move(out.text);
 }
@@ -117,6 +211,11 @@ public:
     template <typename Char>
     static PageFinder::Excerpt excerpt(const PageFinder &finder, const Char *begin, const Char *restart,
                                        const Char *end);
+    template <typename Char>
+    static PageFinder::Excerpt wholeTextExcerpt(const PageFinder &finder, const Char *begin, const Char *restart,
+                                                const Char *end);
+    template <typename Char>
+    static PageFinder::Excerpt mainExcerpt(const PageFinder &finder, const Char *begin, const Char *end);
 
     // Finds where a hit can begin (see PageFinder::ByteSet): in runs of text, or anywhere in a page.
     class Starts {
@@ -469,7 +568,15 @@ struct ExcerptOut {
     }
     // One unit beyond the excerpt tells whether the page's text goes on after it.
     bool done() const { return hitOffset >= 0 && text.size() > wanted; }
+
+    // How many units the excerpt takes before the hit.
+    static qsizetype before(const PageFinder &finder)
+    {
+        return std::max<qsizetype>(0, PageFinder::kExcerptLength - finder.query().size()) / 2;
+    }
 };
+
+PageFinder::Excerpt finished(ExcerptOut &&out);
 
 } // namespace
 
@@ -546,25 +653,56 @@ PageFinder::Hits PageMatching::hits(const PageFinder &finder, const Char *begin,
     return {counter.hits, excerpt(finder, begin, counter.firstHitRestart, end)};
 }
 
+// The excerpt of the main content, where it holds the query: what a search result quotes should tell
+// its page from the others, and a site's menu, the same on every page, would not. For a page that
+// holds the query; empty when its main content doesn't.
+template <typename Char>
+PageFinder::Excerpt PageMatching::mainExcerpt(const PageFinder &finder, const Char *begin, const Char *end)
+{
+    ExcerptOut out(finder, ExcerptOut::before(finder));
+    TextLayout<ExcerptOut> layout{out};
+    MainContent<TextLayout<ExcerptOut>> content{layout};
+    html::readHtml(begin, end, content);
+    return finished(std::move(out));
+}
+
+// The excerpt of a page, its first hit found at restart or after it: the main content's, else the
+// whole text's.
+template <typename Char>
+PageFinder::Excerpt PageMatching::excerpt(const PageFinder &finder, const Char *begin, const Char *restart,
+                                          const Char *end)
+{
+    PageFinder::Excerpt main = mainExcerpt(finder, begin, end);
+    return main.hitOffset >= 0 ? main : wholeTextExcerpt(finder, begin, restart, end);
+}
+
 // The excerpt, laying the text out from restart, before the first hit, where the page's text can be
 // read again: what is read from there is the page's text from there, save perhaps a space at its
 // start. When it gives fewer units before the hit than the excerpt takes, the page is read again
 // from its beginning.
 template <typename Char>
-PageFinder::Excerpt PageMatching::excerpt(const PageFinder &finder, const Char *begin, const Char *restart,
-                                          const Char *end)
+PageFinder::Excerpt PageMatching::wholeTextExcerpt(const PageFinder &finder, const Char *begin, const Char *restart,
+                                                   const Char *end)
 {
     if (finder.isEmpty())
         return {};
-    const qsizetype length = finder.query().size();
-    const qsizetype before = std::max<qsizetype>(0, PageFinder::kExcerptLength - length) / 2;
+    const qsizetype before = ExcerptOut::before(finder);
     ExcerptOut out(finder, before);
     TextLayout<ExcerptOut> layout{out};
     html::readHtml(restart, end, layout);
     if (restart != begin && (out.hitOffset < 0 || out.hitOffset < before))
-        return excerpt(finder, begin, begin, end);
+        return wholeTextExcerpt(finder, begin, begin, end);
+    return finished(std::move(out));
+}
+
+namespace {
+
+// The excerpt that out kept, cut to its length.
+PageFinder::Excerpt finished(ExcerptOut &&out)
+{
     if (out.hitOffset < 0)
         return {};
+    const PageFinder &finder = out.matching.finder();
     QString text = std::move(out.text);
     const bool cutBefore = out.seen > qsizetype(out.ring.size());
     const bool cutAfter = text.size() > out.wanted;
@@ -580,6 +718,8 @@ PageFinder::Excerpt PageMatching::excerpt(const PageFinder &finder, const Char *
     }
     return {text, hitOffset, cutBefore, cutAfter};
 }
+
+} // namespace
 
 PageFinder::Excerpt PageFinder::atWordBoundaries(Excerpt excerpt) const
 {
@@ -674,16 +814,19 @@ char16_t PageFinder::foldOutsideLatin1(char16_t unit) const
     return cs_ == Qt::CaseSensitive ? unit : char16_t(QChar::toCaseFolded(char32_t(unit)));
 }
 
+// Alone, the excerpt is first looked for in the whole text, which tells whether the page holds the query.
 PageFinder::Excerpt PageFinder::excerpt(QByteArrayView pageHtml) const
 {
     const char *begin = pageHtml.data();
-    return PageMatching::excerpt(*this, begin, begin, begin + pageHtml.size());
+    const Excerpt whole = PageMatching::wholeTextExcerpt(*this, begin, begin, begin + pageHtml.size());
+    return whole.hitOffset < 0 ? whole : PageMatching::excerpt(*this, begin, begin, begin + pageHtml.size());
 }
 
 PageFinder::Excerpt PageFinder::excerpt(QStringView pageHtml) const
 {
     const char16_t *begin = pageHtml.utf16();
-    return PageMatching::excerpt(*this, begin, begin, begin + pageHtml.size());
+    const Excerpt whole = PageMatching::wholeTextExcerpt(*this, begin, begin, begin + pageHtml.size());
+    return whole.hitOffset < 0 ? whole : PageMatching::excerpt(*this, begin, begin, begin + pageHtml.size());
 }
 
 PageFinder::Hits PageFinder::hits(QByteArrayView pageHtml) const
@@ -698,12 +841,22 @@ PageFinder::Hits PageFinder::hits(QStringView pageHtml) const
 
 QString pageText(QStringView pageHtml)
 {
-    return textOf(pageHtml.utf16(), pageHtml.utf16() + pageHtml.size());
+    return textOf(pageHtml.utf16(), pageHtml.utf16() + pageHtml.size(), false);
 }
 
 QString pageText(QByteArrayView pageHtml)
 {
-    return textOf(pageHtml.data(), pageHtml.data() + pageHtml.size());
+    return textOf(pageHtml.data(), pageHtml.data() + pageHtml.size(), false);
+}
+
+QString pageMainText(QStringView pageHtml)
+{
+    return textOf(pageHtml.utf16(), pageHtml.utf16() + pageHtml.size(), true);
+}
+
+QString pageMainText(QByteArrayView pageHtml)
+{
+    return textOf(pageHtml.data(), pageHtml.data() + pageHtml.size(), true);
 }
 
 } // namespace book
