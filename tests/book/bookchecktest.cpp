@@ -153,8 +153,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "mailto:"},
         // Only "http" and "HTTP" are web links; the reader looks "Http:" up among the page names.
         OneDefect{"MixedCaseWebLink", "T<<$$>>a##<a href=\"Http://x\">r</a>", DefectKind::DeadLink, 0, 1, "Http://x"},
-        OneDefect{"WebLinkWithoutHostAfterASpace", "T<<$$>>a##<a href=\" http:x \">r</a>", DefectKind::DeadLink, 0, 1,
-                  " http:x "},
         OneDefect{"FileLinkToNoPage", "T<<$$>>a##<a href=\"file://b\">r</a>", DefectKind::DeadLink, 0, 1, "file://b"},
         OneDefect{"MissingPicture", "T<<$$>>a##<img src=\"a.gif\">\n<img src=\"images/c.gif\">",
                   DefectKind::MissingPicture, 0, 2, "images/c.gif"},
