@@ -122,6 +122,9 @@ TEST_F(TavloBook, ImportRefusesWhatItCantWriteAndReplacesOnlyWithForce)
     r = run({u"import"_s, u"linked"_s, u"-o"_s, u"out"_s});
     EXPECT_EQ(r.err, "tavlo-book: linked: has no start page \"index.html\" but a symbolic link out of the site; give "
                      "--follow-links to take the files such links lead to\n");
+    r = run({u"import"_s, u"linked"_s, u"-o"_s, u"out"_s, u"--start"_s, u"other.html"_s});
+    EXPECT_EQ(r.err, "tavlo-book: linked: has no start page \"other.html\"; give the page to start from with --start, "
+                     "or --follow-links to take its 1 symbolic links out of the site to HTML files\n");
     r = run({u"import"_s, u"linked"_s, u"-o"_s, u"out"_s, u"--all"_s});
     EXPECT_EQ(r.err, "tavlo-book: linked: holds no HTML file but 1 symbolic links out of the site to HTML files; give "
                      "--follow-links to take them\n");

@@ -269,8 +269,14 @@ public:
                 throw Refusal({QStringLiteral("%1: has no start page \"%2\" but a symbolic link out of the site; "
                                               "give --follow-links to take the files such links lead to")
                                    .arg(site_, start)});
-            throw Refusal({QStringLiteral("%1: has no start page \"%2\"; give the page to start from with --start")
-                               .arg(site_, start)});
+            htmlFilesOfSite(); // counts the HTML files that are symbolic links out of the site
+            const QString linkedOut =
+                outsideHtmlFiles_ == 0
+                    ? QString()
+                    : QStringLiteral(", or --follow-links to take its %1 symbolic links out of the site to HTML files")
+                          .arg(outsideHtmlFiles_);
+            throw Refusal({QStringLiteral("%1: has no start page \"%2\"; give the page to start from with --start%3")
+                               .arg(site_, start, linkedOut)});
         }
         checkOutput();
 
