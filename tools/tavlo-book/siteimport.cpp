@@ -170,7 +170,7 @@ QString linkToPage(const QString &name)
 // site's own page, as "license.html" is from its top folder.
 book::UrlReference readSiteUrl(const QString &url, const QString &folder)
 {
-    const book::UrlReference reference = book::readUrl(url, folder);
+    book::UrlReference reference = book::readUrl(url, folder);
     if (reference.kind != book::UrlReference::Absolute)
         return reference;
     return book::readUrl(QString(u"." + url.trimmed()), {});

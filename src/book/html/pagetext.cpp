@@ -80,6 +80,71 @@ template <typename Char> std::string tagName(const Char *&p, const Char *end)
     return name;
 }
 
+// The elements that surround a page's main content by their names.
+bool surrounds(std::string_view name)
+{
+    return name == "nav" || name == "header" || name == "footer" || name == "aside";
+}
+
+// Elements that have no content, and so no end tag to leave them by.
+bool isVoid(std::string_view name)
+{
+    constexpr std::string_view kVoid[] = {"area",  "base", "br",   "col",    "embed", "hr", "img",
+                                          "input", "link", "meta", "source", "track", "wbr"};
+    return std::find(std::begin(kVoid), std::end(kVoid), name) != std::end(kVoid);
+}
+
+// Whether a tag's attributes, from p on, give it the role "navigation".
+template <typename Char> bool hasNavigationRole(const Char *p, const Char *tagEnd)
+{
+    const auto lowerIs = [](const Char *b, const Char *e, std::string_view word) {
+        if (e - b != qsizetype(word.size()))
+            return false;
+        return std::equal(b, e, word.begin(),
+                          [](Char c, char w) { return html::asciiLower(char32_t(c)) == char32_t(w); });
+    };
+    bool found = false;
+    html::readAttributes(p, tagEnd,
+                         [&](const Char *nameBegin, const Char *nameEnd, const Char *value, const Char *valueEnd) {
+                             if (!value || !lowerIs(nameBegin, nameEnd, "role"))
+                                 return;
+                             // A list of roles separated by white space.
+                             for (const Char *word = value; word < valueEnd;) {
+                                 const Char *wordEnd = word;
+                                 while (wordEnd < valueEnd && !html::isSpace(html::unitChar(*wordEnd)))
+                                     ++wordEnd;
+                                 found = found || lowerIs(word, wordEnd, "navigation");
+                                 word = wordEnd + 1;
+                             }
+                         });
+    return found;
+}
+
+// Whether the start tag of name, its attributes from nameEnd on, opens what surrounds the content.
+template <typename Char> bool opensSurrounding(std::string_view name, const Char *nameEnd, const Char *tagEnd)
+{
+    return surrounds(name) || (hasNavigationRole(nameEnd, tagEnd) && !isVoid(name));
+}
+
+// Whether a start tag may open what surrounds the main content: one of those names, or "role" in it.
+// Quick, for every tag of a page read through; MainContent decides.
+template <typename Char> bool mayOpenSurrounding(const Char *tagBegin, const Char *tagEnd)
+{
+    const auto lower = [](Char c) { return char32_t(static_cast<std::make_unsigned_t<Char>>(c)) | 0x20; };
+    const Char *p = tagBegin + 1;
+    char name[7] = {};
+    qsizetype length = 0;
+    for (; p < tagEnd && length < qsizetype(sizeof name) && html::isAsciiLetter(lower(*p)); ++p)
+        name[length++] = char(lower(*p));
+    if (surrounds(std::string_view(name, size_t(length))))
+        return true;
+    for (; tagEnd - p >= 4; ++p) {
+        if (lower(p[0]) == u'r' && lower(p[1]) == u'o' && lower(p[2]) == u'l' && lower(p[3]) == u'e')
+            return true;
+    }
+    return false;
+}
+
 // Leaves out of the text what surrounds a page's main content, the same on every page of a site: its
 // navigation, header, footer and sidebars (nav, header, footer and aside elements, and elements of
 // role "navigation"). Everything else goes on to the layout; the tags left out still separate words.
@@ -105,7 +170,7 @@ template <typename Layout> struct MainContent {
         std::string name = tagName(nameEnd, tagEnd);
         if (depth > 0) {
             depth += name == around;
-        } else if (surrounds(name) || (hasNavigationRole(nameEnd, tagEnd) && !isVoid(name))) {
+        } else if (opensSurrounding(name, nameEnd, tagEnd)) {
             around = std::move(name);
             depth = 1;
         }
@@ -118,42 +183,6 @@ template <typename Layout> struct MainContent {
             --depth;
     }
     bool done() const { return layout.done(); }
-
-    static bool surrounds(std::string_view name)
-    {
-        return name == "nav" || name == "header" || name == "footer" || name == "aside";
-    }
-    // Elements that have no content, and so no end tag to leave them by.
-    static bool isVoid(std::string_view name)
-    {
-        static constexpr std::string_view kVoid[] = {"area",  "base", "br",   "col",    "embed", "hr", "img",
-                                                     "input", "link", "meta", "source", "track", "wbr"};
-        return std::find(std::begin(kVoid), std::end(kVoid), name) != std::end(kVoid);
-    }
-    template <typename Char> static bool hasNavigationRole(const Char *p, const Char *tagEnd)
-    {
-        const auto lowerIs = [](const Char *b, const Char *e, std::string_view word) {
-            if (e - b != qsizetype(word.size()))
-                return false;
-            return std::equal(b, e, word.begin(),
-                              [](Char c, char w) { return html::asciiLower(char32_t(c)) == char32_t(w); });
-        };
-        bool found = false;
-        html::readAttributes(p, tagEnd,
-                             [&](const Char *nameBegin, const Char *nameEnd, const Char *value, const Char *valueEnd) {
-                                 if (!value || !lowerIs(nameBegin, nameEnd, "role"))
-                                     return;
-                                 // A list of roles separated by white space.
-                                 for (const Char *word = value; word < valueEnd;) {
-                                     const Char *wordEnd = word;
-                                     while (wordEnd < valueEnd && !html::isSpace(html::unitChar(*wordEnd)))
-                                         ++wordEnd;
-                                     found = found || lowerIs(word, wordEnd, "navigation");
-                                     word = wordEnd + 1;
-                                 }
-                             });
-        return found;
-    }
 };
 
 struct StringOut {
@@ -433,6 +462,7 @@ template <typename Char> struct HitCounter {
     size_t nextRestart = 0;
     const Char *attemptRestart;  // before where the match under way began
     const Char *firstHitRestart; // before the first hit
+    bool surrounded = false;     // the page may have what surrounds a main content (see MainContent)
 
     // While nothing is matched, text up to the next place where a hit can begin matters not.
     const Char *skipText(const Char *p, const Char *end) const
@@ -478,10 +508,12 @@ template <typename Char> struct HitCounter {
         }
     }
 
-    void startTag(const Char *, const Char *tagEnd, html::Element element)
+    void startTag(const Char *tagBegin, const Char *tagEnd, html::Element element)
     {
         if (html::breaksText(element))
             pending = true;
+        if (!surrounded)
+            surrounded = mayOpenSurrounding(tagBegin, tagEnd);
         if (!html::holdsNoMarkup(element)) {
             restarts[nextRestart] = tagEnd;
             nextRestart = (nextRestart + 1) % restarts.size();
@@ -650,6 +682,9 @@ PageFinder::Hits PageMatching::hits(const PageFinder &finder, const Char *begin,
     html::readHtml(begin, end, counter);
     if (counter.hits == 0)
         return {};
+    // Without surroundings, the main content is the whole text, read again only from before the hit.
+    if (!counter.surrounded)
+        return {counter.hits, wholeTextExcerpt(finder, begin, counter.firstHitRestart, end)};
     return {counter.hits, excerpt(finder, begin, counter.firstHitRestart, end)};
 }
 

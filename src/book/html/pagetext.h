@@ -56,7 +56,7 @@ public:
 
     // How often the query occurs in the text of the page HTML, counting from the start, occurrences
     // not overlapping, and the excerpt around the first; reads the HTML little more than once, without
-    // decoding it into a string.
+    // decoding it into a string (a page with surroundings up to the excerpt's end once more).
     struct Hits {
         qsizetype count = 0;
         Excerpt excerpt;
