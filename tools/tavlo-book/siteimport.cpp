@@ -142,13 +142,13 @@ bool linkReaches(const QString &name)
 }
 
 // A page name the book can hold and a link can name, made from a file's path: what would cut the
-// book, break the name's line or fall outside Windows-1252 becomes "_".
+// book, break the name's line, fall outside Windows-1252 or be dropped from the ends of a link (a
+// control character) becomes "_".
 QString pageNameFor(const QString &path)
 {
     QString name;
     for (const char32_t c : path.toUcs4()) {
-        name += book::inCodePage(c) && c != u'\t' && c != u'\n' && c != u'\r' ? QString::fromUcs4(&c, 1)
-                                                                              : QStringLiteral("_");
+        name += book::inCodePage(c) && c >= u' ' ? QString::fromUcs4(&c, 1) : QStringLiteral("_");
     }
     // Each separator loses its last character.
     for (const book::SeparatorAt &found : book::separatorsIn(name))
