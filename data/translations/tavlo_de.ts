@@ -242,6 +242,10 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
         <source>Continue at page %1 — %2 (F8, or click here)</source>
         <translation>Weiter auf Seite %1 — %2 (F8, oder hier klicken)</translation>
     </message>
+    <message>
+        <source>There is no page %1: the book has pages 1 to %2</source>
+        <translation>Es gibt keine Seite %1: das Buch hat die Seiten 1 bis %2</translation>
+    </message>
 </context>
 <context>
     <name>reader::GoToPageField</name>

@@ -240,6 +240,10 @@ Install a printer, then print again.</source>
         <source>Continue at page %1 — %2 (F8, or click here)</source>
         <translation type="unfinished" />
     </message>
+    <message>
+        <source>There is no page %1: the book has pages 1 to %2</source>
+        <translation type="unfinished" />
+    </message>
 </context>
 <context>
     <name>reader::GoToPageField</name>

@@ -164,6 +164,7 @@ void Form1::handle(std::function<void()> handler)
         if (showsHistoryEntry_)
             history_.setScroll(DHTMLEdit1.scrollPosition());
         const qsizetype before = curPage;
+        bandNote_.clear();
         platform::runReportingFailures(next);
         updateBand();
         if (curPage != before && announcement_)

@@ -233,6 +233,9 @@ private:
     std::optional<ReadingPlaces::Place> offer_;
     QString offerTitle_;
     bool moved_ = false;
+    // What the band says beside the page until the next command, such as a page number that go to page
+    // can't show.
+    QString bandNote_;
     bool placeRemembered_ = false;
     // The page view's distance from the window's right and bottom edges at load, in pixels.
     int rightMargin_ = 0;

@@ -126,6 +126,11 @@ void Form1::goToPageByName()
             handle([=, this] { goToPage(page); });
             focusPage();
         });
+        connect(goTo_, &GoToPageField::noSuchPage, this, [this](qlonglong number) {
+            bandNote_ = tr("There is no page %1: the book has pages 1 to %2").arg(number).arg(pages.size());
+            updateBand();
+            DHTMLEdit1.widget()->setFocus(Qt::OtherFocusReason);
+        });
         if (contents_.isFinished() && contentsAsked_)
             contentsRead();
     }

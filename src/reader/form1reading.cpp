@@ -281,6 +281,8 @@ void Form1::updateBand()
         return;
     }
     QString text = placeText();
+    if (!bandNote_.isEmpty())
+        text += QStringLiteral("      \u25b8 ") + bandNote_;
     if (offer_) {
         text +=
             QStringLiteral("      \u25b8 ") +

@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QStandardItemModel>
 
+#include <tuple>
+
 namespace reader {
 namespace {
 
@@ -82,25 +84,62 @@ qsizetype GoToPageField::pageOf(const QString &text) const
     const qlonglong number = typed.toLongLong(&isNumber);
     if (isNumber)
         return number >= 1 && number <= pageCount_ ? qsizetype(number - 1) : -1;
+    // "HashMap" is the title "HashMap in std::collections" before the name "hashmap_internals": the
+    // better fit has the lower rank, and among equals the shorter key, then the earlier page.
+    const auto rank = [&](const QString &key) {
+        if (key.size() == typed.size())
+            return 0;
+        const QChar next = key.at(typed.size());
+        const bool wordEnds = !next.isLetterOrNumber() && next != u'_';
+        const bool sameCase = key.startsWith(typed, Qt::CaseSensitive);
+        return wordEnds ? (sameCase ? 1 : 2) : (sameCase ? 3 : 4);
+    };
+    qsizetype best = -1;
+    std::tuple<int, qsizetype, qsizetype> bestFit;
     for (int row = 0; row < model_->rowCount(); ++row) {
         const QStandardItem *item = model_->item(row);
-        if (item->data(kKeyRole).toString().startsWith(typed, Qt::CaseInsensitive))
-            return item->data(kPageRole).value<qsizetype>();
+        const QString key = item->data(kKeyRole).toString();
+        if (!key.startsWith(typed, Qt::CaseInsensitive))
+            continue;
+        const auto page = item->data(kPageRole).value<qsizetype>();
+        const std::tuple<int, qsizetype, qsizetype> fit{rank(key), key.size(), page};
+        if (best < 0 || fit < bestFit) {
+            best = page;
+            bestFit = fit;
+        }
     }
-    return -1;
+    return best;
 }
 
 void GoToPageField::choose()
 {
-    // The page proposed and chosen in the list, else the one the text stands for.
-    const QAbstractItemView *popup = completer_->popup();
-    if (popup->isVisible() && popup->currentIndex().isValid())
-        return; // the completer tells activated() itself
-    const qsizetype page = pageOf(text());
-    if (page < 0)
+    // The page proposed and chosen in the list, else the one the text stands for. The field takes
+    // Enter before the list's completer could, so the choice in the list is read here.
+    QAbstractItemView *popup = completer_->popup();
+    if (popup->isVisible() && popup->currentIndex().isValid()) {
+        const QModelIndex chosen = popup->currentIndex();
+        const auto *proxy = qobject_cast<const QAbstractProxyModel *>(chosen.model());
+        const QVariant page = (proxy ? proxy->mapToSource(chosen) : chosen).data(kPageRole);
+        if (page.isValid()) {
+            popup->hide();
+            hide();
+            emit pageChosen(page.value<qsizetype>());
+        }
         return;
-    hide();
-    emit pageChosen(page);
+    }
+    const qsizetype page = pageOf(text());
+    if (page >= 0) {
+        hide();
+        emit pageChosen(page);
+        return;
+    }
+    bool isNumber = false;
+    const qlonglong number = text().trimmed().toLongLong(&isNumber);
+    if (isNumber) {
+        // Said on the band, which the field covers.
+        hide();
+        emit noSuchPage(number);
+    }
 }
 
 void GoToPageField::keyPressEvent(QKeyEvent *event)

@@ -13,9 +13,9 @@ class QStandardItemModel;
 namespace reader {
 
 // Go to page: a field that takes a page number, as the band counts them, or the beginning of a page's
-// title or name, proposing the pages that begin so as the reader types. Enter chooses the number, or
-// the page proposed (the first, unless Down and Up chose another); Escape, or leaving the field,
-// dismisses it.
+// title or name, proposing the pages that begin so as the reader types. Enter chooses the number, the
+// proposal that Down and Up chose, or else the page that fits the text best (see pageOf); Escape, or
+// leaving the field, dismisses it.
 class GoToPageField final : public QLineEdit {
     Q_OBJECT
 
@@ -28,12 +28,16 @@ public:
     // Shows the field over area, a rectangle of its parent, empty and with the focus.
     void open(const QRect &area);
 
-    // The page that text stands for: its number, else the first whose title or name begins with it
-    // (letter case aside); -1 when none.
+    // The page that text stands for: its number, else of the titles and names that begin with it
+    // (letter case aside) the one that is the text itself, then one where a whole word ends with it,
+    // then one that begins so in the same letter case, then the shortest, then the first in the book;
+    // -1 when none.
     qsizetype pageOf(const QString &text) const;
 
 signals:
     void pageChosen(qsizetype page);
+    // Enter on a number that is no page of the book.
+    void noSuchPage(qlonglong number);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -172,4 +172,32 @@ TEST(PageFinder, TheExcerptShowsTheFirstHitInItsContext)
     EXPECT_EQ(finder.excerpt(u"no such word"_s).hitOffset, -1);
 }
 
+TEST(PageFinder, TheExcerptComesFromTheMainContentWhereItHoldsTheWords)
+{
+    const book::PageFinder finder(u"stats"_s, Qt::CaseInsensitive);
+    const struct {
+        const char *html;
+        const char16_t *excerpt;
+    } cases[] = {
+        {"<nav>Stats menu</nav><main><p>the stats module</p></main>", u"the stats module"},
+        {"<header>Stats</header><aside>stats</aside><p>Stats here<footer>stats</footer>", u"Stats here"},
+        {"<div role=\"banner navigation\"><div>Stats</div> stats</div><p>stats found</p>", u"stats found"},
+        {"<NAV><nav>Stats</nav> stats</NAV> <p>a <b>stats</b> test</p>", u"a stats test"},
+        // Not around the content: a role on a void element, roles of other kinds.
+        {"<img role=navigation alt=x><p>stats</p>", u"stats"},
+        {"<div role=main>Stats</div><nav>stats</nav>", u"Stats"},
+        // Only the surroundings hold the words: they are quoted, and the words are counted anywhere.
+        {"<nav>Stats menu</nav><p>Other</p>", u"Stats menu Other"},
+        {"<header>Stats</header><p>body", u"Stats body"},
+    };
+    for (const auto &c : cases) {
+        const QByteArray html(c.html);
+        const book::PageFinder::Hits hits = finder.hits(QByteArrayView(html));
+        EXPECT_EQ(hits.count, QString::fromLatin1(html).count(u"stats"_s, Qt::CaseInsensitive)) << c.html;
+        for (const book::PageFinder::Excerpt &excerpt : {hits.excerpt, finder.excerpt(QString::fromLatin1(html))})
+            EXPECT_EQ(excerpt.text, QString::fromUtf16(c.excerpt)) << c.html;
+    }
+    EXPECT_EQ(book::pageMainText(u"<nav>a</nav>b<span role=navigation>c</span>d<aside>e"_s), u"bd"_s);
+}
+
 } // namespace

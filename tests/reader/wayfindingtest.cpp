@@ -5,6 +5,7 @@
 #include <reader/readingplaces.h>
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCompleter>
 #include <QContextMenuEvent>
@@ -191,12 +192,54 @@ TEST_F(WayfindingTest, GoToPageTakesANumberOrTheBeginningOfATitleOrName)
     EXPECT_EQ(form().currentPage(), 4);
     goTo(QStringLiteral("C3REF/OP"));
     EXPECT_EQ(form().currentPage(), 1);
-    // Nothing that stands for a page: the page stays.
+    // Nothing that stands for a page: the page stays, and a number out of range is told on the band
+    // until the next command.
     for (const char *typed : {"0", "7", "zzz"}) {
         goTo(QString::fromLatin1(typed));
         EXPECT_EQ(form().currentPage(), 1) << typed;
+        const QString said =
+            QStringLiteral("There is no page %1: the book has pages 1 to 6").arg(QLatin1StringView(typed));
+        EXPECT_EQ(band()->text().contains(said), std::string_view(typed) != "zzz") << band()->text().toStdString();
     }
+    // A proposal chosen with Down is the one Enter shows: of "c3ref", the second.
+    QTest::keyClick(&form(), Qt::Key_L, Qt::ControlModifier);
+    QTest::keyClicks(field, QStringLiteral("c3ref"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field->completer()->popup()->isVisible(); }, 5000));
+    QTest::keyClick(field->completer()->popup(), Qt::Key_Down);
+    QTest::keyClick(field->completer()->popup(), Qt::Key_Down);
+    QTest::keyClick(field->completer()->popup(), Qt::Key_Return);
+    EXPECT_EQ(form().currentPage(), 2);
+    EXPECT_FALSE(field->isVisible());
+    EXPECT_FALSE(band()->text().contains(QStringLiteral("There is no page")));
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(WayfindingTest, GoToPageTakesTheTitleOrNameThatFitsBest)
+{
+    writeBook("Ranks<<$$>>hashmap_internals##<title>hashmap_internals</title>~"
+              "std/hashmap.html##<title>HashMap in std::collections</title>~"
+              "hash_table.html##<title>Hash tables</title>~"
+              "std/hash.html##<title>hash</title>");
+    load();
+    QTest::keyClick(&form(), Qt::Key_L, Qt::ControlModifier);
+    auto *field = form().findChild<QLineEdit *>(QStringLiteral("goToPage"));
+    ASSERT_NE(field, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field->completer()->model()->rowCount() > 0; }, 10000));
+    const struct {
+        const char *typed;
+        qsizetype page;
+    } cases[] = {
+        {"HashMap", 1}, // a whole word before a longer one, though that is shorter and first
+        {"hash", 3},    // the title itself before those it begins
+        {"HASH", 3},     {"hash t", 2}, {"std/", 3}, // the shorter name
+        {"hashmap_", 0},
+    };
+    for (const auto &c : cases) {
+        QTest::keyClick(&form(), Qt::Key_L, Qt::ControlModifier);
+        field->setText(QString::fromLatin1(c.typed));
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(form().currentPage(), c.page) << c.typed;
+    }
 }
 
 // The lines the reader writes on standard error while alive.

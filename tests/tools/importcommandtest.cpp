@@ -114,6 +114,21 @@ TEST_F(TavloBook, ImportRefusesWhatItCantWriteAndReplacesOnlyWithForce)
     EXPECT_EQ(r.err, "tavlo-book: empty: has no start page \"index.html\"; give the page to start from with --start\n");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out"))));
 
+    // Pages that are symbolic links out of the site, as some of Debian's manual folders hold: the
+    // refusal says what takes them.
+    writeFile(QStringLiteral("shared/index.html"), "<p>x</p>");
+    QDir().mkpath(dir.filePath(QStringLiteral("linked")));
+    ASSERT_TRUE(QFile::link(u"../shared/index.html"_s, dir.filePath(u"linked/index.html"_s)));
+    r = run({u"import"_s, u"linked"_s, u"-o"_s, u"out"_s});
+    EXPECT_EQ(r.err, "tavlo-book: linked: has no start page \"index.html\" but a symbolic link out of the site; give "
+                     "--follow-links to take the files such links lead to\n");
+    r = run({u"import"_s, u"linked"_s, u"-o"_s, u"out"_s, u"--start"_s, u"other.html"_s});
+    EXPECT_EQ(r.err, "tavlo-book: linked: has no start page \"other.html\"; give the page to start from with --start, "
+                     "or --follow-links to take its 1 symbolic links out of the site to HTML files\n");
+    r = run({u"import"_s, u"linked"_s, u"-o"_s, u"out"_s, u"--all"_s});
+    EXPECT_EQ(r.err, "tavlo-book: linked: holds no HTML file but 1 symbolic links out of the site to HTML files; give "
+                     "--follow-links to take them\n");
+
     writeFile(QStringLiteral("out/keep.txt"), "mine");
     r = run({QStringLiteral("import"), kSite, QStringLiteral("-o"), QStringLiteral("out")});
     EXPECT_EQ(r.exitCode, 1);
@@ -159,7 +174,8 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
     writeFile(QStringLiteral("site/start.html"),
               "<title>Walk</title><a href=b.html>b</a> <a href='a.html'>a</a> <a href=\"missing.html#x\">gone</a>"
               " <a href=\"c.html\">c again</a> <a href=\"sub/\">folder</a> <a href=\"b.html?x=1#y\">query</a>"
-              " <a href=\"httpd.html#conf\">a page the reader would take for a web link</a>");
+              " <a href=\"httpd.html#conf\">a page the reader would take for a web link</a>"
+              " <a href=\"/c.html\">from the root</a> <a href=\" https://example.org/ \">web</a>");
     writeFile(QStringLiteral("site/httpd.html"), "<h2 id=conf>httpd.conf</h2>");
     writeFile(QStringLiteral("site/b.html"), "<a href=\"c.html\">c</a>");
     writeFile(QStringLiteral("site/c.html"), "<a href=\"start.html\">home</a>");
@@ -191,7 +207,7 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
                               "2\t\"c.html\"\tc.html\n"
                               "3\t\"a.html\"\ta.html\n"
                               "4\t\"sub/index.html\"\tsub/index.html\n"
-                              "5\t\"./httpd.html\"\thttpd.html\n"
+                              "5\t\"httpd.html\"\thttpd.html\n"
                               "changed: "))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("left: start.html:1: \"missing.html\": no such file (1 references)\n"));
@@ -202,8 +218,15 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
 
     const Result shown = run({QStringLiteral("show"), QStringLiteral("out/tessavanetavlo.tavlo"), QStringLiteral("0")});
     EXPECT_TRUE(shown.out.contains("<a href=\"sub/index.html\">folder</a> <a href=\"b.html#y\">query</a> "
-                                   "<a href=\"./httpd.html#conf\">"))
+                                   "<a href=\"file://httpd.html#conf\">a page the reader would take for a web link</a> "
+                                   "<a href=\"c.html\">from the root</a> <a href=\" https://example.org/ \">"))
         << shown.out.toStdString();
+    EXPECT_TRUE(r.out.contains("changed: httpd.html: links to it are written \"file://httpd.html\""))
+        << r.out.toStdString();
+    // check reads those links as the reader does: none of them is a defect.
+    const Result check = run({u"check"_s, u"out/tessavanetavlo.tavlo"_s, u"--app-dir"_s, u"out"_s});
+    for (const char *link : {"httpd.html", "c.html", "https://example.org/"})
+        EXPECT_FALSE(check.out.contains(link)) << link << '\n' << check.out.toStdString();
     EXPECT_TRUE(readFile(QStringLiteral("out/tessavanetavlo.tavlo")).startsWith("Walk<<$$>>start.html##"));
 
     // The picture's copy doesn't take the name of another file; the reader's rewriting reads only the

@@ -141,12 +141,13 @@ bool linkReaches(const QString &name)
 }
 
 // A page name the book can hold and a link can name, made from a file's path: what would cut the
-// book or break the name's line becomes "_". Letters of any script stay: the book is then UTF-8.
+// book, break the name's line or be dropped from the ends of a link (a control character) becomes
+// "_". Letters of any script stay: the book is then UTF-8.
 QString pageNameFor(const QString &path)
 {
     QString name = path;
     for (QChar &c : name) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
+        if (c < u' ' || c == u'\x7f')
             c = u'_';
     }
     // Each separator loses its last character.
@@ -155,16 +156,30 @@ QString pageNameFor(const QString &path)
     name.replace(u'<', u'_'); // a name that looks like a tag reads as a page split in two
     if (book::runsIntoFieldSeparator(name))
         name.back() = u'_';
-    // A link that begins with "http" or "file" is not looked up as it stands; "./" in front keeps the
-    // path and lets the link reach the page.
-    if (!linkReaches(name))
-        name.prepend(u"./");
     return name;
+}
+
+// How links name the page of that name. A link that begins with "http" ("http.html") or "file" is not
+// looked up as it stands: written as a "file" link, it names the page from its eighth character on.
+QString linkToPage(const QString &name)
+{
+    return linkReaches(name) ? name : QString(u"file://" + name);
+}
+
+// url as a browser reads it on a server that serves the site from its root: "/license.html" is the
+// site's own page, as "license.html" is from its top folder.
+book::UrlReference readSiteUrl(const QString &url, const QString &folder)
+{
+    book::UrlReference reference = book::readUrl(url, folder);
+    if (reference.kind != book::UrlReference::Absolute)
+        return reference;
+    return book::readUrl(QString(u"." + url.trimmed()), {});
 }
 
 struct Page {
     QString path;               // relative to the site, with "/"
     QString name;               // the page name in the book
+    QString link;               // how links name it (see linkToPage)
     QString text;               // the decoded HTML
     QString problem;            // how its bytes were read, when not as declared
     std::vector<QString> links; // the pages it links to, in link order
@@ -243,14 +258,25 @@ public:
             const QString path = reference.kind == book::UrlReference::Relative && !reference.climbsOut
                                      ? resolvedFile(reference.path)
                                      : QString();
-            if (!path.isEmpty() && fileState(path) == FileState::File) {
+            const FileState state = path.isEmpty() ? FileState::Missing : fileState(path);
+            if (state == FileState::File) {
                 startPaths.push_back(path);
                 continue;
             }
             if (all && !startGiven)
                 continue;
-            throw Refusal({QStringLiteral("%1: has no start page \"%2\"; give the page to start from with --start")
-                               .arg(site_, start)});
+            if (state == FileState::Outside)
+                throw Refusal({QStringLiteral("%1: has no start page \"%2\" but a symbolic link out of the site; "
+                                              "give --follow-links to take the files such links lead to")
+                                   .arg(site_, start)});
+            htmlFilesOfSite(); // counts the HTML files that are symbolic links out of the site
+            const QString linkedOut =
+                outsideHtmlFiles_ == 0
+                    ? QString()
+                    : QStringLiteral(", or --follow-links to take its %1 symbolic links out of the site to HTML files")
+                          .arg(outsideHtmlFiles_);
+            throw Refusal({QStringLiteral("%1: has no start page \"%2\"; give the page to start from with --start%3")
+                               .arg(site_, start, linkedOut)});
         }
         checkOutput();
 
@@ -269,6 +295,11 @@ public:
             else
                 notTaken_.append(file);
         }
+        if (pages_.empty() && outsideHtmlFiles_ > 0)
+            throw Refusal({QStringLiteral("%1: holds no HTML file but %2 symbolic links out of the site to HTML files; "
+                                          "give --follow-links to take them")
+                               .arg(site_)
+                               .arg(outsideHtmlFiles_)});
         if (pages_.empty())
             throw Refusal({QStringLiteral("%1: holds no HTML file").arg(site_)});
         orderPages();
@@ -305,14 +336,14 @@ public:
 
     std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype offset) override
     {
-        const book::UrlReference reference = book::readUrl(url, current_ ? folderOf(current_->path) : cssBase_);
+        const book::UrlReference reference = readSiteUrl(url, current_ ? folderOf(current_->path) : cssBase_);
         const auto leave = [&](const QString &target, const QString &problem) -> std::optional<QString> {
             leaveAsWritten(target, problem, offset);
             return std::nullopt;
         };
         if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
             return std::nullopt;
-        if (reference.kind == book::UrlReference::Absolute || reference.climbsOut)
+        if (reference.climbsOut)
             return leave(url, QStringLiteral("outside the site"));
         const QString target = resolvedFile(reference.path);
         switch (fileState(target)) {
@@ -333,7 +364,7 @@ public:
             ++totals_.pageLinks;
             if (&page == current_ && !place.isEmpty())
                 return place; // a place in the page shown: scrolled to without showing the page again
-            return page.name + place;
+            return page.link + place;
         }
         if (role == UrlRole::Picture)
             return claimPicture(target);
@@ -470,6 +501,8 @@ private:
                     folders.push_back(path);
                 else if (found.state == FileState::File && isHtmlFile(path))
                     files.append(path);
+                else if (found.state == FileState::Outside && isHtmlFile(path))
+                    ++outsideHtmlFiles_;
             }
         }
         std::sort(files.begin(), files.end());
@@ -535,7 +568,7 @@ private:
     // The HTML file of the site that url names from a page in folder, if it names one.
     std::optional<QString> pageOf(const QString &url, const QString &folder)
     {
-        const book::UrlReference reference = book::readUrl(url, folder);
+        const book::UrlReference reference = readSiteUrl(url, folder);
         if (reference.kind != book::UrlReference::Relative || reference.climbsOut)
             return std::nullopt;
         const QString target = resolvedFile(reference.path);
@@ -622,10 +655,15 @@ private:
                 name = base + u'-' + QString::number(n);
             used.insert(name.toLower());
             page.name = name;
+            page.link = linkToPage(name);
             if (name != page.path)
                 notes_.emplace_back(
                     page.path,
                     QStringLiteral("named %1, which the book can hold and links can reach").arg(quoted(name)));
+            if (page.link != name)
+                notes_.emplace_back(page.path, QStringLiteral("links to it are written %1, since %2 would be read "
+                                                              "as a web or file link")
+                                                   .arg(quoted(page.link), quoted(name)));
             if (const auto names = aliases_.find(page.path); names != aliases_.end())
                 notes_.emplace_back(
                     page.path,
@@ -910,6 +948,7 @@ private:
     std::map<QString, std::set<QString>> aliases_; // page -> the other paths of its file that links name
     std::map<QString, LeftOut> leftOut_;
     std::map<QString, QString> fromOutside_; // files copied from outside the site, by where they come from
+    int outsideHtmlFiles_ = 0;               // HTML files of the site that are symbolic links out of it, left out
     QHash<QString, Found> found_;            // site path -> what it stands for
     std::map<std::pair<quint64, quint64>, QString> known_; // device and inode -> the name it is known by
     std::vector<qsizetype> order_;

@@ -212,7 +212,7 @@ private:
     // text, a picture, a source), which the page view shows as a browser would, and the page's own
     // script ("javascript:"). Another scheme is left to other programs: a warning at most, as the
     // reader doesn't follow it. Dead: the rest, as a web link that is no address, or a link that
-    // looks like a web or file link but is read as a page name ("Http://x", " http://x", "file://b").
+    // looks like a web or file link but is read as a page name ("Http://x", "file://b").
     template <typename Report>
     void checkOtherLink(const PageLink &link, const LinkTarget &target, Lines &lines, Report defect)
     {

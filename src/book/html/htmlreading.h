@@ -539,7 +539,11 @@ template <typename Char, typename Handler> const Char *readMarkup(const Char *p,
     case Markup::Other:
         return markup.end;
     case Markup::EndTag:
-        if (!markup.cutOff)
+        if (markup.cutOff)
+            return markup.end;
+        if constexpr (requires { handler.endTag(p, markup.end, markup.element); })
+            handler.endTag(p, markup.end, markup.element);
+        else
             handler.endTag(markup.element);
         return markup.end;
     case Markup::StartTag:
@@ -565,6 +569,7 @@ template <typename Char, typename Handler> const Char *readMarkup(const Char *p,
 //   text(b, e)                    units of text, as written (no markup, no references)
 //   character(c)                  a character that a reference in the text stands for
 //   startTag(tagBegin, tagEnd, element), endTag(element)
+//                                 (or endTag(tagBegin, tagEnd, element), where the handler takes it)
 // Comments, declarations and the content of hidden elements (scripts, style sheets, the title) tell
 // nothing. Reading stops early once handler.done() is true; gives where it stopped.
 // A handler that needs only some of the text may say where reading can go on from, skipping text

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -67,18 +69,139 @@ template <typename Out> struct TextLayout {
     }
 };
 
+// A tag's name in ASCII lower case, from p, just after "<" or "</"; p is left where the name ends.
+template <typename Char> std::string tagName(const Char *&p, const Char *end)
+{
+    std::string name;
+    for (; p < end && !html::isSpace(html::unitChar(*p)) && *p != '/' && *p != '>'; ++p) {
+        const char32_t c = html::asciiLower(char32_t(html::unitChar(*p)));
+        name += c < 0x80 ? char(c) : '\x80'; // in no name looked for
+    }
+    return name;
+}
+
+// The elements that surround a page's main content by their names.
+bool surrounds(std::string_view name)
+{
+    return name == "nav" || name == "header" || name == "footer" || name == "aside";
+}
+
+// Elements that have no content, and so no end tag to leave them by.
+bool isVoid(std::string_view name)
+{
+    constexpr std::string_view kVoid[] = {"area",  "base", "br",   "col",    "embed", "hr", "img",
+                                          "input", "link", "meta", "source", "track", "wbr"};
+    return std::find(std::begin(kVoid), std::end(kVoid), name) != std::end(kVoid);
+}
+
+// Whether a tag's attributes, from p on, give it the role "navigation".
+template <typename Char> bool hasNavigationRole(const Char *p, const Char *tagEnd)
+{
+    const auto lowerIs = [](const Char *b, const Char *e, std::string_view word) {
+        if (e - b != qsizetype(word.size()))
+            return false;
+        return std::equal(b, e, word.begin(),
+                          [](Char c, char w) { return html::asciiLower(char32_t(c)) == char32_t(w); });
+    };
+    bool found = false;
+    html::readAttributes(p, tagEnd,
+                         [&](const Char *nameBegin, const Char *nameEnd, const Char *value, const Char *valueEnd) {
+                             if (!value || !lowerIs(nameBegin, nameEnd, "role"))
+                                 return;
+                             // A list of roles separated by white space.
+                             for (const Char *word = value; word < valueEnd;) {
+                                 const Char *wordEnd = word;
+                                 while (wordEnd < valueEnd && !html::isSpace(html::unitChar(*wordEnd)))
+                                     ++wordEnd;
+                                 found = found || lowerIs(word, wordEnd, "navigation");
+                                 word = wordEnd + 1;
+                             }
+                         });
+    return found;
+}
+
+// Whether the start tag of name, its attributes from nameEnd on, opens what surrounds the content.
+template <typename Char> bool opensSurrounding(std::string_view name, const Char *nameEnd, const Char *tagEnd)
+{
+    return surrounds(name) || (hasNavigationRole(nameEnd, tagEnd) && !isVoid(name));
+}
+
+// Whether a start tag may open what surrounds the main content: one of those names, or "role" in it.
+// Quick, for every tag of a page read through; MainContent decides.
+template <typename Char> bool mayOpenSurrounding(const Char *tagBegin, const Char *tagEnd)
+{
+    const auto lower = [](Char c) { return char32_t(static_cast<std::make_unsigned_t<Char>>(c)) | 0x20; };
+    const Char *p = tagBegin + 1;
+    char name[7] = {};
+    qsizetype length = 0;
+    for (; p < tagEnd && length < qsizetype(sizeof name) && html::isAsciiLetter(lower(*p)); ++p)
+        name[length++] = char(lower(*p));
+    if (surrounds(std::string_view(name, size_t(length))))
+        return true;
+    for (; tagEnd - p >= 4; ++p) {
+        if (lower(p[0]) == u'r' && lower(p[1]) == u'o' && lower(p[2]) == u'l' && lower(p[3]) == u'e')
+            return true;
+    }
+    return false;
+}
+
+// Leaves out of the text what surrounds a page's main content, the same on every page of a site: its
+// navigation, header, footer and sidebars (nav, header, footer and aside elements, and elements of
+// role "navigation"). Everything else goes on to the layout; the tags left out still separate words.
+template <typename Layout> struct MainContent {
+    Layout &layout;
+    std::string around{}; // the name of the outermost surrounding element open, while one is
+    int depth = 0;        // how many elements of that name are open, it among them
+
+    template <typename Char> void text(const Char *p, const Char *end)
+    {
+        if (depth == 0)
+            layout.text(p, end);
+    }
+    void character(char32_t c)
+    {
+        if (depth == 0)
+            layout.character(c);
+    }
+    template <typename Char> void startTag(const Char *tagBegin, const Char *tagEnd, html::Element element)
+    {
+        layout.startTag(tagBegin, tagEnd, element);
+        const Char *nameEnd = tagBegin + 1;
+        std::string name = tagName(nameEnd, tagEnd);
+        if (depth > 0) {
+            depth += name == around;
+        } else if (opensSurrounding(name, nameEnd, tagEnd)) {
+            around = std::move(name);
+            depth = 1;
+        }
+    }
+    template <typename Char> void endTag(const Char *tagBegin, const Char *tagEnd, html::Element element)
+    {
+        layout.endTag(element);
+        const Char *nameBegin = tagBegin + 2;
+        if (depth > 0 && tagName(nameBegin, tagEnd) == around)
+            --depth;
+    }
+    bool done() const { return layout.done(); }
+};
+
 struct StringOut {
     QString text;
     void put(char16_t unit) { text.append(QChar(unit)); }
     bool done() const { return false; }
 };
 
-template <typename Char> QString textOf(const Char *begin, const Char *end)
+template <typename Char> QString textOf(const Char *begin, const Char *end, bool mainContent)
 {
     StringOut out;
     out.text.reserve((end - begin) / 2);
     TextLayout<StringOut> layout{out};
-    html::readHtml(begin, end, layout);
+    if (mainContent) {
+        MainContent<TextLayout<StringOut>> content{layout};
+        html::readHtml(begin, end, content);
+    } else {
+        html::readHtml(begin, end, layout);
+    }
     out.text.squeeze();
     return std::move(out.text);
 }
@@ -117,6 +240,11 @@ public:
     template <typename Char>
     static PageFinder::Excerpt excerpt(const PageFinder &finder, const Char *begin, const Char *restart,
                                        const Char *end);
+    template <typename Char>
+    static PageFinder::Excerpt wholeTextExcerpt(const PageFinder &finder, const Char *begin, const Char *restart,
+                                                const Char *end);
+    template <typename Char>
+    static PageFinder::Excerpt mainExcerpt(const PageFinder &finder, const Char *begin, const Char *end);
 
     // Finds where a hit can begin (see PageFinder::ByteSet): in runs of text, or anywhere in a page.
     class Starts {
@@ -334,6 +462,7 @@ template <typename Char> struct HitCounter {
     size_t nextRestart = 0;
     const Char *attemptRestart;  // before where the match under way began
     const Char *firstHitRestart; // before the first hit
+    bool surrounded = false;     // the page may have what surrounds a main content (see MainContent)
 
     // While nothing is matched, text up to the next place where a hit can begin matters not.
     const Char *skipText(const Char *p, const Char *end) const
@@ -379,10 +508,12 @@ template <typename Char> struct HitCounter {
         }
     }
 
-    void startTag(const Char *, const Char *tagEnd, html::Element element)
+    void startTag(const Char *tagBegin, const Char *tagEnd, html::Element element)
     {
         if (html::breaksText(element))
             pending = true;
+        if (!surrounded)
+            surrounded = mayOpenSurrounding(tagBegin, tagEnd);
         if (!html::holdsNoMarkup(element)) {
             restarts[nextRestart] = tagEnd;
             nextRestart = (nextRestart + 1) % restarts.size();
@@ -469,7 +600,15 @@ struct ExcerptOut {
     }
     // One unit beyond the excerpt tells whether the page's text goes on after it.
     bool done() const { return hitOffset >= 0 && text.size() > wanted; }
+
+    // How many units the excerpt takes before the hit.
+    static qsizetype before(const PageFinder &finder)
+    {
+        return std::max<qsizetype>(0, PageFinder::kExcerptLength - finder.query().size()) / 2;
+    }
 };
+
+PageFinder::Excerpt finished(ExcerptOut &&out);
 
 } // namespace
 
@@ -543,7 +682,33 @@ PageFinder::Hits PageMatching::hits(const PageFinder &finder, const Char *begin,
     html::readHtml(begin, end, counter);
     if (counter.hits == 0)
         return {};
+    // Without surroundings, the main content is the whole text, read again only from before the hit.
+    if (!counter.surrounded)
+        return {counter.hits, wholeTextExcerpt(finder, begin, counter.firstHitRestart, end)};
     return {counter.hits, excerpt(finder, begin, counter.firstHitRestart, end)};
+}
+
+// The excerpt of the main content, where it holds the query: what a search result quotes should tell
+// its page from the others, and a site's menu, the same on every page, would not. For a page that
+// holds the query; empty when its main content doesn't.
+template <typename Char>
+PageFinder::Excerpt PageMatching::mainExcerpt(const PageFinder &finder, const Char *begin, const Char *end)
+{
+    ExcerptOut out(finder, ExcerptOut::before(finder));
+    TextLayout<ExcerptOut> layout{out};
+    MainContent<TextLayout<ExcerptOut>> content{layout};
+    html::readHtml(begin, end, content);
+    return finished(std::move(out));
+}
+
+// The excerpt of a page, its first hit found at restart or after it: the main content's, else the
+// whole text's.
+template <typename Char>
+PageFinder::Excerpt PageMatching::excerpt(const PageFinder &finder, const Char *begin, const Char *restart,
+                                          const Char *end)
+{
+    PageFinder::Excerpt main = mainExcerpt(finder, begin, end);
+    return main.hitOffset >= 0 ? main : wholeTextExcerpt(finder, begin, restart, end);
 }
 
 // The excerpt, laying the text out from restart, before the first hit, where the page's text can be
@@ -551,20 +716,28 @@ PageFinder::Hits PageMatching::hits(const PageFinder &finder, const Char *begin,
 // start. When it gives fewer units before the hit than the excerpt takes, the page is read again
 // from its beginning.
 template <typename Char>
-PageFinder::Excerpt PageMatching::excerpt(const PageFinder &finder, const Char *begin, const Char *restart,
-                                          const Char *end)
+PageFinder::Excerpt PageMatching::wholeTextExcerpt(const PageFinder &finder, const Char *begin, const Char *restart,
+                                                   const Char *end)
 {
     if (finder.isEmpty())
         return {};
-    const qsizetype length = finder.query().size();
-    const qsizetype before = std::max<qsizetype>(0, PageFinder::kExcerptLength - length) / 2;
+    const qsizetype before = ExcerptOut::before(finder);
     ExcerptOut out(finder, before);
     TextLayout<ExcerptOut> layout{out};
     html::readHtml(restart, end, layout);
     if (restart != begin && (out.hitOffset < 0 || out.hitOffset < before))
-        return excerpt(finder, begin, begin, end);
+        return wholeTextExcerpt(finder, begin, begin, end);
+    return finished(std::move(out));
+}
+
+namespace {
+
+// The excerpt that out kept, cut to its length.
+PageFinder::Excerpt finished(ExcerptOut &&out)
+{
     if (out.hitOffset < 0)
         return {};
+    const PageFinder &finder = out.matching.finder();
     QString text = std::move(out.text);
     const bool cutBefore = out.seen > qsizetype(out.ring.size());
     const bool cutAfter = text.size() > out.wanted;
@@ -580,6 +753,8 @@ PageFinder::Excerpt PageMatching::excerpt(const PageFinder &finder, const Char *
     }
     return {text, hitOffset, cutBefore, cutAfter};
 }
+
+} // namespace
 
 PageFinder::Excerpt PageFinder::atWordBoundaries(Excerpt excerpt) const
 {
@@ -674,16 +849,19 @@ char16_t PageFinder::foldOutsideLatin1(char16_t unit) const
     return cs_ == Qt::CaseSensitive ? unit : char16_t(QChar::toCaseFolded(char32_t(unit)));
 }
 
+// Alone, the excerpt is first looked for in the whole text, which tells whether the page holds the query.
 PageFinder::Excerpt PageFinder::excerpt(QByteArrayView pageHtml) const
 {
     const char *begin = pageHtml.data();
-    return PageMatching::excerpt(*this, begin, begin, begin + pageHtml.size());
+    const Excerpt whole = PageMatching::wholeTextExcerpt(*this, begin, begin, begin + pageHtml.size());
+    return whole.hitOffset < 0 ? whole : PageMatching::excerpt(*this, begin, begin, begin + pageHtml.size());
 }
 
 PageFinder::Excerpt PageFinder::excerpt(QStringView pageHtml) const
 {
     const char16_t *begin = pageHtml.utf16();
-    return PageMatching::excerpt(*this, begin, begin, begin + pageHtml.size());
+    const Excerpt whole = PageMatching::wholeTextExcerpt(*this, begin, begin, begin + pageHtml.size());
+    return whole.hitOffset < 0 ? whole : PageMatching::excerpt(*this, begin, begin, begin + pageHtml.size());
 }
 
 PageFinder::Hits PageFinder::hits(QByteArrayView pageHtml) const
@@ -698,12 +876,22 @@ PageFinder::Hits PageFinder::hits(QStringView pageHtml) const
 
 QString pageText(QStringView pageHtml)
 {
-    return textOf(pageHtml.utf16(), pageHtml.utf16() + pageHtml.size());
+    return textOf(pageHtml.utf16(), pageHtml.utf16() + pageHtml.size(), false);
 }
 
 QString pageText(QByteArrayView pageHtml)
 {
-    return textOf(pageHtml.data(), pageHtml.data() + pageHtml.size());
+    return textOf(pageHtml.data(), pageHtml.data() + pageHtml.size(), false);
+}
+
+QString pageMainText(QStringView pageHtml)
+{
+    return textOf(pageHtml.utf16(), pageHtml.utf16() + pageHtml.size(), true);
+}
+
+QString pageMainText(QByteArrayView pageHtml)
+{
+    return textOf(pageHtml.data(), pageHtml.data() + pageHtml.size(), true);
 }
 
 } // namespace book

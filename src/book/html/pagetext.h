@@ -20,6 +20,10 @@ namespace book {
 QString pageText(QStringView pageHtml);
 // The same for page HTML in the book's code page, as the page table keeps it.
 QString pageText(QByteArrayView pageHtml);
+// The page's main content so laid out: its text without that of the nav, header, footer and aside
+// elements and elements of role "navigation", where a site repeats its menus on every page.
+QString pageMainText(QStringView pageHtml);
+QString pageMainText(QByteArrayView pageHtml);
 
 // A text to find in the text of pages (see pageText). Letter case counts only with Qt::CaseSensitive;
 // otherwise both sides are compared by simple Unicode case folding. A no-break space finds a space
@@ -36,7 +40,8 @@ public:
     Qt::CaseSensitivity caseSensitivity() const { return cs_; }
 
     // The page's text around its first hit: up to kExcerptLength characters, with as many before the
-    // hit as after it where the page has them. Reads the HTML only as far as the excerpt goes.
+    // hit as after it where the page has them. The text is the main content's (see pageMainText) when
+    // that holds the query, else the whole page's.
     struct Excerpt {
         QString text;             // empty when the page has no hit
         qsizetype hitOffset = -1; // where the hit begins in text; it is query().size() long
@@ -51,7 +56,7 @@ public:
 
     // How often the query occurs in the text of the page HTML, counting from the start, occurrences
     // not overlapping, and the excerpt around the first; reads the HTML little more than once, without
-    // decoding it into a string.
+    // decoding it into a string (a page with surroundings up to the excerpt's end once more).
     struct Hits {
         qsizetype count = 0;
         Excerpt excerpt;

@@ -41,10 +41,20 @@ QUrl mailAddress(QStringView link)
 
 } // namespace
 
+QStringView withoutOuterBlanks(QStringView href)
+{
+    while (!href.isEmpty() && href.front().unicode() <= u' ')
+        href = href.sliced(1);
+    while (!href.isEmpty() && href.back().unicode() <= u' ')
+        href.chop(1);
+    return href;
+}
+
 LinkTarget resolveLink(QStringView href, const PageIndex &pages)
 {
     if (href.isEmpty())
         return {};
+    href = withoutOuterBlanks(href);
     // The first four characters; with a blank among them they can't be "http", "HTTP" or "file".
     const QStringView prefix = href.first(std::min<qsizetype>(4, href.size()));
     if (prefix == u"http" || prefix == u"HTTP")

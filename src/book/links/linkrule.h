@@ -14,7 +14,7 @@ enum class LinkKind {
     Page,          // names a page: the whole link, or a "file" link from its eighth character on
     PageWithPlace, // NAME#PLACE whose whole text names no page but whose NAME does
     InPage,        // "#PLACE" naming no page: a place in the page shown, which the page view scrolls to
-    Web,           // its first four characters, without outer spaces, are exactly "http" or "HTTP"
+    Web,           // its first four characters, without outer blanks, are exactly "http" or "HTTP"
     Mail,          // "mailto:" (any case) with an address, naming no page
     Other,         // names no page and is none of the above
 };
@@ -27,10 +27,14 @@ struct LinkTarget {
                          // Mail: the mailto: address
 };
 
-// Reads href as the page writes it. Page names are found as PageIndex finds them: the first page of
-// that name, letter case and outer spaces aside. A page whose name holds "#" is found by the whole
-// link before the link is read as NAME#PLACE.
+// Reads href as the page writes it, without the blanks and control characters around it, as a browser
+// reads a URL: " https://x.org " is a web link. Page names are found as PageIndex finds them: the
+// first page of that name, letter case and outer spaces aside. A page whose name holds "#" is found by
+// the whole link before the link is read as NAME#PLACE.
 LinkTarget resolveLink(QStringView href, const PageIndex &pages);
+
+// href without what a browser drops around a URL: spaces and control characters (up to U+0020).
+QStringView withoutOuterBlanks(QStringView href);
 
 // The web address that a link beginning with "http" stands for: a URL of scheme http or https with a
 // host, blanks around it aside; empty for anything else ("httpx://h", "http:file:///x", "http").
