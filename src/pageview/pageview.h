@@ -142,6 +142,10 @@ public:
     // The address of the link under the pointer, as the view resolved it, each time it changes;
     // empty when the pointer leaves the link.
     virtual void setLinkHoverHandler(std::function<void(const QString &url)> handler) = 0;
+
+    // Which links lead out of the book, as the program decides it for a click: "Copy link address"
+    // offers those (as the address a click opens), beside links to pages of the book.
+    virtual void setOutsideLinkRule(std::function<QUrl(const QUrl &url)> outsideAddress) = 0;
 };
 
 // Creates the page view through the component registry, from one of componentFiles, the files of

@@ -10,6 +10,7 @@
 #include "isolated.h"
 #include "picturebutton.h"
 
+#include <book/linkrule.h>
 #include <book/record.h>
 
 #include <QAction>
@@ -158,11 +159,11 @@ void Form1::setUpReading()
     followSystemPalette();
     makeActions();
     DHTMLEdit1.setLinkHoverHandler([this](const QString &url) {
-        const QString scheme = QUrl(url).scheme();
-        const bool shown = scheme == u"http" || scheme == u"https" || scheme == u"mailto";
-        hoveredLink_ = shown ? url : QString();
+        // Only what a click would open outside the book.
+        hoveredLink_ = book::outsideAddress(url).isEmpty() ? QString() : url;
         updateBand();
     });
+    DHTMLEdit1.setOutsideLinkRule([](const QUrl &url) { return book::outsideAddress(url.toString()); });
     DHTMLEdit1.setWholeBookHandler([this](const QString &text, bool matchCase) {
         findInBook();
         bookSearch_->open(text, matchCase);

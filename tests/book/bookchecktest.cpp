@@ -325,6 +325,22 @@ TEST(PageLinks, WhereTheReaderTakesALink)
         EXPECT_EQ(target.place, QString::fromLatin1(c.place)) << c.href;
         EXPECT_EQ(target.url.toString(), QString::fromLatin1(c.url)) << c.href;
     }
+
+    // The band and Copy link address offer, as the page view resolved a link, only what a click opens.
+    const struct {
+        const char *url;
+        const char *opens;
+    } resolved[] = {
+        {"https://x.org/a", "https://x.org/a"},
+        {"mailto:me@example.org", "mailto:me@example.org"},
+        {"http:foo", ""},
+        {"mailto:", ""},
+        {"mailto:me", ""},
+        {"ftp://x.org/", ""},
+        {"tavlo://book/roses", ""},
+    };
+    for (const auto &r : resolved)
+        EXPECT_EQ(book::outsideAddress(QString::fromLatin1(r.url)).toString(), QString::fromLatin1(r.opens)) << r.url;
 }
 
 TEST(LinkScheme, OnlyASchemeOfTwoCharactersOrMoreBeforeAColon)

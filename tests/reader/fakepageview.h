@@ -78,6 +78,7 @@ public:
     {
         hoverHandler = std::move(handler);
     }
+    void setOutsideLinkRule(std::function<QUrl(const QUrl &)> rule) override { outsideAddress = std::move(rule); }
     void setDocumentAddress(const QString &query, const QString &place) override
     {
         calls << QStringLiteral("address:%1#%2").arg(query, place);
@@ -105,6 +106,7 @@ public:
     float widthLimit = 0; // when set, the view takes no more than this width
     std::function<void(const pageview::Click &)> clickHandler;
     std::function<void(const QString &)> hoverHandler;
+    std::function<QUrl(const QUrl &)> outsideAddress;
     std::function<void(const QUrl &)> navigationHandler;
     std::optional<QString> pressedOn; // nullopt: clicks come from the keyboard
     std::function<void(const QString &, bool)> wholeBookHandler;

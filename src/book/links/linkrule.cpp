@@ -41,6 +41,13 @@ QUrl mailAddress(QStringView link)
 
 } // namespace
 
+QUrl outsideAddress(QStringView url)
+{
+    if (QUrl web = webAddress(url); !web.isEmpty())
+        return web;
+    return mailAddress(withoutOuterBlanks(url));
+}
+
 QStringView withoutOuterBlanks(QStringView href)
 {
     while (!href.isEmpty() && href.front().unicode() <= u' ')
@@ -54,8 +61,8 @@ LinkTarget resolveLink(QStringView href, const PageIndex &pages)
 {
     if (href.isEmpty())
         return {};
-    href = withoutOuterBlanks(href);
-    // The first four characters; with a blank among them they can't be "http", "HTTP" or "file".
+    // The first four characters as written; with a blank among them they can't be "http", "HTTP" or
+    // "file".
     const QStringView prefix = href.first(std::min<qsizetype>(4, href.size()));
     if (prefix == u"http" || prefix == u"HTTP")
         return {LinkKind::Web, -1, {}, webAddress(href)};
@@ -73,6 +80,10 @@ LinkTarget resolveLink(QStringView href, const PageIndex &pages)
         if (const qsizetype page = pages.find(link.first(hash)); page >= 0)
             return {LinkKind::PageWithPlace, page, link.sliced(hash + 1).toString(), {}};
     }
+    // A link that names no page as written is read as a browser reads a URL, without the blanks and
+    // control characters around it: " https://x.org" is a web link, " #top" a place in the page.
+    if (const QStringView bare = withoutOuterBlanks(href); bare.size() != href.size())
+        return resolveLink(bare, pages);
     if (QUrl mail = mailAddress(link); !mail.isEmpty())
         return {LinkKind::Mail, -1, {}, std::move(mail)};
     return {LinkKind::Other, -1, {}, {}};

@@ -27,10 +27,10 @@ struct LinkTarget {
                          // Mail: the mailto: address
 };
 
-// Reads href as the page writes it, without the blanks and control characters around it, as a browser
-// reads a URL: " https://x.org " is a web link. Page names are found as PageIndex finds them: the
-// first page of that name, letter case and outer spaces aside. A page whose name holds "#" is found by
-// the whole link before the link is read as NAME#PLACE.
+// Reads href as the page writes it. Page names are found as PageIndex finds them: the first page of
+// that name, letter case and outer spaces aside. A page whose name holds "#" is found by the whole
+// link before the link is read as NAME#PLACE. A link that names no page is read as a browser reads a
+// URL, without the blanks and control characters around it: " https://x.org " is a web link.
 LinkTarget resolveLink(QStringView href, const PageIndex &pages);
 
 // href without what a browser drops around a URL: spaces and control characters (up to U+0020).
@@ -40,6 +40,11 @@ QStringView withoutOuterBlanks(QStringView href);
 // host, blanks around it aside; empty for anything else ("httpx://h", "http:file:///x", "http").
 // What a browser mends in an address, it mends too: "%_" is read as "%25_", a space as "%20".
 QUrl webAddress(QStringView href);
+
+// The address outside the book that a reader's click on a link to url opens: a web address (http or
+// https with a host) or a mail address ("mailto:" with an address); empty for anything else. The
+// band, a click and "Copy link address" go by it alike, for the link as the page view resolved it.
+QUrl outsideAddress(QStringView url);
 
 // The scheme a link begins with, in lower case and without its ":", as "ftp" for "ftp://host/";
 // empty when it has none. One letter before ":" is a drive ("C:\"), not a scheme.

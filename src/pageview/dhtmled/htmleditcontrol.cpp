@@ -92,14 +92,14 @@ QWebEngineProfile *newProfile(QObject *parent)
     return new QWebEngineProfile(parent); // no storage name: nothing is kept on disk
 }
 
-// What "Copy link address" copies: a web or mail address as it is, a link within the book as the
-// page name (and place) it names; nothing for any other.
-QString linkAddress(const QUrl &url)
+// What "Copy link address" copies: the address outside the book that a click would open, as
+// outsideAddress gives it, or for a link within the book the page name (and place) it names; nothing
+// for any other.
+QString linkAddress(const QUrl &url, const std::function<QUrl(const QUrl &)> &outsideAddress)
 {
-    const QString scheme = url.scheme();
-    if (((scheme == u"http" || scheme == u"https") && !url.host().isEmpty()) || scheme == u"mailto")
-        return url.toString(QUrl::FullyEncoded);
-    if (scheme != QLatin1String(pageview::kUrlScheme) || url.path() == u"/")
+    if (const QUrl outside = outsideAddress ? outsideAddress(url) : QUrl(); !outside.isEmpty())
+        return outside.toString(QUrl::FullyEncoded);
+    if (url.scheme() != QLatin1String(pageview::kUrlScheme) || url.path() == u"/")
         return {};
     QString name = url.path(QUrl::FullyDecoded).mid(1);
     if (url.hasFragment())
@@ -375,7 +375,7 @@ void HtmlEditControl::openContextMenu(const QPoint &at)
     QAction *copy = menu->addAction(tr("Copy"), this, [this] { page_->triggerAction(QWebEnginePage::Copy); });
     copy->setEnabled(request && !request->selectedText().isEmpty());
     const QUrl target = pressedLink_ ? QUrl(*pressedLink_) : request ? request->linkUrl() : QUrl();
-    if (const QString link = linkAddress(target); !link.isEmpty())
+    if (const QString link = linkAddress(target, outsideAddress_); !link.isEmpty())
         menu->addAction(tr("Copy link address"), this, [link] { QGuiApplication::clipboard()->setText(link); });
     menu->addSeparator();
     menu->addAction(tr("Select all"), this, [this] { page_->triggerAction(QWebEnginePage::SelectAll); });

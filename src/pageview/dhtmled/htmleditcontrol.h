@@ -65,6 +65,10 @@ public:
     {
         hoverHandler_ = std::move(handler);
     }
+    void setOutsideLinkRule(std::function<QUrl(const QUrl &)> outsideAddress) override
+    {
+        outsideAddress_ = std::move(outsideAddress);
+    }
     void setDocumentAddress(const QString &query, const QString &place) override;
     void showFile(const QString &path) override;
     void setNavigationHandler(std::function<void(const QUrl &)> handler) override
@@ -113,6 +117,7 @@ private:
     QPointer<triedit::FindDialog> findDialog_;
     std::function<void(const pageview::Click &)> clickHandler_;
     std::function<void(const QString &)> hoverHandler_;
+    std::function<QUrl(const QUrl &)> outsideAddress_;
     std::function<void(const QUrl &)> navigationHandler_;
     // The URL shown: the document last put, or a file of the folder shown since.
     QUrl shownUrl_;
