@@ -10,7 +10,13 @@ out=$(getent passwd "$(id -un)" | cut -d: -f6)/PDF # where cups-pdf writes the j
 trap 'lpadmin -x $queue 2>/dev/null; [ -z "$cupsd" ] || kill $cupsd; rm -rf "$work" "$out"/tavlo-print-*' EXIT
 fail() { echo "FAIL: $*" >&2; cat "$work/stderr" >&2 2>/dev/null; exit 1; }
 
-lpstat -r >/dev/null 2>&1 || { cupsd -f & cupsd=$!; sleep 2; }
+# lpstat -r says whether the scheduler runs, but exits 0 either way.
+running() { lpstat -r 2>/dev/null | grep -q "is running"; }
+if ! running; then
+    cupsd -f &
+    cupsd=$!
+    for _ in $(seq 40); do running && break; sleep 0.25; done
+fi
 lpadmin -p $queue -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || fail "no PDF printer"
 rm -f "$out"/tavlo-print-*
 cp -r "$built_app" "$work/app"
