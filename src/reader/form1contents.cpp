@@ -8,9 +8,9 @@
 
 #include <book/bookfile.h>
 #include <book/bookformat.h>
+#include <book/contents.h>
 #include <book/pagetitle.h>
 #include <book/record.h>
-#include <book/contents.h>
 #include <platform/hostpath.h>
 
 #include <QAction>
