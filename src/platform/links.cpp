@@ -3,6 +3,8 @@
 #include "logging.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
+#include <QMimeDatabase>
 
 namespace platform {
 
@@ -18,6 +20,40 @@ bool openLink(const QUrl &url)
     const bool opened = QDesktopServices::openUrl(url);
     if (!opened)
         qCWarning(lcPlatform) << "no program took the link" << url;
+    return opened;
+}
+
+FileUse fileUse(const QString &path)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+    const QString name = type.name();
+    if (name.startsWith(u"text/") || name.startsWith(u"image/") || type.inherits(QStringLiteral("text/plain")) ||
+        name.contains(u"javascript") || name.contains(u"json") || name.contains(u"xml"))
+        return FileUse::Show;
+    // Named one by one, never by what they inherit: a Java archive is a zip file, and its program
+    // would run it.
+    static const QStringList documents = {
+        QStringLiteral("application/pdf"),         QStringLiteral("application/postscript"),
+        QStringLiteral("application/epub+zip"),    QStringLiteral("application/gzip"),
+        QStringLiteral("application/x-xz"),        QStringLiteral("application/x-bzip2"),
+        QStringLiteral("application/zstd"),        QStringLiteral("application/zip"),
+        QStringLiteral("application/x-tar"),       QStringLiteral("application/x-compressed-tar"),
+        QStringLiteral("application/x-xz-compressed-tar"), QStringLiteral("application/x-bzip2-compressed-tar"),
+    };
+    if (documents.contains(name) || name.startsWith(u"audio/") || name.startsWith(u"video/"))
+        return FileUse::HandOn;
+    return FileUse::Refuse;
+}
+
+bool openFile(const QString &path)
+{
+    if (fileUse(path) != FileUse::HandOn || !QFileInfo(path).isFile()) {
+        qCWarning(lcPlatform) << "not a document to hand on; not opened:" << path;
+        return false;
+    }
+    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!opened)
+        qCWarning(lcPlatform) << "no program took the file" << path;
     return opened;
 }
 

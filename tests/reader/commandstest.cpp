@@ -171,6 +171,59 @@ TEST_F(LinkFixture, WebAndMailAddressesGoToTheUsersProgramsAndNothingElseDoes)
               QStringList{QStringLiteral("No program on this computer opens the link https://example.org/nobody")});
 }
 
+TEST_F(LinkFixture, FilesThatAreNoPageAreShownOrOnTheReadersClickHandedToTheirProgram)
+{
+    QTemporaryDir outside;
+    for (const QString &name : {app.filePath(QStringLiteral("docs/manual.pdf")),
+                                app.filePath(QStringLiteral("_sources/notes.txt.gz")),
+                                app.filePath(QStringLiteral("notes.txt")), app.filePath(QStringLiteral("tool.jar")),
+                                outside.filePath(QStringLiteral("secret.pdf"))}) {
+        QDir().mkpath(QFileInfo(name).absolutePath());
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QFile::link(outside.filePath(QStringLiteral("secret.pdf")), app.filePath(QStringLiteral("out.pdf"))));
+    const QString folder = QFileInfo(app.path()).canonicalFilePath();
+    const QByteArray secret = "../" + outside.path().section(u'/', -1).toLatin1() + "/secret.pdf";
+    const struct {
+        const char *link;
+        QString handedOn; // empty: nothing
+        const char *shown;
+        const char *message;
+    } cases[] = {
+        {"docs/manual.pdf", folder + QStringLiteral("/docs/manual.pdf"), nullptr, nullptr},
+        {"_sources/notes.txt.gz#top", folder + QStringLiteral("/_sources/notes.txt.gz"), nullptr, nullptr},
+        {"notes.txt", {}, "file:notes.txt", nullptr},
+        {"tool.jar", {}, nullptr, "The file tool.jar is neither shown by the reader nor one it hands to another program"},
+        // Never a file out of the folder, nor the book file.
+        {secret.constData(), {}, nullptr, nullptr},
+        {"out.pdf", {}, nullptr, nullptr},
+        {"tessavanetavlo.tavlo", {}, nullptr, nullptr},
+    };
+    for (const auto &c : cases) {
+        openedFiles.clear();
+        messages.clear();
+        pageView->calls.clear();
+        pageView->click(QString::fromLatin1(c.link));
+        EXPECT_EQ(openedFiles, c.handedOn.isEmpty() ? QStringList() : QStringList{c.handedOn}) << c.link;
+        EXPECT_EQ(pageView->calls.contains(QString::fromLatin1(c.shown ? c.shown : "file:")), c.shown != nullptr)
+            << c.link;
+        EXPECT_EQ(messages, c.message ? QStringList{QString::fromUtf8(c.message)} : QStringList()) << c.link;
+    }
+
+    // Nothing is handed on but on the reader's click on that very link; no program: the reader hears of it.
+    openedFiles.clear();
+    pageView->navigationHandler(QUrl(QStringLiteral("docs/manual.pdf")));
+    pageView->pressedOn = QStringLiteral("tavlo://book/notes.txt");
+    pageView->click(QStringLiteral("docs/manual.pdf"));
+    EXPECT_TRUE(openedFiles.isEmpty()) << openedFiles.join(u' ').toStdString();
+    pageView->pressedOn = QStringLiteral("tavlo://book/docs/manual.pdf");
+    linksTaken = false;
+    messages.clear();
+    pageView->click(QStringLiteral("docs/manual.pdf"));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("No program on this computer opens the file docs/manual.pdf")});
+}
+
 TEST_F(NavigationTest, ClicksBeforeThePageNamesAreReadAreFollowedEachWithItsOwnLink)
 {
     writeBook("Book<<$$>>" + page("a") + '~' + page("b") + '~' + page("c"));
