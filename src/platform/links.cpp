@@ -33,12 +33,18 @@ FileUse fileUse(const QString &path)
     // Named one by one, never by what they inherit: a Java archive is a zip file, and its program
     // would run it.
     static const QStringList documents = {
-        QStringLiteral("application/pdf"),         QStringLiteral("application/postscript"),
-        QStringLiteral("application/epub+zip"),    QStringLiteral("application/gzip"),
-        QStringLiteral("application/x-xz"),        QStringLiteral("application/x-bzip2"),
-        QStringLiteral("application/zstd"),        QStringLiteral("application/zip"),
-        QStringLiteral("application/x-tar"),       QStringLiteral("application/x-compressed-tar"),
-        QStringLiteral("application/x-xz-compressed-tar"), QStringLiteral("application/x-bzip2-compressed-tar"),
+        QStringLiteral("application/pdf"),
+        QStringLiteral("application/postscript"),
+        QStringLiteral("application/epub+zip"),
+        QStringLiteral("application/gzip"),
+        QStringLiteral("application/x-xz"),
+        QStringLiteral("application/x-bzip2"),
+        QStringLiteral("application/zstd"),
+        QStringLiteral("application/zip"),
+        QStringLiteral("application/x-tar"),
+        QStringLiteral("application/x-compressed-tar"),
+        QStringLiteral("application/x-xz-compressed-tar"),
+        QStringLiteral("application/x-bzip2-compressed-tar"),
     };
     if (documents.contains(name) || name.startsWith(u"audio/") || name.startsWith(u"video/"))
         return FileUse::HandOn;

@@ -174,10 +174,10 @@ TEST_F(LinkFixture, WebAndMailAddressesGoToTheUsersProgramsAndNothingElseDoes)
 TEST_F(LinkFixture, FilesThatAreNoPageAreShownOrOnTheReadersClickHandedToTheirProgram)
 {
     QTemporaryDir outside;
-    for (const QString &name : {app.filePath(QStringLiteral("docs/manual.pdf")),
-                                app.filePath(QStringLiteral("_sources/notes.txt.gz")),
-                                app.filePath(QStringLiteral("notes.txt")), app.filePath(QStringLiteral("tool.jar")),
-                                outside.filePath(QStringLiteral("secret.pdf"))}) {
+    for (const QString &name :
+         {app.filePath(QStringLiteral("docs/manual.pdf")), app.filePath(QStringLiteral("_sources/notes.txt.gz")),
+          app.filePath(QStringLiteral("notes.txt")), app.filePath(QStringLiteral("tool.jar")),
+          outside.filePath(QStringLiteral("secret.pdf"))}) {
         QDir().mkpath(QFileInfo(name).absolutePath());
         QFile file(name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -194,7 +194,10 @@ TEST_F(LinkFixture, FilesThatAreNoPageAreShownOrOnTheReadersClickHandedToTheirPr
         {"docs/manual.pdf", folder + QStringLiteral("/docs/manual.pdf"), nullptr, nullptr},
         {"_sources/notes.txt.gz#top", folder + QStringLiteral("/_sources/notes.txt.gz"), nullptr, nullptr},
         {"notes.txt", {}, "file:notes.txt", nullptr},
-        {"tool.jar", {}, nullptr, "The file tool.jar is neither shown by the reader nor one it hands to another program"},
+        {"tool.jar",
+         {},
+         nullptr,
+         "The file tool.jar is neither shown by the reader nor one it hands to another program"},
         // Never a file out of the folder, nor the book file.
         {secret.constData(), {}, nullptr, nullptr},
         {"out.pdf", {}, nullptr, nullptr},

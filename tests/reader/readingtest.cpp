@@ -267,8 +267,7 @@ TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
         evaluate(go);
         ASSERT_TRUE(shown()) << go.toStdString();
         EXPECT_EQ(form->currentPage(), 2) << go.toStdString();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return web->page()->title() == u"seal#tusks"; }, 10000))
-            << go.toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return web->page()->title() == u"seal#tusks"; }, 10000)) << go.toStdString();
     }
 
     // Home, then a link to the page itself shows it again; a link to a file of the site shows it.

@@ -204,14 +204,13 @@ TEST_F(Package, RefusesABookThatCheckFindsAnErrorIn)
     } missing[] = {
         {"Tides<<$$>>start##<a href=\"nowhere\">x</a><a href=\"gone\">y</a><img src=\"gone.gif\">"
          "<link rel=stylesheet href=\"gone.css\">",
-         0, "tavlo-book: app/tessavanetavlo.tavlo: packaged with the errors --allow-missing lets through: "
-            "2 dead-link, 1 missing-picture, 1 missing-file\n",
+         0,
+         "tavlo-book: app/tessavanetavlo.tavlo: packaged with the errors --allow-missing lets through: "
+         "2 dead-link, 1 missing-picture, 1 missing-file\n",
          "error:"},
-        {"Tides<<$$>>start##<a href=\"nowhere\">x</a>##split", 1,
-         "error: the page HTML holds \"##\"", "nowhere"},
+        {"Tides<<$$>>start##<a href=\"nowhere\">x</a>##split", 1, "error: the page HTML holds \"##\"", "nowhere"},
         {"Tides\n<<$$>>start##<img src=\"gone.gif\">", 1,
-         "not packaged: tavlo-book check finds 1 error(s) in it that --allow-missing doesn't let through",
-         "gone.gif"},
+         "not packaged: tavlo-book check finds 1 error(s) in it that --allow-missing doesn't let through", "gone.gif"},
     };
     const QString tool = installedTool();
     for (const auto &c : missing) {

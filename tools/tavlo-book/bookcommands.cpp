@@ -167,8 +167,8 @@ Output check(const Arguments &args)
                 out += defectLine(fileName, defect) + u'\n';
         }
     }
-    out += fileName + QStringLiteral(": ") + plural(errors, "error") + QStringLiteral(", ") +
-           plural(warnings, "warning");
+    out +=
+        fileName + QStringLiteral(": ") + plural(errors, "error") + QStringLiteral(", ") + plural(warnings, "warning");
     if (!all && warnings > 0) {
         QStringList sums;
         for (const auto &[kind, count] : kinds)
