@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QByteArray page(const QByteArray &name)
 {
     return name + "##<p>" + name.trimmed() + "</p>";
@@ -174,57 +176,40 @@ TEST_F(LinkFixture, WebAndMailAddressesGoToTheUsersProgramsAndNothingElseDoes)
 TEST_F(LinkFixture, FilesThatAreNoPageAreShownOrOnTheReadersClickHandedToTheirProgram)
 {
     QTemporaryDir outside;
-    for (const QString &name :
-         {app.filePath(QStringLiteral("docs/manual.pdf")), app.filePath(QStringLiteral("_sources/notes.txt.gz")),
-          app.filePath(QStringLiteral("notes.txt")), app.filePath(QStringLiteral("tool.jar")),
-          outside.filePath(QStringLiteral("secret.pdf"))}) {
-        QDir().mkpath(QFileInfo(name).absolutePath());
-        QFile file(name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    ASSERT_TRUE(QFile::link(outside.filePath(QStringLiteral("secret.pdf")), app.filePath(QStringLiteral("out.pdf"))));
-    const QString folder = QFileInfo(app.path()).canonicalFilePath();
-    const QByteArray secret = "../" + outside.path().section(u'/', -1).toLatin1() + "/secret.pdf";
-    const struct {
-        const char *link;
-        QString handedOn; // empty: nothing
-        const char *shown;
-        const char *message;
-    } cases[] = {
-        {"docs/manual.pdf", folder + QStringLiteral("/docs/manual.pdf"), nullptr, nullptr},
-        {"_sources/notes.txt.gz#top", folder + QStringLiteral("/_sources/notes.txt.gz"), nullptr, nullptr},
-        {"notes.txt", {}, "file:notes.txt", nullptr},
-        {"tool.jar",
-         {},
-         nullptr,
-         "The file tool.jar is neither shown by the reader nor one it hands to another program"},
-        // Never a file out of the folder, nor the book file.
-        {secret.constData(), {}, nullptr, nullptr},
-        {"out.pdf", {}, nullptr, nullptr},
-        {"tessavanetavlo.tavlo", {}, nullptr, nullptr},
-    };
-    for (const auto &c : cases) {
+    for (const QString &name : {u"docs/manual.pdf"_s, u"notes.txt.gz"_s, u"notes.txt"_s, u"tool.jar"_s})
+        ASSERT_TRUE(QDir(app.path()).mkpath(QFileInfo(name).path()) &&
+                    QFile(app.filePath(name)).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile(outside.filePath(u"secret.pdf"_s)).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::link(outside.filePath(u"secret.pdf"_s), app.filePath(u"out.pdf"_s)));
+    const auto outcome = [&](const QString &link) -> QString {
         openedFiles.clear();
         messages.clear();
         pageView->calls.clear();
-        pageView->click(QString::fromLatin1(c.link));
-        EXPECT_EQ(openedFiles, c.handedOn.isEmpty() ? QStringList() : QStringList{c.handedOn}) << c.link;
-        EXPECT_EQ(pageView->calls.contains(QString::fromLatin1(c.shown ? c.shown : "file:")), c.shown != nullptr)
-            << c.link;
-        EXPECT_EQ(messages, c.message ? QStringList{QString::fromUtf8(c.message)} : QStringList()) << c.link;
-    }
+        pageView->click(link);
+        return (openedFiles.replaceInStrings(QFileInfo(app.path()).canonicalFilePath(), u"handed "_s) +
+                pageView->calls.filter(u"file:"_s) + messages)
+            .join(u"; "_s);
+    };
+    // Never a file out of the folder, nor the book file.
+    for (const auto &[link, result] : std::initializer_list<std::pair<QString, QString>>{
+             {u"docs/manual.pdf"_s, u"handed /docs/manual.pdf"_s},
+             {u"notes.txt.gz#top"_s, u"handed /notes.txt.gz"_s},
+             {u"notes.txt"_s, u"file:notes.txt"_s},
+             {u"out.pdf"_s, {}},
+             {u"tessavanetavlo.tavlo"_s, {}},
+             {u"tool.jar"_s,
+              u"The file tool.jar is neither shown by the reader nor one it hands to another program"_s}})
+        EXPECT_EQ(outcome(link), result) << link.toStdString();
 
-    // Nothing is handed on but on the reader's click on that very link; no program: the reader hears of it.
-    openedFiles.clear();
-    pageView->navigationHandler(QUrl(QStringLiteral("docs/manual.pdf")));
-    pageView->pressedOn = QStringLiteral("tavlo://book/notes.txt");
-    pageView->click(QStringLiteral("docs/manual.pdf"));
-    EXPECT_TRUE(openedFiles.isEmpty()) << openedFiles.join(u' ').toStdString();
-    pageView->pressedOn = QStringLiteral("tavlo://book/docs/manual.pdf");
+    // Only the reader's click on that very link hands one on; the reader hears when no program takes it.
+    pageView->navigationHandler(QUrl(u"docs/manual.pdf"_s));
+    EXPECT_TRUE(openedFiles.isEmpty());
+    pageView->pressedOn = u"tavlo://book/notes.txt"_s;
+    EXPECT_EQ(outcome(u"docs/manual.pdf"_s), QString());
+    pageView->pressedOn = u"tavlo://book/docs/manual.pdf"_s;
     linksTaken = false;
-    messages.clear();
-    pageView->click(QStringLiteral("docs/manual.pdf"));
-    EXPECT_EQ(messages, QStringList{QStringLiteral("No program on this computer opens the file docs/manual.pdf")});
+    EXPECT_EQ(outcome(u"docs/manual.pdf"_s),
+              u"handed /docs/manual.pdf; No program on this computer opens the file docs/manual.pdf"_s);
 }
 
 TEST_F(NavigationTest, ClicksBeforeThePageNamesAreReadAreFollowedEachWithItsOwnLink)
