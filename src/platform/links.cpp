@@ -27,26 +27,35 @@ FileUse fileUse(const QString &path)
 {
     const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension);
     const QString name = type.name();
-    if (name.startsWith(u"text/") || name.startsWith(u"image/") || type.inherits(QStringLiteral("text/plain")) ||
-        name.contains(u"javascript") || name.contains(u"json") || name.contains(u"xml"))
+    // The pictures the engine draws; any other (TIFF, DjVu) is a document for its own program.
+    static const QStringList pictures = {
+        QStringLiteral("image/png"),  QStringLiteral("image/jpeg"),   QStringLiteral("image/gif"),
+        QStringLiteral("image/webp"), QStringLiteral("image/bmp"),    QStringLiteral("image/svg+xml"),
+        QStringLiteral("image/avif"), QStringLiteral("image/x-icon"), QStringLiteral("image/vnd.microsoft.icon"),
+    };
+    // By the end of the name: a word processor's "...openxmlformats..." is no XML the view shows.
+    const auto endsWith = [&](const char *end) { return name.endsWith(QLatin1String(end)); };
+    if (name.startsWith(u"text/") || type.inherits(QStringLiteral("text/plain")) || pictures.contains(name) ||
+        endsWith("javascript") || endsWith("/json") || endsWith("+json") || endsWith("/xml") || endsWith("+xml"))
         return FileUse::Show;
     // Named one by one, never by what they inherit: a Java archive is a zip file, and its program
     // would run it.
     static const QStringList documents = {
         QStringLiteral("application/pdf"),
-        QStringLiteral("application/postscript"),
         QStringLiteral("application/epub+zip"),
         QStringLiteral("application/gzip"),
-        QStringLiteral("application/x-xz"),
+        QStringLiteral("application/x-bzip"),
         QStringLiteral("application/x-bzip2"),
+        QStringLiteral("application/x-xz"),
         QStringLiteral("application/zstd"),
         QStringLiteral("application/zip"),
         QStringLiteral("application/x-tar"),
         QStringLiteral("application/x-compressed-tar"),
+        QStringLiteral("application/x-bzip-compressed-tar"),
         QStringLiteral("application/x-xz-compressed-tar"),
-        QStringLiteral("application/x-bzip2-compressed-tar"),
     };
-    if (documents.contains(name) || name.startsWith(u"audio/") || name.startsWith(u"video/"))
+    if (documents.contains(name) || name.startsWith(u"image/") || name.startsWith(u"audio/") ||
+        name.startsWith(u"video/"))
         return FileUse::HandOn;
     return FileUse::Refuse;
 }

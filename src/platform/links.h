@@ -13,8 +13,9 @@ bool openLink(const QUrl &url);
 // What becomes of a file of the application folder that a link names and that is no page, by its
 // type as its name tells it (the type the page view serves it as).
 enum class FileUse {
-    Show,   // text, markup and pictures: the page view shows it in place
-    HandOn, // a document, an archive, sound or video: the user's program for its type opens it
+    Show,   // text, markup and the pictures the engine draws: the page view shows it in place
+    HandOn, // a PDF, an e-book, an archive or a compressed file, another picture, sound or video:
+            // the user's program for its type opens it
     Refuse, // anything else, programs, scripts and desktop entries among them: nothing opens it
 };
 FileUse fileUse(const QString &path);
