@@ -229,7 +229,7 @@ Book readBook(const QString &appFolder, bool allowMissing)
     const book::Book book = book::loadBookFile(fileSystem, fileName);
     QStringList letThrough;
     for (const auto &[kind, count] : missing)
-        letThrough << u"%1 %2"_s.arg(count).arg(book::kindName(kind));
+        letThrough << QLocale(QLocale::English).toString(qlonglong(count)) + u' ' + book::kindName(kind);
     return {book.title.trimmed(), firstParagraph(book), letThrough.join(u", "_s)};
 }
 
