@@ -131,6 +131,14 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
         <translation>Kein Programm auf diesem Computer öffnet den Link %1</translation>
     </message>
     <message>
+        <source>No program on this computer opens the file %1</source>
+        <translation>Kein Programm auf diesem Computer öffnet die Datei %1</translation>
+    </message>
+    <message>
+        <source>The file %1 is neither shown by the reader nor one it hands to another program</source>
+        <translation>Die Datei %1 zeigt der Leser nicht an, und er gibt sie auch keinem anderen Programm</translation>
+    </message>
+    <message>
         <source>The page could not be printed: it did not finish in time.</source>
         <translation>Die Seite konnte nicht gedruckt werden: Sie wurde nicht rechtzeitig fertig.</translation>
     </message>

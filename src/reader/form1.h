@@ -145,8 +145,9 @@ private:
     void showHistoryEntry(const PageHistory::Entry &entry);
     // Follows an address within the book, relative to the application folder, as a browser would:
     // a page by its name (shown with the address's query and place, for its scripts), the page shown
-    // when the path is empty, or a file of the folder that is no page. False when it names none.
-    bool followInBook(const QUrl &target);
+    // when the path is empty, or a file of the folder that is no page: shown, or, on the reader's
+    // click, handed to the user's program for its type. False when it names none.
+    bool followInBook(const QUrl &target, const pageview::Click *click = nullptr);
     // Whether url is the link shown under the pointer when the mouse button of a click went down.
     bool wasShownAtPress(const QUrl &url, const std::optional<QString> &shown) const;
     // Follows the link a click met (empty: none), as the page view reported it with the link that

@@ -9,6 +9,7 @@
 #include <book/record.h>
 #include <platform/appfile.h>
 #include <platform/failure.h>
+#include <platform/links.h>
 
 namespace reader {
 namespace {
@@ -114,7 +115,7 @@ void Form1::followClick(const pageview::Click &click)
             // A relative address with a query ("page.html?highlight=word") or one that names a file
             // of the folder that is no page ("_sources/index.rst.txt"), as a browser follows it.
             if (const QUrl address(link.trimmed()); address.isValid() && address.scheme().isEmpty())
-                followInBook(QUrl(QStringLiteral("tavlo:/")).resolved(address).adjusted(QUrl::RemoveScheme));
+                followInBook(QUrl(QStringLiteral("tavlo:/")).resolved(address).adjusted(QUrl::RemoveScheme), &click);
             return;
         case book::LinkKind::None:
         case book::LinkKind::InPage: // the page view has scrolled there itself
@@ -124,7 +125,7 @@ void Form1::followClick(const pageview::Click &click)
     DHTMLEdit1.setBrowseMode(true);
 }
 
-bool Form1::followInBook(const QUrl &target)
+bool Form1::followInBook(const QUrl &target, const pageview::Click *click)
 {
     QString path = target.path(QUrl::FullyDecoded);
     while (path.startsWith(u'/'))
@@ -140,15 +141,40 @@ bool Form1::followInBook(const QUrl &target)
         goToPage(page);
         return true;
     }
-    if (platform::applicationFile(services_.applicationFolder(), path).refusal ==
-        platform::ApplicationFile::Refusal::None) {
+    const platform::ApplicationFile file = platform::applicationFile(services_.applicationFolder(), path);
+    if (file.refusal != platform::ApplicationFile::Refusal::None) {
+        qCDebug(lcReader) << "names nothing in the book:" << target;
+        return false;
+    }
+    switch (platform::fileUse(file.path)) {
+    case platform::FileUse::Show:
         DHTMLEdit1.showFile(path);
         showsFile_ = true;
         showsHistoryEntry_ = false;
-        return true;
+        break;
+    case platform::FileUse::HandOn:
+        // Another program starts only on the reader's own click, on the file the pointer was on as
+        // the button went down.
+        if (!click) {
+            qCWarning(lcReader) << "a page sent the reader to a file that only a click hands on:" << path;
+            break;
+        }
+        if (click->linkAtPress && QUrl(*click->linkAtPress).path(QUrl::FullyDecoded) != u'/' + path) {
+            qCWarning(lcReader) << "a link was clicked whose file is not the one under the pointer:" << path;
+            break;
+        }
+        if (!services_.openFile(file.path))
+            services_.showMessage(tr("No program on this computer opens the file %1").arg(path));
+        break;
+    case platform::FileUse::Refuse:
+        if (click)
+            services_.showMessage(
+                tr("The file %1 is neither shown by the reader nor one it hands to another program").arg(path));
+        else
+            qCWarning(lcReader) << "a page sent the reader to a file it neither shows nor hands on:" << path;
+        break;
     }
-    qCDebug(lcReader) << "names nothing in the book:" << target;
-    return false;
+    return true;
 }
 
 void Form1::openLink(const QUrl &url)

@@ -22,6 +22,7 @@ ReaderServices ReaderServices::platformServices()
     services.sleep = platform::sleep;
     services.endProgram = [] { QCoreApplication::exit(0); };
     services.openLink = platform::openLink;
+    services.openFile = platform::openFile;
     services.placesFile = ReadingPlaces::defaultFile;
     return services;
 }

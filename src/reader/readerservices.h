@@ -24,6 +24,9 @@ struct ReaderServices {
     // Hands a web or mail address to the user's browser or mail program; false when no program
     // took it.
     std::function<bool(const QUrl &url)> openLink;
+    // Hands a document of the application folder (its path on this machine) to the user's program
+    // for its type; false when none took it.
+    std::function<bool(const QString &path)> openFile;
     // The file that keeps where the reader left each book; none remembered when unset or empty.
     std::function<QString()> placesFile;
 

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QByteArray page(const QByteArray &name)
 {
     return name + "##<p>" + name.trimmed() + "</p>";
@@ -169,6 +171,45 @@ TEST_F(LinkFixture, WebAndMailAddressesGoToTheUsersProgramsAndNothingElseDoes)
     pageView->click(QStringLiteral("https://example.org/nobody"));
     EXPECT_EQ(messages,
               QStringList{QStringLiteral("No program on this computer opens the link https://example.org/nobody")});
+}
+
+TEST_F(LinkFixture, FilesThatAreNoPageAreShownOrOnTheReadersClickHandedToTheirProgram)
+{
+    QTemporaryDir outside;
+    for (const QString &name : {u"docs/manual.pdf"_s, u"notes.txt.gz"_s, u"notes.txt"_s, u"tool.jar"_s})
+        ASSERT_TRUE(QDir(app.path()).mkpath(QFileInfo(name).path()) &&
+                    QFile(app.filePath(name)).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile(outside.filePath(u"secret.pdf"_s)).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::link(outside.filePath(u"secret.pdf"_s), app.filePath(u"out.pdf"_s)));
+    const auto outcome = [&](const QString &link) -> QString {
+        openedFiles.clear();
+        messages.clear();
+        pageView->calls.clear();
+        pageView->click(link);
+        return (openedFiles.replaceInStrings(QFileInfo(app.path()).canonicalFilePath(), u"handed "_s) +
+                pageView->calls.filter(u"file:"_s) + messages)
+            .join(u"; "_s);
+    };
+    // Never a file out of the folder, nor the book file.
+    for (const auto &[link, result] : std::initializer_list<std::pair<QString, QString>>{
+             {u"docs/manual.pdf"_s, u"handed /docs/manual.pdf"_s},
+             {u"notes.txt.gz#top"_s, u"handed /notes.txt.gz"_s},
+             {u"notes.txt"_s, u"file:notes.txt"_s},
+             {u"out.pdf"_s, {}},
+             {u"tessavanetavlo.tavlo"_s, {}},
+             {u"tool.jar"_s,
+              u"The file tool.jar is neither shown by the reader nor one it hands to another program"_s}})
+        EXPECT_EQ(outcome(link), result) << link.toStdString();
+
+    // Only the reader's click on that very link hands one on; the reader hears when no program takes it.
+    pageView->navigationHandler(QUrl(u"docs/manual.pdf"_s));
+    EXPECT_TRUE(openedFiles.isEmpty());
+    pageView->pressedOn = u"tavlo://book/notes.txt"_s;
+    EXPECT_EQ(outcome(u"docs/manual.pdf"_s), QString());
+    pageView->pressedOn = u"tavlo://book/docs/manual.pdf"_s;
+    linksTaken = false;
+    EXPECT_EQ(outcome(u"docs/manual.pdf"_s),
+              u"handed /docs/manual.pdf; No program on this computer opens the file docs/manual.pdf"_s);
 }
 
 TEST_F(NavigationTest, ClicksBeforeThePageNamesAreReadAreFollowedEachWithItsOwnLink)

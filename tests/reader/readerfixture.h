@@ -72,6 +72,10 @@ protected:
                 openedLinks << url;
                 return linksTaken;
             };
+            services.openFile = [this](const QString &path) {
+                openedFiles << path;
+                return linksTaken;
+            };
             services.placesFile = [this] { return placesFile; };
             form_ = std::make_unique<reader::Form1>(
                 [this](QWidget *window) { return pageView = new FakePageView(window); }, std::move(services));
@@ -111,7 +115,8 @@ protected:
     std::function<void()> onSleep;
     int programEnds = 0;
     QList<QUrl> openedLinks;
-    bool linksTaken = true; // whether a program takes the links opened
+    QStringList openedFiles; // the files handed to the user's programs, by their paths
+    bool linksTaken = true;  // whether a program takes the links and files opened
     FakePageView *pageView = nullptr;
 
 private:

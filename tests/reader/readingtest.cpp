@@ -215,7 +215,8 @@ TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
     // A site's own search: a form sends the words to a page whose script reads location.search and
     // links to the result with the words and a place, which that page's script reads in turn.
     writeBook("Site<<$$>>index.html##<h1>index</h1><form action=\"search.html\"><input name=\"q\"></form>"
-              "<p><a id=\"self\" href=\"\">this page</a> <a id=\"source\" href=\"_sources/notes.txt\">source</a></p>"
+              "<p><a id=\"self\" href=\"\">this page</a> <a id=\"source\" href=\"_sources/notes.txt\">source</a> "
+              "<a id=\"manual\" href=\"_sources/notes.txt.gz\">packed</a></p>"
               "~search.html##<script>const q = new URLSearchParams(location.search).get('q');"
               "document.write('<h1>found ' + q + '</h1><a id=\"hit\" href=\"walrus.html?highlight=' + q +"
               "'#tusks\">walrus</a>');</script>"
@@ -226,6 +227,7 @@ TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
     ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
     notes.write("The notes of the site.\n");
     notes.close();
+    ASSERT_TRUE(QFile::copy(notes.fileName(), notes.fileName() + QStringLiteral(".gz")));
     open();
     QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
     // A refused navigation ends a load too, unsuccessfully: wait for the one that shows a page.
@@ -271,6 +273,10 @@ TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
     // Home, then a link to the page itself shows it again; a link to a file of the site shows it.
     QTest::mouseClick(form->home, Qt::LeftButton);
     ASSERT_TRUE(shown());
+    // A file the view can't show goes to its program, on the reader's click.
+    clickElement(QStringLiteral("manual"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !openedFiles.isEmpty(); }, 10000));
+    EXPECT_EQ(openedFiles, QStringList{QFileInfo(notes.fileName() + QStringLiteral(".gz")).canonicalFilePath()});
     clickElement(QStringLiteral("self"));
     ASSERT_TRUE(shown());
     EXPECT_EQ(heading(), QStringLiteral("index"));

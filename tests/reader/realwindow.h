@@ -60,6 +60,10 @@ protected:
             openedLinks << url;
             return linksTaken;
         };
+        services.openFile = [this](const QString &path) {
+            openedFiles << path;
+            return linksTaken;
+        };
         form = std::make_unique<reader::Form1>(
             [this](QWidget *window) {
                 return pageview::createPageView({QStringLiteral(TAVLO_CONTROL_FILE)}, window, app.path());
@@ -121,5 +125,6 @@ protected:
     QList<int> pauses;
     int programEnds = 0;
     QList<QUrl> openedLinks;
-    bool linksTaken = true; // whether a program takes the links opened
+    QStringList openedFiles; // the files handed to the user's programs, by their paths
+    bool linksTaken = true;  // whether a program takes the links and files opened
 };

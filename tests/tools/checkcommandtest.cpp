@@ -12,39 +12,42 @@ TEST_F(TavloBook, CheckFindsNoErrorInTheSampleBook)
     const QString sample = QStringLiteral(TAVLO_SAMPLE_BOOK);
     const Result r = run({QStringLiteral("check"), sample});
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
-    EXPECT_EQ(r.out, sample.toUtf8() +
-                         ": page 4 \"   \": warning: blank record: Next and Previous step over it and "
-                         "no link reaches it\n" +
-                         sample.toUtf8() + ": 0 errors, 1 warning\n");
+    EXPECT_EQ(r.out, sample.toUtf8() + ": 0 errors, 1 warning: 1 blank-record (--all lists each)\n");
     EXPECT_TRUE(r.err.isEmpty());
 }
 
-TEST_F(TavloBook, CheckReportsEachDefectOnALineAndFailsOnErrors)
+TEST_F(TavloBook, CheckReportsErrorsFirstAndSumsWarningsByKind)
 {
     writeFile(QStringLiteral("images/here.gif"), "GIF89a");
-    const QString book = writeBook("book.tavlo", "T<<$$>>start##<img src=\"here.gif\"><a href=\"Roses\">r</a>\n"
-                                                 "<a href=\"lilies\">l</a>~roses##<img src=\"gone.gif\">~ ROSES ##x");
+    const QString book =
+        writeBook("book.tavlo", "T<<$$>>start##<img src=\"here.gif\"><a href=\"Roses\">r</a>\n"
+                                "<a href=\"lilies\">l</a>~roses##x~ ROSES ##x~last##<img src=\"gone.gif\">");
+    const QByteArray errors = "book.tavlo: page 0 \"start\": error: the link \"lilies\" at line 2 names no page\n"
+                              "book.tavlo: page 3 \"last\": error: the picture \"images\\gone.gif\" at line 1 does "
+                              "not exist: the reader looks for " +
+                              dir.filePath(QStringLiteral("images/gone.gif")).toUtf8() + "\n";
     const Result r = run({QStringLiteral("check"), QStringLiteral("book.tavlo")});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "book.tavlo: page 0 \"start\": error: the link \"lilies\" at line 2 names no page\n"
-                     "book.tavlo: page 1 \"roses\": error: the picture \"images\\gone.gif\" at line 1 does not exist: "
-                     "the reader looks for " +
-                         dir.filePath(QStringLiteral("images/gone.gif")).toUtf8() +
-                         "\n"
-                         "book.tavlo: page 2 \" ROSES \": warning: page 1 has the same name (letter case and outer "
-                         "spaces aside): links reach page 1 only\n"
-                         "book.tavlo: 2 errors, 1 warning\n");
+    EXPECT_EQ(r.out, errors + "book.tavlo: 2 errors, 1 warning: 1 duplicate-name (--all lists each)\n");
+    // --all lists each warning after the errors, though its page comes before.
+    const Result all = run({QStringLiteral("check"), QStringLiteral("book.tavlo"), QStringLiteral("--all")});
+    EXPECT_EQ(all.out, errors +
+                           "book.tavlo: page 2 \" ROSES \": warning: page 1 has the same name (letter case and outer "
+                           "spaces aside): links reach page 1 only\n"
+                           "book.tavlo: 2 errors, 1 warning\n");
 
     // Pictures are looked for in the folder given, as the reader would from there.
     const Result elsewhere =
         run({QStringLiteral("check"), book, QStringLiteral("--app-dir"), dir.filePath(QStringLiteral("none"))});
-    EXPECT_TRUE(elsewhere.out.endsWith("3 errors, 1 warning\n")) << elsewhere.out.toStdString();
+    EXPECT_TRUE(elsewhere.out.endsWith("3 errors, 1 warning: 1 duplicate-name (--all lists each)\n"))
+        << elsewhere.out.toStdString();
 
-    // Warnings alone don't fail.
-    writeBook("warned.tavlo", "T<<$$>>a##x~ ~A##y");
+    // Warnings alone don't fail; their kinds come the most common first, counts grouped by thousands.
+    writeBook("warned.tavlo", "T<<$$>>a##x~A##y" + QByteArray(1000, '~').replace("~", "~ "));
     const Result warned = run({QStringLiteral("check"), QStringLiteral("warned.tavlo")});
     EXPECT_EQ(warned.exitCode, 0);
-    EXPECT_TRUE(warned.out.endsWith("warned.tavlo: 0 errors, 2 warnings\n")) << warned.out.toStdString();
+    EXPECT_EQ(warned.out, "warned.tavlo: 0 errors, 1,001 warnings: 1,000 blank-record, 1 duplicate-name "
+                          "(--all lists each)\n");
 }
 
 TEST_F(TavloBook, CheckLooksForFilesWhereThePageViewLoadsThem)
@@ -63,6 +66,7 @@ TEST_F(TavloBook, CheckLooksForFilesWhereThePageViewLoadsThem)
     const QJsonObject report = QJsonDocument::fromJson(r.out).object();
     EXPECT_EQ(report[u"errors"].toInt(), 2);
     EXPECT_EQ(report[u"warnings"].toInt(), 1);
+    EXPECT_EQ(report[u"warningsByKind"].toObject(), QJsonObject({{QStringLiteral("missing-place"), 1}}));
     QStringList found;
     for (const QJsonValue &defect : report[u"defects"].toArray())
         found.append(defect[u"kind"].toString() + u' ' + defect[u"subject"].toString() + u" line " +
@@ -108,7 +112,7 @@ TEST_F(TavloBook, CheckJsonIsOneDocumentOfTheSameReport)
     EXPECT_TRUE(duplicate[u"line"].isNull());
 
     // The text report keeps to one line per defect, whatever the link holds.
-    const Result text = run({QStringLiteral("check"), QStringLiteral("book.tavlo")});
+    const Result text = run({QStringLiteral("check"), QStringLiteral("book.tavlo"), QStringLiteral("--all")});
     EXPECT_EQ(text.out.count('\n'), 4) << text.out.toStdString();
     EXPECT_TRUE(text.out.contains("the link \"b\\nc\" at line 1 names no page")) << text.out.toStdString();
 }

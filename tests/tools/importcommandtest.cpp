@@ -325,7 +325,7 @@ TEST_F(ManualSite, ImportEndsLoopsKeepsOnePageAFileAndLeavesOutOnlyWhatItSays)
 
     // What the reader can do is no error: the empty link, the source text, the search forms; the
     // ftp: link is the one warning.
-    const Result check = run({u"check"_s, u"out/tessavanetavlo.tavlo"_s, u"--app-dir"_s, u"out"_s});
+    const Result check = run({u"check"_s, u"out/tessavanetavlo.tavlo"_s, u"--app-dir"_s, u"out"_s, u"--all"_s});
     EXPECT_EQ(check.exitCode, 0) << check.out.toStdString();
     EXPECT_TRUE(check.out.endsWith("out/tessavanetavlo.tavlo: 0 errors, 1 warning\n")) << check.out.toStdString();
     EXPECT_TRUE(

@@ -195,6 +195,23 @@ TEST_F(Package, RefusesABookThatCheckFindsAnErrorIn)
     EXPECT_TRUE(r.err.contains("not packaged: tavlo-book check finds 2 error(s) in it")) << r.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out"_s)));
 
+    // --allow-missing lets through only what the site's distribution left out, and names how much.
+    const QString tool = installedTool();
+    writeFile(u"app/tessavanetavlo.tavlo"_s, "Tides\n<<$$>>start##<a href=\"gone\">x</a><img src=\"gone.gif\">##x");
+    const Result refused = runPackage(tool, args + QStringList{u"--allow-missing"_s});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("finds 2 error(s) in it that --allow-missing doesn't let through") &&
+                !refused.err.contains("gone"))
+        << refused.err.toStdString();
+    writeFile(u"app/tessavanetavlo.tavlo"_s, "Tides<<$$>>start##<a href=\"gone\">x</a><a href=\"lost\">y</a>"
+                                             "<img src=\"gone.gif\"><link rel=stylesheet href=\"gone.css\">");
+    const Result allowed = runPackage(tool, args + QStringList{u"--allow-missing"_s});
+    EXPECT_EQ(allowed.exitCode, 0);
+    EXPECT_TRUE(allowed.err.contains("tavlo-book: app/tessavanetavlo.tavlo: packaged with the errors --allow-missing "
+                                     "lets through: 2 dead-link, 1 missing-picture, 1 missing-file\n"))
+        << allowed.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(u"out/org.example.tides_1.0-1_all.deb"_s)));
+
     writeFile(u"empty/readme.txt"_s, "no book here");
     QStringList empty = args;
     empty[0] = u"empty"_s;

@@ -9,7 +9,7 @@ TEST_F(TavloBook, HelpGoesToStandardOutput)
     const Result r = run({QStringLiteral("--help")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith("Usage: tavlo-book")) << r.out.toStdString();
-    for (const char *synopsis : {"show BOOK N [--app-dir DIR]", "check BOOK [--app-dir DIR] [--json]",
+    for (const char *synopsis : {"show BOOK N [--app-dir DIR]", "check BOOK [--app-dir DIR] [--all] [--json]",
                                  "pack DIR -o BOOK [--force]", "unpack BOOK -o DIR [--force]"})
         EXPECT_TRUE(r.out.contains(synopsis)) << synopsis;
     EXPECT_TRUE(r.out.contains("What check calls an error")) << r.out.toStdString();

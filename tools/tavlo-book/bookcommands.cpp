@@ -13,6 +13,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
+
+#include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -76,9 +82,33 @@ Output show(const Arguments &args)
     return output;
 }
 
+// A count as people read it, thousands grouped: "107,792".
+QString number(qsizetype count)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(qlonglong(count));
+}
+
 QString plural(qsizetype count, const char *word)
 {
-    return QString::number(count) + u' ' + QLatin1String(word) + (count == 1 ? QString() : QStringLiteral("s"));
+    return number(count) + u' ' + QLatin1String(word) + (count == 1 ? QString() : QStringLiteral("s"));
+}
+
+bool isError(const book::Defect &defect)
+{
+    return book::severityOf(defect.kind) == book::Severity::Error;
+}
+
+// The number of warnings of each kind, the most common first.
+std::vector<std::pair<QString, qsizetype>> warningKinds(const std::vector<book::Defect> &defects)
+{
+    std::map<QString, qsizetype> counts;
+    for (const book::Defect &defect : defects) {
+        if (!isError(defect))
+            ++counts[book::kindName(defect.kind)];
+    }
+    std::vector<std::pair<QString, qsizetype>> kinds(counts.begin(), counts.end());
+    std::stable_sort(kinds.begin(), kinds.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+    return kinds;
 }
 
 QJsonValue jsonIndex(qsizetype value)
@@ -93,10 +123,9 @@ Output check(const Arguments &args)
     platform::FileSystem fileSystem;
     const std::vector<book::Defect> defects = book::checkBookFile(fileSystem, fileName, folder);
 
-    qsizetype errors = 0;
-    for (const book::Defect &defect : defects)
-        errors += book::severityOf(defect.kind) == book::Severity::Error ? 1 : 0;
+    const auto errors = qsizetype(std::count_if(defects.begin(), defects.end(), isError));
     const qsizetype warnings = qsizetype(defects.size()) - errors;
+    const std::vector<std::pair<QString, qsizetype>> kinds = warningKinds(defects);
 
     if (args.flag(QStringLiteral("--json"))) {
         QJsonArray list;
@@ -117,6 +146,10 @@ Output check(const Arguments &args)
         report[u"applicationFolder"] = folder;
         report[u"errors"] = double(errors);
         report[u"warnings"] = double(warnings);
+        QJsonObject byKind;
+        for (const auto &[kind, count] : kinds)
+            byKind[kind] = double(count);
+        report[u"warningsByKind"] = byKind;
         report[u"defects"] = list;
         QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
         if (!json.endsWith('\n'))
@@ -124,11 +157,25 @@ Output check(const Arguments &args)
         return {json, errors > 0};
     }
 
+    // Errors first, each on its line: on a big site thousands of warnings would bury them. The
+    // warnings are summed by kind unless every one is asked for.
+    const bool all = args.flag(QStringLiteral("--all"));
     QString out;
-    for (const book::Defect &defect : defects)
-        out += defectLine(fileName, defect) + u'\n';
-    out += fileName + QStringLiteral(": ") + plural(errors, "error") + QStringLiteral(", ") +
-           plural(warnings, "warning") + u'\n';
+    for (const bool errorsNow : {true, false}) {
+        for (const book::Defect &defect : defects) {
+            if (isError(defect) == errorsNow && (errorsNow || all))
+                out += defectLine(fileName, defect) + u'\n';
+        }
+    }
+    out +=
+        fileName + QStringLiteral(": ") + plural(errors, "error") + QStringLiteral(", ") + plural(warnings, "warning");
+    if (!all && warnings > 0) {
+        QStringList sums;
+        for (const auto &[kind, count] : kinds)
+            sums << number(count) + u' ' + kind;
+        out += QStringLiteral(": ") + sums.join(QStringLiteral(", ")) + QStringLiteral(" (--all lists each)");
+    }
+    out += u'\n';
     return {out.toUtf8(), errors > 0};
 }
 
@@ -150,12 +197,13 @@ Command checkCommand()
     return {QStringLiteral("check"),
             {QStringLiteral("BOOK")},
             {QStringLiteral("--app-dir")},
-            {QStringLiteral("--json")},
-            QStringLiteral("BOOK [--app-dir DIR] [--json]"),
-            QStringLiteral("every defect of the book, one per line with its page's index and name, errors\n"
-                           "      and warnings told apart; pictures are looked for as the reader looks for them,\n"
-                           "      in the images folder of DIR (default: the folder that holds BOOK). --json: the\n"
-                           "      same as one JSON document. Exit status 1 when there is an error"),
+            {QStringLiteral("--json"), QStringLiteral("--all")},
+            QStringLiteral("BOOK [--app-dir DIR] [--all] [--json]"),
+            QStringLiteral("the book's errors, one per line with its page's index and name, then its warnings\n"
+                           "      counted by kind (--all: each on its line after the errors); pictures are looked\n"
+                           "      for as the reader looks for them, in the images folder of DIR (default: the\n"
+                           "      folder that holds BOOK). --json: every defect as one JSON document, with the\n"
+                           "      warnings counted by kind. Exit status 1 when there is an error"),
             check};
 }
 

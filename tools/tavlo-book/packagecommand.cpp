@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <system_error>
 
@@ -61,7 +62,16 @@ const QStringList kCommonLicenses = {u"Apache-2.0"_s, u"Artistic"_s, u"CC0-1.0"_
 struct Book {
     QString title;
     QString firstParagraph; // plain text, empty when the first page has none
+    QString letThrough;     // the errors --allow-missing let through, as "3 dead-link, 1 missing-file"
 };
+
+// The errors --allow-missing lets through: a link or file the site's own distribution leaves out
+// (a changelog page, a folder of another package) leaves the rest of the book whole.
+bool isMissing(book::DefectKind kind)
+{
+    return kind == book::DefectKind::DeadLink || kind == book::DefectKind::MissingPicture ||
+           kind == book::DefectKind::MissingFile;
+}
 
 // Everything the package says of the book, checked.
 struct Package {
@@ -190,7 +200,7 @@ QString firstParagraph(const book::Book &book)
     return {};
 }
 
-Book readBook(const QString &appFolder)
+Book readBook(const QString &appFolder, bool allowMissing)
 {
     const QString fileName = QDir(appFolder).filePath(kBookFile);
     if (!QFileInfo(fileName).isFile())
@@ -199,16 +209,28 @@ Book readBook(const QString &appFolder)
     // The book is checked as check checks it: a book with an error would be a broken application.
     platform::FileSystem fileSystem;
     QStringList errors;
+    std::map<book::DefectKind, qsizetype> missing;
     for (const book::Defect &defect : book::checkBookFile(fileSystem, fileName, appFolder)) {
-        if (book::severityOf(defect.kind) == book::Severity::Error)
+        if (book::severityOf(defect.kind) != book::Severity::Error)
+            continue;
+        if (allowMissing && isMissing(defect.kind))
+            ++missing[defect.kind];
+        else
             errors.append(defectLine(fileName, defect));
     }
     if (!errors.isEmpty()) {
-        errors.append(u"%1: not packaged: tavlo-book check finds %2 error(s) in it"_s.arg(fileName).arg(errors.size()));
+        errors.append((allowMissing ? u"%1: not packaged: tavlo-book check finds %2 error(s) in it that "
+                                      "--allow-missing doesn't let through"_s
+                                    : u"%1: not packaged: tavlo-book check finds %2 error(s) in it"_s)
+                          .arg(fileName)
+                          .arg(errors.size()));
         throw Refusal(errors);
     }
     const book::Book book = book::loadBookFile(fileSystem, fileName);
-    return {book.title.trimmed(), firstParagraph(book)};
+    QStringList letThrough;
+    for (const auto &[kind, count] : missing)
+        letThrough << QLocale(QLocale::English).toString(qlonglong(count)) + u' ' + book::kindName(kind);
+    return {book.title.trimmed(), firstParagraph(book), letThrough.join(u", "_s)};
 }
 
 // The UTF-8 text of a file given with option, or nothing, with the problem named: a file that is
@@ -465,7 +487,7 @@ Package checkedPackage(const Arguments &args)
 
     if (!problems.isEmpty())
         throw Refusal(problems);
-    package.book = readBook(package.appFolder);
+    package.book = readBook(package.appFolder, args.flag(u"--allow-missing"_s));
     if (package.about.isEmpty() && !package.book.firstParagraph.isEmpty())
         package.about = {package.book.firstParagraph};
     return package;
@@ -857,6 +879,10 @@ Output buildPackage(const Arguments &args)
         throw Refusal({u"%1: can't be written: %2"_s.arg(target, QString::fromStdString(error.message()))});
     temporary.setAutoRemove(false);
     Output output((target + u'\n').toUtf8());
+    if (!package.book.letThrough.isEmpty())
+        output.notes += u"tavlo-book: %1: packaged with the errors --allow-missing lets through: %2\n"_s
+                            .arg(QDir(package.appFolder).filePath(kBookFile), package.book.letThrough)
+                            .toUtf8();
     for (const QString &line : std::as_const(shipped.leftOut))
         output.notes += (u"tavlo-book: "_s + line + u'\n').toUtf8();
     return output;
@@ -882,11 +908,11 @@ Command packageCommand()
             {u"-o"_s, u"--id"_s, u"--name"_s, u"--package"_s, u"--command"_s, u"--version"_s, u"--summary"_s,
              u"--icon"_s, u"--license"_s, u"--copyright"_s, u"--maintainer"_s, u"--description"_s, u"--homepage"_s,
              u"--categories"_s},
-            {},
+            {u"--allow-missing"_s},
             u"APPFOLDER -o OUTDIR --id ID --name NAME [--package P] [--command C] [--version V]\n"
             "          [--summary TEXT] [--icon PNG-or-SVG] [--license SPDX] [--copyright FILE]\n"
             "          [--maintainer \"Name <mail>\"] [--description FILE] [--homepage URL]\n"
-            "          [--categories \"A;B\"]"_s,
+            "          [--categories \"A;B\"] [--allow-missing]"_s,
             u"writes OUTDIR/P_VERSION_all.deb, the book of APPFOLDER (tessavanetavlo.tavlo, images/ and\n"
             "      every other regular file inside it) as an application of its own, which the runtime's\n"
             "      reader shows: in /usr/lib/ID, started by the command C, with its desktop entry, icon\n"
@@ -899,6 +925,7 @@ Command packageCommand()
             "      default to \"Education;Literature\"; the maintainer to $DEBFULLNAME <$DEBEMAIL>.\n"
             "      Names each file it leaves out; refuses a link out of APPFOLDER, a book that check\n"
             "      finds an error in, a control character in any value, and an id, name, version, icon\n"
-            "      or licence that would make a broken package"_s,
+            "      or licence that would make a broken package. --allow-missing lets the errors\n"
+            "      dead-link, missing-picture and missing-file through, and counts them by kind"_s,
             package};
 }

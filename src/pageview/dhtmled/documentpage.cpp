@@ -19,6 +19,9 @@ DocumentPage::DocumentPage(QWebEngineProfile *profile, platform::Notices &notice
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
     s->setAttribute(QWebEngineSettings::AllowRunningInsecureContent, false);
+    // The engine's PDF viewer would show a PDF of the book's folder, but only with plugins on, and it
+    // is a privileged component of its own that any page could embed, with the PDF's own links, forms
+    // and scripts. The reader hands a PDF to the user's program for it instead.
     s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     s->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
     s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
