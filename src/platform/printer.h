@@ -19,7 +19,7 @@ namespace platform {
 // For tests: when the environment names a folder in TAVLO_PRINT_TO_PDF_DIR, every print goes, with
 // no dialog, to the next free file of print-1.pdf, print-2.pdf … in that folder.
 struct PrinterChoice {
-    std::unique_ptr<QPrinter> printer; // null: nothing is to be printed
+    std::shared_ptr<QPrinter> printer; // null: nothing is to be printed
     bool noPrinter = false;            // true: because no printer is installed
 };
 // Hands a PDF file to the printer's print queue, with the copies, sides and colour chosen for it,

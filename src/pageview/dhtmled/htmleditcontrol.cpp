@@ -487,7 +487,7 @@ pageview::PrintResult HtmlEditControl::print(std::optional<bool> showDialog)
                 bool processEnded = false;
                 const QMetaObject::Connection ended = connect(page_, &QWebEnginePage::renderProcessTerminated, this,
                                                               [&processEnded] { processEnded = true; });
-                const bool printed = waitUntilLoaded() && view_ && triedit::printPage(view_, choice.printer.get());
+                const bool printed = waitUntilLoaded() && view_ && triedit::printPage(view_, choice.printer);
                 disconnect(ended);
                 if (printed) {
                     result = pageview::PrintResult::Printed;

@@ -12,6 +12,7 @@
 #include <QWebEngineView>
 
 #include <chrono>
+#include <functional>
 
 namespace triedit {
 namespace {
@@ -19,9 +20,19 @@ namespace {
 // A printer that never answers must not hold the program for ever.
 constexpr std::chrono::minutes kPrintTimeLimit{1};
 
+// Has view draw its pages on printer, telling finished once the engine says it has; a print that
+// isn't waited for to its end keeps its printer until then, or until the view goes.
+void drawPages(QWebEngineView *view, const std::shared_ptr<QPrinter> &printer, QObject *context,
+               const std::function<void(bool)> &finished)
+{
+    QObject::connect(view, &QWebEngineView::printFinished, context, finished);
+    QObject::connect(view, &QWebEngineView::printFinished, view, [printer](bool) {}, Qt::SingleShotConnection);
+    view->print(printer.get());
+}
+
 } // namespace
 
-bool printPage(QWebEngineView *view, QPrinter *printer)
+bool printPage(QWebEngineView *view, const std::shared_ptr<QPrinter> &printer)
 {
     platform::BlockingWait done;
     bool printed = false;
@@ -50,8 +61,7 @@ bool printPage(QWebEngineView *view, QPrinter *printer)
                          [&](const QString &, bool success) { finished(success); });
         page->printToPdf(file, printer->pageLayout(), printer->pageRanges());
     } else {
-        QObject::connect(view, &QWebEngineView::printFinished, &done, finished);
-        view->print(printer);
+        drawPages(view, printer, &done, finished);
     }
 
     if (!done.wait(kPrintTimeLimit))
@@ -62,11 +72,10 @@ bool printPage(QWebEngineView *view, QPrinter *printer)
         // No print system took the PDF: the printer gets the pages drawn, as before.
         printed = false;
         platform::BlockingWait drawn;
-        QObject::connect(view, &QWebEngineView::printFinished, &drawn, [&](bool success) {
+        drawPages(view, printer, &drawn, [&](bool success) {
             printed = success;
             drawn.finish();
         });
-        view->print(printer);
         drawn.wait(kPrintTimeLimit);
     }
     return printed;
