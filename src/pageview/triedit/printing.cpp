@@ -26,7 +26,8 @@ void drawPages(QWebEngineView *view, const std::shared_ptr<QPrinter> &printer, Q
                const std::function<void(bool)> &finished)
 {
     QObject::connect(view, &QWebEngineView::printFinished, context, finished);
-    QObject::connect(view, &QWebEngineView::printFinished, view, [printer](bool) {}, Qt::SingleShotConnection);
+    QObject::connect(
+        view, &QWebEngineView::printFinished, view, [printer](bool) {}, Qt::SingleShotConnection);
     view->print(printer.get());
 }
 
