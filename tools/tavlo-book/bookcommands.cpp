@@ -1,8 +1,8 @@
 #include "bookcommands.h"
 
-#include "text.h"
 #include "usageerror.h"
 
+#include "author/text.h"
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/record.h"

@@ -1,9 +1,9 @@
 #include "bookfolder.h"
 
-#include "refusal.h"
-#include "text.h"
 #include "usageerror.h"
 
+#include "author/refusal.h"
+#include "author/text.h"
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/bookformat.h"

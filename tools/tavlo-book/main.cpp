@@ -5,10 +5,10 @@
 #include "bookfolder.h"
 #include "command.h"
 #include "packagecommand.h"
-#include "refusal.h"
 #include "siteimport.h"
 #include "usageerror.h"
 
+#include "author/refusal.h"
 #include "platform/failure.h"
 
 #include <QCommandLineParser>

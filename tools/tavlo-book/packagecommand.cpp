@@ -1,12 +1,12 @@
 #include "packagecommand.h"
 
 #include "bookcommands.h"
-#include "interruption.h"
-#include "packagefiles.h"
-#include "packagenames.h"
-#include "refusal.h"
 #include "usageerror.h"
 
+#include "author/interruption.h"
+#include "author/packagefiles.h"
+#include "author/packagenames.h"
+#include "author/refusal.h"
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/pagetext.h"

@@ -1,10 +1,10 @@
 #include "siteimport.h"
 
-#include "pagerewrite.h"
-#include "refusal.h"
-#include "text.h"
 #include "usageerror.h"
 
+#include "author/pagerewrite.h"
+#include "author/refusal.h"
+#include "author/text.h"
 #include "book/bookfile.h"
 #include "book/bookformat.h"
 #include "book/htmlscan.h"

@@ -1,4 +1,4 @@
-#include "text.h"
+#include "author/text.h"
 
 QString quoted(QStringView text)
 {
