@@ -2,8 +2,8 @@
 // a folder of HTML files and back, and makes a book a Debian package of its own.
 
 #include "bookcommands.h"
-#include "bookfolder.h"
 #include "command.h"
+#include "foldercommands.h"
 #include "packagecommand.h"
 #include "siteimport.h"
 #include "usageerror.h"
