@@ -4,8 +4,8 @@
 #include "bookcommands.h"
 #include "command.h"
 #include "foldercommands.h"
+#include "importcommand.h"
 #include "packagecommand.h"
-#include "siteimport.h"
 #include "usageerror.h"
 
 #include "author/refusal.h"
