@@ -1,12 +1,10 @@
-#include "packagecommand.h"
-
-#include "bookcommands.h"
-#include "usageerror.h"
+#include "author/bookpackage.h"
 
 #include "author/interruption.h"
 #include "author/packagefiles.h"
 #include "author/packagenames.h"
 #include "author/refusal.h"
+#include "author/text.h"
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/pagetext.h"
@@ -34,6 +32,17 @@
 #include <map>
 #include <optional>
 #include <system_error>
+
+bool hasControlCharacter(const QString &text)
+{
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
+            return true;
+    }
+    return false;
+}
 
 namespace {
 
@@ -94,19 +103,6 @@ struct Package {
     QDateTime date;
     Book book;
 };
-
-// A character that would end or break a line of the control file, the changelog, the copyright file
-// or the desktop entry: C0 and C1 controls, and Unicode's line and paragraph separators.
-bool hasControlCharacter(const QString &text)
-{
-    for (const QChar c : text) {
-        const QChar::Category category = c.category();
-        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
-            category == QChar::Separator_Paragraph)
-            return true;
-    }
-    return false;
-}
 
 // Whether the whole of text matches pattern: "$" alone lets a trailing line break through.
 bool matchesWhole(const QRegularExpression &pattern, const QString &text)
@@ -360,10 +356,10 @@ QDateTime packageDate()
 
 // The package name and the command, from the id unless given: names of the author's, that nothing
 // else on this machine or in Debian's base system answers to.
-void checkNames(Package &package, const Arguments &args, QStringList &problems)
+void checkNames(Package &package, const PackageRequest &request, QStringList &problems)
 {
-    package.packageName = args.option(u"--package"_s, packagenames::packageOfId(package.id));
-    package.command = args.option(u"--command"_s, packagenames::commandOfId(package.id));
+    package.packageName = request.packageName.value_or(packagenames::packageOfId(package.id));
+    package.command = request.command.value_or(packagenames::commandOfId(package.id));
     const auto check = [&](const QString &what, const QString &name, const QString &option, const QString &clash) {
         if (!packagenames::isDebianName(name))
             problems.append(
@@ -383,9 +379,9 @@ void checkNames(Package &package, const Arguments &args, QStringList &problems)
 // What the description, the homepage and the menu's categories say of the book: the paragraphs of
 // --description FILE (else the first paragraph of the book, once read), an http(s) address, and the
 // desktop's category names.
-void checkAbout(Package &package, const Arguments &args, QStringList &problems)
+void checkAbout(Package &package, const PackageRequest &request, QStringList &problems)
 {
-    if (const QString file = args.option(u"--description"_s, {}); !file.isEmpty()) {
+    if (const QString &file = request.description; !file.isEmpty()) {
         if (const std::optional<QString> text = readText(file, u"--description"_s, problems)) {
             for (const QString &paragraph : text->split(QRegularExpression(u"\\n\\s*\\n"_s), Qt::SkipEmptyParts)) {
                 if (const QString simple = paragraph.simplified(); !simple.isEmpty())
@@ -395,11 +391,11 @@ void checkAbout(Package &package, const Arguments &args, QStringList &problems)
                 problems.append(u"%1: holds no text for --description"_s.arg(file));
         }
     }
-    package.homepage = args.option(u"--homepage"_s, {});
+    package.homepage = request.homepage;
     static const QRegularExpression address(u"https?://[^\\s<>\"]+"_s);
     if (!package.homepage.isEmpty() && !matchesWhole(address, package.homepage))
         problems.append(u"the homepage \"%1\" is not an http or https address"_s.arg(package.homepage));
-    QStringList categories = args.option(u"--categories"_s, u"Education;Literature"_s).split(u';', Qt::SkipEmptyParts);
+    QStringList categories = request.categories.value_or(u"Education;Literature"_s).split(u';', Qt::SkipEmptyParts);
     static const QRegularExpression category(u"[A-Za-z][A-Za-z0-9-]*"_s);
     for (const QString &name : std::as_const(categories)) {
         if (!matchesWhole(category, name))
@@ -410,31 +406,15 @@ void checkAbout(Package &package, const Arguments &args, QStringList &problems)
     package.categories = categories.join(u';') + u';';
 }
 
-Package checkedPackage(const Arguments &args)
+Package checkedPackage(const PackageRequest &request)
 {
     Package package;
-    package.appFolder = args.positional[0];
-    package.id = args.option(u"--id"_s, {});
-    package.name = args.option(u"--name"_s, {}).trimmed();
-    if (package.id.isEmpty() || package.name.isEmpty())
-        throw UsageError(u"package needs --id ID and --name NAME"_s);
-    if (args.option(u"-o"_s, {}).isEmpty())
-        throw UsageError(u"package needs -o and the folder to write the package in"_s);
+    package.appFolder = request.appFolder;
+    package.id = request.id;
+    package.name = request.name;
     package.date = packageDate();
 
-    // Every value goes into a line of some file of the package: none may begin another line.
     QStringList problems;
-    for (auto it = args.options.cbegin(); it != args.options.cend(); ++it) {
-        if (hasControlCharacter(it.value()))
-            problems.append(u"%1 holds a line break or another control character"_s.arg(it.key()));
-    }
-    for (const char *variable : {"DEBFULLNAME", "DEBEMAIL"}) {
-        if (!args.options.contains(u"--maintainer"_s) && hasControlCharacter(qEnvironmentVariable(variable)))
-            problems.append(u"$%1 holds a line break or another control character"_s.arg(QLatin1String(variable)));
-    }
-    if (!problems.isEmpty())
-        throw Refusal(problems);
-
     if (!QFileInfo(package.appFolder).isDir())
         throw Refusal({u"%1: there is no such folder"_s.arg(package.appFolder)});
     if (!isReverseDnsId(package.id))
@@ -444,9 +424,9 @@ Package checkedPackage(const Arguments &args)
         problems.append(u"the id \"%1\" has capitals in its domain, which AppStream refuses: give --id %2"_s.arg(
             package.id, withLowerDomain(package.id)));
     else
-        checkNames(package, args, problems);
+        checkNames(package, request, problems);
 
-    const QString version = args.option(u"--version"_s, u"1.0"_s);
+    const QString version = request.version.value_or(u"1.0"_s);
     package.version = debianVersion(version);
     if (package.version.isEmpty())
         problems.append(u"the version \"%1\" is not one Debian takes: a digit first, then letters, digits and "
@@ -454,7 +434,7 @@ Package checkedPackage(const Arguments &args)
     else
         package.upstreamVersion = upstreamOf(package.version);
 
-    package.maintainer = args.option(u"--maintainer"_s, {});
+    package.maintainer = request.maintainer;
     if (package.maintainer.isEmpty() && qEnvironmentVariableIsSet("DEBEMAIL"))
         package.maintainer = qEnvironmentVariable("DEBFULLNAME") + u" <"_s + qEnvironmentVariable("DEBEMAIL") + u'>';
     static const QRegularExpression mailbox(u"[^<>\\s][^<>]*\\s<[^<>@\\s]+@[^<>@\\s]+>"_s);
@@ -463,15 +443,15 @@ Package checkedPackage(const Arguments &args)
                             ? u"the package needs a maintainer: give --maintainer \"Name <mail>\""_s
                             : u"the maintainer \"%1\" is not \"Name <mail>\""_s.arg(package.maintainer));
 
-    package.icon = args.option(u"--icon"_s, {});
+    package.icon = request.icon;
     if (!package.icon.isEmpty())
         checkIcon(package.icon, problems);
 
-    package.license = args.option(u"--license"_s, u"LicenseRef-proprietary"_s);
-    readTerms(package, args.option(u"--copyright"_s, {}), problems);
+    package.license = request.license.value_or(u"LicenseRef-proprietary"_s);
+    readTerms(package, request.copyright, problems);
 
     // The summary is one line of the package's description, and a sentence without its full stop.
-    QString summary = args.option(u"--summary"_s, u"Read the book %1"_s.arg(package.name)).trimmed();
+    QString summary = request.summary.value_or(u"Read the book %1"_s.arg(package.name)).trimmed();
     while (summary.endsWith(u'.') && !summary.endsWith(u"..."_s))
         summary.chop(1);
     if (!summary.isEmpty())
@@ -483,11 +463,11 @@ Package checkedPackage(const Arguments &args)
         problems.append(
             u"the summary is %1 characters long; Debian takes %2 at most"_s.arg(summary.size()).arg(kLongestSynopsis));
 
-    checkAbout(package, args, problems);
+    checkAbout(package, request, problems);
 
     if (!problems.isEmpty())
         throw Refusal(problems);
-    package.book = readBook(package.appFolder, args.flag(u"--allow-missing"_s));
+    package.book = readBook(package.appFolder, request.allowMissing);
     if (package.about.isEmpty() && !package.book.firstParagraph.isEmpty())
         package.about = {package.book.firstParagraph};
     return package;
@@ -833,11 +813,13 @@ void layOut(const Package &package, const QList<ShippedFile> &files, const QStri
     settleModes(root);
 }
 
-Output buildPackage(const Arguments &args)
+} // namespace
+
+BuiltPackage buildPackage(const PackageRequest &request)
 {
-    const Package package = checkedPackage(args);
+    const Package package = checkedPackage(request);
     const QString runtime = runtimeFolder();
-    const QString outDir = args.option(u"-o"_s, {});
+    const QString &outDir = request.outDir;
     ShippedFiles shipped = shippedFiles(package.appFolder, outDir);
     // The reader's own names in the application folder are the runtime's.
     shipped.files.removeIf([&](const ShippedFile &file) {
@@ -878,54 +860,5 @@ Output buildPackage(const Arguments &args)
     if (error)
         throw Refusal({u"%1: can't be written: %2"_s.arg(target, QString::fromStdString(error.message()))});
     temporary.setAutoRemove(false);
-    Output output((target + u'\n').toUtf8());
-    if (!package.book.letThrough.isEmpty())
-        output.notes += u"tavlo-book: %1: packaged with the errors --allow-missing lets through: %2\n"_s
-                            .arg(QDir(package.appFolder).filePath(kBookFile), package.book.letThrough)
-                            .toUtf8();
-    for (const QString &line : std::as_const(shipped.leftOut))
-        output.notes += (u"tavlo-book: "_s + line + u'\n').toUtf8();
-    return output;
-}
-
-Output package(const Arguments &args)
-{
-    const InterruptGuard guard;
-    try {
-        return buildPackage(args);
-    } catch (const Interrupted &interrupted) {
-        // The temporary files are gone with the stack; the signal ends tavlo-book as it came.
-        InterruptGuard::endBy(interrupted.signal);
-    }
-}
-
-} // namespace
-
-Command packageCommand()
-{
-    return {u"package"_s,
-            {u"APPFOLDER"_s},
-            {u"-o"_s, u"--id"_s, u"--name"_s, u"--package"_s, u"--command"_s, u"--version"_s, u"--summary"_s,
-             u"--icon"_s, u"--license"_s, u"--copyright"_s, u"--maintainer"_s, u"--description"_s, u"--homepage"_s,
-             u"--categories"_s},
-            {u"--allow-missing"_s},
-            u"APPFOLDER -o OUTDIR --id ID --name NAME [--package P] [--command C] [--version V]\n"
-            "          [--summary TEXT] [--icon PNG-or-SVG] [--license SPDX] [--copyright FILE]\n"
-            "          [--maintainer \"Name <mail>\"] [--description FILE] [--homepage URL]\n"
-            "          [--categories \"A;B\"] [--allow-missing]"_s,
-            u"writes OUTDIR/P_VERSION_all.deb, the book of APPFOLDER (tessavanetavlo.tavlo, images/ and\n"
-            "      every other regular file inside it) as an application of its own, which the runtime's\n"
-            "      reader shows: in /usr/lib/ID, started by the command C, with its desktop entry, icon\n"
-            "      and AppStream metadata. P is the id in lower case (\"_\" as \"-\"), C its last part;\n"
-            "      a name that this machine or Debian's base system gives to something else is refused.\n"
-            "      V defaults to 1.0 (Debian version 1.0-1); the icon is a square PNG of 256 pixels or\n"
-            "      more, or a square SVG (default: the reader's); --copyright names a UTF-8 file of the\n"
-            "      book's copyright lines and licence terms, --description one of the description's\n"
-            "      paragraphs (else the first of the book's first page); the categories of the menu\n"
-            "      default to \"Education;Literature\"; the maintainer to $DEBFULLNAME <$DEBEMAIL>.\n"
-            "      Names each file it leaves out; refuses a link out of APPFOLDER, a book that check\n"
-            "      finds an error in, a control character in any value, and an id, name, version, icon\n"
-            "      or licence that would make a broken package. --allow-missing lets the errors\n"
-            "      dead-link, missing-picture and missing-file through, and counts them by kind"_s,
-            package};
+    return {target, QDir(package.appFolder).filePath(kBookFile), package.book.letThrough, shipped.leftOut};
 }
