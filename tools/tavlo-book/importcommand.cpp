@@ -53,7 +53,7 @@ QByteArray textReport(const ImportReport &report)
     out += QStringLiteral("changed: ") + changesLine(report) + u'\n';
     for (const auto &[file, message] : report.notes)
         out += QStringLiteral("changed: %1: %2\n").arg(file, message);
-    for (const Left &left : report.left)
+    for (const LeftReference &left : report.left)
         out += QStringLiteral("left: %1:%2: %3: %4 (%5 references)\n")
                    .arg(left.firstFile, QString::number(left.firstLine), quoted(left.target), left.problem,
                         QString::number(left.count));
@@ -87,7 +87,7 @@ QByteArray jsonReport(const ImportReport &report)
     for (const auto &[file, message] : report.notes)
         notes.append(QJsonObject{{u"file"_s, file}, {u"message"_s, message}});
     QJsonArray left;
-    for (const Left &item : report.left)
+    for (const LeftReference &item : report.left)
         left.append(QJsonObject{{u"reference"_s, item.target},
                                 {u"problem"_s, item.problem},
                                 {u"file"_s, item.firstFile},

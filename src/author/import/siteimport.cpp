@@ -477,7 +477,7 @@ private:
 
     void leaveOut(const QString &target, qsizetype offset)
     {
-        LeftOut &left = leftOut_[target];
+        LeftOutFile &left = leftOut_[target];
         if (left.count++ == 0) {
             left.target = QFileInfo(root_ + u'/' + target).canonicalFilePath();
             left.firstFile = current_ ? current_->path : cssFile_;
@@ -487,7 +487,7 @@ private:
 
     void leaveAsWritten(const QString &target, const QString &problem, qsizetype offset)
     {
-        Left &left = left_[{target, problem}];
+        LeftReference &left = left_[{target, problem}];
         if (left.count++ == 0) {
             left.target = target;
             left.problem = problem;
@@ -802,7 +802,7 @@ private:
     std::vector<qsizetype> walkEnds_;              // where each walk's pages end in pages_
     QStringList notTaken_;                         // HTML files of the site that no start reaches
     std::map<QString, std::set<QString>> aliases_; // page -> the other paths of its file that links name
-    std::map<QString, LeftOut> leftOut_;
+    std::map<QString, LeftOutFile> leftOut_;
     std::map<QString, QString> fromOutside_; // files copied from outside the site, by where they come from
     int outsideHtmlFiles_ = 0;               // HTML files of the site that are symbolic links out of it, left out
     QHash<QString, Found> found_;            // site path -> what it stands for
@@ -811,9 +811,9 @@ private:
     QHash<QString, QString> claims_;   // copied file, relative to OUT -> its source in the site
     QHash<QString, QString> pictures_; // picture in the site -> its copy under images/
     QStringList styleSheets_;
-    std::map<std::pair<QString, QString>, Left> left_;
+    std::map<std::pair<QString, QString>, LeftReference> left_;
     std::vector<std::pair<QString, QString>> notes_;
-    Totals totals_;
+    ImportTotals totals_;
     qsizetype bookSize_ = 0;
 
     const Page *current_ = nullptr; // the page being rewritten; null while style sheets are read
@@ -828,7 +828,7 @@ private:
 qsizetype ImportReport::leftCount() const
 {
     qsizetype count = 0;
-    for (const Left &item : left)
+    for (const LeftReference &item : left)
         count += item.count;
     return count;
 }

@@ -23,7 +23,7 @@ struct SiteImportRequest {
 };
 
 // A reference that was left as written, and why; grouped by what it names.
-struct Left {
+struct LeftReference {
     QString target;  // the file it names, relative to the site, or the reference as written
     QString problem; // "no such file", "outside the site"
     QString firstFile;
@@ -32,14 +32,14 @@ struct Left {
 };
 
 // A file outside the site that symbolic links lead to, left out without --follow-links.
-struct LeftOut {
+struct LeftOutFile {
     QString target; // the real file
     QString firstFile;
     int firstLine = 0;
     qsizetype count = 0;
 };
 
-struct Totals {
+struct ImportTotals {
     qsizetype pageLinks = 0; // links pointed at a page's name
     qsizetype fileLinks = 0; // links pointed at a copied file that is no page
     qsizetype pictures = 0;  // picture files copied into images/
@@ -57,10 +57,10 @@ struct ImportReport {
     QString bookFile;
     QString title;
     std::vector<Page> pages; // in book order
-    Totals totals;
+    ImportTotals totals;
     std::vector<std::pair<QString, QString>> notes; // file, what was changed of it
-    std::vector<Left> left;
-    std::vector<std::pair<QString, LeftOut>> leftOut;     // by the site's file
+    std::vector<LeftReference> left;
+    std::vector<std::pair<QString, LeftOutFile>> leftOut; // by the site's file
     std::vector<std::pair<QString, QString>> fromOutside; // copied file, where it came from
     QStringList notTaken;                                 // HTML files of the site no start reaches
     qsizetype bookBytes = 0;
