@@ -7,8 +7,7 @@
 // pages have, and never an empty link or a script's.
 #include "fuzzcheck.h"
 
-#include "pagerewrite.h"
-
+#include "author/pagerewrite.h"
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/bookformat.h"

@@ -2,7 +2,7 @@
 // references and text the import changes.
 #include "../qstringprinter.h"
 
-#include "pagerewrite.h"
+#include "author/pagerewrite.h"
 
 #include <gtest/gtest.h>
 

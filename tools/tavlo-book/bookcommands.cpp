@@ -1,8 +1,8 @@
 #include "bookcommands.h"
 
-#include "text.h"
 #include "usageerror.h"
 
+#include "author/text.h"
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/record.h"
@@ -180,17 +180,6 @@ Output check(const Arguments &args)
 }
 
 } // namespace
-
-QString defectLine(const QString &fileName, const book::Defect &defect)
-{
-    QString line = fileName + QStringLiteral(": ");
-    if (defect.page >= 0)
-        line += QStringLiteral("page %1 %2: ").arg(QString::number(defect.page), quoted(defect.pageName));
-    line += book::severityOf(defect.kind) == book::Severity::Error ? QStringLiteral("error: ")
-                                                                   : QStringLiteral("warning: ");
-    // One line per defect, whatever the link or the name holds.
-    return line + QString(defect.message).replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r"));
-}
 
 Command checkCommand()
 {

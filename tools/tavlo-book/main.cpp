@@ -2,13 +2,13 @@
 // a folder of HTML files and back, and makes a book a Debian package of its own.
 
 #include "bookcommands.h"
-#include "bookfolder.h"
 #include "command.h"
+#include "foldercommands.h"
+#include "importcommand.h"
 #include "packagecommand.h"
-#include "refusal.h"
-#include "siteimport.h"
 #include "usageerror.h"
 
+#include "author/refusal.h"
 #include "platform/failure.h"
 
 #include <QCommandLineParser>

@@ -1,4 +1,4 @@
-#include "pagerewrite.h"
+#include "author/pagerewrite.h"
 
 #include "book/bookformat.h"
 #include "book/htmlreading.h"

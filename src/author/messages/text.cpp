@@ -1,4 +1,4 @@
-#include "text.h"
+#include "author/text.h"
 
 QString quoted(QStringView text)
 {
@@ -29,4 +29,15 @@ QString quoted(QStringView text)
     }
     out += u'"';
     return out;
+}
+
+QString defectLine(const QString &fileName, const book::Defect &defect)
+{
+    QString line = fileName + QStringLiteral(": ");
+    if (defect.page >= 0)
+        line += QStringLiteral("page %1 %2: ").arg(QString::number(defect.page), quoted(defect.pageName));
+    line += book::severityOf(defect.kind) == book::Severity::Error ? QStringLiteral("error: ")
+                                                                   : QStringLiteral("warning: ");
+    // One line per defect, whatever the link or the name holds.
+    return line + QString(defect.message).replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r"));
 }

@@ -1,9 +1,7 @@
-#include "bookfolder.h"
+#include "author/bookfolder.h"
 
-#include "refusal.h"
-#include "text.h"
-#include "usageerror.h"
-
+#include "author/refusal.h"
+#include "author/text.h"
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/bookformat.h"
@@ -25,14 +23,6 @@
 namespace {
 
 constexpr QStringView kContentsName = u"book.txt";
-
-QString outputOption(const Arguments &args, const QString &command)
-{
-    QString output = args.option(QStringLiteral("-o"), QString());
-    if (output.isEmpty())
-        throw UsageError(QStringLiteral("%1 needs -o and where to write").arg(command));
-    return output;
-}
 
 // Strict UTF-8, without a byte-order mark; nullopt when bytes are not UTF-8.
 std::optional<QString> fromUtf8(QByteArrayView bytes)
@@ -257,24 +247,6 @@ private:
     QStringList problems_;
 };
 
-Output pack(const Arguments &args)
-{
-    const QString output = outputOption(args, QStringLiteral("pack"));
-    const QFileInfo target(output);
-    if (target.isDir())
-        throw Refusal({QStringLiteral("%1: is a folder, not a book file").arg(output)});
-    if (target.exists() && !args.flag(QStringLiteral("--force")))
-        throw Refusal({QStringLiteral("%1: exists already; give --force to replace it").arg(output)});
-
-    const QByteArray book = Packer(args.positional[0]).pack();
-    // What the reader will make of it: every line of book.txt is one page.
-    const qsizetype pages = book::parseBook(book, output).pages.size();
-    writeFile(output, book);
-    return QStringLiteral("%1: %2 pages, %3 bytes\n")
-        .arg(output, QString::number(pages), QString::number(book.size()))
-        .toUtf8();
-}
-
 // ---- unpack
 
 // What book.txt and the HTML files can't hold, as the check finds it: the book must be mended first.
@@ -365,10 +337,25 @@ QString htmlFileName(qsizetype i, qsizetype count, QStringView name)
         .arg(slug.isEmpty() ? QString() : QString(u'-' + slug));
 }
 
-Output unpack(const Arguments &args)
+} // namespace
+
+Packed packFolder(const QString &folder, const QString &bookFile, bool replace)
 {
-    const QString &fileName = args.positional[0];
-    const QString folder = outputOption(args, QStringLiteral("unpack"));
+    const QFileInfo target(bookFile);
+    if (target.isDir())
+        throw Refusal({QStringLiteral("%1: is a folder, not a book file").arg(bookFile)});
+    if (target.exists() && !replace)
+        throw Refusal({QStringLiteral("%1: exists already; give --force to replace it").arg(bookFile)});
+
+    const QByteArray book = Packer(folder).pack();
+    // What the reader will make of it: every line of book.txt is one page.
+    const qsizetype pages = book::parseBook(book, bookFile).pages.size();
+    writeFile(bookFile, book);
+    return {pages, book.size()};
+}
+
+Unpacked unpackBook(const QString &fileName, const QString &folder, bool writeIntoNonEmpty)
+{
     platform::FileSystem fileSystem;
     const book::Book book = book::loadBookFile(fileSystem, fileName);
     const QStringList problems = unrepresentable(book, fileName);
@@ -379,7 +366,7 @@ Output unpack(const Arguments &args)
     if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
         throw Refusal({QStringLiteral("%1: is a file, not a folder").arg(folder)});
     if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot) &&
-        !args.flag(QStringLiteral("--force")))
+        !writeIntoNonEmpty)
         throw Refusal({QStringLiteral("%1: is not empty; give --force to write into it").arg(folder)});
     if (!QDir().mkpath(folder))
         throw Refusal({QStringLiteral("%1: can't be created").arg(folder)});
@@ -403,40 +390,5 @@ Output unpack(const Arguments &args)
     }
     const QString contentsPath = dir.filePath(kContentsName.toString());
     writeFile(contentsPath, contents);
-    return QStringLiteral("%1: %2 pages, %3 HTML files\n")
-        .arg(contentsPath, QString::number(book.pages.size()), QString::number(files))
-        .toUtf8();
-}
-
-} // namespace
-
-Command packCommand()
-{
-    return {QStringLiteral("pack"),
-            {QStringLiteral("DIR")},
-            {QStringLiteral("-o")},
-            {QStringLiteral("--force")},
-            QStringLiteral("DIR -o BOOK [--force]"),
-            QStringLiteral("builds BOOK from the folder DIR: DIR/book.txt holds the title on its first line,\n"
-                           "      then one line per page in book order: the page name, a tab and the name of\n"
-                           "      the page's HTML file (UTF-8) in DIR; a line of spaces only is a blank page.\n"
-                           "      Takes only regular files inside DIR, \"..\" and symbolic links resolved.\n"
-                           "      Writes Windows-1252, each character that it can't hold as \"&#N;\", unless\n"
-                           "      the title or a page name needs more: then UTF-8 after its byte order mark.\n"
-                           "      Refuses page HTML holding \"~\", \"##\" or \"<<$$>>\" and page names holding\n"
-                           "      them; never replaces an existing BOOK without --force"),
-            pack};
-}
-
-Command unpackCommand()
-{
-    return {QStringLiteral("unpack"),
-            {QStringLiteral("BOOK")},
-            {QStringLiteral("-o")},
-            {QStringLiteral("--force")},
-            QStringLiteral("BOOK -o DIR [--force]"),
-            QStringLiteral("the reverse of pack: writes DIR/book.txt and one UTF-8 HTML file per page;\n"
-                           "      packing DIR gives back BOOK byte for byte. Refuses a book whose pages\n"
-                           "      book.txt can't hold, and a DIR that is not empty without --force"),
-            unpack};
+    return {contentsPath, book.pages.size(), files};
 }

@@ -1,6 +1,6 @@
-#include "interruption.h"
+#include "author/interruption.h"
 
-#include "refusal.h"
+#include "author/refusal.h"
 
 #include <atomic>
 #include <csignal>

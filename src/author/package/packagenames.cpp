@@ -1,4 +1,4 @@
-#include "packagenames.h"
+#include "author/packagenames.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,8 +1,7 @@
-#include "packagefiles.h"
+#include "author/packagefiles.h"
 
-#include "interruption.h"
-#include "refusal.h"
-
+#include "author/interruption.h"
+#include "author/refusal.h"
 #include "platform/failure.h"
 #include "platform/filesystem.h"
 

@@ -1,10 +1,8 @@
-#include "siteimport.h"
+#include "author/siteimport.h"
 
-#include "pagerewrite.h"
-#include "refusal.h"
-#include "text.h"
-#include "usageerror.h"
-
+#include "author/pagerewrite.h"
+#include "author/refusal.h"
+#include "author/text.h"
 #include "book/bookfile.h"
 #include "book/bookformat.h"
 #include "book/htmlscan.h"
@@ -15,9 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryDir>
@@ -186,15 +181,6 @@ struct Page {
     QString next;               // the page its rel="next" names, if any
 };
 
-// A reference that was left as written, and why; grouped by what it names.
-struct Left {
-    QString target;  // the file it names, relative to the site, or the reference as written
-    QString problem; // "no such file", "outside the site"
-    QString firstFile;
-    int firstLine = 0;
-    qsizetype count = 0;
-};
-
 enum class FileState { Missing, Outside, File, Folder };
 
 // What a path of the site stands for. A file or folder reached by several paths (through symbolic
@@ -204,23 +190,6 @@ struct Found {
     FileState state = FileState::Missing;
     QString name;         // the path it is known by
     bool outside = false; // its real place is outside the site, where a symbolic link led
-};
-
-// A file outside the site that symbolic links lead to, left out without --follow-links.
-struct LeftOut {
-    QString target; // the real file
-    QString firstFile;
-    int firstLine = 0;
-    qsizetype count = 0;
-};
-
-struct Totals {
-    qsizetype pageLinks = 0; // links pointed at a page's name
-    qsizetype fileLinks = 0; // links pointed at a copied file that is no page
-    qsizetype pictures = 0;  // picture files copied into images/
-    qsizetype files = 0;     // other files copied keeping their path
-    qsizetype asideFiles = 0;
-    TextChanges text;
 };
 
 class SiteImport final : public PageSite {
@@ -234,10 +203,7 @@ public:
     bool all = false;         // every HTML file of the site, not only those the starts reach
     bool followLinks = false; // files outside the site that symbolic links lead to are copied
 
-    // Whether files were left out: symbolic links out of the site without --follow-links.
-    bool leftOut() const { return !leftOut_.empty(); }
-
-    Output run(bool json)
+    ImportReport run()
     {
         root_ = QFileInfo(site_).canonicalFilePath();
         if (root_.isEmpty() || !QFileInfo(root_).isDir())
@@ -331,7 +297,7 @@ public:
         write(bookPath, book);
         bookSize_ = book.size();
         replaceOutput(staging);
-        return json ? jsonReport() : textReport();
+        return report();
     }
 
     std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype offset) override
@@ -511,7 +477,7 @@ private:
 
     void leaveOut(const QString &target, qsizetype offset)
     {
-        LeftOut &left = leftOut_[target];
+        LeftOutFile &left = leftOut_[target];
         if (left.count++ == 0) {
             left.target = QFileInfo(root_ + u'/' + target).canonicalFilePath();
             left.firstFile = current_ ? current_->path : cssFile_;
@@ -521,7 +487,7 @@ private:
 
     void leaveAsWritten(const QString &target, const QString &problem, qsizetype offset)
     {
-        Left &left = left_[{target, problem}];
+        LeftReference &left = left_[{target, problem}];
         if (left.count++ == 0) {
             left.target = target;
             left.problem = problem;
@@ -802,133 +768,23 @@ private:
 
     QString bookFile() const { return QDir(out_).filePath(QString::fromLatin1(book::kBookFileName + 1)); }
 
-    QString changesLine() const
+    ImportReport report() const
     {
-        const TextChanges &t = totals_.text;
-        return QStringLiteral("%1 links pointed at pages, %2 at copied files; %3 pictures copied into images/, %4 "
-                              "other files copied; %5 \"~\", %6 \"##\" and %7 \"<<$$>>\" written as references; %8 "
-                              "characters outside Windows-1252 written as references; %9 scripts and %10 style "
-                              "sheets moved into files")
-            .arg(QString::number(totals_.pageLinks), QString::number(totals_.fileLinks),
-                 QString::number(totals_.pictures), QString::number(totals_.files), QString::number(t.tildes),
-                 QString::number(t.doubleHashes), QString::number(t.sectionMarks), QString::number(t.outsideCodePage),
-                 QString::number(t.scriptsMoved))
-            .arg(t.stylesMoved);
-    }
-
-    qsizetype leftCount() const
-    {
-        qsizetype count = 0;
+        ImportReport report;
+        report.bookFile = bookFile();
+        report.title = title_;
+        for (const auto index : order_)
+            report.pages.push_back({pages_[size_t(index)].name, pages_[size_t(index)].path});
+        report.totals = totals_;
+        report.notes = notes_;
         for (const auto &[key, left] : left_)
-            count += left.count;
-        return count;
-    }
-
-    qsizetype leftOutCount() const { return qsizetype(leftOut_.size()); }
-
-    Output textReport() const
-    {
-        QString out;
-        // First, as it is what the book lacks that the site had.
-        const QString files =
-            leftOutCount() == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(leftOutCount());
-        if (!leftOut_.empty() && followLinks)
-            out += QStringLiteral("left out: %1 outside the site that symbolic links lead to, which --follow-links "
-                                  "does not copy: those of /proc, /sys and /dev, and those others can't read\n")
-                       .arg(files);
-        else if (!leftOut_.empty())
-            out += QStringLiteral("left out: %1 outside the site that symbolic links lead to; give --follow-links to "
-                                  "copy them\n")
-                       .arg(files);
-        for (const auto &[file, left] : leftOut_)
-            out += QStringLiteral("left out: %1:%2: %3 -> %4 (%5 references)\n")
-                       .arg(left.firstFile, QString::number(left.firstLine), quoted(file), left.target,
-                            QString::number(left.count));
-        for (size_t i = 0; i < order_.size(); ++i) {
-            const Page &page = pages_[size_t(order_[i])];
-            out += QString::number(i) + u'\t' + quoted(page.name) + u'\t' + page.path + u'\n';
-        }
-        out += QStringLiteral("changed: ") + changesLine() + u'\n';
-        for (const auto &[file, message] : notes_)
-            out += QStringLiteral("changed: %1: %2\n").arg(file, message);
-        for (const auto &[key, left] : left_)
-            out += QStringLiteral("left: %1:%2: %3: %4 (%5 references)\n")
-                       .arg(left.firstFile, QString::number(left.firstLine), quoted(left.target), left.problem,
-                            QString::number(left.count));
-        for (const auto &[file, source] : fromOutside_)
-            out += QStringLiteral("from outside: %1 <- %2\n").arg(file, source);
-        if (!notTaken_.isEmpty())
-            out += QStringLiteral("not taken: %1 of the site that no start page leads to; give --all, or --start "
-                                  "for each, to take them\n")
-                       .arg(notTaken_.size() == 1 ? QStringLiteral("1 HTML file")
-                                                  : QStringLiteral("%1 HTML files").arg(notTaken_.size()));
-        for (const QString &file : notTaken_)
-            out += QStringLiteral("not taken: %1\n").arg(file);
-        out +=
-            QStringLiteral("%1: %2 pages, %3 pictures, %4 other files, %5 files of page text; %6 references left "
-                           "as written; %7 HTML files not taken; %8 files left out; the book is %9 bytes\n")
-                .arg(bookFile(), QString::number(order_.size()), QString::number(totals_.pictures),
-                     QString::number(totals_.files), QString::number(totals_.asideFiles), QString::number(leftCount()),
-                     QString::number(notTaken_.size()), QString::number(leftOutCount()), QString::number(bookSize_));
-        return out.toUtf8();
-    }
-
-    Output jsonReport() const
-    {
-        QJsonArray pages;
-        for (size_t i = 0; i < order_.size(); ++i) {
-            const Page &page = pages_[size_t(order_[i])];
-            pages.append(QJsonObject{{u"index"_s, double(i)}, {u"name"_s, page.name}, {u"file"_s, page.path}});
-        }
-        const TextChanges &t = totals_.text;
-        QJsonArray notes;
-        for (const auto &[file, message] : notes_)
-            notes.append(QJsonObject{{u"file"_s, file}, {u"message"_s, message}});
-        QJsonArray left;
-        for (const auto &[key, item] : left_)
-            left.append(QJsonObject{{u"reference"_s, item.target},
-                                    {u"problem"_s, item.problem},
-                                    {u"file"_s, item.firstFile},
-                                    {u"line"_s, item.firstLine},
-                                    {u"count"_s, double(item.count)}});
-        const QJsonObject changed{{u"pageLinks"_s, double(totals_.pageLinks)},
-                                  {u"fileLinks"_s, double(totals_.fileLinks)},
-                                  {u"pictures"_s, double(totals_.pictures)},
-                                  {u"files"_s, double(totals_.files)},
-                                  {u"tildes"_s, double(t.tildes)},
-                                  {u"doubleHashes"_s, double(t.doubleHashes)},
-                                  {u"sectionMarks"_s, double(t.sectionMarks)},
-                                  {u"outsideWindows1252"_s, double(t.outsideCodePage)},
-                                  {u"scriptsMoved"_s, double(t.scriptsMoved)},
-                                  {u"styleSheetsMoved"_s, double(t.stylesMoved)},
-                                  {u"notes"_s, notes}};
-        QJsonArray leftOut;
-        for (const auto &[file, item] : leftOut_)
-            leftOut.append(QJsonObject{{u"file"_s, file},
-                                       {u"target"_s, item.target},
-                                       {u"firstFile"_s, item.firstFile},
-                                       {u"line"_s, item.firstLine},
-                                       {u"count"_s, double(item.count)}});
-        QJsonArray fromOutside;
-        for (const auto &[file, source] : fromOutside_)
-            fromOutside.append(QJsonObject{{u"file"_s, file}, {u"source"_s, source}});
-        const QJsonObject report{{u"book"_s, bookFile()},
-                                 {u"title"_s, title_},
-                                 {u"pages"_s, pages},
-                                 {u"changed"_s, changed},
-                                 {u"left"_s, left},
-                                 {u"leftOut"_s, leftOut},
-                                 {u"fromOutside"_s, fromOutside},
-                                 {u"notTaken"_s, QJsonArray::fromStringList(notTaken_)},
-                                 {u"totals"_s, QJsonObject{{u"pages"_s, double(order_.size())},
-                                                           {u"pictures"_s, double(totals_.pictures)},
-                                                           {u"files"_s, double(totals_.files)},
-                                                           {u"pageTextFiles"_s, double(totals_.asideFiles)},
-                                                           {u"left"_s, double(leftCount())},
-                                                           {u"notTaken"_s, double(notTaken_.size())},
-                                                           {u"leftOut"_s, double(leftOutCount())},
-                                                           {u"bookBytes"_s, double(bookSize_)}}}};
-        return QJsonDocument(report).toJson(QJsonDocument::Indented);
+            report.left.push_back(left);
+        report.leftOut.assign(leftOut_.begin(), leftOut_.end());
+        report.fromOutside.assign(fromOutside_.begin(), fromOutside_.end());
+        report.notTaken = notTaken_;
+        report.bookBytes = bookSize_;
+        report.followLinks = followLinks;
+        return report;
     }
 
     QString site_;
@@ -946,7 +802,7 @@ private:
     std::vector<qsizetype> walkEnds_;              // where each walk's pages end in pages_
     QStringList notTaken_;                         // HTML files of the site that no start reaches
     std::map<QString, std::set<QString>> aliases_; // page -> the other paths of its file that links name
-    std::map<QString, LeftOut> leftOut_;
+    std::map<QString, LeftOutFile> leftOut_;
     std::map<QString, QString> fromOutside_; // files copied from outside the site, by where they come from
     int outsideHtmlFiles_ = 0;               // HTML files of the site that are symbolic links out of it, left out
     QHash<QString, Found> found_;            // site path -> what it stands for
@@ -955,9 +811,9 @@ private:
     QHash<QString, QString> claims_;   // copied file, relative to OUT -> its source in the site
     QHash<QString, QString> pictures_; // picture in the site -> its copy under images/
     QStringList styleSheets_;
-    std::map<std::pair<QString, QString>, Left> left_;
+    std::map<std::pair<QString, QString>, LeftReference> left_;
     std::vector<std::pair<QString, QString>> notes_;
-    Totals totals_;
+    ImportTotals totals_;
     qsizetype bookSize_ = 0;
 
     const Page *current_ = nullptr; // the page being rewritten; null while style sheets are read
@@ -967,52 +823,20 @@ private:
     Lines lines_; // of the page or style sheet being read
 };
 
-// A title given on the command line stands in the book as it is.
-void checkTitle(const QString &title)
-{
-    if (title.contains(u'\n') || title.contains(u'\r'))
-        throw UsageError(QStringLiteral("import: the title holds a line break"));
-    if (title.contains(book::kSectionSeparator))
-        throw UsageError(QStringLiteral("import: the title holds \"<<$$>>\", which would end it there"));
-}
-
-Output importSite(const Arguments &args)
-{
-    const QString out = args.option(QStringLiteral("-o"), QString());
-    if (out.isEmpty())
-        throw UsageError(QStringLiteral("import needs -o and the folder to write"));
-    const bool titleGiven = args.options.contains(QStringLiteral("--title"));
-    const QString title = args.option(QStringLiteral("--title"), QString());
-    if (titleGiven)
-        checkTitle(title);
-    SiteImport import(args.positional[0], out, args.values(QStringLiteral("--start")), title, titleGiven,
-                      args.flag(QStringLiteral("--force")));
-    import.all = args.flag(QStringLiteral("--all"));
-    import.followLinks = args.flag(QStringLiteral("--follow-links"));
-    Output output = import.run(args.flag(QStringLiteral("--json")));
-    output.filesLeftOut = import.leftOut();
-    return output;
-}
-
 } // namespace
 
-Command importCommand()
+qsizetype ImportReport::leftCount() const
 {
-    return {QStringLiteral("import"),
-            {QStringLiteral("SITE")},
-            {QStringLiteral("-o"), QStringLiteral("--start"), QStringLiteral("--title")},
-            {QStringLiteral("--all"), QStringLiteral("--follow-links"), QStringLiteral("--force"),
-             QStringLiteral("--json")},
-            QStringLiteral("SITE -o OUT [--start FILE]... [--all] [--follow-links] [--title TEXT] [--force] [--json]"),
-            QStringLiteral("makes OUT an application folder's content from the folder of linked HTML pages\n"
-                           "      SITE: OUT/tessavanetavlo.tavlo with every page reachable from each FILE\n"
-                           "      (default index.html), named by its path in SITE, in reading order; with --all,\n"
-                           "      every HTML file of SITE, the rest after them in path order. The pictures go in\n"
-                           "      OUT/images/ and the other files the pages use in their places; files outside\n"
-                           "      SITE that symbolic links lead to only with --follow-links (else exit status 2),\n"
-                           "      never those of /proc, /sys or /dev or those others can't read. Reports each\n"
-                           "      page, what it changed, what it left, each file from outside SITE with its\n"
-                           "      source, and the HTML files not taken.\n"
-                           "      Never replaces OUT without --force"),
-            importSite};
+    qsizetype count = 0;
+    for (const LeftReference &item : left)
+        count += item.count;
+    return count;
+}
+
+ImportReport importSite(const SiteImportRequest &request)
+{
+    SiteImport import(request.site, request.out, request.starts, request.title, request.titleGiven, request.force);
+    import.all = request.all;
+    import.followLinks = request.followLinks;
+    return import.run();
 }
