@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QAction;
 class QLabel;
@@ -196,6 +197,8 @@ private:
     PageHistory history_;
     // The page view shows the page of history_'s current entry (not, say, a page print all left).
     bool showsHistoryEntry_ = false;
+    // The query and place the page about to be shown was reached with, for its history entry.
+    std::pair<QString, QString> shownAddress_;
     // A file of the folder stands in place of the current page: Back shows that page again.
     bool showsFile_ = false;
     QLabel *band_ = nullptr;

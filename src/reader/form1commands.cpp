@@ -138,6 +138,7 @@ bool Form1::followInBook(const QUrl &target, const pageview::Click *click)
     }
     if (page >= 0 && page < pages.size()) {
         DHTMLEdit1.setDocumentAddress(target.query(QUrl::FullyEncoded), target.fragment(QUrl::FullyEncoded));
+        shownAddress_ = {target.query(QUrl::FullyEncoded), target.fragment(QUrl::FullyEncoded)};
         goToPage(page);
         return true;
     }

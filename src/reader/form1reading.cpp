@@ -206,7 +206,8 @@ void Form1::goToPage(qsizetype i, bool aroundRewriting)
 
 void Form1::shown(qsizetype i)
 {
-    history_.visit(i);
+    const auto [query, place] = std::exchange(shownAddress_, {});
+    history_.visit(i, query, place);
     showsHistoryEntry_ = true;
 }
 
@@ -226,6 +227,9 @@ void Form1::goForward()
 
 void Form1::showHistoryEntry(const PageHistory::Entry &entry)
 {
+    // Back to a site's search page finds its words again, as a browser's Back does.
+    if (!entry.query.isEmpty() || !entry.place.isEmpty())
+        DHTMLEdit1.setDocumentAddress(entry.query, entry.place);
     showPage(entry.page);
     curPage = entry.page;
     showsHistoryEntry_ = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointF>
+#include <QString>
 #include <QtGlobal>
 
 #include <deque>
@@ -14,11 +15,14 @@ public:
     struct Entry {
         qsizetype page = 0;
         QPointF scroll;
+        // The address it was reached by, for its scripts: the query ("q=walrus") and the place.
+        QString query;
+        QString place;
     };
 
     // A page shown by any command but Back and Forward: it follows the current entry, and the entries
     // after that are dropped. The oldest entries go beyond kLongest.
-    void visit(qsizetype page);
+    void visit(qsizetype page, const QString &query = {}, const QString &place = {});
     // Where the page of the current entry is scrolled to now.
     void setScroll(QPointF scroll);
 

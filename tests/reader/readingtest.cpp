@@ -249,6 +249,13 @@ TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
     EXPECT_EQ(form->currentPage(), 2);
     EXPECT_TRUE(QTest::qWaitFor([&] { return web->page()->title() == u"tusk#tusks"; }, 10000))
         << web->page()->title().toStdString();
+    // Back returns to the site's search page with its words, as a browser's does; Forward comes back.
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(heading(), QStringLiteral("found tusk"));
+    keyInPage(Qt::Key_Right, Qt::AltModifier);
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(form->currentPage(), 2);
     // The page knows the address it was reached by, and nothing of the view's own.
     EXPECT_EQ(evaluate(QStringLiteral("location.search + location.hash")).toString(),
               QStringLiteral("?highlight=tusk#tusks"));
