@@ -112,9 +112,15 @@ TEST(PageRewrite, ReadsPagesInTheCharacterSetTheyDeclare)
     EXPECT_EQ(decodePage("\xEF\xBB\xBF<p>\xC3\xA9</p>", &problem).text, u"<p>\u00e9</p>"_s);
     EXPECT_EQ(decodePage(QByteArrayView("\xFF\xFE<\0p\0>\0", 8), &problem).text, u"<p>"_s);
 
-    // Nothing is lost where the bytes don't fit: they are read as Windows-1252, and the report says so.
+    // A page that declares nothing and is no UTF-8 is read as Windows-1252, where nothing is lost; one
+    // that says UTF-8 (by its mark or its declaration) is read so, as the reader shows it, and the
+    // report says where it isn't.
     EXPECT_EQ(decodePage("<p>caf\xE9</p>", &problem).text, u"<p>caf\u00e9</p>"_s);
     EXPECT_EQ(problem, u"declares no character set and is not UTF-8 text; read as Windows-1252"_s);
+    for (const char *sayingUtf8 : {"\xEF\xBB\xBF<p>caf\xE9</p>", "<meta charset=utf-8><p>caf\xE9</p>"}) {
+        EXPECT_TRUE(decodePage(sayingUtf8, &problem).text.endsWith(u"<p>caf\ufffd</p>"_s)) << sayingUtf8;
+        EXPECT_EQ(problem, u"is not UTF-8 text throughout; what isn't is read as U+FFFD, as a browser reads it"_s);
+    }
     EXPECT_EQ(decodePage("<meta charset=klingon><p>\xC3\xA9", &problem).text, u"<meta charset=klingon><p>\u00e9"_s);
     EXPECT_EQ(problem, u"declares the character set \"klingon\", which is not known; read as UTF-8"_s);
 }

@@ -7,6 +7,7 @@
 
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QUtf8StringView>
 
 #include <vector>
 
@@ -496,60 +497,44 @@ QString pageTitle(QStringView html)
 
 PageText decodePage(QByteArrayView bytes, QString *problem)
 {
-    const auto windows1252 = [&](const QString &why) {
+    const auto say = [&](const QString &why) {
         if (problem)
             *problem = why;
-        return PageText{platform::decodeCodePage(bytes), QStringLiteral("windows-1252")};
     };
-    const auto strictly = [](QStringDecoder &&decoder, QByteArrayView data) -> std::optional<QString> {
-        QString text = decoder.decode(data);
-        if (decoder.hasError())
-            return std::nullopt;
-        return text;
-    };
-    if (problem)
-        problem->clear();
-
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes.sliced(3)))
-            return {*text, QStringLiteral("utf-8")};
-        return windows1252(QStringLiteral("is not UTF-8 text although it begins with a UTF-8 byte-order mark; read "
-                                          "as Windows-1252"));
-    }
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        const bool little = bytes[0] == '\xFF';
-        if (auto text =
-                strictly(QStringDecoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE), bytes.sliced(2)))
-            return {*text, little ? QStringLiteral("utf-16le") : QStringLiteral("utf-16be")};
-        return windows1252(QStringLiteral("is not UTF-16 text although it begins with a UTF-16 byte-order mark; "
-                                          "read as Windows-1252"));
-    }
-
+    say({});
+    // The character set by the one rule that the page view serves the file by: what a byte-order mark
+    // says, else what the page declares, else UTF-8 where the bytes are, else Windows-1252.
+    const QString charset = QString::fromLatin1(platform::charsetOf(bytes));
     const QString declared = platform::declaredCharset(bytes);
-    if (declared.isEmpty() || isUtf8Label(declared)) {
-        if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes))
-            return {*text, QStringLiteral("utf-8")};
-        return windows1252(declared.isEmpty()
-                               ? QStringLiteral("declares no character set and is not UTF-8 text; read as "
-                                                "Windows-1252")
-                               : QStringLiteral("declares UTF-8 but is not UTF-8 text; read as Windows-1252"));
+    QByteArrayView body = bytes;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        body = bytes.sliced(3);
+    else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        body = bytes.sliced(2);
+
+    if (isWindows1252Label(charset)) {
+        // Every byte is a character here: nothing is lost.
+        if (declared.isEmpty())
+            say(QStringLiteral("declares no character set and is not UTF-8 text; read as Windows-1252"));
+        return {platform::decodeCodePage(body), QStringLiteral("windows-1252")};
     }
-    if (isWindows1252Label(declared))
-        return {platform::decodeCodePage(bytes), QStringLiteral("windows-1252")};
-    QStringDecoder decoder(declared.toLatin1().constData());
+    QStringDecoder decoder =
+        isUtf8Label(charset) ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder(charset.toLatin1().constData());
     if (!decoder.isValid()) {
-        if (auto text = strictly(QStringDecoder(QStringDecoder::Utf8), bytes)) {
-            if (problem)
-                *problem = QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8")
-                               .arg(declared);
-            return {*text, QStringLiteral("utf-8")};
+        if (QUtf8StringView(body.data(), body.size()).isValidUtf8()) {
+            say(QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8").arg(charset));
+            return {QString::fromUtf8(body), QStringLiteral("utf-8")};
         }
-        return windows1252(QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252")
-                               .arg(declared));
+        say(QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252").arg(charset));
+        return {platform::decodeCodePage(body), QStringLiteral("windows-1252")};
     }
-    if (auto text = strictly(std::move(decoder), bytes))
-        return {*text, declared};
-    return windows1252(QStringLiteral("is not %1 text as it declares; read as Windows-1252").arg(declared));
+    // As a browser reads it, and as the reader shows such a file: what isn't of the character set
+    // becomes U+FFFD, and the report says so.
+    QString text = decoder.decode(body);
+    if (decoder.hasError())
+        say(QStringLiteral("is not %1 text throughout; what isn't is read as U+FFFD, as a browser reads it")
+                .arg(isUtf8Label(charset) ? QStringLiteral("UTF-8") : charset));
+    return {text, isUtf8Label(charset) ? QStringLiteral("utf-8") : charset};
 }
 
 QString rewriteStyleSheet(QStringView css, PageSite &site)

@@ -59,10 +59,12 @@ void readLinks(QStringView html, PageSite &site);
 // runs of blanks made one space; empty when it has none.
 QString pageTitle(QStringView html);
 
-// A page file's text: decoded by its byte-order mark, else by the character set it declares in its
-// first 1024 bytes (<meta charset>, <meta http-equiv="Content-Type">, <?xml encoding>), else as
-// UTF-8. Nothing is lost: bytes that are not of that character set, or a character set that is not
-// known, are read as Windows-1252, where every byte is a character, and problem says so in words.
+// A page file's text, in the character set that the page view serves it in (platform::charsetOf):
+// its byte-order mark's, else the one it declares in its first 1024 bytes (<meta charset>,
+// <meta http-equiv="Content-Type">, <?xml encoding>), else UTF-8 where its bytes are, else
+// Windows-1252, where every byte is a character. Bytes that are not of the character set read become
+// U+FFFD, as a browser reads them; a character set that is not known is read as UTF-8 where the bytes
+// are, else as Windows-1252. problem says so in words.
 struct PageText {
     QString text;
     QString charset; // the name of the character set used
