@@ -344,7 +344,9 @@ bool HtmlEditControl::eventFilter(QObject *watched, QEvent *event)
         pressedLink_.reset();
         pressReportDue_ = true;
     } else if (event->type() == QEvent::KeyPress) {
-        pressedLink_.reset(); // a menu the keyboard opens is on the link that has the focus
+        // A menu the keyboard opens is on the link that has the focus, and waits for no press.
+        pressedLink_.reset();
+        pressReportDue_ = false;
     }
     return QObject::eventFilter(watched, event);
 }
