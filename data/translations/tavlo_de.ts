@@ -21,10 +21,17 @@
     </message>
 </context>
 <context>
+    <name>PrintAllJob</name>
+    <message>
+        <source>These pages could not be printed: they did not finish in time: %1.</source>
+        <translation>Diese Seiten konnten nicht gedruckt werden, weil sie nicht rechtzeitig fertig wurden: %1.</translation>
+    </message>
+</context>
+<context>
     <name>QWebEnginePage</name>
     <message>
         <source>Are you sure you want to leave this page? Changes that you made may not be saved.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -66,7 +73,10 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
     </message>
     <message numerus="yes">
         <source>%n page(s) hold it</source>
-        <translation><numerusform>%n Seite enthält es</numerusform><numerusform>%n Seiten enthalten es</numerusform></translation>
+        <translation>
+            <numerusform>%n Seite enthält es</numerusform>
+            <numerusform>%n Seiten enthalten es</numerusform>
+        </translation>
     </message>
     <message>
         <source>Searching…</source>
@@ -90,15 +100,24 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
     </message>
     <message numerus="yes">
         <source> · %n time(s)</source>
-        <translation><numerusform> · %n-mal</numerusform><numerusform> · %n-mal</numerusform></translation>
+        <translation>
+            <numerusform> · %n-mal</numerusform>
+            <numerusform> · %n-mal</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>%n page(s) with it in the title</source>
-        <translation><numerusform>%n Seite mit dem Text im Titel</numerusform><numerusform>%n Seiten mit dem Text im Titel</numerusform></translation>
+        <translation>
+            <numerusform>%n Seite mit dem Text im Titel</numerusform>
+            <numerusform>%n Seiten mit dem Text im Titel</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>%n page(s) with it in the text</source>
-        <translation><numerusform>%n Seite mit dem Text im Inhalt</numerusform><numerusform>%n Seiten mit dem Text im Inhalt</numerusform></translation>
+        <translation>
+            <numerusform>%n Seite mit dem Text im Inhalt</numerusform>
+            <numerusform>%n Seiten mit dem Text im Inhalt</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -127,41 +146,40 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
 <context>
     <name>reader::Form1</name>
     <message>
-        <source>No program on this computer opens the link %1</source>
-        <translation>Kein Programm auf diesem Computer öffnet den Link %1</translation>
-    </message>
-    <message>
-        <source>No program on this computer opens the file %1</source>
-        <translation>Kein Programm auf diesem Computer öffnet die Datei %1</translation>
-    </message>
-    <message>
-        <source>The file %1 is neither shown by the reader nor one it hands to another program</source>
-        <translation>Die Datei %1 zeigt der Leser nicht an, und er gibt sie auch keinem anderen Programm</translation>
-    </message>
-    <message>
         <source>The page could not be printed: it did not finish in time.</source>
         <translation>Die Seite konnte nicht gedruckt werden: Sie wurde nicht rechtzeitig fertig.</translation>
     </message>
+</context>
+<context>
+    <name>reader::GoToPageField</name>
     <message>
-        <source>These pages could not be printed: they did not finish in time: %1.</source>
-        <translation>Diese Seiten konnten nicht gedruckt werden, weil sie nicht rechtzeitig fertig wurden: %1.</translation>
+        <source>Go to page</source>
+        <translation>Gehe zu Seite</translation>
     </message>
     <message>
-        <source>page %1 of %2</source>
-        <translation>Seite %1 von %2</translation>
+        <source>Go to page: a number, or the beginning of a title or name</source>
+        <translation>Gehe zu Seite: eine Nummer oder der Anfang eines Titels oder Namens</translation>
     </message>
     <message>
-        <source>Side panel</source>
-        <translation>Seitenleiste</translation>
+        <source>Pages proposed</source>
+        <translation>Vorgeschlagene Seiten</translation>
     </message>
     <message>
-        <source>Contents</source>
-        <translation>Inhalt</translation>
+        <source>%1   —   page %2</source>
+        <translation>%1   —   Seite %2</translation>
     </message>
+</context>
+<context>
+    <name>reader::PrintProgress</name>
     <message>
-        <source>Find in the book</source>
-        <translation>Im Buch suchen</translation>
+        <source>Printing page %1 of %2
+%3</source>
+        <translation>Seite %1 von %2 wird gedruckt
+%3</translation>
     </message>
+</context>
+<context>
+    <name>reader::ReaderActions</name>
     <message>
         <source>Next page</source>
         <translation>Nächste Seite</translation>
@@ -211,6 +229,10 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
         <translation>Originalgröße</translation>
     </message>
     <message>
+        <source>Find in the whole book…</source>
+        <translation>Im ganzen Buch suchen …</translation>
+    </message>
+    <message>
         <source>Find in the whole book</source>
         <translation>Im ganzen Buch suchen</translation>
     </message>
@@ -223,24 +245,68 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
         <translation>Vollbild verlassen</translation>
     </message>
     <message>
-        <source>Continue where you left off</source>
-        <translation>Dort weiterlesen, wo Sie aufgehört haben</translation>
-    </message>
-    <message>
-        <source>Finding the way</source>
-        <translation>Sich zurechtfinden</translation>
+        <source>Contents</source>
+        <translation>Inhalt</translation>
     </message>
     <message>
         <source>Go to page…</source>
         <translation>Gehe zu Seite …</translation>
     </message>
     <message>
-        <source>Find in the whole book…</source>
-        <translation>Im ganzen Buch suchen …</translation>
+        <source>Continue where you left off</source>
+        <translation>Dort weiterlesen, wo Sie aufgehört haben</translation>
+    </message>
+</context>
+<context>
+    <name>reader::ReadingAids</name>
+    <message>
+        <source>There is no page %1: the book has pages 1 to %2</source>
+        <translation>Es gibt keine Seite %1: das Buch hat die Seiten 1 bis %2</translation>
+    </message>
+    <message>
+        <source>Finding the way</source>
+        <translation>Sich zurechtfinden</translation>
     </message>
     <message>
         <source>Continue at page %1</source>
         <translation>Weiter auf Seite %1</translation>
+    </message>
+</context>
+<context>
+    <name>reader::ReadingSession</name>
+    <message>
+        <source>No program on this computer opens the file %1</source>
+        <translation>Kein Programm auf diesem Computer öffnet die Datei %1</translation>
+    </message>
+    <message>
+        <source>The file %1 is neither shown by the reader nor one it hands to another program</source>
+        <translation>Die Datei %1 zeigt der Leser nicht an, und er gibt sie auch keinem anderen Programm</translation>
+    </message>
+    <message>
+        <source>No program on this computer opens the link %1</source>
+        <translation>Kein Programm auf diesem Computer öffnet den Link %1</translation>
+    </message>
+</context>
+<context>
+    <name>reader::SidePanel</name>
+    <message>
+        <source>Side panel</source>
+        <translation>Seitenleiste</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Find in the book</source>
+        <translation>Im Buch suchen</translation>
+    </message>
+</context>
+<context>
+    <name>reader::StatusBand</name>
+    <message>
+        <source>page %1 of %2</source>
+        <translation>Seite %1 von %2</translation>
     </message>
     <message>
         <source>Where you are in the book</source>
@@ -249,38 +315,6 @@ Richten Sie einen Drucker ein und drucken Sie dann noch einmal.</translation>
     <message>
         <source>Continue at page %1 — %2 (F8, or click here)</source>
         <translation>Weiter auf Seite %1 — %2 (F8, oder hier klicken)</translation>
-    </message>
-    <message>
-        <source>There is no page %1: the book has pages 1 to %2</source>
-        <translation>Es gibt keine Seite %1: das Buch hat die Seiten 1 bis %2</translation>
-    </message>
-</context>
-<context>
-    <name>reader::GoToPageField</name>
-    <message>
-        <source>Go to page</source>
-        <translation>Gehe zu Seite</translation>
-    </message>
-    <message>
-        <source>Go to page: a number, or the beginning of a title or name</source>
-        <translation>Gehe zu Seite: eine Nummer oder der Anfang eines Titels oder Namens</translation>
-    </message>
-    <message>
-        <source>Pages proposed</source>
-        <translation>Vorgeschlagene Seiten</translation>
-    </message>
-    <message>
-        <source>%1   —   page %2</source>
-        <translation>%1   —   Seite %2</translation>
-    </message>
-</context>
-<context>
-    <name>reader::PrintProgress</name>
-    <message>
-        <source>Printing page %1 of %2
-%3</source>
-        <translation>Seite %1 von %2 wird gedruckt
-%3</translation>
     </message>
 </context>
 <context>

@@ -1,27 +1,21 @@
 #include "form1.h"
 
-#include "announcement.h"
-#include "contentsview.h"
 #include "logging.h"
 #include "picturebutton.h"
+#include "readingaids.h"
+#include "toolbar.h"
 
 #include <book/bookfile.h>
-#include <book/record.h>
-#include <book/showpage.h>
 #include <platform/caption.h>
 #include <platform/failure.h>
-#include <platform/messagebox.h>
 #include <platform/screen.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPalette>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
-#include <QtConcurrent>
 
 // Outside any namespace, as the resource's own initializer is.
 static void initReaderResources()
@@ -40,44 +34,6 @@ constexpr float kViewHeightReduction = 1000;
 constexpr float kViewTopGap = 50;
 constexpr float kCentringDivisor = 2;
 
-// The user-interface colours the buttons were designed with, by the platform's numbers.
-QColor systemColour(int index)
-{
-    const QPalette palette;
-    switch (index) {
-    case 1: // desktop
-        return QColor(0x3A, 0x6E, 0xA5);
-    case 6: // window frame
-        return palette.color(QPalette::Shadow);
-    case 7: // menu text
-        return palette.color(QPalette::WindowText);
-    case 9: // caption text
-        return palette.color(QPalette::HighlightedText);
-    default:
-        return Qt::black;
-    }
-}
-
-// The picture of each toolbar button: the names tested and loaded, first in the images folder, then
-// beside the program. Some carry a trailing blank; it names the same file as without.
-struct PictureNames {
-    PictureButton *Form1::*button;
-    const char *firstTested;
-    const char *firstLoaded;
-    const char *secondTested;
-    const char *secondLoaded;
-};
-
-constexpr PictureNames kToolbarPictures[] = {
-    {&Form1::previous, "\\images\\pre.gif ", "\\images\\pre.gif ", "\\pre.gif ", "\\pre.gif "},
-    {&Form1::home, "\\images\\home.gif ", "\\images\\home.gif ", "\\home.gif ", "\\home.gif "},
-    {&Form1::print1, "\\images\\print.gif ", "\\images\\print.gif ", "\\print.gif ", "\\print.gif"},
-    {&Form1::printall, "\\images\\printall.gif", "\\images\\printall.gif ", "\\printall.gif", "\\printall.gif "},
-    {&Form1::nxt, "\\images\\nxt.gif ", "\\images\\nxt.gif ", "\\nxt.gif ", "\\nxt.gif"},
-    {&Form1::ext, "\\images\\exit.gif ", "\\images\\exit.gif ", "\\exit.gif ", "\\exit.gif"},
-    {&Form1::find, "\\images\\find.gif", "\\images\\find.gif", "\\find.gif", "\\find.gif"},
-};
-
 } // namespace
 
 Form1::Form1(const PageViewMaker &makePageView, ReaderServices services)
@@ -92,7 +48,7 @@ Form1::Form1(const PageViewMaker &makePageView, ReaderServices services)
                                  QStringLiteral("Printall"), this)),
       print1(new PictureButton(QStringLiteral("print1"), 10440, 0, 615, 375, systemColour(9), QStringLiteral("Print"),
                                this)),
-      services_(std::move(services))
+      services_(std::move(services)), session_(DHTMLEdit1, services_), printAll_(session_, DHTMLEdit1, services_)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tavlo"));
@@ -144,35 +100,14 @@ void Form1::connectHandlers()
     connect(printall, &PictureButton::clicked, this, guarded(&Form1::printall_Click));
     connect(find, &PictureButton::clicked, this, guarded(&Form1::find_Click));
     DHTMLEdit1.setClickHandler(
-        [this](const pageview::Click &click) { handle([this, click] { DHTMLEdit1_onclick(click); }); });
-    DHTMLEdit1.setNavigationHandler([this](const QUrl &target) { handle([this, target] { followInBook(target); }); });
+        [this](const pageview::Click &click) { session_.handle([this, click] { DHTMLEdit1_onclick(click); }); });
+    DHTMLEdit1.setNavigationHandler(
+        [this](const QUrl &target) { session_.handle([this, target] { session_.followInBook(target); }); });
 }
 
-void Form1::handle(std::function<void()> handler)
+void Form1::handle(void (Form1::*handler)())
 {
-    // Handlers run one after another. A print or a pause lets the event loop run (to repaint), and
-    // an event that reaches the window meanwhile, such as a click the page view reports, waits
-    // until the running handler has ended.
-    waiting_.push_back(std::move(handler));
-    if (handling_)
-        return;
-    handling_ = true;
-    while (!waiting_.empty()) {
-        const std::function<void()> next = std::move(waiting_.front());
-        waiting_.pop_front();
-        // Where the page shown was scrolled to, for Back and Forward to come back to.
-        if (showsHistoryEntry_)
-            history_.setScroll(DHTMLEdit1.scrollPosition());
-        const qsizetype before = curPage;
-        bandNote_.clear();
-        platform::runReportingFailures(next);
-        updateBand();
-        if (curPage != before && announcement_)
-            announcement_->say(placeText());
-        if (contentsView_)
-            contentsView_->showPage(curPage);
-    }
-    handling_ = false;
+    session_.handle([this, handler] { (this->*handler)(); });
 }
 
 void Form1::showModeless()
@@ -201,10 +136,10 @@ bool Form1::event(QEvent *event)
     // little later where a window manager does (X11).
     const QEvent::Type type = event->type();
     const bool result = QWidget::event(event);
-    if (type == QEvent::WindowStateChange && leaveFullScreen_)
-        leaveFullScreen_->setEnabled(isFullScreen());
-    if (type == QEvent::ApplicationPaletteChange && reading_)
-        followSystemPalette();
+    if (type == QEvent::WindowStateChange && aids_)
+        aids_->actions().action(ReaderActions::LeaveFullScreen)->setEnabled(isFullScreen());
+    if (type == QEvent::ApplicationPaletteChange && aids_)
+        aids_->followSystemPalette();
     if (type == QEvent::Resize && loaded_ && isMaximized() && windowHandle()) {
         const QMargins frame = windowHandle()->frameMargins();
         qCDebug(lcReader).nospace() << "maximized: the window's frame " << frame.left() << ' ' << frame.top() << ' '
@@ -214,34 +149,9 @@ bool Form1::event(QEvent *event)
     // The type first: events come while the window's members are still being made (a child added).
     if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
          type == QEvent::UpdateRequest) &&
-        loaded_ && !frameFitted_)
-        fitFrameToScreen();
+        loaded_ && !fit_.frameFitted())
+        fit_.fit(*this);
     return result;
-}
-
-void Form1::fitFrameToScreen()
-{
-    const QWindow *window = windowHandle();
-    if (!window || !isVisible() || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        return;
-    const QMargins frame = window->frameMargins();
-    // The desktop's panels take their part of the screen (X11 tells it): the window fits the rest.
-    const QRect area = screen() ? screen()->availableGeometry() : QRect(QPoint(), sizeAtLoad_);
-    const QSize outside = sizeAtLoad_.boundedTo(area.size());
-    // Without a frame (none yet, or no window manager) the window is fitted to the area once.
-    if (frame.isNull() && (outside == sizeAtLoad_ || areaFitted_))
-        return;
-    frameFitted_ = !frame.isNull();
-    areaFitted_ = true;
-    const QSize inside = outside.shrunkBy(frame);
-    qCDebug(lcReader).nospace() << "the window's frame " << frame.left() << ' ' << frame.top() << ' ' << frame.right()
-                                << ' ' << frame.bottom() << ", inside " << inside.width() << 'x' << inside.height();
-    // The page view keeps the size it was laid out with: what the window loses comes off the margins
-    // beside and below it, and the page view gives up the rest.
-    rightMargin_ = qMax(0, rightMarginAtLoad_ - (sizeAtLoad_.width() - inside.width()));
-    bottomMargin_ = qMax(0, bottomMarginAtLoad_ - (sizeAtLoad_.height() - inside.height()));
-    resize(inside);
-    move(area.topLeft());
 }
 
 void Form1::Form_Load()
@@ -277,7 +187,6 @@ void Form1::layOut()
     const float windowWidth = screen.width;
     const float windowHeight = screen.height;
     resize(platform::twipsToPixels(windowWidth), platform::twipsToPixels(windowHeight));
-    sizeAtLoad_ = size();
     // A window the size of the screen belongs at its top-left corner.
     move(0, 0);
 
@@ -288,9 +197,7 @@ void Form1::layOut()
 
     // What the layout leaves to the right of and below the page view, which it keeps when the
     // window is resized later.
-    const QRect view = DHTMLEdit1.widget()->geometry();
-    rightMargin_ = rightMarginAtLoad_ = platform::twipsToPixels(windowWidth) - (view.x() + view.width());
-    bottomMargin_ = bottomMarginAtLoad_ = platform::twipsToPixels(windowHeight) - (view.y() + view.height());
+    fit_.laidOut(size(), DHTMLEdit1.widget()->geometry());
 }
 
 void Form1::loadBook()
@@ -299,41 +206,58 @@ void Form1::loadBook()
     title_ = loaded.title;
     // A caption shows "[*]" only where it is doubled; alone, it is the mark of a modified window.
     platform::setCaption(this, loaded.title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
-    pages = std::move(loaded.pages);
-    curPage = 0;
-    showPage(0);
-    shown(0);
-    indexPages();
+    session_.open(std::move(loaded.pages));
 }
 
-void Form1::indexPages()
+void Form1::home_Click()
 {
-    // The page table does not change after loading, so the worker reads its own copy of it (the
-    // bytes are shared, not copied) while the window runs.
-    connect(&pageIndex_, &QFutureWatcherBase::finished, this, [this] {
-        for (const pageview::Click &click : std::exchange(clicksWaiting_, {}))
-            handle([this, click] { followClick(click); });
-    });
-    pageIndex_.setFuture(QtConcurrent::run([table = pages] { return std::make_shared<const book::PageIndex>(table); }));
+    session_.goToPage(0);
 }
 
-void Form1::showPage(qsizetype i, bool aroundRewriting, const QString &header)
+void Form1::nxt_Click()
 {
-    showsFile_ = false;
-    const QString record = pages.record(i);
-    if (aroundRewriting)
-        DHTMLEdit1.setBrowseMode(false);
-    pageHtml = book::pageHtmlOf(record);
-    ParsingImage();
-    if (aroundRewriting)
-        DHTMLEdit1.setBrowseMode(true);
-    DHTMLEdit1.setDocumentHtml(header + pageHtml);
+    session_.next();
 }
 
-void Form1::ParsingImage()
+void Form1::previous_Click()
 {
-    if (const auto kept = book::pointPicturesOrKeep(pageHtml, services_.applicationFolder()))
-        qCWarning(lcReader).noquote() << "a page is shown with its pictures as written:" << *kept;
+    session_.previous();
+}
+
+void Form1::DHTMLEdit1_onclick(const pageview::Click &click)
+{
+    session_.click(click);
+}
+
+void Form1::print1_Click()
+{
+    if (DHTMLEdit1.print(true) == pageview::PrintResult::Failed)
+        services_.showMessage(tr("The page could not be printed: it did not finish in time."));
+    focusPage();
+}
+
+void Form1::printall_Click()
+{
+    const bool windowStays = printAll_.run(this);
+    focusPage();
+    // Closed while it ran: the window closes now that the page printing is done.
+    if (!windowStays)
+        close();
+}
+
+void Form1::find_Click()
+{
+    if (!DHTMLEdit1.execCommand(pageview::command::Find, pageview::command::DefaultOption))
+        throw platform::Failure(platform::error::InvalidProcedureCall,
+                                QStringLiteral("Invalid procedure call or argument: the page view has no command %1")
+                                    .arg(pageview::command::Find));
+}
+
+void Form1::ext_Click()
+{
+    // The program ends without closing the window: the place left is remembered now.
+    rememberPlace();
+    services_.endProgram();
 }
 
 } // namespace reader

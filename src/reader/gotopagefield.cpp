@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QAbstractProxyModel>
+#include <QApplication>
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QStandardItemModel>
@@ -153,6 +154,13 @@ void GoToPageField::keyPressEvent(QKeyEvent *event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void GoToPageField::hideEvent(QHideEvent *event)
+{
+    QLineEdit::hideEvent(event);
+    if (QApplication::focusWidget() == this)
+        emit closedWithFocus();
 }
 
 void GoToPageField::focusOutEvent(QFocusEvent *event)

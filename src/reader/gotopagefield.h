@@ -38,10 +38,13 @@ signals:
     void pageChosen(qsizetype page);
     // Enter on a number that is no page of the book.
     void noSuchPage(qlonglong number);
+    // The field closed while it had the focus, which goes back to the page rather than to the next button.
+    void closedWithFocus();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void choose();

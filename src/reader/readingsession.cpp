@@ -1,0 +1,306 @@
+#include "readingsession.h"
+
+#include "logging.h"
+
+#include <book/linkrule.h>
+#include <book/record.h>
+#include <book/showpage.h>
+#include <platform/appfile.h>
+#include <platform/failure.h>
+#include <platform/links.h>
+#include <platform/messagebox.h>
+
+#include <QtConcurrent>
+
+namespace reader {
+namespace {
+
+// The same address, as the page view and the link rule each write it: a web address without a path
+// has the path "/".
+bool sameAddress(const QUrl &a, const QUrl &b)
+{
+    const auto normal = [](QUrl url) {
+        url = url.adjusted(QUrl::NormalizePathSegments);
+        if (url.path().isEmpty() && (url.scheme() == u"http" || url.scheme() == u"https"))
+            url.setPath(QStringLiteral("/"));
+        return url;
+    };
+    return normal(a) == normal(b);
+}
+
+// Whether url is the link shown under the pointer when the mouse button of a click went down. A
+// page's script can change a link's target as the button goes down; what opens is only what the band
+// showed then. A key's click has no pointer to go by.
+bool wasShownAtPress(const QUrl &url, const std::optional<QString> &shown)
+{
+    if (!shown || sameAddress(QUrl(*shown), url))
+        return true;
+    qCWarning(lcReader).noquote() << "a link was clicked whose target is not the one shown under the pointer:"
+                                  << url.toDisplayString();
+    return false;
+}
+
+} // namespace
+
+ReadingSession::ReadingSession(pageview::PageView &view, const ReaderServices &services, QObject *parent)
+    : QObject(parent), view_(view), services_(services)
+{
+    // A click that came before the page names were read is followed once they are.
+    connect(&pageIndex_, &QFutureWatcherBase::finished, this, [this] {
+        for (const pageview::Click &click : std::exchange(clicksWaiting_, {}))
+            handle([this, click] { followClick(click); });
+    });
+}
+
+void ReadingSession::open(book::PageTable table)
+{
+    pages = std::move(table);
+    curPage = 0;
+    showPage(0);
+    shown(0);
+    // The page table does not change after loading, so the worker reads its own copy of it (the
+    // bytes are shared, not copied).
+    pageIndex_.setFuture(QtConcurrent::run([table = pages] { return std::make_shared<const book::PageIndex>(table); }));
+}
+
+void ReadingSession::handle(std::function<void()> handler)
+{
+    // Handlers run one after another. A print or a pause lets the event loop run (to repaint), and
+    // an event that comes meanwhile, such as a click the page view reports, waits until the running
+    // handler has ended.
+    waiting_.push_back(std::move(handler));
+    if (handling_)
+        return;
+    handling_ = true;
+    while (!waiting_.empty()) {
+        const std::function<void()> next = std::move(waiting_.front());
+        waiting_.pop_front();
+        // Where the page shown was scrolled to, for Back and Forward to come back to.
+        if (showsHistoryEntry_)
+            history_.setScroll(view_.scrollPosition());
+        const qsizetype before = curPage;
+        emit aboutToHandle();
+        platform::runReportingFailures(next);
+        emit handled(curPage != before);
+    }
+    handling_ = false;
+}
+
+void ReadingSession::showPage(qsizetype i, bool aroundRewriting, const QString &header)
+{
+    showsFile_ = false;
+    if (aroundRewriting)
+        view_.setBrowseMode(false);
+    ParsingImage(i);
+    if (aroundRewriting)
+        view_.setBrowseMode(true);
+    view_.setDocumentHtml(header + pageHtml);
+}
+
+void ReadingSession::ParsingImage(qsizetype i)
+{
+    book::PreparedPage page = book::preparePage(pages, i, services_.applicationFolder());
+    pageHtml = std::move(page.html);
+    if (page.asWrittenBecause)
+        qCWarning(lcReader).noquote() << "a page is shown with its pictures as written:" << *page.asWrittenBecause;
+}
+
+void ReadingSession::next()
+{
+    const qsizetype last = pages.size() - 1;
+    if (curPage == last) {
+        services_.showMessage(QStringLiteral("this is the last page of the book"));
+        return;
+    }
+    if (curPage > last)
+        return;
+    ++curPage;
+    // A blank record becomes the current page without being shown.
+    if (book::isBlank(pages.recordBytes(curPage)))
+        return;
+    showPage(curPage);
+    shown(curPage);
+}
+
+void ReadingSession::previous()
+{
+    if (curPage == 0) {
+        services_.showMessage(QStringLiteral("this is the first page"));
+        return;
+    }
+    if (curPage < 0)
+        return;
+    --curPage;
+    if (book::isBlank(pages.recordBytes(curPage)))
+        return;
+    showPage(curPage);
+    shown(curPage);
+}
+
+void ReadingSession::goToPage(qsizetype i, bool aroundRewriting)
+{
+    showPage(i, aroundRewriting);
+    curPage = i;
+    shown(i);
+}
+
+void ReadingSession::showFoundPage(qsizetype i, const QString &query, bool matchCase)
+{
+    goToPage(i);
+    view_.highlight(query, matchCase);
+}
+
+void ReadingSession::shown(qsizetype i)
+{
+    const auto [query, place] = std::exchange(shownAddress_, {});
+    history_.visit(i, query, place);
+    showsHistoryEntry_ = true;
+}
+
+void ReadingSession::back()
+{
+    if (showsFile_ && history_.current())
+        showHistoryEntry(*history_.current());
+    else if (history_.canGoBack())
+        showHistoryEntry(history_.back());
+}
+
+void ReadingSession::forward()
+{
+    if (history_.canGoForward())
+        showHistoryEntry(history_.forward());
+}
+
+void ReadingSession::showHistoryEntry(const PageHistory::Entry &entry)
+{
+    // Back to a site's search page finds its words again, as a browser's Back does.
+    if (!entry.query.isEmpty() || !entry.place.isEmpty())
+        view_.setDocumentAddress(entry.query, entry.place);
+    showPage(entry.page);
+    curPage = entry.page;
+    showsHistoryEntry_ = true;
+    view_.scrollTo(entry.scroll);
+}
+
+void ReadingSession::startPrinting()
+{
+    pageHtml.clear();
+    showsHistoryEntry_ = false;
+}
+
+void ReadingSession::showForPrinting(qsizetype i, const QString &header)
+{
+    showPage(i, false, header);
+}
+
+void ReadingSession::click(const pageview::Click &click)
+{
+    // A click that comes before the page names are read is followed once they are, with the link it
+    // met: a later click must not stand in for it, nor two clicks become one.
+    if (!click.href.isEmpty() && !pageIndex_.isFinished()) {
+        clicksWaiting_.push_back(click);
+        return;
+    }
+    followClick(click);
+}
+
+void ReadingSession::followClick(const pageview::Click &click)
+{
+    const QString &link = click.href;
+    if (!link.isEmpty()) {
+        const book::LinkTarget target = book::resolveLink(link, *pageIndex_.result());
+        switch (target.kind) {
+        case book::LinkKind::Web:
+            // What the page view did with web links of its own: only a real address goes to the
+            // browser, anything else that begins with "http" does nothing.
+            if (!target.url.isEmpty() && wasShownAtPress(target.url, click.linkAtPress))
+                openLink(target.url);
+            return;
+        case book::LinkKind::Page:
+        case book::LinkKind::PageWithPlace:
+            goToPage(target.page, true);
+            if (target.kind == book::LinkKind::PageWithPlace)
+                view_.scrollToPlace(target.place);
+            return;
+        case book::LinkKind::Mail:
+            if (wasShownAtPress(target.url, click.linkAtPress))
+                openLink(target.url);
+            break;
+        case book::LinkKind::Other:
+            view_.setBrowseMode(true);
+            // A relative address with a query ("page.html?highlight=word") or one that names a file
+            // of the folder that is no page ("_sources/index.rst.txt"), as a browser follows it.
+            if (const QUrl address(link.trimmed()); address.isValid() && address.scheme().isEmpty())
+                followInBook(QUrl(QStringLiteral("tavlo:/")).resolved(address).adjusted(QUrl::RemoveScheme), &click);
+            return;
+        case book::LinkKind::None:
+        case book::LinkKind::InPage: // the page view has scrolled there itself
+            break;
+        }
+    }
+    view_.setBrowseMode(true);
+}
+
+bool ReadingSession::followInBook(const QUrl &target, const pageview::Click *click)
+{
+    QString path = target.path(QUrl::FullyDecoded);
+    while (path.startsWith(u'/'))
+        path.remove(0, 1);
+    qsizetype page = curPage;
+    if (!path.isEmpty()) {
+        pageIndex_.waitForFinished();
+        const book::LinkTarget found = book::resolveLink(path, *pageIndex_.result());
+        page = found.kind == book::LinkKind::Page ? found.page : -1;
+    }
+    if (page >= 0 && page < pages.size()) {
+        view_.setDocumentAddress(target.query(QUrl::FullyEncoded), target.fragment(QUrl::FullyEncoded));
+        shownAddress_ = {target.query(QUrl::FullyEncoded), target.fragment(QUrl::FullyEncoded)};
+        goToPage(page);
+        return true;
+    }
+    if (platform::applicationFile(services_.applicationFolder(), path).refusal !=
+        platform::ApplicationFile::Refusal::None) {
+        qCDebug(lcReader) << "names nothing in the book:" << target;
+        return false;
+    }
+    followFile(path, click);
+    return true;
+}
+
+void ReadingSession::followFile(const QString &path, const pageview::Click *click)
+{
+    const QString file = platform::applicationFile(services_.applicationFolder(), path).path;
+    switch (platform::fileUse(file)) {
+    case platform::FileUse::Show:
+        view_.showFile(path);
+        showsFile_ = true;
+        showsHistoryEntry_ = false;
+        break;
+    case platform::FileUse::HandOn:
+        // Another program starts only on the reader's own click, on the file the pointer was on as
+        // the button went down.
+        if (!click) {
+            qCWarning(lcReader) << "a page sent the reader to a file that only a click hands on:" << path;
+        } else if (click->linkAtPress && QUrl(*click->linkAtPress).path(QUrl::FullyDecoded) != u'/' + path) {
+            qCWarning(lcReader) << "a link was clicked whose file is not the one under the pointer:" << path;
+        } else if (!services_.openFile(file)) {
+            services_.showMessage(tr("No program on this computer opens the file %1").arg(path));
+        }
+        break;
+    case platform::FileUse::Refuse:
+        if (click)
+            services_.showMessage(
+                tr("The file %1 is neither shown by the reader nor one it hands to another program").arg(path));
+        else
+            qCWarning(lcReader) << "a page sent the reader to a file it neither shows nor hands on:" << path;
+        break;
+    }
+}
+
+void ReadingSession::openLink(const QUrl &url)
+{
+    if (!services_.openLink(url))
+        services_.showMessage(tr("No program on this computer opens the link %1").arg(url.toDisplayString()));
+}
+
+} // namespace reader

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QColor>
+
+namespace reader {
+
+class Form1;
+class PictureButton;
+
+// The user-interface colours the buttons were designed with, by the platform's numbers.
+QColor systemColour(int index);
+
+// The picture of each toolbar button: the names tested and loaded, first in the images folder, then
+// beside the program. Some carry a trailing blank; it names the same file as without.
+struct PictureNames {
+    PictureButton *Form1::*button;
+    const char *firstTested;
+    const char *firstLoaded;
+    const char *secondTested;
+    const char *secondLoaded;
+};
+extern const PictureNames kToolbarPictures[7];
+
+} // namespace reader
