@@ -80,7 +80,16 @@ BookSearchBar::BookSearchBar(QWidget *parent)
     auto *close = new QToolButton(this);
     close->setText(tr("Close"));
     close->setAccessibleName(tr("Close the side panel"));
+    connect(close, &QToolButton::clicked, this, &BookSearchBar::dismiss);
+    layOut(close);
+    connectParts();
+    text_->installEventFilter(this);
+    results_->installEventFilter(this);
+    setFocusProxy(text_);
+}
 
+void BookSearchBar::layOut(QWidget *close)
+{
     // In a narrow panel: the field and Close, then the two switches, one under the other, as a
     // translation may make them long.
     auto *field = new QHBoxLayout;
@@ -95,7 +104,10 @@ BookSearchBar::BookSearchBar(QWidget *parent)
     layout->addLayout(switches);
     layout->addWidget(status_);
     layout->addWidget(results_, 1);
+}
 
+void BookSearchBar::connectParts()
+{
     connect(text_, &QLineEdit::returnPressed, this, [this] {
         // The list holds this query's pages already: Enter shows the one chosen.
         if (text_->text() == searched_ && matchCase_->isChecked() == searchedCase_ && results_->count() > 0)
@@ -114,7 +126,6 @@ BookSearchBar::BookSearchBar(QWidget *parent)
         dismiss();
         emit findInPage(text, matchCase_->isChecked());
     });
-    connect(close, &QToolButton::clicked, this, &BookSearchBar::dismiss);
     connect(results_, &QListWidget::itemActivated, this, &BookSearchBar::showChosen);
     connect(results_, &QListWidget::itemClicked, this, [this] {
         chosenByReader_ = true;
@@ -125,9 +136,6 @@ BookSearchBar::BookSearchBar(QWidget *parent)
         status_->setText(matches_.empty() ? tr("Not found in the book")
                                           : tr("%n page(s) hold it", nullptr, int(matches_.size())));
     });
-    text_->installEventFilter(this);
-    results_->installEventFilter(this);
-    setFocusProxy(text_);
 }
 
 void BookSearchBar::open(const QString &text, bool matchCase)

@@ -51,6 +51,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void layOut(QWidget *close);
+    void connectParts();
     void search();
     void showChosen();
     void addMatch(const book::PageMatch &match);

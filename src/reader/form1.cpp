@@ -1,27 +1,20 @@
 #include "form1.h"
 
-#include "logging.h"
 #include "picturebutton.h"
 #include "readingaids.h"
-#include "toolbar.h"
+#include "windowdesign.h"
 
 #include <book/bookfile.h>
 #include <platform/caption.h>
 #include <platform/failure.h>
 #include <platform/screen.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QPalette>
 #include <QTimer>
-#include <QWindow>
-
-// Outside any namespace, as the resource's own initializer is.
-static void initReaderResources()
-{
-    Q_INIT_RESOURCE(reader);
-}
 
 namespace reader {
 namespace {
@@ -33,6 +26,13 @@ constexpr float kViewWidthReduction = 200;
 constexpr float kViewHeightReduction = 1000;
 constexpr float kViewTopGap = 50;
 constexpr float kCentringDivisor = 2;
+
+// The buttons' commands, which their keys run as the buttons do, messages included.
+struct ButtonCommand {
+    ReaderActions::Command command;
+    PictureButton *Form1::*button;
+    void (Form1::*handler)();
+};
 
 } // namespace
 
@@ -52,15 +52,9 @@ Form1::Form1(const PageViewMaker &makePageView, ReaderServices services)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tavlo"));
-    // The pictures live in this static library, whose linker keeps them only when asked to.
-    initReaderResources();
     // A book installed as an application of its own shows the application's icon, set at start.
-    if (QApplication::windowIcon().isNull()) {
-        QIcon icon;
-        for (const int size : {16, 24, 32, 48, 64, 128, 256})
-            icon.addFile(QStringLiteral(":/reader/pellomare-%1.png").arg(size), QSize(size, size));
-        setWindowIcon(icon);
-    }
+    if (QApplication::windowIcon().isNull())
+        setWindowIcon(readerIcon());
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
@@ -78,13 +72,9 @@ Form1::Form1(const PageViewMaker &makePageView, ReaderServices services)
     move(platform::twipsToPixels(60), platform::twipsToPixels(345));
 
     // Keyboard order: print1, printall, previous, home, find, nxt, ext, then the page view.
-    setTabOrder(print1, printall);
-    setTabOrder(printall, previous);
-    setTabOrder(previous, home);
-    setTabOrder(home, find);
-    setTabOrder(find, nxt);
-    setTabOrder(nxt, ext);
-    setTabOrder(ext, view);
+    QWidget *const order[] = {print1, printall, previous, home, find, nxt, ext, view};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connectHandlers();
 }
@@ -132,25 +122,14 @@ void Form1::showModeless()
 
 bool Form1::event(QEvent *event)
 {
-    // The frame is known once the window is shown: at once where the program draws it (Wayland), a
-    // little later where a window manager does (X11).
     const QEvent::Type type = event->type();
     const bool result = QWidget::event(event);
     if (type == QEvent::WindowStateChange && aids_)
         aids_->actions().action(ReaderActions::LeaveFullScreen)->setEnabled(isFullScreen());
     if (type == QEvent::ApplicationPaletteChange && aids_)
         aids_->followSystemPalette();
-    if (type == QEvent::Resize && loaded_ && isMaximized() && windowHandle()) {
-        const QMargins frame = windowHandle()->frameMargins();
-        qCDebug(lcReader).nospace() << "maximized: the window's frame " << frame.left() << ' ' << frame.top() << ' '
-                                    << frame.right() << ' ' << frame.bottom() << ", inside " << width() << 'x'
-                                    << height();
-    }
-    // The type first: events come while the window's members are still being made (a child added).
-    if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
-         type == QEvent::UpdateRequest) &&
-        loaded_ && !fit_.frameFitted())
-        fit_.fit(*this);
+    if (loaded_)
+        fit_.windowEvent(*this, type);
     return result;
 }
 
@@ -163,14 +142,7 @@ void Form1::Form_Load()
 
 void Form1::loadToolbarPictures()
 {
-    const QString folder = services_.applicationFolder();
-    for (const PictureNames &names : kToolbarPictures) {
-        PictureButton *button = this->*names.button;
-        if (services_.fileSystem.fileExists(folder + QLatin1String(names.firstTested)))
-            button->setPicture(services_.loadPicture(folder + QLatin1String(names.firstLoaded)));
-        else if (services_.fileSystem.fileExists(folder + QLatin1String(names.secondTested)))
-            button->setPicture(services_.loadPicture(folder + QLatin1String(names.secondLoaded)));
-    }
+    loadButtonPictures(*this, services_);
 }
 
 void Form1::layOut()
@@ -258,6 +230,71 @@ void Form1::ext_Click()
     // The program ends without closing the window: the place left is remembered now.
     rememberPlace();
     services_.endProgram();
+}
+
+Form1::~Form1()
+{
+    rememberPlace();
+}
+
+void Form1::setUpReading()
+{
+    static constexpr ButtonCommand kButtonCommands[] = {
+        {ReaderActions::NextPage, &Form1::nxt, &Form1::nxt_Click},
+        {ReaderActions::PreviousPage, &Form1::previous, &Form1::previous_Click},
+        {ReaderActions::FirstPage, &Form1::home, &Form1::home_Click},
+        {ReaderActions::Print, &Form1::print1, &Form1::print1_Click},
+        {ReaderActions::PrintAll, &Form1::printall, &Form1::printall_Click},
+        {ReaderActions::FindInPage, &Form1::find, &Form1::find_Click},
+        {ReaderActions::Exit, &Form1::ext, &Form1::ext_Click},
+    };
+    aids_ = new ReadingAids(*this, DHTMLEdit1, session_, services_, [this](ReaderActions::Command command) {
+        for (const ButtonCommand &button : kButtonCommands) {
+            if (button.command == command)
+                handle(button.handler);
+        }
+    });
+    // Each button tells assistive technology its key.
+    for (const ButtonCommand &button : kButtonCommands)
+        (this->*button.button)->setKeys(aids_->actions().action(button.command)->shortcut());
+    // While print all runs, only its progress window takes input, as a modal one would.
+    aids_->actions().setInputBlocked([this] { return printAll_.running(); });
+    // The web engine put the page view's own focus widget before Exit in the tab order: Exit comes
+    // after Next again, before the page, as the window lays its controls out.
+    setTabOrder(nxt, ext);
+    resizeEvent(nullptr);
+    aids_->findPlace(title_);
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    if (event)
+        QWidget::resizeEvent(event);
+    if (aids_)
+        aids_->place(fit_.rightMargin(), fit_.bottomMargin());
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Closed while print all runs: the run stops after the page printing, and closes the window then.
+    if (printAll_.running()) {
+        printAll_.stopAndClose();
+        event->ignore();
+        return;
+    }
+    rememberPlace();
+    QWidget::closeEvent(event);
+}
+
+void Form1::rememberPlace()
+{
+    if (aids_)
+        aids_->rememberPlace();
+}
+
+void Form1::focusPage()
+{
+    DHTMLEdit1.widget()->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace reader

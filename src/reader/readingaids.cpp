@@ -158,9 +158,10 @@ void ReadingAids::makeSidePanel()
     followSystemPalette();
     connect(sidePanel_, &SidePanel::pageChosen, this,
             [this](qsizetype page) { session_.handle([=, this] { session_.goToPage(page); }); });
-    connect(sidePanel_, &SidePanel::foundPageChosen, this, [this](qsizetype page, const QString &query, bool matchCase) {
-        session_.handle([=, this] { session_.showFoundPage(page, query, matchCase); });
-    });
+    connect(sidePanel_, &SidePanel::foundPageChosen, this,
+            [this](qsizetype page, const QString &query, bool matchCase) {
+                session_.handle([=, this] { session_.showFoundPage(page, query, matchCase); });
+            });
     connect(sidePanel_, &SidePanel::findInPage, this,
             [this](const QString &text, bool matchCase) { view_.findInPage(text, matchCase); });
     connect(sidePanel_, &SidePanel::closing, this, &ReadingAids::focusPage);
@@ -183,7 +184,8 @@ void ReadingAids::goToPageByName()
             focusPage();
         });
         connect(goTo_, &GoToPageField::noSuchPage, this, [this](qlonglong number) {
-            band_->setNote(tr("There is no page %1: the book has pages 1 to %2").arg(number).arg(session_.table().size()));
+            band_->setNote(
+                tr("There is no page %1: the book has pages 1 to %2").arg(number).arg(session_.table().size()));
             focusPage();
         });
     }
@@ -202,9 +204,8 @@ void ReadingAids::findPlace(const QString &title)
     if (file.isEmpty() || path.isEmpty())
         return;
     places_ = new PlaceKeeper(file, QFileInfo(path).absoluteFilePath(), this);
-    connect(places_, &PlaceKeeper::offerChanged, this, [this] {
-        band_->setOffer(places_->offer() ? places_->offer()->page : -1, places_->offerTitle());
-    });
+    connect(places_, &PlaceKeeper::offerChanged, this,
+            [this] { band_->setOffer(places_->offer() ? places_->offer()->page : -1, places_->offerTitle()); });
     // However the program ends (the window is not always closed first).
     connect(qApp, &QCoreApplication::aboutToQuit, this, &ReadingAids::rememberPlace);
     places_->find(title, session_.table());

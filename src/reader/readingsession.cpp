@@ -1,6 +1,7 @@
 #include "readingsession.h"
 
 #include "logging.h"
+#include "pressedlink.h"
 
 #include <book/linkrule.h>
 #include <book/record.h>
@@ -13,35 +14,6 @@
 #include <QtConcurrent>
 
 namespace reader {
-namespace {
-
-// The same address, as the page view and the link rule each write it: a web address without a path
-// has the path "/".
-bool sameAddress(const QUrl &a, const QUrl &b)
-{
-    const auto normal = [](QUrl url) {
-        url = url.adjusted(QUrl::NormalizePathSegments);
-        if (url.path().isEmpty() && (url.scheme() == u"http" || url.scheme() == u"https"))
-            url.setPath(QStringLiteral("/"));
-        return url;
-    };
-    return normal(a) == normal(b);
-}
-
-// Whether url is the link shown under the pointer when the mouse button of a click went down. A
-// page's script can change a link's target as the button goes down; what opens is only what the band
-// showed then. A key's click has no pointer to go by.
-bool wasShownAtPress(const QUrl &url, const std::optional<QString> &shown)
-{
-    if (!shown || sameAddress(QUrl(*shown), url))
-        return true;
-    qCWarning(lcReader).noquote() << "a link was clicked whose target is not the one shown under the pointer:"
-                                  << url.toDisplayString();
-    return false;
-}
-
-} // namespace
-
 ReadingSession::ReadingSession(pageview::PageView &view, const ReaderServices &services, QObject *parent)
     : QObject(parent), view_(view), services_(services)
 {

@@ -25,7 +25,8 @@ ContentsReader::ContentsReader(book::PageTable pages, QObject *parent) : QObject
 void ContentsReader::request()
 {
     if (!std::exchange(asked_, true))
-        contents_.setFuture(QtConcurrent::run([table = pages_] { return std::make_shared<const book::Contents>(table); }));
+        contents_.setFuture(
+            QtConcurrent::run([table = pages_] { return std::make_shared<const book::Contents>(table); }));
     else if (contents_.isFinished())
         emit read(contents_.result());
 }

@@ -15,6 +15,19 @@ void WindowFit::laidOut(QSize window, QRect view)
     bottomMargin_ = bottomMarginAtLoad_ = window.height() - (view.y() + view.height());
 }
 
+void WindowFit::windowEvent(QWidget &window, QEvent::Type type)
+{
+    if (type == QEvent::Resize && window.isMaximized() && window.windowHandle()) {
+        const QMargins frame = window.windowHandle()->frameMargins();
+        qCDebug(lcReader).nospace() << "maximized: the window's frame " << frame.left() << ' ' << frame.top() << ' '
+                                    << frame.right() << ' ' << frame.bottom() << ", inside " << window.width() << 'x'
+                                    << window.height();
+    }
+    if (!frameFitted_ && (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize ||
+                          type == QEvent::Paint || type == QEvent::UpdateRequest))
+        fit(window);
+}
+
 void WindowFit::fit(QWidget &window)
 {
     const QWindow *handle = window.windowHandle();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEvent>
 #include <QRect>
 #include <QSize>
 
@@ -15,15 +16,18 @@ class WindowFit {
 public:
     // The layout at load: the window's size, and the page view's place in it.
     void laidOut(QSize window, QRect view);
-    // Fits window, once its frame is known; nothing while it is maximized or fills the screen.
-    void fit(QWidget &window);
-    bool frameFitted() const { return frameFitted_; }
+    // An event of the window, shown after the layout at load: its frame is known once it is shown, at
+    // once where the program draws it (Wayland), a little later where a window manager does (X11).
+    void windowEvent(QWidget &window, QEvent::Type type);
 
     // The page view's distance from the window's right and bottom edges, in pixels.
     int rightMargin() const { return rightMargin_; }
     int bottomMargin() const { return bottomMargin_; }
 
 private:
+    // Fits window, once its frame is known; nothing while it is maximized or fills the screen.
+    void fit(QWidget &window);
+
     QSize sizeAtLoad_;
     int rightMargin_ = 0;
     int bottomMargin_ = 0;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 
 namespace reader {
 
 class Form1;
 class PictureButton;
+struct ReaderServices;
 
 // The user-interface colours the buttons were designed with, by the platform's numbers.
 QColor systemColour(int index);
@@ -20,5 +22,10 @@ struct PictureNames {
     const char *secondLoaded;
 };
 extern const PictureNames kToolbarPictures[7];
+// Gives each button of window its picture, by the names above, where a file has one of them.
+void loadButtonPictures(Form1 &window, const ReaderServices &services);
+
+// The reader's own icon, in every size it is drawn at.
+QIcon readerIcon();
 
 } // namespace reader
