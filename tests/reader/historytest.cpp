@@ -1,5 +1,15 @@
-// The pages shown before and after, as Back and Forward walk them.
+// The pages shown before and after, as Back and Forward walk them, in the history and in a reading
+// session without a window.
+#include "fakepageview.h"
+
+#include <book/bookfile.h>
 #include <reader/pagehistory.h>
+#include <reader/readingsession.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +57,36 @@ TEST(PageHistory, KeepsTheNewestEntriesOnly)
     }
     EXPECT_EQ(steps, reader::PageHistory::kLongest - 1);
     EXPECT_EQ(oldest, 10);
+}
+
+TEST(ReadingSession, BackAndForwardShowThePagesAtTheAddressesTheyWereReachedBy)
+{
+    QTemporaryDir app;
+    QFile notes(app.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write("notes") > 0);
+    notes.close();
+    reader::ReaderServices services;
+    services.applicationFolder = [&] { return app.path(); };
+    services.showMessage = [](const QString &text) { ADD_FAILURE() << text.toStdString(); };
+    FakePageView view(nullptr);
+    reader::ReadingSession session(view, services);
+    session.open(
+        book::parseBook("Site<<$$>>index.html##<p>i</p>~search.html##<p>s</p>~b.html##<p>b</p>", QStringLiteral("site"))
+            .pages);
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_TRUE(session.followInBook(QUrl(QStringLiteral("/search.html?q=walrus#tusks"))));
+    EXPECT_EQ(session.currentPage(), 1);
+    view.scroll = {0, 40};
+    session.handle([&] { session.goToPage(2); });
+    // A file of the folder stands in place of the page; Back shows the page again, then the search.
+    EXPECT_TRUE(session.followInBook(QUrl(QStringLiteral("/notes.txt"))));
+    view.calls.clear();
+    session.back();
+    EXPECT_EQ(session.currentPage(), 2);
+    session.back();
+    EXPECT_EQ(session.currentPage(), 1);
+    EXPECT_EQ(view.calls, (QStringList{"put", "scroll:0,0", "address:q=walrus#tusks", "put", "scroll:0,40"}));
+    EXPECT_FALSE(session.followInBook(QUrl(QStringLiteral("/nowhere.html"))));
 }
 
 } // namespace

@@ -59,31 +59,21 @@ TEST_F(ReadingTest, BackAndForwardReturnToThePagesShownAndWhereTheyWereScrolled)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(ReadingTest, EveryCommandHasItsKeyWhereverTheFocusIs)
+TEST_F(ReadingTest, KeysInTheRealPageReachTheWindowsCommands)
 {
+    // The key map itself is held to the README over the fake page view; here, the keys go through
+    // the web engine's own widgets, which take some for the page first.
     writeBook(kBook);
     open();
     QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
     keyInPage(Qt::Key_PageDown, Qt::ControlModifier);
     ASSERT_TRUE(loaded.wait(20000));
     EXPECT_EQ(form->currentPage(), 1);
-    keyInPage(Qt::Key_PageUp, Qt::ControlModifier);
-    ASSERT_TRUE(loaded.wait(20000));
-    keyInPage(Qt::Key_PageUp, Qt::ControlModifier); // on the first page: its message
-    EXPECT_EQ(messages, QStringList{QStringLiteral("this is the first page")});
-    keyInPage(Qt::Key_PageDown, Qt::ControlModifier);
-    ASSERT_TRUE(loaded.wait(20000));
-    keyInPage(Qt::Key_Home, Qt::AltModifier);
-    ASSERT_TRUE(loaded.wait(20000));
-    EXPECT_EQ(form->currentPage(), 0);
-
     keyInPage(Qt::Key_P, Qt::ControlModifier);
     EXPECT_TRUE(QFile::exists(prints.filePath(QStringLiteral("print-1.pdf"))));
-    QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(messages.last(), QStringLiteral("printing all pages"));
-    EXPECT_EQ(pauses.size(), 3);
 
-    // Find opens the page's find dialog; Escape in the page closes it.
+    // Find opens the page's find dialog; Escape in the page closes it, and then leaves full screen.
+    keyInPage(Qt::Key_F11, Qt::NoModifier);
     keyInPage(Qt::Key_F, Qt::ControlModifier);
     auto *findText = web->findChild<QWidget *>(QStringLiteral("findText"));
     ASSERT_NE(findText, nullptr);
@@ -91,15 +81,10 @@ TEST_F(ReadingTest, EveryCommandHasItsKeyWhereverTheFocusIs)
     EXPECT_TRUE(find->isVisible());
     keyInPage(Qt::Key_Escape, Qt::NoModifier);
     EXPECT_FALSE(find->isVisible());
-
-    // F11 fills the screen; Esc in the page leaves it.
-    keyInPage(Qt::Key_F11, Qt::NoModifier);
     EXPECT_TRUE(form->isFullScreen());
     keyInPage(Qt::Key_Escape, Qt::NoModifier);
     EXPECT_FALSE(form->isFullScreen());
-
-    keyInPage(Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_EQ(programEnds, 1);
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(ReadingTest, ZoomHoldsFromPageToPageButNotForPrintingAndTheViewFollowsTheWindow)
