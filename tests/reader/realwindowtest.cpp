@@ -35,21 +35,6 @@ TEST_F(RealWindowTest, AClickOnALinkOfTheSampleBookShowsThatPage)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(RealWindowTest, NextOnTheLastPageTellsTheUser)
-{
-    writeBook("Three<<$$>>a##<h1>alpha</h1>~b##<h1>beta</h1>~c##<h1>gamma</h1>");
-    open();
-    for (int i = 0; i < 2; ++i) {
-        QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
-        QTest::mouseClick(form->nxt, Qt::LeftButton);
-        ASSERT_TRUE(loaded.wait(20000));
-    }
-    EXPECT_EQ(heading(), QStringLiteral("gamma"));
-    QTest::mouseClick(form->nxt, Qt::LeftButton);
-    EXPECT_EQ(messages, QStringList{QStringLiteral("this is the last page of the book")});
-    EXPECT_EQ(form->currentPage(), 2);
-}
-
 TEST_F(RealWindowTest, PrintAllWritesOnePrintPerPageWithItsHeader)
 {
     writeBook("Three<<$$>>a##<p>alpha</p>~b##<p>beta</p>~c##<p>gamma</p>");
