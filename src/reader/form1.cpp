@@ -327,6 +327,8 @@ void Form1::showPage(qsizetype i, bool aroundRewriting, const QString &header)
     ParsingImage();
     if (aroundRewriting)
         DHTMLEdit1.setBrowseMode(true);
+    // The page lies at its own address, where its relative URLs resolve.
+    DHTMLEdit1.setDocumentPage(book::pageNameAt(pages, i));
     DHTMLEdit1.setDocumentHtml(header + pageHtml);
 }
 

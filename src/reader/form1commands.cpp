@@ -115,7 +115,7 @@ void Form1::followClick(const pageview::Click &click)
             // A relative address with a query ("page.html?highlight=word") or one that names a file
             // of the folder that is no page ("_sources/index.rst.txt"), as a browser follows it.
             if (const QUrl address(link.trimmed()); address.isValid() && address.scheme().isEmpty())
-                followInBook(QUrl(QStringLiteral("tavlo:/")).resolved(address).adjusted(QUrl::RemoveScheme), &click);
+                followInBook(book::pageAddress(book::pageNameAt(pages, curPage)).resolved(address), &click);
             return;
         case book::LinkKind::None:
         case book::LinkKind::InPage: // the page view has scrolled there itself
@@ -131,10 +131,14 @@ bool Form1::followInBook(const QUrl &target, const pageview::Click *click)
     while (path.startsWith(u'/'))
         path.remove(0, 1);
     qsizetype page = curPage;
+    // A book written before its pages had folders names pages and files from its root.
+    const QString folder =
+        book::pageAddress(book::pageNameAt(pages, curPage)).resolved(QUrl(QStringLiteral("."))).path().mid(1);
     if (!path.isEmpty()) {
         pageIndex_.waitForFinished();
-        const book::LinkTarget found = book::resolveLink(path, *pageIndex_.result());
-        page = found.kind == book::LinkKind::Page ? found.page : -1;
+        page = pageIndex_.result()->find(path);
+        if (page < 0 && path.startsWith(folder))
+            page = pageIndex_.result()->find(QStringView(path).sliced(folder.size()));
     }
     if (page >= 0 && page < pages.size()) {
         DHTMLEdit1.setDocumentAddress(target.query(QUrl::FullyEncoded), target.fragment(QUrl::FullyEncoded));
@@ -142,7 +146,7 @@ bool Form1::followInBook(const QUrl &target, const pageview::Click *click)
         goToPage(page);
         return true;
     }
-    const platform::ApplicationFile file = platform::applicationFile(services_.applicationFolder(), path);
+    const platform::ApplicationFile file = platform::pageFile(services_.applicationFolder(), path, folder);
     if (file.refusal != platform::ApplicationFile::Refusal::None) {
         qCDebug(lcReader) << "names nothing in the book:" << target;
         return false;
