@@ -130,9 +130,8 @@ void BM_CutBook(benchmark::State &state)
 
 void BM_LoadBookFile(benchmark::State &state)
 {
-    platform::FileSystem fileSystem;
     for (auto _ : state) {
-        const book::Book book = book::loadBookFile(fileSystem, fixture->bookPath);
+        const book::Book book = book::loadBookFile(fixture->bookPath);
         if (book.pages.size() != kBookPages)
             state.SkipWithError("wrong number of pages");
     }

@@ -97,8 +97,7 @@ void makeBook(Fixture &f)
     if (!file.open(QIODevice::WriteOnly) || file.write(book) != book.size())
         qFatal("can't write the book to %s", qPrintable(f.bookPath));
     file.close();
-    platform::FileSystem fileSystem;
-    f.pages = book::loadBookFile(fileSystem, f.bookPath).pages;
+    f.pages = book::loadBookFile(f.bookPath).pages;
 }
 
 // grep over the book file, in the C locale as the file is 8-bit text; gives its count of lines.

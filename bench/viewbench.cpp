@@ -20,8 +20,7 @@ const QString kAppFolder = QStringLiteral(TAVLO_APP_DIR);
 
 QString pageHtml(qsizetype i)
 {
-    platform::FileSystem fileSystem;
-    const book::Book book = book::loadBook(fileSystem, kAppFolder);
+    const book::Book book = book::loadBookFile(kAppFolder + QLatin1String("/tessavanetavlo.tavlo"));
     return book::preparePage(book.pages, i, kAppFolder).html;
 }
 
