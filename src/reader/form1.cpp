@@ -295,7 +295,7 @@ void Form1::layOut()
 
 void Form1::loadBook()
 {
-    book::Book loaded = book::loadBook(services_.fileSystem, services_.applicationFolder());
+    book::Book loaded = book::loadBookFile(bookPath());
     title_ = loaded.title;
     // A caption shows "[*]" only where it is doubled; alone, it is the mark of a modified window.
     platform::setCaption(this, loaded.title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
