@@ -11,6 +11,7 @@
 
 #include <QFutureWatcher>
 #include <QKeySequence>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <deque>
@@ -232,6 +233,9 @@ private:
         QString title; // of the place's page
     };
     QFutureWatcher<FoundPlace> placeFound_;
+    // Its thread reads the whole book for its fingerprint, which nobody waits for: at the lowest
+    // priority, it leaves the processors to the first page.
+    QThreadPool placePool_;
     QByteArray fingerprint_; // of the book loaded, once known
     // The place offered on the band until the reader moves, and its page's title.
     std::optional<ReadingPlaces::Place> offer_;

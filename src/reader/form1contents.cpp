@@ -12,6 +12,7 @@
 #include <book/pagetitle.h>
 #include <book/record.h>
 #include <platform/hostpath.h>
+#include <platform/process.h>
 
 #include <QAction>
 #include <QCoreApplication>
@@ -188,16 +189,19 @@ void Form1::findPlace()
         offerTitle_ = found.title;
         updateBand();
     });
-    placeFound_.setFuture(QtConcurrent::run([places = places_, path, title = title_, table = pages]() -> FoundPlace {
-        FoundPlace found{ReadingPlaces::fingerprint(title, table), std::nullopt, {}};
-        found.place = places->find(path, found.fingerprint);
-        if (found.place && found.place->page < table.size()) {
-            found.title = book::pageTitleAt(table, found.place->page);
-            if (found.title.isEmpty())
-                found.title = book::pageNameAt(table, found.place->page).trimmed();
-        }
-        return found;
-    }));
+    placePool_.setMaxThreadCount(1);
+    placeFound_.setFuture(
+        QtConcurrent::run(&placePool_, [places = places_, path, title = title_, table = pages]() -> FoundPlace {
+            platform::lowerThreadPriority();
+            FoundPlace found{ReadingPlaces::fingerprint(title, table), std::nullopt, {}};
+            found.place = places->find(path, found.fingerprint);
+            if (found.place && found.place->page < table.size()) {
+                found.title = book::pageTitleAt(table, found.place->page);
+                if (found.title.isEmpty())
+                    found.title = book::pageNameAt(table, found.place->page).trimmed();
+            }
+            return found;
+        }));
 }
 
 void Form1::continueReading()
