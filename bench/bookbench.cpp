@@ -4,7 +4,6 @@
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/parsingimage.h"
-#include "platform/filesystem.h"
 
 #include <QFile>
 #include <QRandomGenerator>

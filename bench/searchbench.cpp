@@ -6,7 +6,6 @@
 
 #include "book/bookfile.h"
 #include "book/booksearch.h"
-#include "platform/filesystem.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

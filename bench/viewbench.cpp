@@ -3,7 +3,6 @@
 
 #include "book/bookfile.h"
 #include "book/showpage.h"
-#include "platform/filesystem.h"
 #include "reader/form1.h"
 #include "reader/picturebutton.h"
 #include "webviewsupport.h"
