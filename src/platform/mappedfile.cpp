@@ -40,7 +40,7 @@ void onBusError(int signal, siginfo_t *info, void *context)
     const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
     if (inMapping(address)) {
         const auto page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
-        void *start = reinterpret_cast<void *>(address - address % page);
+        void *start = static_cast<char *>(info->si_addr) - address % page;
         if (::mmap(start, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED)
             return;
     }
