@@ -235,7 +235,7 @@ private:
     QFutureWatcher<FoundPlace> placeFound_;
     // Its thread reads the whole book for its fingerprint, which nobody waits for: at the lowest
     // priority, it leaves the processors to the first page.
-    QThreadPool placePool_;
+    QThreadPool placePool_{this};
     QByteArray fingerprint_; // of the book loaded, once known
     // The place offered on the band until the reader moves, and its page's title.
     std::optional<ReadingPlaces::Place> offer_;
