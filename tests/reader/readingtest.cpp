@@ -274,8 +274,9 @@ TEST_F(ReadingTest, AnImportedSiteWorksAsOnAWebServer)
     EXPECT_EQ(evaluate(u"location.href"_s).toString(), u"tavlo://book/docs/walrus.html?q=tusk#tusks"_s);
     EXPECT_EQ(evaluate(u"getComputedStyle(document.querySelector('h1')).color"_s).toString(), u"rgb(0, 128, 0)"_s);
     // Import copies a file that only a script names once it copies every file of the site.
-    if (QFile::exists(app.filePath(u"_static/data.js"_s)))
+    if (QFile::exists(app.filePath(u"_static/data.js"_s))) {
         EXPECT_EQ(evaluate(u"document.documentElement.dataset.data"_s).toString(), u"loaded"_s);
+    }
     // Back returns to the search page with its words, as a browser's does; Forward comes back.
     keyInPage(Qt::Key_Left, Qt::AltModifier);
     ASSERT_TRUE(headingIs(u"found tusk"_s));

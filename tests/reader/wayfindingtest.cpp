@@ -275,7 +275,7 @@ protected:
     void startRun()
     {
         load();
-        QThreadPool::globalInstance()->waitForDone();
+        waitForWorkers();
         QCoreApplication::processEvents();
     }
 
