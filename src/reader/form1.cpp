@@ -328,7 +328,7 @@ void Form1::showPage(qsizetype i, bool aroundRewriting, const QString &header)
     if (aroundRewriting)
         DHTMLEdit1.setBrowseMode(true);
     // The page lies at its own address, where its relative URLs resolve.
-    DHTMLEdit1.setDocumentPage(book::pageNameAt(pages, i));
+    DHTMLEdit1.setDocumentPage(book::trimSpaces(book::pageNameAt(pages, i)).toString());
     DHTMLEdit1.setDocumentHtml(header + pageHtml);
 }
 
