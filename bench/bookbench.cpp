@@ -4,7 +4,6 @@
 #include "book/bookcheck.h"
 #include "book/bookfile.h"
 #include "book/parsingimage.h"
-#include "platform/filesystem.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -130,9 +129,8 @@ void BM_CutBook(benchmark::State &state)
 
 void BM_LoadBookFile(benchmark::State &state)
 {
-    platform::FileSystem fileSystem;
     for (auto _ : state) {
-        const book::Book book = book::loadBookFile(fileSystem, fixture->bookPath);
+        const book::Book book = book::loadBookFile(fixture->bookPath);
         if (book.pages.size() != kBookPages)
             state.SkipWithError("wrong number of pages");
     }

@@ -1,6 +1,8 @@
 // Starts a program and measures, in milliseconds, the time until its first page is painted on the X
 // display: until the region where both the reader and the bare view draw the page's first lines
-// holds enough dark pixels (text). Then it ends the program.
+// holds enough dark pixels (text). Then it ends the program. With TAVLO_MEMORY_AFTER_MS set, it waits
+// that long after the page is painted and prints, after the time, the program's private memory in
+// kilobytes: Private_Dirty and Anonymous of /proc/PID/smaps_rollup.
 //   tavlo_firstpaint TIMEOUT_MS PROGRAM ARGS...
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -9,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -33,6 +36,25 @@ int darkPixels(Display *display, Window root)
         }
     XDestroyImage(image);
     return dark;
+}
+
+long privateKilobytes(pid_t pid)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "/proc/%d/smaps_rollup", int(pid));
+    FILE *file = std::fopen(name, "r");
+    if (!file)
+        return -1;
+    long total = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, file)) {
+        long kilobytes = 0;
+        if (std::sscanf(line, "Private_Dirty: %ld kB", &kilobytes) == 1 ||
+            std::sscanf(line, "Anonymous: %ld kB", &kilobytes) == 1)
+            total += kilobytes;
+    }
+    std::fclose(file);
+    return total;
 }
 
 } // namespace
@@ -60,7 +82,12 @@ int main(int argc, char *argv[])
     while (std::chrono::steady_clock::now() - start < limit) {
         if (darkPixels(display, root) >= kDarkPixels) {
             const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
-            std::printf("%.1f\n", ms.count());
+            if (const char *after = std::getenv("TAVLO_MEMORY_AFTER_MS")) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(after)));
+                std::printf("%.1f %ld\n", ms.count(), privateKilobytes(child));
+            } else {
+                std::printf("%.1f\n", ms.count());
+            }
             status = 0;
             break;
         }

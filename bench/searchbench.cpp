@@ -6,7 +6,6 @@
 
 #include "book/bookfile.h"
 #include "book/booksearch.h"
-#include "platform/filesystem.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -97,8 +96,7 @@ void makeBook(Fixture &f)
     if (!file.open(QIODevice::WriteOnly) || file.write(book) != book.size())
         qFatal("can't write the book to %s", qPrintable(f.bookPath));
     file.close();
-    platform::FileSystem fileSystem;
-    f.pages = book::loadBookFile(fileSystem, f.bookPath).pages;
+    f.pages = book::loadBookFile(f.bookPath).pages;
 }
 
 // grep over the book file, in the C locale as the file is 8-bit text; gives its count of lines.

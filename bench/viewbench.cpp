@@ -3,7 +3,6 @@
 
 #include "book/bookfile.h"
 #include "book/showpage.h"
-#include "platform/filesystem.h"
 #include "reader/form1.h"
 #include "reader/picturebutton.h"
 #include "webviewsupport.h"
@@ -20,8 +19,7 @@ const QString kAppFolder = QStringLiteral(TAVLO_APP_DIR);
 
 QString pageHtml(qsizetype i)
 {
-    platform::FileSystem fileSystem;
-    const book::Book book = book::loadBook(fileSystem, kAppFolder);
+    const book::Book book = book::loadBookFile(kAppFolder + QLatin1String("/tessavanetavlo.tavlo"));
     return book::preparePage(book.pages, i, kAppFolder).html;
 }
 

@@ -127,6 +127,10 @@ public:
     // query without its "?" and place without its "#", as a browser sent to that address would show
     // them. It holds for that one document.
     virtual void setDocumentAddress(const QString &query, const QString &place) = 0;
+    // The page the document put next is, by its name: its address's path from the book's root (a
+    // name with folders puts the page in them, and its relative URLs resolve from there, as on a web
+    // server). It holds for that one document; without it, the document lies at the root.
+    virtual void setDocumentPage(const QString &name) = 0;
 
     // Shows the file of the application folder that path names (relative to the folder, as a URL's
     // path), in place of the document, as a browser shows a file it is sent to. The view serves it
@@ -134,8 +138,9 @@ public:
     virtual void showFile(const QString &path) = 0;
 
     // A navigation within the book that the view doesn't follow itself: a form sent to a page of the
-    // book, a script setting location to one, a link to the page itself (href=""). target is relative
-    // to the folder: its path (decoded; empty for the document itself), its query and fragment. The
+    // book, a script setting location to one or going back in its history, a link to the page itself
+    // (href=""). target is relative to the folder: its path (decoded; empty for the page itself or
+    // the root), its query and fragment. The
     // handler may put a new document. Nothing leaves the book this way.
     virtual void setNavigationHandler(std::function<void(const QUrl &target)> handler) = 0;
 
@@ -160,5 +165,5 @@ void registerUrlScheme();
 
 } // namespace pageview
 
-#define TavloPageView_iid "org.tavlo.PageView/5"
+#define TavloPageView_iid "org.tavlo.PageView/6"
 Q_DECLARE_INTERFACE(pageview::PageView, TavloPageView_iid)

@@ -38,6 +38,17 @@ ApplicationFile applicationFile(const QString &applicationFolder, QStringView ur
     return file;
 }
 
+ApplicationFile pageFile(const QString &applicationFolder, QStringView urlPath, QStringView pageFolder)
+{
+    ApplicationFile file = applicationFile(applicationFolder, urlPath);
+    QStringView below = urlPath;
+    while (below.startsWith(u'/'))
+        below = below.sliced(1);
+    if (file.refusal == ApplicationFile::Refusal::NotFound && !pageFolder.isEmpty() && below.startsWith(pageFolder))
+        return applicationFile(applicationFolder, below.sliced(pageFolder.size()));
+    return file;
+}
+
 ApplicationFile fileInsideFolder(const QString &folder, const QString &path)
 {
     using Refusal = ApplicationFile::Refusal;

@@ -22,6 +22,12 @@ struct ApplicationFile {
 };
 ApplicationFile applicationFile(const QString &applicationFolder, QStringView urlPath);
 
+// The file that a page whose name lies in pageFolder (its folders with a "/" after them; empty for a
+// page at the root) names by urlPath, resolved as a browser resolves it: as applicationFile() gives
+// it, and where that finds nothing under pageFolder, the same path from the application folder's
+// root, where books written before their pages had folders of their own have their files.
+ApplicationFile pageFile(const QString &applicationFolder, QStringView urlPath, QStringView pageFolder);
+
 // The rule applicationFile() serves by, for a path of this machine as it is written: the regular file
 // at path when it lies inside folder once ".." and symbolic links are resolved (a link that stays
 // inside is followed), or why not. No letter case is looked up and no file kind is refused beyond

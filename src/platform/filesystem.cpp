@@ -19,16 +19,6 @@ QString quoted(const QString &name)
     return u'"' + name + u'"';
 }
 
-// The host path of name, or a file-not-found failure when the name has no place on this machine.
-QString hostPathOrFail(const QString &name)
-{
-    QString path = toHostPath(name);
-    if (path.isEmpty())
-        throw Failure(error::PathNotFound,
-                      QStringLiteral("Path not found: %1 names no place on this machine").arg(quoted(name)));
-    return path;
-}
-
 [[noreturn]] void failToOpen(const QString &path, const QString &what)
 {
     const QFileInfo info(path);
@@ -92,7 +82,7 @@ bool FileSystem::folderExists(const QString &name) const
 
 void FileSystem::createFolder(const QString &name) const
 {
-    const QString path = hostPathOrFail(name);
+    const QString path = hostPath(name);
     const QFileInfo info(path);
     if (info.exists())
         throw Failure(error::FileAlreadyExists, QStringLiteral("File already exists: %1").arg(quoted(path)));
@@ -106,10 +96,10 @@ void FileSystem::createFolder(const QString &name) const
 
 void FileSystem::copyFile(const QString &source, const QString &destination, bool overwrite) const
 {
-    const QString from = hostPathOrFail(source);
+    const QString from = hostPath(source);
     if (!QFileInfo(from).isFile())
         throw Failure(error::FileNotFound, QStringLiteral("File not found: %1").arg(quoted(from)));
-    const QString folder = hostPathOrFail(destination);
+    const QString folder = hostPath(destination);
     if (!QFileInfo(folder).isDir())
         throw Failure(error::PathNotFound,
                       QStringLiteral("Path not found: the folder %1 does not exist").arg(quoted(folder)));
@@ -178,13 +168,13 @@ QString kindOfFile(const QString &path)
 
 TextStream FileSystem::openTextFile(const QString &name) const
 {
-    const QString path = hostPathOrFail(name);
+    const QString path = hostPath(name);
     return TextStream(openRegularFile(path), path);
 }
 
 qint64 FileSystem::fileSize(const QString &name) const
 {
-    const QString path = hostPathOrFail(name);
+    const QString path = hostPath(name);
     const QFileInfo info(path);
     if (!info.isFile())
         throw Failure(error::FileNotFound, QStringLiteral("File not found: %1 does not exist").arg(quoted(path)));

@@ -1,6 +1,7 @@
 #include "hostpath.h"
 
 #include "appfolder.h"
+#include "failure.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -100,6 +101,15 @@ QString toHostPath(const QString &name, LetterCase letterCase)
         }
         folderExists = folderExists && QFileInfo(path).isDir();
     }
+    return path;
+}
+
+QString hostPath(const QString &name)
+{
+    QString path = toHostPath(name);
+    if (path.isEmpty())
+        throw Failure(error::PathNotFound,
+                      QStringLiteral("Path not found: \"%1\" names no place on this machine").arg(name));
     return path;
 }
 

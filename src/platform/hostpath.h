@@ -20,6 +20,10 @@ namespace platform {
 enum class LetterCase { Ignored, Exact };
 QString toHostPath(const QString &name, LetterCase letterCase = LetterCase::Ignored);
 
+// The same, for a name given by the user or the program where a path of this machine is needed: a
+// name with no place on this machine fails with "path not found" (76).
+QString hostPath(const QString &name);
+
 // The folder that stands for drive "c:": the user's data folder.
 QString driveCFolder();
 

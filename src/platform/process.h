@@ -8,4 +8,9 @@ namespace platform {
 // answers. Never this process itself, nor the system's first. Returns whether it was ended.
 bool endProcess(qint64 pid);
 
+// Gives the calling thread the least share of the processors for good, for threads that do only work
+// nobody waits for: it then gives way to the window and the pages' render process, without being
+// starved.
+void lowerThreadPriority();
+
 } // namespace platform

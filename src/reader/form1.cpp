@@ -7,11 +7,13 @@
 #include <book/bookfile.h>
 #include <platform/caption.h>
 #include <platform/failure.h>
+#include <platform/hostpath.h>
 #include <platform/screen.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QTimer>
@@ -174,7 +176,9 @@ void Form1::layOut()
 
 void Form1::loadBook()
 {
-    book::Book loaded = book::loadBook(services_.fileSystem, services_.applicationFolder());
+    const QString path = platform::toHostPath(services_.applicationFolder() + QLatin1String(book::kBookFileName));
+    bookPath_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    book::Book loaded = book::loadBookFile(bookPath_);
     title_ = loaded.title;
     // A caption shows "[*]" only where it is doubled; alone, it is the mark of a modified window.
     platform::setCaption(this, loaded.title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
@@ -263,7 +267,7 @@ void Form1::setUpReading()
     // after Next again, before the page, as the window lays its controls out.
     setTabOrder(nxt, ext);
     resizeEvent(nullptr);
-    aids_->findPlace(title_);
+    aids_->findPlace(title_, bookPath_);
 }
 
 void Form1::resizeEvent(QResizeEvent *event)

@@ -84,8 +84,9 @@ private:
     PrintAllJob printAll_;
     WindowFit fit_;
     bool loaded_ = false;
-    // The book's title as its file holds it.
+    // The book's title as its file holds it, and the file's path on this machine.
     QString title_;
+    QString bookPath_;
     ReadingAids *aids_ = nullptr;
 };
 

@@ -3,6 +3,7 @@
 #include <book/contents.h>
 #include <book/pageindex.h>
 #include <book/record.h>
+#include <platform/process.h>
 
 #include <QtConcurrent>
 
@@ -17,16 +18,21 @@ void PlaceKeeper::find(const QString &title, const book::PageTable &pages)
 {
     title_ = title;
     connect(&placeFound_, &QFutureWatcherBase::finished, this, [this, pages] { found(pages); });
-    placeFound_.setFuture(QtConcurrent::run([places = places_, path = bookPath_, title, table = pages]() -> FoundPlace {
-        FoundPlace found{ReadingPlaces::fingerprint(title, table), std::nullopt, {}};
-        found.place = places->find(path, found.fingerprint);
-        if (found.place && found.place->page < table.size()) {
-            found.title = book::pageTitleAt(table, found.place->page);
-            if (found.title.isEmpty())
-                found.title = book::pageNameAt(table, found.place->page).trimmed();
-        }
-        return found;
-    }));
+    // Its thread reads the whole book for its fingerprint, which nobody waits for: at the lowest
+    // priority, it leaves the processors to the first page.
+    pool_.setMaxThreadCount(1);
+    placeFound_.setFuture(
+        QtConcurrent::run(&pool_, [places = places_, path = bookPath_, title, table = pages]() -> FoundPlace {
+            platform::lowerThreadPriority();
+            FoundPlace found{ReadingPlaces::fingerprint(title, table), std::nullopt, {}};
+            found.place = places->find(path, found.fingerprint);
+            if (found.place && found.place->page < table.size()) {
+                found.title = book::pageTitleAt(table, found.place->page);
+                if (found.title.isEmpty())
+                    found.title = book::pageNameAt(table, found.place->page).trimmed();
+            }
+            return found;
+        }));
 }
 
 void PlaceKeeper::found(const book::PageTable &pages)

@@ -4,6 +4,7 @@
 
 #include <QFutureWatcher>
 #include <QObject>
+#include <QThreadPool>
 
 #include <memory>
 #include <optional>
@@ -45,6 +46,7 @@ private:
     std::shared_ptr<ReadingPlaces> places_;
     QString bookPath_;
     QString title_;
+    QThreadPool pool_{this};
     QFutureWatcher<FoundPlace> placeFound_;
     QByteArray fingerprint_; // of the book, once known
     std::optional<ReadingPlaces::Place> offer_;

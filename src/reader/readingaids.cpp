@@ -8,13 +8,10 @@
 #include "statusband.h"
 #include "zoomsteps.h"
 
-#include <book/bookfile.h>
 #include <book/linkrule.h>
-#include <platform/hostpath.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QMenu>
 
 namespace reader {
@@ -197,13 +194,12 @@ void ReadingAids::goToPageByName()
     goTo_->open(QRect(view.left(), top, qMin(view.width(), kGoToWidth), height));
 }
 
-void ReadingAids::findPlace(const QString &title)
+void ReadingAids::findPlace(const QString &title, const QString &bookPath)
 {
     const QString file = services_.placesFile ? services_.placesFile() : QString();
-    const QString path = platform::toHostPath(services_.applicationFolder() + QLatin1String(book::kBookFileName));
-    if (file.isEmpty() || path.isEmpty())
+    if (file.isEmpty() || bookPath.isEmpty())
         return;
-    places_ = new PlaceKeeper(file, QFileInfo(path).absoluteFilePath(), this);
+    places_ = new PlaceKeeper(file, bookPath, this);
     connect(places_, &PlaceKeeper::offerChanged, this,
             [this] { band_->setOffer(places_->offer() ? places_->offer()->page : -1, places_->offerTitle()); });
     // However the program ends (the window is not always closed first).

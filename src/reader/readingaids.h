@@ -31,8 +31,8 @@ public:
                 const std::function<void(ReaderActions::Command)> &buttonCommand);
 
     ReaderActions &actions() { return *actions_; }
-    // Looks up where the book with this title was left at the last run, to offer it.
-    void findPlace(const QString &title);
+    // Looks up where the book with this title, at bookPath, was left at the last run, to offer it.
+    void findPlace(const QString &title, const QString &bookPath);
     // The page view, its band below it and the side panel beside it, in what the window leaves
     // between the page view's place and the margins right and bottom.
     void place(int rightMargin, int bottomMargin);

@@ -4,6 +4,7 @@
 #include "pressedlink.h"
 
 #include <book/linkrule.h>
+#include <book/pageindex.h>
 #include <book/record.h>
 #include <book/showpage.h>
 #include <platform/appfile.h>
@@ -66,6 +67,8 @@ void ReadingSession::showPage(qsizetype i, bool aroundRewriting, const QString &
     ParsingImage(i);
     if (aroundRewriting)
         view_.setBrowseMode(true);
+    // The page lies at its own address, where its relative URLs resolve.
+    view_.setDocumentPage(book::trimSpaces(book::pageNameAt(pages, i)).toString());
     view_.setDocumentHtml(header + pageHtml);
 }
 
@@ -203,7 +206,7 @@ void ReadingSession::followClick(const pageview::Click &click)
             // A relative address with a query ("page.html?highlight=word") or one that names a file
             // of the folder that is no page ("_sources/index.rst.txt"), as a browser follows it.
             if (const QUrl address(link.trimmed()); address.isValid() && address.scheme().isEmpty())
-                followInBook(QUrl(QStringLiteral("tavlo:/")).resolved(address).adjusted(QUrl::RemoveScheme), &click);
+                followInBook(book::pageAddress(book::pageNameAt(pages, curPage)).resolved(address), &click);
             return;
         case book::LinkKind::None:
         case book::LinkKind::InPage: // the page view has scrolled there itself
@@ -219,10 +222,14 @@ bool ReadingSession::followInBook(const QUrl &target, const pageview::Click *cli
     while (path.startsWith(u'/'))
         path.remove(0, 1);
     qsizetype page = curPage;
+    // A book written before its pages had folders names pages and files from its root.
+    const QString folder =
+        book::pageAddress(book::pageNameAt(pages, curPage)).resolved(QUrl(QStringLiteral("."))).path().mid(1);
     if (!path.isEmpty()) {
         pageIndex_.waitForFinished();
-        const book::LinkTarget found = book::resolveLink(path, *pageIndex_.result());
-        page = found.kind == book::LinkKind::Page ? found.page : -1;
+        page = pageIndex_.result()->find(path);
+        if (page < 0 && path.startsWith(folder))
+            page = pageIndex_.result()->find(QStringView(path).sliced(folder.size()));
     }
     if (page >= 0 && page < pages.size()) {
         view_.setDocumentAddress(target.query(QUrl::FullyEncoded), target.fragment(QUrl::FullyEncoded));
@@ -230,18 +237,17 @@ bool ReadingSession::followInBook(const QUrl &target, const pageview::Click *cli
         goToPage(page);
         return true;
     }
-    if (platform::applicationFile(services_.applicationFolder(), path).refusal !=
-        platform::ApplicationFile::Refusal::None) {
+    const platform::ApplicationFile file = platform::pageFile(services_.applicationFolder(), path, folder);
+    if (file.refusal != platform::ApplicationFile::Refusal::None) {
         qCDebug(lcReader) << "names nothing in the book:" << target;
         return false;
     }
-    followFile(path, click);
+    followFile(path, file.path, click);
     return true;
 }
 
-void ReadingSession::followFile(const QString &path, const pageview::Click *click)
+void ReadingSession::followFile(const QString &path, const QString &file, const pageview::Click *click)
 {
-    const QString file = platform::applicationFile(services_.applicationFolder(), path).path;
     switch (platform::fileUse(file)) {
     case platform::FileUse::Show:
         view_.showFile(path);

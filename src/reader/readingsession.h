@@ -78,8 +78,8 @@ private:
     // Follows the link a click met (empty: none), as the page view reported it with the link that
     // was under the pointer when the button went down.
     void followClick(const pageview::Click &click);
-    // A file of the folder that is no page, by its path in the folder.
-    void followFile(const QString &path, const pageview::Click *click);
+    // A file of the folder that is no page, by its path in the folder and on this machine.
+    void followFile(const QString &path, const QString &file, const pageview::Click *click);
     // Hands a web or mail link to the user's programs, and says so when none takes it.
     void openLink(const QUrl &url);
 

@@ -45,9 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString folder = QFileInfo(appFolder).canonicalFilePath();
-    // As a page's URL gives it, and as the program's own picture paths do, after the folder.
-    for (const QString &urlPath : {path, QString(appFolder + u'/' + path), QString(appFolder + u'\\' + path)}) {
-        const platform::ApplicationFile file = platform::applicationFile(appFolder, urlPath);
+    // As a page's URL gives it, and as the program's own picture paths do, after the folder; and as a
+    // page in the folder that the input's first line names asks for the rest, missing files coming
+    // from the root.
+    const QString pageFolder = path.section(u'\n', 0, 0);
+    const QString urlPaths[] = {path, appFolder + u'/' + path, appFolder + u'\\' + path, path.section(u'\n', 1)};
+    for (const QString &urlPath : urlPaths) {
+        const platform::ApplicationFile file = &urlPath == &urlPaths[3]
+                                                   ? platform::pageFile(appFolder, urlPath, pageFolder)
+                                                   : platform::applicationFile(appFolder, urlPath);
         FUZZ_CHECK((file.refusal == platform::ApplicationFile::Refusal::None) == !file.path.isEmpty());
         if (file.path.isEmpty())
             continue;

@@ -11,6 +11,7 @@
 #include "platform/codepage.h"
 #include "platform/failure.h"
 
+#include <QFile>
 #include <QStringList>
 #include <QUtf8StringView>
 
@@ -95,6 +96,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkRecord(pages, i);
     }
     FUZZ_CHECK(at == section.size());
+
+    // The same bytes as a book file, mapped, give the same book.
+    static const QString file = fuzz::runFolderPath(QStringLiteral("book.tavlo"));
+    QFile out(file);
+    FUZZ_CHECK(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(text) == text.size());
+    out.close();
+    const book::Book mapped = book::loadBookFile(file);
+    FUZZ_CHECK(mapped.title == loaded.title && mapped.pages.size() == pages.size());
+    FUZZ_CHECK(mapped.pages.recordBytes(pages.size() - 1) == pages.recordBytes(pages.size() - 1));
 
     for (const qsizetype outside : {qsizetype(-1), pages.size()}) {
         try {

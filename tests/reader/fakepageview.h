@@ -83,6 +83,7 @@ public:
     {
         calls << QStringLiteral("address:%1#%2").arg(query, place);
     }
+    void setDocumentPage(const QString &name) override { page = name; }
     void showFile(const QString &path) override { calls << QStringLiteral("file:") + path; }
     void setNavigationHandler(std::function<void(const QUrl &)> handler) override
     {
@@ -93,6 +94,7 @@ public:
     void click(const QString &href) { clickHandler({href, pressedOn}); }
 
     QString document;
+    QString page;          // the name of the page of the next document
     QStringList documents; // every document put, in order
     std::optional<bool> browseMode;
     QStringList calls;

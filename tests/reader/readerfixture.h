@@ -84,12 +84,20 @@ protected:
     }
 
     // Loads the book into the window as its start does, and lets it read the page names (on a
-    // worker thread) and set up what it offers beside the buttons.
+    // worker thread) and set up what it offers beside the buttons, its own workers' too.
     void load()
     {
         form().showModeless();
-        QThreadPool::globalInstance()->waitForDone();
+        waitForWorkers();
         QCoreApplication::processEvents();
+    }
+
+    // Lets the window's workers end, those of its own pools too.
+    void waitForWorkers()
+    {
+        QThreadPool::globalInstance()->waitForDone();
+        for (QThreadPool *pool : form().findChildren<QThreadPool *>())
+            pool->waitForDone();
     }
 
     // Clicks a button of the window, as the user does.

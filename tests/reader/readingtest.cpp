@@ -3,6 +3,7 @@
 // whole book, and buttons that assistive technology sees.
 #include "realwindow.h"
 
+#include <author/siteimport.h>
 #include <reader/booksearchbar.h>
 
 #include <QAccessible>
@@ -10,6 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,6 +28,7 @@ const QByteArray kBook = "Garden<<$$>>roses##<h1>roses</h1><p style=\"height: 30
                          "~lilies##<h1>lilies</h1><p>White, with aptitude.</p>";
 
 using ReadingTest = RealWindowTest;
+using namespace Qt::StringLiterals;
 
 TEST_F(ReadingTest, BackAndForwardReturnToThePagesShownAndWhereTheyWereScrolled)
 {
@@ -195,93 +199,140 @@ TEST_F(ReadingTest, TheBandShowsTheWebLinkUnderThePointerAndAClickOrACopyTakesOn
     EXPECT_EQ(openedLinks, QList<QUrl>{QUrl(QStringLiteral("https://example.org/plain"))});
 }
 
-TEST_F(ReadingTest, TheBookWorksAsASiteItsFormsScriptsAndFilesIncluded)
+// A made-up manual, imported as an author imports a site: its pages lie in folders, and they find
+// their files, read their own addresses and move the reader as on a web server.
+TEST_F(ReadingTest, AnImportedSiteWorksAsOnAWebServer)
 {
-    // A site's own search: a form sends the words to a page whose script reads location.search and
-    // links to the result with the words and a place, which that page's script reads in turn.
-    writeBook("Site<<$$>>index.html##<h1>index</h1><form action=\"search.html\"><input name=\"q\"></form>"
-              "<p><a id=\"self\" href=\"\">this page</a> <a id=\"source\" href=\"_sources/notes.txt\">source</a> "
-              "<a id=\"manual\" href=\"_sources/notes.txt.gz\">packed</a></p>"
-              "~search.html##<script>const q = new URLSearchParams(location.search).get('q');"
-              "document.write('<h1>found ' + q + '</h1><a id=\"hit\" href=\"walrus.html?highlight=' + q +"
-              "'#tusks\">walrus</a>');</script>"
-              "~walrus.html##<h1>walrus</h1><script>document.title = "
-              "new URLSearchParams(location.search).get('highlight') + location.hash;</script>");
-    QDir(app.path()).mkpath(QStringLiteral("_sources"));
-    QFile notes(app.filePath(QStringLiteral("_sources/notes.txt")));
-    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
-    notes.write("The notes of the site.\n");
-    notes.close();
-    ASSERT_TRUE(QFile::copy(notes.fileName(), notes.fileName() + QStringLiteral(".gz")));
+    QTemporaryDir site;
+    const auto write = [&](const QString &name, const QByteArray &text) {
+        QDir(site.path()).mkpath(QFileInfo(name).path());
+        QFile file(site.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    // Each page shows where it was reached in its title.
+    const QByteArray address = "<script>document.title = location.pathname + location.search + location.hash;</script>";
+    write(u"index.html"_s,
+          "<title>Index</title><h1>index</h1><form action=\"docs/search.html\"><input name=\"q\"></form>"
+          "<a id=\"self\" href=\"\">this page</a> <a id=\"go\" href=\"docs/go.html\">go</a> "
+          "<a id=\"licence\" href=\"/license.html\">licence</a> <a id=\"dead\" href=\"gone.html\">gone</a> "
+          "<a id=\"pdf\" href=\"docs/manual.pdf\">manual</a> <a id=\"notes\" href=\"docs/notes.txt\">notes</a>");
+    write(u"license.html"_s, "<h1>licence</h1>");
+    write(u"docs/search.html"_s, "<script>const q = new URLSearchParams(location.search).get('q');"
+                                 "document.write('<h1>found ' + q + '</h1><a id=\"hit\" href=\"walrus.html?q=' + q +"
+                                 "'#tusks\">walrus</a>');</script>");
+    write(u"docs/walrus.html"_s, "<link rel=\"stylesheet\" href=\"../_static/style.css\">"
+                                 "<script src=\"../_static/loader.js\"></script><h1>walrus</h1>"
+                                 "<a id=\"go\" href=\"go.html\">go</a>" +
+                                     address);
+    write(u"docs/go.html"_s, "<h1>go</h1><button id=\"button\">go</button>" + address);
+    write(u"_static/style.css"_s, "h1 { color: rgb(0, 128, 0); }");
+    // A file that only a script names.
+    write(u"_static/loader.js"_s, "document.write('<script src=\"../_static/' + 'da' + 'ta.js\"></' + 'script>');");
+    write(u"_static/data.js"_s, "document.documentElement.dataset.data = 'loaded';");
+    write(u"docs/manual.pdf"_s, "%PDF-1.4\n%%EOF\n");
+    write(u"docs/notes.txt"_s, "The notes of the site.\n");
+    SiteImportRequest request;
+    request.site = site.path();
+    request.out = app.path();
+    request.force = true;
+    request.all = true;
+    const ImportReport report = importSite(request);
     open();
-    QSignalSpy loaded(web->page(), &QWebEnginePage::loadFinished);
-    // A refused navigation ends a load too, unsuccessfully: wait for the one that shows a page.
-    const auto shown = [&] {
-        while (loaded.wait(20000)) {
-            if (loaded.takeLast().constFirst().toBool())
-                return true;
-        }
-        return false;
+    const auto page = [&](const QString &name) {
+        const auto found =
+            std::find_if(report.pages.begin(), report.pages.end(), [&](auto &p) { return p.name == name; });
+        return found == report.pages.end() ? qsizetype(-1) : qsizetype(found - report.pages.begin());
+    };
+    const auto reached = [&](qsizetype expected, const QString &title) {
+        return QTest::qWaitFor([&] { return form->currentPage() == expected && web->page()->title() == title; }, 10000);
+    };
+    const auto headingIs = [&](const QString &text) {
+        return QTest::qWaitFor([&] { return heading() == text; }, 10000);
     };
 
-    evaluate(QStringLiteral("document.forms[0].q.value = 'tusk'; document.forms[0].submit();"));
-    ASSERT_TRUE(shown());
-    EXPECT_EQ(form->currentPage(), 1);
-    EXPECT_EQ(heading(), QStringLiteral("found tusk"));
-
-    clickElement(QStringLiteral("hit"));
-    ASSERT_TRUE(shown());
-    EXPECT_EQ(form->currentPage(), 2);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return web->page()->title() == u"tusk#tusks"; }, 10000))
-        << web->page()->title().toStdString();
-    // Back returns to the site's search page with its words, as a browser's does; Forward comes back.
+    // A site's own search: a form sends the words to a page whose script links to the result.
+    evaluate(u"document.forms[0].q.value = 'tusk'; document.forms[0].submit();"_s);
+    ASSERT_TRUE(headingIs(u"found tusk"_s));
+    clickElement(u"hit"_s);
+    ASSERT_TRUE(reached(page(u"docs/walrus.html"_s), u"/docs/walrus.html?q=tusk#tusks"_s));
+    EXPECT_EQ(evaluate(u"location.href"_s).toString(), u"tavlo://book/docs/walrus.html?q=tusk#tusks"_s);
+    EXPECT_EQ(evaluate(u"getComputedStyle(document.querySelector('h1')).color"_s).toString(), u"rgb(0, 128, 0)"_s);
+    // Import copies a file that only a script names once it copies every file of the site.
+    if (QFile::exists(app.filePath(u"_static/data.js"_s))) {
+        EXPECT_EQ(evaluate(u"document.documentElement.dataset.data"_s).toString(), u"loaded"_s);
+    }
+    // Back returns to the search page with its words, as a browser's does; Forward comes back.
     keyInPage(Qt::Key_Left, Qt::AltModifier);
-    ASSERT_TRUE(shown());
-    EXPECT_EQ(heading(), QStringLiteral("found tusk"));
+    ASSERT_TRUE(headingIs(u"found tusk"_s));
     keyInPage(Qt::Key_Right, Qt::AltModifier);
-    ASSERT_TRUE(shown());
-    EXPECT_EQ(form->currentPage(), 2);
-    // The page knows the address it was reached by, and nothing of the view's own.
-    EXPECT_EQ(evaluate(QStringLiteral("location.search + location.hash")).toString(),
-              QStringLiteral("?highlight=tusk#tusks"));
-    QTest::mouseClick(form->previous, Qt::LeftButton);
-    ASSERT_TRUE(shown());
-    EXPECT_EQ(evaluate(QStringLiteral("location.href")).toString(), QStringLiteral("tavlo://book/"));
+    ASSERT_TRUE(reached(page(u"docs/walrus.html"_s), u"/docs/walrus.html?q=tusk#tusks"_s));
 
-    // A script, or a meta refresh, that sends the reader to a page of the book shows that page.
-    for (const QString &go : {QStringLiteral("location.replace('walrus.html?highlight=seal#tusks')"),
-                              QStringLiteral("location.href = 'walrus.html?highlight=seal#tusks'"),
-                              QStringLiteral("document.head.innerHTML = '<meta http-equiv=refresh "
-                                             "content=\"0;url=walrus.html?highlight=seal#tusks\">'")}) {
-        QTest::mouseClick(form->home, Qt::LeftButton);
-        ASSERT_TRUE(shown());
-        ASSERT_EQ(form->currentPage(), 0);
-        evaluate(go);
-        ASSERT_TRUE(shown()) << go.toStdString();
-        EXPECT_EQ(form->currentPage(), 2) << go.toStdString();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return web->page()->title() == u"seal#tusks"; }, 10000)) << go.toStdString();
+    // Each way a page's script moves the reader, run in docs/go.html, with the page and title it ends on.
+    struct Way {
+        const char *script;
+        const char *page;
+        const char *title;
+    };
+    for (const Way &way : std::initializer_list<Way>{
+             {"history.back()", "docs/walrus.html", "/docs/walrus.html?q=tusk#tusks"},
+             {"location.replace('walrus.html?q=seal#tusks')", "docs/walrus.html", "/docs/walrus.html?q=seal#tusks"},
+             {"location.href = 'walrus.html?q=walrus#tusks'", "docs/walrus.html", "/docs/walrus.html?q=walrus#tusks"},
+             {"location.search = '?q=seal'", "docs/go.html", "/docs/go.html?q=seal"},
+             {"location.assign('walrus.html?q=seal#tusks')", "docs/walrus.html", "/docs/walrus.html?q=seal#tusks"},
+             {"setTimeout(() => { location.href = '/docs/walrus.html?q=timer'; }, 50)", "docs/walrus.html",
+              "/docs/walrus.html?q=timer"},
+             {"document.head.innerHTML = '<meta http-equiv=refresh content=\"0;url=walrus.html?q=meta#tusks\">'",
+              "docs/walrus.html", "/docs/walrus.html?q=meta#tusks"},
+             {"button.onclick = () => location.assign('walrus.html?q=click')", "docs/walrus.html",
+              "/docs/walrus.html?q=click"},
+             {"history.pushState(null, '', '?q=walrus'); history.pushState(null, '', '?q=seal#tusks');"
+              "onpopstate = () => { document.title = location.pathname + location.search + location.hash; };"
+              "history.back()",
+              "docs/go.html", "/docs/go.html?q=walrus"},
+         }) {
+        if (form->currentPage() != page(u"docs/go.html"_s)) {
+            clickElement(u"go"_s);
+            ASSERT_TRUE(reached(page(u"docs/go.html"_s), u"/docs/go.html"_s));
+        }
+        // As the page's own script.
+        evaluate(u"const s = document.createElement('script'); s.textContent = %1; document.body.append(s);"_s.arg(
+            QString::fromUtf8(QJsonDocument(QJsonArray{QString::fromUtf8(way.script)}).toJson(QJsonDocument::Compact))
+                .mid(1)
+                .chopped(1)));
+        if (QByteArrayView(way.script).startsWith("button"))
+            clickElement(u"button"_s);
+        EXPECT_TRUE(reached(page(QString::fromUtf8(way.page)), QString::fromUtf8(way.title)))
+            << way.script << ": page " << form->currentPage() << ", " << web->page()->title().toStdString();
     }
 
-    // Home, then a link to the page itself shows it again; a link to a file of the site shows it.
+    // Links of the first page: a root-relative one, a dead one, a PDF, a text file, the page itself.
     QTest::mouseClick(form->home, Qt::LeftButton);
-    ASSERT_TRUE(shown());
-    // A file the view can't show goes to its program, on the reader's click.
-    clickElement(QStringLiteral("manual"));
+    ASSERT_TRUE(reached(0, u"Index"_s));
+    clickElement(u"licence"_s);
+    ASSERT_TRUE(headingIs(u"licence"_s));
+    EXPECT_EQ(form->currentPage(), page(u"license.html"_s));
+    QTest::mouseClick(form->home, Qt::LeftButton);
+    ASSERT_TRUE(reached(0, u"Index"_s));
+    clickElement(u"dead"_s);
+    clickElement(u"pdf"_s);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !openedFiles.isEmpty(); }, 10000));
-    EXPECT_EQ(openedFiles, QStringList{QFileInfo(notes.fileName() + QStringLiteral(".gz")).canonicalFilePath()});
-    clickElement(QStringLiteral("self"));
-    ASSERT_TRUE(shown());
-    EXPECT_EQ(heading(), QStringLiteral("index"));
-    clickElement(QStringLiteral("source"));
-    ASSERT_TRUE(shown());
-    EXPECT_EQ(evaluate(QStringLiteral("document.body.innerText")).toString().trimmed(),
-              QStringLiteral("The notes of the site."));
+    EXPECT_EQ(openedFiles, QStringList{QFileInfo(app.filePath(u"docs/manual.pdf"_s)).canonicalFilePath()});
+    EXPECT_EQ(form->currentPage(), 0);
+    clickElement(u"notes"_s);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return evaluate(u"document.body.innerText"_s).toString().trimmed() == u"The notes of the site."_s; },
+        10000));
     // Back leaves the file for the page it was opened from.
     keyInPage(Qt::Key_Left, Qt::AltModifier);
-    ASSERT_TRUE(shown());
-    EXPECT_EQ(heading(), QStringLiteral("index"));
+    ASSERT_TRUE(headingIs(u"index"_s));
     EXPECT_EQ(form->currentPage(), 0);
-    EXPECT_TRUE(messages.isEmpty());
+    // A link to the page itself shows it again.
+    evaluate(u"document.body.dataset.before = 'yes'"_s);
+    clickElement(u"self"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return evaluate(u"document.body.dataset.before"_s).isNull(); }, 10000));
+    EXPECT_TRUE(headingIs(u"index"_s));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
 }
 
 TEST_F(ReadingTest, FindInTheWholeBookShowsThePageWithTheWordHighlighted)

@@ -274,7 +274,7 @@ protected:
     void startRun()
     {
         load();
-        QThreadPool::globalInstance()->waitForDone();
+        waitForWorkers();
         QCoreApplication::processEvents();
     }
 

@@ -7,7 +7,7 @@
 #include "book/bookfile.h"
 #include "book/record.h"
 #include "book/showpage.h"
-#include "platform/filesystem.h"
+#include "platform/hostpath.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -24,8 +24,7 @@ namespace {
 
 book::Book load(const QString &fileName)
 {
-    platform::FileSystem fileSystem;
-    return book::loadBookFile(fileSystem, fileName);
+    return book::loadBookFile(platform::hostPath(fileName));
 }
 
 // A page index as given: decimal digits only.
@@ -120,8 +119,7 @@ Output check(const Arguments &args)
 {
     const QString &fileName = args.positional[0];
     const QString folder = args.option(QStringLiteral("--app-dir"), QFileInfo(fileName).absolutePath());
-    platform::FileSystem fileSystem;
-    const std::vector<book::Defect> defects = book::checkBookFile(fileSystem, fileName, folder);
+    const std::vector<book::Defect> defects = book::checkBookFile(platform::hostPath(fileName), folder);
 
     const auto errors = qsizetype(std::count_if(defects.begin(), defects.end(), isError));
     const qsizetype warnings = qsizetype(defects.size()) - errors;

@@ -3,6 +3,7 @@
 #include "usageerror.h"
 
 #include "author/bookfolder.h"
+#include "platform/hostpath.h"
 
 #include <QString>
 
@@ -29,7 +30,7 @@ Output unpack(const Arguments &args)
 {
     const QString &fileName = args.positional[0];
     const QString folder = outputOption(args, QStringLiteral("unpack"));
-    const Unpacked unpacked = unpackBook(fileName, folder, args.flag(QStringLiteral("--force")));
+    const Unpacked unpacked = unpackBook(platform::hostPath(fileName), folder, args.flag(QStringLiteral("--force")));
     return QStringLiteral("%1: %2 pages, %3 HTML files\n")
         .arg(unpacked.contentsPath, QString::number(unpacked.pages), QString::number(unpacked.htmlFiles))
         .toUtf8();

@@ -356,8 +356,7 @@ Packed packFolder(const QString &folder, const QString &bookFile, bool replace)
 
 Unpacked unpackBook(const QString &fileName, const QString &folder, bool writeIntoNonEmpty)
 {
-    platform::FileSystem fileSystem;
-    const book::Book book = book::loadBookFile(fileSystem, fileName);
+    const book::Book book = book::loadBookFile(fileName);
     const QStringList problems = unrepresentable(book, fileName);
     if (!problems.isEmpty())
         throw Refusal(problems);

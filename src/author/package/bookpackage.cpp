@@ -203,10 +203,9 @@ Book readBook(const QString &appFolder, bool allowMissing)
         throw Refusal(
             {u"%1: there is no book: the application folder holds the book as %2"_s.arg(appFolder, kBookFile)});
     // The book is checked as check checks it: a book with an error would be a broken application.
-    platform::FileSystem fileSystem;
     QStringList errors;
     std::map<book::DefectKind, qsizetype> missing;
-    for (const book::Defect &defect : book::checkBookFile(fileSystem, fileName, appFolder)) {
+    for (const book::Defect &defect : book::checkBookFile(fileName, appFolder)) {
         if (book::severityOf(defect.kind) != book::Severity::Error)
             continue;
         if (allowMissing && isMissing(defect.kind))
@@ -222,7 +221,7 @@ Book readBook(const QString &appFolder, bool allowMissing)
                           .arg(errors.size()));
         throw Refusal(errors);
     }
-    const book::Book book = book::loadBookFile(fileSystem, fileName);
+    const book::Book book = book::loadBookFile(fileName);
     QStringList letThrough;
     for (const auto &[kind, count] : missing)
         letThrough << QLocale(QLocale::English).toString(qlonglong(count)) + u' ' + book::kindName(kind);

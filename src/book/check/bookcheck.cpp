@@ -11,7 +11,6 @@
 
 #include "platform/appfile.h"
 #include "platform/failure.h"
-#include "platform/hostpath.h"
 
 #include <QDir>
 #include <QFile>
@@ -520,12 +519,11 @@ std::vector<Defect> formDefects(const Book &book)
     return Checker(book, {}, false).run();
 }
 
-std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QString &fileName,
-                                  QStringView applicationFolder)
+std::vector<Defect> checkBookFile(const QString &path, QStringView applicationFolder)
 {
     Book book;
     try {
-        book = loadBookFile(fileSystem, fileName);
+        book = loadBookFile(path);
     } catch (const platform::Failure &failure) {
         return {{DefectKind::Unreadable,
                  -1,

@@ -64,9 +64,8 @@ std::vector<Defect> formDefects(const Book &book);
 // True when a page name holds a line break or a tab, which a link would have to hold too.
 bool breaksNameLine(QStringView name);
 
-// The same for a book file; a file that can't be loaded (see loadBookFile) gives the one defect
-// Unreadable, whose message is the failure's number and description.
-std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QString &fileName,
-                                  QStringView applicationFolder);
+// The same for the book file at path (a path of this machine); a file that can't be loaded (see
+// loadBookFile) gives the one defect Unreadable, whose message is the failure's number and description.
+std::vector<Defect> checkBookFile(const QString &path, QStringView applicationFolder);
 
 } // namespace book

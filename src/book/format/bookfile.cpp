@@ -4,8 +4,7 @@
 #include "logging.h"
 
 #include "platform/failure.h"
-#include "platform/filesystem.h"
-#include "platform/hostpath.h"
+#include "platform/mappedfile.h"
 
 #include <QFileInfo>
 
@@ -17,45 +16,25 @@ namespace {
     throw platform::Failure(number, QStringLiteral("the book file \"%1\" %2").arg(fileName, defect));
 }
 
-// The file's path on this machine for the descriptions of failures, or the name as given when it has
-// no place here.
-QString shownName(const QString &fileName)
-{
-    const QString path = platform::toHostPath(fileName);
-    return path.isEmpty() ? fileName : QFileInfo(path).absoluteFilePath();
-}
-
 } // namespace
 
-Book loadBook(platform::FileSystem &fileSystem, const QString &applicationFolder)
+Book loadBookFile(const QString &path)
 {
-    return loadBookFile(fileSystem, applicationFolder + QLatin1String(kBookFileName));
-}
-
-Book loadBookFile(platform::FileSystem &fileSystem, const QString &fileName)
-{
-    const QString shown = shownName(fileName);
-    QByteArray text;
+    const QString shown = QFileInfo(path).absoluteFilePath();
+    std::shared_ptr<const platform::MappedFile> file;
     try {
-        platform::TextStream stream = fileSystem.openTextFile(fileName);
-        const qint64 size = fileSystem.fileSize(fileName);
-        text = stream.read(size);
-        stream.close();
+        file = platform::mapRegularFile(path);
     } catch (const platform::Failure &failure) {
         // Say that it is the book file that is at fault, not merely some file.
-        switch (failure.number()) {
-        case platform::error::FileNotFound:
+        if (failure.number() == platform::error::FileNotFound)
             failBook(failure.number(), shown, QStringLiteral("does not exist"));
-        case platform::error::InputPastEndOfFile:
-            failBook(failure.number(), shown, QStringLiteral("is empty"));
-        default:
-            failBook(failure.number(), shown, QStringLiteral("can't be read: ") + failure.description());
-        }
+        failBook(failure.number(), shown, QStringLiteral("can't be read: ") + failure.description());
     }
-    return parseBook(std::move(text), shown);
+    const QByteArrayView bytes = file->bytes();
+    return parseBook(QByteArray::fromRawData(bytes.data(), bytes.size()), shown, file);
 }
 
-Book parseBook(QByteArray text, const QString &fileName)
+Book parseBook(QByteArray text, const QString &fileName, std::shared_ptr<const void> owner)
 {
     using platform::error::SubscriptOutOfRange;
     if (text.isEmpty())
@@ -76,7 +55,7 @@ Book parseBook(QByteArray text, const QString &fileName)
     book.title = decodeText(bytes.sliced(sections.titleBegin, sections.titleEnd - sections.titleBegin), form);
     book.ignoredLength = bytes.size() - sections.sectionEnd;
     std::vector<TextSpan> records = cutRecords(bytes, sections.sectionBegin, sections.sectionEnd);
-    book.pages = PageTable(std::move(text), std::move(records), form);
+    book.pages = PageTable(std::move(text), std::move(records), form, std::move(owner));
     qCDebug(lcBook).noquote() << fileName << "holds" << book.pages.size()
                               << "pages; ignored after them:" << book.ignoredLength << "bytes";
     return book;

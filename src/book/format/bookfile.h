@@ -5,9 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace platform {
-class FileSystem;
-}
+#include <memory>
 
 namespace book {
 
@@ -22,19 +20,18 @@ struct Book {
     qsizetype ignoredLength = 0;
 };
 
-// Reads the book file beside the program (applicationFolder followed by kBookFileName) whole, with
-// one read of its full size, and cuts it into title and page table. A missing, unreadable or empty
-// file, a file without a page section and an empty page section throw platform::Failure whose
-// description names the file and the defect: 53 missing, 62 empty, 9 no or empty page section, else
-// the number that the file system reported (70 for a file that can't be read).
-Book loadBook(platform::FileSystem &fileSystem, const QString &applicationFolder);
-
-// The same for a book file of any name, given in the program's form (see platform::toHostPath).
-Book loadBookFile(platform::FileSystem &fileSystem, const QString &fileName);
+// Reads the book file at path (a path of this machine) once, mapped into memory rather than copied,
+// and cuts it into title and page table, which reads its pages from that one mapping. Only a regular
+// file is read. A missing, unreadable or empty file, a file without a page section and an empty page
+// section throw platform::Failure whose description names the file and the defect: 53 missing, 62
+// empty, 9 no or empty page section, else the number that the file system reported (70 for a file
+// that can't be read, 75 for one that is no regular file).
+Book loadBookFile(const QString &path);
 
 // Cuts the text of a book file; fileName only serves the descriptions of failures. Empty text fails
 // with 62, text without a page section or with an empty one with 9. The page table keeps text itself,
-// so nothing of the book is copied.
-Book parseBook(QByteArray text, const QString &fileName);
+// so nothing of the book is copied; owner keeps text's bytes where text doesn't own them
+// (QByteArray::fromRawData).
+Book parseBook(QByteArray text, const QString &fileName, std::shared_ptr<const void> owner = {});
 
 } // namespace book

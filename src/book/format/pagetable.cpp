@@ -4,8 +4,8 @@
 
 namespace book {
 
-PageTable::PageTable(QByteArray text, std::vector<TextSpan> records, TextForm form)
-    : text_(std::move(text)), records_(std::move(records)), form_(form)
+PageTable::PageTable(QByteArray text, std::vector<TextSpan> records, TextForm form, std::shared_ptr<const void> owner)
+    : owner_(std::move(owner)), text_(std::move(text)), records_(std::move(records)), form_(form)
 {
 }
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace book {
@@ -15,8 +16,10 @@ class PageTable {
 public:
     PageTable() = default;
 
-    // The records of text, each given by its offset and length in text.
-    PageTable(QByteArray text, std::vector<TextSpan> records, TextForm form = TextForm::CodePage);
+    // The records of text, each given by its offset and length in text. owner keeps text's bytes
+    // where text doesn't own them (a mapped book file); every copy of the table shares it.
+    PageTable(QByteArray text, std::vector<TextSpan> records, TextForm form = TextForm::CodePage,
+              std::shared_ptr<const void> owner = {});
 
     // N, the number of records.
     qsizetype size() const { return qsizetype(records_.size()); }
@@ -31,6 +34,7 @@ public:
     QString decode(QByteArrayView bytes) const { return decodeText(bytes, form_); }
 
 private:
+    std::shared_ptr<const void> owner_;
     QByteArray text_;
     std::vector<TextSpan> records_;
     TextForm form_ = TextForm::CodePage;

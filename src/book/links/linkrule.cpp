@@ -1,5 +1,7 @@
 #include "linkrule.h"
 
+#include "book/record.h"
+
 namespace book {
 
 QUrl webAddress(QStringView href)
@@ -87,6 +89,13 @@ LinkTarget resolveLink(QStringView href, const PageIndex &pages)
     if (QUrl mail = mailAddress(link); !mail.isEmpty())
         return {LinkKind::Mail, -1, {}, std::move(mail)};
     return {LinkKind::Other, -1, {}, {}};
+}
+
+QUrl pageAddress(QStringView name)
+{
+    QUrl url;
+    url.setPath(u'/' + trimSpaces(name).toString().replace(u'\\', u'/'), QUrl::DecodedMode);
+    return url;
 }
 
 } // namespace book

@@ -46,6 +46,10 @@ QUrl webAddress(QStringView href);
 // band, a click and "Copy link address" go by it alike, for the link as the page view resolved it.
 QUrl outsideAddress(QStringView url);
 
+// The address of the page named name in the book read as a site, which its relative URLs resolve
+// against: its name as the path from the root, "\" read as "/" as a browser reads it.
+QUrl pageAddress(QStringView name);
+
 // The scheme a link begins with, in lower case and without its ":", as "ftp" for "ftp://host/";
 // empty when it has none. One letter before ":" is a drive ("C:\"), not a scheme.
 QString linkScheme(QStringView href);

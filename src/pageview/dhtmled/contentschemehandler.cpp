@@ -23,10 +23,6 @@ constexpr char kHost[] = "book";
 // The parameter of the document's URL that tells one document from the next.
 constexpr char kDocumentParameter[] = "tavlo-document";
 
-// Files are served by their absolute path, so the document lives at the root folder, which can't
-// be a file.
-constexpr char kDocumentPath[] = "/";
-
 // Text files are read far enough to tell their character set; larger ones are rare among a book's
 // style sheets and scripts, and are taken as what their beginning shows.
 constexpr qint64 kCharsetSample = 4 << 20;
@@ -79,18 +75,44 @@ QByteArray servedDocument(const QString &html, const QString &folder)
     return served.toUtf8();
 }
 
+// The number of the document a URL of the view's own content names by the view's parameter; 0 for none.
+quint64 documentNumber(const QUrl &url)
+{
+    const QString prefix = QLatin1String(kDocumentParameter) + u'=';
+    for (const QString &item : url.query(QUrl::FullyEncoded).split(u'&', Qt::SkipEmptyParts)) {
+        if (item.startsWith(prefix))
+            return item.sliced(prefix.size()).toULongLong();
+    }
+    return 0;
+}
+
 } // namespace
 
-QUrl ContentSchemeHandler::putDocument(const QString &html, const QString &query)
+QUrl ContentSchemeHandler::putDocument(const QString &html, const QString &page, const QString &query)
 {
     document_ = servedDocument(html, applicationFolder_);
     QUrl url;
     url.setScheme(QString::fromLatin1(pageview::kUrlScheme));
     url.setHost(QString::fromLatin1(kHost));
-    url.setPath(QString::fromLatin1(kDocumentPath));
+    // As the engine reads a path: "\" separates, "." and ".." are resolved.
+    QString path = u'/' + page;
+    path.replace(u'\\', u'/');
+    url.setPath(path, QUrl::DecodedMode);
+    url = url.adjusted(QUrl::NormalizePathSegments);
+    path = url.path(QUrl::FullyDecoded);
+    pageFolder_ = path.first(path.lastIndexOf(u'/') + 1).sliced(1);
     const QString number = QLatin1String(kDocumentParameter) + u'=' + QString::number(++documentNumber_);
     url.setQuery(query.isEmpty() ? number : query + u'&' + number);
     documentUrl_ = url;
+    return url;
+}
+
+QUrl ContentSchemeHandler::fileUrl(const QString &path)
+{
+    QUrl url;
+    url.setScheme(QString::fromLatin1(pageview::kUrlScheme));
+    url.setHost(QString::fromLatin1(kHost));
+    url.setPath(u'/' + path, QUrl::DecodedMode);
     return url;
 }
 
@@ -115,6 +137,17 @@ QUrl ContentSchemeHandler::visibleUrl(const QUrl &documentUrl)
     return url;
 }
 
+bool ContentSchemeHandler::isDocument(const QUrl &url, const QUrl &documentUrl)
+{
+    if (documentUrl.isEmpty() || url.scheme() != documentUrl.scheme() || url.host() != documentUrl.host())
+        return false;
+    if (const quint64 number = documentNumber(url))
+        return number == documentNumber(documentUrl);
+    const QUrl visible = visibleUrl(documentUrl);
+    return url.path(QUrl::FullyDecoded) == visible.path(QUrl::FullyDecoded) &&
+           url.query(QUrl::FullyDecoded) == visible.query(QUrl::FullyDecoded);
+}
+
 QString ContentSchemeHandler::addressScript()
 {
     // The same cut as pageQuery(), in the page's own terms; history.replaceState changes the address
@@ -137,13 +170,8 @@ void ContentSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
     }
-    if (url.path() != QLatin1String(kDocumentPath)) {
+    if (!isDocument(url, documentUrl_)) {
         serveFile(job, url.path(QUrl::FullyDecoded));
-        return;
-    }
-    const QUrl document = url.adjusted(QUrl::RemoveFragment);
-    if (document != documentUrl_ && document != visibleUrl(documentUrl_)) {
-        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
     auto *body = new QBuffer(job);
@@ -153,7 +181,7 @@ void ContentSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 
 void ContentSchemeHandler::serveFile(QWebEngineUrlRequestJob *job, const QString &path) const
 {
-    const platform::ApplicationFile file = platform::applicationFile(applicationFolder_, path);
+    const platform::ApplicationFile file = platform::pageFile(applicationFolder_, path, pageFolder_);
     using Refusal = platform::ApplicationFile::Refusal;
     if (file.refusal != Refusal::None) {
         qCDebug(lcDhtmlEd) << "refused:" << path << int(file.refusal);

@@ -36,30 +36,23 @@ DocumentPage::DocumentPage(QWebEngineProfile *profile, platform::Notices &notice
     });
 }
 
-void DocumentPage::setDocumentUrl(const QUrl &url)
-{
-    documentUrl_ = url;
-    visibleUrl_ = ContentSchemeHandler::visibleUrl(url);
-}
-
 bool DocumentPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     // Frames inside the document may show the view's own content; the scheme handler decides what.
-    const QUrl document = url.adjusted(QUrl::RemoveFragment);
-    const bool accepted = isMainFrame ? document == documentUrl_ || document == visibleUrl_
-                                      : url.scheme() == QLatin1String(pageview::kUrlScheme);
+    // The page itself may go to a place within the address it has now (which pushState may have set).
+    const bool ownContent = url.scheme() == QLatin1String(pageview::kUrlScheme);
+    const bool withinPage =
+        url.hasFragment() && url.adjusted(QUrl::RemoveFragment) == this->url().adjusted(QUrl::RemoveFragment);
+    const bool accepted = isMainFrame ? ContentSchemeHandler::isDocument(url, documentUrl_) || withinPage : ownContent;
     if (accepted)
         return true;
     qCDebug(lcDhtmlEd) << "navigation refused:" << url << type << isMainFrame;
-    // A form sent with GET, or a script or a meta refresh setting location, to a file of the book:
-    // reported, after the engine's question has been answered. The engine calls these form
-    // submissions, redirects (the view's own content is never redirected by what serves it) or link
-    // clicks: the click script keeps every real click on a link from navigating, so what comes as a
-    // link click is a script's. Reloads and history are nobody's.
-    const bool ownContent = url.scheme() == QLatin1String(pageview::kUrlScheme);
-    if (isMainFrame && ownContent &&
-        (type == NavigationTypeFormSubmitted || type == NavigationTypeOther || type == NavigationTypeRedirect ||
-         type == NavigationTypeLinkClicked))
+    // A form sent with GET, a script or a meta refresh setting location, history.back() or a reload of
+    // an address that pushState gave, to the view's own content: reported, after the engine's question
+    // has been answered. The engine calls a script's navigation a redirect (the view's own content is
+    // never redirected by what serves it) or a link click: the click script keeps every real click on
+    // a link from navigating, so what comes as a link click is a script's.
+    if (isMainFrame && ownContent && type != NavigationTypeTyped)
         QMetaObject::invokeMethod(
             this, [this, url] { emit navigationRequested(url); }, Qt::QueuedConnection);
     return false;

@@ -6,7 +6,8 @@
 #include <QWebEnginePage>
 
 // The page of the page view. It goes only where the program sends it: to the document last put, and
-// to places within it; every other navigation (links, forms, scripts, history) is refused. It is
+// to places within it; every other navigation (links, forms, scripts, history) is refused, and those
+// of the page's own to the view's content are reported. It is
 // set up for local content that reaches nothing outside the application folder. Nothing the page's
 // script asks for waits for the user: alert() shows a message that doesn't block, confirm() and
 // prompt() are declined, leaving the page is never questioned, and no file is chosen for it.
@@ -19,7 +20,7 @@ public:
 
     // The document that the page may show next, in place of the one before.
     // The document's URL; its page goes by the address it sees (ContentSchemeHandler::visibleUrl) too.
-    void setDocumentUrl(const QUrl &url);
+    void setDocumentUrl(const QUrl &url) { documentUrl_ = url; }
 
 signals:
     // The page's form or script sent it to url, of the view's own content, in the main frame; the
@@ -39,6 +40,5 @@ protected:
 
 private:
     QUrl documentUrl_;
-    QUrl visibleUrl_;
     platform::Notices &notices_;
 };

@@ -171,7 +171,7 @@ void HtmlEditControl::setApplicationFolder(const QString &folder)
 
 void HtmlEditControl::setDocumentHtml(const QString &html)
 {
-    const QUrl url = content_->putDocument(html, std::exchange(nextQuery_, {}));
+    const QUrl url = content_->putDocument(html, std::exchange(nextPage_, {}), std::exchange(nextQuery_, {}));
     show(url, std::exchange(nextPlace_, {}));
 }
 
@@ -181,13 +181,16 @@ void HtmlEditControl::setDocumentAddress(const QString &query, const QString &pl
     nextPlace_ = place;
 }
 
+void HtmlEditControl::setDocumentPage(const QString &name)
+{
+    nextPage_ = name;
+}
+
 void HtmlEditControl::showFile(const QString &path)
 {
-    QUrl url;
-    url.setScheme(QString::fromLatin1(pageview::kUrlScheme));
-    url.setHost(content_->documentUrl().host());
-    url.setPath(u'/' + path, QUrl::DecodedMode);
-    show(url, {});
+    // The file may lie where the document's page does; from now on it is the file that is served there.
+    content_->dropDocument();
+    show(ContentSchemeHandler::fileUrl(path), {});
 }
 
 void HtmlEditControl::show(const QUrl &url, const QString &place)
@@ -242,7 +245,7 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
     qCDebug(lcDhtmlEd) << "loading" << info.url() << info.status();
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         processEnded_ = false;
-        shownLoadStarted_ = shownLoadStarted_ || info.url().adjusted(QUrl::RemoveFragment) == shownUrl_;
+        shownLoadStarted_ = shownLoadStarted_ || ContentSchemeHandler::isDocument(info.url(), shownUrl_);
         if (page_->zoomFactor() != zoom_)
             page_->setZoomFactor(zoom_);
         return;
@@ -253,10 +256,9 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
     // Loads of documents put before the last one don't count. A document that loaded has the address
     // its page sees by now, without the view's parameter, which the document before may have had too:
     // that one counts once the load of the document shown has begun.
-    const QUrl loaded = info.url().adjusted(QUrl::RemoveFragment);
     const bool byVisibleAddress = shownLoadStarted_ && info.status() == QWebEngineLoadingInfo::LoadSucceededStatus &&
-                                  loaded == ContentSchemeHandler::visibleUrl(shownUrl_);
-    if (loaded != shownUrl_ && !byVisibleAddress)
+                                  ContentSchemeHandler::isDocument(info.url(), shownUrl_);
+    if (info.url().adjusted(QUrl::RemoveFragment) != shownUrl_ && !byVisibleAddress)
         return;
     if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus)
         qCWarning(lcDhtmlEd) << "the document did not load:" << info.status() << info.errorString();

@@ -70,6 +70,7 @@ public:
         outsideAddress_ = std::move(outsideAddress);
     }
     void setDocumentAddress(const QString &query, const QString &place) override;
+    void setDocumentPage(const QString &name) override;
     void showFile(const QString &path) override;
     void setNavigationHandler(std::function<void(const QUrl &)> handler) override
     {
@@ -122,6 +123,7 @@ private:
     // The URL shown: the document last put, or a file of the folder shown since.
     QUrl shownUrl_;
     // The address that the next document put has.
+    QString nextPage_;
     QString nextQuery_;
     QString nextPlace_;
     // The link under the pointer now, as the band shows it.
