@@ -22,6 +22,8 @@ struct Range {
 };
 std::array<Range, 64> ranges;
 struct sigaction previousAction {};
+// Read once where it may be asked, not in the handler.
+std::uintptr_t pageSize = 4096;
 
 bool inMapping(std::uintptr_t address)
 {
@@ -39,9 +41,8 @@ void onBusError(int signal, siginfo_t *info, void *context)
 {
     const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
     if (inMapping(address)) {
-        const auto page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
-        void *start = static_cast<char *>(info->si_addr) - address % page;
-        if (::mmap(start, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED)
+        void *start = static_cast<char *>(info->si_addr) - address % pageSize;
+        if (::mmap(start, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED)
             return;
     }
     if ((previousAction.sa_flags & SA_SIGINFO) && previousAction.sa_sigaction) {
@@ -59,6 +60,7 @@ void watchBusErrors()
 {
     static std::once_flag installed;
     std::call_once(installed, [] {
+        pageSize = std::uintptr_t(::sysconf(_SC_PAGESIZE));
         struct sigaction action {};
         action.sa_sigaction = onBusError;
         action.sa_flags = SA_SIGINFO | SA_NODEFER;
