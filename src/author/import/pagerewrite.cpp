@@ -480,21 +480,6 @@ void readLinks(QStringView html, PageSite &site)
     }
 }
 
-QString pageTitle(QStringView html)
-{
-    HtmlScanner scanner(html);
-    HtmlToken token;
-    while (scanner.next(token)) {
-        if (token.kind != HtmlToken::StartTag || !token.is(u"title"))
-            continue;
-        // Its text is the piece after it, up to its end tag.
-        if (!scanner.next(token) || token.kind != HtmlToken::RawText)
-            return {};
-        return book::html::decodeText(html.sliced(token.begin, token.end - token.begin)).simplified();
-    }
-    return {};
-}
-
 PageText decodePage(QByteArrayView bytes, QString *problem)
 {
     const auto say = [&](const QString &why) {

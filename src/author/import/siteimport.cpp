@@ -8,6 +8,7 @@
 #include "book/htmlscan.h"
 #include "book/linkrule.h"
 #include "book/pageindex.h"
+#include "book/pagetitle.h"
 
 #include <QDir>
 #include <QFile>
@@ -640,10 +641,10 @@ private:
         }
     }
 
-    // The start page's title as the book can hold it: without "<<$$>>".
+    // The start page's title, as the reader's contents give it, as the book can hold it: without "<<$$>>".
     QString bookTitle(const Page &start)
     {
-        QString written = pageTitle(start.text);
+        QString written = book::pageTitle(QStringView(start.text));
         if (written.isEmpty())
             written = start.name;
         QString title = written;
