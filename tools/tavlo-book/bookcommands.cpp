@@ -121,9 +121,18 @@ Output check(const Arguments &args)
     const QString &fileName = args.positional[0];
     const QString folder = args.option(QStringLiteral("--app-dir"), QFileInfo(fileName).absolutePath());
     platform::FileSystem fileSystem;
-    const std::vector<book::Defect> defects = book::checkBookFile(fileSystem, fileName, folder);
+    QString recordProblem;
+    const std::vector<book::Defect> defects = book::checkBookFile(fileSystem, fileName, folder, &recordProblem);
 
     const auto errors = qsizetype(std::count_if(defects.begin(), defects.end(), isError));
+    // What the imported site lacked itself, apart from what the import got wrong.
+    const auto siteLacks = qsizetype(
+        std::count_if(defects.begin(), defects.end(), [](const book::Defect &d) { return isError(d) && d.siteLacks; }));
+    const QByteArray notes = recordProblem.isEmpty()
+                                 ? QByteArray()
+                                 : QStringLiteral("tavlo-book: check: %1; no defect is marked as the site's own\n")
+                                       .arg(recordProblem)
+                                       .toLocal8Bit();
     const qsizetype warnings = qsizetype(defects.size()) - errors;
     const std::vector<std::pair<QString, qsizetype>> kinds = warningKinds(defects);
 
@@ -139,12 +148,14 @@ Output check(const Arguments &args)
             item[u"line"] = defect.line > 0 ? QJsonValue(defect.line) : QJsonValue(QJsonValue::Null);
             item[u"subject"] = defect.subject.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(defect.subject);
             item[u"message"] = defect.message;
+            item[u"siteLacks"] = defect.siteLacks;
             list.append(item);
         }
         QJsonObject report;
         report[u"book"] = fileName;
         report[u"applicationFolder"] = folder;
         report[u"errors"] = double(errors);
+        report[u"errorsTheSiteLacks"] = double(siteLacks);
         report[u"warnings"] = double(warnings);
         QJsonObject byKind;
         for (const auto &[kind, count] : kinds)
@@ -154,7 +165,9 @@ Output check(const Arguments &args)
         QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
         if (!json.endsWith('\n'))
             json += '\n';
-        return {json, errors > 0};
+        Output output(json, errors > 0);
+        output.notes = notes;
+        return output;
     }
 
     // Errors first, each on its line: on a big site thousands of warnings would bury them. The
@@ -167,8 +180,10 @@ Output check(const Arguments &args)
                 out += defectLine(fileName, defect) + u'\n';
         }
     }
-    out +=
-        fileName + QStringLiteral(": ") + plural(errors, "error") + QStringLiteral(", ") + plural(warnings, "warning");
+    out += fileName + QStringLiteral(": ") + plural(errors, "error") +
+           (siteLacks > 0 ? QStringLiteral(" (%1 of what the site imported lacks too)").arg(number(siteLacks))
+                          : QString()) +
+           QStringLiteral(", ") + plural(warnings, "warning");
     if (!all && warnings > 0) {
         QStringList sums;
         for (const auto &[kind, count] : kinds)
@@ -176,7 +191,9 @@ Output check(const Arguments &args)
         out += QStringLiteral(": ") + sums.join(QStringLiteral(", ")) + QStringLiteral(" (--all lists each)");
     }
     out += u'\n';
-    return {out.toUtf8(), errors > 0};
+    Output output(out.toUtf8(), errors > 0);
+    output.notes = notes;
+    return output;
 }
 
 } // namespace

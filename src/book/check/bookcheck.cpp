@@ -19,6 +19,8 @@
 #include <QSet>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace book {
 namespace {
 
@@ -72,8 +74,8 @@ private:
 class Checker {
 public:
     // Without content, only the form of the book is checked: how it is cut and how its pages are named.
-    Checker(const Book &book, QStringView folder, bool content)
-        : book_(book), folder_(folder), index_(book.pages), content_(content)
+    Checker(const Book &book, QStringView folder, bool content, const SiteLacks &siteLacks = {})
+        : book_(book), folder_(folder), index_(book.pages), content_(content), siteLacks_(siteLacks)
     {
     }
 
@@ -103,6 +105,19 @@ public:
 
 private:
     void add(Defect defect) { defects_.push_back(std::move(defect)); }
+
+    // Marks the defect just added when the site lacked what reference names too: of the page's own
+    // references, or of the style sheet's.
+    void markIfSiteLacks(const QStringList &references, const QString &styleSheet = {})
+    {
+        const QHash<QString, QSet<QString>> &lists = styleSheet.isEmpty() ? siteLacks_.pages : siteLacks_.styleSheets;
+        const auto list = lists.constFind(styleSheet.isEmpty() ? defects_.back().pageName : styleSheet);
+        if (list == lists.constEnd() || std::none_of(references.begin(), references.end(),
+                                                     [&](const QString &r) { return list->contains(r.trimmed()); }))
+            return;
+        defects_.back().siteLacks = true;
+        defects_.back().message += QStringLiteral("; the site it was imported from lacks it too");
+    }
 
     void checkRecord(qsizetype i)
     {
@@ -238,6 +253,7 @@ private:
             return;
         defect(DefectKind::DeadLink, line, link.href,
                QStringLiteral("the link \"%1\" at line %2 names no page").arg(link.href, QString::number(line)));
+        markIfSiteLacks({link.href});
     }
 
     // Whether a link names a file of the application folder, or the page itself ("?query").
@@ -372,6 +388,7 @@ private:
             defect(DefectKind::MissingFile, line, reference.path,
                    QStringLiteral("the %1 \"%2\"%3 at line %4 is not in the application folder: %5")
                        .arg(what, url, where, QString::number(line), whyNotServed(file, reference.path)));
+            markIfSiteLacks({url}, from);
             return;
         }
         if (!styleSheet && !reference.path.endsWith(u".css", Qt::CaseInsensitive))
@@ -436,12 +453,20 @@ private:
         defect(DefectKind::MissingPicture, line, written,
                QStringLiteral("the picture \"%1\" at line %2 does not exist: %3")
                    .arg(written, QString::number(line), whyNotServed(file, urlPath.isEmpty() ? value : urlPath)));
+        // The record has the picture as the page wrote it, before the reader put it into the images
+        // folder ("images\\x.gif", from "x.gif" or "images/x.gif").
+        const qsizetype prefix = QStringView(u"images\\").size();
+        if (written.startsWith(u"images\\"))
+            markIfSiteLacks({written.sliced(prefix), u"images/" + written.sliced(prefix)});
+        else
+            markIfSiteLacks({written});
     }
 
     const Book &book_;
     const QStringView folder_;
     const PageIndex index_;
     const bool content_;
+    const SiteLacks &siteLacks_;
     std::vector<Defect> defects_;
     QSet<QString> styleSheets_;                       // looked at already
     QHash<QString, platform::ApplicationFile> files_; // by the URL paths that name them
@@ -510,9 +535,9 @@ QString kindName(DefectKind kind)
     return {};
 }
 
-std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder)
+std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder, const SiteLacks &siteLacks)
 {
-    return Checker(book, applicationFolder, true).run();
+    return Checker(book, applicationFolder, true, siteLacks).run();
 }
 
 std::vector<Defect> formDefects(const Book &book)
@@ -521,7 +546,7 @@ std::vector<Defect> formDefects(const Book &book)
 }
 
 std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QString &fileName,
-                                  QStringView applicationFolder)
+                                  QStringView applicationFolder, QString *recordProblem)
 {
     Book book;
     try {
@@ -534,7 +559,7 @@ std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QStrin
                  {},
                  QStringLiteral("error %1: %2").arg(QString::number(failure.number()), failure.description())}};
     }
-    return checkBook(book, applicationFolder);
+    return checkBook(book, applicationFolder, loadSiteLacks(fileName, recordProblem));
 }
 
 } // namespace book
