@@ -64,6 +64,11 @@ void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool ma
     qsizetype i = 0;
     while (i < text.size()) {
         const QChar c = text[i];
+        // What no separator nor marker begins with goes on at once: nearly every character.
+        if (c != u'~' && c != u'#' && c != u'<' && c != u'b' && c != u'B') {
+            ++i;
+            continue;
+        }
         const QStringView rest = text.sliced(i);
         QLatin1StringView reference;
         qsizetype length = 0;
