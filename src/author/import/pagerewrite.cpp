@@ -469,12 +469,32 @@ QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
     return PageRewriter(html, site, changes).run();
 }
 
-void readLinks(QStringView html, PageSite &site)
+namespace {
+
+// The "href" of a <link> or <a> start tag whose "rel" holds "next", blanks around cut; nothing for
+// any other tag.
+std::optional<QString> nextReferenceOf(const HtmlToken &token)
 {
+    if (!(token.is(u"link") || token.is(u"a")))
+        return std::nullopt;
+    const HtmlAttribute *rel = token.attribute(u"rel");
+    const HtmlAttribute *href = token.attribute(u"href");
+    if (!rel || !href || !relations(token).contains(QStringLiteral("next")))
+        return std::nullopt;
+    return href->value().trimmed();
+}
+
+} // namespace
+
+QString readLinks(QStringView html, PageSite &site)
+{
+    std::optional<QString> next;
     HtmlScanner scanner(html);
     for (HtmlToken token; scanner.next(token);) {
         if (token.kind != HtmlToken::StartTag)
             continue;
+        if (!next)
+            next = nextReferenceOf(token);
         for (const HtmlAttribute &attribute : token.attributes) {
             // As rewritePage() reads them: the first attribute of a name, with a value.
             if (attribute.valueBegin < 0 || token.attribute(attribute.name) != &attribute)
@@ -483,6 +503,7 @@ void readLinks(QStringView html, PageSite &site)
                 site.rewrite(UrlRole::Link, attribute.value().trimmed(), attribute.valueBegin);
         }
     }
+    return next.value_or(QString());
 }
 
 PageText decodePage(QByteArrayView bytes, QString *problem)
@@ -537,14 +558,10 @@ QString nextPageReference(QStringView html)
     HtmlScanner scanner(html);
     HtmlToken token;
     while (scanner.next(token)) {
-        if (token.kind != HtmlToken::StartTag || !(token.is(u"link") || token.is(u"a")))
+        if (token.kind != HtmlToken::StartTag)
             continue;
-        const HtmlAttribute *rel = token.attribute(u"rel");
-        const HtmlAttribute *href = token.attribute(u"href");
-        if (!rel || !href)
-            continue;
-        if (relations(token).contains(QStringLiteral("next")))
-            return href->value().trimmed();
+        if (std::optional<QString> next = nextReferenceOf(token))
+            return *next;
     }
     return {};
 }

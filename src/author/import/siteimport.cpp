@@ -692,9 +692,9 @@ private:
         Page &page = readPage(path);
         LinkCollector collector(*this);
         collector.folder = folderOf(path);
-        readLinks(page.text, collector);
+        const QString next = readLinks(page.text, collector);
         page.links = std::move(collector.links);
-        if (const QString next = nextPageReference(page.text); !next.isEmpty())
+        if (!next.isEmpty())
             page.next = pageOf(next, collector.folder).value_or(QString());
     }
 
