@@ -208,8 +208,9 @@ Command checkCommand()
             QStringLiteral("the book's errors, one per line with its page's index and name, then its warnings\n"
                            "      counted by kind (--all: each on its line after the errors); pictures are looked\n"
                            "      for as the reader looks for them, in the images folder of DIR (default: the\n"
-                           "      folder that holds BOOK). --json: every defect as one JSON document, with the\n"
-                           "      warnings counted by kind. Exit status 1 when there is an error"),
+                           "      folder that holds BOOK). Errors that an imported site lacked itself too are\n"
+                           "      marked, by import's record beside BOOK. --json: every defect as one JSON\n"
+                           "      document, with the warnings counted by kind. Exit status 1 when there is an error"),
             check};
 }
 

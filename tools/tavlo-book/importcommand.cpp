@@ -198,11 +198,12 @@ Command importCommand()
                            "      SITE: OUT/tessavanetavlo.tavlo with every page reachable from each FILE\n"
                            "      (default index.html), named by its path in SITE, in reading order; with --all,\n"
                            "      every HTML file of SITE, the rest after them in path order. The pictures go in\n"
-                           "      OUT/images/ and the other files the pages use in their places; files outside\n"
-                           "      SITE that symbolic links lead to only with --follow-links (else exit status 2),\n"
-                           "      never those of /proc, /sys or /dev or those others can't read. Reports each\n"
-                           "      page, what it changed, what it left, each file from outside SITE with its\n"
-                           "      source, and the HTML files not taken.\n"
+                           "      OUT/images/ and every other file of SITE in its place; files outside SITE\n"
+                           "      that symbolic links lead to, or that pages name from / or above SITE, only with\n"
+                           "      --follow-links (else exit status 2 for links), never those of /proc, /sys or\n"
+                           "      /dev or those others can't read. Reports each page, what it changed, what it\n"
+                           "      left (what SITE lacks itself summed, and recorded for check), each file from\n"
+                           "      outside SITE with its source, and the HTML files not taken.\n"
                            "      Never replaces OUT without --force"),
             runImport};
 }

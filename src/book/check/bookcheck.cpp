@@ -217,8 +217,7 @@ private:
                                   "name \"%4\"")
                        .arg(link.href, QString::number(line),
                             page == i ? QStringLiteral("the page")
-                                      : QStringLiteral("page %1 \"%2\"")
-                                            .arg(QString::number(page), pageName(book_.pages.record(page))),
+                                      : QStringLiteral("page %1 \"%2\"").arg(QString::number(page), nameOf(page)),
                             place));
         }
     }
@@ -264,6 +263,15 @@ private:
             return true;
         return reference.kind == UrlReference::Relative && !reference.path.isEmpty() &&
                servedFile(reference.path).refusal == platform::ApplicationFile::Refusal::None;
+    }
+
+    // The name of page i, read without decoding its HTML: a reference's links name the places of
+    // big pages a hundred thousand times.
+    QString nameOf(qsizetype i) const
+    {
+        const QByteArrayView bytes = book_.pages.recordBytes(i);
+        const qsizetype end = bytes.indexOf(QByteArrayView("##"));
+        return pageName(book_.pages.decode(end < 0 ? bytes : bytes.first(end)));
     }
 
     // The places of page i, read once a check; html is its page HTML where the caller has it.
