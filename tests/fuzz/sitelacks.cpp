@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // A book whose pages hold every reference the record names, as links, pictures and scripts.
     book::BookWriter writer(u"T");
+    writer.addPage(u"start", u"<p>start</p>");
     for (auto page = lacks.pages.constBegin(); page != lacks.pages.constEnd(); ++page) {
         QString html;
         for (const QString &reference : *page) {
