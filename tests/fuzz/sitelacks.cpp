@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QString html;
         for (const QString &reference : *page) {
             const QString value = reference.toHtmlEscaped();
-            html += u"<a href=\"" + value + u"\">a</a><img src=\"" + value + u"\"><script src=\"" + value +
-                    u"\"></script>";
+            html +=
+                u"<a href=\"" + value + u"\">a</a><img src=\"" + value + u"\"><script src=\"" + value + u"\"></script>";
         }
         writer.addPage(page.key(), html);
     }
