@@ -183,7 +183,6 @@ struct Page {
     QString path;               // relative to the site, with "/"
     QString name;               // the page name in the book
     QString link;               // how links name it (see linkToPage)
-    QString text;               // the decoded HTML
     QString problem;            // how its bytes were read, when not as declared
     std::vector<QString> links; // the pages it links to, in link order
     QString next;               // the page its rel="next" names, if any
@@ -291,9 +290,9 @@ public:
         for (const auto index : order_) {
             Page &page = pages_[index];
             current_ = &page;
-            lines_.reset(page.text);
-            writer.addPage(page.name, rewritePage(page.text, *this, totals_.text));
-            page.text.clear();
+            const QString text = textOf(page);
+            lines_.reset(text);
+            writer.addPage(page.name, rewritePage(text, *this, totals_.text));
         }
         if (writer.form() == book::TextForm::Utf8)
             totals_.text.outsideCodePage = 0; // a UTF-8 book holds them as they are
@@ -637,20 +636,21 @@ private:
         }
     }
 
-    Page &readPage(const QString &path)
+    // A page's text, read again where it is needed rather than kept: a big site's pages, decoded, hold
+    // twice their size. The first reading says what was wrong with it.
+    QString textOf(Page &page, bool first = false)
     {
-        pageIndex_.insert(path, qsizetype(pages_.size()));
-        pages_.push_back({});
-        Page &page = pages_.back();
-        page.path = path;
-        QFile file(root_ + u'/' + path);
+        QFile file(root_ + u'/' + page.path);
         if (!file.open(QIODevice::ReadOnly)) {
-            page.problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
-            return page;
+            if (first)
+                page.problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
+            return {};
         }
-        PageText text = decodePage(file.readAll(), &page.problem);
-        page.text = std::move(text.text);
-        return page;
+        QString problem;
+        PageText text = decodePage(file.readAll(), &problem);
+        if (first)
+            page.problem = problem;
+        return std::move(text.text);
     }
 
     // Collects the pages a page links to, without changing anything.
@@ -689,10 +689,13 @@ private:
     // Reads a page and the pages it links to, without changing anything.
     void visit(const QString &path)
     {
-        Page &page = readPage(path);
+        pageIndex_.insert(path, qsizetype(pages_.size()));
+        pages_.push_back({});
+        Page &page = pages_.back();
+        page.path = path;
         LinkCollector collector(*this);
         collector.folder = folderOf(path);
-        const QString next = readLinks(page.text, collector);
+        const QString next = readLinks(textOf(page, true), collector);
         page.links = std::move(collector.links);
         if (!next.isEmpty())
             page.next = pageOf(next, collector.folder).value_or(QString());
@@ -782,9 +785,9 @@ private:
     }
 
     // The start page's title, as the reader's contents give it, as the book can hold it: without "<<$$>>".
-    QString bookTitle(const Page &start)
+    QString bookTitle(Page &start)
     {
-        QString written = book::pageTitle(QStringView(start.text));
+        QString written = book::pageTitle(QStringView(textOf(start)));
         if (written.isEmpty())
             written = start.name;
         QString title = written;
