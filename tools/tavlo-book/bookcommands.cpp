@@ -99,13 +99,8 @@ bool isError(const book::Defect &defect)
 }
 
 // The number of warnings of each kind, the most common first.
-std::vector<std::pair<QString, qsizetype>> warningKinds(const std::vector<book::Defect> &defects)
+std::vector<std::pair<QString, qsizetype>> warningKinds(const std::map<QString, qsizetype> &counts)
 {
-    std::map<QString, qsizetype> counts;
-    for (const book::Defect &defect : defects) {
-        if (!isError(defect))
-            ++counts[book::kindName(defect.kind)];
-    }
     std::vector<std::pair<QString, qsizetype>> kinds(counts.begin(), counts.end());
     std::stable_sort(kinds.begin(), kinds.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
     return kinds;
@@ -122,21 +117,38 @@ Output check(const Arguments &args)
     const QString folder = args.option(QStringLiteral("--app-dir"), QFileInfo(fileName).absolutePath());
     platform::FileSystem fileSystem;
     QString recordProblem;
-    const std::vector<book::Defect> defects = book::checkBookFile(fileSystem, fileName, folder, &recordProblem);
-
-    const auto errors = qsizetype(std::count_if(defects.begin(), defects.end(), isError));
-    // What the imported site lacked itself, apart from what the import got wrong.
-    const auto siteLacks = qsizetype(
-        std::count_if(defects.begin(), defects.end(), [](const book::Defect &d) { return isError(d) && d.siteLacks; }));
+    const bool json = args.flag(QStringLiteral("--json"));
+    const bool all = args.flag(QStringLiteral("--all"));
+    // Only the defects to list are kept, the others counted: a big manual has a hundred thousand
+    // warnings, and their messages would take more memory than the book.
+    std::vector<book::Defect> defects;
+    qsizetype errors = 0;
+    qsizetype siteLacks = 0; // errors that the imported site lacked itself, apart from the import's
+    std::map<QString, qsizetype> warningCounts;
+    book::checkBookFile(
+        fileSystem, fileName, folder,
+        [&](book::Defect defect) {
+            if (isError(defect)) {
+                ++errors;
+                siteLacks += defect.siteLacks ? 1 : 0;
+            } else {
+                ++warningCounts[book::kindName(defect.kind)];
+            }
+            if (json || all || isError(defect))
+                defects.push_back(std::move(defect));
+        },
+        &recordProblem);
     const QByteArray notes = recordProblem.isEmpty()
                                  ? QByteArray()
                                  : QStringLiteral("tavlo-book: check: %1; no defect is marked as the site's own\n")
                                        .arg(recordProblem)
                                        .toLocal8Bit();
-    const qsizetype warnings = qsizetype(defects.size()) - errors;
-    const std::vector<std::pair<QString, qsizetype>> kinds = warningKinds(defects);
+    qsizetype warnings = 0;
+    for (const auto &[kind, count] : warningCounts)
+        warnings += count;
+    const std::vector<std::pair<QString, qsizetype>> kinds = warningKinds(warningCounts);
 
-    if (args.flag(QStringLiteral("--json"))) {
+    if (json) {
         QJsonArray list;
         for (const book::Defect &defect : defects) {
             QJsonObject item;
@@ -172,7 +184,6 @@ Output check(const Arguments &args)
 
     // Errors first, each on its line: on a big site thousands of warnings would bury them. The
     // warnings are summed by kind unless every one is asked for.
-    const bool all = args.flag(QStringLiteral("--all"));
     QString out;
     for (const bool errorsNow : {true, false}) {
         for (const book::Defect &defect : defects) {

@@ -20,6 +20,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <optional>
 
 namespace book {
 namespace {
@@ -74,12 +75,12 @@ private:
 class Checker {
 public:
     // Without content, only the form of the book is checked: how it is cut and how its pages are named.
-    Checker(const Book &book, QStringView folder, bool content, const SiteLacks &siteLacks = {})
-        : book_(book), folder_(folder), index_(book.pages), content_(content), siteLacks_(siteLacks)
+    Checker(const Book &book, QStringView folder, bool content, const DefectSink &sink, const SiteLacks &siteLacks = {})
+        : book_(book), folder_(folder), index_(book.pages), content_(content), sink_(sink), siteLacks_(siteLacks)
     {
     }
 
-    std::vector<Defect> run()
+    void run()
     {
         if (holdsLineBreak(book_.title))
             add({DefectKind::TitleLineBreak,
@@ -100,23 +101,33 @@ public:
                      .arg(book_.ignoredLength)});
         for (qsizetype i = 0; i < book_.pages.size(); ++i)
             checkRecord(i);
-        return std::move(defects_);
+        flush();
     }
 
 private:
-    void add(Defect defect) { defects_.push_back(std::move(defect)); }
+    // Each defect goes to the sink once the next is found: until then it may be marked.
+    void add(Defect defect)
+    {
+        flush();
+        last_ = std::move(defect);
+    }
+    void flush()
+    {
+        if (last_)
+            sink_(*std::exchange(last_, std::nullopt));
+    }
 
     // Marks the defect just added when the site lacked what reference names too: of the page's own
     // references, or of the style sheet's.
     void markIfSiteLacks(const QStringList &references, const QString &styleSheet = {})
     {
         const QHash<QString, QSet<QString>> &lists = styleSheet.isEmpty() ? siteLacks_.pages : siteLacks_.styleSheets;
-        const auto list = lists.constFind(styleSheet.isEmpty() ? defects_.back().pageName : styleSheet);
+        const auto list = lists.constFind(styleSheet.isEmpty() ? last_->pageName : styleSheet);
         if (list == lists.constEnd() || std::none_of(references.begin(), references.end(),
                                                      [&](const QString &r) { return list->contains(r.trimmed()); }))
             return;
-        defects_.back().siteLacks = true;
-        defects_.back().message += QStringLiteral("; the site it was imported from lacks it too");
+        last_->siteLacks = true;
+        last_->message += QStringLiteral("; the site it was imported from lacks it too");
     }
 
     void checkRecord(qsizetype i)
@@ -475,7 +486,8 @@ private:
     const PageIndex index_;
     const bool content_;
     const SiteLacks &siteLacks_;
-    std::vector<Defect> defects_;
+    const DefectSink &sink_;
+    std::optional<Defect> last_;
     QSet<QString> styleSheets_;                       // looked at already
     QHash<QString, platform::ApplicationFile> files_; // by the URL paths that name them
     QHash<qsizetype, QSet<QString>> places_;          // of the pages that links name places of
@@ -545,29 +557,46 @@ QString kindName(DefectKind kind)
 
 std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder, const SiteLacks &siteLacks)
 {
-    return Checker(book, applicationFolder, true, siteLacks).run();
+    std::vector<Defect> defects;
+    Checker(
+        book, applicationFolder, true, [&](Defect defect) { defects.push_back(std::move(defect)); }, siteLacks)
+        .run();
+    return defects;
 }
 
 std::vector<Defect> formDefects(const Book &book)
 {
-    return Checker(book, {}, false).run();
+    std::vector<Defect> defects;
+    Checker(book, {}, false, [&](Defect defect) { defects.push_back(std::move(defect)); }).run();
+    return defects;
 }
 
-std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QString &fileName,
-                                  QStringView applicationFolder, QString *recordProblem)
+void checkBookFile(platform::FileSystem &fileSystem, const QString &fileName, QStringView applicationFolder,
+                   const DefectSink &sink, QString *recordProblem)
 {
     Book book;
     try {
         book = loadBookFile(fileSystem, fileName);
     } catch (const platform::Failure &failure) {
-        return {{DefectKind::Unreadable,
-                 -1,
-                 {},
-                 0,
-                 {},
-                 QStringLiteral("error %1: %2").arg(QString::number(failure.number()), failure.description())}};
+        sink({DefectKind::Unreadable,
+              -1,
+              {},
+              0,
+              {},
+              QStringLiteral("error %1: %2").arg(QString::number(failure.number()), failure.description())});
+        return;
     }
-    return checkBook(book, applicationFolder, loadSiteLacks(fileName, recordProblem));
+    Checker(book, applicationFolder, true, sink, loadSiteLacks(fileName, recordProblem)).run();
+}
+
+std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QString &fileName,
+                                  QStringView applicationFolder, QString *recordProblem)
+{
+    std::vector<Defect> defects;
+    checkBookFile(
+        fileSystem, fileName, applicationFolder, [&](Defect defect) { defects.push_back(std::move(defect)); },
+        recordProblem);
+    return defects;
 }
 
 } // namespace book

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 namespace book {
@@ -72,5 +73,11 @@ bool breaksNameLine(QStringView name);
 // one defect Unreadable, whose message is the failure's number and description.
 std::vector<Defect> checkBookFile(platform::FileSystem &fileSystem, const QString &fileName,
                                   QStringView applicationFolder, QString *recordProblem = nullptr);
+
+// The same, each defect handed to sink as it is found, in the same order, so that a caller that
+// only counts some of them needn't hold a big book's hundreds of thousands.
+using DefectSink = std::function<void(Defect)>;
+void checkBookFile(platform::FileSystem &fileSystem, const QString &fileName, QStringView applicationFolder,
+                   const DefectSink &sink, QString *recordProblem = nullptr);
 
 } // namespace book
