@@ -422,7 +422,7 @@ TEST_F(ManualSite, ImportBringsTheWholeSiteAndWhatItNamesOutsideAndRecordsWhatTh
     writeFile(u"site/chapter/one.html"_s, "<script src=\"" + root.toUtf8() +
                                               "/system/mathjax/MathJax.js?config=TeX\"></script>\n"
                                               "<img src=\"../../doc/src/images/x.png\"><img src=\"gone.png\">\n"
-                                              "<a href=\"../gone.html\">gone</a>");
+                                              "<a href=\"../gone.html\">gone</a> <a href=\"http.json\">its data</a>");
     // Neither a named pipe nor a loop of symbolic links holds the import up, nor comes along.
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"site/_static/pipe"_s)).constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(u"b"_s, dir.filePath(u"site/a"_s)) && QFile::link(u"a"_s, dir.filePath(u"site/b"_s)));
@@ -460,13 +460,13 @@ TEST_F(ManualSite, ImportBringsTheWholeSiteAndWhatItNamesOutsideAndRecordsWhatTh
     const QString book = u"out/tessavanetavlo.tavlo"_s;
     Result check = run({u"check"_s, book, u"--json"_s});
     QJsonObject report = QJsonDocument::fromJson(check.out).object();
-    EXPECT_EQ(report[u"errors"].toInt(), 2) << check.out.toStdString();
-    EXPECT_EQ(report[u"errorsTheSiteLacks"].toInt(), 2);
+    EXPECT_EQ(report[u"errors"].toInt(), 3) << check.out.toStdString();
+    EXPECT_EQ(report[u"errorsTheSiteLacks"].toInt(), 3);
     // A record that is no record is said, naming it, and marks nothing.
     writeFile(u"out/.tavlo-site-lacks.json"_s, "{\"pages\": {\"chapter/one.html\": [1]}}");
     check = run({u"check"_s, book});
     EXPECT_TRUE(
-        check.out.endsWith("out/tessavanetavlo.tavlo: 2 errors, 1 warning: 1 other-scheme (--all lists each)\n"))
+        check.out.endsWith("out/tessavanetavlo.tavlo: 3 errors, 1 warning: 1 other-scheme (--all lists each)\n"))
         << check.out.toStdString();
     EXPECT_TRUE(check.err.contains("/out/.tavlo-site-lacks.json: is not a record of references"))
         << check.err.toStdString();

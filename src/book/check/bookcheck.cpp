@@ -250,6 +250,7 @@ private:
                    QStringLiteral("the web link \"%1\" at line %2 is no web address (http or https, with a host): "
                                   "the reader opens nothing")
                        .arg(link.href, QString::number(line)));
+            markIfSiteLacks({link.href}); // "http.json", which the site lacks, reads as a web link
             return;
         }
         if (!scheme.isEmpty() && scheme != u"http" && scheme != u"https" && scheme != u"file") {
