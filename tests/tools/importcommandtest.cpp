@@ -422,7 +422,8 @@ TEST_F(ManualSite, ImportBringsTheWholeSiteAndWhatItNamesOutsideAndRecordsWhatTh
     writeFile(u"site/chapter/one.html"_s, "<script src=\"" + root.toUtf8() +
                                               "/system/mathjax/MathJax.js?config=TeX\"></script>\n"
                                               "<img src=\"../../doc/src/images/x.png\"><img src=\"gone.png\">\n"
-                                              "<a href=\"../gone.html\">gone</a> <a href=\"http.json\">its data</a>");
+                                              "<a href=\"../gone.html\">gone</a> <a href=\"http.json\">its data</a>\n"
+                                              "<script src=\"/proc/self/environ\"></script>");
     // Neither a named pipe nor a loop of symbolic links holds the import up, nor comes along.
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"site/_static/pipe"_s)).constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(u"b"_s, dir.filePath(u"site/a"_s)) && QFile::link(u"a"_s, dir.filePath(u"site/b"_s)));
@@ -445,6 +446,11 @@ TEST_F(ManualSite, ImportBringsTheWholeSiteAndWhatItNamesOutsideAndRecordsWhatTh
     EXPECT_EQ(readFile(u"out/"_s + outside + u"/system/mathjax/extensions/tex.js"_s), "tex");
     EXPECT_EQ(readFile(u"out/images/"_s + outside + u"/doc/src/images/x.png"_s), "PNG");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out/_static/pipe"_s)));
+    // What the kernel makes up is never brought.
+    EXPECT_TRUE(r.out.contains("left: chapter/one.html:4: \"/proc/") &&
+                r.out.contains("/environ\": outside the site, where --follow-links takes nothing of /proc"))
+        << r.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out/tavlo-outside/proc"_s)));
     EXPECT_TRUE(QString::fromUtf8(r.out).contains(u"from outside: "_s + outside + u"/system/mathjax/ <- "_s + root +
                                                   u"/system/mathjax/\n"_s))
         << r.out.toStdString();
@@ -460,13 +466,13 @@ TEST_F(ManualSite, ImportBringsTheWholeSiteAndWhatItNamesOutsideAndRecordsWhatTh
     const QString book = u"out/tessavanetavlo.tavlo"_s;
     Result check = run({u"check"_s, book, u"--json"_s});
     QJsonObject report = QJsonDocument::fromJson(check.out).object();
-    EXPECT_EQ(report[u"errors"].toInt(), 3) << check.out.toStdString();
+    EXPECT_EQ(report[u"errors"].toInt(), 4) << check.out.toStdString();
     EXPECT_EQ(report[u"errorsTheSiteLacks"].toInt(), 3);
     // A record that is no record is said, naming it, and marks nothing.
     writeFile(u"out/.tavlo-site-lacks.json"_s, "{\"pages\": {\"chapter/one.html\": [1]}}");
     check = run({u"check"_s, book});
     EXPECT_TRUE(
-        check.out.endsWith("out/tessavanetavlo.tavlo: 3 errors, 1 warning: 1 other-scheme (--all lists each)\n"))
+        check.out.endsWith("out/tessavanetavlo.tavlo: 4 errors, 1 warning: 1 other-scheme (--all lists each)\n"))
         << check.out.toStdString();
     EXPECT_TRUE(check.err.contains("/out/.tavlo-site-lacks.json: is not a record of references"))
         << check.err.toStdString();
