@@ -1,8 +1,10 @@
-// tavlo-book import against copying the same folder with cp -r, in the same run, on two sites: a
-// generated one of 2,000 pages and 5,000 files they use, and one shaped like a real generated
-// manual (many small pages full of links, one style sheet and scripts that every page loads, some
-// of them symbolic links out of the site, deep folders, source texts and pictures). Both run as
-// programs, as their users run them.
+// tavlo-book import against copying the same folder with cp -rL, in the same run, on three sites: a
+// generated one of 2,000 pages and 5,000 files they use, one shaped like a real generated manual
+// (many small pages full of links, one style sheet and scripts that every page loads, some of them
+// symbolic links out of the site, deep folders, source texts and pictures), and one shaped like an
+// API reference (rustdoc's): deep folders of big pages, thousands of redirect pages, big shared
+// scripts and a search index that only a script names. And check of that last book against its
+// import. All run as programs, as their users run them.
 
 #include <QDir>
 #include <QFile>
@@ -188,6 +190,77 @@ QString makeManual(const QString &root)
     return site;
 }
 
+// An API reference as rustdoc writes it: 3,000 pages in folders three and four deep, each with a
+// sidebar of 150 links and a body of 60 links into other pages' places; 3,000 redirect pages
+// ("Redirecting to ...", a meta refresh and location.replace); shared style sheets and scripts of
+// hundreds of kilobytes that every page loads; a search index of 4 MB that only a script names, by a
+// name built in a string; source pages of highlighted code.
+constexpr int kReferencePages = 3000;
+
+QString makeReference(const QString &root)
+{
+    const QString site = root + QStringLiteral("/reference");
+    QDir().mkpath(site);
+    writeFile(site + QStringLiteral("/rustdoc1.0.css"),
+              QByteArray(".docblock { margin: 0 } pre { tab: 4 }\n").repeated(4000));
+    writeFile(site + QStringLiteral("/main1.0.js"),
+              "var index = 'search-index' + document.getElementById('vars').dataset.suffix + '.js';\n" +
+                  QByteArray("function f(a) { return a.map(function (x) { return x * 2; }); }\n").repeated(5000));
+    writeFile(site + QStringLiteral("/search-index1.0.js"),
+              QByteArray("[\"std\",{\"t\":\"ABCD\",\"n\":[\"x\"]}],\n").repeated(120000));
+    const auto pagePath = [](int page) {
+        return QStringLiteral("core/m%1/s%2/struct.T%3.html").arg(page % 7).arg(page % 11).arg(page);
+    };
+    const QByteArray up = "../../../";
+    for (int page = 0; page < kReferencePages; ++page) {
+        const QString path = pagePath(page);
+        QDir().mkpath(site + u'/' + path.section(u'/', 0, -2));
+        QByteArray html = "<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\"><title>T" +
+                          QByteArray::number(page) + " in core - Rust</title><link rel=\"stylesheet\" href=\"" + up +
+                          "rustdoc1.0.css\"><script defer src=\"" + up +
+                          "main1.0.js\"></script></head>\n"
+                          "<body><div id=\"vars\" data-root-path=\"" +
+                          up +
+                          "\" data-suffix=\"1.0\"></div>"
+                          "<nav class=\"sidebar\"><ul>";
+        for (int l = 0; l < 150; ++l)
+            html += "<li><a href=\"" + up + pagePath((page / 150 * 150 + l) % kReferencePages).toUtf8() + "\">T" +
+                    QByteArray::number(l) + "</a></li>";
+        html += "</ul></nav><main><h1>Struct T" + QByteArray::number(page) + "</h1>\n";
+        for (int p = 0; p < 60; ++p)
+            html += "<p>Returns an <a href=\"" + up + pagePath((page * 17 + p) % kReferencePages).toUtf8() +
+                    "#method.get\"><code>Option&lt;&amp;V&gt;</code></a> for ~x ## y.</p>\n";
+        html += "<a class=\"srclink\" href=\"" + up + "src/core/t" + QByteArray::number(page % 500) +
+                ".rs.html#10-20\">source</a></main></body></html>\n";
+        writeFile(site + u'/' + path, html);
+        // The redirect that an older name of the page leaves.
+        writeFile(site + u'/' + path.section(u'/', 0, -2) + QStringLiteral("/T%1.t.html").arg(page),
+                  "<!DOCTYPE html><html><head><meta http-equiv=\"refresh\" content=\"0;URL=struct.T" +
+                      QByteArray::number(page) + ".html\"></head><body><p>Redirecting to <a href=\"struct.T" +
+                      QByteArray::number(page) + ".html\">struct.T" + QByteArray::number(page) +
+                      ".html</a>...</p><script>location.replace(\"struct.T" + QByteArray::number(page) +
+                      ".html\" + location.search + location.hash);</script></body></html>");
+    }
+    QDir().mkpath(site + QStringLiteral("/src/core"));
+    for (int s = 0; s < 500; ++s)
+        writeFile(site + QStringLiteral("/src/core/t%1.rs.html").arg(s),
+                  "<title>t.rs</title><pre>" +
+                      QByteArray("<span class=\"kw\">fn</span> <span class=\"ident\">f</span>() {}\n").repeated(200) +
+                      "</pre>");
+    QByteArray index = "<title>core - Rust</title><a href=\"" + pagePath(0).toUtf8() + "\">Start</a>";
+    for (int page = 0; page < kReferencePages; page += 150)
+        index += "<a href=\"" + pagePath(page).toUtf8() + "\">T</a>";
+    writeFile(site + QStringLiteral("/index.html"), index);
+    return site;
+}
+
+const QString &reference()
+{
+    static QTemporaryDir root;
+    static const QString path = makeReference(root.path());
+    return path;
+}
+
 const QString &manual()
 {
     static QTemporaryDir root;
@@ -226,7 +299,7 @@ void measure(benchmark::State &state, const QString &program, const QStringList 
 void BM_CopySite(benchmark::State &state)
 {
     const QString out = site() + QStringLiteral("-copy");
-    measure(state, QStringLiteral("cp"), {QStringLiteral("-r"), site(), out}, out);
+    measure(state, QStringLiteral("cp"), {QStringLiteral("-rL"), site(), out}, out);
 }
 BENCHMARK(BM_CopySite)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -240,7 +313,7 @@ BENCHMARK(BM_ImportSite)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_CopyManual(benchmark::State &state)
 {
     const QString out = manual() + QStringLiteral("-copy");
-    measure(state, QStringLiteral("cp"), {QStringLiteral("-r"), manual(), out}, out);
+    measure(state, QStringLiteral("cp"), {QStringLiteral("-rL"), manual(), out}, out);
 }
 BENCHMARK(BM_CopyManual)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -252,6 +325,41 @@ void BM_ImportManual(benchmark::State &state)
             {QStringLiteral("import"), manual(), QStringLiteral("-o"), out, QStringLiteral("--follow-links")}, out);
 }
 BENCHMARK(BM_ImportManual)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CopyReference(benchmark::State &state)
+{
+    const QString out = reference() + QStringLiteral("-copy");
+    measure(state, QStringLiteral("cp"), {QStringLiteral("-rL"), reference(), out}, out);
+}
+BENCHMARK(BM_CopyReference)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ImportReference(benchmark::State &state)
+{
+    const QString out = reference() + QStringLiteral("-book");
+    measure(state, QStringLiteral(TAVLO_BOOK_EXE),
+            {QStringLiteral("import"), reference(), QStringLiteral("-o"), out, QStringLiteral("--follow-links")}, out);
+}
+BENCHMARK(BM_ImportReference)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// check of the book that import made of the reference, whose errors (the source pages' missing
+// links) make check exit with 1: only a crash counts as a failure here.
+void BM_CheckReference(benchmark::State &state)
+{
+    const QString out = reference() + QStringLiteral("-checked");
+    QDir(out).removeRecursively();
+    run(state, QStringLiteral(TAVLO_BOOK_EXE),
+        {QStringLiteral("import"), reference(), QStringLiteral("-o"), out, QStringLiteral("--follow-links")});
+    for (auto _ : state) {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral(TAVLO_BOOK_EXE),
+                      {QStringLiteral("check"), out + QStringLiteral("/tessavanetavlo.tavlo")});
+        if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+            state.SkipWithError("check failed");
+    }
+    QDir(out).removeRecursively();
+}
+BENCHMARK(BM_CheckReference)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -34,21 +34,35 @@ QString decodeCodePage(QByteArrayView bytes)
 
 QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless)
 {
-    QByteArray out;
-    out.reserve(text.size());
+    // Written in place: a book's worth of text goes through here, nearly all of it ASCII.
+    QByteArray out(text.size(), Qt::Uninitialized);
+    qsizetype written = 0;
     bool allKept = true;
-    for (const char32_t c : text.toUcs4()) {
-        const int byte = encodeChar(c);
-        if (byte >= 0) {
-            out.append(char(byte));
+    const char16_t *units = text.utf16();
+    for (qsizetype i = 0; i < text.size();) {
+        const char16_t unit = units[i++];
+        if (unit < 0x80) {
+            out[written++] = char(unit);
+            continue;
+        }
+        // A surrogate pair is one character; a lone surrogate is none, read as U+FFFD.
+        char32_t c = unit;
+        if (QChar::isSurrogate(unit)) {
+            const bool paired = QChar::isHighSurrogate(unit) && i < text.size() && QChar::isLowSurrogate(units[i]);
+            c = paired ? QChar::surrogateToUcs4(unit, units[i++]) : char32_t(QChar::ReplacementCharacter);
+        }
+        if (const int byte = encodeChar(c); byte >= 0) {
+            out[written++] = char(byte);
             continue;
         }
         allKept = false;
-        if (asHtmlReference)
-            out.append("&#" + QByteArray::number(uint(c)) + ';');
-        else
-            out.append('?');
+        const QByteArray instead = asHtmlReference ? "&#" + QByteArray::number(uint(c)) + ';' : QByteArray("?");
+        // What is left of the text still needs a byte a unit at most.
+        out.resize(written + instead.size() + (text.size() - i));
+        std::copy(instead.begin(), instead.end(), out.begin() + written);
+        written += instead.size();
     }
+    out.truncate(written);
     if (lossless)
         *lossless = allKept;
     return out;

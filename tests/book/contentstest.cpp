@@ -23,6 +23,8 @@ TEST(PageTitle, TitleElseFirstHeadingWithTextElseNothing)
         const char *title;
     } cases[] = {
         {"<html><head><title> Opening  a\n&amp; closing </title></head><h1>Heading</h1>", "Opening a & closing"},
+        {"<head><TITLE lang=en>  A &amp;\n B </title><title>second</title>", "A & B"},
+        {"<!-- <title>no</title> --><h1>Heading</h1>", "Heading"},
         // An empty title gives way to the heading; an empty heading to the next one.
         {"<title> </title><h2></h2><p>text</p><H3 class=x>The <b>th</b>ird &lt;one&gt;</H3><h1>later</h1>",
          "The third <one>"},
@@ -35,8 +37,14 @@ TEST(PageTitle, TitleElseFirstHeadingWithTextElseNothing)
         // Windows-1252 bytes are decoded.
         {"<title>\xC9t\xE9 \x96 summer</title>", "\u00c9t\u00e9 \u2013 summer"},
     };
-    for (const auto &c : cases)
+    for (const auto &c : cases) {
         EXPECT_EQ(book::pageTitle(QByteArrayView(c.html)), QString::fromUtf8(c.title)) << c.html;
+        // Decoded, as import reads a page, where the bytes are UTF-8.
+        const QString decoded = QString::fromUtf8(c.html);
+        if (decoded.toUtf8() == c.html) {
+            EXPECT_EQ(book::pageTitle(QStringView(decoded)), QString::fromUtf8(c.title)) << c.html;
+        }
+    }
     EXPECT_EQ(book::pageTitle(QByteArray("<title>" + QByteArray(1000, 'x') + "</title>")).size(),
               book::kLongestPageTitle);
 }

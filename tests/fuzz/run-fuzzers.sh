@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang into build-fuzz/ and runs one of them with libFuzzer.
 #   tests/fuzz/run-fuzzers.sh TARGET [SECONDS] [libFuzzer options...]
-# TARGET is bookload, showpage, hostpath, linklookup, appfile, pagetext, pageimport, places or htmlreading;
+# TARGET is bookload, showpage, hostpath, linklookup, appfile, pagetext, pageimport, places, sitelacks or
+# htmlreading;
 # SECONDS defaults to 900. The corpus grows in
 # build-fuzz/fuzz/TARGET/corpus, starting from tests/fuzz/corpus/TARGET; inputs that fail land in
 # build-fuzz/fuzz/TARGET/artifacts. Copy those into tests/fuzz/findings/TARGET once mended.

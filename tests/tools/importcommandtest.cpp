@@ -5,6 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -49,19 +52,21 @@ TEST_F(TavloBook, ImportMakesAnApplicationFolderThatChecksAndShows)
     EXPECT_EQ(lines[1], "1\t\"chapters/one.html\"\tchapters/one.html");
     EXPECT_EQ(lines[2], "2\t\"chapters/two.html\"\tchapters/two.html");
     EXPECT_EQ(lines[3], "3\t\"extra/appendix.html\"\textra/appendix.html");
-    EXPECT_TRUE(lines[4].startsWith("changed: 9 links pointed at pages, 0 at copied files; 1 pictures copied into "
-                                    "images/, 3 other files copied; 3 \"~\", 1 \"##\" and 0 \"<<$$>>\" written as "
-                                    "references; 1 characters outside Windows-1252 written as references; 1 scripts "
-                                    "and 1 style sheets moved into files"))
+    EXPECT_TRUE(lines[4].startsWith(
+        "changed: 9 links pointed at pages, 0 at copied files; 1 pictures copied into "
+        "images/, 5 other files copied (2 that no page names); 3 \"~\", 1 \"##\" and 0 \"<<$$>>\" written as "
+        "references; 1 characters outside Windows-1252 written as references; 1 scripts "
+        "and 1 style sheets moved into files"))
         << lines[4].toStdString();
-    EXPECT_TRUE(r.out.contains("left: index.html:13: \"../outside.html\": outside the site (1 references)\n"))
+    EXPECT_TRUE(r.out.contains("left: index.html:13: \"../outside.html\": no such file (1 references)\n"))
         << r.out.toStdString();
 
-    // The picture used twice is copied once under images/; what the style sheets use keeps its place;
-    // nothing unused and nothing outside the site comes along.
+    // The picture used twice is copied once under images/; every other file keeps its place, used or
+    // not, as scripts may load it; nothing outside the site comes along.
     EXPECT_EQ(filesUnder(dir.filePath(QStringLiteral("out"))),
               QStringList({u"css/site.css"_s, u"fonts/sea.woff"_s, u"images/pics/logo.png"_s, u"pics/bg.png"_s,
-                           u"tavlo-inline/index-1.css"_s, u"tavlo-inline/index-1.js"_s, u"tessavanetavlo.tavlo"_s}));
+                           u"pics/logo.png"_s, u"pics/unused.png"_s, u"tavlo-inline/index-1.css"_s,
+                           u"tavlo-inline/index-1.js"_s, u"tessavanetavlo.tavlo"_s}));
     EXPECT_EQ(readFile(QStringLiteral("out/images/pics/logo.png")), contentsOf(kSite + u"/pics/logo.png"));
     // Style and script text that references can't stand in, in UTF-8 files; the style's references
     // climb out of the folder it lies in.
@@ -70,10 +75,12 @@ TEST_F(TavloBook, ImportMakesAnApplicationFolderThatChecksAndShows)
     EXPECT_EQ(readFile(QStringLiteral("out/tavlo-inline/index-1.js")),
               "\xEF\xBB\xBFvar flags = ~0; // ## not a page separator");
 
-    // The only error is the link that leads out of the site, which the import reported.
+    // The only error is the link to a file that isn't there, which the import reported and recorded.
     const Result check = run({QStringLiteral("check"), QStringLiteral("out/tessavanetavlo.tavlo"),
                               QStringLiteral("--app-dir"), QStringLiteral("out")});
-    EXPECT_TRUE(check.out.endsWith("out/tessavanetavlo.tavlo: 1 error, 0 warnings\n")) << check.out.toStdString();
+    EXPECT_TRUE(
+        check.out.endsWith("out/tessavanetavlo.tavlo: 1 error (1 of what the site imported lacks too), 0 warnings\n"))
+        << check.out.toStdString();
     EXPECT_TRUE(check.out.contains("the link \"../outside.html\"")) << check.out.toStdString();
 
     const QString appDir = dir.filePath(QStringLiteral("out"));
@@ -401,3 +408,72 @@ TEST_F(ManualSite, SeveralStartsAndAllTakeTheManualsThatNoLinkReaches)
 }
 
 } // namespace
+
+TEST_F(ManualSite, ImportBringsTheWholeSiteAndWhatItNamesOutsideAndRecordsWhatTheSiteLacks)
+{
+    // A search index that only a script names, in a string; a script named from the machine's root
+    // whose folder holds what it loads by name; a picture above the site; what is nowhere.
+    writeFile(u"site/search-index1.0.js"_s, "searchIndex = {}");
+    writeFile(u"site/_static/search.js"_s, "load('search-index' + version + '.js')");
+    writeFile(u"system/mathjax/MathJax.js"_s, "MathJax = {}");
+    writeFile(u"system/mathjax/extensions/tex.js"_s, "tex");
+    writeFile(u"doc/src/images/x.png"_s, "PNG");
+    const QString root = QFileInfo(dir.path()).canonicalFilePath();
+    writeFile(u"site/chapter/one.html"_s, "<script src=\"" + root.toUtf8() +
+                                              "/system/mathjax/MathJax.js?config=TeX\"></script>\n"
+                                              "<img src=\"../../doc/src/images/x.png\"><img src=\"gone.png\">\n"
+                                              "<a href=\"../gone.html\">gone</a> <a href=\"http.json\">its data</a>\n"
+                                              "<script src=\"/proc/self/environ\"></script>");
+    // Neither a named pipe nor a loop of symbolic links holds the import up, nor comes along.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"site/_static/pipe"_s)).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(u"b"_s, dir.filePath(u"site/a"_s)) && QFile::link(u"a"_s, dir.filePath(u"site/b"_s)));
+
+    Result r = import();
+    EXPECT_TRUE(QString::fromUtf8(r.out).contains(
+        u"left: chapter/one.html:1: \""_s + root +
+        u"/system/mathjax/MathJax.js\": outside the site; --follow-links brings it"_s))
+        << r.out.toStdString();
+    EXPECT_TRUE(
+        QString::fromUtf8(r.out).contains(u"left: chapter/one.html:2: \""_s + root +
+                                          u"/doc/src/images/x.png\": outside the site; --follow-links brings it"_s))
+        << r.out.toStdString();
+
+    const QStringList before = filesUnder(dir.path());
+    r = import({u"--follow-links"_s});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString() << r.out.toStdString();
+    EXPECT_EQ(readFile(u"out/search-index1.0.js"_s), "searchIndex = {}");
+    const QString outside = u"tavlo-outside"_s + root;
+    EXPECT_EQ(readFile(u"out/"_s + outside + u"/system/mathjax/extensions/tex.js"_s), "tex");
+    EXPECT_EQ(readFile(u"out/images/"_s + outside + u"/doc/src/images/x.png"_s), "PNG");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out/_static/pipe"_s)));
+    // What the kernel makes up is never brought.
+    EXPECT_TRUE(r.out.contains("left: chapter/one.html:4: \"/proc/") &&
+                r.out.contains("/environ\": outside the site, where --follow-links takes nothing of /proc"))
+        << r.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out/tavlo-outside/proc"_s)));
+    EXPECT_TRUE(QString::fromUtf8(r.out).contains(u"from outside: "_s + outside + u"/system/mathjax/ <- "_s + root +
+                                                  u"/system/mathjax/\n"_s))
+        << r.out.toStdString();
+    const QString one =
+        QString::fromUtf8(run({u"show"_s, u"out/tessavanetavlo.tavlo"_s, u"1"_s, u"--app-dir"_s, u"out"_s}).out);
+    EXPECT_TRUE(one.contains(u"<script src=\""_s + outside + u"/system/mathjax/MathJax.js?config=TeX\">"_s))
+        << one.toStdString();
+    // Nothing is written beside OUT.
+    QStringList after = filesUnder(dir.path()).filter(QRegularExpression(u"^(?!out/)"_s));
+    EXPECT_EQ(after, before.filter(QRegularExpression(u"^(?!out/)"_s)));
+
+    // check tells what the site lacked itself from what the import got wrong.
+    const QString book = u"out/tessavanetavlo.tavlo"_s;
+    Result check = run({u"check"_s, book, u"--json"_s});
+    QJsonObject report = QJsonDocument::fromJson(check.out).object();
+    EXPECT_EQ(report[u"errors"].toInt(), 4) << check.out.toStdString();
+    EXPECT_EQ(report[u"errorsTheSiteLacks"].toInt(), 3);
+    // A record that is no record is said, naming it, and marks nothing.
+    writeFile(u"out/.tavlo-site-lacks.json"_s, "{\"pages\": {\"chapter/one.html\": [1]}}");
+    check = run({u"check"_s, book});
+    EXPECT_TRUE(
+        check.out.endsWith("out/tessavanetavlo.tavlo: 4 errors, 1 warning: 1 other-scheme (--all lists each)\n"))
+        << check.out.toStdString();
+    EXPECT_TRUE(check.err.contains("/out/.tavlo-site-lacks.json: is not a record of references"))
+        << check.err.toStdString();
+}

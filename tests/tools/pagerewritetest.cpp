@@ -125,10 +125,8 @@ TEST(PageRewrite, ReadsPagesInTheCharacterSetTheyDeclare)
     EXPECT_EQ(problem, u"declares the character set \"klingon\", which is not known; read as UTF-8"_s);
 }
 
-TEST(PageRewrite, TitleAndNextPageAsABrowserReadsThem)
+TEST(PageRewrite, NextPageAsABrowserReadsIt)
 {
-    EXPECT_EQ(pageTitle(u"<head><TITLE lang=en>  A &amp;\n B </title><title>second</title>"_s), u"A & B"_s);
-    EXPECT_EQ(pageTitle(u"<!-- <title>no</title> --><p>none"_s), QString());
     EXPECT_EQ(nextPageReference(u"<link rel=prev href=a.html><a rel=\"Next nofollow\" href=' b.html '>"_s),
               u"b.html"_s);
     EXPECT_EQ(nextPageReference(u"<link rel=nextish href=c.html>"_s), QString());

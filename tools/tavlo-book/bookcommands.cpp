@@ -98,13 +98,8 @@ bool isError(const book::Defect &defect)
 }
 
 // The number of warnings of each kind, the most common first.
-std::vector<std::pair<QString, qsizetype>> warningKinds(const std::vector<book::Defect> &defects)
+std::vector<std::pair<QString, qsizetype>> warningKinds(const std::map<QString, qsizetype> &counts)
 {
-    std::map<QString, qsizetype> counts;
-    for (const book::Defect &defect : defects) {
-        if (!isError(defect))
-            ++counts[book::kindName(defect.kind)];
-    }
     std::vector<std::pair<QString, qsizetype>> kinds(counts.begin(), counts.end());
     std::stable_sort(kinds.begin(), kinds.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
     return kinds;
@@ -119,13 +114,39 @@ Output check(const Arguments &args)
 {
     const QString &fileName = args.positional[0];
     const QString folder = args.option(QStringLiteral("--app-dir"), QFileInfo(fileName).absolutePath());
-    const std::vector<book::Defect> defects = book::checkBookFile(platform::hostPath(fileName), folder);
+    QString recordProblem;
+    const bool json = args.flag(QStringLiteral("--json"));
+    const bool all = args.flag(QStringLiteral("--all"));
+    // Only the defects to list are kept, the others counted: a big manual has a hundred thousand
+    // warnings, and their messages would take more memory than the book.
+    std::vector<book::Defect> defects;
+    qsizetype errors = 0;
+    qsizetype siteLacks = 0; // errors that the imported site lacked itself, apart from the import's
+    std::map<QString, qsizetype> warningCounts;
+    book::checkBookFile(
+        platform::hostPath(fileName), folder,
+        [&](book::Defect defect) {
+            if (isError(defect)) {
+                ++errors;
+                siteLacks += defect.siteLacks ? 1 : 0;
+            } else {
+                ++warningCounts[book::kindName(defect.kind)];
+            }
+            if (json || all || isError(defect))
+                defects.push_back(std::move(defect));
+        },
+        &recordProblem);
+    const QByteArray notes = recordProblem.isEmpty()
+                                 ? QByteArray()
+                                 : QStringLiteral("tavlo-book: check: %1; no defect is marked as the site's own\n")
+                                       .arg(recordProblem)
+                                       .toLocal8Bit();
+    qsizetype warnings = 0;
+    for (const auto &[kind, count] : warningCounts)
+        warnings += count;
+    const std::vector<std::pair<QString, qsizetype>> kinds = warningKinds(warningCounts);
 
-    const auto errors = qsizetype(std::count_if(defects.begin(), defects.end(), isError));
-    const qsizetype warnings = qsizetype(defects.size()) - errors;
-    const std::vector<std::pair<QString, qsizetype>> kinds = warningKinds(defects);
-
-    if (args.flag(QStringLiteral("--json"))) {
+    if (json) {
         QJsonArray list;
         for (const book::Defect &defect : defects) {
             QJsonObject item;
@@ -137,12 +158,14 @@ Output check(const Arguments &args)
             item[u"line"] = defect.line > 0 ? QJsonValue(defect.line) : QJsonValue(QJsonValue::Null);
             item[u"subject"] = defect.subject.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(defect.subject);
             item[u"message"] = defect.message;
+            item[u"siteLacks"] = defect.siteLacks;
             list.append(item);
         }
         QJsonObject report;
         report[u"book"] = fileName;
         report[u"applicationFolder"] = folder;
         report[u"errors"] = double(errors);
+        report[u"errorsTheSiteLacks"] = double(siteLacks);
         report[u"warnings"] = double(warnings);
         QJsonObject byKind;
         for (const auto &[kind, count] : kinds)
@@ -152,12 +175,13 @@ Output check(const Arguments &args)
         QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
         if (!json.endsWith('\n'))
             json += '\n';
-        return {json, errors > 0};
+        Output output(json, errors > 0);
+        output.notes = notes;
+        return output;
     }
 
     // Errors first, each on its line: on a big site thousands of warnings would bury them. The
     // warnings are summed by kind unless every one is asked for.
-    const bool all = args.flag(QStringLiteral("--all"));
     QString out;
     for (const bool errorsNow : {true, false}) {
         for (const book::Defect &defect : defects) {
@@ -165,8 +189,10 @@ Output check(const Arguments &args)
                 out += defectLine(fileName, defect) + u'\n';
         }
     }
-    out +=
-        fileName + QStringLiteral(": ") + plural(errors, "error") + QStringLiteral(", ") + plural(warnings, "warning");
+    out += fileName + QStringLiteral(": ") + plural(errors, "error") +
+           (siteLacks > 0 ? QStringLiteral(" (%1 of what the site imported lacks too)").arg(number(siteLacks))
+                          : QString()) +
+           QStringLiteral(", ") + plural(warnings, "warning");
     if (!all && warnings > 0) {
         QStringList sums;
         for (const auto &[kind, count] : kinds)
@@ -174,7 +200,9 @@ Output check(const Arguments &args)
         out += QStringLiteral(": ") + sums.join(QStringLiteral(", ")) + QStringLiteral(" (--all lists each)");
     }
     out += u'\n';
-    return {out.toUtf8(), errors > 0};
+    Output output(out.toUtf8(), errors > 0);
+    output.notes = notes;
+    return output;
 }
 
 } // namespace
@@ -189,8 +217,9 @@ Command checkCommand()
             QStringLiteral("the book's errors, one per line with its page's index and name, then its warnings\n"
                            "      counted by kind (--all: each on its line after the errors); pictures are looked\n"
                            "      for as the reader looks for them, in the images folder of DIR (default: the\n"
-                           "      folder that holds BOOK). --json: every defect as one JSON document, with the\n"
-                           "      warnings counted by kind. Exit status 1 when there is an error"),
+                           "      folder that holds BOOK). Errors that an imported site lacked itself too are\n"
+                           "      marked, by import's record beside BOOK. --json: every defect as one JSON\n"
+                           "      document, with the warnings counted by kind. Exit status 1 when there is an error"),
             check};
 }
 

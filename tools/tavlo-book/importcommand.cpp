@@ -14,18 +14,21 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
+constexpr qsizetype kLackedExamples = 5;
+
 QString changesLine(const ImportReport &report)
 {
     const TextChanges &t = report.totals.text;
     return QStringLiteral("%1 links pointed at pages, %2 at copied files; %3 pictures copied into images/, %4 "
-                          "other files copied; %5 \"~\", %6 \"##\" and %7 \"<<$$>>\" written as references; %8 "
+                          "other files copied (%11 that no page names); %5 \"~\", %6 \"##\" and %7 \"<<$$>>\" written "
+                          "as references; %8 "
                           "characters outside Windows-1252 written as references; %9 scripts and %10 style "
                           "sheets moved into files")
         .arg(QString::number(report.totals.pageLinks), QString::number(report.totals.fileLinks),
              QString::number(report.totals.pictures), QString::number(report.totals.files), QString::number(t.tildes),
              QString::number(t.doubleHashes), QString::number(t.sectionMarks), QString::number(t.outsideCodePage),
              QString::number(t.scriptsMoved))
-        .arg(t.stylesMoved);
+        .arg(QString::number(t.stylesMoved), QString::number(report.totals.unnamedFiles));
 }
 
 QByteArray textReport(const ImportReport &report)
@@ -42,10 +45,14 @@ QByteArray textReport(const ImportReport &report)
         out += QStringLiteral("left out: %1 outside the site that symbolic links lead to; give --follow-links to "
                               "copy them\n")
                    .arg(files);
-    for (const auto &[file, left] : report.leftOut)
-        out += QStringLiteral("left out: %1:%2: %3 -> %4 (%5 references)\n")
-                   .arg(left.firstFile, QString::number(left.firstLine), quoted(file), left.target,
-                        QString::number(left.count));
+    for (const auto &[file, left] : report.leftOut) {
+        if (left.count == 0)
+            out += QStringLiteral("left out: %1 -> %2 (no page names it)\n").arg(quoted(file), left.target);
+        else
+            out += QStringLiteral("left out: %1:%2: %3 -> %4 (%5 references)\n")
+                       .arg(left.firstFile, QString::number(left.firstLine), quoted(file), left.target,
+                            QString::number(left.count));
+    }
     for (size_t i = 0; i < report.pages.size(); ++i) {
         const ImportReport::Page &page = report.pages[i];
         out += QString::number(i) + u'\t' + quoted(page.name) + u'\t' + page.path + u'\n';
@@ -53,10 +60,24 @@ QByteArray textReport(const ImportReport &report)
     out += QStringLiteral("changed: ") + changesLine(report) + u'\n';
     for (const auto &[file, message] : report.notes)
         out += QStringLiteral("changed: %1: %2\n").arg(file, message);
-    for (const LeftReference &left : report.left)
+    // What the site lacks itself is summed, with its first few: a big site names thousands.
+    qsizetype lacked = 0;
+    qsizetype lackedReferences = 0;
+    for (const LeftReference &left : report.left) {
+        lacked += left.siteLacks ? 1 : 0;
+        lackedReferences += left.siteLacks ? left.count : 0;
+    }
+    if (lacked > kLackedExamples)
+        out += QStringLiteral("left: the site lacks %1 files that %2 references name; the first %3 of them:\n")
+                   .arg(QString::number(lacked), QString::number(lackedReferences), QString::number(kLackedExamples));
+    qsizetype examples = 0;
+    for (const LeftReference &left : report.left) {
+        if (left.siteLacks && examples++ >= kLackedExamples)
+            continue;
         out += QStringLiteral("left: %1:%2: %3: %4 (%5 references)\n")
                    .arg(left.firstFile, QString::number(left.firstLine), quoted(left.target), left.problem,
                         QString::number(left.count));
+    }
     for (const auto &[file, source] : report.fromOutside)
         out += QStringLiteral("from outside: %1 <- %2\n").arg(file, source);
     if (!report.notTaken.isEmpty())
@@ -92,11 +113,13 @@ QByteArray jsonReport(const ImportReport &report)
                                 {u"problem"_s, item.problem},
                                 {u"file"_s, item.firstFile},
                                 {u"line"_s, item.firstLine},
-                                {u"count"_s, double(item.count)}});
+                                {u"count"_s, double(item.count)},
+                                {u"siteLacks"_s, item.siteLacks}});
     const QJsonObject changed{{u"pageLinks"_s, double(report.totals.pageLinks)},
                               {u"fileLinks"_s, double(report.totals.fileLinks)},
                               {u"pictures"_s, double(report.totals.pictures)},
                               {u"files"_s, double(report.totals.files)},
+                              {u"filesNoPageNames"_s, double(report.totals.unnamedFiles)},
                               {u"tildes"_s, double(t.tildes)},
                               {u"doubleHashes"_s, double(t.doubleHashes)},
                               {u"sectionMarks"_s, double(t.sectionMarks)},
@@ -175,11 +198,12 @@ Command importCommand()
                            "      SITE: OUT/tessavanetavlo.tavlo with every page reachable from each FILE\n"
                            "      (default index.html), named by its path in SITE, in reading order; with --all,\n"
                            "      every HTML file of SITE, the rest after them in path order. The pictures go in\n"
-                           "      OUT/images/ and the other files the pages use in their places; files outside\n"
-                           "      SITE that symbolic links lead to only with --follow-links (else exit status 2),\n"
-                           "      never those of /proc, /sys or /dev or those others can't read. Reports each\n"
-                           "      page, what it changed, what it left, each file from outside SITE with its\n"
-                           "      source, and the HTML files not taken.\n"
+                           "      OUT/images/ and every other file of SITE in its place; files outside SITE\n"
+                           "      that symbolic links lead to, or that pages name from / or above SITE, only with\n"
+                           "      --follow-links (else exit status 2 for links), never those of /proc, /sys or\n"
+                           "      /dev or those others can't read. Reports each page, what it changed, what it\n"
+                           "      left (what SITE lacks itself summed, and recorded for check), each file from\n"
+                           "      outside SITE with its source, and the HTML files not taken.\n"
                            "      Never replaces OUT without --force"),
             runImport};
 }

@@ -64,6 +64,11 @@ void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool ma
     qsizetype i = 0;
     while (i < text.size()) {
         const QChar c = text[i];
+        // What no separator nor marker begins with goes on at once: nearly every character.
+        if (c != u'~' && c != u'#' && c != u'<' && c != u'b' && c != u'B') {
+            ++i;
+            continue;
+        }
         const QStringView rest = text.sliced(i);
         QLatin1StringView reference;
         qsizetype length = 0;
@@ -464,12 +469,32 @@ QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
     return PageRewriter(html, site, changes).run();
 }
 
-void readLinks(QStringView html, PageSite &site)
+namespace {
+
+// The "href" of a <link> or <a> start tag whose "rel" holds "next", blanks around cut; nothing for
+// any other tag.
+std::optional<QString> nextReferenceOf(const HtmlToken &token)
 {
+    if (!(token.is(u"link") || token.is(u"a")))
+        return std::nullopt;
+    const HtmlAttribute *rel = token.attribute(u"rel");
+    const HtmlAttribute *href = token.attribute(u"href");
+    if (!rel || !href || !relations(token).contains(QStringLiteral("next")))
+        return std::nullopt;
+    return href->value().trimmed();
+}
+
+} // namespace
+
+QString readLinks(QStringView html, PageSite &site)
+{
+    std::optional<QString> next;
     HtmlScanner scanner(html);
     for (HtmlToken token; scanner.next(token);) {
         if (token.kind != HtmlToken::StartTag)
             continue;
+        if (!next)
+            next = nextReferenceOf(token);
         for (const HtmlAttribute &attribute : token.attributes) {
             // As rewritePage() reads them: the first attribute of a name, with a value.
             if (attribute.valueBegin < 0 || token.attribute(attribute.name) != &attribute)
@@ -478,21 +503,7 @@ void readLinks(QStringView html, PageSite &site)
                 site.rewrite(UrlRole::Link, attribute.value().trimmed(), attribute.valueBegin);
         }
     }
-}
-
-QString pageTitle(QStringView html)
-{
-    HtmlScanner scanner(html);
-    HtmlToken token;
-    while (scanner.next(token)) {
-        if (token.kind != HtmlToken::StartTag || !token.is(u"title"))
-            continue;
-        // Its text is the piece after it, up to its end tag.
-        if (!scanner.next(token) || token.kind != HtmlToken::RawText)
-            return {};
-        return book::html::decodeText(html.sliced(token.begin, token.end - token.begin)).simplified();
-    }
-    return {};
+    return next.value_or(QString());
 }
 
 PageText decodePage(QByteArrayView bytes, QString *problem)
@@ -547,14 +558,10 @@ QString nextPageReference(QStringView html)
     HtmlScanner scanner(html);
     HtmlToken token;
     while (scanner.next(token)) {
-        if (token.kind != HtmlToken::StartTag || !(token.is(u"link") || token.is(u"a")))
+        if (token.kind != HtmlToken::StartTag)
             continue;
-        const HtmlAttribute *rel = token.attribute(u"rel");
-        const HtmlAttribute *href = token.attribute(u"href");
-        if (!rel || !href)
-            continue;
-        if (relations(token).contains(QStringLiteral("next")))
-            return href->value().trimmed();
+        if (std::optional<QString> next = nextReferenceOf(token))
+            return *next;
     }
     return {};
 }

@@ -52,12 +52,9 @@ struct TextChanges {
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes);
 
 // Asks site for the links of html alone, as rewritePage() asks for them, and writes nothing: what
-// the walk through a site needs, at a fraction of the rewriting's cost.
-void readLinks(QStringView html, PageSite &site);
-
-// The title of a page as a browser shows it: the text of its first <title>, references decoded and
-// runs of blanks made one space; empty when it has none.
-QString pageTitle(QStringView html);
+// the walk through a site needs, at a fraction of the rewriting's cost. Gives what
+// nextPageReference() gives, read in the same pass.
+QString readLinks(QStringView html, PageSite &site);
 
 // A page file's text, in the character set that the page view serves it in (platform::charsetOf):
 // its byte-order mark's, else the one it declares in its first 1024 bytes (<meta charset>,

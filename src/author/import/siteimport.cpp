@@ -8,6 +8,8 @@
 #include "book/htmlscan.h"
 #include "book/linkrule.h"
 #include "book/pageindex.h"
+#include "book/pagetitle.h"
+#include "book/sitelacks.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +36,12 @@ namespace {
 using namespace Qt::StringLiterals;
 
 constexpr QStringView kAsideFolder = u"tavlo-inline";
+const QStringView kNoSuchFile = u"no such file"; // what the site lacks itself
+// Where files from outside the site go, under their own path on this machine.
+constexpr QStringView kOutsideFolder = u"tavlo-outside";
+// A script's folder from outside the site comes whole, as its scripts load files by name, up to this.
+constexpr qsizetype kMostOutsideFolderFiles = 10'000;
+constexpr qint64 kMostOutsideFolderBytes = qint64(256) << 20;
 
 // Copies a file's bytes into a new file, in the kernel where it can. Unlike QFile::copy() it doesn't
 // flush each copy to disk: thousands of pictures would wait on the disk one by one, and the book
@@ -175,7 +183,6 @@ struct Page {
     QString path;               // relative to the site, with "/"
     QString name;               // the page name in the book
     QString link;               // how links name it (see linkToPage)
-    QString text;               // the decoded HTML
     QString problem;            // how its bytes were read, when not as declared
     std::vector<QString> links; // the pages it links to, in link order
     QString next;               // the page its rel="next" names, if any
@@ -283,18 +290,22 @@ public:
         for (const auto index : order_) {
             Page &page = pages_[index];
             current_ = &page;
-            lines_.reset(page.text);
-            writer.addPage(page.name, rewritePage(page.text, *this, totals_.text));
-            page.text.clear();
+            const QString text = textOf(page);
+            lines_.reset(text);
+            writer.addPage(page.name, rewritePage(text, *this, totals_.text));
         }
         if (writer.form() == book::TextForm::Utf8)
             totals_.text.outsideCodePage = 0; // a UTF-8 book holds them as they are
         const QByteArray book = writer.take();
         current_ = nullptr;
         copyStyleSheetFiles();
+        claimSiteFiles();
+        bringScriptFolders();
         copyFiles();
         const QString bookPath = staging_ + u'/' + QString::fromLatin1(book::kBookFileName + 1);
         write(bookPath, book);
+        if (!lacks_.isEmpty())
+            write(staging_ + u'/' + QLatin1String(book::kSiteLacksFileName), book::writeSiteLacks(lacks_));
         bookSize_ = book.size();
         replaceOutput(staging);
         return report();
@@ -302,20 +313,37 @@ public:
 
     std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype offset) override
     {
-        const book::UrlReference reference = readSiteUrl(url, current_ ? folderOf(current_->path) : cssBase_);
+        const QString folder = current_ ? folderOf(current_->path) : cssBase_;
+        const book::UrlReference reference = readSiteUrl(url, folder);
         const auto leave = [&](const QString &target, const QString &problem) -> std::optional<QString> {
             leaveAsWritten(target, problem, offset);
             return std::nullopt;
         };
         if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
             return std::nullopt;
-        if (reference.climbsOut)
-            return leave(url, QStringLiteral("outside the site"));
-        const QString target = resolvedFile(reference.path);
-        switch (fileState(target)) {
+        QString target = reference.climbsOut ? QString() : resolvedFile(reference.path);
+        bool brought = false;
+        if (target.isEmpty() || fileState(target) == FileState::Missing) {
+            // Not in the site: a file of this machine that a path from its root, or above the site, names.
+            const OutsidePath outside = outsideFile(systemPathOf(url, folder));
+            if (outside.kind == OutsidePath::None) {
+                lacking(url);
+                return leave(target.isEmpty() ? url : target, kNoSuchFile.toString());
+            }
+            // A style sheet is copied as written: its own references can't be pointed elsewhere.
+            if (outside.kind == OutsidePath::Left || (!current_ && outside.kind == OutsidePath::Brought))
+                return leave(outside.path, followLinks ? QStringLiteral("outside the site, where --follow-links "
+                                                                        "takes nothing of /proc, /sys and /dev, nor "
+                                                                        "what others can't read")
+                                                       : QStringLiteral("outside the site; --follow-links brings it"));
+            target = outside.path;
+            brought = outside.kind == OutsidePath::Brought;
+        }
+        switch (brought ? FileState::File : fileState(target)) {
         case FileState::Missing:
         case FileState::Folder:
-            return leave(target, QStringLiteral("no such file"));
+            lacking(url);
+            return leave(target, kNoSuchFile.toString());
         case FileState::Outside:
             leaveOut(target, offset);
             return std::nullopt;
@@ -443,6 +471,103 @@ private:
         return (status.st_mode & S_IROTH) != 0;
     }
 
+    // The path on this machine of the file that url names from the site's folder: from the machine's
+    // root for "/usr/share/javascript/x.js", else from the folder, above the site for "../../x.png".
+    QString systemPathOf(const QString &url, const QString &folder) const
+    {
+        QStringView rest = QStringView(url).trimmed();
+        for (const QChar end : {u'#', u'?'}) {
+            if (const qsizetype at = rest.indexOf(end); at >= 0)
+                rest.truncate(at);
+        }
+        QString path = QUrl::fromPercentEncoding(rest.toUtf8());
+        path.replace(u'\\', u'/');
+        if (path.isEmpty())
+            return {};
+        if (path.startsWith(u'/'))
+            return QDir::cleanPath(path);
+        return QDir::cleanPath(root_ + u'/' + (folder.isEmpty() ? QString() : QString(folder + u'/')) + path);
+    }
+
+    // What a file named outside the site becomes: nothing when there is none; its copy under the
+    // outside folder with --follow-links; left, by its real path, when it may not be copied.
+    struct OutsidePath {
+        enum Kind { None, Left, InSite, Brought } kind = None;
+        QString path; // Left: the real file; InSite: the site's path; Brought: the copy's path in OUT
+    };
+    OutsidePath outsideFile(const QString &system)
+    {
+        if (system.isEmpty())
+            return {};
+        const QString real = QFileInfo(system).canonicalFilePath();
+        struct stat status {};
+        if (real.isEmpty() || ::stat(QFile::encodeName(real).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+            return {};
+        if (real.startsWith(root_ + u'/')) {
+            const QString inSite = resolvedFile(real.sliced(root_.size() + 1));
+            return fileState(inSite) == FileState::File ? OutsidePath{OutsidePath::InSite, inSite} : OutsidePath{};
+        }
+        if (!followLinks || !mayFollow(real, status))
+            return {OutsidePath::Left, real};
+        const QString copy = kOutsideFolder + real; // the real path begins with "/"
+        outsideSources_.insert(copy, real);
+        if (real.endsWith(u".js", Qt::CaseInsensitive))
+            scriptFolders_.insert(folderOf(real));
+        return {OutsidePath::Brought, copy};
+    }
+
+    // The folders of scripts from outside the site, whole: a script loads its neighbours by names
+    // built in strings (MathJax its extensions and fonts). Not a folder above the site, nor one of more
+    // than kMostOutsideFolderFiles files or kMostOutsideFolderBytes: those bring their scripts alone.
+    void bringScriptFolders()
+    {
+        for (const QString &folder : std::as_const(scriptFolders_)) {
+            if (folder.isEmpty() || root_.startsWith(folder + u'/'))
+                continue;
+            std::vector<std::pair<QString, QString>> files; // copy in OUT, source
+            qint64 bytes = 0;
+            std::set<std::pair<quint64, quint64>> seen;
+            std::vector<QString> folders = {folder};
+            bool whole = true;
+            while (!folders.empty() && whole) {
+                const QString at = folders.back();
+                folders.pop_back();
+                for (const QString &entry :
+                     QDir(at).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+                    const QString full = at + u'/' + entry;
+                    struct stat status {};
+                    if (::stat(QFile::encodeName(full).constData(), &status) != 0 ||
+                        !seen.emplace(quint64(status.st_dev), quint64(status.st_ino)).second)
+                        continue; // gone, a loop, or a file met already
+                    if (S_ISDIR(status.st_mode)) {
+                        folders.push_back(full);
+                    } else if (S_ISREG(status.st_mode) && mayFollow(QFileInfo(full).canonicalFilePath(), status)) {
+                        files.emplace_back(kOutsideFolder + full, full);
+                        bytes += status.st_size;
+                    }
+                    if (qsizetype(files.size()) > kMostOutsideFolderFiles || bytes > kMostOutsideFolderBytes) {
+                        whole = false;
+                        break;
+                    }
+                }
+            }
+            if (!whole) {
+                notes_.emplace_back(kOutsideFolder + folder,
+                                    QStringLiteral("holds more than %1 files or %2 MiB: only the files that pages "
+                                                   "name are copied, not the whole folder of their scripts")
+                                        .arg(kMostOutsideFolderFiles)
+                                        .arg(kMostOutsideFolderBytes >> 20));
+                continue;
+            }
+            for (const auto &[copy, source] : files) {
+                outsideSources_.insert(copy, source);
+                if (!claims_.contains(copy))
+                    claims_.insert(copy, copy);
+            }
+            broughtFolders_.emplace(kOutsideFolder + folder + u'/', folder + u'/');
+        }
+    }
+
     // Every HTML file of the site by the name it is known by, in path order. Folders that links lead
     // to are looked into once each; folders outside the site (a link to "/" would be the whole
     // machine) and OUT, where it lies inside the site, not at all.
@@ -450,6 +575,9 @@ private:
     {
         const QString out = QFileInfo(out_).absoluteFilePath();
         QStringList files;
+        siteFiles_.clear();
+        siteLeftOut_.clear();
+        outsideHtmlFiles_ = 0;
         std::vector<QString> folders = {QString()};
         while (!folders.empty()) {
             const QString folder = folders.back();
@@ -469,6 +597,10 @@ private:
                     files.append(path);
                 else if (found.state == FileState::Outside && isHtmlFile(path))
                     ++outsideHtmlFiles_;
+                if (found.state == FileState::File)
+                    siteFiles_.insert(path);
+                else if (found.state == FileState::Outside)
+                    siteLeftOut_.insert(path);
             }
         }
         std::sort(files.begin(), files.end());
@@ -485,31 +617,40 @@ private:
         }
     }
 
+    // Records a reference to what the site lacks itself, for check to tell apart.
+    void lacking(const QString &url)
+    {
+        QHash<QString, QSet<QString>> &lists = current_ ? lacks_.pages : lacks_.styleSheets;
+        lists[current_ ? current_->name : cssFile_].insert(url.trimmed());
+    }
+
     void leaveAsWritten(const QString &target, const QString &problem, qsizetype offset)
     {
         LeftReference &left = left_[{target, problem}];
         if (left.count++ == 0) {
             left.target = target;
             left.problem = problem;
+            left.siteLacks = problem == kNoSuchFile;
             left.firstFile = current_ ? current_->path : cssFile_;
             left.firstLine = lines_.at(offset);
         }
     }
 
-    Page &readPage(const QString &path)
+    // A page's text, read again where it is needed rather than kept: a big site's pages, decoded, hold
+    // twice their size. The first reading says what was wrong with it.
+    QString textOf(Page &page, bool first = false)
     {
-        pageIndex_.insert(path, qsizetype(pages_.size()));
-        pages_.push_back({});
-        Page &page = pages_.back();
-        page.path = path;
-        QFile file(root_ + u'/' + path);
+        QFile file(root_ + u'/' + page.path);
         if (!file.open(QIODevice::ReadOnly)) {
-            page.problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
-            return page;
+            if (first)
+                page.problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
+            return {};
         }
-        PageText text = decodePage(file.readAll(), &page.problem);
-        page.text = std::move(text.text);
-        return page;
+        QString problem;
+        PageText text = decodePage(file.readAll(), &problem);
+        if (first)
+            page.problem = problem;
+        return std::move(text.text);
     }
 
     // Collects the pages a page links to, without changing anything.
@@ -548,12 +689,15 @@ private:
     // Reads a page and the pages it links to, without changing anything.
     void visit(const QString &path)
     {
-        Page &page = readPage(path);
+        pageIndex_.insert(path, qsizetype(pages_.size()));
+        pages_.push_back({});
+        Page &page = pages_.back();
+        page.path = path;
         LinkCollector collector(*this);
         collector.folder = folderOf(path);
-        readLinks(page.text, collector);
+        const QString next = readLinks(textOf(page, true), collector);
         page.links = std::move(collector.links);
-        if (const QString next = nextPageReference(page.text); !next.isEmpty())
+        if (!next.isEmpty())
             page.next = pageOf(next, collector.folder).value_or(QString());
     }
 
@@ -640,10 +784,10 @@ private:
         }
     }
 
-    // The start page's title as the book can hold it: without "<<$$>>".
-    QString bookTitle(const Page &start)
+    // The start page's title, as the reader's contents give it, as the book can hold it: without "<<$$>>".
+    QString bookTitle(Page &start)
     {
-        QString written = pageTitle(start.text);
+        QString written = book::pageTitle(QStringView(textOf(start)));
         if (written.isEmpty())
             written = start.name;
         QString title = written;
@@ -698,6 +842,24 @@ private:
         return target;
     }
 
+    // Every other file of the site comes along as it is, where it lies: scripts load files by names
+    // that no page holds (a search index named in a string). The pages are in the book.
+    void claimSiteFiles()
+    {
+        for (const QString &path : siteFiles_) {
+            if (pageIndex_.contains(path) || claims_.contains(path) || path == QLatin1String(book::kSiteLacksFileName))
+                continue;
+            claims_.insert(path, path);
+            ++totals_.files;
+            ++totals_.unnamedFiles;
+        }
+        for (const QString &path : siteLeftOut_) {
+            LeftOutFile &left = leftOut_[path];
+            if (left.target.isEmpty())
+                left.target = QFileInfo(root_ + u'/' + path).canonicalFilePath();
+        }
+    }
+
     // The files that copied style sheets name (fonts, pictures, other sheets), copied keeping their
     // place too, as the sheets name them relative to themselves.
     void copyStyleSheetFiles()
@@ -728,12 +890,19 @@ private:
                 QDir().mkpath(folder);
                 folders.insert(folder);
             }
-            const QString source = root_ + u'/' + claim.value();
-            if (find(claim.value()).outside)
+            const auto outside = outsideSources_.constFind(claim.value());
+            const QString source = outside != outsideSources_.constEnd() ? *outside : root_ + u'/' + claim.value();
+            if (outside != outsideSources_.constEnd() ? !inBroughtFolder(claim.key()) : find(claim.value()).outside)
                 fromOutside_.emplace(claim.key(), QFileInfo(source).canonicalFilePath());
             if (const QString error = copyFile(source, target); !error.isEmpty())
                 throw Refusal({QStringLiteral("%1: can't be copied to %2: %3").arg(source, target, error)});
         }
+    }
+
+    bool inBroughtFolder(const QString &copy) const
+    {
+        auto folder = broughtFolders_.upper_bound(copy);
+        return folder != broughtFolders_.begin() && copy.startsWith((--folder)->first);
     }
 
     void write(const QString &path, const QByteArray &bytes) const
@@ -781,6 +950,7 @@ private:
             report.left.push_back(left);
         report.leftOut.assign(leftOut_.begin(), leftOut_.end());
         report.fromOutside.assign(fromOutside_.begin(), fromOutside_.end());
+        report.fromOutside.insert(report.fromOutside.end(), broughtFolders_.begin(), broughtFolders_.end());
         report.notTaken = notTaken_;
         report.bookBytes = bookSize_;
         report.followLinks = followLinks;
@@ -803,9 +973,14 @@ private:
     QStringList notTaken_;                         // HTML files of the site that no start reaches
     std::map<QString, std::set<QString>> aliases_; // page -> the other paths of its file that links name
     std::map<QString, LeftOutFile> leftOut_;
-    std::map<QString, QString> fromOutside_; // files copied from outside the site, by where they come from
-    int outsideHtmlFiles_ = 0;               // HTML files of the site that are symbolic links out of it, left out
-    QHash<QString, Found> found_;            // site path -> what it stands for
+    std::map<QString, QString> fromOutside_;    // files copied from outside the site, by where they come from
+    int outsideHtmlFiles_ = 0;                  // HTML files of the site that are symbolic links out of it, left out
+    QHash<QString, Found> found_;               // site path -> what it stands for
+    std::set<QString> siteFiles_;               // every file of the site, by the name it is known by
+    std::set<QString> siteLeftOut_;             // files of the site that are symbolic links out, not followed
+    QHash<QString, QString> outsideSources_;    // copy in OUT -> its file outside the site
+    std::set<QString> scriptFolders_;           // the folders of scripts brought from outside
+    std::map<QString, QString> broughtFolders_; // those brought whole: copy in OUT -> source, each with "/"
     std::map<std::pair<quint64, quint64>, QString> known_; // device and inode -> the name it is known by
     std::vector<qsizetype> order_;
     QHash<QString, QString> claims_;   // copied file, relative to OUT -> its source in the site
@@ -814,6 +989,7 @@ private:
     std::map<std::pair<QString, QString>, LeftReference> left_;
     std::vector<std::pair<QString, QString>> notes_;
     ImportTotals totals_;
+    book::SiteLacks lacks_;
     qsizetype bookSize_ = 0;
 
     const Page *current_ = nullptr; // the page being rewritten; null while style sheets are read

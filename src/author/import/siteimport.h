@@ -29,6 +29,7 @@ struct LeftReference {
     QString firstFile;
     int firstLine = 0;
     qsizetype count = 0;
+    bool siteLacks = false; // the site lacks it itself, as the record beside the book says
 };
 
 // A file outside the site that symbolic links lead to, left out without --follow-links.
@@ -40,10 +41,11 @@ struct LeftOutFile {
 };
 
 struct ImportTotals {
-    qsizetype pageLinks = 0; // links pointed at a page's name
-    qsizetype fileLinks = 0; // links pointed at a copied file that is no page
-    qsizetype pictures = 0;  // picture files copied into images/
-    qsizetype files = 0;     // other files copied keeping their path
+    qsizetype pageLinks = 0;    // links pointed at a page's name
+    qsizetype fileLinks = 0;    // links pointed at a copied file that is no page
+    qsizetype pictures = 0;     // picture files copied into images/
+    qsizetype files = 0;        // other files copied keeping their path
+    qsizetype unnamedFiles = 0; // of those, the files that no page or style sheet names
     qsizetype asideFiles = 0;
     TextChanges text;
 };

@@ -204,13 +204,14 @@ Book readBook(const QString &appFolder, bool allowMissing)
             {u"%1: there is no book: the application folder holds the book as %2"_s.arg(appFolder, kBookFile)});
     // The book is checked as check checks it: a book with an error would be a broken application.
     QStringList errors;
-    std::map<book::DefectKind, qsizetype> missing;
+    std::map<book::DefectKind, std::pair<qsizetype, qsizetype>> missing; // all, and those the site lacks too
     for (const book::Defect &defect : book::checkBookFile(fileName, appFolder)) {
         if (book::severityOf(defect.kind) != book::Severity::Error)
             continue;
-        if (allowMissing && isMissing(defect.kind))
-            ++missing[defect.kind];
-        else
+        if (allowMissing && isMissing(defect.kind)) {
+            ++missing[defect.kind].first;
+            missing[defect.kind].second += defect.siteLacks ? 1 : 0;
+        } else
             errors.append(defectLine(fileName, defect));
     }
     if (!errors.isEmpty()) {
@@ -223,8 +224,12 @@ Book readBook(const QString &appFolder, bool allowMissing)
     }
     const book::Book book = book::loadBookFile(fileName);
     QStringList letThrough;
+    const QLocale english(QLocale::English);
     for (const auto &[kind, count] : missing)
-        letThrough << QLocale(QLocale::English).toString(qlonglong(count)) + u' ' + book::kindName(kind);
+        letThrough << english.toString(qlonglong(count.first)) + u' ' + book::kindName(kind) +
+                          (count.second > 0 ? u" (%1 that the site imported lacks too)"_s.arg(
+                                                  english.toString(qlonglong(count.second)))
+                                            : QString());
     return {book.title.trimmed(), firstParagraph(book), letThrough.join(u", "_s)};
 }
 

@@ -18,6 +18,9 @@
 #include <QSet>
 #include <QUrl>
 
+#include <algorithm>
+#include <optional>
+
 namespace book {
 namespace {
 
@@ -71,12 +74,12 @@ private:
 class Checker {
 public:
     // Without content, only the form of the book is checked: how it is cut and how its pages are named.
-    Checker(const Book &book, QStringView folder, bool content)
-        : book_(book), folder_(folder), index_(book.pages), content_(content)
+    Checker(const Book &book, QStringView folder, bool content, const DefectSink &sink, const SiteLacks &siteLacks = {})
+        : book_(book), folder_(folder), index_(book.pages), content_(content), sink_(sink), siteLacks_(siteLacks)
     {
     }
 
-    std::vector<Defect> run()
+    void run()
     {
         if (holdsLineBreak(book_.title))
             add({DefectKind::TitleLineBreak,
@@ -97,11 +100,34 @@ public:
                      .arg(book_.ignoredLength)});
         for (qsizetype i = 0; i < book_.pages.size(); ++i)
             checkRecord(i);
-        return std::move(defects_);
+        flush();
     }
 
 private:
-    void add(Defect defect) { defects_.push_back(std::move(defect)); }
+    // Each defect goes to the sink once the next is found: until then it may be marked.
+    void add(Defect defect)
+    {
+        flush();
+        last_ = std::move(defect);
+    }
+    void flush()
+    {
+        if (last_)
+            sink_(*std::exchange(last_, std::nullopt));
+    }
+
+    // Marks the defect just added when the site lacked what reference names too: of the page's own
+    // references, or of the style sheet's.
+    void markIfSiteLacks(const QStringList &references, const QString &styleSheet = {})
+    {
+        const QHash<QString, QSet<QString>> &lists = styleSheet.isEmpty() ? siteLacks_.pages : siteLacks_.styleSheets;
+        const auto list = lists.constFind(styleSheet.isEmpty() ? last_->pageName : styleSheet);
+        if (list == lists.constEnd() || std::none_of(references.begin(), references.end(),
+                                                     [&](const QString &r) { return list->contains(r.trimmed()); }))
+            return;
+        last_->siteLacks = true;
+        last_->message += QStringLiteral("; the site it was imported from lacks it too");
+    }
 
     void checkRecord(qsizetype i)
     {
@@ -201,8 +227,7 @@ private:
                                   "name \"%4\"")
                        .arg(link.href, QString::number(line),
                             page == i ? QStringLiteral("the page")
-                                      : QStringLiteral("page %1 \"%2\"")
-                                            .arg(QString::number(page), pageName(book_.pages.record(page))),
+                                      : QStringLiteral("page %1 \"%2\"").arg(QString::number(page), nameOf(page)),
                             place));
         }
     }
@@ -224,6 +249,7 @@ private:
                    QStringLiteral("the web link \"%1\" at line %2 is no web address (http or https, with a host): "
                                   "the reader opens nothing")
                        .arg(link.href, QString::number(line)));
+            markIfSiteLacks({link.href}); // "http.json", which the site lacks, reads as a web link
             return;
         }
         if (!scheme.isEmpty() && scheme != u"http" && scheme != u"https" && scheme != u"file") {
@@ -237,6 +263,7 @@ private:
             return;
         defect(DefectKind::DeadLink, line, link.href,
                QStringLiteral("the link \"%1\" at line %2 names no page").arg(link.href, QString::number(line)));
+        markIfSiteLacks({link.href});
     }
 
     // Whether a link names a file of the application folder, or the page itself ("?query").
@@ -247,6 +274,15 @@ private:
             return true;
         return reference.kind == UrlReference::Relative && !reference.path.isEmpty() &&
                servedFile(reference.path).refusal == platform::ApplicationFile::Refusal::None;
+    }
+
+    // The name of page i, read without decoding its HTML: a reference's links name the places of
+    // big pages a hundred thousand times.
+    QString nameOf(qsizetype i) const
+    {
+        const QByteArrayView bytes = book_.pages.recordBytes(i);
+        const qsizetype end = bytes.indexOf(QByteArrayView("##"));
+        return pageName(book_.pages.decode(end < 0 ? bytes : bytes.first(end)));
     }
 
     // The places of page i, read once a check; html is its page HTML where the caller has it.
@@ -371,6 +407,7 @@ private:
             defect(DefectKind::MissingFile, line, reference.path,
                    QStringLiteral("the %1 \"%2\"%3 at line %4 is not in the application folder: %5")
                        .arg(what, url, where, QString::number(line), whyNotServed(file, reference.path)));
+            markIfSiteLacks({url}, from);
             return;
         }
         if (!styleSheet && !reference.path.endsWith(u".css", Qt::CaseInsensitive))
@@ -435,13 +472,22 @@ private:
         defect(DefectKind::MissingPicture, line, written,
                QStringLiteral("the picture \"%1\" at line %2 does not exist: %3")
                    .arg(written, QString::number(line), whyNotServed(file, urlPath.isEmpty() ? value : urlPath)));
+        // The record has the picture as the page wrote it, before the reader put it into the images
+        // folder ("images\\x.gif", from "x.gif" or "images/x.gif").
+        const qsizetype prefix = QStringView(u"images\\").size();
+        if (written.startsWith(u"images\\"))
+            markIfSiteLacks({written.sliced(prefix), u"images/" + written.sliced(prefix)});
+        else
+            markIfSiteLacks({written});
     }
 
     const Book &book_;
     const QStringView folder_;
     const PageIndex index_;
     const bool content_;
-    std::vector<Defect> defects_;
+    const SiteLacks &siteLacks_;
+    const DefectSink &sink_;
+    std::optional<Defect> last_;
     QSet<QString> styleSheets_;                       // looked at already
     QHash<QString, platform::ApplicationFile> files_; // by the URL paths that name them
     QHash<qsizetype, QSet<QString>> places_;          // of the pages that links name places of
@@ -509,30 +555,45 @@ QString kindName(DefectKind kind)
     return {};
 }
 
-std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder)
+std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder, const SiteLacks &siteLacks)
 {
-    return Checker(book, applicationFolder, true).run();
+    std::vector<Defect> defects;
+    Checker(
+        book, applicationFolder, true, [&](Defect defect) { defects.push_back(std::move(defect)); }, siteLacks)
+        .run();
+    return defects;
 }
 
 std::vector<Defect> formDefects(const Book &book)
 {
-    return Checker(book, {}, false).run();
+    std::vector<Defect> defects;
+    Checker(book, {}, false, [&](Defect defect) { defects.push_back(std::move(defect)); }).run();
+    return defects;
 }
 
-std::vector<Defect> checkBookFile(const QString &path, QStringView applicationFolder)
+void checkBookFile(const QString &path, QStringView applicationFolder, const DefectSink &sink, QString *recordProblem)
 {
     Book book;
     try {
         book = loadBookFile(path);
     } catch (const platform::Failure &failure) {
-        return {{DefectKind::Unreadable,
-                 -1,
-                 {},
-                 0,
-                 {},
-                 QStringLiteral("error %1: %2").arg(QString::number(failure.number()), failure.description())}};
+        sink({DefectKind::Unreadable,
+              -1,
+              {},
+              0,
+              {},
+              QStringLiteral("error %1: %2").arg(QString::number(failure.number()), failure.description())});
+        return;
     }
-    return checkBook(book, applicationFolder);
+    Checker(book, applicationFolder, true, sink, loadSiteLacks(path, recordProblem)).run();
+}
+
+std::vector<Defect> checkBookFile(const QString &path, QStringView applicationFolder, QString *recordProblem)
+{
+    std::vector<Defect> defects;
+    checkBookFile(
+        path, applicationFolder, [&](Defect defect) { defects.push_back(std::move(defect)); }, recordProblem);
+    return defects;
 }
 
 } // namespace book

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "book/bookfile.h"
+#include "book/sitelacks.h"
 
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 namespace book {
@@ -42,11 +44,12 @@ QString kindName(DefectKind kind);
 
 struct Defect {
     DefectKind kind;
-    qsizetype page = -1; // -1: the book as a whole
-    QString pageName;    // field 0 of the record, as written
-    int line = 0;        // 1-based line in the page HTML where it is, 0 when it has none
-    QString subject;     // the link, the picture, the other page: what the defect is about
-    QString message;     // what is wrong, in plain words
+    qsizetype page = -1;    // -1: the book as a whole
+    QString pageName;       // field 0 of the record, as written
+    int line = 0;           // 1-based line in the page HTML where it is, 0 when it has none
+    QString subject;        // the link, the picture, the other page: what the defect is about
+    QString message;        // what is wrong, in plain words
+    bool siteLacks = false; // a link, picture or file that the site the book was imported from lacks too
 };
 
 // Every defect of book, in page order (book-level defects first). Pictures are looked for in the
@@ -55,7 +58,8 @@ struct Defect {
 // the HTML parser reads it, relative to the application folder where the rewriting left it so.
 // Style sheets, scripts, and the fonts and pictures of style sheets named by relative URL are looked
 // for there too, the style sheets' own references relative to the sheet.
-std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder);
+// Dead links, missing pictures and missing files that siteLacks records are marked as such.
+std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder, const SiteLacks &siteLacks = {});
 
 // The defects of the book's form alone, as checkBook() reports them: the title, text after a second
 // "<<$$>>", and each record's cutting and page name. Links, pictures and files are not looked at.
@@ -64,8 +68,16 @@ std::vector<Defect> formDefects(const Book &book);
 // True when a page name holds a line break or a tab, which a link would have to hold too.
 bool breaksNameLine(QStringView name);
 
-// The same for the book file at path (a path of this machine); a file that can't be loaded (see
-// loadBookFile) gives the one defect Unreadable, whose message is the failure's number and description.
-std::vector<Defect> checkBookFile(const QString &path, QStringView applicationFolder);
+// The same for the book file at path (a path of this machine), with the record of what its site
+// lacks beside it (see loadSiteLacks), whose problem, if any, goes into recordProblem; a file that
+// can't be loaded (see loadBookFile) gives the one defect Unreadable, whose message is the failure's
+// number and description.
+std::vector<Defect> checkBookFile(const QString &path, QStringView applicationFolder, QString *recordProblem = nullptr);
+
+// The same, each defect handed to sink as it is found, in the same order, so that a caller that
+// only counts some of them needn't hold a big book's hundreds of thousands.
+using DefectSink = std::function<void(Defect)>;
+void checkBookFile(const QString &path, QStringView applicationFolder, const DefectSink &sink,
+                   QString *recordProblem = nullptr);
 
 } // namespace book

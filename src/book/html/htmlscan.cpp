@@ -3,7 +3,9 @@
 #include "htmlreading.h"
 
 #include <QStringList>
+#include <QStringTokenizer>
 #include <QUrl>
+#include <QVarLengthArray>
 
 namespace book {
 namespace {
@@ -113,7 +115,8 @@ UrlReference readUrl(QStringView url, QStringView folder)
         reference.kind = UrlReference::Document;
         return reference;
     }
-    QString path = QUrl::fromPercentEncoding(rest.toUtf8());
+    // Decoded only where it holds an escape: a site's every link comes through here.
+    QString path = rest.contains(u'%') ? QUrl::fromPercentEncoding(rest.toUtf8()) : rest.toString();
     path.replace(u'\\', u'/');
     if (path.startsWith(u'/')) {
         reference.kind = UrlReference::Absolute;
@@ -121,8 +124,10 @@ UrlReference readUrl(QStringView url, QStringView folder)
         return reference;
     }
     reference.endsWithSlash = path.endsWith(u'/');
-    QStringList parts = folder.toString().split(u'/', Qt::SkipEmptyParts);
-    for (const QString &part : path.split(u'/', Qt::SkipEmptyParts)) {
+    QVarLengthArray<QStringView, 32> parts;
+    for (const QStringView part : QStringTokenizer(folder, u'/', Qt::SkipEmptyParts))
+        parts.append(part);
+    for (const QStringView part : QStringTokenizer(QStringView(path), u'/', Qt::SkipEmptyParts)) {
         if (part == u".")
             continue;
         if (part == u"..") {
@@ -134,7 +139,15 @@ UrlReference readUrl(QStringView url, QStringView folder)
         }
         parts.append(part);
     }
-    reference.path = parts.join(u'/');
+    qsizetype size = parts.size();
+    for (const QStringView part : parts)
+        size += part.size();
+    reference.path.reserve(size);
+    for (const QStringView part : parts) {
+        if (!reference.path.isEmpty())
+            reference.path += u'/';
+        reference.path += part;
+    }
     return reference;
 }
 
