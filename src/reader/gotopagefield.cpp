@@ -49,6 +49,9 @@ GoToPageField::GoToPageField(QWidget *parent)
 void GoToPageField::setContents(const std::shared_ptr<const book::Contents> &contents)
 {
     model_->clear();
+    // Added in one step: row by row, the completer would filter its proposals anew for each of a big
+    // book's tens of thousands.
+    QList<QStandardItem *> items;
     for (const book::Contents::Entry &entry : contents->entries()) {
         // The title and the name each propose the page; the list says which page (plain text, as item
         // views show it).
@@ -57,12 +60,13 @@ void GoToPageField::setContents(const std::shared_ptr<const book::Contents> &con
             auto *item = new QStandardItem(text);
             item->setData(key, kKeyRole);
             item->setData(entry.page, kPageRole);
-            model_->appendRow(item);
+            items << item;
         };
         add(entry.title, shown);
         if (entry.name != entry.title)
             add(entry.name, isolated(entry.name) + QStringLiteral("   \u2014   ") + shown);
     }
+    model_->invisibleRootItem()->appendRows(items);
 }
 
 void GoToPageField::open(const QRect &area)

@@ -167,6 +167,8 @@ void ReadingAids::makeSidePanel()
         sidePanel_->showPage(session_.currentPage());
     });
     connect(sidePanel_, &SidePanel::contentsWanted, contents_, &ContentsReader::request);
+    if (const auto contents = contents_->contents())
+        sidePanel_->setContents(contents);
 }
 
 void ReadingAids::goToPageByName()
@@ -185,6 +187,8 @@ void ReadingAids::goToPageByName()
                 tr("There is no page %1: the book has pages 1 to %2").arg(number).arg(session_.table().size()));
             focusPage();
         });
+        if (const auto contents = contents_->contents())
+            goTo_->setContents(contents);
     }
     contents_->request();
     // Over the band, where the reader looks for where he is.

@@ -27,8 +27,11 @@ void ContentsReader::request()
     if (!std::exchange(asked_, true))
         contents_.setFuture(
             QtConcurrent::run([table = pages_] { return std::make_shared<const book::Contents>(table); }));
-    else if (contents_.isFinished())
-        emit read(contents_.result());
+}
+
+std::shared_ptr<const book::Contents> ContentsReader::contents() const
+{
+    return asked_ && contents_.isFinished() ? contents_.result() : nullptr;
 }
 
 SidePanel::SidePanel(const book::PageTable &pages, const QAction *contents, const QAction *findInBook, QWidget *parent)

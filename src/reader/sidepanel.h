@@ -22,8 +22,10 @@ class ContentsReader final : public QObject {
 
 public:
     ContentsReader(book::PageTable pages, QObject *parent);
-    // Starts reading the first time; a request after they were read is answered again at once.
+    // Starts reading the first time.
     void request();
+    // The contents once read, else null.
+    std::shared_ptr<const book::Contents> contents() const;
 
 signals:
     void read(const std::shared_ptr<const book::Contents> &contents);
