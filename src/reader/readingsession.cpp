@@ -192,11 +192,18 @@ void ReadingSession::followClick(const pageview::Click &click)
                 openLink(target.url);
             return;
         case book::LinkKind::Page:
-        case book::LinkKind::PageWithPlace:
             goToPage(target.page, true);
-            if (target.kind == book::LinkKind::PageWithPlace)
-                view_.scrollToPlace(target.place);
             return;
+        case book::LinkKind::PageWithPlace: {
+            // The page knows the place it was reached at, as at its address on a web server: a
+            // source listing highlights the lines it names.
+            const QString place = QString::fromLatin1(QUrl::toPercentEncoding(target.place, "!$&'()*+,;=:@/?%"));
+            view_.setDocumentAddress({}, place);
+            shownAddress_ = {{}, place};
+            goToPage(target.page, true);
+            view_.scrollToPlace(target.place);
+            return;
+        }
         case book::LinkKind::Mail:
             if (wasShownAtPress(target.url, click.linkAtPress))
                 openLink(target.url);

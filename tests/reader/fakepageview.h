@@ -81,7 +81,7 @@ public:
     void setOutsideLinkRule(std::function<QUrl(const QUrl &)> rule) override { outsideAddress = std::move(rule); }
     void setDocumentAddress(const QString &query, const QString &place) override
     {
-        calls << QStringLiteral("address:%1#%2").arg(query, place);
+        addresses << QStringLiteral("%1#%2").arg(query, place);
     }
     void setDocumentPage(const QString &name) override { page = name; }
     void showFile(const QString &path) override { calls << QStringLiteral("file:") + path; }
@@ -98,6 +98,7 @@ public:
     QStringList documents; // every document put, in order
     std::optional<bool> browseMode;
     QStringList calls;
+    QStringList addresses; // the query and place of each address given, "query#place"
     QStringList printed;
     QPointF scroll;
     QString highlighted;

@@ -85,8 +85,13 @@ TEST(ReadingSession, BackAndForwardShowThePagesAtTheAddressesTheyWereReachedBy)
     EXPECT_EQ(session.currentPage(), 2);
     session.back();
     EXPECT_EQ(session.currentPage(), 1);
-    EXPECT_EQ(view.calls, (QStringList{"put", "scroll:0,0", "address:q=walrus#tusks", "put", "scroll:0,40"}));
+    EXPECT_EQ(view.calls, (QStringList{"put", "scroll:0,0", "put", "scroll:0,40"}));
+    EXPECT_EQ(view.addresses, (QStringList{"q=walrus#tusks", "q=walrus#tusks"}));
     EXPECT_FALSE(session.followInBook(QUrl(QStringLiteral("/nowhere.html"))));
+    // A link to a place in a page: the page is reached at that place, as its scripts see it.
+    session.click({QStringLiteral("b.html#l 12"), std::nullopt});
+    EXPECT_EQ(session.currentPage(), 2);
+    EXPECT_EQ(view.addresses.last(), QStringLiteral("#l%2012"));
 }
 
 } // namespace
