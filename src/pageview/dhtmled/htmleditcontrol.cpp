@@ -284,14 +284,18 @@ void HtmlEditControl::whenLoaded(std::function<void()> action)
 void HtmlEditControl::scrollToPlace(const QString &place)
 {
     // The place as a string of the script, whatever it holds; found as written, else as a URL's
-    // fragment is, percent-decoded.
+    // fragment is, percent-decoded. A place the page reached at it reads itself (a source listing's
+    // "#117-125" highlights and shows those lines) is left to the page's script.
     const QByteArray quoted = QJsonDocument(QJsonArray{place}).toJson(QJsonDocument::Compact);
     const QString script = QStringLiteral("(function (place) {"
                                           "  function find(p) { return document.getElementById(p) ||"
                                           "                            document.getElementsByName(p)[0]; }"
                                           "  var e = find(place);"
                                           "  if (!e) { try { e = find(decodeURIComponent(place)); } catch (x) {} }"
-                                          "  if (e) e.scrollIntoView(); else window.scrollTo(0, 0);"
+                                          "  var own = location.hash.slice(1);"
+                                          "  try { own = decodeURIComponent(own); } catch (x) {}"
+                                          "  if (e) e.scrollIntoView();"
+                                          "  else if (own !== place) window.scrollTo(0, 0);"
                                           "})(%1[0]);")
                                .arg(QString::fromUtf8(quoted));
     whenLoaded([this, script] { page_->runJavaScript(script, QWebEngineScript::ApplicationWorld); });
