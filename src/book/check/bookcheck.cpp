@@ -485,8 +485,9 @@ private:
     const QStringView folder_;
     const PageIndex index_;
     const bool content_;
-    const SiteLacks &siteLacks_;
+    // Both live as long as the checker: it runs within the expression that makes it.
     const DefectSink &sink_;
+    const SiteLacks &siteLacks_;
     std::optional<Defect> last_;
     QSet<QString> styleSheets_;                       // looked at already
     QHash<QString, platform::ApplicationFile> files_; // by the URL paths that name them
