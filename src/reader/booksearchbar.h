@@ -3,9 +3,8 @@
 #include <book/booksearch.h>
 #include <book/contents.h>
 
-#include <QWidget>
-
 #include <QVariant>
+#include <QWidget>
 
 #include <memory>
 #include <vector>
@@ -31,10 +30,8 @@ class BookSearchBar final : public QWidget {
 public:
     explicit BookSearchBar(QWidget *parent);
 
-    // Takes text to find (the text already there if empty), ready to type; searches at once when
-    // text is given.
+    // Takes text to find (else keeps the text there), ready to type; searches at once for text given.
     void open(const QString &text, bool matchCase);
-    // The book to search.
     void setPages(const book::PageTable &pages) { pages_ = pages; }
     // The titles of its pages, once read: until then, the pages found are listed in book order alone.
     void setContents(std::shared_ptr<const book::Contents> contents);
@@ -44,8 +41,7 @@ signals:
     void pageChosen(qsizetype page, const QString &query, bool matchCase);
     // "Whole book" was switched off: find text in the page shown instead.
     void findInPage(const QString &text, bool matchCase);
-    // Escape or Close.
-    void closed();
+    void closed(); // by Escape or Close
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

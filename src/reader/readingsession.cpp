@@ -195,8 +195,7 @@ void ReadingSession::followClick(const pageview::Click &click)
             goToPage(target.page, true);
             return;
         case book::LinkKind::PageWithPlace: {
-            // The page knows the place it was reached at, as at its address on a web server: a
-            // source listing highlights the lines it names.
+            // Reached at its place, as on a web server: a source listing highlights those lines.
             const QString place = QString::fromLatin1(QUrl::toPercentEncoding(target.place, "!$&'()*+,;=:@/?%"));
             view_.setDocumentAddress({}, place);
             shownAddress_ = {{}, place};

@@ -13,7 +13,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <utility>
 
 namespace reader {
@@ -39,9 +38,8 @@ public:
     // The described page turns: each says so where there is no page to turn to.
     void next();
     void previous();
-    // Shows page i and makes it the current page, in the described order: shown first, then curPage.
-    // The click handler switches setting 26 off before taking the HTML and on before putting it
-    // (aroundRewriting).
+    // Shows page i and makes it the current page, in the described order: shown first, then curPage;
+    // a click switches setting 26 off before taking the HTML and on before putting it (aroundRewriting).
     void goToPage(qsizetype i, bool aroundRewriting = false);
     // Shows page i, as a search result: at the first place where query stands, highlighted.
     void showFoundPage(qsizetype i, const QString &query, bool matchCase);
@@ -51,10 +49,9 @@ public:
 
     // A click in the page, with the link it met as the page view reported it.
     void click(const pageview::Click &click);
-    // Follows an address within the book, relative to the application folder, as a browser would:
-    // a page by its name (shown with the address's query and place, for its scripts), the page shown
-    // when the path is empty, or a file of the folder that is no page: shown, or, on the reader's
-    // click, handed to the user's program for its type. False when it names none.
+    // Follows an address of the book as a browser would: a page by its path (shown with the address's
+    // query and place, for its scripts), the page shown when the path is empty, or a file that is no
+    // page: shown, or on the reader's click handed to its program. False when it names none.
     bool followInBook(const QUrl &target, const pageview::Click *click = nullptr);
 
     // Print all shows every page with a header of its own, outside the pages the reader went through.
@@ -62,7 +59,7 @@ public:
     void showForPrinting(qsizetype i, const QString &header);
 
 signals:
-    // A handler is about to run, and has run: what shows where the reader is follows.
+    // Around each handler: what shows where the reader is follows.
     void aboutToHandle();
     void handled(bool pageChanged);
 
