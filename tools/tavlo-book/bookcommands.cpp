@@ -172,10 +172,10 @@ Output check(const Arguments &args)
             byKind[kind] = double(count);
         report[u"warningsByKind"] = byKind;
         report[u"defects"] = list;
-        QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
-        if (!json.endsWith('\n'))
-            json += '\n';
-        Output output(json, errors > 0);
+        QByteArray document = QJsonDocument(report).toJson(QJsonDocument::Indented);
+        if (!document.endsWith('\n'))
+            document += '\n';
+        Output output(document, errors > 0);
         output.notes = notes;
         return output;
     }
