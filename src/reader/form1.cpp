@@ -130,7 +130,10 @@ bool Form1::event(QEvent *event)
         aids_->actions().action(ReaderActions::LeaveFullScreen)->setEnabled(isFullScreen());
     if (type == QEvent::ApplicationPaletteChange && aids_)
         aids_->followSystemPalette();
-    if (loaded_)
+    // The type first: events come while the window's members are still being made (a child added).
+    if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
+         type == QEvent::UpdateRequest) &&
+        loaded_)
         fit_.windowEvent(*this, type);
     return result;
 }

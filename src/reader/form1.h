@@ -71,8 +71,7 @@ private:
     void layOut();
     void loadBook();
     void connectHandlers();
-    // Runs a handler of the user's actions, after the one that runs, if any.
-    void handle(void (Form1::*handler)());
+    void handle(void (Form1::*handler)()); // after the handler that runs, if any
 
     // What comes beside the described window once it is shown: keys, the band, input of the page view.
     void setUpReading();
