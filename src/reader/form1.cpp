@@ -179,8 +179,8 @@ void Form1::layOut()
 
 void Form1::loadBook()
 {
-    const QString path = platform::toHostPath(services_.applicationFolder() + QLatin1String(book::kBookFileName));
-    bookPath_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    bookPath_ = QFileInfo(platform::hostPath(services_.applicationFolder() + QLatin1String(book::kBookFileName)))
+                    .absoluteFilePath();
     book::Book loaded = book::loadBookFile(bookPath_);
     title_ = loaded.title;
     // A caption shows "[*]" only where it is doubled; alone, it is the mark of a modified window.

@@ -201,7 +201,7 @@ void ReadingAids::goToPageByName()
 void ReadingAids::findPlace(const QString &title, const QString &bookPath)
 {
     const QString file = services_.placesFile ? services_.placesFile() : QString();
-    if (file.isEmpty() || bookPath.isEmpty())
+    if (file.isEmpty())
         return;
     places_ = new PlaceKeeper(file, bookPath, this);
     connect(places_, &PlaceKeeper::offerChanged, this,
