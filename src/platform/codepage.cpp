@@ -36,13 +36,14 @@ QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless
 {
     // Written in place: a book's worth of text goes through here, nearly all of it ASCII.
     QByteArray out(text.size(), Qt::Uninitialized);
+    char *bytes = out.data(); // not out[]: each of those asks whether out is shared
     qsizetype written = 0;
     bool allKept = true;
     const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size();) {
         const char16_t unit = units[i++];
         if (unit < 0x80) {
-            out[written++] = char(unit);
+            bytes[written++] = char(unit);
             continue;
         }
         // A surrogate pair is one character; a lone surrogate is none, read as U+FFFD.
@@ -52,14 +53,15 @@ QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless
             c = paired ? QChar::surrogateToUcs4(unit, units[i++]) : char32_t(QChar::ReplacementCharacter);
         }
         if (const int byte = encodeChar(c); byte >= 0) {
-            out[written++] = char(byte);
+            bytes[written++] = char(byte);
             continue;
         }
         allKept = false;
         const QByteArray instead = asHtmlReference ? "&#" + QByteArray::number(uint(c)) + ';' : QByteArray("?");
         // What is left of the text still needs a byte a unit at most.
         out.resize(written + instead.size() + (text.size() - i));
-        std::copy(instead.begin(), instead.end(), out.begin() + written);
+        bytes = out.data();
+        std::copy(instead.begin(), instead.end(), bytes + written);
         written += instead.size();
     }
     out.truncate(written);

@@ -4,7 +4,8 @@
 // rewriting must read exactly the picture values that the import wrote, and the page's links must be
 // those the site gave, in order. The shared HTML scanner's pieces must cover the text without gaps.
 // The book check reads the imported page and the input taken as a book, naming only lines that the
-// pages have, and never an empty link or a script's.
+// pages have, and never an empty link or a script's. A page drafted without its site and finished
+// with it is the page rewritten whole.
 #include "fuzzcheck.h"
 
 #include "author/pagerewrite.h"
@@ -119,6 +120,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     HostileSite site;
     TextChanges changes;
     const QString html = rewritePage(page.text, site, changes);
+
+    // Drafted on another core, then finished with the site: the same page, the same questions to the
+    // site in the same order, the same changes counted.
+    {
+        HostileSite again;
+        TextChanges counted;
+        const std::vector<book::HtmlToken> tokens = scanPage(page.text);
+        const QString finished = finishPage(page.text, tokens, draftPage(page.text, tokens), again, counted);
+        FUZZ_CHECK_MSG(finished == html, QStringLiteral("drafted: %1\nwhole: %2").arg(shown(finished), shown(html)));
+        FUZZ_CHECK(again.links == site.links && again.aside == site.aside && again.pictures == site.pictures);
+        FUZZ_CHECK(counted.tildes == changes.tildes && counted.doubleHashes == changes.doubleHashes &&
+                   counted.sectionMarks == changes.sectionMarks && counted.outsideCodePage == changes.outsideCodePage &&
+                   counted.scriptsMoved == changes.scriptsMoved && counted.stylesMoved == changes.stylesMoved);
+    }
     FUZZ_CHECK_MSG(!book::holdsSeparator(html), shown(html));
     for (const QString &aside : site.aside)
         FUZZ_CHECK(!aside.isEmpty());

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -32,11 +33,27 @@ public:
     std::map<QString, QString> aside;
 };
 
+// The page rewritten whole; and drafted without the site then finished with it, as the import does
+// on several cores, which must give the same.
 QString rewritten(const QString &html, TextChanges *changes = nullptr, RecordingSite *site = nullptr)
 {
     RecordingSite own;
     TextChanges ignored;
-    return rewritePage(html, site ? *site : own, changes ? *changes : ignored);
+    TextChanges &counted = changes ? *changes : ignored;
+    const TextChanges before = counted;
+    const QString whole = rewritePage(html, site ? *site : own, counted);
+    RecordingSite again;
+    TextChanges countedAgain;
+    const std::vector<book::HtmlToken> tokens = scanPage(html);
+    EXPECT_EQ(finishPage(html, tokens, draftPage(html, tokens), again, countedAgain), whole);
+    const auto each = [](const TextChanges &c) {
+        return std::vector{c.tildes, c.doubleHashes, c.sectionMarks, c.outsideCodePage, c.scriptsMoved, c.stylesMoved};
+    };
+    std::vector<qsizetype> added = each(counted);
+    for (size_t i = 0; i < added.size(); ++i)
+        added[i] -= each(before)[i];
+    EXPECT_EQ(each(countedAgain), added) << html.toStdString();
+    return whole;
 }
 
 TEST(PageRewrite, PointsEveryKindOfReferenceWhereItsFileGoes)

@@ -5,8 +5,8 @@
 #include "book/htmlscan.h"
 #include "platform/codepage.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
+#include <QStringList>
 #include <QUtf8StringView>
 
 #include <vector>
@@ -39,11 +39,12 @@ void countSeparator(TextChanges &changes, const book::Separator &separator)
 qsizetype countOutsideCodePage(QStringView text)
 {
     qsizetype count = 0;
+    const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = units[i];
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
             continue;
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(units[i + 1])) {
             ++i; // one character, two code units
             ++count;
             continue;
@@ -194,8 +195,18 @@ QStringList relations(const HtmlToken &tag)
     const HtmlAttribute *rel = tag.attribute(u"rel");
     if (!rel)
         return {};
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    return rel->value().toLower().split(blanks, Qt::SkipEmptyParts);
+    QStringList words;
+    const QString value = rel->value().toLower();
+    for (qsizetype i = 0; i < value.size();) {
+        while (i < value.size() && value[i].isSpace())
+            ++i;
+        const qsizetype begin = i;
+        while (i < value.size() && !value[i].isSpace())
+            ++i;
+        if (i > begin)
+            words.append(value.sliced(begin, i - begin));
+    }
+    return words;
 }
 
 bool isJavaScript(const HtmlToken &tag)
@@ -250,40 +261,45 @@ public:
     {
     }
 
-    QString run()
+    QString run(const std::vector<HtmlToken> &tokens)
     {
-        std::vector<HtmlToken> tokens;
-        HtmlScanner scanner(html_);
-        for (HtmlToken token; scanner.next(token);)
-            tokens.push_back(token);
         out_.reserve(html_.size() + html_.size() / 8);
-        for (size_t i = 0; i < tokens.size(); ++i) {
-            const HtmlToken &token = tokens[i];
-            const QStringView text = html_.sliced(token.begin, token.end - token.begin);
-            switch (token.kind) {
-            case HtmlToken::StartTag: {
-                const HtmlToken *content =
-                    i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::RawText ? &tokens[i + 1] : nullptr;
-                if (token.is(u"script") || token.is(u"style")) {
-                    const bool dropEndTag = rawTextElement(token, content);
-                    if (content)
-                        ++i;
-                    if (dropEndTag && i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::EndTag)
-                        ++i;
-                } else {
-                    tag(token, {});
-                }
-                break;
-            }
-            case HtmlToken::EndTag:
-            case HtmlToken::RawText: // a script or style end that has none
-            case HtmlToken::Text:
-            case HtmlToken::Comment:
-            case HtmlToken::Declaration:
-                appendEscaped(out_, text, changes_, true);
-                break;
-            }
+        for (size_t i = 0; i < tokens.size();)
+            i = appendUnit(tokens, i);
+        return finish();
+    }
+
+    // Writes the piece at tokens[i], with the content and end of a script or style; gives the index
+    // after them.
+    size_t appendUnit(const std::vector<HtmlToken> &tokens, size_t i)
+    {
+        const HtmlToken &token = tokens[i];
+        if (token.kind != HtmlToken::StartTag) {
+            // An end tag, text, a comment, a declaration, or a script or style end that has none.
+            appendEscaped(out_, html_.sliced(token.begin, token.end - token.begin), changes_, true);
+            return i + 1;
         }
+        if (!token.is(u"script") && !token.is(u"style")) {
+            tag(token, {});
+            return i + 1;
+        }
+        const HtmlToken *content =
+            i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::RawText ? &tokens[i + 1] : nullptr;
+        const bool dropEndTag = rawTextElement(token, content);
+        if (content)
+            ++i;
+        if (dropEndTag && i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::EndTag)
+            ++i;
+        return i + 1;
+    }
+
+    // Text written before as it is.
+    void appendWritten(QStringView text) { out_ += text; }
+    qsizetype written() const { return out_.size(); }
+    QString takeWritten() { return std::move(out_); }
+
+    QString finish()
+    {
         // Pieces end and begin at "<" and ">", so only "<<$$>>" can form across two of them, as a tag
         // "<x<<$$>" followed by text ">": broken markup, which the references keep whole as text.
         const book::Separator &section = *book::separatorAt(QString(book::kSectionSeparator));
@@ -464,9 +480,98 @@ bool isWindows1252Label(QStringView label)
 
 } // namespace
 
+std::vector<HtmlToken> scanPage(QStringView html)
+{
+    std::vector<HtmlToken> tokens;
+    HtmlScanner scanner(html);
+    // Each piece read in its place: a page has tens of thousands, each with its attributes.
+    while (scanner.next(tokens.emplace_back())) {
+    }
+    tokens.pop_back();
+    return tokens;
+}
+
+QString rewriteScannedPage(QStringView html, const std::vector<HtmlToken> &tokens, PageSite &site, TextChanges &changes)
+{
+    return PageRewriter(html, site, changes).run(tokens);
+}
+
+namespace {
+
+// What a draft's pieces ask of a site: only whether they ask.
+class DraftSite final : public PageSite {
+public:
+    std::optional<QString> rewrite(UrlRole, const QString &, qsizetype) override
+    {
+        asked = true;
+        return std::nullopt;
+    }
+    QString keepAside(QStringView, const QString &) override
+    {
+        asked = true;
+        return {};
+    }
+    bool asked = false;
+};
+
+void subtract(TextChanges &from, const TextChanges &counted)
+{
+    from.tildes -= counted.tildes;
+    from.doubleHashes -= counted.doubleHashes;
+    from.sectionMarks -= counted.sectionMarks;
+    from.scriptsMoved -= counted.scriptsMoved;
+    from.stylesMoved -= counted.stylesMoved;
+}
+
+} // namespace
+
+DraftPage draftPage(QStringView html, const std::vector<HtmlToken> &tokens)
+{
+    DraftPage draft;
+    DraftSite site;
+    PageRewriter rewriter(html, site, draft.changes);
+    for (size_t i = 0; i < tokens.size();) {
+        const TextChanges before = draft.changes;
+        const qsizetype outBegin = rewriter.written();
+        site.asked = false;
+        const size_t next = rewriter.appendUnit(tokens, i);
+        if (site.asked) {
+            DraftPage::Redo redo{i, next, outBegin, rewriter.written(), draft.changes};
+            subtract(redo.counted, before);
+            draft.redo.push_back(redo);
+        }
+        i = next;
+    }
+    draft.text = rewriter.takeWritten();
+    return draft;
+}
+
+QString finishPage(QStringView html, const std::vector<HtmlToken> &tokens, const DraftPage &draft, PageSite &site,
+                   TextChanges &changes)
+{
+    TextChanges counted = draft.changes;
+    for (const DraftPage::Redo &redo : draft.redo)
+        subtract(counted, redo.counted);
+    changes.tildes += counted.tildes;
+    changes.doubleHashes += counted.doubleHashes;
+    changes.sectionMarks += counted.sectionMarks;
+    changes.scriptsMoved += counted.scriptsMoved;
+    changes.stylesMoved += counted.stylesMoved;
+    PageRewriter rewriter(html, site, changes);
+    qsizetype at = 0;
+    for (const DraftPage::Redo &redo : draft.redo) {
+        rewriter.appendWritten(QStringView(draft.text).sliced(at, redo.outBegin - at));
+        for (size_t i = redo.firstToken; i < redo.endToken;)
+            i = rewriter.appendUnit(tokens, i);
+        at = redo.outEnd;
+    }
+    rewriter.appendWritten(QStringView(draft.text).sliced(at));
+    return rewriter.finish();
+}
+
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
 {
-    return PageRewriter(html, site, changes).run();
+    return rewriteScannedPage(html, scanPage(html), site, changes);
 }
 
 namespace {
@@ -486,8 +591,9 @@ std::optional<QString> nextReferenceOf(const HtmlToken &token)
 
 } // namespace
 
-QString readLinks(QStringView html, PageSite &site)
+PageLinks pageLinks(QStringView html)
 {
+    PageLinks found;
     std::optional<QString> next;
     HtmlScanner scanner(html);
     for (HtmlToken token; scanner.next(token);) {
@@ -500,10 +606,19 @@ QString readLinks(QStringView html, PageSite &site)
             if (attribute.valueBegin < 0 || token.attribute(attribute.name) != &attribute)
                 continue;
             if (roleOf(token, attribute) == UrlRole::Link)
-                site.rewrite(UrlRole::Link, attribute.value().trimmed(), attribute.valueBegin);
+                found.links.emplace_back(attribute.value().trimmed(), attribute.valueBegin);
         }
     }
-    return next.value_or(QString());
+    found.next = next.value_or(QString());
+    return found;
+}
+
+QString readLinks(QStringView html, PageSite &site)
+{
+    PageLinks found = pageLinks(html);
+    for (const auto &[url, offset] : found.links)
+        site.rewrite(UrlRole::Link, url, offset);
+    return found.next;
 }
 
 PageText decodePage(QByteArrayView bytes, QString *problem)

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "book/htmlscan.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 // Turning one HTML file of a web site into a page of a book: its references pointed at the book's
 // pages and at the files beside the book, and its text made safe for the book format.
@@ -50,6 +54,41 @@ struct TextChanges {
 // each of which stands first in its element in double quotes. Characters that Windows-1252 lacks are
 // left for the book's encoding, which writes them as numeric references; they are counted.
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes);
+
+// The same for a page already cut into its pieces, as scanPage() cuts it: the cutting is done where
+// the site isn't needed, on another core.
+QString rewriteScannedPage(QStringView html, const std::vector<book::HtmlToken> &tokens, PageSite &site,
+                           TextChanges &changes);
+std::vector<book::HtmlToken> scanPage(QStringView html);
+
+// A page rewritten as far as it can be without its site, on another core: the pieces that ask
+// nothing of a site are written as they will stay, the others as if the site left them, to be
+// written again by finishPage() with the site, in order. finishPage() gives what
+// rewriteScannedPage() gives, and counts the same changes.
+struct DraftPage {
+    struct Redo {
+        size_t firstToken; // the pieces [firstToken, endToken)
+        size_t endToken;
+        qsizetype outBegin; // what the draft wrote of them: text[outBegin, outEnd)
+        qsizetype outEnd;
+        TextChanges counted; // and counted
+    };
+    QString text;
+    std::vector<Redo> redo;
+    TextChanges changes;
+};
+DraftPage draftPage(QStringView html, const std::vector<book::HtmlToken> &tokens);
+QString finishPage(QStringView html, const std::vector<book::HtmlToken> &tokens, const DraftPage &draft, PageSite &site,
+                   TextChanges &changes);
+
+// The links of a page, each with where its value stands, as rewritePage() hands them to the site
+// as UrlRole::Link, and what nextPageReference() gives, read in one pass and asking nothing of a
+// site.
+struct PageLinks {
+    std::vector<std::pair<QString, qsizetype>> links;
+    QString next;
+};
+PageLinks pageLinks(QStringView html);
 
 // Asks site for the links of html alone, as rewritePage() asks for them, and writes nothing: what
 // the walk through a site needs, at a fraction of the rewriting's cost. Gives what

@@ -1,6 +1,9 @@
 #include "author/siteimport.h"
 
+#include "author/bookstream.h"
+#include "author/filecopier.h"
 #include "author/pagerewrite.h"
+#include "author/prefetch.h"
 #include "author/refusal.h"
 #include "author/text.h"
 #include "book/bookfile.h"
@@ -18,11 +21,13 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <set>
 #include <vector>
@@ -42,53 +47,6 @@ constexpr QStringView kOutsideFolder = u"tavlo-outside";
 // A script's folder from outside the site comes whole, as its scripts load files by name, up to this.
 constexpr qsizetype kMostOutsideFolderFiles = 10'000;
 constexpr qint64 kMostOutsideFolderBytes = qint64(256) << 20;
-
-// Copies a file's bytes into a new file, in the kernel where it can. Unlike QFile::copy() it doesn't
-// flush each copy to disk: thousands of pictures would wait on the disk one by one, and the book
-// folder only counts once it is renamed into place. Gives the error in words, empty on success.
-QString copyFile(const QString &from, const QString &to)
-{
-    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        const int error = errno;
-        ::close(in);
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
-    int error = 0;
-    bool inKernel = true;
-    for (;;) {
-        const ssize_t copied = inKernel ? ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0) : 0;
-        if (copied > 0)
-            continue;
-        if (copied == 0 && inKernel)
-            break;
-        if (inKernel && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-            inKernel = false; // file systems that can't: byte by byte from where it stopped
-            continue;
-        }
-        if (inKernel) {
-            error = errno;
-            break;
-        }
-        char buffer[65536];
-        const ssize_t read = ::read(in, buffer, sizeof buffer);
-        if (read <= 0) {
-            error = read < 0 ? errno : 0;
-            break;
-        }
-        if (::write(out, buffer, size_t(read)) != read) {
-            error = errno ? errno : EIO;
-            break;
-        }
-    }
-    if (::close(out) != 0 && error == 0)
-        error = errno;
-    ::close(in);
-    return error ? QString::fromLocal8Bit(std::strerror(error)) : QString();
-}
 
 bool isHtmlFile(QStringView path)
 {
@@ -253,6 +211,10 @@ public:
         }
         checkOutput();
 
+        // The links of the pages, read ahead on every core.
+        Prefetch<ReadLinks> linkReading([root = root_](const QString &path) { return readLinksOf(root, path); },
+                                        QThread::idealThreadCount(), std::numeric_limits<qsizetype>::max());
+        linkReading_ = &linkReading;
         for (const QString &start : startPaths) {
             if (pageIndex_.contains(start))
                 continue;
@@ -260,6 +222,10 @@ public:
             walk(start, startPaths);
         }
         const QStringList htmlFiles = htmlFilesOfSite();
+        if (all)
+            for (auto file = htmlFiles.crbegin(); file != htmlFiles.crend(); ++file)
+                if (!pageIndex_.contains(*file))
+                    linkReading.ahead(*file);
         for (const QString &file : htmlFiles) {
             if (pageIndex_.contains(file))
                 continue;
@@ -268,6 +234,7 @@ public:
             else
                 notTaken_.append(file);
         }
+        linkReading_ = nullptr;
         if (pages_.empty() && outsideHtmlFiles_ > 0)
             throw Refusal({QStringLiteral("%1: holds no HTML file but %2 symbolic links out of the site to HTML files; "
                                           "give --follow-links to take them")
@@ -286,27 +253,15 @@ public:
             throw Refusal({QStringLiteral("%1: can't be written: %2").arg(out_, staging.errorString())});
         staging_ = staging.path();
 
-        book::BookWriter writer(title_);
-        for (const auto index : order_) {
-            Page &page = pages_[index];
-            current_ = &page;
-            const QString text = textOf(page);
-            lines_.reset(text);
-            writer.addPage(page.name, rewritePage(text, *this, totals_.text));
-        }
-        if (writer.form() == book::TextForm::Utf8)
-            totals_.text.outsideCodePage = 0; // a UTF-8 book holds them as they are
-        const QByteArray book = writer.take();
-        current_ = nullptr;
+        FileCopier siteCopies(siteFilesToCopy());
+        writeBook();
         copyStyleSheetFiles();
         claimSiteFiles();
         bringScriptFolders();
+        siteCopies.finish();
         copyFiles();
-        const QString bookPath = staging_ + u'/' + QString::fromLatin1(book::kBookFileName + 1);
-        write(bookPath, book);
         if (!lacks_.isEmpty())
             write(staging_ + u'/' + QLatin1String(book::kSiteLacksFileName), book::writeSiteLacks(lacks_));
-        bookSize_ = book.size();
         replaceOutput(staging);
         return report();
     }
@@ -638,39 +593,74 @@ private:
 
     // A page's text, read again where it is needed rather than kept: a big site's pages, decoded, hold
     // twice their size. The first reading says what was wrong with it.
-    QString textOf(Page &page, bool first = false)
+    // A page's text, as the page view serves it; problem says how it was read when not as declared.
+    static QString readPage(const QString &root, const QString &path, QString *problem)
     {
-        QFile file(root_ + u'/' + page.path);
+        QFile file(root + u'/' + path);
         if (!file.open(QIODevice::ReadOnly)) {
-            if (first)
-                page.problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
+            *problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
             return {};
         }
-        QString problem;
-        PageText text = decodePage(file.readAll(), &problem);
-        if (first)
-            page.problem = problem;
-        return std::move(text.text);
+        return std::move(decodePage(file.readAll(), problem).text);
     }
 
-    // Collects the pages a page links to, without changing anything.
-    class LinkCollector final : public PageSite {
-    public:
-        explicit LinkCollector(SiteImport &import) : import_(import) {}
-        std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype) override
-        {
-            if (role == UrlRole::Link)
-                if (std::optional<QString> page = import_.pageOf(url, folder))
-                    links.push_back(*page);
-            return std::nullopt;
-        }
-        QString keepAside(QStringView, const QString &) override { return {}; }
-        QString folder;
-        std::vector<QString> links;
+    QString textOf(const Page &page) const
+    {
+        QString problem;
+        return readPage(root_, page.path, &problem);
+    }
 
-    private:
-        SiteImport &import_;
+    struct ReadLinks {
+        QString problem;
+        PageLinks links;
     };
+    static ReadLinks readLinksOf(const QString &root, const QString &path)
+    {
+        ReadLinks read;
+        read.links = pageLinks(readPage(root, path, &read.problem));
+        return read;
+    }
+
+    struct ScannedPage {
+        QString text;
+        std::vector<book::HtmlToken> tokens; // views into text, whose characters stay put as it moves
+        DraftPage draft;
+    };
+
+    // Every page in book order, rewritten, into the book file. The pages are read, cut and drafted
+    // ahead on the other cores, and encoded and written behind on a thread of the book file's own;
+    // what asks the site stays on this one, in book order, as its answers depend on what went before.
+    void writeBook()
+    {
+        bool fits = book::BookEncoder::fitsCodePage(title_);
+        for (const Page &page : pages_)
+            fits = fits && book::BookEncoder::fitsCodePage(page.name);
+        const book::TextForm form = fits ? book::TextForm::CodePage : book::TextForm::Utf8;
+        BookStream book(staging_ + u'/' + QString::fromLatin1(book::kBookFileName + 1), form, title_);
+        Prefetch<ScannedPage> scanning(
+            [root = root_](const QString &path) {
+                QString problem;
+                ScannedPage page{readPage(root, path, &problem), {}, {}};
+                page.tokens = scanPage(page.text);
+                page.draft = draftPage(page.text, page.tokens);
+                return page;
+            },
+            std::max(1, QThread::idealThreadCount() - 1), 8);
+        for (auto index = order_.crbegin(); index != order_.crend(); ++index)
+            scanning.ahead(pages_[size_t(*index)].path);
+        for (const auto index : order_) {
+            Page &page = pages_[size_t(index)];
+            current_ = &page;
+            const ScannedPage scanned = scanning.take(page.path);
+            lines_.reset(scanned.text);
+            book.addPage(page.name, finishPage(scanned.text, scanned.tokens, scanned.draft, *this, totals_.text));
+        }
+        current_ = nullptr;
+        lines_.reset({});
+        if (form == book::TextForm::Utf8)
+            totals_.text.outsideCodePage = 0; // a UTF-8 book holds them as they are
+        bookSize_ = book.finish();
+    }
 
     // The HTML file of the site that url names from a page in folder, if it names one.
     std::optional<QString> pageOf(const QString &url, const QString &folder)
@@ -693,12 +683,19 @@ private:
         pages_.push_back({});
         Page &page = pages_.back();
         page.path = path;
-        LinkCollector collector(*this);
-        collector.folder = folderOf(path);
-        const QString next = readLinks(textOf(page, true), collector);
-        page.links = std::move(collector.links);
-        if (!next.isEmpty())
-            page.next = pageOf(next, collector.folder).value_or(QString());
+        ReadLinks read = linkReading_ ? linkReading_->take(path) : readLinksOf(root_, path);
+        page.problem = std::move(read.problem);
+        const QString folder = folderOf(path);
+        for (const auto &[url, offset] : read.links.links)
+            if (std::optional<QString> linked = pageOf(url, folder))
+                page.links.push_back(*linked);
+        if (!read.links.next.isEmpty())
+            page.next = pageOf(read.links.next, folder).value_or(QString());
+        // The walk goes on into the first of them: it is read first.
+        if (linkReading_)
+            for (auto linked = page.links.crbegin(); linked != page.links.crend(); ++linked)
+                if (!pageIndex_.contains(*linked))
+                    linkReading_->ahead(*linked);
     }
 
     // Every page reachable from a start page, depth first in link order. The other start pages are
@@ -878,22 +875,40 @@ private:
         cssText_.clear();
     }
 
+    // The site's files that are no page, copied while the pages are made: each keeps its place, which
+    // no other copy can take (see claimPicture). Those under the folders of our own copies are left
+    // for copyFiles(), which sees what else claims their place.
+    std::vector<std::pair<QString, QString>> siteFilesToCopy()
+    {
+        std::vector<std::pair<QString, QString>> copies;
+        for (const QString &path : siteFiles_) {
+            if (pageIndex_.contains(path) || path == QLatin1String(book::kSiteLacksFileName) ||
+                path.startsWith(kOutsideFolder + u'/') || path.startsWith(kAsideFolder + u'/'))
+                continue;
+            copies.emplace_back(root_ + u'/' + path, staging_ + u'/' + path);
+            copiedAlready_.insert(path);
+        }
+        return copies;
+    }
+
     void copyFiles()
     {
         QSet<QString> folders;
         for (auto claim = claims_.constBegin(); claim != claims_.constEnd(); ++claim) {
             if (claim.value().isEmpty())
                 continue; // written already: text kept aside
+            const auto outside = outsideSources_.constFind(claim.value());
+            const QString source = outside != outsideSources_.constEnd() ? *outside : root_ + u'/' + claim.value();
+            if (outside != outsideSources_.constEnd() ? !inBroughtFolder(claim.key()) : find(claim.value()).outside)
+                fromOutside_.emplace(claim.key(), QFileInfo(source).canonicalFilePath());
+            if (copiedAlready_.contains(claim.key()))
+                continue;
             const QString target = staging_ + u'/' + claim.key();
             const QString folder = folderOf(target);
             if (!folders.contains(folder)) {
                 QDir().mkpath(folder);
                 folders.insert(folder);
             }
-            const auto outside = outsideSources_.constFind(claim.value());
-            const QString source = outside != outsideSources_.constEnd() ? *outside : root_ + u'/' + claim.value();
-            if (outside != outsideSources_.constEnd() ? !inBroughtFolder(claim.key()) : find(claim.value()).outside)
-                fromOutside_.emplace(claim.key(), QFileInfo(source).canonicalFilePath());
             if (const QString error = copyFile(source, target); !error.isEmpty())
                 throw Refusal({QStringLiteral("%1: can't be copied to %2: %3").arg(source, target, error)});
         }
@@ -977,6 +992,7 @@ private:
     int outsideHtmlFiles_ = 0;                  // HTML files of the site that are symbolic links out of it, left out
     QHash<QString, Found> found_;               // site path -> what it stands for
     std::set<QString> siteFiles_;               // every file of the site, by the name it is known by
+    QSet<QString> copiedAlready_;               // of those, the ones copied while the pages were made
     std::set<QString> siteLeftOut_;             // files of the site that are symbolic links out, not followed
     QHash<QString, QString> outsideSources_;    // copy in OUT -> its file outside the site
     std::set<QString> scriptFolders_;           // the folders of scripts brought from outside
@@ -992,7 +1008,8 @@ private:
     book::SiteLacks lacks_;
     qsizetype bookSize_ = 0;
 
-    const Page *current_ = nullptr; // the page being rewritten; null while style sheets are read
+    const Page *current_ = nullptr;              // the page being rewritten; null while style sheets are read
+    Prefetch<ReadLinks> *linkReading_ = nullptr; // while the pages are walked
     QString cssFile_;
     QString cssBase_;
     QString cssText_;

@@ -162,51 +162,61 @@ bool runsIntoFieldSeparator(QStringView pageName)
     return pageName.endsWith(kFieldSeparator.front());
 }
 
-BookWriter::BookWriter(QStringView title)
+bool BookEncoder::fitsCodePage(QStringView plainText)
 {
-    addPlain(title);
-    text_ += kSectionSeparator;
+    return std::ranges::all_of(plainText.toUcs4(), inCodePage);
 }
 
-void BookWriter::addPlain(QStringView text)
+QByteArray BookEncoder::plain(QStringView text) const
 {
-    if (!needsUtf8_)
-        needsUtf8_ = !std::ranges::all_of(QStringView(text).toUcs4(), inCodePage);
-    text_ += text;
+    return form_ == TextForm::Utf8 ? text.toUtf8() : platform::encodeCodePage(text, false);
+}
+
+QByteArray BookEncoder::separatorBefore()
+{
+    return std::exchange(first_, false) ? QByteArray() : QByteArray(kRecordSeparator.data(), kRecordSeparator.size());
+}
+
+QByteArray BookEncoder::title(QStringView title) const
+{
+    QByteArray out = form_ == TextForm::Utf8 ? kUtf8Mark.toByteArray() : QByteArray();
+    out += plain(title);
+    out += QByteArrayView(kSectionSeparator.data(), kSectionSeparator.size());
+    return out;
+}
+
+QByteArray BookEncoder::page(QStringView name, QStringView html)
+{
+    QByteArray out = separatorBefore();
+    out += plain(name);
+    out += QByteArrayView(kFieldSeparator.data(), kFieldSeparator.size());
+    out += form_ == TextForm::Utf8 ? html.toUtf8() : platform::encodeCodePage(html, true);
+    return out;
+}
+
+QByteArray BookEncoder::record(QStringView record)
+{
+    return separatorBefore() + plain(record);
 }
 
 void BookWriter::addPage(QStringView name, QStringView html)
 {
-    if (!std::exchange(first_, false))
-        text_ += kRecordSeparator;
-    addPlain(name);
-    text_ += kFieldSeparator;
-    html_.push_back({text_.size(), html.size()});
-    text_ += html;
+    needsUtf8_ = needsUtf8_ || !BookEncoder::fitsCodePage(name);
+    records_.push_back({name.toString(), html.toString(), true});
 }
 
 void BookWriter::addRecord(QStringView record)
 {
-    if (!std::exchange(first_, false))
-        text_ += kRecordSeparator;
-    addPlain(record);
+    needsUtf8_ = needsUtf8_ || !BookEncoder::fitsCodePage(record);
+    records_.push_back({record.toString(), {}, false});
 }
 
 QByteArray BookWriter::take()
 {
-    const QString text = std::exchange(text_, QString());
-    if (needsUtf8_)
-        return kUtf8Mark.toByteArray() + text.toUtf8();
-    QByteArray out;
-    out.reserve(text.size());
-    qsizetype at = 0;
-    for (const TextSpan &html : html_) {
-        out += platform::encodeCodePage(QStringView(text).sliced(at, html.offset - at), false);
-        out += platform::encodeCodePage(QStringView(text).sliced(html.offset, html.length), true);
-        at = html.offset + html.length;
-    }
-    out += platform::encodeCodePage(QStringView(text).sliced(at), false);
-    html_.clear();
+    BookEncoder encoder(form());
+    QByteArray out = encoder.title(title_);
+    for (const Record &record : std::exchange(records_, {}))
+        out += record.page ? encoder.page(record.name, record.html) : encoder.record(record.name);
     return out;
 }
 

@@ -96,13 +96,39 @@ bool runsIntoFieldSeparator(QStringView pageName);
 
 // ---- Writing
 
-// Writes the text of a book: the title, "<<$$>>", then the records separated by "~". It is written
-// in the code page while the title and every page name fit in it, the page HTML with each character
-// the code page lacks as a numeric character reference; else in UTF-8 after its mark, as it is. Callers
-// refuse or replace the separators first.
+// Encodes the text of a book piece by piece, in a form chosen beforehand: the title, "<<$$>>", then
+// the records separated by "~". In the code page, the page HTML has each character the code page
+// lacks as a numeric character reference; in UTF-8 the text begins with its mark and is as it is. A
+// book too big to hold whole is written as it comes this way. Callers refuse or replace the
+// separators first.
+class BookEncoder {
+public:
+    explicit BookEncoder(TextForm form) : form_(form) {}
+
+    // The form a book needs: the code page while its title and every page name fit in it.
+    static bool fitsCodePage(QStringView plainText);
+
+    TextForm form() const { return form_; }
+    // The book's first bytes: the mark of UTF-8, the title and "<<$$>>".
+    QByteArray title(QStringView title) const;
+    // A page: its name, "##" and its HTML; a "~" before it but for the first record.
+    QByteArray page(QStringView name, QStringView html);
+    // A record of its own, as a blank one of spaces.
+    QByteArray record(QStringView record);
+
+private:
+    QByteArray plain(QStringView text) const;
+    QByteArray separatorBefore();
+
+    TextForm form_;
+    bool first_ = true;
+};
+
+// Writes the text of a book whose form is known only once every name is: it holds the book until
+// take(), then encodes it as BookEncoder does.
 class BookWriter {
 public:
-    explicit BookWriter(QStringView title);
+    explicit BookWriter(QStringView title) : title_(title.toString()), needsUtf8_(!BookEncoder::fitsCodePage(title)) {}
 
     // A page: its name, "##" and its HTML.
     void addPage(QStringView name, QStringView html);
@@ -113,13 +139,14 @@ public:
     QByteArray take();
 
 private:
-    void addPlain(QStringView text);
-
-    // The book's text, and where page HTML lies in it: the form is known only once every name is.
-    QString text_;
-    std::vector<TextSpan> html_;
-    bool needsUtf8_ = false;
-    bool first_ = true;
+    struct Record {
+        QString name; // or the whole record
+        QString html;
+        bool page;
+    };
+    QString title_;
+    std::vector<Record> records_;
+    bool needsUtf8_;
 };
 
 } // namespace book

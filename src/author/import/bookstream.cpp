@@ -1,0 +1,86 @@
+#include "author/bookstream.h"
+
+#include "author/refusal.h"
+
+namespace {
+
+// What may wait to be written: enough to keep the thread busy, little beside a big page.
+constexpr qsizetype kMostQueuedCharacters = qsizetype(32) << 20;
+
+} // namespace
+
+BookStream::BookStream(const QString &path, book::TextForm form, QStringView title) : file_(path), encoder_(form)
+{
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw Refusal({QStringLiteral("%1: can't be written: %2").arg(path, file_.errorString())});
+    write(encoder_.title(title));
+    thread_ = std::thread([this] { serve(); });
+}
+
+BookStream::~BookStream()
+{
+    if (thread_.joinable()) {
+        {
+            const std::lock_guard lock(mutex_);
+            finishing_ = true;
+            queue_.clear();
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+}
+
+void BookStream::addPage(QString name, QString html)
+{
+    std::unique_lock lock(mutex_);
+    // One page at least waits, however big.
+    changed_.wait(lock, [&] { return queue_.empty() || queuedCharacters_ + html.size() <= kMostQueuedCharacters; });
+    queuedCharacters_ += html.size();
+    queue_.emplace_back(std::move(name), std::move(html));
+    lock.unlock();
+    changed_.notify_all();
+}
+
+qsizetype BookStream::finish()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        finishing_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+    file_.close();
+    if (error_.isEmpty() && file_.error() != QFile::NoError)
+        error_ = file_.errorString();
+    if (!error_.isEmpty())
+        throw Refusal({QStringLiteral("%1: can't be written: %2").arg(file_.fileName(), error_)});
+    return written_;
+}
+
+void BookStream::serve()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [&] { return finishing_ || !queue_.empty(); });
+        if (queue_.empty())
+            return; // finishing, and all written
+        auto [name, html] = std::move(queue_.front());
+        queue_.pop_front();
+        lock.unlock();
+        const qsizetype characters = html.size();
+        write(encoder_.page(name, html));
+        html = QString(); // freed here, off the thread that makes pages
+        lock.lock();
+        queuedCharacters_ -= characters;
+        changed_.notify_all();
+    }
+}
+
+void BookStream::write(const QByteArray &bytes)
+{
+    if (!error_.isEmpty())
+        return;
+    if (file_.write(bytes) != bytes.size())
+        error_ = file_.errorString();
+    written_ += bytes.size();
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+// Work on the files an import is about to need, done ahead on the other cores: reading, decoding
+// and cutting a page cost more than everything the import does with it after. The work must touch
+// nothing but its path and what it gives back.
+//
+// Paths asked for ahead are begun newest first, as a walk through links wants the pages of the page
+// it has just read next. A path that no thread has begun when it is taken is worked on by the taker
+// at once, so a wrong guess costs nothing but the guess. At most `most` results wait to be taken.
+template <typename Result> class Prefetch {
+public:
+    using Work = std::function<Result(const QString &path)>;
+
+    Prefetch(Work work, int threads, qsizetype most) : work_(std::move(work)), most_(most)
+    {
+        for (int i = 0; i < threads; ++i)
+            threads_.emplace_back([this] { serve(); });
+    }
+
+    ~Prefetch()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread &thread : threads_)
+            thread.join();
+    }
+
+    Prefetch(const Prefetch &) = delete;
+    Prefetch &operator=(const Prefetch &) = delete;
+
+    // path will be taken soon; once only, until it is.
+    void ahead(const QString &path)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            if (entries_.contains(path))
+                return;
+            entries_.insert(path, {});
+            stack_.push_back(path);
+        }
+        changed_.notify_one();
+    }
+
+    // The work's result for path.
+    Result take(const QString &path)
+    {
+        std::unique_lock lock(mutex_);
+        auto entry = entries_.find(path);
+        if (entry == entries_.end() || entry->state == State::Waiting) {
+            if (entry != entries_.end())
+                entries_.erase(entry); // left on the stack: serve() passes over it
+            lock.unlock();
+            return work_(path);
+        }
+        changed_.wait(lock, [&] {
+            entry = entries_.find(path);
+            return entry->state == State::Done;
+        });
+        Result result = std::move(*entry->result);
+        entries_.erase(entry);
+        --held_;
+        lock.unlock();
+        changed_.notify_all();
+        return result;
+    }
+
+private:
+    enum class State { Waiting, Working, Done };
+    struct Entry {
+        State state = State::Waiting;
+        std::optional<Result> result;
+    };
+
+    void serve()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [&] { return stopping_ || (!stack_.empty() && held_ < most_); });
+            if (stopping_)
+                return;
+            const QString path = std::move(stack_.back());
+            stack_.pop_back();
+            const auto entry = entries_.find(path);
+            if (entry == entries_.end() || entry->state != State::Waiting)
+                continue; // taken meanwhile, or asked for again after it was
+            entry->state = State::Working;
+            ++held_; // counted from now, so that threads together never hold more than most_
+            lock.unlock();
+            Result result = work_(path);
+            lock.lock();
+            const auto done = entries_.find(path);
+            done->result.emplace(std::move(result));
+            done->state = State::Done;
+            changed_.notify_all();
+        }
+    }
+
+    Work work_;
+    qsizetype most_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    QHash<QString, Entry> entries_;
+    std::vector<QString> stack_;
+    qsizetype held_ = 0;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
