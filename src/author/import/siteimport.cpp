@@ -223,9 +223,9 @@ public:
         }
         const QStringList htmlFiles = htmlFilesOfSite();
         if (all)
-            for (auto file = htmlFiles.crbegin(); file != htmlFiles.crend(); ++file)
-                if (!pageIndex_.contains(*file))
-                    linkReading.ahead(*file);
+            for (qsizetype at = htmlFiles.size(); at-- > 0;)
+                if (!pageIndex_.contains(htmlFiles[at]))
+                    linkReading.ahead(htmlFiles[at]);
         for (const QString &file : htmlFiles) {
             if (pageIndex_.contains(file))
                 continue;
@@ -646,8 +646,8 @@ private:
                 return page;
             },
             std::max(1, QThread::idealThreadCount() - 1), 8);
-        for (auto index = order_.crbegin(); index != order_.crend(); ++index)
-            scanning.ahead(pages_[size_t(*index)].path);
+        for (size_t at = order_.size(); at-- > 0;) // the first on top
+            scanning.ahead(pages_[size_t(order_[at])].path);
         for (const auto index : order_) {
             Page &page = pages_[size_t(index)];
             current_ = &page;
@@ -693,9 +693,9 @@ private:
             page.next = pageOf(read.links.next, folder).value_or(QString());
         // The walk goes on into the first of them: it is read first.
         if (linkReading_)
-            for (auto linked = page.links.crbegin(); linked != page.links.crend(); ++linked)
-                if (!pageIndex_.contains(*linked))
-                    linkReading_->ahead(*linked);
+            for (size_t at = page.links.size(); at-- > 0;)
+                if (!pageIndex_.contains(page.links[at]))
+                    linkReading_->ahead(page.links[at]);
     }
 
     // Every page reachable from a start page, depth first in link order. The other start pages are
