@@ -298,6 +298,9 @@ public:
     qsizetype written() const { return out_.size(); }
     QString takeWritten() { return std::move(out_); }
 
+    // Drafting: once *asked, what is left of a tag is not written.
+    void draftFor(const bool *asked) { draftAsked_ = asked; }
+
     QString finish()
     {
         // Pieces end and begin at "<" and ">", so only "<<$$>>" can form across two of them, as a tag
@@ -347,6 +350,8 @@ private:
     void tag(const HtmlToken &token, const QString &inserted)
     {
         const std::vector<std::optional<QString>> values = newValues(token);
+        if (draftAsked_ && *draftAsked_)
+            return; // a draft's tag that asked the site is written again with it: not twice
         out_ += u'<';
         // Only broken markup has "=" in a tag's name; written as a reference it can't make "src=".
         appendEscaped(out_, QString(token.name.toString()).replace(u'=', QStringLiteral("&#61;")), changes_, true);
@@ -459,6 +464,7 @@ private:
     PageSite &site_;
     TextChanges &changes_;
     QString out_;
+    const bool *draftAsked_ = nullptr;
 };
 
 bool isUtf8Label(QStringView label)
@@ -530,12 +536,17 @@ DraftPage draftPage(QStringView html, const std::vector<HtmlToken> &tokens)
     DraftPage draft;
     DraftSite site;
     PageRewriter rewriter(html, site, draft.changes);
+    rewriter.draftFor(&site.asked);
     for (size_t i = 0; i < tokens.size();) {
         const TextChanges before = draft.changes;
         const qsizetype outBegin = rewriter.written();
         site.asked = false;
-        const size_t next = rewriter.appendUnit(tokens, i);
+        size_t next = rewriter.appendUnit(tokens, i);
         if (site.asked) {
+            // The site's answers may move a style out of the page, which then takes its end tag along.
+            if (tokens[i].kind == HtmlToken::StartTag && tokens[i].is(u"style") && next < tokens.size() &&
+                tokens[next].kind == HtmlToken::EndTag)
+                next = rewriter.appendUnit(tokens, next);
             DraftPage::Redo redo{i, next, outBegin, rewriter.written(), draft.changes};
             subtract(redo.counted, before);
             draft.redo.push_back(redo);

@@ -645,7 +645,7 @@ private:
                 page.draft = draftPage(page.text, page.tokens);
                 return page;
             },
-            std::max(1, QThread::idealThreadCount() - 1), 8);
+            QThread::idealThreadCount(), 2 * QThread::idealThreadCount() + 2);
         for (size_t at = order_.size(); at-- > 0;) // the first on top
             scanning.ahead(pages_[size_t(order_[at])].path);
         for (const auto index : order_) {
