@@ -223,6 +223,21 @@ TEST_F(BookCheck, APageWhosePicturesCantBeRewrittenIsCheckedAsTheReaderShowsIt)
     EXPECT_EQ(defects[1].subject, u"y"_s);
 }
 
+TEST(HtmlScanner, NamesAreOneInAnyCaseAsQtFoldsThem)
+{
+    const struct {
+        QStringView a, b;
+        bool same;
+    } rows[] = {{u"HRef", u"href", true},
+                {u"href", u"hre", false},
+                {u"alt", u"src", false},
+                {u"\u017Frc", u"src", true},
+                {u"\u00C9t\u00E9", u"\u00E9T\u00C9", true},
+                {u"\u00E9t", u"et", false}};
+    for (const auto &row : rows)
+        EXPECT_EQ(book::sameName(row.a, row.b), row.same) << row.a.toString().toStdString();
+}
+
 TEST(HtmlScanner, PiecesAsABrowserTokenisesThem)
 {
     const QString html = QStringLiteral("a < b<p class='x>y' hidden id=q>t<!-- <a href=n> --><SCRIPT>if (a<b) '<p>'"

@@ -223,7 +223,7 @@ bool isJavaScript(const HtmlToken &tag)
 std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribute)
 {
     const QStringView name = attribute.name;
-    const auto is = [&](QStringView n) { return name.compare(n, Qt::CaseInsensitive) == 0; };
+    const auto is = [&](QStringView n) { return book::sameName(name, n); };
     if (is(u"background"))
         return UrlRole::Picture;
     if (is(u"href")) {
@@ -325,13 +325,12 @@ private:
             const HtmlAttribute &attribute = tag.attributes[a];
             if (attribute.valueBegin < 0 || tag.attribute(attribute.name) != &attribute)
                 continue; // no value, or a second attribute of the name, which the parser drops
-            if (attribute.name.compare(u"style", Qt::CaseInsensitive) == 0) {
+            if (book::sameName(attribute.name, u"style")) {
                 const QString css = attribute.value();
                 const std::vector<UrlEdit> edits = cssEdits(css, site_, attribute.valueBegin);
                 if (!edits.empty())
                     values[a] = applyEdits(css, edits, {});
-            } else if (attribute.name.compare(u"srcset", Qt::CaseInsensitive) == 0 &&
-                       (tag.is(u"img") || tag.is(u"source"))) {
+            } else if (book::sameName(attribute.name, u"srcset") && (tag.is(u"img") || tag.is(u"source"))) {
                 bool changed = false;
                 const QString srcset = rewriteSrcset(attribute.value(), site_, attribute.valueBegin, changed);
                 if (changed)
@@ -375,8 +374,8 @@ private:
             appendEscaped(out_, slice(at, attribute.begin), changes_, false);
             at = attribute.end;
             // The first "background" of an element is its picture; a second one the parser drops.
-            const bool background = attribute.name.compare(u"background", Qt::CaseInsensitive) == 0 &&
-                                    token.attribute(attribute.name) == &attribute;
+            const bool background =
+                book::sameName(attribute.name, u"background") && token.attribute(attribute.name) == &attribute;
             appendName(attribute, background);
             if (attribute.valueBegin < 0)
                 continue;
@@ -425,9 +424,8 @@ private:
             appendAttributeValue(out_, path, changes_);
             out_ += u'"';
             for (const HtmlAttribute &attribute : token.attributes) {
-                if (attribute.name.compare(u"type", Qt::CaseInsensitive) == 0 ||
-                    attribute.name.compare(u"rel", Qt::CaseInsensitive) == 0 ||
-                    attribute.name.compare(u"href", Qt::CaseInsensitive) == 0)
+                if (book::sameName(attribute.name, u"type") || book::sameName(attribute.name, u"rel") ||
+                    book::sameName(attribute.name, u"href"))
                     continue;
                 out_ += u' ';
                 appendName(attribute, false);

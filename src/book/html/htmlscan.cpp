@@ -159,7 +159,7 @@ QString HtmlAttribute::value() const
 const HtmlAttribute *HtmlToken::attribute(QStringView attributeName) const
 {
     for (const HtmlAttribute &attribute : attributes)
-        if (attribute.name.compare(attributeName, Qt::CaseInsensitive) == 0)
+        if (sameName(attribute.name, attributeName))
             return &attribute;
     return nullptr;
 }

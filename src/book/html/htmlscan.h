@@ -21,6 +21,26 @@ struct HtmlAttribute {
 };
 
 // A piece of an HTML text, in document order. Pieces cover the text without gaps.
+// Whether two names are one in any case, as Qt compares them, at the cost of a few instructions a
+// letter: the import and the check compare every attribute's name with several. Lengths first, as
+// equal names in any case have equal lengths; ASCII letters here, the rest of Unicode by Qt.
+inline bool sameName(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x >= 0x80 || y >= 0x80)
+            return a.compare(b, Qt::CaseInsensitive) == 0;
+        x = x >= u'A' && x <= u'Z' ? char16_t(x + 32) : x;
+        y = y >= u'A' && y <= u'Z' ? char16_t(y + 32) : y;
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 struct HtmlToken {
     enum Kind {
         Text,        // character data, "<" that begins no tag included
@@ -39,7 +59,7 @@ struct HtmlToken {
 
     // The first attribute of this name (any case), as the parser keeps the first of two; null if none.
     const HtmlAttribute *attribute(QStringView attributeName) const;
-    bool is(QStringView tagName) const { return name.compare(tagName, Qt::CaseInsensitive) == 0; }
+    bool is(QStringView tagName) const { return sameName(name, tagName); }
 };
 
 // Reads an HTML text piece by piece, by the rules that the reading of a page's text and links follows
