@@ -423,7 +423,11 @@ TEST_F(ManualSite, ImportBringsTheWholeSiteAndWhatItNamesOutsideAndRecordsWhatTh
                                               "/system/mathjax/MathJax.js?config=TeX\"></script>\n"
                                               "<img src=\"../../doc/src/images/x.png\"><img src=\"gone.png\">\n"
                                               "<a href=\"../gone.html\">gone</a> <a href=\"http.json\">its data</a>\n"
-                                              "<script src=\"/proc/self/environ\"></script>");
+                                              "<script src=\"/proc/self/environ\"></script>\n"
+                                              "<script src=\"../js/MathJax.js\"></script>");
+    // The same script through a symbolic link out of the site, as Debian's packages link theirs.
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(u"site/js"_s)));
+    ASSERT_TRUE(QFile::link(root + u"/system/mathjax/MathJax.js"_s, dir.filePath(u"site/js/MathJax.js"_s)));
     // Neither a named pipe nor a loop of symbolic links holds the import up, nor comes along.
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"site/_static/pipe"_s)).constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(u"b"_s, dir.filePath(u"site/a"_s)) && QFile::link(u"a"_s, dir.filePath(u"site/b"_s)));
@@ -456,7 +460,8 @@ TEST_F(ManualSite, ImportBringsTheWholeSiteAndWhatItNamesOutsideAndRecordsWhatTh
         << r.out.toStdString();
     const QString one =
         QString::fromUtf8(run({u"show"_s, u"out/tessavanetavlo.tavlo"_s, u"1"_s, u"--app-dir"_s, u"out"_s}).out);
-    EXPECT_TRUE(one.contains(u"<script src=\""_s + outside + u"/system/mathjax/MathJax.js?config=TeX\">"_s))
+    EXPECT_TRUE(one.contains(u"<script src=\""_s + outside + u"/system/mathjax/MathJax.js?config=TeX\">"_s) &&
+                one.contains(u"<script src=\""_s + outside + u"/system/mathjax/MathJax.js\">"_s))
         << one.toStdString();
     // Nothing is written beside OUT.
     QStringList after = filesUnder(dir.path()).filter(QRegularExpression(u"^(?!out/)"_s));

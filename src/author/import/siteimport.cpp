@@ -294,6 +294,15 @@ public:
             target = outside.path;
             brought = outside.kind == OutsidePath::Brought;
         }
+        // A page's script that a symbolic link leads out of the site to comes from its real folder,
+        // whole, as a script named outside does: it loads its neighbours by names of its own.
+        if (!brought && current_ && followLinks && target.endsWith(u".js", Qt::CaseInsensitive) &&
+            find(target).outside && fileState(target) == FileState::File) {
+            if (const OutsidePath real = outsideFile(root_ + u'/' + target); real.kind == OutsidePath::Brought) {
+                target = real.path;
+                brought = true;
+            }
+        }
         switch (brought ? FileState::File : fileState(target)) {
         case FileState::Missing:
         case FileState::Folder:
