@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include <QList>
 #include <QUtf8StringView>
@@ -41,6 +43,21 @@ QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless
     bool allKept = true;
     const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size();) {
+        // Eight units at a time while they are ASCII, as nearly all are.
+        while (i + 8 <= text.size()) {
+            std::uint64_t a = 0;
+            std::uint64_t b = 0;
+            std::memcpy(&a, units + i, sizeof a);
+            std::memcpy(&b, units + i + 4, sizeof b);
+            if (((a | b) & 0xFF80FF80FF80FF80ULL) != 0)
+                break;
+            for (int k = 0; k < 8; ++k)
+                bytes[written + k] = char(units[i + k]);
+            written += 8;
+            i += 8;
+        }
+        if (i >= text.size())
+            break;
         const char16_t unit = units[i++];
         if (unit < 0x80) {
             bytes[written++] = char(unit);

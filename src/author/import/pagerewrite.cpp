@@ -63,10 +63,17 @@ void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool ma
     qsizetype run = 0;
     const auto flush = [&](qsizetype at) { out += text.sliced(run, at - run); };
     qsizetype i = 0;
+    const char16_t *units = text.utf16();
+    // The character after i, in lower case if it is an ASCII letter; 0 at the end.
+    const auto lowerAfter = [&](qsizetype at) { return at + 1 < text.size() ? char16_t(units[at + 1] | 0x20) : 0; };
     while (i < text.size()) {
-        const QChar c = text[i];
-        // What no separator nor marker begins with goes on at once: nearly every character.
-        if (c != u'~' && c != u'#' && c != u'<' && c != u'b' && c != u'B') {
+        const char16_t c = units[i];
+        // What no separator nor marker begins with goes on at once: nearly every character. Nor can
+        // "#" but before "#", "<" but before "<" or "i", "b" but before "a".
+        const bool mayBegin = c == u'~' || (c == u'#' && i + 1 < text.size() && units[i + 1] == u'#') ||
+                              (c == u'<' && (lowerAfter(i) == u'<' || (markers && lowerAfter(i) == u'i'))) ||
+                              ((c == u'b' || c == u'B') && markers && lowerAfter(i) == u'a');
+        if (!mayBegin) {
             ++i;
             continue;
         }
