@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QUtf8StringView>
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 using book::HtmlAttribute;
@@ -41,6 +43,15 @@ qsizetype countOutsideCodePage(QStringView text)
     qsizetype count = 0;
     const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
+        // Eight units at a time while they are ASCII, as nearly all are.
+        for (std::uint64_t a = 0, b = 0; i + 8 <= text.size(); i += 8) {
+            std::memcpy(&a, units + i, sizeof a);
+            std::memcpy(&b, units + i + 4, sizeof b);
+            if (((a | b) & 0xFF80FF80FF80FF80ULL) != 0)
+                break;
+        }
+        if (i >= text.size())
+            break;
         const char16_t c = units[i];
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
             continue;
