@@ -311,6 +311,8 @@ public:
         return i + 1;
     }
 
+    void reserve(qsizetype size) { out_.reserve(size); }
+
     // Text written before as it is.
     void appendWritten(QStringView text) { out_ += text; }
     qsizetype written() const { return out_.size(); }
@@ -552,6 +554,7 @@ DraftPage draftPage(QStringView html, const std::vector<HtmlToken> &tokens)
     DraftPage draft;
     DraftSite site;
     PageRewriter rewriter(html, site, draft.changes);
+    rewriter.reserve(html.size() + html.size() / 8);
     rewriter.draftFor(&site.asked);
     for (size_t i = 0; i < tokens.size();) {
         const TextChanges before = draft.changes;
@@ -585,6 +588,7 @@ QString finishPage(QStringView html, const std::vector<HtmlToken> &tokens, const
     changes.scriptsMoved += counted.scriptsMoved;
     changes.stylesMoved += counted.stylesMoved;
     PageRewriter rewriter(html, site, changes);
+    rewriter.reserve(draft.text.size() + draft.text.size() / 8);
     qsizetype at = 0;
     for (const DraftPage::Redo &redo : draft.redo) {
         rewriter.appendWritten(QStringView(draft.text).sliced(at, redo.outBegin - at));
