@@ -7,7 +7,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <QUuid>
+#include <QWebEngineView>
 
 namespace {
 
@@ -90,6 +92,31 @@ TEST_F(PageViewSite, StyleSheetsScriptsFontsAndTheirPicturesComeFromTheApplicati
     EXPECT_EQ(outcome.take(QStringLiteral("picture")).toString(), QStringLiteral("loaded"));
     for (auto it = outcome.begin(); it != outcome.end(); ++it)
         EXPECT_EQ(it.value().toString(), QStringLiteral("blocked")) << it.key().toStdString();
+}
+
+using PageViewBookOrigin = PageViewTest;
+
+// The book is one origin, as a site on a web server is: its pages share what they store, and a page
+// may give itself another page's address.
+TEST_F(PageViewBookOrigin, PagesShareTheirStorageAndMayTakeAnotherPagesAddress)
+{
+    int navigations = 0;
+    view->setNavigationHandler([&](const QUrl &) { ++navigations; });
+    view->setDocumentPage(QStringLiteral("docs/a.html"));
+    show(QStringLiteral("<p>a</p><script>window.loaded = 'a'; localStorage.setItem('theme', 'dark');"
+                        "sessionStorage.setItem('search', 'walrus');</script>"));
+    EXPECT_EQ(evaluate(QStringLiteral("self.origin")).toString(), QStringLiteral("tavlo://book"));
+    evaluate(QStringLiteral("history.pushState({}, '', 'other.html?q=1'); history.pushState({}, '', '/third.html')"));
+    EXPECT_EQ(evaluate(QStringLiteral("location.href")).toString(), QStringLiteral("tavlo://book/third.html"));
+    EXPECT_EQ(evaluate(QStringLiteral("window.loaded")).toString(), QStringLiteral("a"));
+
+    // The next page reads what the first stored.
+    view->setDocumentPage(QStringLiteral("b.html"));
+    show(QStringLiteral("<p>b</p>"));
+    EXPECT_EQ(
+        evaluate(QStringLiteral("localStorage.getItem('theme') + ' ' + sessionStorage.getItem('search')")).toString(),
+        QStringLiteral("dark walrus"));
+    EXPECT_EQ(navigations, 0);
 }
 
 } // namespace

@@ -89,7 +89,10 @@ QWebEngineProfile *newProfile(QObject *parent)
 {
     // The engine starts with the first profile; its switches must be set by then.
     setEngineSwitches();
-    return new QWebEngineProfile(parent); // no storage name: nothing is kept on disk
+    // No storage name: nothing is kept on disk. What the pages store (localStorage, sessionStorage,
+    // IndexedDB) lasts while the reader runs, and only this reader's book sees it: every book is
+    // the same origin (tavlo://book), and a book's reader is a program of its own.
+    return new QWebEngineProfile(parent);
 }
 
 // What "Copy link address" copies: the address outside the book that a click would open, as
