@@ -267,6 +267,32 @@ TEST_F(ReadingTest, AnImportedSiteWorksAsOnAWebServer)
             << way.script << ": page " << form->currentPage() << ", " << web->page()->title().toStdString();
     }
 
+    // The reader's Back goes through the page's own entries first, as a browser's does, without
+    // loading it; a page may give itself another page's address and keep showing what it shows.
+    const auto kept = [&] { return evaluate(u"document.body.dataset.kept"_s).toString() == u"yes"_s; };
+    evaluate(u"document.body.dataset.kept = 'yes'"_s);
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(reached(page(u"docs/go.html"_s), u"/docs/go.html"_s));
+    EXPECT_TRUE(kept());
+    evaluate(u"history.pushState(null, '', 'walrus.html?q=pushed'); localStorage.setItem('theme', 'ayu')"_s);
+    EXPECT_EQ(evaluate(u"location.pathname"_s).toString(), u"/docs/walrus.html"_s);
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return evaluate(u"location.pathname"_s).toString() == u"/docs/go.html"_s; }, 10000));
+    EXPECT_TRUE(kept());
+    EXPECT_EQ(form->currentPage(), page(u"docs/go.html"_s));
+    // Beyond them, the reader's history: the page's history.back() and forward() are Back and Forward.
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(reached(page(u"docs/walrus.html"_s), u"/docs/walrus.html?q=click"_s));
+    evaluate(u"history.forward()"_s);
+    ASSERT_TRUE(reached(page(u"docs/go.html"_s), u"/docs/go.html"_s));
+    EXPECT_FALSE(kept());
+    EXPECT_EQ(evaluate(u"localStorage.getItem('theme')"_s).toString(), u"ayu"_s);
+    evaluate(u"history.back()"_s);
+    ASSERT_TRUE(reached(page(u"docs/walrus.html"_s), u"/docs/walrus.html?q=click"_s));
+    keyInPage(Qt::Key_Right, Qt::AltModifier);
+    ASSERT_TRUE(reached(page(u"docs/go.html"_s), u"/docs/go.html"_s));
+
     // Links of the first page: a root-relative one, a dead one, a PDF, a text file, the page itself.
     QTest::mouseClick(form->home, Qt::LeftButton);
     ASSERT_TRUE(reached(0, u"Index"_s));
