@@ -286,7 +286,9 @@ bool HtmlEditControl::goWithinPage(int offset)
 
 void HtmlEditControl::onHistoryStep(int offset)
 {
-    if (historyHandler_)
+    // Steps that come while the next document loads are the page's left, which a browser drops with
+    // it: a page that steps back many times at once leaves itself once.
+    if (historyHandler_ && shownEntry_ >= 0)
         historyHandler_(offset);
 }
 
