@@ -138,10 +138,9 @@ public:
     virtual void showFile(const QString &path) = 0;
 
     // A navigation within the book that the view doesn't follow itself: a form sent to a page of the
-    // book, a script setting location to one or going back in its history, a link to the page itself
-    // (href=""). target is relative to the folder: its path (decoded; empty for the page itself or
-    // the root), its query and fragment. The
-    // handler may put a new document. Nothing leaves the book this way.
+    // book, a script setting location to one, a link to the page itself (href=""). target is relative
+    // to the folder: its path (decoded; empty for the page itself or the root), its query and
+    // fragment. The handler may put a new document. Nothing leaves the book this way.
     virtual void setNavigationHandler(std::function<void(const QUrl &target)> handler) = 0;
 
     // Goes one entry back (offset -1) or forward (1) among those that the page shown added to its own
