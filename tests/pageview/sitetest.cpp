@@ -7,9 +7,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUuid>
+#include <QWebEnginePage>
 #include <QWebEngineView>
+
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -146,6 +151,20 @@ TEST_F(PageViewBookOrigin, PagesShareTheirStorageAndMoveThroughTheirOwnHistory)
     EXPECT_EQ(steps.value(3), -1);
     EXPECT_EQ(web->url().path(), QStringLiteral("/b.html"));
     EXPECT_EQ(navigations, 0);
+
+    // Another book's reader, whose pages are tavlo://book too, reads nothing of this one's.
+    QWidget otherWindow;
+    pageview::PageView *other = pageview::createPageView({controlFile()}, &otherWindow, platform::applicationFolder());
+    QWebEnginePage *otherPage = qobject_cast<QWebEngineView *>(other->widget())->page();
+    otherWindow.show();
+    QSignalSpy loaded(otherPage, &QWebEnginePage::loadFinished);
+    other->setDocumentHtml(QStringLiteral("<p>another book</p>"));
+    ASSERT_TRUE(loaded.wait(20000));
+    auto stored = std::make_shared<std::optional<QVariant>>();
+    otherPage->runJavaScript(QStringLiteral("[self.origin, localStorage.length, sessionStorage.length].join(' ')"),
+                             [stored](const QVariant &value) { *stored = value; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stored->has_value(); }, 10000));
+    EXPECT_EQ(stored->value().toString(), QStringLiteral("tavlo://book 0 0"));
 }
 
 } // namespace
