@@ -138,11 +138,20 @@ public:
     virtual void showFile(const QString &path) = 0;
 
     // A navigation within the book that the view doesn't follow itself: a form sent to a page of the
-    // book, a script setting location to one or going back in its history, a link to the page itself
-    // (href=""). target is relative to the folder: its path (decoded; empty for the page itself or
-    // the root), its query and fragment. The
-    // handler may put a new document. Nothing leaves the book this way.
+    // book, a script setting location to one, a link to the page itself (href=""). target is relative
+    // to the folder: its path (decoded; empty for the page itself or the root), its query and
+    // fragment. The handler may put a new document. Nothing leaves the book this way.
     virtual void setNavigationHandler(std::function<void(const QUrl &target)> handler) = 0;
+
+    // Goes one entry back (offset -1) or forward (1) among those that the page shown added to its own
+    // history (pushState, a link to a place in it), as a browser's Back and Forward do before they
+    // leave a page: the address changes, and the page's script follows it; nothing is loaded. False
+    // when the page has no entry of its own that way.
+    virtual bool goWithinPage(int offset) = 0;
+    // A page's script going back (offset < 0) or forward in its history beyond the entries it added
+    // itself (history.back(), history.forward(), history.go(offset)): by that many entries of the
+    // reader's history, which the handler walks. Nothing else is done with it.
+    virtual void setHistoryHandler(std::function<void(int offset)> handler) = 0;
 
     // The address of the link under the pointer, as the view resolved it, each time it changes;
     // empty when the pointer leaves the link.
@@ -165,5 +174,5 @@ void registerUrlScheme();
 
 } // namespace pageview
 
-#define TavloPageView_iid "org.tavlo.PageView/6"
+#define TavloPageView_iid "org.tavlo.PageView/7"
 Q_DECLARE_INTERFACE(pageview::PageView, TavloPageView_iid)

@@ -95,6 +95,8 @@ void Form1::connectHandlers()
         [this](const pageview::Click &click) { session_.handle([this, click] { DHTMLEdit1_onclick(click); }); });
     DHTMLEdit1.setNavigationHandler(
         [this](const QUrl &target) { session_.handle([this, target] { session_.followInBook(target); }); });
+    DHTMLEdit1.setHistoryHandler(
+        [this](int offset) { session_.handle([this, offset] { session_.leavePage(offset); }); });
 }
 
 void Form1::handle(void (Form1::*handler)())

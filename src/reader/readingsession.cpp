@@ -134,16 +134,30 @@ void ReadingSession::shown(qsizetype i)
 
 void ReadingSession::back()
 {
-    if (showsFile_ && history_.current())
-        showHistoryEntry(*history_.current());
-    else if (history_.canGoBack())
-        showHistoryEntry(history_.back());
+    if (!view_.goWithinPage(-1))
+        leavePage(-1);
 }
 
 void ReadingSession::forward()
 {
-    if (history_.canGoForward())
-        showHistoryEntry(history_.forward());
+    if (!view_.goWithinPage(1))
+        leavePage(1);
+}
+
+void ReadingSession::leavePage(int offset)
+{
+    const PageHistory::Entry *entry = nullptr;
+    // A file of the folder stands in place of the current page: the step back shows that page again.
+    if (offset < 0 && showsFile_ && history_.current()) {
+        entry = history_.current();
+        ++offset;
+    }
+    for (; offset < 0 && history_.canGoBack(); ++offset)
+        entry = &history_.back();
+    for (; offset > 0 && history_.canGoForward(); --offset)
+        entry = &history_.forward();
+    if (entry)
+        showHistoryEntry(*entry);
 }
 
 void ReadingSession::showHistoryEntry(const PageHistory::Entry &entry)

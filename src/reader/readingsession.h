@@ -43,9 +43,14 @@ public:
     void goToPage(qsizetype i, bool aroundRewriting = false);
     // Shows page i, as a search result: at the first place where query stands, highlighted.
     void showFoundPage(qsizetype i, const QString &query, bool matchCase);
-    // The pages shown before and after, at the address they were reached by and scrolled where they were.
+    // Back and Forward: first through the entries that the page shown added to its own history, as a
+    // browser goes; then the pages shown before and after, at the address they were reached by and
+    // scrolled where they were.
     void back();
     void forward();
+    // The pages shown before (offset < 0) or after, offset entries away or as far as there are: where
+    // a page's script going through its history beyond its own entries leads.
+    void leavePage(int offset);
 
     // A click in the page, with the link it met as the page view reported it.
     void click(const pageview::Click &click);

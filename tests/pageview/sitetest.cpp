@@ -7,7 +7,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
+#include <QTest>
 #include <QUuid>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -90,6 +97,74 @@ TEST_F(PageViewSite, StyleSheetsScriptsFontsAndTheirPicturesComeFromTheApplicati
     EXPECT_EQ(outcome.take(QStringLiteral("picture")).toString(), QStringLiteral("loaded"));
     for (auto it = outcome.begin(); it != outcome.end(); ++it)
         EXPECT_EQ(it.value().toString(), QStringLiteral("blocked")) << it.key().toStdString();
+}
+
+using PageViewBookOrigin = PageViewTest;
+
+// The book is one origin, as a site on a web server is: its pages share what they store, a page may
+// give itself another page's address, and its history steps beyond its own entries are the reader's.
+TEST_F(PageViewBookOrigin, PagesShareTheirStorageAndMoveThroughTheirOwnHistory)
+{
+    QList<int> steps;
+    view->setHistoryHandler([&](int offset) { steps << offset; });
+    int navigations = 0;
+    view->setNavigationHandler([&](const QUrl &) { ++navigations; });
+    view->setDocumentPage(QStringLiteral("docs/a.html"));
+    // A variable of its own by the name of the engine's navigation changes nothing of its history.
+    show(QStringLiteral("<p>a</p><script>var navigation = 'menu';"
+                        "window.loaded = 'a'; localStorage.setItem('theme', 'dark');"
+                        "sessionStorage.setItem('search', 'walrus');</script>"));
+    EXPECT_EQ(evaluate(QStringLiteral("self.origin")).toString(), QStringLiteral("tavlo://book"));
+    evaluate(QStringLiteral("history.pushState({}, '', 'other.html?q=1'); history.pushState({}, '', '/third.html')"));
+    EXPECT_EQ(evaluate(QStringLiteral("location.href")).toString(), QStringLiteral("tavlo://book/third.html"));
+
+    // Back and Forward of the reader go through the page's own entries, and no further; nothing loads.
+    EXPECT_TRUE(view->goWithinPage(-1));
+    EXPECT_TRUE(waitUntil(QStringLiteral("location.pathname == '/docs/other.html'")));
+    EXPECT_TRUE(view->goWithinPage(-1));
+    EXPECT_TRUE(waitUntil(QStringLiteral("location.pathname == '/docs/a.html'")));
+    EXPECT_FALSE(view->goWithinPage(-1));
+    EXPECT_TRUE(view->goWithinPage(1));
+    EXPECT_TRUE(waitUntil(QStringLiteral("location.search == '?q=1'")));
+
+    // The page's own steps: within its entries the engine moves; beyond them, the reader is told how far.
+    evaluate(QStringLiteral("history.go(-3); history.go(2)"));
+    evaluate(QStringLiteral("history.forward()"));
+    EXPECT_TRUE(waitUntil(QStringLiteral("location.pathname == '/third.html'")));
+    evaluate(QStringLiteral("history.forward()"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return steps.size() == 3; }, 10000));
+    EXPECT_EQ(steps, (QList<int>{-2, 1, 1}));
+    evaluate(QStringLiteral("history.go(-2)"));
+    EXPECT_TRUE(waitUntil(QStringLiteral("location.pathname == '/docs/a.html'")));
+    EXPECT_EQ(evaluate(QStringLiteral("window.loaded")).toString(), QStringLiteral("a"));
+    EXPECT_EQ(steps.size(), 3);
+
+    // The next page reads what the first stored. Its history goes back by a way around the page's
+    // history functions (another frame's); the engine doesn't go there either.
+    view->setDocumentPage(QStringLiteral("b.html"));
+    show(QStringLiteral("<iframe></iframe>"));
+    EXPECT_EQ(
+        evaluate(QStringLiteral("localStorage.getItem('theme') + ' ' + sessionStorage.getItem('search')")).toString(),
+        QStringLiteral("dark walrus"));
+    evaluate(QStringLiteral("frames[0].History.prototype.back.call(history)"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return steps.size() == 4; }, 10000));
+    EXPECT_EQ(steps.value(3), -1);
+    EXPECT_EQ(web->url().path(), QStringLiteral("/b.html"));
+    EXPECT_EQ(navigations, 0);
+
+    // Another book's reader, whose pages are tavlo://book too, reads nothing of this one's.
+    QWidget otherWindow;
+    pageview::PageView *other = pageview::createPageView({controlFile()}, &otherWindow, platform::applicationFolder());
+    QWebEnginePage *otherPage = qobject_cast<QWebEngineView *>(other->widget())->page();
+    otherWindow.show();
+    QSignalSpy loaded(otherPage, &QWebEnginePage::loadFinished);
+    other->setDocumentHtml(QStringLiteral("<p>another book</p>"));
+    ASSERT_TRUE(loaded.wait(20000));
+    auto stored = std::make_shared<std::optional<QVariant>>();
+    otherPage->runJavaScript(QStringLiteral("[self.origin, localStorage.length, sessionStorage.length].join(' ')"),
+                             [stored](const QVariant &value) { *stored = value; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stored->has_value(); }, 10000));
+    EXPECT_EQ(stored->value().toString(), QStringLiteral("tavlo://book 0 0"));
 }
 
 } // namespace

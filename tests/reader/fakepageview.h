@@ -24,6 +24,7 @@ public:
         document = html;
         documents << html;
         calls << QStringLiteral("put");
+        entriesBehind = entriesAhead = 0;
         if (onPut)
             onPut(html);
     }
@@ -89,6 +90,17 @@ public:
     {
         navigationHandler = std::move(handler);
     }
+    bool goWithinPage(int offset) override
+    {
+        int &from = offset < 0 ? entriesBehind : entriesAhead;
+        int &to = offset < 0 ? entriesAhead : entriesBehind;
+        if (from == 0)
+            return false;
+        --from;
+        ++to;
+        return true;
+    }
+    void setHistoryHandler(std::function<void(int)> handler) override { historyHandler = std::move(handler); }
 
     // Reports a click on an element whose "href" is the given one.
     void click(const QString &href) { clickHandler({href, pressedOn}); }
@@ -111,6 +123,10 @@ public:
     std::function<void(const QString &)> hoverHandler;
     std::function<QUrl(const QUrl &)> outsideAddress;
     std::function<void(const QUrl &)> navigationHandler;
+    std::function<void(int)> historyHandler;
+    // The entries the page shown added to its own history, behind and ahead of where it is.
+    int entriesBehind = 0;
+    int entriesAhead = 0;
     std::optional<QString> pressedOn; // nullopt: clicks come from the keyboard
     std::function<void(const QString &, bool)> wholeBookHandler;
 

@@ -92,6 +92,19 @@ TEST(ReadingSession, BackAndForwardShowThePagesAtTheAddressesTheyWereReachedBy)
     session.click({QStringLiteral("b.html#l 12"), std::nullopt});
     EXPECT_EQ(session.currentPage(), 2);
     EXPECT_EQ(view.addresses.last(), QStringLiteral("#l%2012"));
+
+    // Back goes through the page's own entries first, as a browser's does; a page's script going
+    // beyond them walks the pages shown, as far as it asks or as there are.
+    view.entriesBehind = 1;
+    session.back();
+    EXPECT_EQ(view.entriesAhead, 1);
+    session.leavePage(-5);
+    EXPECT_EQ(session.currentPage(), 0);
+    session.forward();
+    EXPECT_EQ(session.currentPage(), 1);
+    EXPECT_EQ(view.addresses.last(), QStringLiteral("q=walrus#tusks"));
+    session.leavePage(7);
+    EXPECT_EQ(session.currentPage(), 2);
 }
 
 } // namespace

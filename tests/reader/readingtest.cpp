@@ -229,6 +229,11 @@ TEST_F(ReadingTest, AnImportedSiteWorksAsOnAWebServer)
     QTest::mouseClick(web->focusProxy(), Qt::ForwardButton, {}, QPoint(10, 10));
     ASSERT_TRUE(reached(page(u"docs/walrus.html"_s), u"/docs/walrus.html?q=tusk#tusks"_s));
 
+    // Runs script as the page's own.
+    const auto asThePage = [&](const QString &script) {
+        evaluate(u"{ const s = document.createElement('script'); s.textContent = %1; document.body.append(s); }"_s.arg(
+            QString::fromUtf8(QJsonDocument(QJsonArray{script}).toJson(QJsonDocument::Compact)).mid(1).chopped(1)));
+    };
     // Each way a page's script moves the reader, run in docs/go.html, with the page and title it ends on.
     struct Way {
         const char *script;
@@ -256,16 +261,39 @@ TEST_F(ReadingTest, AnImportedSiteWorksAsOnAWebServer)
             clickElement(u"go"_s);
             ASSERT_TRUE(reached(page(u"docs/go.html"_s), u"/docs/go.html"_s));
         }
-        // As the page's own script.
-        evaluate(u"const s = document.createElement('script'); s.textContent = %1; document.body.append(s);"_s.arg(
-            QString::fromUtf8(QJsonDocument(QJsonArray{QString::fromUtf8(way.script)}).toJson(QJsonDocument::Compact))
-                .mid(1)
-                .chopped(1)));
+        asThePage(QString::fromUtf8(way.script));
         if (QByteArrayView(way.script).startsWith("button"))
             clickElement(u"button"_s);
         EXPECT_TRUE(reached(page(QString::fromUtf8(way.page)), QString::fromUtf8(way.title)))
             << way.script << ": page " << form->currentPage() << ", " << web->page()->title().toStdString();
     }
+
+    // The reader's Back goes through the page's own entries first, as a browser's does, without
+    // loading it; a page may give itself another page's address and keep showing what it shows.
+    const auto kept = [&] { return evaluate(u"document.body.dataset.kept"_s).toString() == u"yes"_s; };
+    evaluate(u"document.body.dataset.kept = 'yes'"_s);
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(reached(page(u"docs/go.html"_s), u"/docs/go.html"_s));
+    EXPECT_TRUE(kept());
+    asThePage(u"history.pushState(null, '', 'walrus.html?q=pushed'); localStorage.setItem('theme', 'ayu')"_s);
+    EXPECT_EQ(evaluate(u"location.pathname"_s).toString(), u"/docs/walrus.html"_s);
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return evaluate(u"location.pathname"_s).toString() == u"/docs/go.html"_s; }, 10000));
+    EXPECT_TRUE(kept());
+    EXPECT_EQ(form->currentPage(), page(u"docs/go.html"_s));
+    // Beyond them, the reader's history: the page's history.back() and forward() are Back and Forward.
+    keyInPage(Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(reached(page(u"docs/walrus.html"_s), u"/docs/walrus.html?q=click"_s));
+    asThePage(u"history.forward()"_s);
+    ASSERT_TRUE(reached(page(u"docs/go.html"_s), u"/docs/go.html"_s));
+    EXPECT_FALSE(kept());
+    EXPECT_EQ(evaluate(u"localStorage.getItem('theme')"_s).toString(), u"ayu"_s);
+    // Stepping back a hundred times at once leaves the page once, as in a browser.
+    asThePage(u"for (let i = 0; i < 100; ++i) history.back();"_s);
+    ASSERT_TRUE(reached(page(u"docs/walrus.html"_s), u"/docs/walrus.html?q=click"_s));
+    keyInPage(Qt::Key_Right, Qt::AltModifier);
+    ASSERT_TRUE(reached(page(u"docs/go.html"_s), u"/docs/go.html"_s));
 
     // Links of the first page: a root-relative one, a dead one, a PDF, a text file, the page itself.
     QTest::mouseClick(form->home, Qt::LeftButton);

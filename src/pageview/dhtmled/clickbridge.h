@@ -20,8 +20,11 @@ public:
     }
     // A pointer went down over the link at address ("" over none).
     Q_INVOKABLE void pressed(const QString &address) { emit pressReported(address); }
+    // The page's script went offset entries back (< 0) or forward beyond those of its own.
+    Q_INVOKABLE void historyStep(int offset) { emit historyStepReported(offset); }
 
 signals:
     void clickReported(const QString &href, bool byMouse, bool onLink, const QString &atPress);
     void pressReported(const QString &address);
+    void historyStepReported(int offset);
 };

@@ -60,11 +60,19 @@
         }, 0);
     }
 
+    // A step of the page's history beyond its own entries, from the page's world (historysteps.js).
+    function onHistoryStep(event) {
+        var offset = event.detail;
+        if (Number.isInteger(offset) && offset !== 0)
+            send(function () { view.historyStep(offset); });
+    }
+
     // document.open() takes every listener off the window, ours too; the new document's first
     // element puts it back. Adding the same listener twice adds it once.
     function listen() {
         window.addEventListener('pointerdown', onPress, true);
         window.addEventListener('click', onClick, true);
+        window.addEventListener('tavlo-history', onHistoryStep);
     }
     listen();
     new MutationObserver(listen).observe(document, {childList: true});

@@ -41,14 +41,24 @@ bool DocumentPage::acceptNavigationRequest(const QUrl &url, NavigationType type,
     // Frames inside the document may show the view's own content; the scheme handler decides what.
     // The page itself may go to a place within the address it has now (which pushState may have set).
     const bool ownContent = url.scheme() == QLatin1String(pageview::kUrlScheme);
+    // The engine moves within the page's own entries without asking; it asks for a step to another
+    // document, which can only lie behind, as a new document drops every entry ahead. The page's
+    // history.back() is caught before it gets here (historysteps.js); this is the way around it,
+    // such as a frame's history going back.
+    if (isMainFrame && type == NavigationTypeBackForward) {
+        qCDebug(lcDhtmlEd) << "history step refused:" << url;
+        QMetaObject::invokeMethod(
+            this, [this] { emit historyBackRequested(); }, Qt::QueuedConnection);
+        return false;
+    }
     const bool withinPage =
         url.hasFragment() && url.adjusted(QUrl::RemoveFragment) == this->url().adjusted(QUrl::RemoveFragment);
     const bool accepted = isMainFrame ? ContentSchemeHandler::isDocument(url, documentUrl_) || withinPage : ownContent;
     if (accepted)
         return true;
     qCDebug(lcDhtmlEd) << "navigation refused:" << url << type << isMainFrame;
-    // A form sent with GET, a script or a meta refresh setting location, history.back() or a reload of
-    // an address that pushState gave, to the view's own content: reported, after the engine's question
+    // A form sent with GET, a script or a meta refresh setting location, or a reload of an address
+    // that pushState gave, to the view's own content: reported, after the engine's question
     // has been answered. The engine calls a script's navigation a redirect (the view's own content is
     // never redirected by what serves it) or a link click: the click script keeps every real click on
     // a link from navigating, so what comes as a link click is a script's.

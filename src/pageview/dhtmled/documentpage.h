@@ -26,6 +26,9 @@ signals:
     // The page's form or script sent it to url, of the view's own content, in the main frame; the
     // page doesn't go there: where it leads is the program's decision.
     void navigationRequested(const QUrl &url);
+    // The page's script went back in its history to another document, in the main frame; the page
+    // doesn't go there: the pages before are the program's.
+    void historyBackRequested();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;

@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineContextMenuRequest>
+#include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -73,6 +74,19 @@ QWebEngineScript clickScript()
     return script;
 }
 
+// Hands the steps of the page's history beyond its own entries to the reader, before the page's own
+// scripts run.
+QWebEngineScript historyScript()
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("history steps"));
+    script.setSourceCode(QString::fromUtf8(resource(QStringLiteral(":/dhtmled/historysteps.js"))));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    return script;
+}
+
 // Gives each document the address it was reached by, before the page's own scripts run.
 QWebEngineScript addressScript()
 {
@@ -89,7 +103,10 @@ QWebEngineProfile *newProfile(QObject *parent)
 {
     // The engine starts with the first profile; its switches must be set by then.
     setEngineSwitches();
-    return new QWebEngineProfile(parent); // no storage name: nothing is kept on disk
+    // No storage name: nothing is kept on disk. What the pages store (localStorage, sessionStorage,
+    // IndexedDB) lasts while the reader runs, and only this reader's book sees it: every book is
+    // the same origin (tavlo://book), and a book's reader is a program of its own.
+    return new QWebEngineProfile(parent);
 }
 
 // What "Copy link address" copies: the address outside the book that a click would open, as
@@ -124,6 +141,7 @@ HtmlEditControl::HtmlEditControl(QWidget *parent)
     page_->setWebChannel(channel, QWebEngineScript::ApplicationWorld);
     page_->scripts().insert(clickScript());
     page_->scripts().insert(addressScript());
+    page_->scripts().insert(historyScript());
 
     view_->setPage(page_);
     // A menu of our own: the engine's would offer saving, going back and forth and viewing source.
@@ -132,6 +150,9 @@ HtmlEditControl::HtmlEditControl(QWidget *parent)
 
     connect(bridge, &ClickBridge::clickReported, this, &HtmlEditControl::onClickReported);
     connect(bridge, &ClickBridge::pressReported, this, &HtmlEditControl::onPressReported);
+    connect(bridge, &ClickBridge::historyStepReported, this, &HtmlEditControl::onHistoryStep);
+    connect(page_, &DocumentPage::historyBackRequested, this, [this] { onHistoryStep(-1); });
+    connect(page_, &QWebEnginePage::urlChanged, this, &HtmlEditControl::onUrlChanged);
     connect(page_, &QWebEnginePage::linkHovered, this, &HtmlEditControl::onLinkHovered);
     connect(page_, &DocumentPage::navigationRequested, this, &HtmlEditControl::onNavigationRequested);
     // The view's input goes to the widget it renders in, made with the page and again with a new one.
@@ -197,6 +218,7 @@ void HtmlEditControl::show(const QUrl &url, const QString &place)
 {
     DocumentPage &p = page();
     shownUrl_ = url;
+    shownEntry_ = -1;
     shownLoadStarted_ = false;
     p.setDocumentUrl(url);
     if (!hovered_.isEmpty())
@@ -238,6 +260,36 @@ void HtmlEditControl::onNavigationRequested(const QUrl &url)
     target.setQuery(ContentSchemeHandler::pageQuery(url), QUrl::StrictMode);
     target.setFragment(url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
     navigationHandler_(target);
+}
+
+void HtmlEditControl::onUrlChanged(const QUrl &url)
+{
+    // The first address of the URL shown is its own, as loaded (the page's script may change it at
+    // once): its entry is the current one now.
+    if (shownEntry_ < 0 && ContentSchemeHandler::isDocument(url, shownUrl_))
+        shownEntry_ = page_->history()->currentItemIndex();
+}
+
+bool HtmlEditControl::goWithinPage(int offset)
+{
+    // Every entry ahead is the page's own, since a new document drops them; those behind are its
+    // own after the one it was loaded at.
+    QWebEngineHistory &history = *page_->history();
+    if (shownEntry_ < 0 || (offset < 0 ? history.currentItemIndex() <= shownEntry_ : !history.canGoForward()))
+        return false;
+    if (offset < 0)
+        history.back();
+    else
+        history.forward();
+    return true;
+}
+
+void HtmlEditControl::onHistoryStep(int offset)
+{
+    // Steps that come while the next document loads are the page's left, which a browser drops with
+    // it: a page that steps back many times at once leaves itself once.
+    if (historyHandler_ && shownEntry_ >= 0)
+        historyHandler_(offset);
 }
 
 void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
@@ -441,6 +493,7 @@ void HtmlEditControl::onRenderProcessTerminated(QWebEnginePage::RenderProcessTer
     }
     ++recoveries_;
     loaded_ = false;
+    shownEntry_ = -1;
     // A script that held its process once may be the last page's; twice, it is this page's.
     if (stoppedScripts_ >= 2)
         setScriptsEnabled(false);

@@ -76,6 +76,8 @@ public:
     {
         navigationHandler_ = std::move(handler);
     }
+    bool goWithinPage(int offset) override;
+    void setHistoryHandler(std::function<void(int)> handler) override { historyHandler_ = std::move(handler); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -91,6 +93,8 @@ private:
     void onClickReported(const QString &href, bool byMouse, bool onLink, const QString &atPress);
     void onPressReported(const QString &address);
     void onNavigationRequested(const QUrl &url);
+    void onUrlChanged(const QUrl &url);
+    void onHistoryStep(int offset);
     // Copy, Copy link address and Select all; nothing that leaves the book or shows its source. The
     // link is the one under the pointer as its button went down, once the page has said which.
     void showContextMenu(const QPoint &at);
@@ -120,8 +124,12 @@ private:
     std::function<void(const QString &)> hoverHandler_;
     std::function<QUrl(const QUrl &)> outsideAddress_;
     std::function<void(const QUrl &)> navigationHandler_;
+    std::function<void(int)> historyHandler_;
     // The URL shown: the document last put, or a file of the folder shown since.
     QUrl shownUrl_;
+    // The entry of the engine's history where the URL shown was loaded; the page's own entries follow
+    // it. -1 until the load has committed.
+    int shownEntry_ = -1;
     // The address that the next document put has.
     QString nextPage_;
     QString nextQuery_;
