@@ -110,8 +110,14 @@ public:
                     continue;
                 }
                 nodes_.emplace_back();
-                edges_.emplace(key(node, c), int(nodes_.size() - 1));
-                node = int(nodes_.size() - 1);
+                const int added = int(nodes_.size() - 1);
+                edges_.emplace(key(node, c), added);
+                Node &parent = nodes_[size_t(node)];
+                if (parent.children++ == 0) {
+                    parent.onlyChar = c.unicode();
+                    parent.onlyChild = added;
+                }
+                node = added;
             }
             nodes_[size_t(node)].value = int(lengths_.size());
             ids_.insert(value.value, int(lengths_.size()));
@@ -138,11 +144,18 @@ private:
         int failure = 0;
         int value = -1;   // the value that ends here
         int shorter = -1; // the nearest node on the failure chain where a value ends
+        // Most nodes of long values have one child, found without a lookup.
+        int children = 0;
+        char16_t onlyChar = 0;
+        int onlyChild = -1;
     };
 
     static quint64 key(int node, QChar c) { return (quint64(node) << 16) | c.unicode(); }
     int child(int node, QChar c) const
     {
+        const Node &parent = nodes_[size_t(node)];
+        if (parent.children <= 1)
+            return parent.children == 1 && parent.onlyChar == c.unicode() ? parent.onlyChild : -1;
         const auto found = edges_.find(key(node, c));
         return found == edges_.end() ? -1 : found->second;
     }
