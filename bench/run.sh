@@ -61,7 +61,7 @@ awk -F, '
         row("import a site (2,000 pages, 5,000 files)", "BM_ImportSite", "cp -rL of the same site", "BM_CopySite", 1, "<= 3")
         row("import a manual (1,500 pages, Sphinx-like)", "BM_ImportManual", "cp -rL of the same manual", "BM_CopyManual", 1, "<= 3")
         row("import an API reference (rustdoc-like)", "BM_ImportReference", "cp -rL of the same reference", "BM_CopyReference", 1, "<= 3")
-        row("check of that reference's book", "BM_CheckReference", "its import", "BM_ImportReference", 1, "<= 1")
+        row("check of the reference book", "BM_CheckReference", "its import", "BM_ImportReference", 1, "<= 1")
         row("read the titles of 20,000 pages (worker)", "BM_ReadContents/20000", "read their names (link index)", "BM_ReadPageNames/20000", 1, "")
         row("F9 to the contents, first, 20,000 pages", "BM_ContentsFirstShown/20000/iterations:5", "read their names (link index)", "BM_ReadPageNames/20000", 1, "< 300 ms")
         row("F9 to the contents, again", "BM_ContentsShownAgain/20000", "read their names (link index)", "BM_ReadPageNames/20000", 1, "< 30 ms")

@@ -207,6 +207,27 @@ TEST_F(BookCheck, DefectsComeInPageOrderWithEveryLinkReported)
         {u"title-line-break"_s, -1}, {u"ignored-text"_s, -1}, {u"dead-link"_s, 0},
         {u"dead-link"_s, 0},         {u"empty-record"_s, 1},  {u"missing-picture"_s, 2}};
     EXPECT_EQ(seen, expected);
+
+    // Pages are checked side by side, a long one among them, and come in order all the same; a style
+    // sheet's own defect comes with the first page that names it.
+    QByteArray book = "T<<$$>>";
+    for (int i = 0; i < 400; ++i) {
+        book += (i ? "~p" : "p") + QByteArray::number(i) + "##<a href=x>";
+        if (i == 3)
+            book += QByteArray(1 << 20, 'y');
+        if (i >= 150)
+            book += "<link rel=stylesheet href=css/broken.css>";
+    }
+    seen.clear();
+    for (const book::Defect &d : check(book))
+        seen.emplace_back(d.kind == DefectKind::MissingFile ? d.subject : book::kindName(d.kind), d.page);
+    std::vector<std::pair<QString, qsizetype>> inOrder;
+    for (qsizetype i = 0; i < 400; ++i) {
+        inOrder.emplace_back(u"dead-link"_s, i);
+        if (i == 150)
+            inOrder.emplace_back(u"pics/none.png"_s, i);
+    }
+    EXPECT_EQ(seen, inOrder);
 }
 
 TEST_F(BookCheck, APageWhosePicturesCantBeRewrittenIsCheckedAsTheReaderShowsIt)

@@ -103,6 +103,9 @@ TEST(ParsingImage, FolderComparisonIgnoresCaseBeyondAscii)
     EXPECT_EQ(rewritten(page, u"/home/Bücher"), page);
     EXPECT_EQ(rewritten(QStringLiteral(R"(<img src="a.gif">)"), u"/home/Bücher"),
               QStringLiteral(R"(<img src="/home/Bücher\images\a.gif">)"));
+    // So do the markers: case folding takes the long s to "s" and the Kelvin sign to "k".
+    EXPECT_EQ(rewritten(QStringLiteral("<img \u017Frc=\"x\"><p bac\u212Aground=\"y\">")),
+              QStringLiteral("<img \u017Frc=\"C:\\Reader\\images\\x\"><p bac\u212Aground=\"C:\\Reader\\images\\y\">"));
 }
 
 TEST(ParsingImage, ManyPicturesEachRewrittenOnce)

@@ -16,10 +16,18 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <QThread>
 #include <QUrl>
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <optional>
+#include <shared_mutex>
+#include <thread>
+#include <unordered_map>
+#include <utility>
 
 namespace book {
 namespace {
@@ -39,6 +47,15 @@ bool looksLikeHtml(QStringView text)
             return true;
     }
     return false;
+}
+
+// The first "##" at or after from, or -1: found by its "#", as a page holds few.
+qsizetype findSeparator(QStringView text, qsizetype from)
+{
+    for (qsizetype at = text.indexOf(u'#', from); at >= 0; at = text.indexOf(u'#', at + 1))
+        if (at + 1 < text.size() && text[at + 1] == u'#')
+            return at;
+    return -1;
 }
 
 // The 1-based line of position at in text.
@@ -71,68 +88,110 @@ private:
     int line_ = 1;
 };
 
-class Checker {
-public:
+// The defects of the book as a whole, which come before those of its pages.
+std::vector<Defect> bookDefects(const Book &book)
+{
+    std::vector<Defect> defects;
+    if (holdsLineBreak(book.title))
+        defects.push_back({DefectKind::TitleLineBreak,
+                           -1,
+                           {},
+                           0,
+                           book.title,
+                           QStringLiteral("the title holds a line break, but the window caption is one line; the "
+                                          "book format has no lines: write \"<<$$>>\" right after the title")});
+    if (book.ignoredLength > 0)
+        defects.push_back({DefectKind::IgnoredText,
+                           -1,
+                           {},
+                           0,
+                           {},
+                           QStringLiteral("a second \"<<$$>>\" ends the pages: the %1 characters from it to the end "
+                                          "of the file are never shown")
+                               .arg(book.ignoredLength)});
+    return defects;
+}
+
+// What every check of a book's pages reads, and the places of pages, which each page's links may
+// name and which are read once for all.
+struct BookShared {
     // Without content, only the form of the book is checked: how it is cut and how its pages are named.
-    Checker(const Book &book, QStringView folder, bool content, const DefectSink &sink, const SiteLacks &siteLacks = {})
-        : book_(book), folder_(folder), index_(book.pages), content_(content), sink_(sink), siteLacks_(siteLacks)
+    BookShared(const Book &checked, QStringView applicationFolder, bool withContent, const SiteLacks &lacks)
+        : book(checked), folder(applicationFolder), index(checked.pages), content(withContent), siteLacks(lacks)
     {
     }
 
-    void run()
+    const Book &book;
+    const QStringView folder;
+    const PageIndex index;
+    const bool content;
+    const SiteLacks &siteLacks;
+    std::shared_mutex placesLock;
+    std::unordered_map<qsizetype, QSet<QString>> places; // by page; none is removed, so none moves
+};
+
+// What checking a page finds, in order: its defects, and the style sheets it names whose own
+// references are looked at where the first page to name each sheet stands, which only a check of
+// the pages in order knows.
+struct Finding {
+    Defect defect;        // for a style sheet, only the page, its name and the line that named it
+    QString sheetFile;    // the style sheet's path on this machine; empty for a defect
+    QString sheetUrlPath; // the URL path that named it, which its own references are relative to
+};
+
+class Checker {
+public:
+    // With sheetsSeen, a style sheet is looked into where a page names it unless sheetsSeen holds it
+    // already; without, it is handed on as a finding.
+    explicit Checker(BookShared &shared, QSet<QString> *sheetsSeen = nullptr)
+        : shared_(shared), book_(shared.book), folder_(shared.folder), index_(shared.index), content_(shared.content),
+          siteLacks_(shared.siteLacks), sheetsSeen_(sheetsSeen)
     {
-        if (holdsLineBreak(book_.title))
-            add({DefectKind::TitleLineBreak,
-                 -1,
-                 {},
-                 0,
-                 book_.title,
-                 QStringLiteral("the title holds a line break, but the window caption is one line; the book "
-                                "format has no lines: write \"<<$$>>\" right after the title")});
-        if (book_.ignoredLength > 0)
-            add({DefectKind::IgnoredText,
-                 -1,
-                 {},
-                 0,
-                 {},
-                 QStringLiteral("a second \"<<$$>>\" ends the pages: the %1 characters from it to the end of the "
-                                "file are never shown")
-                     .arg(book_.ignoredLength)});
-        for (qsizetype i = 0; i < book_.pages.size(); ++i)
-            checkRecord(i);
-        flush();
+    }
+
+    std::vector<Finding> checkPage(qsizetype i)
+    {
+        findings_.clear();
+        checkRecord(i);
+        return std::exchange(findings_, {});
+    }
+
+    // The defects of the style sheet that sheet names, from the page it names, where no page before
+    // named it, and those of the style sheets it names in turn.
+    std::vector<Finding> lookIntoSheet(const Finding &sheet)
+    {
+        findings_.clear();
+        const Defect &from = sheet.defect;
+        const auto defect = [&](DefectKind kind, int line, const QString &subject, const QString &message) {
+            add({kind, from.page, from.pageName, line, subject, message});
+        };
+        lookInto(sheet.sheetFile, sheet.sheetUrlPath, from.line, defect);
+        return std::exchange(findings_, {});
     }
 
 private:
-    // Each defect goes to the sink once the next is found: until then it may be marked.
-    void add(Defect defect)
-    {
-        flush();
-        last_ = std::move(defect);
-    }
-    void flush()
-    {
-        if (last_)
-            sink_(*std::exchange(last_, std::nullopt));
-    }
+    void add(Defect defect) { findings_.push_back({std::move(defect), {}, {}}); }
 
     // Marks the defect just added when the site lacked what reference names too: of the page's own
     // references, or of the style sheet's.
     void markIfSiteLacks(const QStringList &references, const QString &styleSheet = {})
     {
         const QHash<QString, QSet<QString>> &lists = styleSheet.isEmpty() ? siteLacks_.pages : siteLacks_.styleSheets;
-        const auto list = lists.constFind(styleSheet.isEmpty() ? last_->pageName : styleSheet);
+        Defect &last = findings_.back().defect;
+        const auto list = lists.constFind(styleSheet.isEmpty() ? last.pageName : styleSheet);
         if (list == lists.constEnd() || std::none_of(references.begin(), references.end(),
                                                      [&](const QString &r) { return list->contains(r.trimmed()); }))
             return;
-        last_->siteLacks = true;
-        last_->message += QStringLiteral("; the site it was imported from lacks it too");
+        last.siteLacks = true;
+        last.message += QStringLiteral("; the site it was imported from lacks it too");
     }
 
     void checkRecord(qsizetype i)
     {
         const QString record = book_.pages.record(i);
         const QString name = pageName(record);
+        page_ = i;
+        name_ = name;
         const auto defect = [&](DefectKind kind, int line, const QString &subject, const QString &message) {
             add({kind, i, name, line, subject, message});
         };
@@ -165,7 +224,7 @@ private:
         checkName(i, name, defect);
 
         const qsizetype htmlBegin = name.size() + kFieldSeparator.size();
-        const qsizetype extra = record.indexOf(kFieldSeparator, htmlBegin);
+        const qsizetype extra = findSeparator(record, htmlBegin);
         if (extra >= 0) {
             const int line = lineAt(QStringView(record).sliced(htmlBegin), extra - htmlBegin);
             defect(DefectKind::SplitPageHtml, line, {},
@@ -175,10 +234,11 @@ private:
         }
         if (!content_)
             return;
-        const QString html = pageHtmlOf(record);
+        // Field 1, up to the "##" found above.
+        const QStringView html = QStringView(record).sliced(htmlBegin, (extra < 0 ? record.size() : extra) - htmlBegin);
         checkLinks(i, html, defect);
         checkFiles(html, defect);
-        checkPictures(i, defect);
+        checkPictures(html, defect);
     }
 
     template <typename Report> void checkName(qsizetype i, const QString &name, Report defect)
@@ -204,7 +264,7 @@ private:
                        .arg(first));
     }
 
-    template <typename Report> void checkLinks(qsizetype i, const QString &html, Report defect)
+    template <typename Report> void checkLinks(qsizetype i, QStringView html, Report defect)
     {
         Lines lines(html);
         for (const PageLink &link : pageLinks(html)) {
@@ -219,7 +279,7 @@ private:
                                    : target.kind == LinkKind::PageWithPlace ? target.page
                                                                             : -1;
             const QString &place = target.place;
-            if (page < 0 || hasPlace(placesOf(page, page == i ? QStringView(html) : QStringView()), place))
+            if (page < 0 || hasPlace(placesOf(page, page == i ? html : QStringView()), place))
                 continue;
             const int line = lines.at(link.offset);
             defect(DefectKind::MissingPlace, line, link.href,
@@ -288,10 +348,15 @@ private:
     // The places of page i, read once a check; html is its page HTML where the caller has it.
     const QSet<QString> &placesOf(qsizetype i, QStringView html)
     {
-        auto known = places_.find(i);
-        if (known == places_.end())
-            known = places_.insert(i, placesIn(html.isNull() ? QStringView(pageHtmlOf(book_.pages.record(i))) : html));
-        return *known;
+        {
+            const std::shared_lock lock(shared_.placesLock);
+            const auto known = shared_.places.find(i);
+            if (known != shared_.places.end())
+                return known->second;
+        }
+        QSet<QString> places = placesIn(html.isNull() ? QStringView(pageHtmlOf(book_.pages.record(i))) : html);
+        const std::unique_lock lock(shared_.placesLock);
+        return shared_.places.try_emplace(i, std::move(places)).first->second;
     }
 
     // The places a link can scroll to: the ids of its elements and the names of its <a> elements.
@@ -355,7 +420,7 @@ private:
 
     // The style sheets and scripts of the page, and what its styles name, must be files of the
     // application folder; so must what those style sheets name, which is looked at once a book.
-    template <typename Report> void checkFiles(const QString &html, Report defect)
+    template <typename Report> void checkFiles(QStringView html, Report defect)
     {
         HtmlScanner scanner(html);
         HtmlToken token;
@@ -363,7 +428,7 @@ private:
         bool inStyle = false;
         while (scanner.next(token)) {
             if (token.kind == HtmlToken::RawText && inStyle) {
-                const QStringView css = QStringView(html).sliced(token.begin, token.end - token.begin);
+                const QStringView css = html.sliced(token.begin, token.end - token.begin);
                 for (const CssReference &reference : cssReferences(css))
                     checkFile(reference.url, {}, lines.at(token.begin + reference.begin),
                               QStringLiteral("style's file"), defect);
@@ -412,27 +477,36 @@ private:
         }
         if (!styleSheet && !reference.path.endsWith(u".css", Qt::CaseInsensitive))
             return;
-        if (styleSheets_.contains(file.path))
+        if (!sheetsSeen_) {
+            findings_.push_back({{DefectKind::MissingFile, page_, name_, line, {}, {}}, file.path, reference.path});
             return;
-        styleSheets_.insert(file.path);
-        QFile sheet(file.path);
+        }
+        lookInto(file.path, reference.path, line, defect);
+    }
+
+    // What the style sheet at path, named by urlPath, names in turn, where no page named it before.
+    template <typename Report> void lookInto(const QString &path, const QString &urlPath, int line, Report defect)
+    {
+        if (sheetsSeen_->contains(path))
+            return;
+        sheetsSeen_->insert(path);
+        QFile sheet(path);
         if (!sheet.open(QIODevice::ReadOnly))
             return;
         for (const CssReference &inner : cssReferences(QString::fromUtf8(sheet.readAll())))
-            checkFile(inner.url, reference.path, line, QStringLiteral("file"), defect);
+            checkFile(inner.url, urlPath, line, QStringLiteral("file"), defect);
     }
 
     // The pictures of the page as the reader rewrites it and the page view then reads them: each must
     // be a file.
-    template <typename Report> void checkPictures(qsizetype i, Report defect)
+    template <typename Report> void checkPictures(QStringView html, Report defect)
     {
-        const PreparedPage page = preparePage(book_.pages, i, folder_);
-        if (page.asWrittenBecause)
+        QString shown = html.toString();
+        if (const std::optional<QString> asWrittenBecause = pointPicturesOrKeep(shown, folder_))
             defect(DefectKind::PicturesAsWritten, 0, {},
                    QStringLiteral("the reader shows the page with its pictures as written, not in the images "
                                   "folder: %1")
-                       .arg(*page.asWrittenBecause));
-        const QString &shown = page.html;
+                       .arg(*asWrittenBecause));
         HtmlScanner scanner(shown);
         HtmlToken token;
         Lines lines(shown);
@@ -481,18 +555,126 @@ private:
             markIfSiteLacks({written});
     }
 
+    BookShared &shared_;
     const Book &book_;
     const QStringView folder_;
-    const PageIndex index_;
+    const PageIndex &index_;
     const bool content_;
-    // Both live as long as the checker: it runs within the expression that makes it.
-    const DefectSink &sink_;
     const SiteLacks &siteLacks_;
-    std::optional<Defect> last_;
-    QSet<QString> styleSheets_;                       // looked at already
+    QSet<QString> *const sheetsSeen_;
+    qsizetype page_ = -1; // the page checked, and its name
+    QString name_;
+    std::vector<Finding> findings_;                   // of the page checked
     QHash<QString, platform::ApplicationFile> files_; // by the URL paths that name them
-    QHash<qsizetype, QSet<QString>> places_;          // of the pages that links name places of
 };
+
+// The pages of a book checked by helper threads, each page by one, and handed on in page order: a
+// helper goes at most a window of pages ahead of the page to hand on next, so few wait.
+class PageQueue {
+public:
+    PageQueue(BookShared &shared, int helpers) : pages_(shared.book.pages.size()), done_(size_t(helpers) * 64)
+    {
+        for (int h = 0; h < helpers; ++h)
+            helpers_.emplace_back([this, &shared] { work(shared); });
+    }
+    ~PageQueue()
+    {
+        {
+            const std::lock_guard lock(lock_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread &helper : helpers_)
+            helper.join();
+    }
+    Q_DISABLE_COPY_MOVE(PageQueue)
+
+    // What page i's check found, or threw; the pages are taken in order.
+    std::vector<Finding> take(qsizetype i)
+    {
+        std::unique_lock lock(lock_);
+        Done &slot = done_[size_t(i) % done_.size()];
+        changed_.wait(lock, [&] { return slot.done; });
+        Done page = std::exchange(slot, {});
+        taken_ = i + 1;
+        lock.unlock();
+        changed_.notify_all();
+        if (page.failure)
+            std::rethrow_exception(page.failure);
+        return std::move(page.findings);
+    }
+
+private:
+    struct Done {
+        bool done = false;
+        std::vector<Finding> findings;
+        std::exception_ptr failure;
+    };
+
+    void work(BookShared &shared)
+    {
+        Checker checker(shared);
+        std::unique_lock lock(lock_);
+        for (;;) {
+            const qsizetype window = qsizetype(done_.size());
+            changed_.wait(lock, [&] { return stop_ || next_ >= pages_ || next_ < taken_ + window; });
+            if (stop_ || next_ >= pages_)
+                return;
+            const qsizetype i = next_++;
+            lock.unlock();
+            Done page{true, {}, {}};
+            try {
+                page.findings = checker.checkPage(i);
+            } catch (...) {
+                page.failure = std::current_exception();
+            }
+            lock.lock();
+            done_[size_t(i) % done_.size()] = std::move(page);
+            changed_.notify_all();
+        }
+    }
+
+    const qsizetype pages_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::vector<Done> done_; // of the pages from taken_ on, by page number modulo its size
+    qsizetype next_ = 0;     // the next page to check
+    qsizetype taken_ = 0;    // the next page to hand on
+    bool stop_ = false;
+    std::vector<std::thread> helpers_;
+};
+
+// Every defect of the book, in order, handed to sink: the pages are checked on every core the machine
+// has, and what each finds handed on in page order, the style sheets they name looked into here.
+void checkPages(const Book &book, QStringView folder, bool content, const DefectSink &sink,
+                const SiteLacks &siteLacks = {})
+{
+    for (Defect &defect : bookDefects(book))
+        sink(std::move(defect));
+    BookShared shared(book, folder, content, siteLacks);
+    QSet<QString> sheetsSeen;
+    Checker inOrder(shared, &sheetsSeen);
+    const auto handOn = [&](std::vector<Finding> findings) {
+        for (Finding &finding : findings) {
+            if (finding.sheetFile.isEmpty()) {
+                sink(std::move(finding.defect));
+                continue;
+            }
+            for (Finding &inner : inOrder.lookIntoSheet(finding))
+                sink(std::move(inner.defect));
+        }
+    };
+    const qsizetype pages = book.pages.size();
+    const int helpers = int(std::min<qsizetype>(std::max(1, QThread::idealThreadCount()), pages));
+    if (helpers <= 1) {
+        for (qsizetype i = 0; i < pages; ++i)
+            handOn(inOrder.checkPage(i));
+        return;
+    }
+    PageQueue queue(shared, helpers);
+    for (qsizetype i = 0; i < pages; ++i)
+        handOn(queue.take(i));
+}
 
 } // namespace
 
@@ -559,16 +741,15 @@ QString kindName(DefectKind kind)
 std::vector<Defect> checkBook(const Book &book, QStringView applicationFolder, const SiteLacks &siteLacks)
 {
     std::vector<Defect> defects;
-    Checker(
-        book, applicationFolder, true, [&](Defect defect) { defects.push_back(std::move(defect)); }, siteLacks)
-        .run();
+    checkPages(
+        book, applicationFolder, true, [&](Defect defect) { defects.push_back(std::move(defect)); }, siteLacks);
     return defects;
 }
 
 std::vector<Defect> formDefects(const Book &book)
 {
     std::vector<Defect> defects;
-    Checker(book, {}, false, [&](Defect defect) { defects.push_back(std::move(defect)); }).run();
+    checkPages(book, {}, false, [&](Defect defect) { defects.push_back(std::move(defect)); });
     return defects;
 }
 
@@ -586,7 +767,7 @@ void checkBookFile(const QString &path, QStringView applicationFolder, const Def
               QStringLiteral("error %1: %2").arg(QString::number(failure.number()), failure.description())});
         return;
     }
-    Checker(book, applicationFolder, true, sink, loadSiteLacks(path, recordProblem)).run();
+    checkPages(book, applicationFolder, true, sink, loadSiteLacks(path, recordProblem));
 }
 
 std::vector<Defect> checkBookFile(const QString &path, QStringView applicationFolder, QString *recordProblem)

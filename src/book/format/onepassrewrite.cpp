@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <deque>
 #include <unordered_map>
 #include <vector>
@@ -18,13 +19,23 @@ namespace {
 // What a rewrite puts in front of a value: the folder, then one of these.
 constexpr std::array<QStringView, 2> kBetween = {u"\\", u"\\images\\"};
 
-// Where what occurs in text, without regard to case, overlapping occurrences included.
-std::vector<qsizetype> markers(const QString &text, QStringView what)
+// Where what occurs in text, without regard to case, overlapping occurrences included. Every marker
+// holds a sign ("<", "=", the quote) that case folding takes no other character to, so only where
+// that sign stands is the rest compared: a page is searched at the speed of one character, not
+// folded character by character once a marker.
+std::vector<qsizetype> markers(QStringView text, QStringView what)
 {
+    qsizetype sign = 0;
+    while (sign < what.size() && what[sign].isLetter())
+        ++sign;
+    Q_ASSERT(sign < what.size());
     std::vector<qsizetype> at;
-    for (qsizetype i = text.indexOf(what, 0, Qt::CaseInsensitive); i >= 0;
-         i = text.indexOf(what, i + 1, Qt::CaseInsensitive))
-        at.push_back(i);
+    for (qsizetype i = text.indexOf(what[sign], sign); i >= 0; i = text.indexOf(what[sign], i + 1)) {
+        const qsizetype begin = i - sign;
+        if (begin + what.size() <= text.size() &&
+            (what.size() == 1 || text.sliced(begin, what.size()).compare(what, Qt::CaseInsensitive) == 0))
+            at.push_back(begin);
+    }
     return at;
 }
 
@@ -99,14 +110,23 @@ public:
                     continue;
                 }
                 nodes_.emplace_back();
-                edges_.emplace(key(node, c), int(nodes_.size() - 1));
-                node = int(nodes_.size() - 1);
+                const int added = int(nodes_.size() - 1);
+                edges_.emplace(key(node, c), added);
+                Node &parent = nodes_[size_t(node)];
+                if (parent.children++ == 0) {
+                    parent.onlyChar = c.unicode();
+                    parent.onlyChild = added;
+                }
+                node = added;
             }
             nodes_[size_t(node)].value = int(lengths_.size());
             ids_.insert(value.value, int(lengths_.size()));
             lengths_.push_back(value.value.size());
         }
         linkFailures();
+        for (const auto &[k, node] : edges_)
+            if (k >> 16 == 0)
+                begins_.set(k & 0xffff);
         hits_.resize(lengths_.size());
         scan(text, mostHits);
     }
@@ -124,11 +144,18 @@ private:
         int failure = 0;
         int value = -1;   // the value that ends here
         int shorter = -1; // the nearest node on the failure chain where a value ends
+        // Most nodes of long values have one child, found without a lookup.
+        int children = 0;
+        char16_t onlyChar = 0;
+        int onlyChild = -1;
     };
 
     static quint64 key(int node, QChar c) { return (quint64(node) << 16) | c.unicode(); }
     int child(int node, QChar c) const
     {
+        const Node &parent = nodes_[size_t(node)];
+        if (parent.children <= 1)
+            return parent.children == 1 && parent.onlyChar == c.unicode() ? parent.onlyChild : -1;
         const auto found = edges_.find(key(node, c));
         return found == edges_.end() ? -1 : found->second;
     }
@@ -162,7 +189,15 @@ private:
     {
         qsizetype count = 0;
         int node = 0;
+        const QChar *const chars = text.constData();
         for (qsizetype i = 0; i < text.size(); ++i) {
+            // Most of a page begins no value: skipped without looking anything up.
+            if (node == 0) {
+                while (i < text.size() && !begins_.test(chars[i].unicode()))
+                    ++i;
+                if (i == text.size())
+                    break;
+            }
             const QChar c = text[i];
             while (node > 0 && child(node, c) < 0)
                 node = nodes_[size_t(node)].failure;
@@ -184,6 +219,7 @@ private:
     QHash<QString, int> ids_;
     std::vector<qsizetype> lengths_;
     std::vector<std::vector<qsizetype>> hits_;
+    std::bitset<0x10000> begins_; // the first characters of the values
     bool complete_ = true;
 };
 
@@ -231,7 +267,7 @@ public:
           backgrounds_(markers(written_, kBackground)), quotes_(markers(written_, QStringView(&kQuote, 1))),
           // A value's occurrences may be looked at once for each time it is rewritten: a few per
           // character of the page is far more than a page of pictures needs.
-          index_(written_, pictureReferences(written_), 4 * written_.size() + 4096)
+          index_(written_, writtenReferences(), 4 * written_.size() + 4096)
     {
         for (const QStringView between : kBetween) {
             QString text = folder_.toString();
@@ -265,6 +301,28 @@ public:
     }
 
 private:
+    // pictureReferences() of the page as written, read off its markers.
+    std::vector<PictureReference> writtenReferences() const
+    {
+        std::vector<PictureReference> references;
+        const auto add = [&](qsizetype v) {
+            const qsizetype q = firstFrom(quotes_, v);
+            if (q >= 0)
+                references.push_back({written_.sliced(v, q - v), v});
+            return q;
+        };
+        for (qsizetype p = firstFrom(images_, 0); p >= 0;) {
+            const qsizetype s = firstFrom(sources_, p);
+            const qsizetype q = s < 0 ? -1 : add(s + kSrc.size() + 1);
+            if (q < 0)
+                break;
+            p = firstFrom(images_, q);
+        }
+        if (!backgrounds_.empty())
+            add(backgrounds_.front() + kBackground.size() + 1);
+        return references;
+    }
+
     // Where the first of the markers at or after place stands now; -1 if none.
     qsizetype placeOfNext(const std::vector<qsizetype> &written, qsizetype place) const
     {
