@@ -24,7 +24,8 @@ qsizetype findFrom(const QString &text, qsizetype from, QStringView what, Qt::Ca
     return text.indexOf(what, from - 1, cs) + 1;
 }
 
-void rewriteValue(QString &html, const QString &value, const QString &folder, qsizetype limit, qsizetype &rewritesLeft)
+void rewriteValue(QString &html, const QString &value, const QString &folder, qsizetype limit, qsizetype &rewritesLeft,
+                  qsizetype &markerRewritesLeft)
 {
     if (value.isEmpty())
         return;
@@ -36,6 +37,9 @@ void rewriteValue(QString &html, const QString &value, const QString &folder, qs
         throw platform::Failure(platform::error::OutOfStringSpace, QString());
     if (rewritesLeft > 0)
         --rewritesLeft;
+    // So may a value that holds "<img" itself, with any folder.
+    if (value.contains(u"<img", Qt::CaseInsensitive) && markerRewritesLeft-- == 0)
+        throw platform::Failure(platform::error::OutOfStringSpace, QString());
     const bool namesImages = value.left(6).compare(u"images", Qt::CaseInsensitive) == 0;
     const QString newText = namesImages ? QString(folder + u"\\" + value) : QString(folder + u"\\images\\" + value);
     // The page may not outgrow its limit; the rewrite that would make it fails instead.
@@ -59,6 +63,7 @@ QString rewrittenPictures(QString html, const QString &folder)
                              QString(marker.left(2) + folder).contains(marker, ci) ||
                              QString(marker.left(3) + folder).contains(marker, ci);
     qsizetype rewritesLeft = addsMarkers ? book::rewriteLimit(html.count(marker, ci)) : -1;
+    qsizetype markerRewritesLeft = book::rewriteLimit(html.count(marker, ci));
     for (qsizetype p = findFrom(html, 1, u"<img", ci); p != 0;) {
         const qsizetype s = findFrom(html, p, u"src=", ci);
         if (s == 0)
@@ -67,7 +72,7 @@ QString rewrittenPictures(QString html, const QString &folder)
         const qsizetype q = findFrom(html, v, u"\"", Qt::CaseSensitive);
         if (q == 0)
             break;
-        rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft);
+        rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft, markerRewritesLeft);
         p = findFrom(html, q, u"<img", ci);
     }
     const qsizetype b = findFrom(html, 1, u"background=", ci);
@@ -75,7 +80,7 @@ QString rewrittenPictures(QString html, const QString &folder)
         const qsizetype v = b + 12;
         const qsizetype q = findFrom(html, v, u"\"", Qt::CaseSensitive);
         if (q != 0)
-            rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft);
+            rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft, markerRewritesLeft);
     }
     return html;
 }

@@ -60,8 +60,9 @@ void replaceAll(QString &text, QStringView value, QStringView replacement, qsize
 
 // What one call of parsingImage() may still do before it fails with "out of string space".
 struct Limits {
-    qsizetype pageLength; // the page may not grow beyond this many characters
-    qsizetype rewrites;   // rewrites left
+    qsizetype pageLength;     // the page may not grow beyond this many characters
+    qsizetype rewrites;       // rewrites left
+    qsizetype markerRewrites; // rewrites left of values that hold "<img" themselves
 };
 
 // Points the value that stands at [begin, end) of the page into the images folder.
@@ -80,7 +81,9 @@ void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, 
         value.startsWith(kImages, Qt::CaseInsensitive) ? QStringView(u"\\") : QStringView(u"\\images\\");
     // A folder that adds picture elements puts new ones in front of every occurrence it rewrites,
     // ahead of the scan, which then finds and rewrites those too; only running out of rewrites ends it.
-    if (limits.rewrites-- == 0)
+    // So does a value that holds "<img" itself (a quote left open): its copy brings the scan the
+    // element again, the page growing by the folder each time, each time one pass over all of it.
+    if (limits.rewrites-- == 0 || (value.contains(kImg, Qt::CaseInsensitive) && limits.markerRewrites-- == 0))
         throw platform::Failure(platform::error::OutOfStringSpace,
                                 QStringLiteral("Out of string space: the pictures of the page were rewritten as many "
                                                "times as it may be and the scan still finds new ones in the text it "
@@ -147,13 +150,14 @@ bool folderAddsPictureMarkers(QStringView applicationFolder)
 
 void parsingImage(QString &pageHtml, QStringView applicationFolder)
 {
-    Limits limits{pageLengthLimit(pageHtml.size()), std::numeric_limits<qsizetype>::max()};
+    const qsizetype elements = pageHtml.count(kImg, Qt::CaseInsensitive);
+    Limits limits{pageLengthLimit(pageHtml.size()), std::numeric_limits<qsizetype>::max(), rewriteLimit(elements)};
     const auto rewriteAt = [&](qsizetype begin, qsizetype end) {
         rewrite(pageHtml, begin, end, applicationFolder, limits);
     };
     if (!canRewriteInOnePass(applicationFolder)) {
         if (folderAddsPictureMarkers(applicationFolder))
-            limits.rewrites = rewriteLimit(pageHtml.count(kImg, Qt::CaseInsensitive));
+            limits.rewrites = rewriteLimit(elements);
         visitPictures(pageHtml, rewriteAt);
         return;
     }

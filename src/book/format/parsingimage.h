@@ -29,7 +29,9 @@ constexpr qsizetype pageLengthLimit(qsizetype pageLength)
 // at most rewriteLimit(n) times; one more fails with "out of string space" (14) as well, pageHtml left
 // as it was before that rewrite. With any other folder the rewrites are not counted: a value that a
 // later rewrite breaks up (with a piece of the folder's name) is read and rewritten again, sometimes
-// more often than the page has elements.
+// more often than the page has elements. But a value that holds "<img" itself (its quote left open) is
+// rewritten at most rewriteLimit(n) times with any folder: each rewrite of it brings the scan its
+// element again.
 bool folderAddsPictureMarkers(QStringView applicationFolder);
 constexpr qsizetype rewriteLimit(qsizetype pictureElements)
 {
