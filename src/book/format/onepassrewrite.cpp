@@ -223,33 +223,20 @@ private:
     bool complete_ = true;
 };
 
-// The prefix function of s: for each length, the longest proper prefix of s that ends there.
-std::vector<qsizetype> prefixFunction(QStringView s)
-{
-    std::vector<qsizetype> pf(size_t(s.size()), 0);
-    for (qsizetype i = 1; i < s.size(); ++i) {
-        qsizetype k = pf[size_t(i - 1)];
-        while (k > 0 && s[i] != s[k])
-            k = pf[size_t(k - 1)];
-        pf[size_t(i)] = s[i] == s[k] ? k + 1 : k;
-    }
-    return pf;
-}
-
-// Whether pattern occurs in text, or a beginning of it ends text (Knuth, Morris and Pratt).
+// Whether pattern occurs in text, or a beginning of it ends text. Qt's search for the first, and the
+// beginnings no longer than text for the second: one of the two is the folder, a few dozen characters,
+// while the other may run over much of the page.
 bool meets(QStringView pattern, QStringView text)
 {
     if (pattern.isEmpty())
         return false;
-    const std::vector<qsizetype> pf = prefixFunction(pattern);
-    qsizetype k = 0;
-    for (const QChar c : text) {
-        while (k > 0 && c != pattern[k])
-            k = pf[size_t(k - 1)];
-        if (c == pattern[k] && ++k == pattern.size())
+    if (text.contains(pattern))
+        return true;
+    for (qsizetype length = std::min(pattern.size() - 1, text.size()); length > 0; --length) {
+        if (text.endsWith(pattern.first(length)))
             return true;
     }
-    return k > 0;
+    return false;
 }
 
 // Whether an occurrence of value could take in any character of inserted text: value holds it, lies
