@@ -34,6 +34,21 @@ QString decodeCodePage(QByteArrayView bytes)
     return text;
 }
 
+qsizetype asciiRunEnd(QStringView text, qsizetype from)
+{
+    const char16_t *units = text.utf16();
+    qsizetype i = from;
+    for (std::uint64_t a = 0, b = 0; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&a, units + i, sizeof a);
+        std::memcpy(&b, units + i + 4, sizeof b);
+        if (((a | b) & 0xFF80FF80FF80FF80ULL) != 0)
+            break;
+    }
+    while (i < text.size() && units[i] < 0x80)
+        ++i;
+    return i;
+}
+
 QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless)
 {
     // Written in place: a book's worth of text goes through here, nearly all of it ASCII.
@@ -43,26 +58,11 @@ QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless
     bool allKept = true;
     const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size();) {
-        // Eight units at a time while they are ASCII, as nearly all are.
-        while (i + 8 <= text.size()) {
-            std::uint64_t a = 0;
-            std::uint64_t b = 0;
-            std::memcpy(&a, units + i, sizeof a);
-            std::memcpy(&b, units + i + 4, sizeof b);
-            if (((a | b) & 0xFF80FF80FF80FF80ULL) != 0)
-                break;
-            for (int k = 0; k < 8; ++k)
-                bytes[written + k] = char(units[i + k]);
-            written += 8;
-            i += 8;
-        }
+        for (const qsizetype end = asciiRunEnd(text, i); i < end; ++i)
+            bytes[written++] = char(units[i]);
         if (i >= text.size())
             break;
-        const char16_t unit = units[i++];
-        if (unit < 0x80) {
-            bytes[written++] = char(unit);
-            continue;
-        }
+        const char16_t unit = units[i++]; // not ASCII
         // A surrogate pair is one character; a lone surrogate is none, read as U+FFFD.
         char32_t c = unit;
         if (QChar::isSurrogate(unit)) {

@@ -29,6 +29,10 @@ constexpr char16_t codePageChar(unsigned char byte)
     return byte >= 0x80 && byte <= 0x9F ? detail::kHighControls[byte - 0x80] : char16_t(byte);
 }
 
+// Where the run of ASCII units of text that begins at from ends: eight units at a time, as the text
+// of a book is nearly all ASCII.
+qsizetype asciiRunEnd(QStringView text, qsizetype from);
+
 // Encodes text into the code page. A character that it can't hold is written as a numeric character
 // reference ("&#NNNN;") when asHtmlReference is true, else as "?". Sets *lossless to false when that
 // happened.

@@ -9,8 +9,6 @@
 #include <QStringList>
 #include <QUtf8StringView>
 
-#include <cstdint>
-#include <cstring>
 #include <vector>
 
 using book::HtmlAttribute;
@@ -43,13 +41,7 @@ qsizetype countOutsideCodePage(QStringView text)
     qsizetype count = 0;
     const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        // Eight units at a time while they are ASCII, as nearly all are.
-        for (std::uint64_t a = 0, b = 0; i + 8 <= text.size(); i += 8) {
-            std::memcpy(&a, units + i, sizeof a);
-            std::memcpy(&b, units + i + 4, sizeof b);
-            if (((a | b) & 0xFF80FF80FF80FF80ULL) != 0)
-                break;
-        }
+        i = platform::asciiRunEnd(text, i);
         if (i >= text.size())
             break;
         const char16_t c = units[i];
@@ -515,11 +507,6 @@ std::vector<HtmlToken> scanPage(QStringView html)
     return tokens;
 }
 
-QString rewriteScannedPage(QStringView html, const std::vector<HtmlToken> &tokens, PageSite &site, TextChanges &changes)
-{
-    return PageRewriter(html, site, changes).run(tokens);
-}
-
 namespace {
 
 // What a draft's pieces ask of a site: only whether they ask.
@@ -602,7 +589,7 @@ QString finishPage(QStringView html, const std::vector<HtmlToken> &tokens, const
 
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
 {
-    return rewriteScannedPage(html, scanPage(html), site, changes);
+    return PageRewriter(html, site, changes).run(scanPage(html));
 }
 
 namespace {

@@ -55,16 +55,13 @@ struct TextChanges {
 // left for the book's encoding, which writes them as numeric references; they are counted.
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes);
 
-// The same for a page already cut into its pieces, as scanPage() cuts it: the cutting is done where
-// the site isn't needed, on another core.
-QString rewriteScannedPage(QStringView html, const std::vector<book::HtmlToken> &tokens, PageSite &site,
-                           TextChanges &changes);
+// The pieces of a page, as rewritePage() reads them.
 std::vector<book::HtmlToken> scanPage(QStringView html);
 
 // A page rewritten as far as it can be without its site, on another core: the pieces that ask
 // nothing of a site are written as they will stay, the others as if the site left them, to be
 // written again by finishPage() with the site, in order. finishPage() gives what
-// rewriteScannedPage() gives, and counts the same changes.
+// rewritePage() gives, and counts the same changes.
 struct DraftPage {
     struct Redo {
         size_t firstToken; // the pieces [firstToken, endToken)
