@@ -18,6 +18,7 @@ class RecordingSite final : public PageSite {
 public:
     std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype) override
     {
+        ++asked;
         if (url.startsWith(u"keep"))
             return std::nullopt;
         if (url.startsWith(u"moves")) // an answer the book can't hold in a style sheet
@@ -33,10 +34,23 @@ public:
     }
 
     std::map<QString, QString> aside;
+    int asked = 0;
+};
+
+// Gives a draft the site's links that neither stay nor move, as the import's drafts give page links.
+class LinkAnswers final : public DraftAnswers {
+public:
+    std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const override
+    {
+        if (role != UrlRole::Link || url.startsWith(u"keep") || url.startsWith(u"moves"))
+            return std::nullopt;
+        return std::optional(u"L/"_s + url);
+    }
 };
 
 // The page rewritten whole; and drafted without the site then finished with it, as the import does
-// on several cores, which must give the same.
+// on several cores, which must give the same: the site asked once for each reference in all, by the
+// draft's answers or by itself.
 QString rewritten(const QString &html, TextChanges *changes = nullptr, RecordingSite *site = nullptr)
 {
     RecordingSite own;
@@ -48,6 +62,12 @@ QString rewritten(const QString &html, TextChanges *changes = nullptr, Recording
     TextChanges countedAgain;
     const std::vector<book::HtmlToken> tokens = scanPage(html);
     EXPECT_EQ(finishPage(html, tokens, draftPage(html, tokens), again, countedAgain), whole);
+    RecordingSite answered;
+    TextChanges ignoredAgain;
+    const LinkAnswers answers;
+    const DraftPage draft = draftPage(html, tokens, &answers);
+    EXPECT_EQ(finishPage(html, tokens, draft, answered, ignoredAgain), whole);
+    EXPECT_EQ(answered.asked + draft.rewrittenByAnswers, again.asked) << html.toStdString();
     const auto each = [](const TextChanges &c) {
         return std::vector{c.tildes, c.doubleHashes, c.sectionMarks, c.outsideCodePage, c.scriptsMoved, c.stylesMoved};
     };
@@ -62,6 +82,9 @@ TEST(PageRewrite, PointsEveryKindOfReferenceWhereItsFileGoes)
 {
     EXPECT_EQ(rewritten(u"<a href='a.html#x'>a</a><area href=b.html><link rel=next href=c.html>"_s),
               u"<a href=\"L/a.html#x\">a</a><area href=\"L/b.html\"><link rel=next href=\"L/c.html\">"_s);
+    // A link in an element that asks for a file too: the site answers both.
+    EXPECT_EQ(rewritten(u"<a href=a.html style='background: url(b.png)'>"_s),
+              u"<a href=\"L/a.html\" style=\"background: url(F/b.png)\">"_s);
     EXPECT_EQ(rewritten(u"<link rel=\"Stylesheet icon\" href=s.css><script src=j.js></script><video poster=v.png>"_s),
               u"<link rel=\"Stylesheet icon\" href=\"F/s.css\"><script src=\"F/j.js\"></script>"
               u"<video poster=\"F/v.png\">"_s);

@@ -509,11 +509,19 @@ std::vector<HtmlToken> scanPage(QStringView html)
 
 namespace {
 
-// What a draft's pieces ask of a site: only whether they ask.
+// What a draft's pieces ask of a site: only whether they ask what the answers can't tell.
 class DraftSite final : public PageSite {
 public:
-    std::optional<QString> rewrite(UrlRole, const QString &, qsizetype) override
+    explicit DraftSite(const DraftAnswers *answers) : answers_(answers) {}
+
+    std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype) override
     {
+        if (answers_) {
+            if (std::optional<std::optional<QString>> known = answers_->answer(role, url)) {
+                rewrittenByAnswers += known->has_value() ? 1 : 0;
+                return *known;
+            }
+        }
         asked = true;
         return std::nullopt;
     }
@@ -523,6 +531,10 @@ public:
         return {};
     }
     bool asked = false;
+    qsizetype rewrittenByAnswers = 0;
+
+private:
+    const DraftAnswers *answers_;
 };
 
 void subtract(TextChanges &from, const TextChanges &counted)
@@ -536,16 +548,17 @@ void subtract(TextChanges &from, const TextChanges &counted)
 
 } // namespace
 
-DraftPage draftPage(QStringView html, const std::vector<HtmlToken> &tokens)
+DraftPage draftPage(QStringView html, const std::vector<HtmlToken> &tokens, const DraftAnswers *answers)
 {
     DraftPage draft;
-    DraftSite site;
+    DraftSite site(answers);
     PageRewriter rewriter(html, site, draft.changes);
     rewriter.reserve(html.size() + html.size() / 8);
     rewriter.draftFor(&site.asked);
     for (size_t i = 0; i < tokens.size();) {
         const TextChanges before = draft.changes;
         const qsizetype outBegin = rewriter.written();
+        const qsizetype rewrittenBefore = site.rewrittenByAnswers;
         site.asked = false;
         size_t next = rewriter.appendUnit(tokens, i);
         if (site.asked) {
@@ -556,10 +569,12 @@ DraftPage draftPage(QStringView html, const std::vector<HtmlToken> &tokens)
             DraftPage::Redo redo{i, next, outBegin, rewriter.written(), draft.changes};
             subtract(redo.counted, before);
             draft.redo.push_back(redo);
+            site.rewrittenByAnswers = rewrittenBefore; // the site is asked again for all of it
         }
         i = next;
     }
     draft.text = rewriter.takeWritten();
+    draft.rewrittenByAnswers = site.rewrittenByAnswers;
     return draft;
 }
 

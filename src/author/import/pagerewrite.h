@@ -73,8 +73,19 @@ struct DraftPage {
     QString text;
     std::vector<Redo> redo;
     TextChanges changes;
+    qsizetype rewrittenByAnswers = 0; // references the answers rewrote, in pieces that stay as drafted
 };
-DraftPage draftPage(QStringView html, const std::vector<book::HtmlToken> &tokens);
+// Answers that a draft gives itself: those that nothing the site learns while the pages are written
+// can change. Asked on the core that drafts, so it must touch nothing that the site changes.
+class DraftAnswers {
+public:
+    virtual ~DraftAnswers() = default;
+
+    // What PageSite::rewrite() will give for url, or nullopt when only the site can tell.
+    virtual std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const = 0;
+};
+DraftPage draftPage(QStringView html, const std::vector<book::HtmlToken> &tokens,
+                    const DraftAnswers *answers = nullptr);
 QString finishPage(QStringView html, const std::vector<book::HtmlToken> &tokens, const DraftPage &draft, PageSite &site,
                    TextChanges &changes);
 

@@ -636,6 +636,52 @@ private:
         DraftPage draft;
     };
 
+    // A page's links to pages, answered on the core that drafts it: once the pages are named, where
+    // a link leads depends on nothing the writing of the pages learns. Reads only what stays put
+    // while the book is written.
+    class PageLinkAnswers final : public DraftAnswers {
+    public:
+        PageLinkAnswers(const QHash<QString, qsizetype> &pageOfPath, const std::vector<Page> &pages, qsizetype page)
+            : pageOfPath_(pageOfPath), pages_(pages), page_(page), folder_(folderOf(pages[size_t(page)].path))
+        {
+        }
+
+        std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const override
+        {
+            const book::UrlReference reference = readSiteUrl(url, folder_);
+            if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
+                return std::optional<QString>(); // left as written, as rewrite() leaves them
+            if (role != UrlRole::Link || reference.climbsOut)
+                return std::nullopt;
+            const auto target = pageOfPath_.constFind(reference.path);
+            if (target == pageOfPath_.constEnd())
+                return std::nullopt;
+            const QString place = reference.fragment.isNull() ? QString() : QString(u'#' + reference.fragment);
+            if (*target == page_ && !place.isEmpty())
+                return place;
+            return pages_[size_t(*target)].link + place;
+        }
+
+    private:
+        const QHash<QString, qsizetype> &pageOfPath_;
+        const std::vector<Page> &pages_;
+        qsizetype page_;
+        QString folder_;
+    };
+
+    // Every path the walk met that leads to a page, and the page: what rewrite() makes of links to it.
+    QHash<QString, qsizetype> pagesByPath()
+    {
+        QHash<QString, qsizetype> pages;
+        for (const QString &path : found_.keys()) { // a copy: resolvedFile() may look further
+            const QString target = resolvedFile(path);
+            const auto page = pageIndex_.constFind(target);
+            if (page != pageIndex_.constEnd() && fileState(target) == FileState::File)
+                pages.insert(path, *page);
+        }
+        return pages;
+    }
+
     // Every page in book order, rewritten, into the book file. The pages are read, cut and drafted
     // ahead on the other cores, and encoded and written behind on a thread of the book file's own;
     // what asks the site stays on this one, in book order, as its answers depend on what went before.
@@ -646,12 +692,14 @@ private:
             fits = fits && book::BookEncoder::fitsCodePage(page.name);
         const book::TextForm form = fits ? book::TextForm::CodePage : book::TextForm::Utf8;
         BookStream book(staging_ + u'/' + QString::fromLatin1(book::kBookFileName + 1), form, title_);
+        const QHash<QString, qsizetype> pageOfPath = pagesByPath();
         Prefetch<ScannedPage> scanning(
-            [root = root_](const QString &path) {
+            [this, &pageOfPath](const QString &path) {
                 QString problem;
-                ScannedPage page{readPage(root, path, &problem), {}, {}};
+                ScannedPage page{readPage(root_, path, &problem), {}, {}};
                 page.tokens = scanPage(page.text);
-                page.draft = draftPage(page.text, page.tokens);
+                const PageLinkAnswers answers(pageOfPath, pages_, pageIndex_.value(path));
+                page.draft = draftPage(page.text, page.tokens, &answers);
                 return page;
             },
             QThread::idealThreadCount(), 2 * QThread::idealThreadCount() + 2);
@@ -662,6 +710,7 @@ private:
             current_ = &page;
             const ScannedPage scanned = scanning.take(page.path);
             lines_.reset(scanned.text);
+            totals_.pageLinks += scanned.draft.rewrittenByAnswers;
             book.addPage(page.name, finishPage(scanned.text, scanned.tokens, scanned.draft, *this, totals_.text));
         }
         current_ = nullptr;
