@@ -56,36 +56,64 @@ QString copyFile(const QString &from, const QString &to)
     return error ? QString::fromLocal8Bit(std::strerror(error)) : QString();
 }
 
-FileCopier::FileCopier(std::vector<std::pair<QString, QString>> files) : files_(std::move(files))
+FileCopier::FileCopier(int threads)
 {
-    thread_ = std::thread([this] {
-        QSet<QString> folders;
-        for (const auto &[source, target] : files_) {
-            if (stopping_)
-                return;
-            const QString folder = target.first(target.lastIndexOf(u'/'));
-            if (!folders.contains(folder)) {
-                QDir().mkpath(folder);
-                folders.insert(folder);
-            }
-            if (const QString error = copyFile(source, target); !error.isEmpty()) {
-                error_ = QStringLiteral("%1: can't be copied to %2: %3").arg(source, target, error);
-                return;
-            }
-        }
-    });
+    for (int i = 0; i < threads; ++i)
+        threads_.emplace_back([this] { serve(); });
 }
 
 FileCopier::~FileCopier()
 {
-    stopping_ = true;
-    if (thread_.joinable())
-        thread_.join();
+    {
+        const std::lock_guard lock(mutex_);
+        queue_.clear(); // the import failed, or finished: no more copies
+        finishing_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread &thread : threads_)
+        thread.join();
+}
+
+void FileCopier::add(QString source, QString target)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        queue_.emplace_back(std::move(source), std::move(target));
+    }
+    changed_.notify_one();
 }
 
 void FileCopier::finish()
 {
-    thread_.join();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return (queue_.empty() && busy_ == 0) || !error_.isEmpty(); });
     if (!error_.isEmpty())
         throw Refusal({error_});
+}
+
+void FileCopier::serve()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [&] { return finishing_ || !queue_.empty(); });
+        if (queue_.empty())
+            return;
+        const auto [source, target] = std::move(queue_.front());
+        queue_.pop_front();
+        ++busy_;
+        const QString folder = target.first(target.lastIndexOf(u'/'));
+        const bool made = folders_.contains(folder);
+        lock.unlock();
+        if (!made)
+            QDir().mkpath(folder); // two threads may both make it: the second finds it there
+        const QString error = copyFile(source, target);
+        lock.lock();
+        folders_.insert(folder);
+        --busy_;
+        if (!error.isEmpty() && error_.isEmpty()) {
+            error_ = QStringLiteral("%1: can't be copied to %2: %3").arg(source, target, error);
+            queue_.clear();
+        }
+        changed_.notify_all();
+    }
 }

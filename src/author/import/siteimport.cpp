@@ -253,13 +253,16 @@ public:
             throw Refusal({QStringLiteral("%1: can't be written: %2").arg(out_, staging.errorString())});
         staging_ = staging.path();
 
-        FileCopier siteCopies(siteFilesToCopy());
+        FileCopier copier(QThread::idealThreadCount());
+        copier_ = &copier;
+        copySiteFiles();
         writeBook();
         copyStyleSheetFiles();
         claimSiteFiles();
         bringScriptFolders();
-        siteCopies.finish();
         copyFiles();
+        copier.finish();
+        copier_ = nullptr;
         if (!lacks_.isEmpty())
             write(staging_ + u'/' + QLatin1String(book::kSiteLacksFileName), book::writeSiteLacks(lacks_));
         replaceOutput(staging);
@@ -860,6 +863,7 @@ private:
         if (claim != claims_.constEnd())
             return *claim == path;
         claims_.insert(path, path);
+        copyClaim(path);
         ++totals_.files;
         if (path.endsWith(u".css", Qt::CaseInsensitive))
             styleSheets_.append(path);
@@ -893,6 +897,7 @@ private:
         if (!claims_.contains(target))
             ++totals_.pictures;
         claims_.insert(target, path);
+        copyClaim(target);
         pictures_.insert(path, target);
         return target;
     }
@@ -936,39 +941,41 @@ private:
     // The site's files that are no page, copied while the pages are made: each keeps its place, which
     // no other copy can take (see claimPicture). Those under the folders of our own copies are left
     // for copyFiles(), which sees what else claims their place.
-    std::vector<std::pair<QString, QString>> siteFilesToCopy()
+    void copySiteFiles()
     {
-        std::vector<std::pair<QString, QString>> copies;
         for (const QString &path : siteFiles_) {
             if (pageIndex_.contains(path) || path == QLatin1String(book::kSiteLacksFileName) ||
                 path.startsWith(kOutsideFolder + u'/') || path.startsWith(kAsideFolder + u'/'))
                 continue;
-            copies.emplace_back(root_ + u'/' + path, staging_ + u'/' + path);
-            copiedAlready_.insert(path);
+            copier_->add(root_ + u'/' + path, staging_ + u'/' + path);
+            copying_.insert(path);
         }
-        return copies;
+    }
+
+    // Where a claimed copy comes from: the site, or a file outside it.
+    QString sourceOf(const QString &claimed) const
+    {
+        return outsideSources_.value(claimed, root_ + u'/' + claimed);
+    }
+
+    // Copies a file the moment it is claimed: a claim is never taken back, nor given to another file.
+    void copyClaim(const QString &copy)
+    {
+        if (copier_ && !copying_.contains(copy)) {
+            copier_->add(sourceOf(claims_.value(copy)), staging_ + u'/' + copy);
+            copying_.insert(copy);
+        }
     }
 
     void copyFiles()
     {
-        QSet<QString> folders;
         for (auto claim = claims_.constBegin(); claim != claims_.constEnd(); ++claim) {
             if (claim.value().isEmpty())
                 continue; // written already: text kept aside
-            const auto outside = outsideSources_.constFind(claim.value());
-            const QString source = outside != outsideSources_.constEnd() ? *outside : root_ + u'/' + claim.value();
-            if (outside != outsideSources_.constEnd() ? !inBroughtFolder(claim.key()) : find(claim.value()).outside)
+            const QString source = sourceOf(claim.value());
+            if (outsideSources_.contains(claim.value()) ? !inBroughtFolder(claim.key()) : find(claim.value()).outside)
                 fromOutside_.emplace(claim.key(), QFileInfo(source).canonicalFilePath());
-            if (copiedAlready_.contains(claim.key()))
-                continue;
-            const QString target = staging_ + u'/' + claim.key();
-            const QString folder = folderOf(target);
-            if (!folders.contains(folder)) {
-                QDir().mkpath(folder);
-                folders.insert(folder);
-            }
-            if (const QString error = copyFile(source, target); !error.isEmpty())
-                throw Refusal({QStringLiteral("%1: can't be copied to %2: %3").arg(source, target, error)});
+            copyClaim(claim.key());
         }
     }
 
@@ -1050,7 +1057,7 @@ private:
     int outsideHtmlFiles_ = 0;                  // HTML files of the site that are symbolic links out of it, left out
     QHash<QString, Found> found_;               // site path -> what it stands for
     std::set<QString> siteFiles_;               // every file of the site, by the name it is known by
-    QSet<QString> copiedAlready_;               // of those, the ones copied while the pages were made
+    QSet<QString> copying_;                     // the copies in OUT begun, by their path there
     std::set<QString> siteLeftOut_;             // files of the site that are symbolic links out, not followed
     QHash<QString, QString> outsideSources_;    // copy in OUT -> its file outside the site
     std::set<QString> scriptFolders_;           // the folders of scripts brought from outside
@@ -1068,6 +1075,7 @@ private:
 
     const Page *current_ = nullptr;              // the page being rewritten; null while style sheets are read
     Prefetch<ReadLinks> *linkReading_ = nullptr; // while the pages are walked
+    FileCopier *copier_ = nullptr;               // while the book folder is written
     QString cssFile_;
     QString cssBase_;
     QString cssText_;
