@@ -56,6 +56,10 @@ QString copyFile(const QString &from, const QString &to)
     return error ? QString::fromLocal8Bit(std::strerror(error)) : QString();
 }
 
+namespace {
+constexpr size_t kLookAhead = 64; // copies looked through for one in a folder no other thread is in
+}
+
 FileCopier::FileCopier(int threads)
 {
     for (int i = 0; i < threads; ++i)
@@ -78,15 +82,19 @@ void FileCopier::add(QString source, QString target)
 {
     {
         const std::lock_guard lock(mutex_);
-        queue_.emplace_back(std::move(source), std::move(target));
+        QString folder = target.first(target.lastIndexOf(u'/'));
+        queue_.push_back({std::move(source), std::move(target), std::move(folder)});
     }
     changed_.notify_one();
 }
 
 void FileCopier::finish()
 {
+    // The waiting thread copies too: what is left once the pages are written is all there is to do.
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return (queue_.empty() && busy_ == 0) || !error_.isEmpty(); });
+    while (!queue_.empty() && error_.isEmpty())
+        copyOne(lock);
+    changed_.wait(lock, [&] { return busy_ == 0; });
     if (!error_.isEmpty())
         throw Refusal({error_});
 }
@@ -98,22 +106,37 @@ void FileCopier::serve()
         changed_.wait(lock, [&] { return finishing_ || !queue_.empty(); });
         if (queue_.empty())
             return;
-        const auto [source, target] = std::move(queue_.front());
-        queue_.pop_front();
-        ++busy_;
-        const QString folder = target.first(target.lastIndexOf(u'/'));
-        const bool made = folders_.contains(folder);
-        lock.unlock();
-        if (!made)
-            QDir().mkpath(folder); // two threads may both make it: the second finds it there
-        const QString error = copyFile(source, target);
-        lock.lock();
-        folders_.insert(folder);
-        --busy_;
-        if (!error.isEmpty() && error_.isEmpty()) {
-            error_ = QStringLiteral("%1: can't be copied to %2: %3").arg(source, target, error);
-            queue_.clear();
-        }
-        changed_.notify_all();
+        copyOne(lock);
     }
+}
+
+void FileCopier::copyOne(std::unique_lock<std::mutex> &lock)
+{
+    // Files made in one folder wait for each other in the kernel: each thread takes a folder of its
+    // own where one is near.
+    const size_t window = std::min(queue_.size(), kLookAhead);
+    size_t at = 0;
+    while (at < window && making_.contains(queue_[at].folder))
+        ++at;
+    if (at == window)
+        at = 0;
+    const Copy copy = std::move(queue_[at]);
+    queue_.erase(queue_.begin() + qsizetype(at));
+    ++busy_;
+    ++making_[copy.folder];
+    const bool made = folders_.contains(copy.folder);
+    lock.unlock();
+    if (!made)
+        QDir().mkpath(copy.folder); // two threads may both make it: the second finds it there
+    const QString error = copyFile(copy.source, copy.target);
+    lock.lock();
+    folders_.insert(copy.folder);
+    if (--making_[copy.folder] == 0)
+        making_.remove(copy.folder);
+    --busy_;
+    if (!error.isEmpty() && error_.isEmpty()) {
+        error_ = QStringLiteral("%1: can't be copied to %2: %3").arg(copy.source, copy.target, error);
+        queue_.clear();
+    }
+    changed_.notify_all();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -19,7 +20,7 @@ QString copyFile(const QString &from, const QString &to);
 // a site's thousands of files cost the kernel as much as its pages cost us.
 class FileCopier {
 public:
-    explicit FileCopier(int threads);
+    explicit FileCopier(int threads); // and the one that calls finish(), while it waits
     ~FileCopier();
 
     FileCopier(const FileCopier &) = delete;
@@ -33,12 +34,19 @@ public:
 
 private:
     void serve();
+    void copyOne(std::unique_lock<std::mutex> &lock); // the first copy waiting, under lock
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::pair<QString, QString>> queue_; // source, target
-    QSet<QString> folders_;                         // made already
-    int busy_ = 0;                                  // copies under way
+    struct Copy {
+        QString source;
+        QString target;
+        QString folder; // the target's
+    };
+    std::deque<Copy> queue_;
+    QSet<QString> folders_;      // made already
+    QHash<QString, int> making_; // folders that copies are being made in, and how many
+    int busy_ = 0;               // copies under way
     bool finishing_ = false;
     QString error_;
     std::vector<std::thread> threads_;

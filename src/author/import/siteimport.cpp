@@ -253,7 +253,7 @@ public:
             throw Refusal({QStringLiteral("%1: can't be written: %2").arg(out_, staging.errorString())});
         staging_ = staging.path();
 
-        FileCopier copier(QThread::idealThreadCount());
+        FileCopier copier(1); // more would wait on each other in the kernel while the pages are made
         copier_ = &copier;
         copySiteFiles();
         writeBook();
@@ -953,10 +953,7 @@ private:
     }
 
     // Where a claimed copy comes from: the site, or a file outside it.
-    QString sourceOf(const QString &claimed) const
-    {
-        return outsideSources_.value(claimed, root_ + u'/' + claimed);
-    }
+    QString sourceOf(const QString &claimed) const { return outsideSources_.value(claimed, root_ + u'/' + claimed); }
 
     // Copies a file the moment it is claimed: a claim is never taken back, nor given to another file.
     void copyClaim(const QString &copy)
