@@ -41,17 +41,19 @@ public:
     Prefetch(const Prefetch &) = delete;
     Prefetch &operator=(const Prefetch &) = delete;
 
-    // path will be taken soon; once only, until it is.
-    void ahead(const QString &path)
+    // paths will be taken soon, the first first; each once only, until it is.
+    void ahead(const std::vector<QString> &paths)
     {
         {
             const std::lock_guard lock(mutex_);
-            if (entries_.contains(path))
-                return;
-            entries_.insert(path, {});
-            stack_.push_back(path);
+            for (size_t at = paths.size(); at-- > 0;) {
+                if (entries_.contains(paths[at]))
+                    continue;
+                entries_.insert(paths[at], {});
+                stack_.push_back(paths[at]);
+            }
         }
-        changed_.notify_one();
+        changed_.notify_all();
     }
 
     // The work's result for path.

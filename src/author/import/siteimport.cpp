@@ -222,10 +222,13 @@ public:
             walk(start, startPaths);
         }
         const QStringList htmlFiles = htmlFilesOfSite();
-        if (all)
-            for (qsizetype at = htmlFiles.size(); at-- > 0;)
-                if (!pageIndex_.contains(htmlFiles[at]))
-                    linkReading.ahead(htmlFiles[at]);
+        if (all) {
+            std::vector<QString> left;
+            for (const QString &file : htmlFiles)
+                if (!pageIndex_.contains(file))
+                    left.push_back(file);
+            linkReading.ahead(left);
+        }
         for (const QString &file : htmlFiles) {
             if (pageIndex_.contains(file))
                 continue;
@@ -622,15 +625,37 @@ private:
         return readPage(root_, page.path, &problem);
     }
 
+    // The paths in the site that a page's links name, each once, in link order: what the walk needs
+    // of a page, worked out on the core that reads it.
     struct ReadLinks {
         QString problem;
-        PageLinks links;
+        std::vector<QString> paths;
+        std::optional<QString> next; // the path its rel="next" names
     };
     static ReadLinks readLinksOf(const QString &root, const QString &path)
     {
         ReadLinks read;
-        read.links = pageLinks(readPage(root, path, &read.problem));
+        const PageLinks links = pageLinks(readPage(root, path, &read.problem));
+        const QString folder = folderOf(path);
+        QSet<QString> named;
+        for (const auto &[url, offset] : links.links) {
+            if (std::optional<QString> linked = sitePathOf(url, folder); linked && !named.contains(*linked)) {
+                named.insert(*linked);
+                read.paths.push_back(*std::move(linked));
+            }
+        }
+        if (!links.next.isEmpty())
+            read.next = sitePathOf(links.next, folder);
         return read;
+    }
+
+    // The path in the site that url names from a page in folder, if it names one there.
+    static std::optional<QString> sitePathOf(const QString &url, const QString &folder)
+    {
+        book::UrlReference reference = readSiteUrl(url, folder);
+        if (reference.kind != book::UrlReference::Relative || reference.climbsOut)
+            return std::nullopt;
+        return std::move(reference.path);
     }
 
     struct ScannedPage {
@@ -706,8 +731,11 @@ private:
                 return page;
             },
             QThread::idealThreadCount(), 2 * QThread::idealThreadCount() + 2);
-        for (size_t at = order_.size(); at-- > 0;) // the first on top
-            scanning.ahead(pages_[size_t(order_[at])].path);
+        std::vector<QString> paths;
+        paths.reserve(order_.size());
+        for (const auto index : order_)
+            paths.push_back(pages_[size_t(index)].path);
+        scanning.ahead(paths);
         for (const auto index : order_) {
             Page &page = pages_[size_t(index)];
             current_ = &page;
@@ -723,17 +751,14 @@ private:
         bookSize_ = book.finish();
     }
 
-    // The HTML file of the site that url names from a page in folder, if it names one.
-    std::optional<QString> pageOf(const QString &url, const QString &folder)
+    // The HTML file of the site at path, if there is one.
+    std::optional<QString> pageAt(const QString &path)
     {
-        const book::UrlReference reference = readSiteUrl(url, folder);
-        if (reference.kind != book::UrlReference::Relative || reference.climbsOut)
-            return std::nullopt;
-        const QString target = resolvedFile(reference.path);
+        const QString target = resolvedFile(path);
         if (!isHtmlFile(target) || fileState(target) != FileState::File)
             return std::nullopt;
-        if (target != reference.path && isHtmlFile(reference.path))
-            aliases_[target].insert(reference.path);
+        if (target != path && isHtmlFile(path))
+            aliases_[target].insert(path);
         return target;
     }
 
@@ -746,17 +771,19 @@ private:
         page.path = path;
         ReadLinks read = linkReading_ ? linkReading_->take(path) : readLinksOf(root_, path);
         page.problem = std::move(read.problem);
-        const QString folder = folderOf(path);
-        for (const auto &[url, offset] : read.links.links)
-            if (std::optional<QString> linked = pageOf(url, folder))
-                page.links.push_back(*linked);
-        if (!read.links.next.isEmpty())
-            page.next = pageOf(read.links.next, folder).value_or(QString());
+        for (const QString &linked : read.paths)
+            if (std::optional<QString> target = pageAt(linked))
+                page.links.push_back(*std::move(target));
+        if (read.next)
+            page.next = pageAt(*read.next).value_or(QString());
         // The walk goes on into the first of them: it is read first.
-        if (linkReading_)
-            for (size_t at = page.links.size(); at-- > 0;)
-                if (!pageIndex_.contains(page.links[at]))
-                    linkReading_->ahead(page.links[at]);
+        if (linkReading_) {
+            std::vector<QString> next;
+            for (const QString &linked : page.links)
+                if (!pageIndex_.contains(linked))
+                    next.push_back(linked);
+            linkReading_->ahead(next);
+        }
     }
 
     // Every page reachable from a start page, depth first in link order. The other start pages are
