@@ -248,10 +248,11 @@ bool mayMeet(QStringView value, QStringView inserted)
 
 class OnePass {
 public:
-    OnePass(QString &page, QStringView folder, qsizetype limit)
-        : page_(page), written_(page), folder_(folder), limit_(limit), length_(page.size()), growth_(page.size()),
-          images_(markers(written_, kImg)), sources_(markers(written_, kSrc)),
-          backgrounds_(markers(written_, kBackground)), quotes_(markers(written_, QStringView(&kQuote, 1))),
+    OnePass(QString &page, QStringView folder, qsizetype limit, qsizetype &markerRewrites)
+        : page_(page), written_(page), folder_(folder), limit_(limit), markerRewrites_(markerRewrites),
+          length_(page.size()), growth_(page.size()), images_(markers(written_, kImg)),
+          sources_(markers(written_, kSrc)), backgrounds_(markers(written_, kBackground)),
+          quotes_(markers(written_, QStringView(&kQuote, 1))),
           // A value's occurrences may be looked at once for each time it is rewritten: a few per
           // character of the page is far more than a page of pictures needs.
           index_(written_, writtenReferences(), 4 * written_.size() + 4096)
@@ -358,6 +359,12 @@ private:
             hits.push_back(at);
             end = at + value.size();
         }
+        // Each rewrite of a value that holds "<img" (its quote left open) brings the scan its element
+        // again: counted as the step-by-step walk counts it.
+        if (value.contains(kImg, Qt::CaseInsensitive) && markerRewrites_-- == 0) {
+            page_ = text();
+            failRewrittenTooOften(folder_);
+        }
         const int between = namesImages ? 0 : 1;
         const qsizetype growth = inserted_[size_t(between)].size();
         if (length_ + qsizetype(hits.size()) * growth > limit_) {
@@ -415,6 +422,7 @@ private:
     const QString written_;
     QStringView folder_;
     qsizetype limit_;
+    qsizetype &markerRewrites_;
     qsizetype length_;
     Growth growth_;
     std::vector<qsizetype> images_, sources_, backgrounds_, quotes_;
@@ -432,9 +440,10 @@ bool canRewriteInOnePass(QStringView applicationFolder)
            !folderAddsPictureMarkers(applicationFolder);
 }
 
-std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, QStringView applicationFolder, qsizetype limit)
+std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, QStringView applicationFolder, qsizetype limit,
+                                          qsizetype &markerRewrites)
 {
-    return OnePass(pageHtml, applicationFolder, limit).run();
+    return OnePass(pageHtml, applicationFolder, limit, markerRewrites).run();
 }
 
 void failPageTooLong(QStringView value, qsizetype limit)
@@ -444,6 +453,15 @@ void failPageTooLong(QStringView value, qsizetype limit)
                                            "page longer than %2 characters")
                                 .arg(value.left(80))
                                 .arg(limit));
+}
+
+void failRewrittenTooOften(QStringView applicationFolder)
+{
+    throw platform::Failure(platform::error::OutOfStringSpace,
+                            QStringLiteral("Out of string space: the pictures of the page were rewritten as many "
+                                           "times as it may be and the scan still finds new ones in the text it "
+                                           "inserted (the application folder is \"%1\")")
+                                .arg(applicationFolder));
 }
 
 } // namespace book

@@ -31,11 +31,16 @@ struct ScanPoint {
 // Gives nothing when it has rewritten the whole page; otherwise the page as far as it came, for the
 // step-by-step walk to take up at the point given: a value that the text put in front of could
 // match, or that breaks up a marker, is left to it. A rewrite that would make the page longer than
-// limit fails as replacing would, pageHtml left as it was before that rewrite.
+// limit fails as replacing would, and so does one of a value that holds "<img" once markerRewrites
+// (counted down) have been made; pageHtml is then left as it was before that rewrite.
 bool canRewriteInOnePass(QStringView applicationFolder);
-std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, QStringView applicationFolder, qsizetype limit);
+std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, QStringView applicationFolder, qsizetype limit,
+                                          qsizetype &markerRewrites);
 
 // Fails with "out of string space" (14): rewriting value would make the page longer than limit.
 [[noreturn]] void failPageTooLong(QStringView value, qsizetype limit);
+// Fails with "out of string space" (14): the scan keeps finding pictures in the text put in front of
+// values, with the application folder given.
+[[noreturn]] void failRewrittenTooOften(QStringView applicationFolder);
 
 } // namespace book

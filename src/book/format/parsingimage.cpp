@@ -84,11 +84,7 @@ void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, 
     // So does a value that holds "<img" itself (a quote left open): its copy brings the scan the
     // element again, the page growing by the folder each time, each time one pass over all of it.
     if (limits.rewrites-- == 0 || (value.contains(kImg, Qt::CaseInsensitive) && limits.markerRewrites-- == 0))
-        throw platform::Failure(platform::error::OutOfStringSpace,
-                                QStringLiteral("Out of string space: the pictures of the page were rewritten as many "
-                                               "times as it may be and the scan still finds new ones in the text it "
-                                               "inserted (the application folder is \"%1\")")
-                                    .arg(folder));
+        failRewrittenTooOften(folder);
     const QString replacement = folder + between + value;
     replaceAll(text, value, replacement, limits.pageLength);
 }
@@ -163,7 +159,8 @@ void parsingImage(QString &pageHtml, QStringView applicationFolder)
     }
     // Most pages are rewritten in one pass over the page; where that pass can't tell the result, it
     // gives the page as far as it came, and the walk goes on over the text itself.
-    if (const std::optional<ScanPoint> left = rewriteInOnePass(pageHtml, applicationFolder, limits.pageLength))
+    if (const std::optional<ScanPoint> left =
+            rewriteInOnePass(pageHtml, applicationFolder, limits.pageLength, limits.markerRewrites))
         visitPicturesAt(pageHtml, *left, rewriteAt);
 }
 
