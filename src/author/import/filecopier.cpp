@@ -92,8 +92,10 @@ void FileCopier::finish()
 {
     // The waiting thread copies too: what is left once the pages are written is all there is to do.
     std::unique_lock lock(mutex_);
-    while (!queue_.empty() && error_.isEmpty())
-        copyOne(lock);
+    while (!queue_.empty() && error_.isEmpty()) {
+        if (!copyOne(lock))
+            changed_.wait(lock);
+    }
     changed_.wait(lock, [&] { return busy_ == 0; });
     if (!error_.isEmpty())
         throw Refusal({error_});
@@ -106,20 +108,21 @@ void FileCopier::serve()
         changed_.wait(lock, [&] { return finishing_ || !queue_.empty(); });
         if (queue_.empty())
             return;
-        copyOne(lock);
+        if (!copyOne(lock))
+            changed_.wait(lock);
     }
 }
 
-void FileCopier::copyOne(std::unique_lock<std::mutex> &lock)
+bool FileCopier::copyOne(std::unique_lock<std::mutex> &lock)
 {
-    // Files made in one folder wait for each other in the kernel: each thread takes a folder of its
-    // own where one is near.
+    // Files made at once in one folder wait for each other in the kernel, longer than one thread
+    // takes to make them: each thread takes a folder of its own, or waits.
     const size_t window = std::min(queue_.size(), kLookAhead);
     size_t at = 0;
     while (at < window && making_.contains(queue_[at].folder))
         ++at;
     if (at == window)
-        at = 0;
+        return false;
     const Copy copy = std::move(queue_[at]);
     queue_.erase(queue_.begin() + qsizetype(at));
     ++busy_;
@@ -139,4 +142,5 @@ void FileCopier::copyOne(std::unique_lock<std::mutex> &lock)
         queue_.clear();
     }
     changed_.notify_all();
+    return true;
 }

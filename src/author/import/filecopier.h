@@ -34,7 +34,9 @@ public:
 
 private:
     void serve();
-    void copyOne(std::unique_lock<std::mutex> &lock); // the first copy waiting, under lock
+    // Makes the first copy waiting in a folder no other thread makes one in, under lock; false when
+    // there is none near.
+    bool copyOne(std::unique_lock<std::mutex> &lock);
 
     std::mutex mutex_;
     std::condition_variable changed_;
