@@ -217,6 +217,10 @@ bool HtmlScanner::next(HtmlToken &token)
                                                  attribute.end = valueEnd - base;
                                              }
                                          }
+                                         // Room for a tag's few attributes at once: the import keeps
+                                         // each piece of a page, hundreds of thousands.
+                                         if (token.attributes.capacity() == 0)
+                                             token.attributes.reserve(4);
                                          token.attributes.push_back(attribute);
                                      });
             if (after) {
