@@ -61,12 +61,12 @@ QString rewritten(const QString &html, TextChanges *changes = nullptr, Recording
     RecordingSite again;
     TextChanges countedAgain;
     const std::vector<book::HtmlToken> tokens = scanPage(html);
-    EXPECT_EQ(finishPage(html, tokens, draftPage(html, tokens), again, countedAgain), whole);
+    EXPECT_EQ(finishPage(html, draftPage(html, tokens), again, countedAgain), whole);
     RecordingSite answered;
     TextChanges ignoredAgain;
     const LinkAnswers answers;
     const DraftPage draft = draftPage(html, tokens, &answers);
-    EXPECT_EQ(finishPage(html, tokens, draft, answered, ignoredAgain), whole);
+    EXPECT_EQ(finishPage(html, draft, answered, ignoredAgain), whole);
     EXPECT_EQ(answered.asked + draft.rewrittenByAnswers, again.asked) << html.toStdString();
     const auto each = [](const TextChanges &c) {
         return std::vector{c.tildes, c.doubleHashes, c.sectionMarks, c.outsideCodePage, c.scriptsMoved, c.stylesMoved};

@@ -566,7 +566,11 @@ DraftPage draftPage(QStringView html, const std::vector<HtmlToken> &tokens, cons
             if (tokens[i].kind == HtmlToken::StartTag && tokens[i].is(u"style") && next < tokens.size() &&
                 tokens[next].kind == HtmlToken::EndTag)
                 next = rewriter.appendUnit(tokens, next);
-            DraftPage::Redo redo{i, next, outBegin, rewriter.written(), draft.changes};
+            // Kept with an empty text after them, so that no piece reads on into the next run.
+            const size_t first = draft.tokens.size();
+            draft.tokens.insert(draft.tokens.end(), tokens.begin() + qsizetype(i), tokens.begin() + qsizetype(next));
+            draft.tokens.emplace_back();
+            DraftPage::Redo redo{first, first + (next - i), outBegin, rewriter.written(), draft.changes};
             subtract(redo.counted, before);
             draft.redo.push_back(redo);
             site.rewrittenByAnswers = rewrittenBefore; // the site is asked again for all of it
@@ -578,8 +582,7 @@ DraftPage draftPage(QStringView html, const std::vector<HtmlToken> &tokens, cons
     return draft;
 }
 
-QString finishPage(QStringView html, const std::vector<HtmlToken> &tokens, const DraftPage &draft, PageSite &site,
-                   TextChanges &changes)
+QString finishPage(QStringView html, const DraftPage &draft, PageSite &site, TextChanges &changes)
 {
     TextChanges counted = draft.changes;
     for (const DraftPage::Redo &redo : draft.redo)
@@ -595,7 +598,7 @@ QString finishPage(QStringView html, const std::vector<HtmlToken> &tokens, const
     for (const DraftPage::Redo &redo : draft.redo) {
         rewriter.appendWritten(QStringView(draft.text).sliced(at, redo.outBegin - at));
         for (size_t i = redo.firstToken; i < redo.endToken;)
-            i = rewriter.appendUnit(tokens, i);
+            i = rewriter.appendUnit(draft.tokens, i);
         at = redo.outEnd;
     }
     rewriter.appendWritten(QStringView(draft.text).sliced(at));

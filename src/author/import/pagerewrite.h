@@ -61,10 +61,11 @@ std::vector<book::HtmlToken> scanPage(QStringView html);
 // A page rewritten as far as it can be without its site, on another core: the pieces that ask
 // nothing of a site are written as they will stay, the others as if the site left them, to be
 // written again by finishPage() with the site, in order. finishPage() gives what
-// rewritePage() gives, and counts the same changes.
+// rewritePage() gives, and counts the same changes. The draft keeps only the pieces it leaves to
+// finishPage(): a page has hundreds of thousands, whose memory is best freed where it was taken.
 struct DraftPage {
     struct Redo {
-        size_t firstToken; // the pieces [firstToken, endToken)
+        size_t firstToken; // the pieces tokens[firstToken, endToken)
         size_t endToken;
         qsizetype outBegin; // what the draft wrote of them: text[outBegin, outEnd)
         qsizetype outEnd;
@@ -72,6 +73,7 @@ struct DraftPage {
     };
     QString text;
     std::vector<Redo> redo;
+    std::vector<book::HtmlToken> tokens; // of the pieces to redo, each run of them followed by an empty text
     TextChanges changes;
     qsizetype rewrittenByAnswers = 0; // references the answers rewrote, in pieces that stay as drafted
 };
@@ -86,8 +88,7 @@ public:
 };
 DraftPage draftPage(QStringView html, const std::vector<book::HtmlToken> &tokens,
                     const DraftAnswers *answers = nullptr);
-QString finishPage(QStringView html, const std::vector<book::HtmlToken> &tokens, const DraftPage &draft, PageSite &site,
-                   TextChanges &changes);
+QString finishPage(QStringView html, const DraftPage &draft, PageSite &site, TextChanges &changes);
 
 // The links of a page, each with where its value stands, as rewritePage() hands them to the site
 // as UrlRole::Link, and what nextPageReference() gives, read in one pass and asking nothing of a

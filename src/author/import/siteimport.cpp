@@ -660,8 +660,7 @@ private:
 
     struct ScannedPage {
         QString text;
-        std::vector<book::HtmlToken> tokens; // views into text, whose characters stay put as it moves
-        DraftPage draft;
+        DraftPage draft; // its pieces views into text, whose characters stay put as it moves
     };
 
     // A page's links to pages, answered on the core that drafts it: once the pages are named, where
@@ -724,10 +723,9 @@ private:
         Prefetch<ScannedPage> scanning(
             [this, &pageOfPath](const QString &path) {
                 QString problem;
-                ScannedPage page{readPage(root_, path, &problem), {}, {}};
-                page.tokens = scanPage(page.text);
+                ScannedPage page{readPage(root_, path, &problem), {}};
                 const PageLinkAnswers answers(pageOfPath, pages_, pageIndex_.value(path));
-                page.draft = draftPage(page.text, page.tokens, &answers);
+                page.draft = draftPage(page.text, scanPage(page.text), &answers);
                 return page;
             },
             QThread::idealThreadCount(), 2 * QThread::idealThreadCount() + 2);
@@ -742,7 +740,7 @@ private:
             const ScannedPage scanned = scanning.take(page.path);
             lines_.reset(scanned.text);
             totals_.pageLinks += scanned.draft.rewrittenByAnswers;
-            book.addPage(page.name, finishPage(scanned.text, scanned.tokens, scanned.draft, *this, totals_.text));
+            book.addPage(page.name, finishPage(scanned.text, scanned.draft, *this, totals_.text));
         }
         current_ = nullptr;
         lines_.reset({});
