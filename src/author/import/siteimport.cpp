@@ -265,6 +265,7 @@ public:
         bringScriptFolders();
         copyFiles();
         copier.finish();
+        nameCopiesAgain();
         copier_ = nullptr;
         if (!lacks_.isEmpty())
             write(staging_ + u'/' + QLatin1String(book::kSiteLacksFileName), book::writeSiteLacks(lacks_));
@@ -981,11 +982,35 @@ private:
     QString sourceOf(const QString &claimed) const { return outsideSources_.value(claimed, root_ + u'/' + claimed); }
 
     // Copies a file the moment it is claimed: a claim is never taken back, nor given to another file.
+    // A picture whose file is copied in its own place too becomes a second name of that copy, once it
+    // is made: every file the kernel makes costs more than the bytes of most pictures.
     void copyClaim(const QString &copy)
     {
-        if (copier_ && !copying_.contains(copy)) {
-            copier_->add(sourceOf(claims_.value(copy)), staging_ + u'/' + copy);
-            copying_.insert(copy);
+        if (!copier_ || copying_.contains(copy))
+            return;
+        const QString &claimed = claims_.value(copy);
+        if (copying_.contains(claimed))
+            secondNames_.emplace_back(claimed, copy);
+        else
+            copier_->add(sourceOf(claimed), staging_ + u'/' + copy);
+        copying_.insert(copy);
+    }
+
+    // The second names of copies, made once the copies are; a copy where the file system has none.
+    void nameCopiesAgain() const
+    {
+        QSet<QString> folders;
+        for (const auto &[copy, name] : secondNames_) {
+            const QString from = staging_ + u'/' + copy;
+            const QString to = staging_ + u'/' + name;
+            if (const QString folder = folderOf(to); !folders.contains(folder)) {
+                QDir().mkpath(folder);
+                folders.insert(folder);
+            }
+            if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+                continue;
+            if (const QString error = copyFile(from, to); !error.isEmpty())
+                throw Refusal({QStringLiteral("%1: can't be copied to %2: %3").arg(from, to, error)});
         }
     }
 
@@ -1075,11 +1100,12 @@ private:
     QStringList notTaken_;                         // HTML files of the site that no start reaches
     std::map<QString, std::set<QString>> aliases_; // page -> the other paths of its file that links name
     std::map<QString, LeftOutFile> leftOut_;
-    std::map<QString, QString> fromOutside_;    // files copied from outside the site, by where they come from
-    int outsideHtmlFiles_ = 0;                  // HTML files of the site that are symbolic links out of it, left out
-    QHash<QString, Found> found_;               // site path -> what it stands for
-    std::set<QString> siteFiles_;               // every file of the site, by the name it is known by
-    QSet<QString> copying_;                     // the copies in OUT begun, by their path there
+    std::map<QString, QString> fromOutside_; // files copied from outside the site, by where they come from
+    int outsideHtmlFiles_ = 0;               // HTML files of the site that are symbolic links out of it, left out
+    QHash<QString, Found> found_;            // site path -> what it stands for
+    std::set<QString> siteFiles_;            // every file of the site, by the name it is known by
+    QSet<QString> copying_;                  // the copies in OUT begun, by their path there
+    std::vector<std::pair<QString, QString>> secondNames_; // copy in OUT -> another path of it in OUT
     std::set<QString> siteLeftOut_;             // files of the site that are symbolic links out, not followed
     QHash<QString, QString> outsideSources_;    // copy in OUT -> its file outside the site
     std::set<QString> scriptFolders_;           // the folders of scripts brought from outside
