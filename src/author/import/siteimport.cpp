@@ -324,12 +324,9 @@ public:
         if (!current_) // a style sheet's own references stay as written: the sheet keeps its place
             return claimFile(target) ? std::nullopt : leave(target, QStringLiteral("clashes with a picture"));
         if (role == UrlRole::Link && pageIndex_.contains(target)) {
-            const Page &page = pages_[pageIndex_.value(target)];
-            const QString place = reference.fragment.isNull() ? QString() : QString(u'#' + reference.fragment);
             ++totals_.pageLinks;
-            if (&page == current_ && !place.isEmpty())
-                return place; // a place in the page shown: scrolled to without showing the page again
-            return page.link + place;
+            const Page &page = pages_[pageIndex_.value(target)];
+            return pageLinkValue(page, &page == current_, reference.fragment);
         }
         if (role == UrlRole::Picture)
             return claimPicture(target);
@@ -684,10 +681,7 @@ private:
             const auto target = pageOfPath_.constFind(reference.path);
             if (target == pageOfPath_.constEnd())
                 return std::nullopt;
-            const QString place = reference.fragment.isNull() ? QString() : QString(u'#' + reference.fragment);
-            if (*target == page_ && !place.isEmpty())
-                return place;
-            return pages_[size_t(*target)].link + place;
+            return pageLinkValue(pages_[size_t(*target)], *target == page_, reference.fragment);
         }
 
     private:
@@ -962,6 +956,15 @@ private:
             rewriteStyleSheet(cssText_, *this);
         }
         cssText_.clear();
+    }
+
+    // What a link to page is written as, with the place it names, if any.
+    static QString pageLinkValue(const Page &page, bool fromItself, const QString &fragment)
+    {
+        QString place = fragment.isNull() ? QString() : QString(u'#' + fragment);
+        if (fromItself && !place.isEmpty())
+            return place; // a place in the page shown: scrolled to without showing the page again
+        return page.link + place;
     }
 
     // The site's files that are no page, copied while the pages are made: each keeps its place, which
