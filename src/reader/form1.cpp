@@ -7,13 +7,11 @@
 #include <book/bookfile.h>
 #include <platform/caption.h>
 #include <platform/failure.h>
-#include <platform/hostpath.h>
 #include <platform/screen.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QTimer>
@@ -181,9 +179,8 @@ void Form1::layOut()
 
 void Form1::loadBook()
 {
-    bookPath_ = QFileInfo(platform::hostPath(services_.applicationFolder() + QLatin1String(book::kBookFileName)))
-                    .absoluteFilePath();
-    book::Book loaded = book::loadBookFile(bookPath_);
+    bookPath_ = book::bookFileIn(services_.applicationFolder());
+    book::Book loaded = services_.loadBook(bookPath_);
     title_ = loaded.title;
     // A caption shows "[*]" only where it is doubled; alone, it is the mark of a modified window.
     platform::setCaption(this, loaded.title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <book/bookfile.h>
 #include <platform/filesystem.h>
 #include <platform/screen.h>
 
@@ -29,6 +30,9 @@ struct ReaderServices {
     std::function<bool(const QString &path)> openFile;
     // The file that keeps where the reader left each book; none remembered when unset or empty.
     std::function<QString()> placesFile;
+    // Reads the book file at a path of this machine; the program hands in the reading it began
+    // before the window was made.
+    std::function<book::Book(const QString &path)> loadBook = book::loadBookFile;
 
     static ReaderServices platformServices();
 };

@@ -1,6 +1,7 @@
 // pellomare: what the platform needs before the program's own entry routine, then that routine.
 #include "regmod.h"
 
+#include <book/bookfile.h>
 #include <pageview/pageview.h>
 #include <platform/appfolder.h>
 #include <platform/messagebox.h>
@@ -35,6 +36,9 @@ QIcon packagedIcon(const QString &applicationFolder, const QString &id)
 
 int main(int argc, char *argv[])
 {
+    // A big book takes a while to cut into pages: that is done on a thread of its own while the
+    // application, the component and the window are made.
+    book::BookLoad bookLoad(book::bookFileIn(platform::applicationFolder()));
     // The page view serves its pages through a URL scheme, which must be known before the
     // application object exists; its engine shares GL contexts with the window.
     pageview::registerUrlScheme();
@@ -59,7 +63,7 @@ int main(int argc, char *argv[])
 
     platform::installTranslations(QLocale::system());
 
-    platform::runReportingFailures(regmod::Main);
+    platform::runReportingFailures([&bookLoad] { regmod::Main(&bookLoad); });
     const int status = app.exec();
     // Exit ends the program with its window open. The window goes before the application object,
     // so that the page view's pages go before their profile and the engine shuts down in order.

@@ -191,14 +191,17 @@ void RegisterComponents()
     registerComponentsFrom(platform::applicationFolder(), platform::FileSystem());
 }
 
-void Main()
+void Main(book::BookLoad *bookLoad)
 {
     InstallSupportFiles();
     // The window deletes itself when it is closed, and the program ends with its only window.
     const QString folder = platform::applicationFolder();
+    reader::ReaderServices services = reader::ReaderServices::platformServices();
+    if (bookLoad)
+        services.loadBook = [bookLoad](const QString &path) { return bookLoad->take(path); };
     auto *form = new reader::Form1(
         [&](QWidget *window) { return pageview::createPageView(componentFiles(folder), window, folder); },
-        reader::ReaderServices::platformServices());
+        std::move(services));
     form->setAttribute(Qt::WA_DeleteOnClose);
     try {
         form->showModeless();

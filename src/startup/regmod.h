@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+namespace book {
+class BookLoad;
+}
 namespace platform {
 class FileSystem;
 }
@@ -11,8 +14,9 @@ class FileSystem;
 namespace regmod {
 
 // The program's entry routine: installs the component, then creates the reader window and shows it
-// modeless. A failure to create or load the window reaches the caller.
-void Main();
+// modeless. A failure to create or load the window reaches the caller. The window takes its book from
+// bookLoad, where the program began reading it, if it did.
+void Main(book::BookLoad *bookLoad = nullptr);
 
 // Copies the component files into the install folder and registers them. Every step that fails is
 // skipped; nothing is reported.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -181,6 +182,26 @@ TEST_F(BookLoading, ReadsTheMappedFileAndOutlivesItsShrinking)
     const book::PageTable copy = book.pages;
     ASSERT_TRUE(QFile::resize(bookPath(), 10));
     EXPECT_EQ(copy.recordBytes(2).last(10), QByteArray(10, '\0'));
+}
+
+TEST_F(BookLoading, ReadingAheadGivesItsBookOnceForItsOwnPath)
+{
+    writeFile(bookPath(), kGardenNotes);
+    book::BookLoad ahead(bookPath());
+    EXPECT_EQ(ahead.take(bookPath()).title, u"Garden Notes");
+    // Taken again, or for another path, the file is read then.
+    writeFile(bookPath(), "Lilies<<$$>>a##<p>white</p>");
+    EXPECT_EQ(ahead.take(bookPath()).title, u"Lilies");
+    book::BookLoad elsewhere(bookPath());
+    const QString other = dir.filePath(QStringLiteral("other.tavlo"));
+    writeFile(other, kGardenNotes);
+    EXPECT_EQ(elsewhere.take(other).title, u"Garden Notes");
+    // A reading ahead that failed is done again, as the program would do it without one.
+    const QString late = dir.filePath(QStringLiteral("late.tavlo"));
+    book::BookLoad tooEarly(late);
+    QThread::msleep(200); // time enough to find no file
+    writeFile(late, kGardenNotes);
+    EXPECT_EQ(tooEarly.take(late).title, u"Garden Notes");
 }
 
 TEST_F(BookLoading, FailuresNameTheBookFile)

@@ -4,6 +4,7 @@
 #include "logging.h"
 
 #include "platform/failure.h"
+#include "platform/hostpath.h"
 #include "platform/mappedfile.h"
 
 #include <QFileInfo>
@@ -32,6 +33,28 @@ Book loadBookFile(const QString &path)
     }
     const QByteArrayView bytes = file->bytes();
     return parseBook(QByteArray::fromRawData(bytes.data(), bytes.size()), shown, file);
+}
+
+QString bookFileIn(const QString &applicationFolder)
+{
+    return QFileInfo(platform::hostPath(applicationFolder + QLatin1String(kBookFileName))).absoluteFilePath();
+}
+
+BookLoad::BookLoad(QString path)
+    : path_(std::move(path)), reading_(std::async(std::launch::async, loadBookFile, path_))
+{
+}
+
+Book BookLoad::take(const QString &path)
+{
+    if (reading_.valid() && path == path_) {
+        try {
+            return reading_.get();
+        } catch (const platform::Failure &) {
+            // Read again below, where the program's language and settings are in place.
+        }
+    }
+    return loadBookFile(path);
 }
 
 Book parseBook(QByteArray text, const QString &fileName, std::shared_ptr<const void> owner)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <future>
 #include <memory>
 
 namespace book {
@@ -33,5 +34,22 @@ Book loadBookFile(const QString &path);
 // so nothing of the book is copied; owner keeps text's bytes where text doesn't own them
 // (QByteArray::fromRawData).
 Book parseBook(QByteArray text, const QString &fileName, std::shared_ptr<const void> owner = {});
+
+// The path on this machine of the book file in applicationFolder.
+QString bookFileIn(const QString &applicationFolder);
+
+// The book file at a path, read on a thread of its own from the moment this is made, so that the
+// program makes its window meanwhile. take(path) gives what loadBookFile(path) gives: that reading
+// once, when it is of the same path and succeeded; otherwise it reads the file there and then, so
+// that a failure is described as the program described it without reading ahead.
+class BookLoad {
+public:
+    explicit BookLoad(QString path);
+    Book take(const QString &path);
+
+private:
+    QString path_;
+    std::future<Book> reading_;
+};
 
 } // namespace book
