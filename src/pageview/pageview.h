@@ -157,6 +157,10 @@ public:
     // empty when the pointer leaves the link.
     virtual void setLinkHoverHandler(std::function<void(const QString &url)> handler) = 0;
 
+    // Runs task once the document shown has loaded, or at once when it has; a document put meanwhile
+    // is waited for in its place. For work that nobody waits for, which would slow the first page.
+    virtual void afterLoading(std::function<void()> task) = 0;
+
     // Which links lead out of the book, as the program decides it for a click: "Copy link address"
     // offers those (as the address a click opens), beside links to pages of the book.
     virtual void setOutsideLinkRule(std::function<QUrl(const QUrl &url)> outsideAddress) = 0;

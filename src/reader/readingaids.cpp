@@ -208,7 +208,11 @@ void ReadingAids::findPlace(const QString &title, const QString &bookPath)
             [this] { band_->setOffer(places_->offer() ? places_->offer()->page : -1, places_->offerTitle()); });
     // However the program ends (the window is not always closed first).
     connect(qApp, &QCoreApplication::aboutToQuit, this, &ReadingAids::rememberPlace);
-    places_->find(title, session_.table());
+    // Finding the place reads the whole book, which would slow the first page down.
+    view_.afterLoading([keeper = QPointer(places_), title, this] {
+        if (keeper)
+            keeper->find(title, session_.table());
+    });
 }
 
 void ReadingAids::continueReading()

@@ -30,6 +30,23 @@ TEST_F(PageViewDocument, RendersTheHtmlPutAndReplacesItWithTheNext)
     EXPECT_EQ(evaluate(QStringLiteral("document.documentElement.outerHTML")).toString(), second);
 }
 
+TEST_F(PageViewDocument, WorkAfterLoadingWaitsForWhicheverDocumentLoads)
+{
+    // Each piece of work notes the address loaded when it ran; each document put has its own.
+    QStringList done;
+    view->setDocumentHtml(QStringLiteral("<p>Roses</p>"));
+    view->afterLoading([&] { done << web->url().toString(); });
+    EXPECT_TRUE(done.isEmpty());
+    // A document put before the first has loaded takes its place.
+    view->setDocumentHtml(QStringLiteral("<p>Lilies</p>"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !done.isEmpty(); }, 20000));
+    EXPECT_EQ(evaluate(QStringLiteral("document.body.textContent")).toString(), u"Lilies");
+    EXPECT_EQ(done, QStringList(web->url().toString()));
+    // Once the document has loaded, work runs at once.
+    view->afterLoading([&] { done << QStringLiteral("at once"); });
+    EXPECT_EQ(done, QStringList({web->url().toString(), QStringLiteral("at once")}));
+}
+
 TEST_F(PageViewDocument, ShowsAPageOfFiveMegabytes)
 {
     QString html = QStringLiteral("<html><head></head><body>");

@@ -28,6 +28,8 @@ public:
         if (onPut)
             onPut(html);
     }
+    // Its documents have loaded as soon as they are put.
+    void afterLoading(std::function<void()> task) override { task(); }
     void scrollToPlace(const QString &place) override { calls << QStringLiteral("place:") + place; }
     QPointF scrollPosition() const override { return scroll; }
     void scrollTo(QPointF position) override

@@ -155,6 +155,10 @@ HtmlEditControl::HtmlEditControl(QWidget *parent)
     connect(page_, &QWebEnginePage::urlChanged, this, &HtmlEditControl::onUrlChanged);
     connect(page_, &QWebEnginePage::linkHovered, this, &HtmlEditControl::onLinkHovered);
     connect(page_, &DocumentPage::navigationRequested, this, &HtmlEditControl::onNavigationRequested);
+    connect(this, &HtmlEditControl::documentLoaded, this, [this] {
+        for (const auto &task : std::exchange(afterLoading_, {}))
+            task();
+    });
     // The view's input goes to the widget it renders in, made with the page and again with a new one.
     view_->installEventFilter(this);
     if (QWidget *input = view_->focusProxy())
@@ -323,6 +327,14 @@ void HtmlEditControl::onLoadingChanged(const QWebEngineLoadingInfo &info)
         loaded_ = true;
         emit documentLoaded();
     }
+}
+
+void HtmlEditControl::afterLoading(std::function<void()> task)
+{
+    if (loaded_)
+        task();
+    else
+        afterLoading_.push_back(std::move(task));
 }
 
 void HtmlEditControl::whenLoaded(std::function<void()> action)

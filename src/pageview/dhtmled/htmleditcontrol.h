@@ -69,6 +69,7 @@ public:
     {
         outsideAddress_ = std::move(outsideAddress);
     }
+    void afterLoading(std::function<void()> task) override;
     void setDocumentAddress(const QString &query, const QString &place) override;
     void setDocumentPage(const QString &name) override;
     void showFile(const QString &path) override;
@@ -143,6 +144,8 @@ private:
     std::optional<QPoint> menuWaitingForPress_;
     std::function<void(const QString &, bool)> wholeBookHandler_;
     std::vector<std::function<void()>> afterLoad_;
+    // What waits for whichever document loads next, not for one document (afterLoading).
+    std::vector<std::function<void()>> afterLoading_;
     double zoom_ = 1;
     bool loaded_ = true;
     // The load of the document shown has begun (its later reports may come by its visible address).
