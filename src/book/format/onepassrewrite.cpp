@@ -19,24 +19,19 @@ namespace {
 // What a rewrite puts in front of a value: the folder, then one of these.
 constexpr std::array<QStringView, 2> kBetween = {u"\\", u"\\images\\"};
 
-// Where what occurs in text, without regard to case, overlapping occurrences included. Every marker
-// holds a sign ("<", "=", the quote) that case folding takes no other character to, so only where
-// that sign stands is the rest compared: a page is searched at the speed of one character, not
-// folded character by character once a marker.
-std::vector<qsizetype> markers(QStringView text, QStringView what)
+// Whether text is marker (written in lower case) without regard to case. ASCII is told apart at once;
+// other characters by Qt's case folding, which takes a few to ASCII letters (the long s to "s").
+bool sameMarker(QStringView text, QStringView marker)
 {
-    qsizetype sign = 0;
-    while (sign < what.size() && what[sign].isLetter())
-        ++sign;
-    Q_ASSERT(sign < what.size());
-    std::vector<qsizetype> at;
-    for (qsizetype i = text.indexOf(what[sign], sign); i >= 0; i = text.indexOf(what[sign], i + 1)) {
-        const qsizetype begin = i - sign;
-        if (begin + what.size() <= text.size() &&
-            (what.size() == 1 || text.sliced(begin, what.size()).compare(what, Qt::CaseInsensitive) == 0))
-            at.push_back(begin);
+    for (qsizetype i = 0; i < marker.size(); ++i) {
+        const char16_t t = text[i].unicode();
+        const char16_t m = marker[i].unicode();
+        if (t >= 0x80)
+            return text.compare(marker, Qt::CaseInsensitive) == 0;
+        if (t != m && (m < u'a' || m > u'z' || (t | 0x20) != m))
+            return false;
     }
-    return at;
+    return true;
 }
 
 // The first of sorted positions at or after from; -1 if none.
@@ -98,6 +93,7 @@ class ValueIndex {
 public:
     ValueIndex(const QString &text, const std::vector<PictureReference> &values, qsizetype mostHits)
     {
+        rootLatin1_.fill(-1);
         nodes_.emplace_back();
         for (const PictureReference &value : values) {
             if (value.value.isEmpty() || ids_.contains(value.value))
@@ -112,6 +108,8 @@ public:
                 nodes_.emplace_back();
                 const int added = int(nodes_.size() - 1);
                 edges_.emplace(key(node, c), added);
+                if (node == 0 && c.unicode() < rootLatin1_.size())
+                    rootLatin1_[c.unicode()] = added;
                 Node &parent = nodes_[size_t(node)];
                 if (parent.children++ == 0) {
                     parent.onlyChar = c.unicode();
@@ -153,6 +151,8 @@ private:
     static quint64 key(int node, QChar c) { return (quint64(node) << 16) | c.unicode(); }
     int child(int node, QChar c) const
     {
+        if (node == 0 && c.unicode() < rootLatin1_.size())
+            return rootLatin1_[c.unicode()];
         const Node &parent = nodes_[size_t(node)];
         if (parent.children <= 1)
             return parent.children == 1 && parent.onlyChar == c.unicode() ? parent.onlyChild : -1;
@@ -216,6 +216,9 @@ private:
 
     std::vector<Node> nodes_;
     std::unordered_map<quint64, int> edges_;
+    // The scan comes back to the root at nearly every character: its children by Latin-1 are looked
+    // up without hashing.
+    std::array<int, 0x100> rootLatin1_;
     QHash<QString, int> ids_;
     std::vector<qsizetype> lengths_;
     std::vector<std::vector<qsizetype>> hits_;
@@ -248,11 +251,12 @@ bool mayMeet(QStringView value, QStringView inserted)
 
 class OnePass {
 public:
-    OnePass(QString &page, QStringView folder, qsizetype limit, qsizetype &markerRewrites)
+    OnePass(QString &page, std::vector<qsizetype> images, QStringView folder, qsizetype limit,
+            qsizetype &markerRewrites)
         : page_(page), written_(page), folder_(folder), limit_(limit), markerRewrites_(markerRewrites),
-          length_(page.size()), growth_(page.size()), images_(markers(written_, kImg)),
-          sources_(markers(written_, kSrc)), backgrounds_(markers(written_, kBackground)),
-          quotes_(markers(written_, QStringView(&kQuote, 1))),
+          length_(page.size()), growth_(page.size()), images_(std::move(images)),
+          sources_(markersIn(written_, kSrc)), backgrounds_(markersIn(written_, kBackground)),
+          quotes_(markersIn(written_, QStringView(&kQuote, 1))),
           // A value's occurrences may be looked at once for each time it is rewritten: a few per
           // character of the page is far more than a page of pictures needs.
           index_(written_, writtenReferences(), 4 * written_.size() + 4096)
@@ -386,7 +390,7 @@ private:
             for (qsizetype cut = 1; cut < marker.size(); ++cut) {
                 const qsizetype begin = at - cut;
                 if (begin >= 0 && begin + marker.size() <= written_.size() &&
-                    QStringView(written_).sliced(begin, marker.size()).compare(marker, Qt::CaseInsensitive) == 0)
+                    sameMarker(QStringView(written_).sliced(begin, marker.size()), marker))
                     return true;
             }
         }
@@ -433,6 +437,24 @@ private:
 
 } // namespace
 
+// Every marker holds a sign ("<", "=", the quote) that case folding takes no other character to, so
+// only where that sign stands is the rest compared: a page is searched at the speed of one character,
+// not folded character by character once a marker.
+std::vector<qsizetype> markersIn(QStringView text, QStringView marker)
+{
+    qsizetype sign = 0;
+    while (sign < marker.size() && marker[sign].isLetter())
+        ++sign;
+    Q_ASSERT(sign < marker.size());
+    std::vector<qsizetype> at;
+    for (qsizetype i = text.indexOf(marker[sign], sign); i >= 0; i = text.indexOf(marker[sign], i + 1)) {
+        const qsizetype begin = i - sign;
+        if (begin + marker.size() <= text.size() && sameMarker(text.sliced(begin, marker.size()), marker))
+            at.push_back(begin);
+    }
+    return at;
+}
+
 bool canRewriteInOnePass(QStringView applicationFolder)
 {
     // Text put in front of a value must bring no marker, no quote and no part of one into the page.
@@ -440,10 +462,10 @@ bool canRewriteInOnePass(QStringView applicationFolder)
            !folderAddsPictureMarkers(applicationFolder);
 }
 
-std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, QStringView applicationFolder, qsizetype limit,
-                                          qsizetype &markerRewrites)
+std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, std::vector<qsizetype> images,
+                                          QStringView applicationFolder, qsizetype limit, qsizetype &markerRewrites)
 {
-    return OnePass(pageHtml, applicationFolder, limit, markerRewrites).run();
+    return OnePass(pageHtml, std::move(images), applicationFolder, limit, markerRewrites).run();
 }
 
 void failPageTooLong(QStringView value, qsizetype limit)

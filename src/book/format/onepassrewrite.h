@@ -4,6 +4,7 @@
 #include <QStringView>
 
 #include <optional>
+#include <vector>
 
 namespace book {
 
@@ -13,6 +14,9 @@ inline constexpr QStringView kSrc = u"src=";
 inline constexpr QStringView kBackground = u"background=";
 inline constexpr QStringView kImages = u"images";
 inline constexpr QChar kQuote = u'"';
+
+// Where one of these markers occurs in text, without regard to case, overlapping occurrences included.
+std::vector<qsizetype> markersIn(QStringView text, QStringView marker);
 
 // Where the walk over a page's picture references stands: about to visit the value [v, q) of a
 // picture element, or of the first "background=".
@@ -32,10 +36,11 @@ struct ScanPoint {
 // step-by-step walk to take up at the point given: a value that the text put in front of could
 // match, or that breaks up a marker, is left to it. A rewrite that would make the page longer than
 // limit fails as replacing would, and so does one of a value that holds "<img" once markerRewrites
-// (counted down) have been made; pageHtml is then left as it was before that rewrite.
+// (counted down) have been made; pageHtml is then left as it was before that rewrite. images are the
+// page's markersIn(pageHtml, kImg).
 bool canRewriteInOnePass(QStringView applicationFolder);
-std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, QStringView applicationFolder, qsizetype limit,
-                                          qsizetype &markerRewrites);
+std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, std::vector<qsizetype> images,
+                                          QStringView applicationFolder, qsizetype limit, qsizetype &markerRewrites);
 
 // Fails with "out of string space" (14): rewriting value would make the page longer than limit.
 [[noreturn]] void failPageTooLong(QStringView value, qsizetype limit);

@@ -146,7 +146,8 @@ bool folderAddsPictureMarkers(QStringView applicationFolder)
 
 void parsingImage(QString &pageHtml, QStringView applicationFolder)
 {
-    const qsizetype elements = pageHtml.count(kImg, Qt::CaseInsensitive);
+    std::vector<qsizetype> images = markersIn(pageHtml, kImg);
+    const auto elements = qsizetype(images.size());
     Limits limits{pageLengthLimit(pageHtml.size()), std::numeric_limits<qsizetype>::max(), rewriteLimit(elements)};
     const auto rewriteAt = [&](qsizetype begin, qsizetype end) {
         rewrite(pageHtml, begin, end, applicationFolder, limits);
@@ -160,7 +161,7 @@ void parsingImage(QString &pageHtml, QStringView applicationFolder)
     // Most pages are rewritten in one pass over the page; where that pass can't tell the result, it
     // gives the page as far as it came, and the walk goes on over the text itself.
     if (const std::optional<ScanPoint> left =
-            rewriteInOnePass(pageHtml, applicationFolder, limits.pageLength, limits.markerRewrites))
+            rewriteInOnePass(pageHtml, std::move(images), applicationFolder, limits.pageLength, limits.markerRewrites))
         visitPicturesAt(pageHtml, *left, rewriteAt);
 }
 
