@@ -40,8 +40,7 @@ QString bookFileIn(const QString &applicationFolder)
     return QFileInfo(platform::hostPath(applicationFolder + QLatin1String(kBookFileName))).absoluteFilePath();
 }
 
-BookLoad::BookLoad(QString path)
-    : path_(std::move(path)), reading_(std::async(std::launch::async, loadBookFile, path_))
+BookLoad::BookLoad(QString path) : path_(std::move(path)), reading_(std::async(std::launch::async, loadBookFile, path_))
 {
 }
 

@@ -254,9 +254,8 @@ public:
     OnePass(QString &page, std::vector<qsizetype> images, QStringView folder, qsizetype limit,
             qsizetype &markerRewrites)
         : page_(page), written_(page), folder_(folder), limit_(limit), markerRewrites_(markerRewrites),
-          length_(page.size()), growth_(page.size()), images_(std::move(images)),
-          sources_(markersIn(written_, kSrc)), backgrounds_(markersIn(written_, kBackground)),
-          quotes_(markersIn(written_, QStringView(&kQuote, 1))),
+          length_(page.size()), growth_(page.size()), images_(std::move(images)), sources_(markersIn(written_, kSrc)),
+          backgrounds_(markersIn(written_, kBackground)), quotes_(markersIn(written_, QStringView(&kQuote, 1))),
           // A value's occurrences may be looked at once for each time it is rewritten: a few per
           // character of the page is far more than a page of pictures needs.
           index_(written_, writtenReferences(), 4 * written_.size() + 4096)
