@@ -184,4 +184,24 @@ TEST(ParsingImage, AFolderHoldingImgFailsInsteadOfChasingTheElementsItInserts)
     }
 }
 
+TEST(ParsingImage, PicturesRewrittenOneByOneStopBeforeTheyHoldTheReader)
+{
+    // A value that begins with the end of the text put in front ("\") is rewritten step by step, and
+    // so is every value after it: one pass over the page each. 20,000 pictures after such values
+    // took 17 s on a page of 430 KB.
+    const QString page = QStringLiteral(R"(<img src="\x.gif"><img src="a.gif"><img src="b.gif">)");
+    EXPECT_EQ(rewritten(page),
+              QStringLiteral(R"(<img src="C:\Reader\images\\x.gif">)"
+                             R"(<img src="C:\Reader\images\a.gif"><img src="C:\Reader\images\b.gif">)"));
+    QString stopped = page;
+    try {
+        book::parsingImage(stopped, kReader, page.size() + 20);
+        FAIL() << "rewritten to " << stopped.toStdString();
+    } catch (const platform::Failure &failure) {
+        EXPECT_EQ(failure.number(), platform::error::OutOfStringSpace);
+    }
+    // Kept as the first pass left it.
+    EXPECT_EQ(stopped, QStringLiteral(R"(<img src="C:\Reader\images\\x.gif"><img src="a.gif"><img src="b.gif">)"));
+}
+
 } // namespace

@@ -24,8 +24,12 @@ qsizetype findFrom(const QString &text, qsizetype from, QStringView what, Qt::Ca
     return text.indexOf(what, from - 1, cs) + 1;
 }
 
+// The reference gives up where the reader's step-by-step walk may have stopped short: after one pass
+// per value over more of the page than the walk may go over in all.
+struct WalkTooLong {};
+
 void rewriteValue(QString &html, const QString &value, const QString &folder, qsizetype limit, qsizetype &rewritesLeft,
-                  qsizetype &markerRewritesLeft)
+                  qsizetype &markerRewritesLeft, qsizetype &walked)
 {
     if (value.isEmpty())
         return;
@@ -49,6 +53,9 @@ void rewriteValue(QString &html, const QString &value, const QString &folder, qs
         if (length > limit)
             throw platform::Failure(platform::error::OutOfStringSpace, QString());
     }
+    walked += html.size();
+    if (walked > book::kMaxWalk)
+        throw WalkTooLong();
     html.replace(value, newText, Qt::CaseSensitive);
 }
 
@@ -64,6 +71,7 @@ QString rewrittenPictures(QString html, const QString &folder)
                              QString(marker.left(3) + folder).contains(marker, ci);
     qsizetype rewritesLeft = addsMarkers ? book::rewriteLimit(html.count(marker, ci)) : -1;
     qsizetype markerRewritesLeft = book::rewriteLimit(html.count(marker, ci));
+    qsizetype walked = 0;
     for (qsizetype p = findFrom(html, 1, u"<img", ci); p != 0;) {
         const qsizetype s = findFrom(html, p, u"src=", ci);
         if (s == 0)
@@ -72,7 +80,7 @@ QString rewrittenPictures(QString html, const QString &folder)
         const qsizetype q = findFrom(html, v, u"\"", Qt::CaseSensitive);
         if (q == 0)
             break;
-        rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft, markerRewritesLeft);
+        rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft, markerRewritesLeft, walked);
         p = findFrom(html, q, u"<img", ci);
     }
     const qsizetype b = findFrom(html, 1, u"background=", ci);
@@ -80,7 +88,7 @@ QString rewrittenPictures(QString html, const QString &folder)
         const qsizetype v = b + 12;
         const qsizetype q = findFrom(html, v, u"\"", Qt::CaseSensitive);
         if (q != 0)
-            rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft, markerRewritesLeft);
+            rewriteValue(html, html.mid(v - 1, q - v), folder, limit, rewritesLeft, markerRewritesLeft, walked);
     }
     return html;
 }
@@ -90,11 +98,12 @@ QString pageHtmlField(const QString &record)
     return record.split(QStringLiteral("##"), Qt::KeepEmptyParts).value(1);
 }
 
-// The page HTML, or the number of the failure that stopped it.
+// The page HTML, or the number of the failure that stopped it; kUnknown where the reference gave up.
 struct Outcome {
     QString html;
     int failure = 0;
 };
+constexpr int kUnknown = -1;
 
 template <typename Prepare> Outcome outcome(Prepare prepare)
 {
@@ -102,11 +111,15 @@ template <typename Prepare> Outcome outcome(Prepare prepare)
         return {prepare(), 0};
     } catch (const platform::Failure &failure) {
         return {QString(), failure.number()};
+    } catch (const WalkTooLong &) {
+        return {QString(), kUnknown};
     }
 }
 
 void compare(const Outcome &expected, const Outcome &shown, const QString &folder, qsizetype page)
 {
+    if (expected.failure == kUnknown)
+        return;
     FUZZ_CHECK_MSG(shown.failure == expected.failure && shown.html == expected.html,
                    QStringLiteral("page %1, folder \"%2\": gave \"%3\" (failure %4), not \"%5\" (failure %6)")
                        .arg(page)
@@ -176,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                     return page.html;
                 }),
                 folder, i);
-        FUZZ_CHECK(asWritten == outOfSpace);
+        FUZZ_CHECK(asWritten == outOfSpace || expected.failure == kUnknown);
     }
     try {
         book::preparePage(pages, pages.size(), folder);

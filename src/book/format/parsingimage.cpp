@@ -63,10 +63,19 @@ struct Limits {
     qsizetype pageLength;     // the page may not grow beyond this many characters
     qsizetype rewrites;       // rewrites left
     qsizetype markerRewrites; // rewrites left of values that hold "<img" themselves
+    qsizetype walk;           // characters that the rewrites' passes over the page may still go over
 };
 
+[[noreturn]] void failWalkTooLong(qsizetype maxWalk)
+{
+    throw platform::Failure(platform::error::OutOfStringSpace,
+                            QStringLiteral("Out of string space: rewriting the pictures of the page one by one "
+                                           "would pass over more than %1 characters of it")
+                                .arg(maxWalk));
+}
+
 // Points the value that stands at [begin, end) of the page into the images folder.
-void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, Limits &limits)
+void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, Limits &limits, qsizetype maxWalk)
 {
     const QString value = text.sliced(begin, end - begin);
     if (value.isEmpty())
@@ -85,6 +94,11 @@ void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, 
     // element again, the page growing by the folder each time, each time one pass over all of it.
     if (limits.rewrites-- == 0 || (value.contains(kImg, Qt::CaseInsensitive) && limits.markerRewrites-- == 0))
         failRewrittenTooOften(folder);
+    // One pass over the whole page: a page of many pictures that can't be rewritten in one pass
+    // would take minutes.
+    limits.walk -= text.size();
+    if (limits.walk < 0)
+        failWalkTooLong(maxWalk);
     const QString replacement = folder + between + value;
     replaceAll(text, value, replacement, limits.pageLength);
 }
@@ -144,13 +158,14 @@ bool folderAddsPictureMarkers(QStringView applicationFolder)
     return false;
 }
 
-void parsingImage(QString &pageHtml, QStringView applicationFolder)
+void parsingImage(QString &pageHtml, QStringView applicationFolder, qsizetype maxWalk)
 {
     std::vector<qsizetype> images = markersIn(pageHtml, kImg);
     const auto elements = qsizetype(images.size());
-    Limits limits{pageLengthLimit(pageHtml.size()), std::numeric_limits<qsizetype>::max(), rewriteLimit(elements)};
+    Limits limits{pageLengthLimit(pageHtml.size()), std::numeric_limits<qsizetype>::max(), rewriteLimit(elements),
+                  maxWalk};
     const auto rewriteAt = [&](qsizetype begin, qsizetype end) {
-        rewrite(pageHtml, begin, end, applicationFolder, limits);
+        rewrite(pageHtml, begin, end, applicationFolder, limits, maxWalk);
     };
     if (!canRewriteInOnePass(applicationFolder)) {
         if (folderAddsPictureMarkers(applicationFolder))

@@ -38,7 +38,12 @@ constexpr qsizetype rewriteLimit(qsizetype pictureElements)
     // Every element and the background once, and as many again for values broken up as above.
     return 2 * (pictureElements + 1);
 }
-void parsingImage(QString &pageHtml, QStringView applicationFolder);
+// Most pages are rewritten in one pass over them; the rest (see onepassrewrite.h) step by step, one
+// pass over the whole page per value rewritten. Those passes may go over maxWalk characters in all,
+// a second or two: one more fails with "out of string space" (14) as well, pageHtml left as it was
+// before that rewrite, so that no page holds the reader for long.
+inline constexpr qsizetype kMaxWalk = qsizetype(1) << 32;
+void parsingImage(QString &pageHtml, QStringView applicationFolder, qsizetype maxWalk = kMaxWalk);
 
 // The picture references that parsingImage() reads, in the order it reads them, found by the same
 // markers and rules, without rewriting anything: each "<img" source value, then the first
