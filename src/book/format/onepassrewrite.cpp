@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
-#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -105,26 +104,13 @@ public:
                     node = next;
                     continue;
                 }
-                nodes_.emplace_back();
-                const int added = int(nodes_.size() - 1);
-                edges_.emplace(key(node, c), added);
-                if (node == 0 && c.unicode() < rootLatin1_.size())
-                    rootLatin1_[c.unicode()] = added;
-                Node &parent = nodes_[size_t(node)];
-                if (parent.children++ == 0) {
-                    parent.onlyChar = c.unicode();
-                    parent.onlyChild = added;
-                }
-                node = added;
+                node = addChild(node, c);
             }
             nodes_[size_t(node)].value = int(lengths_.size());
             ids_.insert(value.value, int(lengths_.size()));
             lengths_.push_back(value.value.size());
         }
         linkFailures();
-        for (const auto &[k, node] : edges_)
-            if (k >> 16 == 0)
-                begins_.set(k & 0xffff);
         hits_.resize(lengths_.size());
         scan(text, mostHits);
     }
@@ -146,7 +132,32 @@ private:
         int children = 0;
         char16_t onlyChar = 0;
         int onlyChild = -1;
+        int parent = -1;
+        char16_t c = 0; // the character that leads here from the parent
     };
+
+    // A node of one child keeps it in itself; the edges of nodes of more are hashed.
+    int addChild(int node, QChar c)
+    {
+        nodes_.push_back({.parent = node, .c = c.unicode()});
+        const int added = int(nodes_.size() - 1);
+        Node &parent = nodes_[size_t(node)];
+        if (parent.children == 0) {
+            parent.onlyChar = c.unicode();
+            parent.onlyChild = added;
+        } else {
+            if (parent.children == 1)
+                edges_.emplace(key(node, QChar(parent.onlyChar)), parent.onlyChild);
+            edges_.emplace(key(node, c), added);
+        }
+        ++parent.children;
+        if (node == 0) {
+            begins_.set(c.unicode());
+            if (c.unicode() < rootLatin1_.size())
+                rootLatin1_[c.unicode()] = added;
+        }
+        return added;
+    }
 
     static quint64 key(int node, QChar c) { return (quint64(node) << 16) | c.unicode(); }
     int child(int node, QChar c) const
@@ -162,17 +173,23 @@ private:
 
     void linkFailures()
     {
+        // Each node's children, by counting: node n's lie in kids[first[n], first[n + 1]).
+        std::vector<int> first(nodes_.size() + 1, 0);
+        for (std::size_t n = 1; n < nodes_.size(); ++n)
+            ++first[size_t(nodes_[n].parent) + 1];
+        for (std::size_t n = 1; n < first.size(); ++n)
+            first[n] += first[n - 1];
+        std::vector<int> kids(nodes_.size());
+        std::vector<int> filled(first.begin(), first.end() - 1);
+        for (std::size_t n = 1; n < nodes_.size(); ++n)
+            kids[size_t(filled[size_t(nodes_[n].parent)]++)] = int(n);
         // Breadth first: a node's failure is known before its children's.
-        std::vector<std::vector<std::pair<QChar, int>>> children(nodes_.size());
-        for (const auto &[k, node] : edges_)
-            children[size_t(k >> 16)].emplace_back(QChar(char16_t(k & 0xffff)), node);
-        std::deque<int> queue;
-        for (const auto &[c, node] : children[0])
-            queue.push_back(node);
-        while (!queue.empty()) {
-            const int node = queue.front();
-            queue.pop_front();
-            for (const auto &[c, next] : children[size_t(node)]) {
+        std::vector<int> queue(kids.begin() + first[0], kids.begin() + first[1]);
+        for (std::size_t head = 0; head < queue.size(); ++head) {
+            const int node = queue[head];
+            for (int k = first[size_t(node)]; k < first[size_t(node) + 1]; ++k) {
+                const int next = kids[size_t(k)];
+                const QChar c(nodes_[size_t(next)].c);
                 int failure = nodes_[size_t(node)].failure;
                 while (failure > 0 && child(failure, c) < 0)
                     failure = nodes_[size_t(failure)].failure;
@@ -193,7 +210,7 @@ private:
         for (qsizetype i = 0; i < text.size(); ++i) {
             // Most of a page begins no value: skipped without looking anything up.
             if (node == 0) {
-                while (i < text.size() && !begins_.test(chars[i].unicode()))
+                while (i < text.size() && !begins_[chars[i].unicode()])
                     ++i;
                 if (i == text.size())
                     break;
@@ -235,8 +252,12 @@ bool meets(QStringView pattern, QStringView text)
         return false;
     if (text.contains(pattern))
         return true;
+    if (text.isEmpty())
+        return false;
+    // Only a beginning that ends with text's last character can end text.
+    const QChar last = text.back();
     for (qsizetype length = std::min(pattern.size() - 1, text.size()); length > 0; --length) {
-        if (text.endsWith(pattern.first(length)))
+        if (pattern[length - 1] == last && text.endsWith(pattern.first(length)))
             return true;
     }
     return false;
@@ -255,7 +276,7 @@ public:
             qsizetype &markerRewrites)
         : page_(page), written_(page), folder_(folder), limit_(limit), markerRewrites_(markerRewrites),
           length_(page.size()), growth_(page.size()), images_(std::move(images)), sources_(markersIn(written_, kSrc)),
-          backgrounds_(markersIn(written_, kBackground)), quotes_(markersIn(written_, QStringView(&kQuote, 1))),
+          backgrounds_(markersIn(written_, kBackground, 1)), quotes_(markersIn(written_, QStringView(&kQuote, 1))),
           // A value's occurrences may be looked at once for each time it is rewritten: a few per
           // character of the page is far more than a page of pictures needs.
           index_(written_, writtenReferences(), 4 * written_.size() + 4096)
@@ -428,6 +449,7 @@ private:
     qsizetype &markerRewrites_;
     qsizetype length_;
     Growth growth_;
+    // Only the first "background=" of the page counts.
     std::vector<qsizetype> images_, sources_, backgrounds_, quotes_;
     ValueIndex index_;
     std::vector<QString> inserted_;
@@ -439,14 +461,15 @@ private:
 // Every marker holds a sign ("<", "=", the quote) that case folding takes no other character to, so
 // only where that sign stands is the rest compared: a page is searched at the speed of one character,
 // not folded character by character once a marker.
-std::vector<qsizetype> markersIn(QStringView text, QStringView marker)
+std::vector<qsizetype> markersIn(QStringView text, QStringView marker, std::size_t most)
 {
     qsizetype sign = 0;
     while (sign < marker.size() && marker[sign].isLetter())
         ++sign;
     Q_ASSERT(sign < marker.size());
     std::vector<qsizetype> at;
-    for (qsizetype i = text.indexOf(marker[sign], sign); i >= 0; i = text.indexOf(marker[sign], i + 1)) {
+    for (qsizetype i = text.indexOf(marker[sign], sign); i >= 0 && at.size() < most;
+         i = text.indexOf(marker[sign], i + 1)) {
         const qsizetype begin = i - sign;
         if (begin + marker.size() <= text.size() && sameMarker(text.sliced(begin, marker.size()), marker))
             at.push_back(begin);

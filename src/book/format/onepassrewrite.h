@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -15,8 +16,9 @@ inline constexpr QStringView kBackground = u"background=";
 inline constexpr QStringView kImages = u"images";
 inline constexpr QChar kQuote = u'"';
 
-// Where one of these markers occurs in text, without regard to case, overlapping occurrences included.
-std::vector<qsizetype> markersIn(QStringView text, QStringView marker);
+// Where one of these markers occurs in text, without regard to case, overlapping occurrences included;
+// the first most of them.
+std::vector<qsizetype> markersIn(QStringView text, QStringView marker, std::size_t most = SIZE_MAX);
 
 // Where the walk over a page's picture references stands: about to visit the value [v, q) of a
 // picture element, or of the first "background=".
