@@ -64,6 +64,7 @@ struct Limits {
     qsizetype rewrites;       // rewrites left
     qsizetype markerRewrites; // rewrites left of values that hold "<img" themselves
     qsizetype walk;           // characters that the rewrites' passes over the page may still go over
+    qsizetype maxWalk;        // and in all
 };
 
 [[noreturn]] void failWalkTooLong(qsizetype maxWalk)
@@ -75,7 +76,7 @@ struct Limits {
 }
 
 // Points the value that stands at [begin, end) of the page into the images folder.
-void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, Limits &limits, qsizetype maxWalk)
+void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, Limits &limits)
 {
     const QString value = text.sliced(begin, end - begin);
     if (value.isEmpty())
@@ -98,7 +99,7 @@ void rewrite(QString &text, qsizetype begin, qsizetype end, QStringView folder, 
     // would take minutes.
     limits.walk -= text.size();
     if (limits.walk < 0)
-        failWalkTooLong(maxWalk);
+        failWalkTooLong(limits.maxWalk);
     const QString replacement = folder + between + value;
     replaceAll(text, value, replacement, limits.pageLength);
 }
@@ -163,9 +164,9 @@ void parsingImage(QString &pageHtml, QStringView applicationFolder, qsizetype ma
     std::vector<qsizetype> images = markersIn(pageHtml, kImg);
     const auto elements = qsizetype(images.size());
     Limits limits{pageLengthLimit(pageHtml.size()), std::numeric_limits<qsizetype>::max(), rewriteLimit(elements),
-                  maxWalk};
+                  maxWalk, maxWalk};
     const auto rewriteAt = [&](qsizetype begin, qsizetype end) {
-        rewrite(pageHtml, begin, end, applicationFolder, limits, maxWalk);
+        rewrite(pageHtml, begin, end, applicationFolder, limits);
     };
     if (!canRewriteInOnePass(applicationFolder)) {
         if (folderAddsPictureMarkers(applicationFolder))
