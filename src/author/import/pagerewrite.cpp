@@ -19,6 +19,7 @@ namespace {
 
 constexpr QStringView kPictureMarker = u"<img";
 constexpr QStringView kBackgroundMarker = u"background=";
+constexpr QStringView kBackgroundName = kBackgroundMarker.first(kBackgroundMarker.size() - 1);
 
 bool holdsReaderMarker(QStringView text)
 {
@@ -113,6 +114,10 @@ void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool ma
 // A value written between double quotes.
 void appendAttributeValue(QString &out, const QString &value, TextChanges &changes)
 {
+    if (!value.contains(u'&') && !value.contains(u'"')) {
+        appendEscaped(out, value, changes, true);
+        return;
+    }
     QString raw = value;
     raw.replace(u'&', QStringLiteral("&amp;")).replace(u'"', QStringLiteral("&quot;"));
     appendEscaped(out, raw, changes, true);
@@ -233,6 +238,9 @@ bool isJavaScript(const HtmlToken &tag)
 std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribute)
 {
     const QStringView name = attribute.name;
+    // Most attributes are none of these, and tell so by their length: a page has tens of thousands.
+    if (name.size() != 3 && name.size() != 4 && name.size() != 6 && name.size() != 10)
+        return std::nullopt;
     const auto is = [&](QStringView n) { return book::sameName(name, n); };
     if (is(u"background"))
         return UrlRole::Picture;
@@ -317,10 +325,16 @@ public:
     {
         // Pieces end and begin at "<" and ">", so only "<<$$>>" can form across two of them, as a tag
         // "<x<<$$>" followed by text ">": broken markup, which the references keep whole as text.
+        // Found by its "$", which pages rarely hold, where its "<" would stop the search at every tag.
         const book::Separator &section = *book::separatorAt(QString(book::kSectionSeparator));
-        for (qsizetype at = 0; (at = out_.indexOf(section.text, at)) >= 0;) {
-            out_.replace(at, section.text.size(), section.reference);
+        const qsizetype firstDollar = section.text.indexOf(u'$');
+        for (qsizetype at = out_.indexOf(u'$', firstDollar); at >= 0; at = out_.indexOf(u'$', at + 1)) {
+            const qsizetype begin = at - firstDollar;
+            if (!QStringView(out_).sliced(begin).startsWith(section.text))
+                continue;
+            out_.replace(begin, section.text.size(), section.reference);
             countSeparator(changes_, section);
+            at = begin + section.reference.size() - 1;
         }
         changes_.outsideCodePage += countOutsideCodePage(out_);
         return std::move(out_);
@@ -363,6 +377,10 @@ private:
         const std::vector<std::optional<QString>> values = newValues(token);
         if (draftAsked_ && *draftAsked_)
             return; // a draft's tag that asked the site is written again with it: not twice
+        if (inserted.isEmpty() && staysAsWritten(token, values)) {
+            out_ += slice(token.begin, token.end);
+            return;
+        }
         out_ += u'<';
         // Only broken markup has "=" in a tag's name; written as a reference it can't make "src=".
         appendEscaped(out_, QString(token.name.toString()).replace(u'=', QStringLiteral("&#61;")), changes_, true);
@@ -404,6 +422,29 @@ private:
             }
         }
         appendEscaped(out_, slice(at, token.end), changes_, false);
+    }
+
+    // Whether writing the tag piece by piece, as tag() does, would give it back as written: no value
+    // changes, it is no picture, and nothing in it is escaped or written anew. Most tags are such.
+    bool staysAsWritten(const HtmlToken &token, const std::vector<std::optional<QString>> &values) const
+    {
+        if (token.name.startsWith(u"img", Qt::CaseInsensitive) || token.name.contains(u'='))
+            return false;
+        for (const std::optional<QString> &value : values)
+            if (value)
+                return false;
+        // No separator nor marker: "~", "##", "<" but the tag's own, and "background", which every
+        // attribute of that name or ending in it is rewritten for.
+        const QStringView text = slice(token.begin + 1, token.end);
+        const char16_t *units = text.utf16();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = units[i];
+            if (c == u'~' || c == u'<' || (c == u'#' && i + 1 < text.size() && units[i + 1] == u'#'))
+                return false;
+            if ((c | 0x20) == u'b' && text.sliced(i).startsWith(kBackgroundName, Qt::CaseInsensitive))
+                return false;
+        }
+        return true;
     }
 
     // An attribute's name, where the reader can't take it for a picture marker unless it is the

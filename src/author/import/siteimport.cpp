@@ -463,13 +463,33 @@ private:
         enum Kind { None, Left, InSite, Brought } kind = None;
         QString path; // Left: the real file; InSite: the site's path; Brought: the copy's path in OUT
     };
+    // The regular file that a path of this machine leads to, asked of the system once: every page of a
+    // site may name the same file (SciPy's pages each name MathJax by its system path).
+    struct RealFile {
+        QString path; // empty when it leads to no regular file
+        struct stat status {};
+    };
+    RealFile realFile(const QString &system)
+    {
+        auto known = realFiles_.constFind(system);
+        if (known == realFiles_.constEnd()) {
+            RealFile file{QFileInfo(system).canonicalFilePath()};
+            if (file.path.isEmpty() || ::stat(QFile::encodeName(file.path).constData(), &file.status) != 0 ||
+                !S_ISREG(file.status.st_mode))
+                file.path.clear();
+            known = realFiles_.insert(system, std::move(file));
+        }
+        return *known;
+    }
+
     OutsidePath outsideFile(const QString &system)
     {
         if (system.isEmpty())
             return {};
-        const QString real = QFileInfo(system).canonicalFilePath();
-        struct stat status {};
-        if (real.isEmpty() || ::stat(QFile::encodeName(real).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        const RealFile file = realFile(system);
+        const QString &real = file.path;
+        const struct stat &status = file.status;
+        if (real.isEmpty())
             return {};
         if (real.startsWith(root_ + u'/')) {
             const QString inSite = resolvedFile(real.sliced(root_.size() + 1));
@@ -1126,6 +1146,7 @@ private:
 
     const Page *current_ = nullptr;              // the page being rewritten; null while style sheets are read
     Prefetch<ReadLinks> *linkReading_ = nullptr; // while the pages are walked
+    QHash<QString, RealFile> realFiles_;          // by the system path that led to each
     FileCopier *copier_ = nullptr;               // while the book folder is written
     QString cssFile_;
     QString cssBase_;
