@@ -60,12 +60,11 @@ QString rewritten(const QString &html, TextChanges *changes = nullptr, Recording
     const QString whole = rewritePage(html, site ? *site : own, counted);
     RecordingSite again;
     TextChanges countedAgain;
-    const std::vector<book::HtmlToken> tokens = scanPage(html);
-    EXPECT_EQ(finishPage(html, draftPage(html, tokens), again, countedAgain), whole);
+    EXPECT_EQ(finishPage(html, draftPage(html), again, countedAgain), whole);
     RecordingSite answered;
     TextChanges ignoredAgain;
     const LinkAnswers answers;
-    const DraftPage draft = draftPage(html, tokens, &answers);
+    const DraftPage draft = draftPage(html, &answers);
     EXPECT_EQ(finishPage(html, draft, answered, ignoredAgain), whole);
     EXPECT_EQ(answered.asked + draft.rewrittenByAnswers, again.asked) << html.toStdString();
     const auto each = [](const TextChanges &c) {

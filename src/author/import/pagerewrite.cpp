@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QUtf8StringView>
 
+#include <deque>
 #include <vector>
 
 using book::HtmlAttribute;
@@ -273,25 +274,78 @@ std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribu
     return std::nullopt;
 }
 
+// Pieces held whole, as a draft keeps those it leaves for later.
+class HeldPieces {
+public:
+    explicit HeldPieces(const std::vector<HtmlToken> &tokens) : tokens_(tokens) {}
+    const HtmlToken *at(size_t i) const { return i < tokens_.size() ? &tokens_[i] : nullptr; }
+
+private:
+    const std::vector<HtmlToken> &tokens_;
+};
+
+// The pieces of a page read as they are asked for, and let go of behind: a page has hundreds of
+// thousands, each with its attributes, and a piece let go of lends its room to the next one read.
+class ReadPieces {
+public:
+    explicit ReadPieces(QStringView html) : scanner_(html) {}
+
+    // The piece i, or null past the last; i is no piece let go of.
+    const HtmlToken *at(size_t i)
+    {
+        while (!ended_ && i >= first_ + window_.size()) {
+            window_.emplace_back();
+            if (!spare_.empty()) {
+                window_.back() = std::move(spare_.back());
+                spare_.pop_back();
+            }
+            if (!scanner_.next(window_.back())) {
+                ended_ = true;
+                window_.pop_back();
+            }
+        }
+        return i - first_ < window_.size() ? &window_[i - first_] : nullptr;
+    }
+
+    // The pieces before i are not asked for again.
+    void letGo(size_t i)
+    {
+        for (; first_ < i && !window_.empty(); ++first_) {
+            spare_.push_back(std::move(window_.front()));
+            window_.pop_front();
+        }
+    }
+
+private:
+    HtmlScanner scanner_;
+    std::deque<HtmlToken> window_; // the pieces from first_ on that were read
+    std::vector<HtmlToken> spare_;
+    size_t first_ = 0;
+    bool ended_ = false;
+};
+
 class PageRewriter {
 public:
     PageRewriter(QStringView html, PageSite &site, TextChanges &changes) : html_(html), site_(site), changes_(changes)
     {
     }
 
-    QString run(const std::vector<HtmlToken> &tokens)
+    QString run()
     {
         out_.reserve(html_.size() + html_.size() / 8);
-        for (size_t i = 0; i < tokens.size();)
-            i = appendUnit(tokens, i);
+        ReadPieces pieces(html_);
+        for (size_t i = 0; pieces.at(i);) {
+            i = appendUnit(pieces, i);
+            pieces.letGo(i);
+        }
         return finish();
     }
 
-    // Writes the piece at tokens[i], with the content and end of a script or style; gives the index
-    // after them.
-    size_t appendUnit(const std::vector<HtmlToken> &tokens, size_t i)
+    // Writes the piece at pieces.at(i), with the content and end of a script or style; gives the
+    // index after them.
+    template <typename Pieces> size_t appendUnit(Pieces &pieces, size_t i)
     {
-        const HtmlToken &token = tokens[i];
+        const HtmlToken &token = *pieces.at(i);
         if (token.kind != HtmlToken::StartTag) {
             // An end tag, text, a comment, a declaration, or a script or style end that has none.
             appendEscaped(out_, html_.sliced(token.begin, token.end - token.begin), changes_, true);
@@ -301,12 +355,13 @@ public:
             tag(token, {});
             return i + 1;
         }
-        const HtmlToken *content =
-            i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::RawText ? &tokens[i + 1] : nullptr;
+        const HtmlToken *content = pieces.at(i + 1);
+        if (content && content->kind != HtmlToken::RawText)
+            content = nullptr;
         const bool dropEndTag = rawTextElement(token, content);
         if (content)
             ++i;
-        if (dropEndTag && i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::EndTag)
+        if (const HtmlToken *after = pieces.at(i + 1); dropEndTag && after && after->kind == HtmlToken::EndTag)
             ++i;
         return i + 1;
     }
@@ -537,17 +592,6 @@ bool isWindows1252Label(QStringView label)
 
 } // namespace
 
-std::vector<HtmlToken> scanPage(QStringView html)
-{
-    std::vector<HtmlToken> tokens;
-    HtmlScanner scanner(html);
-    // Each piece read in its place: a page has tens of thousands, each with its attributes.
-    while (scanner.next(tokens.emplace_back())) {
-    }
-    tokens.pop_back();
-    return tokens;
-}
-
 namespace {
 
 // What a draft's pieces ask of a site: only whether they ask what the answers can't tell.
@@ -589,33 +633,37 @@ void subtract(TextChanges &from, const TextChanges &counted)
 
 } // namespace
 
-DraftPage draftPage(QStringView html, const std::vector<HtmlToken> &tokens, const DraftAnswers *answers)
+DraftPage draftPage(QStringView html, const DraftAnswers *answers)
 {
     DraftPage draft;
     DraftSite site(answers);
     PageRewriter rewriter(html, site, draft.changes);
     rewriter.reserve(html.size() + html.size() / 8);
     rewriter.draftFor(&site.asked);
-    for (size_t i = 0; i < tokens.size();) {
+    ReadPieces pieces(html);
+    for (size_t i = 0; pieces.at(i);) {
         const TextChanges before = draft.changes;
         const qsizetype outBegin = rewriter.written();
         const qsizetype rewrittenBefore = site.rewrittenByAnswers;
         site.asked = false;
-        size_t next = rewriter.appendUnit(tokens, i);
+        size_t next = rewriter.appendUnit(pieces, i);
         if (site.asked) {
             // The site's answers may move a style out of the page, which then takes its end tag along.
-            if (tokens[i].kind == HtmlToken::StartTag && tokens[i].is(u"style") && next < tokens.size() &&
-                tokens[next].kind == HtmlToken::EndTag)
-                next = rewriter.appendUnit(tokens, next);
+            const HtmlToken *after = pieces.at(next);
+            if (pieces.at(i)->kind == HtmlToken::StartTag && pieces.at(i)->is(u"style") && after &&
+                after->kind == HtmlToken::EndTag)
+                next = rewriter.appendUnit(pieces, next);
             // Kept with an empty text after them, so that no piece reads on into the next run.
             const size_t first = draft.tokens.size();
-            draft.tokens.insert(draft.tokens.end(), tokens.begin() + qsizetype(i), tokens.begin() + qsizetype(next));
+            for (size_t k = i; k < next; ++k)
+                draft.tokens.push_back(*pieces.at(k));
             draft.tokens.emplace_back();
             DraftPage::Redo redo{first, first + (next - i), outBegin, rewriter.written(), draft.changes};
             subtract(redo.counted, before);
             draft.redo.push_back(redo);
             site.rewrittenByAnswers = rewrittenBefore; // the site is asked again for all of it
         }
+        pieces.letGo(next);
         i = next;
     }
     draft.text = rewriter.takeWritten();
@@ -636,10 +684,11 @@ QString finishPage(QStringView html, const DraftPage &draft, PageSite &site, Tex
     PageRewriter rewriter(html, site, changes);
     rewriter.reserve(draft.text.size() + draft.text.size() / 8);
     qsizetype at = 0;
+    HeldPieces held(draft.tokens);
     for (const DraftPage::Redo &redo : draft.redo) {
         rewriter.appendWritten(QStringView(draft.text).sliced(at, redo.outBegin - at));
         for (size_t i = redo.firstToken; i < redo.endToken;)
-            i = rewriter.appendUnit(draft.tokens, i);
+            i = rewriter.appendUnit(held, i);
         at = redo.outEnd;
     }
     rewriter.appendWritten(QStringView(draft.text).sliced(at));
@@ -648,7 +697,7 @@ QString finishPage(QStringView html, const DraftPage &draft, PageSite &site, Tex
 
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
 {
-    return PageRewriter(html, site, changes).run(scanPage(html));
+    return PageRewriter(html, site, changes).run();
 }
 
 namespace {

@@ -55,9 +55,6 @@ struct TextChanges {
 // left for the book's encoding, which writes them as numeric references; they are counted.
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes);
 
-// The pieces of a page, as rewritePage() reads them.
-std::vector<book::HtmlToken> scanPage(QStringView html);
-
 // A page rewritten as far as it can be without its site, on another core: the pieces that ask
 // nothing of a site are written as they will stay, the others as if the site left them, to be
 // written again by finishPage() with the site, in order. finishPage() gives what
@@ -86,8 +83,7 @@ public:
     // What PageSite::rewrite() will give for url, or nullopt when only the site can tell.
     virtual std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const = 0;
 };
-DraftPage draftPage(QStringView html, const std::vector<book::HtmlToken> &tokens,
-                    const DraftAnswers *answers = nullptr);
+DraftPage draftPage(QStringView html, const DraftAnswers *answers = nullptr);
 QString finishPage(QStringView html, const DraftPage &draft, PageSite &site, TextChanges &changes);
 
 // The links of a page, each with where its value stands, as rewritePage() hands them to the site

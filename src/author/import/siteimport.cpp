@@ -740,7 +740,7 @@ private:
                 QString problem;
                 ScannedPage page{readPage(root_, path, &problem), {}};
                 const PageLinkAnswers answers(pageOfPath, pages_, pageIndex_.value(path));
-                page.draft = draftPage(page.text, scanPage(page.text), &answers);
+                page.draft = draftPage(page.text, &answers);
                 return page;
             },
             QThread::idealThreadCount(), 2 * QThread::idealThreadCount() + 2);
