@@ -115,6 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             at = token.end;
         }
         FUZZ_CHECK(at == page.text.size());
+        // Text runs to the next "<" that begins markup, told from text without reading a tag's name.
+        const char16_t *units = page.text.utf16();
+        const char16_t *end = units + page.text.size();
+        for (qsizetype i = page.text.indexOf(u'<'); i >= 0; i = page.text.indexOf(u'<', i + 1))
+            FUZZ_CHECK(book::html::beginsMarkup(units + i, end) ==
+                       (book::html::markupAt(units + i, end).kind != book::html::Markup::Text));
     }
 
     // The walk through a site reads a page's links without rewriting it: the same links, at the

@@ -508,6 +508,20 @@ template <typename Char> MarkupAt<Char> markupAt(const Char *p, const Char *end)
     return {Markup::StartTag, nameEnd, element};
 }
 
+// Whether markup begins at p, where *p is "<": what markupAt() tells from text, told without reading a
+// tag's name, as text is read up to the next "<" that begins markup.
+template <typename Char> bool beginsMarkup(const Char *p, const Char *end)
+{
+    const Char *n = p + 1;
+    if (n == end)
+        return false;
+    if (*n == '!' || *n == '?')
+        return true;
+    if (*n == '/')
+        return n + 1 != end;
+    return isAsciiLetter(char32_t(*n));
+}
+
 // Where the content of an element that holds no markup ends, its content beginning at p: at its own
 // end tag, which is then read as markup, or at the end of the text.
 template <typename Char> const Char *rawContentEnd(const Char *p, const Char *end, Element element)

@@ -235,7 +235,7 @@ bool HtmlScanner::next(HtmlToken &token)
     // Text runs to the next "<" that begins markup.
     do
         p = html::find(p + 1, end, u'<');
-    while (p < end && html::markupAt(p, end).kind == html::Markup::Text);
+    while (p < end && !html::beginsMarkup(p, end));
     return piece(HtmlToken::Text, p);
 }
 
