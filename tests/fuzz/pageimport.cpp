@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         FUZZ_CHECK(at == page.text.size());
         // Text runs to the next "<" that begins markup, told from text without reading a tag's name.
-        const char16_t *units = page.text.utf16();
+        const auto *units = reinterpret_cast<const char16_t *>(page.text.utf16());
         const char16_t *end = units + page.text.size();
         for (qsizetype i = page.text.indexOf(u'<'); i >= 0; i = page.text.indexOf(u'<', i + 1))
             FUZZ_CHECK(book::html::beginsMarkup(units + i, end) ==
