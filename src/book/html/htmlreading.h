@@ -198,12 +198,6 @@ template <typename Char> const Char *find(const Char *p, const Char *end, Char c
         ++p;
     return p;
 }
-inline const char16_t *find(const char16_t *p, const char16_t *end, char16_t c)
-{
-    // Through Qt's search, which looks at several units at a time: text and values run long.
-    const qsizetype at = p < end ? QStringView(p, end).indexOf(QChar(c)) : -1;
-    return at < 0 ? end : p + at;
-}
 inline const char *find(const char *p, const char *end, char c)
 {
     const void *hit = p < end ? std::memchr(p, c, size_t(end - p)) : nullptr;

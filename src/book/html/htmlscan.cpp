@@ -203,7 +203,12 @@ bool HtmlScanner::next(HtmlToken &token)
                 html::readAttributes(markup.end, end,
                                      [&](const char16_t *nameBegin, const char16_t *nameEnd, const char16_t *valueBegin,
                                          const char16_t *valueEnd) {
-                                         HtmlAttribute attribute;
+                                         // Room for a tag's few attributes at once: the import keeps
+                                         // some pieces of a page. Each is written in its place, as one
+                                         // made aside and copied in costs more than the reading.
+                                         if (token.attributes.capacity() == 0)
+                                             token.attributes.reserve(4);
+                                         HtmlAttribute &attribute = token.attributes.emplace_back();
                                          attribute.name = QStringView(nameBegin, nameEnd);
                                          attribute.begin = nameBegin - base;
                                          attribute.end = nameEnd - base;
@@ -217,11 +222,6 @@ bool HtmlScanner::next(HtmlToken &token)
                                                  attribute.end = valueEnd - base;
                                              }
                                          }
-                                         // Room for a tag's few attributes at once: the import keeps
-                                         // each piece of a page, hundreds of thousands.
-                                         if (token.attributes.capacity() == 0)
-                                             token.attributes.reserve(4);
-                                         token.attributes.push_back(attribute);
                                      });
             if (after) {
                 const char16_t *contentEnd = html::rawContentEnd(after, end, markup.element);
