@@ -140,6 +140,9 @@ TEST(PageRewrite, WritesWhatTheBookCantHoldAsReferences)
     EXPECT_EQ(changes.tildes, 3);
     EXPECT_EQ(changes.doubleHashes, 1);
     EXPECT_EQ(changes.outsideCodePage, 2); // one character in two code units counts once
+    // A tag that nothing changes stays as written, its blanks and quotes too.
+    EXPECT_EQ(rewritten(u"<div  class = 'a \"b\"' hidden\tdata-x=y/ >"_s),
+              u"<div  class = 'a \"b\"' hidden\tdata-x=y/ >"_s);
 }
 
 TEST(PageRewrite, ReadsPagesInTheCharacterSetTheyDeclare)
