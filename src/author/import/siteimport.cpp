@@ -1146,7 +1146,7 @@ private:
 
     const Page *current_ = nullptr;              // the page being rewritten; null while style sheets are read
     Prefetch<ReadLinks> *linkReading_ = nullptr; // while the pages are walked
-    QHash<QString, RealFile> realFiles_;          // by the system path that led to each
+    QHash<QString, RealFile> realFiles_;         // by the system path that led to each
     FileCopier *copier_ = nullptr;               // while the book folder is written
     QString cssFile_;
     QString cssBase_;
