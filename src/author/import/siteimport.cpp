@@ -477,7 +477,7 @@ private:
             if (file.path.isEmpty() || ::stat(QFile::encodeName(file.path).constData(), &file.status) != 0 ||
                 !S_ISREG(file.status.st_mode))
                 file.path.clear();
-            known = realFiles_.insert(system, std::move(file));
+            known = realFiles_.insert(system, file);
         }
         return *known;
     }
