@@ -137,6 +137,26 @@ book::UrlReference readSiteUrl(const QString &url, const QString &folder)
     return book::readUrl(QString(u"." + url.trimmed()), {});
 }
 
+// readSiteUrl(), remembered for the pages of one folder at a time on the core that reads them: the pages
+// of a folder name the same pages (rustdoc's sidebars), and reading a URL costs more than finding it.
+book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
+{
+    constexpr qsizetype kMostRemembered = 100'000;
+    struct Memo {
+        QString folder;
+        QHash<QString, book::UrlReference> read;
+    };
+    thread_local Memo memo;
+    if (folder != memo.folder || memo.read.size() >= kMostRemembered) {
+        memo.read.clear();
+        memo.folder = folder;
+    }
+    auto known = memo.read.constFind(url);
+    if (known == memo.read.constEnd())
+        known = memo.read.insert(url, readSiteUrl(url, folder));
+    return *known;
+}
+
 struct Page {
     QString path;               // relative to the site, with "/"
     QString name;               // the page name in the book
@@ -670,7 +690,7 @@ private:
     // The path in the site that url names from a page in folder, if it names one there.
     static std::optional<QString> sitePathOf(const QString &url, const QString &folder)
     {
-        book::UrlReference reference = readSiteUrl(url, folder);
+        book::UrlReference reference = readSiteUrlOnce(url, folder);
         if (reference.kind != book::UrlReference::Relative || reference.climbsOut)
             return std::nullopt;
         return std::move(reference.path);
@@ -693,7 +713,7 @@ private:
 
         std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const override
         {
-            const book::UrlReference reference = readSiteUrl(url, folder_);
+            const book::UrlReference reference = readSiteUrlOnce(url, folder_);
             if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
                 return std::optional<QString>(); // left as written, as rewrite() leaves them
             if (role != UrlRole::Link || reference.climbsOut)
