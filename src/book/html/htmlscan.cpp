@@ -3,7 +3,6 @@
 #include "htmlreading.h"
 
 #include <QStringList>
-#include <QStringTokenizer>
 #include <QUrl>
 #include <QVarLengthArray>
 
@@ -115,30 +114,45 @@ UrlReference readUrl(QStringView url, QStringView folder)
         reference.kind = UrlReference::Document;
         return reference;
     }
-    // Decoded only where it holds an escape: a site's every link comes through here.
-    QString path = rest.contains(u'%') ? QUrl::fromPercentEncoding(rest.toUtf8()) : rest.toString();
-    path.replace(u'\\', u'/');
+    // Decoded, and its "\\" read as "/", only where it holds them: a site's every link comes through here.
+    QString decoded;
+    QStringView path = rest;
+    if (rest.contains(u'%') || rest.contains(u'\\')) {
+        decoded = rest.contains(u'%') ? QUrl::fromPercentEncoding(rest.toUtf8()) : rest.toString();
+        decoded.replace(u'\\', u'/');
+        path = decoded;
+    }
     if (path.startsWith(u'/')) {
         reference.kind = UrlReference::Absolute;
-        reference.path = path;
+        reference.path = path.toString();
         return reference;
     }
     reference.endsWithSlash = path.endsWith(u'/');
     QVarLengthArray<QStringView, 32> parts;
-    for (const QStringView part : QStringTokenizer(folder, u'/', Qt::SkipEmptyParts))
-        parts.append(part);
-    for (const QStringView part : QStringTokenizer(QStringView(path), u'/', Qt::SkipEmptyParts)) {
+    // The non-empty parts of a "/"-separated path, in order.
+    const auto eachPart = [](QStringView text, auto &&take) {
+        for (qsizetype begin = 0; begin < text.size();) {
+            qsizetype end = begin;
+            while (end < text.size() && text[end] != u'/')
+                ++end;
+            if (end > begin)
+                take(text.sliced(begin, end - begin));
+            begin = end + 1;
+        }
+    };
+    eachPart(folder, [&](QStringView part) { parts.append(part); });
+    eachPart(path, [&](QStringView part) {
         if (part == u".")
-            continue;
+            return;
         if (part == u"..") {
             if (parts.isEmpty())
                 reference.climbsOut = true;
             else
                 parts.removeLast();
-            continue;
+            return;
         }
         parts.append(part);
-    }
+    });
     qsizetype size = parts.size();
     for (const QStringView part : parts)
         size += part.size();
