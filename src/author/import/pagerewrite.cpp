@@ -318,7 +318,9 @@ public:
 
 private:
     HtmlScanner scanner_;
-    std::deque<HtmlToken> window_; // the pieces from first_ on that were read
+    // The pieces from first_ on that were read. A deque, as a piece must stay where it is while later
+    // ones are read: the rewriting holds a tag while it reads the content after it.
+    std::deque<HtmlToken> window_;
     std::vector<HtmlToken> spare_;
     size_t first_ = 0;
     bool ended_ = false;
