@@ -16,12 +16,16 @@
 //
 // Paths asked for ahead are begun newest first, as a walk through links wants the pages of the page
 // it has just read next. A path that no thread has begun when it is taken is worked on by the taker
-// at once, so a wrong guess costs nothing but the guess. At most `most` results wait to be taken.
+// at once, so a wrong guess costs nothing but the guess. The results that wait to be taken weigh at
+// most `most` together, each as `weigh` tells for its path (1 unless told), but one waits however much
+// it weighs: a thread can then work on past a big page that the taker waits for.
 template <typename Result> class Prefetch {
 public:
     using Work = std::function<Result(const QString &path)>;
+    using Weigh = std::function<qsizetype(const QString &path)>;
 
-    Prefetch(Work work, int threads, qsizetype most) : work_(std::move(work)), most_(most)
+    Prefetch(Work work, int threads, qsizetype most, Weigh weigh = {})
+        : work_(std::move(work)), weigh_(std::move(weigh)), most_(most)
     {
         for (int i = 0; i < threads; ++i)
             threads_.emplace_back([this] { serve(); });
@@ -72,8 +76,8 @@ public:
             return entry->state == State::Done;
         });
         Result result = std::move(*entry->result);
+        held_ -= entry->weight;
         entries_.erase(entry);
-        --held_;
         lock.unlock();
         changed_.notify_all();
         return result;
@@ -83,6 +87,7 @@ private:
     enum class State { Waiting, Working, Done };
     struct Entry {
         State state = State::Waiting;
+        qsizetype weight = 0; // counted in held_ from when its work begins
         std::optional<Result> result;
     };
 
@@ -90,16 +95,28 @@ private:
     {
         std::unique_lock lock(mutex_);
         for (;;) {
-            changed_.wait(lock, [&] { return stopping_ || (!stack_.empty() && held_ < most_); });
+            qsizetype weight = 0;
+            changed_.wait(lock, [&] {
+                // Paths taken meanwhile, or asked for again after they were, are passed over.
+                while (!stack_.empty()) {
+                    const auto next = entries_.constFind(stack_.back());
+                    if (next != entries_.constEnd() && next->state == State::Waiting)
+                        break;
+                    stack_.pop_back();
+                }
+                if (stopping_ || stack_.empty())
+                    return stopping_;
+                weight = weigh_ ? weigh_(stack_.back()) : 1;
+                return held_ == 0 || held_ + weight <= most_;
+            });
             if (stopping_)
                 return;
             const QString path = std::move(stack_.back());
             stack_.pop_back();
             const auto entry = entries_.find(path);
-            if (entry == entries_.end() || entry->state != State::Waiting)
-                continue; // taken meanwhile, or asked for again after it was
             entry->state = State::Working;
-            ++held_; // counted from now, so that threads together never hold more than most_
+            entry->weight = weight;
+            held_ += weight; // counted from now, so that threads together never hold more than most_
             lock.unlock();
             Result result = work_(path);
             lock.lock();
@@ -111,6 +128,7 @@ private:
     }
 
     Work work_;
+    Weigh weigh_;
     qsizetype most_;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -47,6 +47,9 @@ constexpr QStringView kOutsideFolder = u"tavlo-outside";
 // A script's folder from outside the site comes whole, as its scripts load files by name, up to this.
 constexpr qsizetype kMostOutsideFolderFiles = 10'000;
 constexpr qint64 kMostOutsideFolderBytes = qint64(256) << 20;
+// The pages drafted ahead of the one written, by the size of their files (held as text and draft, four
+// times that): enough for the other cores to work on past a big page that the writing waits for.
+constexpr qsizetype kMostBytesDraftedAhead = qsizetype(16) << 20;
 
 bool isHtmlFile(QStringView path)
 {
@@ -164,6 +167,7 @@ struct Page {
     QString problem;            // how its bytes were read, when not as declared
     std::vector<QString> links; // the pages it links to, in link order
     QString next;               // the page its rel="next" names, if any
+    qsizetype bytes = 0;        // of its file, as the walk read it
 };
 
 enum class FileState { Missing, Outside, File, Folder };
@@ -644,17 +648,20 @@ private:
         }
     }
 
-    // A page's text, read again where it is needed rather than kept: a big site's pages, decoded, hold
-    // twice their size. The first reading says what was wrong with it.
-    // A page's text, as the page view serves it; problem says how it was read when not as declared.
-    static QString readPage(const QString &root, const QString &path, QString *problem)
+    // A page's text, as the page view serves it, read again where it is needed rather than kept: a big
+    // site's pages, decoded, hold twice their size. problem says how it was read when not as declared;
+    // bytes, if asked, the size of its file.
+    static QString readPage(const QString &root, const QString &path, QString *problem, qsizetype *bytes = nullptr)
     {
         QFile file(root + u'/' + path);
         if (!file.open(QIODevice::ReadOnly)) {
             *problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
             return {};
         }
-        return std::move(decodePage(file.readAll(), problem).text);
+        const QByteArray read = file.readAll();
+        if (bytes)
+            *bytes = read.size();
+        return std::move(decodePage(read, problem).text);
     }
 
     QString textOf(const Page &page) const
@@ -669,11 +676,12 @@ private:
         QString problem;
         std::vector<QString> paths;
         std::optional<QString> next; // the path its rel="next" names
+        qsizetype bytes = 0;
     };
     static ReadLinks readLinksOf(const QString &root, const QString &path)
     {
         ReadLinks read;
-        const PageLinks links = pageLinks(readPage(root, path, &read.problem));
+        const PageLinks links = pageLinks(readPage(root, path, &read.problem, &read.bytes));
         const QString folder = folderOf(path);
         QSet<QString> named;
         for (const auto &[url, offset] : links.links) {
@@ -763,7 +771,8 @@ private:
                 page.draft = draftPage(page.text, &answers);
                 return page;
             },
-            QThread::idealThreadCount(), 2 * QThread::idealThreadCount() + 2);
+            QThread::idealThreadCount(), kMostBytesDraftedAhead,
+            [this](const QString &path) { return pages_[size_t(pageIndex_.value(path))].bytes; });
         std::vector<QString> paths;
         paths.reserve(order_.size());
         for (const auto index : order_)
@@ -804,6 +813,7 @@ private:
         page.path = path;
         ReadLinks read = linkReading_ ? linkReading_->take(path) : readLinksOf(root_, path);
         page.problem = std::move(read.problem);
+        page.bytes = read.bytes;
         for (const QString &linked : read.paths)
             if (std::optional<QString> target = pageAt(linked))
                 page.links.push_back(*std::move(target));
