@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -42,6 +43,30 @@ TEST(Prefetch, HoldsNoMoreAheadThanItsWeightAllowsButOneOfAnyWeight)
     // A path never asked for ahead is worked on by the taker.
     EXPECT_EQ(ahead.take(QStringLiteral("d")), u"D");
     EXPECT_EQ(begun, 5);
+}
+
+TEST(Prefetch, BeginsAPathThatOutweighsThoseBeforeItFirst)
+{
+    std::mutex mutex;
+    QStringList begun;
+    Prefetch<QString> ahead(
+        [&](const QString &path) {
+            const std::lock_guard lock(mutex);
+            begun.append(path);
+            return path;
+        },
+        1, 100, [](const QString &path) { return path.size(); });
+    // "everything" weighs more than the 2 before it; "b" and "c" no more than the paths before them.
+    ahead.ahead({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("everything"), QStringLiteral("c")});
+    const auto begunCount = [&] {
+        const std::lock_guard lock(mutex);
+        return begun.size();
+    };
+    for (int i = 0; i < 500 && begunCount() < 4; ++i) // all begun by the one thread before any is taken
+        std::this_thread::sleep_for(2ms);
+    const std::lock_guard lock(mutex);
+    EXPECT_EQ(begun, QStringList({"a", "everything", "b", "c"}));
+    EXPECT_EQ(ahead.take(QStringLiteral("everything")), u"everything");
 }
 
 } // namespace

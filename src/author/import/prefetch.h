@@ -17,8 +17,9 @@
 // Paths asked for ahead are begun newest first, as a walk through links wants the pages of the page
 // it has just read next. A path that no thread has begun when it is taken is worked on by the taker
 // at once, so a wrong guess costs nothing but the guess. The results that wait to be taken weigh at
-// most `most` together, each as `weigh` tells for its path (1 unless told), but one waits however much
-// it weighs: a thread can then work on past a big page that the taker waits for.
+// most `most` together, each as `weigh` tells for its path (1 unless told; asked on the thread that
+// asks for the path ahead), but one waits however much it weighs: a thread can then work on past a big
+// page that the taker waits for.
 template <typename Result> class Prefetch {
 public:
     using Work = std::function<Result(const QString &path)>;
@@ -45,16 +46,28 @@ public:
     Prefetch(const Prefetch &) = delete;
     Prefetch &operator=(const Prefetch &) = delete;
 
-    // paths will be taken soon, the first first; each once only, until it is.
+    // paths will be taken soon, the first first; each once only, until it is. A path that weighs
+    // more than the paths before it give each thread is begun before them: begun in its turn, it
+    // would be worked on alone at the end while the taker waits for it (a manual's one-page edition).
     void ahead(const std::vector<QString> &paths)
     {
+        std::vector<std::pair<const QString *, qsizetype>> heavy;
+        std::vector<std::pair<const QString *, qsizetype>> rest;
+        qsizetype before = 0;
+        for (const QString &path : paths) {
+            const qsizetype weight = weigh_ ? weigh_(path) : 1;
+            (weight * qsizetype(threads_.size()) > before ? heavy : rest).emplace_back(&path, weight);
+            before += weight;
+        }
+        heavy.insert(heavy.end(), rest.begin(), rest.end());
         {
             const std::lock_guard lock(mutex_);
-            for (size_t at = paths.size(); at-- > 0;) {
-                if (entries_.contains(paths[at]))
+            for (size_t at = heavy.size(); at-- > 0;) {
+                const auto &[path, weight] = heavy[at];
+                if (entries_.contains(*path))
                     continue;
-                entries_.insert(paths[at], {});
-                stack_.push_back(paths[at]);
+                entries_.insert(*path, {State::Waiting, weight, {}});
+                stack_.push_back(*path);
             }
         }
         changed_.notify_all();
@@ -87,7 +100,7 @@ private:
     enum class State { Waiting, Working, Done };
     struct Entry {
         State state = State::Waiting;
-        qsizetype weight = 0; // counted in held_ from when its work begins
+        qsizetype weight = 0; // as weighed when asked for; counted in held_ from when its work begins
         std::optional<Result> result;
     };
 
@@ -95,19 +108,17 @@ private:
     {
         std::unique_lock lock(mutex_);
         for (;;) {
-            qsizetype weight = 0;
             changed_.wait(lock, [&] {
+                if (stopping_)
+                    return true;
                 // Paths taken meanwhile, or asked for again after they were, are passed over.
                 while (!stack_.empty()) {
                     const auto next = entries_.constFind(stack_.back());
                     if (next != entries_.constEnd() && next->state == State::Waiting)
-                        break;
+                        return held_ == 0 || held_ + next->weight <= most_;
                     stack_.pop_back();
                 }
-                if (stopping_ || stack_.empty())
-                    return stopping_;
-                weight = weigh_ ? weigh_(stack_.back()) : 1;
-                return held_ == 0 || held_ + weight <= most_;
+                return false;
             });
             if (stopping_)
                 return;
@@ -115,8 +126,7 @@ private:
             stack_.pop_back();
             const auto entry = entries_.find(path);
             entry->state = State::Working;
-            entry->weight = weight;
-            held_ += weight; // counted from now, so that threads together never hold more than most_
+            held_ += entry->weight; // counted from now, so that threads together never hold more than most_
             lock.unlock();
             Result result = work_(path);
             lock.lock();

@@ -179,6 +179,7 @@ struct Found {
     FileState state = FileState::Missing;
     QString name;         // the path it is known by
     bool outside = false; // its real place is outside the site, where a symbolic link led
+    qint64 bytes = 0;     // of a file
 };
 
 class SiteImport final : public PageSite {
@@ -235,9 +236,10 @@ public:
         }
         checkOutput();
 
-        // The links of the pages, read ahead on every core.
+        // The links of the pages, read ahead on every core, a big page first.
         Prefetch<ReadLinks> linkReading([root = root_](const QString &path) { return readLinksOf(root, path); },
-                                        QThread::idealThreadCount(), std::numeric_limits<qsizetype>::max());
+                                        QThread::idealThreadCount(), std::numeric_limits<qsizetype>::max(),
+                                        [this](const QString &path) { return qsizetype(find(path).bytes); });
         linkReading_ = &linkReading;
         for (const QString &start : startPaths) {
             if (pageIndex_.contains(start))
@@ -440,6 +442,7 @@ private:
                     // A symbolic link's real place decides; anything else lies where its folder does.
                     const QString real = QFileInfo(full).canonicalFilePath();
                     found.outside = link ? !real.startsWith(root_ + u'/') : folder.outside;
+                    found.bytes = target.st_size;
                     found.state = S_ISDIR(target.st_mode)                                      ? FileState::Folder
                                   : !S_ISREG(target.st_mode)                                   ? FileState::Missing
                                   : found.outside && !(followLinks && mayFollow(real, target)) ? FileState::Outside
