@@ -149,6 +149,8 @@ book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
         QString folder;
         QHash<QString, book::UrlReference> read;
     };
+    if (url.isEmpty() || url.startsWith(u'#')) // the page itself, read at once: half of Node's links
+        return book::readUrl(url, folder);
     thread_local Memo memo;
     if (folder != memo.folder || memo.read.size() >= kMostRemembered) {
         memo.read.clear();
