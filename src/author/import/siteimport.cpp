@@ -442,7 +442,8 @@ private:
                     known_.emplace(key, written);
                     found.name = written;
                     // A symbolic link's real place decides; anything else lies where its folder does.
-                    const QString real = QFileInfo(full).canonicalFilePath();
+                    // Asked only then: finding a real place costs a system call for each folder of the path.
+                    const QString real = link || folder.outside ? QFileInfo(full).canonicalFilePath() : QString();
                     found.outside = link ? !real.startsWith(root_ + u'/') : folder.outside;
                     found.bytes = target.st_size;
                     found.state = S_ISDIR(target.st_mode)                                      ? FileState::Folder
