@@ -120,6 +120,13 @@ TEST_F(TavloBook, ImportRefusesWhatItCantWriteAndReplacesOnlyWithForce)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "tavlo-book: empty: has no start page \"index.html\"; give the page to start from with --start\n");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out"))));
+    // A folder of manuals, one in each of its folders: the refusal names their start pages.
+    for (const char *manual : {"manuals/b/index.html", "manuals/a/index.html", "manuals/c/index.html",
+                               "manuals/d/index.html", "manuals/e/notes.html"})
+        writeFile(QString::fromLatin1(manual), "<p>x</p>");
+    r = run({u"import"_s, u"manuals"_s, u"-o"_s, u"out"_s});
+    EXPECT_EQ(r.err, "tavlo-book: manuals: has no start page \"index.html\"; give the page to start from with --start "
+                     "(its folders hold \"a/index.html\", \"b/index.html\", \"c/index.html\", 1 more)\n");
 
     // Pages that are symbolic links out of the site, as some of Debian's manual folders hold: the
     // refusal says what takes them.

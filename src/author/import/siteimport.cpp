@@ -228,13 +228,14 @@ public:
                                               "give --follow-links to take the files such links lead to")
                                    .arg(site_, start)});
             htmlFilesOfSite(); // counts the HTML files that are symbolic links out of the site
+            const QString inFolders = startsInFolders(start);
             const QString linkedOut =
                 outsideHtmlFiles_ == 0
                     ? QString()
                     : QStringLiteral(", or --follow-links to take its %1 symbolic links out of the site to HTML files")
                           .arg(outsideHtmlFiles_);
-            throw Refusal({QStringLiteral("%1: has no start page \"%2\"; give the page to start from with --start%3")
-                               .arg(site_, start, linkedOut)});
+            throw Refusal({QStringLiteral("%1: has no start page \"%2\"; give the page to start from with --start%3%4")
+                               .arg(site_, start, inFolders, linkedOut)});
         }
         checkOutput();
 
@@ -383,6 +384,26 @@ public:
     }
 
 private:
+    // The start pages of that name in the site's own folders, for a refusal to offer: a folder of
+    // several manuals (gtk-doc's) has one in each.
+    QString startsInFolders(const QString &start) const
+    {
+        constexpr qsizetype kMostNamed = 3;
+        QStringList found;
+        if (start.contains(u'/') || start.contains(u'\\'))
+            return {};
+        for (const QString &folder : QDir(root_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+            if (QFileInfo(root_ + u'/' + folder + u'/' + start).isFile())
+                found.append(quoted(QString(folder + u'/' + start)));
+        }
+        if (found.isEmpty())
+            return {};
+        const qsizetype more = found.size() - kMostNamed;
+        if (more > 0)
+            found = found.first(kMostNamed) + QStringList(QStringLiteral("%1 more").arg(more));
+        return QStringLiteral(" (its folders hold %1)").arg(found.join(QStringLiteral(", ")));
+    }
+
     // Refuses an output that would be replaced without --force, or whose replacing would take the
     // site with it.
     void checkOutput() const
