@@ -12,6 +12,10 @@
 #include <unordered_map>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace book {
 namespace {
 
@@ -33,56 +37,154 @@ bool sameMarker(QStringView text, QStringView marker)
     return true;
 }
 
-// The first of sorted positions at or after from; -1 if none.
-qsizetype firstFrom(const std::vector<qsizetype> &sorted, qsizetype from)
-{
-    const auto found = std::lower_bound(sorted.begin(), sorted.end(), from);
-    return found == sorted.end() ? -1 : *found;
-}
+// The sorted positions of a marker in a page, each lookup begun where the one before ended: a walk
+// over the page asks in order, nearly, so a lookup takes a few steps, not a binary search's dozen
+// unforeseeable ones.
+class Positions {
+public:
+    explicit Positions(std::vector<qsizetype> sorted) : sorted_(std::move(sorted)) {}
 
-// The text put in front of the characters of the page as written, summed by their position there
-// (a Fenwick tree): where each character stands now, and which one stands at a place now.
+    bool empty() const { return sorted_.empty(); }
+    qsizetype front() const { return sorted_.front(); }
+    // The first position at or after from; -1 if none.
+    qsizetype firstFrom(qsizetype from)
+    {
+        last_ = indexFrom(from);
+        return last_ < sorted_.size() ? sorted_[last_] : -1;
+    }
+
+private:
+    // Brackets the index by steps that double from the last one, then searches the bracket.
+    size_t indexFrom(qsizetype from) const
+    {
+        const size_t size = sorted_.size();
+        const size_t last = std::min(last_, size);
+        size_t low = 0; // the index lies in [low, high]
+        size_t high = size;
+        if (last < size && sorted_[last] < from) {
+            low = last + 1;
+            for (size_t step = 1; low + step <= size; step *= 2) {
+                if (sorted_[low + step - 1] >= from) {
+                    high = low + step - 1;
+                    break;
+                }
+                low += step;
+            }
+        } else {
+            high = last;
+            for (size_t step = 1; step <= high; step *= 2) {
+                if (sorted_[high - step] < from) {
+                    low = high - step + 1;
+                    break;
+                }
+                high -= step;
+            }
+        }
+        return size_t(std::lower_bound(sorted_.begin() + qsizetype(low), sorted_.begin() + qsizetype(high), from) -
+                      sorted_.begin());
+    }
+
+    std::vector<qsizetype> sorted_;
+    size_t last_ = 0;
+};
+
+// The text put in front of the characters of the page as written, summed by their position there:
+// where each character stands now, and which one stands at a place now. A page takes text in front
+// of few of its characters, so the sums are kept by blocks of characters (a Fenwick tree small
+// enough to stay in the cache, where one over every character would be as large as the page), and
+// inside a block by the characters that took any.
 class Growth {
 public:
-    explicit Growth(qsizetype length) : size_(length + 1), tree_(size_t(length) + 2, 0)
+    explicit Growth(qsizetype length)
+        : size_(length + 1), blocks_((size_ + kBlock - 1) / kBlock), tree_(size_t(blocks_) + 1, 0),
+          puts_(size_t(blocks_))
     {
-        while (highBit_ * 2 <= size_)
+        while (highBit_ * 2 <= blocks_)
             highBit_ *= 2;
     }
 
     void add(qsizetype at, qsizetype count)
     {
-        for (qsizetype i = at + 1; i <= size_; i += i & -i)
+        for (qsizetype i = at / kBlock + 1; i <= blocks_; i += i & -i)
             tree_[size_t(i)] += count;
+        std::vector<Put> &inBlock = puts_[size_t(at / kBlock)];
+        const auto put = std::lower_bound(inBlock.begin(), inBlock.end(), at,
+                                          [](const Put &p, qsizetype position) { return p.at < position; });
+        if (put != inBlock.end() && put->at == at)
+            put->count += count;
+        else
+            inBlock.insert(put, {at, count});
     }
     // The text put in front of the characters 0 to at (none for at < 0).
     qsizetype upTo(qsizetype at) const
     {
-        qsizetype sum = 0;
-        for (qsizetype i = std::min(at + 1, size_); i > 0; i -= i & -i)
-            sum += tree_[size_t(i)];
+        if (at < 0)
+            return 0;
+        at = std::min(at, size_ - 1);
+        qsizetype sum = blocksBefore(at / kBlock);
+        for (const Put &put : puts_[size_t(at / kBlock)]) {
+            if (put.at > at)
+                break;
+            sum += put.count;
+        }
         return sum;
     }
     qsizetype placeOf(qsizetype at) const { return at + upTo(at); }
-    qsizetype putBefore(qsizetype at) const { return upTo(at) - upTo(at - 1); }
+    qsizetype putBefore(qsizetype at) const
+    {
+        if (at < 0 || at >= size_)
+            return 0;
+        for (const Put &put : puts_[size_t(at / kBlock)])
+            if (put.at == at)
+                return put.count;
+        return 0;
+    }
     // The first character as written that stands at place or after it now (size_ when none does).
     qsizetype writtenAt(qsizetype place) const
     {
-        qsizetype i = 0;
+        // The blocks whose every character stands before place, by the place of their last.
+        qsizetype block = 0;
         qsizetype sum = 0;
         for (qsizetype step = highBit_; step > 0; step /= 2) {
-            const qsizetype next = i + step;
-            if (next <= size_ && next - 1 + sum + tree_[size_t(next)] < place) {
-                i = next;
+            const qsizetype next = block + step;
+            if (next <= blocks_ && std::min(next * kBlock, size_) - 1 + sum + tree_[size_t(next)] < place) {
+                block = next;
                 sum += tree_[size_t(next)];
             }
         }
-        return i;
+        if (block == blocks_)
+            return size_;
+        // In the block, between the characters that took text: each stands where the one before it
+        // does, one further on.
+        qsizetype from = block * kBlock;
+        for (const Put &put : puts_[size_t(block)]) {
+            if (const qsizetype at = std::max(from, place - sum); at < put.at)
+                return at;
+            sum += put.count;
+            from = put.at;
+        }
+        return std::min(std::max(from, place - sum), size_);
     }
 
 private:
+    static constexpr qsizetype kBlock = 128;
+    struct Put {
+        qsizetype at;
+        qsizetype count;
+    };
+
+    qsizetype blocksBefore(qsizetype block) const
+    {
+        qsizetype sum = 0;
+        for (qsizetype i = block; i > 0; i -= i & -i)
+            sum += tree_[size_t(i)];
+        return sum;
+    }
+
     qsizetype size_;
+    qsizetype blocks_;
     std::vector<qsizetype> tree_;
+    std::vector<std::vector<Put>> puts_;
     qsizetype highBit_ = 1;
 };
 
@@ -109,6 +211,7 @@ public:
             nodes_[size_t(node)].value = int(lengths_.size());
             ids_.insert(value.value, int(lengths_.size()));
             lengths_.push_back(value.value.size());
+            notePair(value.value);
         }
         linkFailures();
         hits_.resize(lengths_.size());
@@ -157,6 +260,49 @@ private:
                 rootLatin1_[c.unicode()] = added;
         }
         return added;
+    }
+
+    // The first two characters of the values, while they are few and no value is shorter: the scan
+    // then passes over text that begins none eight characters at a time.
+    static constexpr size_t kMostPairs = 8;
+    void notePair(QStringView value)
+    {
+        if (value.size() < 2) {
+            pairsUsable_ = false;
+            return;
+        }
+        const std::pair<char16_t, char16_t> pair(value[0].unicode(), value[1].unicode());
+        if (std::find(pairs_.begin(), pairs_.end(), pair) == pairs_.end())
+            pairs_.push_back(pair);
+        pairsUsable_ = pairsUsable_ && pairs_.size() <= kMostPairs;
+    }
+
+    // The first place at or after p where a value's first two characters stand; end if none.
+    const char16_t *nextPair(const char16_t *p, const char16_t *end) const
+    {
+#if defined(__SSE2__)
+        __m128i firsts[kMostPairs];
+        __m128i seconds[kMostPairs];
+        for (size_t k = 0; k < pairs_.size(); ++k) {
+            firsts[k] = _mm_set1_epi16(short(pairs_[k].first));
+            seconds[k] = _mm_set1_epi16(short(pairs_[k].second));
+        }
+        for (; end - p >= 9; p += 8) {
+            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
+            __m128i hits = _mm_setzero_si128();
+            for (size_t k = 0; k < pairs_.size(); ++k)
+                hits = _mm_or_si128(hits, _mm_and_si128(_mm_cmpeq_epi16(here, firsts[k]),
+                                                        _mm_cmpeq_epi16(next, seconds[k])));
+            if (const auto mask = unsigned(_mm_movemask_epi8(_mm_packs_epi16(hits, _mm_setzero_si128()))))
+                return p + __builtin_ctz(mask);
+        }
+#endif
+        for (; end - p >= 2; ++p) {
+            if (std::find(pairs_.begin(), pairs_.end(), std::pair(p[0], p[1])) != pairs_.end())
+                return p;
+        }
+        return end;
     }
 
     static quint64 key(int node, QChar c) { return (quint64(node) << 16) | c.unicode(); }
@@ -210,8 +356,13 @@ private:
         for (qsizetype i = 0; i < text.size(); ++i) {
             // Most of a page begins no value: skipped without looking anything up.
             if (node == 0) {
-                while (i < text.size() && !begins_[chars[i].unicode()])
-                    ++i;
+                if (pairsUsable_) {
+                    const auto *units = reinterpret_cast<const char16_t *>(text.utf16());
+                    i = nextPair(units + i, units + text.size()) - units;
+                } else {
+                    while (i < text.size() && !begins_[chars[i].unicode()])
+                        ++i;
+                }
                 if (i == text.size())
                     break;
             }
@@ -240,6 +391,8 @@ private:
     std::vector<qsizetype> lengths_;
     std::vector<std::vector<qsizetype>> hits_;
     std::bitset<0x10000> begins_; // the first characters of the values
+    std::vector<std::pair<char16_t, char16_t>> pairs_;
+    bool pairsUsable_ = true;
     bool complete_ = true;
 };
 
@@ -272,11 +425,11 @@ bool mayMeet(QStringView value, QStringView inserted)
 
 class OnePass {
 public:
-    OnePass(QString &page, std::vector<qsizetype> images, QStringView folder, qsizetype limit,
-            qsizetype &markerRewrites)
+    OnePass(QString &page, PageMarkers markers, QStringView folder, qsizetype limit, qsizetype &markerRewrites)
         : page_(page), written_(page), folder_(folder), limit_(limit), markerRewrites_(markerRewrites),
-          length_(page.size()), growth_(page.size()), images_(std::move(images)), sources_(markersIn(written_, kSrc)),
-          backgrounds_(markersIn(written_, kBackground, 1)), quotes_(markersIn(written_, QStringView(&kQuote, 1))),
+          length_(page.size()), growth_(page.size()), images_(std::move(markers.images)),
+          sources_(std::move(markers.sources)), backgrounds_(std::move(markers.backgrounds)),
+          quotes_(std::move(markers.quotes)),
           // A value's occurrences may be looked at once for each time it is rewritten: a few per
           // character of the page is far more than a page of pictures needs.
           index_(written_, writtenReferences(), 4 * written_.size() + 4096)
@@ -314,21 +467,21 @@ public:
 
 private:
     // pictureReferences() of the page as written, read off its markers.
-    std::vector<PictureReference> writtenReferences() const
+    std::vector<PictureReference> writtenReferences()
     {
         std::vector<PictureReference> references;
         const auto add = [&](qsizetype v) {
-            const qsizetype q = firstFrom(quotes_, v);
+            const qsizetype q = quotes_.firstFrom(v);
             if (q >= 0)
                 references.push_back({written_.sliced(v, q - v), v});
             return q;
         };
-        for (qsizetype p = firstFrom(images_, 0); p >= 0;) {
-            const qsizetype s = firstFrom(sources_, p);
+        for (qsizetype p = images_.firstFrom(0); p >= 0;) {
+            const qsizetype s = sources_.firstFrom(p);
             const qsizetype q = s < 0 ? -1 : add(s + kSrc.size() + 1);
             if (q < 0)
                 break;
-            p = firstFrom(images_, q);
+            p = images_.firstFrom(q);
         }
         if (!backgrounds_.empty())
             add(backgrounds_.front() + kBackground.size() + 1);
@@ -336,9 +489,9 @@ private:
     }
 
     // Where the first of the markers at or after place stands now; -1 if none.
-    qsizetype placeOfNext(const std::vector<qsizetype> &written, qsizetype place) const
+    qsizetype placeOfNext(Positions &written, qsizetype place)
     {
-        const qsizetype at = firstFrom(written, growth_.writtenAt(place));
+        const qsizetype at = written.firstFrom(growth_.writtenAt(place));
         return at < 0 ? -1 : growth_.placeOf(at);
     }
 
@@ -450,7 +603,7 @@ private:
     qsizetype length_;
     Growth growth_;
     // Only the first "background=" of the page counts.
-    std::vector<qsizetype> images_, sources_, backgrounds_, quotes_;
+    Positions images_, sources_, backgrounds_, quotes_;
     ValueIndex index_;
     std::vector<QString> inserted_;
     std::vector<Put> puts_;
@@ -459,22 +612,60 @@ private:
 } // namespace
 
 // Every marker holds a sign ("<", "=", the quote) that case folding takes no other character to, so
-// only where that sign stands is the rest compared: a page is searched at the speed of one character,
-// not folded character by character once a marker.
-std::vector<qsizetype> markersIn(QStringView text, QStringView marker, std::size_t most)
+// only where a sign stands is the rest compared: the page is searched once, eight characters at a time
+// where the machine allows, not folded character by character.
+PageMarkers markersOf(QStringView text)
 {
-    qsizetype sign = 0;
-    while (sign < marker.size() && marker[sign].isLetter())
-        ++sign;
-    Q_ASSERT(sign < marker.size());
-    std::vector<qsizetype> at;
-    for (qsizetype i = text.indexOf(marker[sign], sign); i >= 0 && at.size() < most;
-         i = text.indexOf(marker[sign], i + 1)) {
+    PageMarkers markers;
+    const char16_t *const units = text.utf16();
+    const qsizetype size = text.size();
+    // Where marker would begin, with its sign at i, if it is there.
+    const auto at = [&](qsizetype i, QStringView marker, qsizetype sign) {
         const qsizetype begin = i - sign;
-        if (begin + marker.size() <= text.size() && sameMarker(text.sliced(begin, marker.size()), marker))
-            at.push_back(begin);
+        return begin >= 0 && begin + marker.size() <= size && sameMarker(text.sliced(begin, marker.size()), marker);
+    };
+    // Whether the character at i may be the marker's letter c: it is, in either case, or it is beyond
+    // ASCII, where sameMarker() asks Qt. Most signs are told apart by it at once.
+    const auto mayBe = [&](qsizetype i, char16_t c) {
+        return i >= 0 && i < size && ((units[i] | 0x20) == c || units[i] >= 0x80);
+    };
+    const auto visit = [&](qsizetype i) {
+        switch (units[i]) {
+        case u'<':
+            if (mayBe(i + 1, u'i') && at(i, kImg, 0))
+                markers.images.push_back(i);
+            break;
+        case u'=':
+            if (mayBe(i - 1, u'c') && at(i, kSrc, kSrc.size() - 1))
+                markers.sources.push_back(i + 1 - kSrc.size());
+            if (markers.backgrounds.empty() && mayBe(i - 1, u'd') && at(i, kBackground, kBackground.size() - 1))
+                markers.backgrounds.push_back(i + 1 - kBackground.size());
+            break;
+        case u'"':
+            markers.quotes.push_back(i);
+            break;
+        default:
+            break;
+        }
+    };
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi16(short(u'<'));
+    const __m128i eq = _mm_set1_epi16(short(u'='));
+    const __m128i quote = _mm_set1_epi16(short(u'"'));
+    for (; size - i >= 8; i += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i));
+        const __m128i signs = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, lt), _mm_cmpeq_epi16(chunk, eq)),
+                                           _mm_cmpeq_epi16(chunk, quote));
+        // A bit for each character that is a sign.
+        for (auto mask = unsigned(_mm_movemask_epi8(_mm_packs_epi16(signs, _mm_setzero_si128()))); mask != 0;
+             mask &= mask - 1)
+            visit(i + __builtin_ctz(mask));
     }
-    return at;
+#endif
+    for (; i < size; ++i)
+        visit(i);
+    return markers;
 }
 
 bool canRewriteInOnePass(QStringView applicationFolder)
@@ -484,10 +675,10 @@ bool canRewriteInOnePass(QStringView applicationFolder)
            !folderAddsPictureMarkers(applicationFolder);
 }
 
-std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, std::vector<qsizetype> images,
-                                          QStringView applicationFolder, qsizetype limit, qsizetype &markerRewrites)
+std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, PageMarkers markers, QStringView applicationFolder,
+                                          qsizetype limit, qsizetype &markerRewrites)
 {
-    return OnePass(pageHtml, std::move(images), applicationFolder, limit, markerRewrites).run();
+    return OnePass(pageHtml, std::move(markers), applicationFolder, limit, markerRewrites).run();
 }
 
 void failPageTooLong(QStringView value, qsizetype limit)

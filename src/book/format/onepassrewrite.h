@@ -16,9 +16,15 @@ inline constexpr QStringView kBackground = u"background=";
 inline constexpr QStringView kImages = u"images";
 inline constexpr QChar kQuote = u'"';
 
-// Where one of these markers occurs in text, without regard to case, overlapping occurrences included;
-// the first most of them.
-std::vector<qsizetype> markersIn(QStringView text, QStringView marker, std::size_t most = SIZE_MAX);
+// Where the markers occur in a page, without regard to case, overlapping occurrences included: every
+// "<img", "src=" and quote, and the first "background=".
+struct PageMarkers {
+    std::vector<qsizetype> images;
+    std::vector<qsizetype> sources;
+    std::vector<qsizetype> backgrounds;
+    std::vector<qsizetype> quotes;
+};
+PageMarkers markersOf(QStringView text);
 
 // Where the walk over a page's picture references stands: about to visit the value [v, q) of a
 // picture element, or of the first "background=".
@@ -38,10 +44,10 @@ struct ScanPoint {
 // step-by-step walk to take up at the point given: a value that the text put in front of could
 // match, or that breaks up a marker, is left to it. A rewrite that would make the page longer than
 // limit fails as replacing would, and so does one of a value that holds "<img" once markerRewrites
-// (counted down) have been made; pageHtml is then left as it was before that rewrite. images are the
-// page's markersIn(pageHtml, kImg).
+// (counted down) have been made; pageHtml is then left as it was before that rewrite. markers are the
+// page's markersOf(pageHtml).
 bool canRewriteInOnePass(QStringView applicationFolder);
-std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, std::vector<qsizetype> images,
+std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, PageMarkers markers,
                                           QStringView applicationFolder, qsizetype limit, qsizetype &markerRewrites);
 
 // Fails with "out of string space" (14): rewriting value would make the page longer than limit.

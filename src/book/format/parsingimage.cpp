@@ -161,8 +161,8 @@ bool folderAddsPictureMarkers(QStringView applicationFolder)
 
 void parsingImage(QString &pageHtml, QStringView applicationFolder, qsizetype maxWalk)
 {
-    std::vector<qsizetype> images = markersIn(pageHtml, kImg);
-    const auto elements = qsizetype(images.size());
+    PageMarkers markers = markersOf(pageHtml);
+    const auto elements = qsizetype(markers.images.size());
     Limits limits{pageLengthLimit(pageHtml.size()), std::numeric_limits<qsizetype>::max(), rewriteLimit(elements),
                   maxWalk, maxWalk};
     const auto rewriteAt = [&](qsizetype begin, qsizetype end) {
@@ -177,7 +177,7 @@ void parsingImage(QString &pageHtml, QStringView applicationFolder, qsizetype ma
     // Most pages are rewritten in one pass over the page; where that pass can't tell the result, it
     // gives the page as far as it came, and the walk goes on over the text itself.
     if (const std::optional<ScanPoint> left =
-            rewriteInOnePass(pageHtml, std::move(images), applicationFolder, limits.pageLength, limits.markerRewrites))
+            rewriteInOnePass(pageHtml, std::move(markers), applicationFolder, limits.pageLength, limits.markerRewrites))
         visitPicturesAt(pageHtml, *left, rewriteAt);
 }
 
