@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -195,6 +196,7 @@ public:
     ValueIndex(const QString &text, const std::vector<PictureReference> &values, qsizetype mostHits)
     {
         rootLatin1_.fill(-1);
+        ids_.reserve(qsizetype(values.size()));
         nodes_.emplace_back();
         for (const PictureReference &value : values) {
             if (value.value.isEmpty() || ids_.contains(value.value))
@@ -214,16 +216,17 @@ public:
             notePair(value.value);
         }
         linkFailures();
-        hits_.resize(lengths_.size());
         scan(text, mostHits);
     }
 
-    // Where value begins in the text, in order; nullptr for a value not indexed, or for every value
+    // Where value begins in the text, in order; nothing for a value not indexed, or for every value
     // once the index has given up.
-    const std::vector<qsizetype> *find(const QString &value) const
+    std::optional<std::span<const qsizetype>> find(const QString &value) const
     {
         const auto id = ids_.constFind(value);
-        return complete_ && id != ids_.constEnd() ? &hits_[size_t(*id)] : nullptr;
+        if (!complete_ || id == ids_.constEnd())
+            return std::nullopt;
+        return std::span(hits_).subspan(first_[size_t(*id)], first_[size_t(*id) + 1] - first_[size_t(*id)]);
     }
 
 private:
@@ -272,28 +275,29 @@ private:
             return;
         }
         const std::pair<char16_t, char16_t> pair(value[0].unicode(), value[1].unicode());
-        if (std::find(pairs_.begin(), pairs_.end(), pair) == pairs_.end())
-            pairs_.push_back(pair);
-        pairsUsable_ = pairsUsable_ && pairs_.size() <= kMostPairs;
+        if (std::find(pairs_.begin(), pairs_.end(), pair) != pairs_.end())
+            return;
+        pairsUsable_ = pairsUsable_ && pairs_.size() < kMostPairs;
+#if defined(__SSE2__)
+        if (pairsUsable_) {
+            firsts_[pairs_.size()] = _mm_set1_epi16(short(pair.first));
+            seconds_[pairs_.size()] = _mm_set1_epi16(short(pair.second));
+        }
+#endif
+        pairs_.push_back(pair);
     }
 
     // The first place at or after p where a value's first two characters stand; end if none.
     const char16_t *nextPair(const char16_t *p, const char16_t *end) const
     {
 #if defined(__SSE2__)
-        __m128i firsts[kMostPairs];
-        __m128i seconds[kMostPairs];
-        for (size_t k = 0; k < pairs_.size(); ++k) {
-            firsts[k] = _mm_set1_epi16(short(pairs_[k].first));
-            seconds[k] = _mm_set1_epi16(short(pairs_[k].second));
-        }
         for (; end - p >= 9; p += 8) {
             const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
             const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
             __m128i hits = _mm_setzero_si128();
             for (size_t k = 0; k < pairs_.size(); ++k)
-                hits = _mm_or_si128(hits, _mm_and_si128(_mm_cmpeq_epi16(here, firsts[k]),
-                                                        _mm_cmpeq_epi16(next, seconds[k])));
+                hits = _mm_or_si128(hits, _mm_and_si128(_mm_cmpeq_epi16(here, firsts_[k]),
+                                                        _mm_cmpeq_epi16(next, seconds_[k])));
             if (const auto mask = unsigned(_mm_movemask_epi8(_mm_packs_epi16(hits, _mm_setzero_si128()))))
                 return p + __builtin_ctz(mask);
         }
@@ -350,7 +354,7 @@ private:
 
     void scan(const QString &text, qsizetype mostHits)
     {
-        qsizetype count = 0;
+        std::vector<std::pair<int, qsizetype>> found; // value, where it begins
         int node = 0;
         const QChar *const chars = text.constData();
         for (qsizetype i = 0; i < text.size(); ++i) {
@@ -373,13 +377,23 @@ private:
             for (int n = nodes_[size_t(node)].value >= 0 ? node : nodes_[size_t(node)].shorter; n >= 0;
                  n = nodes_[size_t(n)].shorter) {
                 const int value = nodes_[size_t(n)].value;
-                hits_[size_t(value)].push_back(i + 1 - lengths_[size_t(value)]);
-                if (++count > mostHits) {
+                found.emplace_back(value, i + 1 - lengths_[size_t(value)]);
+                if (qsizetype(found.size()) > mostHits) {
                     complete_ = false;
                     return;
                 }
             }
         }
+        // By value, each value's in order: counted, then laid out in one array.
+        first_.assign(lengths_.size() + 1, 0);
+        for (const auto &[value, at] : found)
+            ++first_[size_t(value) + 1];
+        for (size_t v = 1; v < first_.size(); ++v)
+            first_[v] += first_[v - 1];
+        hits_.resize(found.size());
+        std::vector<size_t> next(first_.begin(), first_.end() - 1);
+        for (const auto &[value, at] : found)
+            hits_[next[size_t(value)]++] = at;
     }
 
     std::vector<Node> nodes_;
@@ -389,10 +403,15 @@ private:
     std::array<int, 0x100> rootLatin1_;
     QHash<QString, int> ids_;
     std::vector<qsizetype> lengths_;
-    std::vector<std::vector<qsizetype>> hits_;
+    std::vector<qsizetype> hits_;  // the occurrences of value v are hits_[first_[v], first_[v + 1])
+    std::vector<size_t> first_;
     std::bitset<0x10000> begins_; // the first characters of the values
     std::vector<std::pair<char16_t, char16_t>> pairs_;
     bool pairsUsable_ = true;
+#if defined(__SSE2__)
+    __m128i firsts_[kMostPairs]{}; // the pairs' characters, eight times over
+    __m128i seconds_[kMostPairs]{};
+#endif
     bool complete_ = true;
 };
 
@@ -429,7 +448,7 @@ public:
         : page_(page), written_(page), folder_(folder), limit_(limit), markerRewrites_(markerRewrites),
           length_(page.size()), growth_(page.size()), images_(std::move(markers.images)),
           sources_(std::move(markers.sources)), backgrounds_(std::move(markers.backgrounds)),
-          quotes_(std::move(markers.quotes)),
+
           // A value's occurrences may be looked at once for each time it is rewritten: a few per
           // character of the page is far more than a page of pictures needs.
           index_(written_, writtenReferences(), 4 * written_.size() + 4096)
@@ -448,7 +467,7 @@ public:
             if (s < 0)
                 break;
             const qsizetype v = s + kSrc.size() + 1;
-            const qsizetype q = placeOfNext(quotes_, v);
+            const qsizetype q = placeOfQuote(v);
             if (q < 0)
                 break;
             if (!visit(v, q))
@@ -457,7 +476,7 @@ public:
         }
         if (!backgrounds_.empty()) {
             const qsizetype v = growth_.placeOf(backgrounds_.front()) + kBackground.size() + 1;
-            const qsizetype q = placeOfNext(quotes_, v);
+            const qsizetype q = placeOfQuote(v);
             if (q >= 0 && !visit(v, q))
                 return stop({true, v, q});
         }
@@ -471,7 +490,7 @@ private:
     {
         std::vector<PictureReference> references;
         const auto add = [&](qsizetype v) {
-            const qsizetype q = quotes_.firstFrom(v);
+            const qsizetype q = written_.indexOf(kQuote, v);
             if (q >= 0)
                 references.push_back({written_.sliced(v, q - v), v});
             return q;
@@ -486,6 +505,14 @@ private:
         if (!backgrounds_.empty())
             add(backgrounds_.front() + kBackground.size() + 1);
         return references;
+    }
+
+    // Where the first quote at or after place stands now; -1 if none. Looked for in the page as
+    // written: the closing quote of a value lies close after it, and the walk goes on after it.
+    qsizetype placeOfQuote(qsizetype place) const
+    {
+        const qsizetype at = written_.indexOf(kQuote, growth_.writtenAt(place));
+        return at < 0 ? -1 : growth_.placeOf(at);
     }
 
     // Where the first of the markers at or after place stands now; -1 if none.
@@ -520,7 +547,7 @@ private:
         const bool namesImages = value.startsWith(kImages, Qt::CaseInsensitive);
         if (std::any_of(inserted_.begin(), inserted_.end(), [&](const QString &in) { return mayMeet(value, in); }))
             return false;
-        const std::vector<qsizetype> *occurrences = index_.find(value.toString());
+        const std::optional<std::span<const qsizetype>> occurrences = index_.find(value.toString());
         if (!occurrences)
             return false;
 
@@ -538,7 +565,7 @@ private:
         }
         // Each rewrite of a value that holds "<img" (its quote left open) brings the scan its element
         // again: counted as the step-by-step walk counts it.
-        if (value.contains(kImg, Qt::CaseInsensitive) && markerRewrites_-- == 0) {
+        if (value.contains(kImg.front()) && value.contains(kImg, Qt::CaseInsensitive) && markerRewrites_-- == 0) {
             page_ = text();
             failRewrittenTooOften(folder_);
         }
@@ -603,7 +630,7 @@ private:
     qsizetype length_;
     Growth growth_;
     // Only the first "background=" of the page counts.
-    Positions images_, sources_, backgrounds_, quotes_;
+    Positions images_, sources_, backgrounds_;
     ValueIndex index_;
     std::vector<QString> inserted_;
     std::vector<Put> puts_;
@@ -611,7 +638,7 @@ private:
 
 } // namespace
 
-// Every marker holds a sign ("<", "=", the quote) that case folding takes no other character to, so
+// Every marker holds a sign ("<" or "=") that case folding takes no other character to, so
 // only where a sign stands is the rest compared: the page is searched once, eight characters at a time
 // where the machine allows, not folded character by character.
 PageMarkers markersOf(QStringView text)
@@ -641,9 +668,6 @@ PageMarkers markersOf(QStringView text)
             if (markers.backgrounds.empty() && mayBe(i - 1, u'd') && at(i, kBackground, kBackground.size() - 1))
                 markers.backgrounds.push_back(i + 1 - kBackground.size());
             break;
-        case u'"':
-            markers.quotes.push_back(i);
-            break;
         default:
             break;
         }
@@ -652,11 +676,9 @@ PageMarkers markersOf(QStringView text)
 #if defined(__SSE2__)
     const __m128i lt = _mm_set1_epi16(short(u'<'));
     const __m128i eq = _mm_set1_epi16(short(u'='));
-    const __m128i quote = _mm_set1_epi16(short(u'"'));
     for (; size - i >= 8; i += 8) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i));
-        const __m128i signs = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, lt), _mm_cmpeq_epi16(chunk, eq)),
-                                           _mm_cmpeq_epi16(chunk, quote));
+        const __m128i signs = _mm_or_si128(_mm_cmpeq_epi16(chunk, lt), _mm_cmpeq_epi16(chunk, eq));
         // A bit for each character that is a sign.
         for (auto mask = unsigned(_mm_movemask_epi8(_mm_packs_epi16(signs, _mm_setzero_si128()))); mask != 0;
              mask &= mask - 1)

@@ -17,12 +17,11 @@ inline constexpr QStringView kImages = u"images";
 inline constexpr QChar kQuote = u'"';
 
 // Where the markers occur in a page, without regard to case, overlapping occurrences included: every
-// "<img", "src=" and quote, and the first "background=".
+// "<img" and "src=", and the first "background=".
 struct PageMarkers {
     std::vector<qsizetype> images;
     std::vector<qsizetype> sources;
     std::vector<qsizetype> backgrounds;
-    std::vector<qsizetype> quotes;
 };
 PageMarkers markersOf(QStringView text);
 
