@@ -296,8 +296,8 @@ private:
             const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
             __m128i hits = _mm_setzero_si128();
             for (size_t k = 0; k < pairs_.size(); ++k)
-                hits = _mm_or_si128(hits, _mm_and_si128(_mm_cmpeq_epi16(here, firsts_[k]),
-                                                        _mm_cmpeq_epi16(next, seconds_[k])));
+                hits = _mm_or_si128(
+                    hits, _mm_and_si128(_mm_cmpeq_epi16(here, firsts_[k]), _mm_cmpeq_epi16(next, seconds_[k])));
             if (const auto mask = unsigned(_mm_movemask_epi8(_mm_packs_epi16(hits, _mm_setzero_si128()))))
                 return p + __builtin_ctz(mask);
         }
@@ -309,7 +309,10 @@ private:
         return end;
     }
 
-    static quint64 key(int node, QChar c) { return (quint64(node) << 16) | c.unicode(); }
+    static quint64 key(int node, QChar c)
+    {
+        return (quint64(node) << 16) | c.unicode();
+    }
     int child(int node, QChar c) const
     {
         if (node == 0 && c.unicode() < rootLatin1_.size())
@@ -403,7 +406,7 @@ private:
     std::array<int, 0x100> rootLatin1_;
     QHash<QString, int> ids_;
     std::vector<qsizetype> lengths_;
-    std::vector<qsizetype> hits_;  // the occurrences of value v are hits_[first_[v], first_[v + 1])
+    std::vector<qsizetype> hits_; // the occurrences of value v are hits_[first_[v], first_[v + 1])
     std::vector<size_t> first_;
     std::bitset<0x10000> begins_; // the first characters of the values
     std::vector<std::pair<char16_t, char16_t>> pairs_;
@@ -448,7 +451,6 @@ public:
         : page_(page), written_(page), folder_(folder), limit_(limit), markerRewrites_(markerRewrites),
           length_(page.size()), growth_(page.size()), images_(std::move(markers.images)),
           sources_(std::move(markers.sources)), backgrounds_(std::move(markers.backgrounds)),
-
           // A value's occurrences may be looked at once for each time it is rewritten: a few per
           // character of the page is far more than a page of pictures needs.
           index_(written_, writtenReferences(), 4 * written_.size() + 4096)

@@ -46,8 +46,8 @@ struct ScanPoint {
 // (counted down) have been made; pageHtml is then left as it was before that rewrite. markers are the
 // page's markersOf(pageHtml).
 bool canRewriteInOnePass(QStringView applicationFolder);
-std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, PageMarkers markers,
-                                          QStringView applicationFolder, qsizetype limit, qsizetype &markerRewrites);
+std::optional<ScanPoint> rewriteInOnePass(QString &pageHtml, PageMarkers markers, QStringView applicationFolder,
+                                          qsizetype limit, qsizetype &markerRewrites);
 
 // Fails with "out of string space" (14): rewriting value would make the page longer than limit.
 [[noreturn]] void failPageTooLong(QStringView value, qsizetype limit);
