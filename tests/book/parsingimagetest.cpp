@@ -1,9 +1,16 @@
 #include "../qstringprinter.h"
 
+#include "book/pagegrowth.h"
 #include "book/parsingimage.h"
 #include "platform/failure.h"
 
+#include <QRandomGenerator>
+#include <QStringList>
+
 #include <gtest/gtest.h>
+
+#include <numeric>
+#include <vector>
 
 namespace {
 
@@ -118,6 +125,56 @@ TEST(ParsingImage, ManyPicturesEachRewrittenOnce)
         expected += QStringLiteral("<p>text</p><img src=\"C:\\Reader\\images\\") + name + QStringLiteral("\">");
     }
     EXPECT_EQ(rewritten(page), expected);
+}
+
+TEST(ParsingImage, EveryOccurrenceOfAValueAcrossALongPage)
+{
+    // Values that begin with few pairs of letters and with many, each named again in the text of
+    // pictures before and after it: every occurrence is rewritten, as replacing each value gives.
+    for (const int letters : {3, 20}) {
+        QStringList values;
+        for (int i = 0; i < 60; ++i)
+            values.append(QStringLiteral("%1pic%2.gif").arg(QChar(u'a' + i % letters)).arg(i));
+        QString page;
+        for (int i = 0; i < 60; ++i)
+            page += QStringLiteral("<p>%1 garden path %2</p><img src=\"%3\">")
+                        .arg(QString(40, u'x'), values[i * 7 % 60], values[i]);
+        QString expected = page;
+        for (const QString &value : std::as_const(values))
+            expected.replace(value, QStringLiteral("C:\\Reader\\images\\") + value);
+        EXPECT_EQ(rewritten(page), expected) << letters;
+    }
+}
+
+TEST(ParsingImage, GrowthTellsWhereEachCharacterStands)
+{
+    // Against the text put in front counted character by character, over pages of many blocks.
+    QRandomGenerator random(20'261'209);
+    for (int round = 0; round < 100; ++round) {
+        const qsizetype length = 1 + random.bounded(round % 2 ? 1'000 : 200);
+        book::PageGrowth growth(length);
+        std::vector<qsizetype> put(size_t(length) + 1, 0);
+        std::vector<qsizetype> upTo(size_t(length) + 1, 0); // put in front of 0 to i
+        for (int k = 0; k < 30; ++k) {
+            const qsizetype at = random.bounded(length);
+            const qsizetype count = 1 + random.bounded(20);
+            growth.add(at, count);
+            put[size_t(at)] += count;
+            std::partial_sum(put.begin(), put.end(), upTo.begin());
+            for (int q = 0; q < 10; ++q) {
+                const qsizetype character = random.bounded(length + 1);
+                ASSERT_EQ(growth.upTo(character), upTo[size_t(character)]);
+                ASSERT_EQ(growth.putBefore(character), put[size_t(character)]);
+                ASSERT_EQ(growth.placeOf(character), character + upTo[size_t(character)]);
+                const qsizetype place = random.bounded(length + upTo.back() + 2);
+                qsizetype first = 0;
+                while (first <= length && first + upTo[size_t(first)] < place)
+                    ++first;
+                ASSERT_EQ(growth.writtenAt(place), first) << length << " " << place;
+            }
+        }
+        EXPECT_EQ(growth.upTo(-1), 0);
+    }
 }
 
 TEST(ParsingImage, FoldersThatCanBringPictureElements)
