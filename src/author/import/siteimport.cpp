@@ -169,7 +169,6 @@ struct Page {
     QString problem;            // how its bytes were read, when not as declared
     std::vector<QString> links; // the pages it links to, in link order
     QString next;               // the page its rel="next" names, if any
-    qsizetype bytes = 0;        // of its file, as the walk read it
 };
 
 enum class FileState { Missing, Outside, File, Folder };
@@ -242,7 +241,7 @@ public:
         // The links of the pages, read ahead on every core, a big page first.
         Prefetch<ReadLinks> linkReading([root = root_](const QString &path) { return readLinksOf(root, path); },
                                         QThread::idealThreadCount(), std::numeric_limits<qsizetype>::max(),
-                                        [this](const QString &path) { return qsizetype(find(path).bytes); });
+                                        [this](const QString &path) { return fileBytes(path); });
         linkReading_ = &linkReading;
         for (const QString &start : startPaths) {
             if (pageIndex_.contains(start))
@@ -435,6 +434,8 @@ private:
     }
 
     FileState fileState(const QString &path) { return find(path).state; }
+    // The size of a file, as found: what Prefetch weighs a page by.
+    qsizetype fileBytes(const QString &path) { return qsizetype(find(path).bytes); }
 
     // What path stands for, its folders first; each file and folder is looked at once a run.
     Found find(const QString &path)
@@ -676,19 +677,15 @@ private:
     }
 
     // A page's text, as the page view serves it, read again where it is needed rather than kept: a big
-    // site's pages, decoded, hold twice their size. problem says how it was read when not as declared;
-    // bytes, if asked, the size of its file.
-    static QString readPage(const QString &root, const QString &path, QString *problem, qsizetype *bytes = nullptr)
+    // site's pages, decoded, hold twice their size. problem says how it was read when not as declared.
+    static QString readPage(const QString &root, const QString &path, QString *problem)
     {
         QFile file(root + u'/' + path);
         if (!file.open(QIODevice::ReadOnly)) {
             *problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
             return {};
         }
-        const QByteArray read = file.readAll();
-        if (bytes)
-            *bytes = read.size();
-        return std::move(decodePage(read, problem).text);
+        return std::move(decodePage(file.readAll(), problem).text);
     }
 
     QString textOf(const Page &page) const
@@ -703,12 +700,11 @@ private:
         QString problem;
         std::vector<QString> paths;
         std::optional<QString> next; // the path its rel="next" names
-        qsizetype bytes = 0;
     };
     static ReadLinks readLinksOf(const QString &root, const QString &path)
     {
         ReadLinks read;
-        const PageLinks links = pageLinks(readPage(root, path, &read.problem, &read.bytes));
+        const PageLinks links = pageLinks(readPage(root, path, &read.problem));
         const QString folder = folderOf(path);
         QSet<QString> named;
         for (const auto &[url, offset] : links.links) {
@@ -799,7 +795,7 @@ private:
                 return page;
             },
             QThread::idealThreadCount(), kMostBytesDraftedAhead,
-            [this](const QString &path) { return pages_[size_t(pageIndex_.value(path))].bytes; });
+            [this](const QString &path) { return fileBytes(path); });
         std::vector<QString> paths;
         paths.reserve(order_.size());
         for (const auto index : order_)
@@ -840,7 +836,6 @@ private:
         page.path = path;
         ReadLinks read = linkReading_ ? linkReading_->take(path) : readLinksOf(root_, path);
         page.problem = std::move(read.problem);
-        page.bytes = read.bytes;
         for (const QString &linked : read.paths)
             if (std::optional<QString> target = pageAt(linked))
                 page.links.push_back(*std::move(target));
