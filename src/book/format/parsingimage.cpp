@@ -174,6 +174,9 @@ void parsingImage(QString &pageHtml, QStringView applicationFolder, qsizetype ma
         visitPictures(pageHtml, rewriteAt);
         return;
     }
+    // A page without a picture, as most are, is left as it is, without indexing it for values.
+    if (markers.images.empty() && markers.backgrounds.empty())
+        return;
     // Most pages are rewritten in one pass over the page; where that pass can't tell the result, it
     // gives the page as far as it came, and the walk goes on over the text itself.
     if (const std::optional<ScanPoint> left =
