@@ -156,10 +156,19 @@ book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
         memo.read.clear();
         memo.folder = folder;
     }
-    auto known = memo.read.constFind(url);
+    // The place is read apart, as nothing before it depends on it: links name many places of a few
+    // pages. Not where a blank before the "#" would end the URL once the place is cut off.
+    const QStringView whole = QStringView(url).trimmed();
+    const qsizetype hash = whole.indexOf(u'#');
+    const bool placeApart = hash > 0 && !whole[hash - 1].isSpace();
+    const QString key = placeApart ? whole.first(hash).toString() : whole.size() == url.size() ? url : whole.toString();
+    auto known = memo.read.constFind(key);
     if (known == memo.read.constEnd())
-        known = memo.read.insert(url, readSiteUrl(url, folder));
-    return *known;
+        known = memo.read.insert(key, readSiteUrl(key, folder));
+    book::UrlReference reference = *known;
+    if (placeApart)
+        reference.fragment = whole.sliced(hash + 1).toString();
+    return reference;
 }
 
 struct Page {
@@ -804,10 +813,10 @@ private:
         for (const auto index : order_) {
             Page &page = pages_[size_t(index)];
             current_ = &page;
-            const ScannedPage scanned = scanning.take(page.path);
+            ScannedPage scanned = scanning.take(page.path);
             lines_.reset(scanned.text);
             totals_.pageLinks += scanned.draft.rewrittenByAnswers;
-            book.addPage(page.name, finishPage(scanned.text, scanned.draft, *this, totals_.text));
+            book.addPage(page.name, finishPage(scanned.text, std::move(scanned.draft), *this, totals_.text));
         }
         current_ = nullptr;
         lines_.reset({});
