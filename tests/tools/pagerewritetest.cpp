@@ -64,9 +64,10 @@ QString rewritten(const QString &html, TextChanges *changes = nullptr, Recording
     RecordingSite answered;
     TextChanges ignoredAgain;
     const LinkAnswers answers;
-    const DraftPage draft = draftPage(html, &answers);
-    EXPECT_EQ(finishPage(html, draft, answered, ignoredAgain), whole);
-    EXPECT_EQ(answered.asked + draft.rewrittenByAnswers, again.asked) << html.toStdString();
+    DraftPage draft = draftPage(html, &answers);
+    const qsizetype rewrittenByAnswers = draft.rewrittenByAnswers;
+    EXPECT_EQ(finishPage(html, std::move(draft), answered, ignoredAgain), whole);
+    EXPECT_EQ(answered.asked + rewrittenByAnswers, again.asked) << html.toStdString();
     const auto each = [](const TextChanges &c) {
         return std::vector{c.tildes, c.doubleHashes, c.sectionMarks, c.outsideCodePage, c.scriptsMoved, c.stylesMoved};
     };

@@ -372,6 +372,7 @@ public:
 
     // Text written before as it is.
     void appendWritten(QStringView text) { out_ += text; }
+    void adoptWritten(QString &&text) { out_ = std::move(text); }
     qsizetype written() const { return out_.size(); }
     QString takeWritten() { return std::move(out_); }
 
@@ -400,29 +401,49 @@ public:
 private:
     QStringView slice(qsizetype begin, qsizetype end) const { return html_.sliced(begin, end - begin); }
 
-    // The new value of each attribute that has one.
+    // The new value of each attribute that has one; empty when none has, as for most tags, which then
+    // cost no allocation.
     std::vector<std::optional<QString>> newValues(const HtmlToken &tag)
     {
-        std::vector<std::optional<QString>> values(tag.attributes.size());
+        std::vector<std::optional<QString>> values;
+        const auto set = [&](size_t a, std::optional<QString> value) {
+            if (!value)
+                return;
+            if (values.empty())
+                values.resize(tag.attributes.size());
+            values[a] = std::move(value);
+        };
         for (size_t a = 0; a < tag.attributes.size(); ++a) {
             const HtmlAttribute &attribute = tag.attributes[a];
-            if (attribute.valueBegin < 0 || tag.attribute(attribute.name) != &attribute)
-                continue; // no value, or a second attribute of the name, which the parser drops
-            if (book::sameName(attribute.name, u"style")) {
+            if (attribute.valueBegin < 0)
+                continue;
+            const bool style = book::sameName(attribute.name, u"style");
+            const bool srcset =
+                !style && book::sameName(attribute.name, u"srcset") && (tag.is(u"img") || tag.is(u"source"));
+            const std::optional<UrlRole> role = style || srcset ? std::nullopt : roleOf(tag, attribute);
+            if ((!style && !srcset && !role) || tag.attribute(attribute.name) != &attribute)
+                continue; // nothing to rewrite, or a second attribute of the name, which the parser drops
+            if (style) {
                 const QString css = attribute.value();
                 const std::vector<UrlEdit> edits = cssEdits(css, site_, attribute.valueBegin);
                 if (!edits.empty())
-                    values[a] = applyEdits(css, edits, {});
-            } else if (book::sameName(attribute.name, u"srcset") && (tag.is(u"img") || tag.is(u"source"))) {
+                    set(a, applyEdits(css, edits, {}));
+            } else if (srcset) {
                 bool changed = false;
-                const QString srcset = rewriteSrcset(attribute.value(), site_, attribute.valueBegin, changed);
+                QString rewritten = rewriteSrcset(attribute.value(), site_, attribute.valueBegin, changed);
                 if (changed)
-                    values[a] = srcset;
-            } else if (const std::optional<UrlRole> role = roleOf(tag, attribute)) {
-                values[a] = site_.rewrite(*role, attribute.value().trimmed(), attribute.valueBegin);
+                    set(a, std::move(rewritten));
+            } else {
+                set(a, site_.rewrite(*role, attribute.value().trimmed(), attribute.valueBegin));
             }
         }
         return values;
+    }
+
+    static const std::optional<QString> &valueAt(const std::vector<std::optional<QString>> &values, size_t a)
+    {
+        static const std::optional<QString> kNone;
+        return a < values.size() ? values[a] : kNone;
     }
 
     // Writes a start tag with its references rewritten; inserted goes right after the tag's name.
@@ -434,8 +455,21 @@ private:
         const std::vector<std::optional<QString>> values = newValues(token);
         if (draftAsked_ && *draftAsked_)
             return; // a draft's tag that asked the site is written again with it: not twice
-        if (inserted.isEmpty() && staysAsWritten(token, values)) {
-            out_ += slice(token.begin, token.end);
+        if (inserted.isEmpty() && nothingToEscape(token)) {
+            // As written, each new value in place of the old one: what the writing piece by piece
+            // below gives such a tag, at the cost of a few copies.
+            qsizetype at = token.begin;
+            for (size_t a = 0; a < values.size(); ++a) {
+                if (!values[a])
+                    continue;
+                const HtmlAttribute &attribute = token.attributes[a];
+                out_ += slice(at, attribute.begin + attribute.name.size());
+                out_ += u"=\"";
+                appendAttributeValue(out_, *values[a], changes_);
+                out_ += u'"';
+                at = attribute.end;
+            }
+            out_ += slice(at, token.end);
             return;
         }
         out_ += u'<';
@@ -448,7 +482,7 @@ private:
         if (picture) {
             out_ += u" src=\"";
             if (source)
-                appendAttributeValue(out_, values[size_t(source - token.attributes.data())].value_or(source->value()),
+                appendAttributeValue(out_, valueAt(values, size_t(source - token.attributes.data())).value_or(source->value()),
                                      changes_);
             out_ += u'"';
         }
@@ -466,9 +500,9 @@ private:
             appendName(attribute, background);
             if (attribute.valueBegin < 0)
                 continue;
-            if (values[a] || background) {
+            if (valueAt(values, a) || background) {
                 out_ += u"=\"";
-                appendAttributeValue(out_, values[a].value_or(attribute.value()), changes_);
+                appendAttributeValue(out_, valueAt(values, a).value_or(attribute.value()), changes_);
                 out_ += u'"';
             } else {
                 const qsizetype nameEnd = attribute.begin + attribute.name.size();
@@ -481,15 +515,13 @@ private:
         appendEscaped(out_, slice(at, token.end), changes_, false);
     }
 
-    // Whether writing the tag piece by piece, as tag() does, would give it back as written: no value
-    // changes, it is no picture, and nothing in it is escaped or written anew. Most tags are such.
-    bool staysAsWritten(const HtmlToken &token, const std::vector<std::optional<QString>> &values) const
+    // Whether writing the tag piece by piece, as tag() does, would give back what it holds beside its
+    // values as written: it is no picture, and nothing in it is escaped or written anew. Most tags are
+    // such.
+    bool nothingToEscape(const HtmlToken &token) const
     {
         if (token.name.startsWith(u"img", Qt::CaseInsensitive) || token.name.contains(u'='))
             return false;
-        for (const std::optional<QString> &value : values)
-            if (value)
-                return false;
         // No separator nor marker: "~", "##", "<" but the tag's own, and "background", which every
         // attribute of that name or ending in it is rewritten for.
         const QStringView text = slice(token.begin + 1, token.end);
@@ -673,7 +705,7 @@ DraftPage draftPage(QStringView html, const DraftAnswers *answers)
     return draft;
 }
 
-QString finishPage(QStringView html, const DraftPage &draft, PageSite &site, TextChanges &changes)
+QString finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextChanges &changes)
 {
     TextChanges counted = draft.changes;
     for (const DraftPage::Redo &redo : draft.redo)
@@ -684,6 +716,10 @@ QString finishPage(QStringView html, const DraftPage &draft, PageSite &site, Tex
     changes.scriptsMoved += counted.scriptsMoved;
     changes.stylesMoved += counted.stylesMoved;
     PageRewriter rewriter(html, site, changes);
+    if (draft.redo.empty()) { // most pages: the draft is the page
+        rewriter.adoptWritten(std::move(draft.text));
+        return rewriter.finish();
+    }
     rewriter.reserve(draft.text.size() + draft.text.size() / 8);
     qsizetype at = 0;
     HeldPieces held(draft.tokens);
@@ -731,9 +767,8 @@ PageLinks pageLinks(QStringView html)
             next = nextReferenceOf(token);
         for (const HtmlAttribute &attribute : token.attributes) {
             // As rewritePage() reads them: the first attribute of a name, with a value.
-            if (attribute.valueBegin < 0 || token.attribute(attribute.name) != &attribute)
-                continue;
-            if (roleOf(token, attribute) == UrlRole::Link)
+            if (attribute.valueBegin >= 0 && roleOf(token, attribute) == UrlRole::Link &&
+                token.attribute(attribute.name) == &attribute)
                 found.links.emplace_back(attribute.value().trimmed(), attribute.valueBegin);
         }
     }

@@ -84,7 +84,7 @@ public:
     virtual std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const = 0;
 };
 DraftPage draftPage(QStringView html, const DraftAnswers *answers = nullptr);
-QString finishPage(QStringView html, const DraftPage &draft, PageSite &site, TextChanges &changes);
+QString finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextChanges &changes);
 
 // The links of a page, each with where its value stands, as rewritePage() hands them to the site
 // as UrlRole::Link, and what nextPageReference() gives, read in one pass and asking nothing of a
