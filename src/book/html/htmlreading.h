@@ -191,9 +191,24 @@ template <typename Char> Reference readReference(const Char *p, const Char *end,
 QString decodeAttributeValue(QStringView value);
 QString decodeText(QStringView text);
 
-// The first "c" at or after p, or end.
+// The first "c" at or after p, or end. Text between markup and the values of attributes are looked
+// through eight units at a time where the machine allows: every page read goes through here.
 template <typename Char> const Char *find(const Char *p, const Char *end, Char c)
 {
+    while (p < end && *p != c)
+        ++p;
+    return p;
+}
+inline const char16_t *find(const char16_t *p, const char16_t *end, char16_t c)
+{
+#if defined(__SSE2__)
+    const __m128i vc = _mm_set1_epi16(short(c));
+    for (; end - p >= 8; p += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(chunk, vc)))
+            return p + __builtin_ctz(unsigned(mask)) / 2;
+    }
+#endif
     while (p < end && *p != c)
         ++p;
     return p;
