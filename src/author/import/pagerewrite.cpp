@@ -9,7 +9,8 @@
 #include <QStringList>
 #include <QUtf8StringView>
 
-#include <deque>
+#include <algorithm>
+#include <array>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -318,7 +319,9 @@ private:
 };
 
 // The pieces of a page read as they are asked for, and let go of behind: a page has hundreds of
-// thousands, each with its attributes, and a piece let go of lends its room to the next one read.
+// thousands, each with its attributes. The few asked for at once stay in a ring, each read into the
+// room of one let go of, where it stays while later ones are read: the rewriting holds a tag while it
+// reads the content after it.
 class ReadPieces {
 public:
     explicit ReadPieces(QStringView html) : scanner_(html) {}
@@ -326,36 +329,31 @@ public:
     // The piece i, or null past the last; i is no piece let go of.
     const HtmlToken *at(size_t i)
     {
-        while (!ended_ && i >= first_ + window_.size()) {
-            window_.emplace_back();
-            if (!spare_.empty()) {
-                window_.back() = std::move(spare_.back());
-                spare_.pop_back();
-            }
-            if (!scanner_.next(window_.back())) {
+        while (!ended_ && i >= first_ + held_) {
+            // A unit of pieces (a script, its text and its end) and the one after it: never more.
+            Q_ASSERT(held_ < kRoom);
+            if (scanner_.next(ring_[(first_ + held_) % kRoom]))
+                ++held_;
+            else
                 ended_ = true;
-                window_.pop_back();
-            }
         }
-        return i - first_ < window_.size() ? &window_[i - first_] : nullptr;
+        return i < first_ + held_ ? &ring_[i % kRoom] : nullptr;
     }
 
     // The pieces before i are not asked for again.
     void letGo(size_t i)
     {
-        for (; first_ < i && !window_.empty(); ++first_) {
-            spare_.push_back(std::move(window_.front()));
-            window_.pop_front();
-        }
+        const size_t done = std::min(i - first_, held_);
+        first_ += done;
+        held_ -= done;
     }
 
 private:
+    static constexpr size_t kRoom = 8;
     HtmlScanner scanner_;
-    // The pieces from first_ on that were read. A deque, as a piece must stay where it is while later
-    // ones are read: the rewriting holds a tag while it reads the content after it.
-    std::deque<HtmlToken> window_;
-    std::vector<HtmlToken> spare_;
-    size_t first_ = 0;
+    std::array<HtmlToken, kRoom> ring_;
+    size_t first_ = 0; // the pieces first_ to first_ + held_ are held
+    size_t held_ = 0;
     bool ended_ = false;
 };
 
@@ -559,7 +557,8 @@ private:
         // attribute of that name or ending in it is rewritten for.
         const QStringView text = slice(token.begin + 1, token.end);
         const char16_t *units = text.utf16();
-        for (qsizetype i = 0; i < text.size(); ++i) {
+        for (qsizetype i = nextMayBegin(units, 0, text.size()); i < text.size();
+             i = nextMayBegin(units, i + 1, text.size())) {
             const char16_t c = units[i];
             if (c == u'~' || c == u'<' || (c == u'#' && i + 1 < text.size() && units[i + 1] == u'#'))
                 return false;
