@@ -107,13 +107,18 @@ QString declaredCharset(QByteArrayView bytes)
 
 QByteArray charsetOf(QByteArrayView bytes)
 {
+    return charsetOf(bytes, declaredCharset(bytes));
+}
+
+QByteArray charsetOf(QByteArrayView bytes, const QString &declared)
+{
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return "utf-8";
     if (bytes.startsWith("\xFF\xFE"))
         return "utf-16le";
     if (bytes.startsWith("\xFE\xFF"))
         return "utf-16be";
-    if (const QString declared = declaredCharset(bytes); !declared.isEmpty())
+    if (!declared.isEmpty())
         return declared.toLatin1();
     return QUtf8StringView(bytes.data(), bytes.size()).isValidUtf8() ? "utf-8" : "windows-1252";
 }

@@ -48,5 +48,7 @@ QString declaredCharset(QByteArrayView bytes);
 // are valid UTF-8, else the program's code page. Given as a name for the web ("utf-8", "utf-16le",
 // "utf-16be", "windows-1252", or the label declared).
 QByteArray charsetOf(QByteArrayView bytes);
+// The same, where what the bytes declare is known already.
+QByteArray charsetOf(QByteArrayView bytes, const QString &declared);
 
 } // namespace platform

@@ -269,6 +269,14 @@ bool isJavaScript(const HtmlToken &tag)
            value.contains(u"jscript");
 }
 
+// Whether the reader takes an element of this name for a picture: its name begins with "img", in any
+// case. Asked of every tag, so without a call: no other character folds to these letters.
+bool isPictureName(QStringView name)
+{
+    return name.size() >= 3 && (name[0].unicode() | 0x20) == u'i' && (name[1].unicode() | 0x20) == u'm' &&
+           (name[2].unicode() | 0x20) == u'g';
+}
+
 // Which references of an element's attributes go where.
 std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribute)
 {
@@ -293,7 +301,7 @@ std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribu
     }
     if (is(u"src")) {
         // The reader takes every "<img" for a picture; the parser takes <image> for an <img> too.
-        if (tag.name.startsWith(u"img", Qt::CaseInsensitive) || tag.is(u"image"))
+        if (isPictureName(tag.name) || tag.is(u"image"))
             return UrlRole::Picture;
         if (tag.is(u"script") || tag.is(u"iframe") || tag.is(u"frame") || tag.is(u"embed") || tag.is(u"video") ||
             tag.is(u"audio") || tag.is(u"source") || tag.is(u"track") || tag.is(u"input"))
@@ -508,7 +516,7 @@ private:
         appendEscaped(out_, QString(token.name.toString()).replace(u'=', QStringLiteral("&#61;")), changes_, true);
         out_ += inserted;
         qsizetype at = token.begin + 1 + token.name.size();
-        const bool picture = token.name.startsWith(u"img", Qt::CaseInsensitive);
+        const bool picture = isPictureName(token.name);
         const HtmlAttribute *source = picture ? token.attribute(u"src") : nullptr;
         if (picture) {
             out_ += u" src=\"";
@@ -551,7 +559,7 @@ private:
     // such.
     bool nothingToEscape(const HtmlToken &token) const
     {
-        if (token.name.startsWith(u"img", Qt::CaseInsensitive) || token.name.contains(u'='))
+        if (isPictureName(token.name) || std::find(token.name.begin(), token.name.end(), u'=') != token.name.end())
             return false;
         // No separator nor marker: "~", "##", "<" but the tag's own, and "background", which every
         // attribute of that name or ending in it is rewritten for.
@@ -825,8 +833,8 @@ PageText decodePage(QByteArrayView bytes, QString *problem)
     say({});
     // The character set by the one rule that the page view serves the file by: what a byte-order mark
     // says, else what the page declares, else UTF-8 where the bytes are, else Windows-1252.
-    const QString charset = QString::fromLatin1(platform::charsetOf(bytes));
     const QString declared = platform::declaredCharset(bytes);
+    const QString charset = QString::fromLatin1(platform::charsetOf(bytes, declared));
     QByteArrayView body = bytes;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         body = bytes.sliced(3);
