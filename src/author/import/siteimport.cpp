@@ -140,21 +140,30 @@ book::UrlReference readSiteUrl(const QString &url, const QString &folder)
     return book::readUrl(QString(u"." + url.trimmed()), {});
 }
 
-// readSiteUrl(), remembered for the pages of one folder at a time on the core that reads them: the pages
-// of a folder name the same pages (rustdoc's sidebars), and reading a URL costs more than finding it.
+// readSiteUrl(), remembered by folder on the core that reads them: the pages of a folder name the same
+// pages and files (rustdoc's sidebars, scripts and fonts), and reading a URL costs more than finding
+// it. Pages come in book order, which goes from folder to folder and back.
 book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
 {
     constexpr qsizetype kMostRemembered = 100'000;
+    using Read = QHash<QString, book::UrlReference>;
     struct Memo {
+        QHash<QString, Read> byFolder;
+        qsizetype size = 0;
         QString folder;
-        QHash<QString, book::UrlReference> read;
+        Read *read = nullptr; // byFolder's entry for folder
     };
     if (url.isEmpty() || url.startsWith(u'#')) // the page itself, read at once: half of Node's links
         return book::readUrl(url, folder);
     thread_local Memo memo;
-    if (folder != memo.folder || memo.read.size() >= kMostRemembered) {
-        memo.read.clear();
+    if (memo.size >= kMostRemembered) {
+        memo.byFolder.clear();
+        memo.size = 0;
+        memo.read = nullptr;
+    }
+    if (!memo.read || folder != memo.folder) {
         memo.folder = folder;
+        memo.read = &memo.byFolder[folder];
     }
     // The place is read apart, as nothing before it depends on it: links name many places of a few
     // pages. Not where a blank before the "#" would end the URL once the place is cut off.
@@ -162,9 +171,11 @@ book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
     const qsizetype hash = whole.indexOf(u'#');
     const bool placeApart = hash > 0 && !whole[hash - 1].isSpace();
     const QString key = placeApart ? whole.first(hash).toString() : whole.size() == url.size() ? url : whole.toString();
-    auto known = memo.read.constFind(key);
-    if (known == memo.read.constEnd())
-        known = memo.read.insert(key, readSiteUrl(key, folder));
+    auto known = memo.read->constFind(key);
+    if (known == memo.read->constEnd()) {
+        known = memo.read->insert(key, readSiteUrl(key, folder));
+        ++memo.size;
+    }
     book::UrlReference reference = *known;
     if (placeApart)
         reference.fragment = whole.sliced(hash + 1).toString();
@@ -313,7 +324,7 @@ public:
     std::optional<QString> rewrite(UrlRole role, const QString &url, qsizetype offset) override
     {
         const QString folder = current_ ? folderOf(current_->path) : cssBase_;
-        const book::UrlReference reference = readSiteUrl(url, folder);
+        const book::UrlReference reference = readSiteUrlOnce(url, folder);
         const auto leave = [&](const QString &target, const QString &problem) -> std::optional<QString> {
             leaveAsWritten(target, problem, offset);
             return std::nullopt;
@@ -371,7 +382,10 @@ public:
             return leave(target, QStringLiteral("clashes with a picture"));
         if (role == UrlRole::Link)
             ++totals_.fileLinks;
-        return urlPath(target) + reference.query +
+        auto path = urlPaths_.constFind(target); // every page names the same few scripts and fonts
+        if (path == urlPaths_.constEnd())
+            path = urlPaths_.insert(target, urlPath(target));
+        return *path + reference.query +
                (reference.fragment.isNull() ? QString() : QString(u'#' + reference.fragment));
     }
 
@@ -1211,6 +1225,7 @@ private:
     FileCopier *copier_ = nullptr;               // while the book folder is written
     QString cssFile_;
     QString cssBase_;
+    QHash<QString, QString> urlPaths_; // urlPath() of the files that pages name
     QString cssText_;
     Lines lines_; // of the page or style sheet being read
 };
