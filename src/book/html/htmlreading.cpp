@@ -165,10 +165,82 @@ std::span<const NamedReference> namedReferences()
     return kNamedReferences;
 }
 
+namespace {
+
+// The names of up to eight letters, packed as elementOfPacked() takes them, with their length: a
+// lookup, done for every tag of every page read, is a multiplication and a comparison or two.
+struct PackedName {
+    std::uint64_t letters = 0;
+    int length = 0; // 0 for an empty place
+    Element element = Element::Other;
+};
+
+struct PackedNames {
+    static constexpr size_t kPlaces = 256;
+    std::array<PackedName, kPlaces> places{};
+
+    static constexpr size_t placeOf(std::uint64_t letters, int length)
+    {
+        return size_t(((letters + std::uint64_t(length)) * 0x9E3779B97F4A7C15ULL) >> 56);
+    }
+
+    static constexpr std::uint64_t pack(std::string_view name)
+    {
+        std::uint64_t letters = 0;
+        for (size_t i = 0; i < name.size(); ++i)
+            letters |= std::uint64_t(static_cast<unsigned char>(name[i])) << (8 * i);
+        return letters;
+    }
+
+    constexpr PackedNames()
+    {
+        for (const ElementName &entry : kElements) {
+            if (entry.name.size() > 8)
+                continue;
+            const int length = int(entry.name.size());
+            size_t place = placeOf(pack(entry.name), length);
+            while (places[place].length != 0)
+                place = (place + 1) % kPlaces;
+            places[place] = {pack(entry.name), length, entry.element};
+        }
+    }
+
+    constexpr Element find(std::uint64_t letters, int length) const
+    {
+        for (size_t place = placeOf(letters, length); places[place].length != 0; place = (place + 1) % kPlaces) {
+            if (places[place].letters == letters && places[place].length == length)
+                return places[place].element;
+        }
+        return Element::Other;
+    }
+};
+
+constexpr PackedNames kPackedNames;
+
+// Every name of up to eight letters is found as the table of all finds it, and another is not.
+constexpr bool packedAsAll()
+{
+    for (const ElementName &entry : kElements) {
+        if (entry.name.size() <= 8 &&
+            kPackedNames.find(PackedNames::pack(entry.name), int(entry.name.size())) != entry.element)
+            return false;
+    }
+    return kPackedNames.find(PackedNames::pack("span"), 4) == Element::Other &&
+           kPackedNames.find(PackedNames::pack("a"), 2) == Element::Other;
+}
+static_assert(packedAsAll());
+
+} // namespace
+
 Element elementOf(std::string_view lowerName)
 {
     const ElementName *e = kElementTable.find(lowerName);
     return e ? e->element : Element::Other;
+}
+
+Element elementOfPacked(std::uint64_t letters, int length)
+{
+    return kPackedNames.find(letters, length);
 }
 
 namespace {

@@ -79,6 +79,8 @@ enum class Element : std::uint8_t {
 
 // The element of a tag name, given in lower case.
 Element elementOf(std::string_view lowerName);
+// The same for a name of up to eight characters, each in the byte at 8 * its index of letters.
+Element elementOfPacked(std::uint64_t letters, int length);
 
 // True when the tags of e separate the text on either side of them, as the boundary of a block or an
 // element that takes room of its own does; inline elements such as <b> or <a> don't: "gar<b>den</b>"
@@ -320,16 +322,26 @@ namespace detail {
 template <typename Char> const Char *readTagName(const Char *p, const Char *end, Element &element)
 {
     constexpr int kLongestElementName = 10;
-    char lower[kLongestElementName];
+    constexpr int kPacked = 8; // most names: looked up by their letters packed into a number
+    const auto lower = [](char32_t c) { return c < 0x80 ? char(asciiLower(c)) : '\x80'; }; // in no name
+    std::uint64_t letters = 0;
     int length = 0;
     const Char *begin = p;
     for (; p < end && !isSpace(char32_t(*p)) && *p != '/' && *p != '>'; ++p) {
-        const char32_t c = char32_t(*p);
-        if (length < kLongestElementName)
-            lower[length] = c < 0x80 ? char(asciiLower(c)) : '\x80'; // in no element's name
+        if (length < kPacked)
+            letters |= std::uint64_t(static_cast<unsigned char>(lower(char32_t(*p)))) << (8 * length);
         ++length;
     }
-    element = p - begin <= kLongestElementName ? elementOf(std::string_view(lower, size_t(length))) : Element::Other;
+    if (length <= kPacked) {
+        element = elementOfPacked(letters, length);
+    } else if (length <= kLongestElementName) {
+        char name[kLongestElementName];
+        for (int i = 0; i < length; ++i)
+            name[i] = lower(char32_t(begin[i]));
+        element = elementOf(std::string_view(name, size_t(length)));
+    } else {
+        element = Element::Other;
+    }
     return p;
 }
 
