@@ -277,13 +277,10 @@ bool isPictureName(QStringView name)
            (name[2].unicode() | 0x20) == u'g';
 }
 
-// Which references of an element's attributes go where.
-std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribute)
+// roleOf() for an attribute whose name has the length of one that references.
+std::optional<UrlRole> roleOfLikely(const HtmlToken &tag, const HtmlAttribute &attribute)
 {
     const QStringView name = attribute.name;
-    // Most attributes are none of these, and tell so by their length: a page has tens of thousands.
-    if (name.size() != 3 && name.size() != 4 && name.size() != 6 && name.size() != 10)
-        return std::nullopt;
     const auto is = [&](QStringView n) { return book::sameName(name, n); };
     if (is(u"background"))
         return UrlRole::Picture;
@@ -314,6 +311,16 @@ std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribu
     if ((is(u"data") && tag.is(u"object")) || (is(u"poster") && tag.is(u"video")))
         return UrlRole::File;
     return std::nullopt;
+}
+
+// Which references of an element's attributes go where. Most attributes are none of these, and tell so
+// by their length, without a call: a page has tens of thousands.
+inline std::optional<UrlRole> roleOf(const HtmlToken &tag, const HtmlAttribute &attribute)
+{
+    const qsizetype length = attribute.name.size();
+    if (length != 3 && length != 4 && length != 6 && length != 10)
+        return std::nullopt;
+    return roleOfLikely(tag, attribute);
 }
 
 // Pieces held whole, as a draft keeps those it leaves for later.
