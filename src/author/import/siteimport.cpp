@@ -140,10 +140,18 @@ book::UrlReference readSiteUrl(const QString &url, const QString &folder)
     return book::readUrl(QString(u"." + url.trimmed()), {});
 }
 
+// A URL as readSiteUrl() reads it, its place apart: what it names stays in the memo of the core that
+// read it, good until that core reads another. place views into the URL.
+struct SiteUrl {
+    const book::UrlReference &named; // its fragment is the URL's, unless place is set
+    QStringView place;               // the URL's place, when read apart; null otherwise
+};
+
 // readSiteUrl(), remembered by folder on the core that reads them: the pages of a folder name the same
 // pages and files (rustdoc's sidebars, scripts and fonts), and reading a URL costs more than finding
-// it. Pages come in book order, which goes from folder to folder and back.
-book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
+// it. Pages come in book order, which goes from folder to folder and back. What is read is lent, not
+// copied: a site has millions of links.
+SiteUrl readSiteUrlRemembered(const QString &url, const QString &folder)
 {
     constexpr qsizetype kMostRemembered = 100'000;
     using Read = QHash<QString, book::UrlReference>;
@@ -153,8 +161,11 @@ book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
         QString folder;
         Read *read = nullptr; // byFolder's entry for folder
     };
-    if (url.isEmpty() || url.startsWith(u'#')) // the page itself, read at once: half of Node's links
-        return book::readUrl(url, folder);
+    if (url.isEmpty() || url.startsWith(u'#')) { // the page itself, read at once: half of Node's links
+        thread_local book::UrlReference once;
+        once = book::readUrl(url, folder);
+        return {once, {}};
+    }
     thread_local Memo memo;
     if (memo.size >= kMostRemembered) {
         memo.byFolder.clear();
@@ -170,15 +181,26 @@ book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
     const QStringView whole = QStringView(url).trimmed();
     const qsizetype hash = whole.indexOf(u'#');
     const bool placeApart = hash > 0 && !whole[hash - 1].isSpace();
-    const QString key = placeApart ? whole.first(hash).toString() : whole.size() == url.size() ? url : whole.toString();
+    QString cut;
+    if (placeApart)
+        cut = whole.first(hash).toString();
+    else if (whole.size() != url.size())
+        cut = whole.toString();
+    const QString &key = cut.isNull() ? url : cut;
     auto known = memo.read->constFind(key);
     if (known == memo.read->constEnd()) {
         known = memo.read->insert(key, readSiteUrl(key, folder));
         ++memo.size;
     }
-    book::UrlReference reference = *known;
-    if (placeApart)
-        reference.fragment = whole.sliced(hash + 1).toString();
+    return {*known, placeApart ? whole.sliced(hash + 1) : QStringView()};
+}
+
+book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
+{
+    const SiteUrl read = readSiteUrlRemembered(url, folder);
+    book::UrlReference reference = read.named;
+    if (!read.place.isNull())
+        reference.fragment = read.place.toString();
     return reference;
 }
 
@@ -744,10 +766,10 @@ private:
     // The path in the site that url names from a page in folder, if it names one there.
     static std::optional<QString> sitePathOf(const QString &url, const QString &folder)
     {
-        book::UrlReference reference = readSiteUrlOnce(url, folder);
+        const book::UrlReference &reference = readSiteUrlRemembered(url, folder).named;
         if (reference.kind != book::UrlReference::Relative || reference.climbsOut)
             return std::nullopt;
-        return std::move(reference.path);
+        return reference.path;
     }
 
     struct ScannedPage {
@@ -767,7 +789,8 @@ private:
 
         std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const override
         {
-            const book::UrlReference reference = readSiteUrlOnce(url, folder_);
+            const SiteUrl read = readSiteUrlRemembered(url, folder_);
+            const book::UrlReference &reference = read.named;
             if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
                 return std::optional<QString>(); // left as written, as rewrite() leaves them
             if (role != UrlRole::Link || reference.climbsOut)
@@ -775,7 +798,8 @@ private:
             const auto target = pageOfPath_.constFind(reference.path);
             if (target == pageOfPath_.constEnd())
                 return std::nullopt;
-            return pageLinkValue(pages_[size_t(*target)], *target == page_, reference.fragment);
+            return pageLinkValue(pages_[size_t(*target)], *target == page_,
+                                 read.place.isNull() ? QStringView(reference.fragment) : read.place);
         }
 
     private:
@@ -1054,12 +1078,19 @@ private:
     }
 
     // What a link to page is written as, with the place it names, if any.
-    static QString pageLinkValue(const Page &page, bool fromItself, const QString &fragment)
+    // Made in one allocation, or none: a site has millions of links.
+    static QString pageLinkValue(const Page &page, bool fromItself, QStringView fragment)
     {
-        QString place = fragment.isNull() ? QString() : QString(u'#' + fragment);
-        if (fromItself && !place.isEmpty())
-            return place; // a place in the page shown: scrolled to without showing the page again
-        return page.link + place;
+        if (fragment.isNull())
+            return page.link;
+        // A place in the page shown is scrolled to without showing the page again.
+        const QStringView link = fromItself ? QStringView() : QStringView(page.link);
+        QString value;
+        value.reserve(link.size() + 1 + fragment.size());
+        value += link;
+        value += u'#';
+        value += fragment;
+        return value;
     }
 
     // The site's files that are no page, copied while the pages are made: each keeps its place, which
