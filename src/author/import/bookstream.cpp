@@ -68,7 +68,8 @@ void BookStream::serve()
         queue_.pop_front();
         lock.unlock();
         const qsizetype characters = html.size();
-        write(encoder_.page(name, html));
+        write(encoder_.pageHead(name));
+        write(encoder_.pageText(html));
         html = QString(); // freed here, off the thread that makes pages
         lock.lock();
         queuedCharacters_ -= characters;

@@ -187,11 +187,20 @@ QByteArray BookEncoder::title(QStringView title) const
 
 QByteArray BookEncoder::page(QStringView name, QStringView html)
 {
+    return pageHead(name) + pageText(html);
+}
+
+QByteArray BookEncoder::pageHead(QStringView name)
+{
     QByteArray out = separatorBefore();
     out += plain(name);
     out += QByteArrayView(kFieldSeparator.data(), kFieldSeparator.size());
-    out += form_ == TextForm::Utf8 ? html.toUtf8() : platform::encodeCodePage(html, true);
     return out;
+}
+
+QByteArray BookEncoder::pageText(QStringView html) const
+{
+    return form_ == TextForm::Utf8 ? html.toUtf8() : platform::encodeCodePage(html, true);
 }
 
 QByteArray BookEncoder::record(QStringView record)

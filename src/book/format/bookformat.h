@@ -113,6 +113,10 @@ public:
     QByteArray title(QStringView title) const;
     // A page: its name, "##" and its HTML; a "~" before it but for the first record.
     QByteArray page(QStringView name, QStringView html);
+    // The same in two parts, for a big page to be written without being copied behind its name:
+    // what comes before the HTML, then the HTML.
+    QByteArray pageHead(QStringView name);
+    QByteArray pageText(QStringView html) const;
     // A record of its own, as a blank one of spaces.
     QByteArray record(QStringView record);
 
