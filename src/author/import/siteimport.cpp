@@ -64,28 +64,34 @@ QString folderOf(const QString &path)
 }
 
 // The 1-based lines of a text, found by where they begin: a page may leave many references, each
-// reported with its line.
+// reported with its line. Lines are found only as far as asked: a big page may leave one near its top.
 class Lines {
 public:
     void reset(QStringView text)
     {
         text_ = text;
-        begins_.clear();
+        begins_.assign(1, 0);
+        foundTo_ = 0;
     }
 
     int at(qsizetype offset)
     {
-        if (begins_.empty()) {
-            begins_.push_back(0);
-            for (qsizetype i = text_.indexOf(u'\n'); i >= 0; i = text_.indexOf(u'\n', i + 1))
-                begins_.push_back(i + 1);
+        while (foundTo_ <= offset && foundTo_ < text_.size()) {
+            const qsizetype end = text_.indexOf(u'\n', foundTo_);
+            if (end < 0) {
+                foundTo_ = text_.size();
+            } else {
+                begins_.push_back(end + 1);
+                foundTo_ = end + 1;
+            }
         }
         return int(std::upper_bound(begins_.begin(), begins_.end(), offset) - begins_.begin());
     }
 
 private:
     QStringView text_;
-    std::vector<qsizetype> begins_;
+    std::vector<qsizetype> begins_ = {0};
+    qsizetype foundTo_ = 0; // every line that begins before it is in begins_
 };
 
 // A site path as a relative URL: what a URL can't hold as it is, percent-encoded.
