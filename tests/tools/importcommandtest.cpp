@@ -189,7 +189,8 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
               "<title>Walk</title><a href=b.html>b</a> <a href='a.html'>a</a> <a href=\"missing.html#x\">gone</a>"
               " <a href=\"c.html\">c again</a> <a href=\"sub/\">folder</a> <a href=\"b.html?x=1#y\">query</a>"
               " <a href=\"httpd.html#conf\">a page the reader would take for a web link</a>"
-              " <a href=\"/c.html\">from the root</a> <a href=\" https://example.org/ \">web</a>");
+              " <a href=\"/c.html\">from the root</a> <a href=\" https://example.org/ \">web</a>"
+              " <a href=\"b.html#z\">place</a> <a href=\"b.html #z\">blank</a>");
     writeFile(QStringLiteral("site/httpd.html"), "<h2 id=conf>httpd.conf</h2>");
     writeFile(QStringLiteral("site/b.html"), "<a href=\"c.html\">c</a>");
     writeFile(QStringLiteral("site/c.html"), "<a href=\"start.html\">home</a>");
@@ -233,8 +234,11 @@ TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOther
     const Result shown = run({QStringLiteral("show"), QStringLiteral("out/tessavanetavlo.tavlo"), QStringLiteral("0")});
     EXPECT_TRUE(shown.out.contains("<a href=\"sub/index.html\">folder</a> <a href=\"b.html#y\">query</a> "
                                    "<a href=\"file://httpd.html#conf\">a page the reader would take for a web link</a> "
-                                   "<a href=\"c.html\">from the root</a> <a href=\" https://example.org/ \">"))
+                                   "<a href=\"c.html\">from the root</a> <a href=\" https://example.org/ \">web</a> "
+                                   "<a href=\"b.html#z\">place</a> <a href=\"b.html #z\">blank</a>"))
         << shown.out.toStdString();
+    // The blank ends the path, as a browser reads it: no such file.
+    EXPECT_TRUE(r.out.contains("left: start.html:1: \"b.html \": no such file (1 references)\n"));
     EXPECT_TRUE(r.out.contains("changed: httpd.html: links to it are written \"file://httpd.html\""))
         << r.out.toStdString();
     // check reads those links as the reader does: none of them is a defect.
