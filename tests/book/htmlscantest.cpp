@@ -49,6 +49,26 @@ TEST(HtmlScanner, ElementsWithoutMarkupAreReadAsThePageReadsThem)
     EXPECT_EQ(links[0].href, u"&b");
 }
 
+// Text ends at the "<" of a tag, and a quoted value at its quote, wherever these fall among the units
+// that are looked through at once.
+TEST(HtmlScanner, TextAndValuesEndAtTheirMarkWhereverItFalls)
+{
+    for (qsizetype n = 0; n < 24; ++n) {
+        const QString run(n, u'x');
+        const QString html = run + u"<a title=\""_s + run + u"\">"_s + run;
+        book::HtmlScanner scanner(html);
+        book::HtmlToken token;
+        if (n > 0) {
+            ASSERT_TRUE(scanner.next(token));
+            EXPECT_EQ(token.end, n);
+        }
+        ASSERT_TRUE(scanner.next(token));
+        ASSERT_EQ(token.attributes.size(), 1u);
+        EXPECT_EQ(token.attributes[0].rawValue, run);
+        EXPECT_EQ(token.end, 2 * n + 12);
+    }
+}
+
 // A tag that the end of the text cuts off runs to the end, its last value too.
 TEST(HtmlScanner, ATagCutOffByTheEndRunsToIt)
 {
