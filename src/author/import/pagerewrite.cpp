@@ -6,8 +6,8 @@
 #include "platform/codepage.h"
 
 #include <QStringDecoder>
-#include <QStringList>
 #include <QUtf8StringView>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
@@ -149,7 +149,8 @@ void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool ma
 // A value written between double quotes.
 void appendAttributeValue(QString &out, const QString &value, TextChanges &changes)
 {
-    if (!value.contains(u'&') && !value.contains(u'"')) {
+    const auto *units = reinterpret_cast<const char16_t *>(value.utf16());
+    if (book::html::findEither(units, units + value.size(), u'&', u'"') == units + value.size()) {
         appendEscaped(out, value, changes, true);
         return;
     }
@@ -239,24 +240,38 @@ QString rewriteSrcset(QStringView srcset, PageSite &site, qsizetype offset, bool
     return applyEdits(srcset, edits, {});
 }
 
-// The words of an element's "rel", lower case.
-QStringList relations(const HtmlToken &tag)
+// Whether take() gives true for a word of an element's "rel", in lower case. A value of ASCII without
+// references, as nearly every one is, is lowered without an allocation: rustdoc's pages have ten
+// <link>s each, and each is asked twice.
+template <typename Take> bool anyRelation(const HtmlToken &tag, Take &&take)
 {
     const HtmlAttribute *rel = tag.attribute(u"rel");
     if (!rel)
-        return {};
-    QStringList words;
-    const QString value = rel->value().toLower();
+        return false;
+    constexpr qsizetype kShort = 64;
+    QVarLengthArray<char16_t, kShort> ascii;
+    QString other;
+    QStringView value;
+    const QStringView raw = rel->rawValue;
+    if (raw.size() <= kShort &&
+        std::all_of(raw.begin(), raw.end(), [](QChar c) { return c.unicode() < 0x80 && c != u'&'; })) {
+        for (const QChar c : raw)
+            ascii.append(c >= u'A' && c <= u'Z' ? char16_t(c.unicode() + 32) : c.unicode());
+        value = QStringView(ascii.data(), ascii.size());
+    } else {
+        other = rel->value().toLower();
+        value = other;
+    }
     for (qsizetype i = 0; i < value.size();) {
         while (i < value.size() && value[i].isSpace())
             ++i;
         const qsizetype begin = i;
         while (i < value.size() && !value[i].isSpace())
             ++i;
-        if (i > begin)
-            words.append(value.sliced(begin, i - begin));
+        if (i > begin && take(value.sliced(begin, i - begin)))
+            return true;
     }
-    return words;
+    return false;
 }
 
 bool isJavaScript(const HtmlToken &tag)
@@ -288,11 +303,11 @@ std::optional<UrlRole> roleOfLikely(const HtmlToken &tag, const HtmlAttribute &a
         if (tag.is(u"a") || tag.is(u"area"))
             return UrlRole::Link;
         if (tag.is(u"link")) {
-            for (const QString &r : relations(tag))
-                if (r == u"stylesheet" || r.contains(u"icon") || r == u"preload" || r == u"prefetch" ||
-                    r == u"manifest" || r == u"modulepreload")
-                    return UrlRole::File;
-            return UrlRole::Link;
+            const bool file = anyRelation(tag, [](QStringView r) {
+                return r == u"stylesheet" || r.contains(u"icon") || r == u"preload" || r == u"prefetch" ||
+                       r == u"manifest" || r == u"modulepreload";
+            });
+            return file ? UrlRole::File : UrlRole::Link;
         }
         return std::nullopt;
     }
@@ -793,9 +808,8 @@ std::optional<QString> nextReferenceOf(const HtmlToken &token)
 {
     if (!(token.is(u"link") || token.is(u"a")))
         return std::nullopt;
-    const HtmlAttribute *rel = token.attribute(u"rel");
     const HtmlAttribute *href = token.attribute(u"href");
-    if (!rel || !href || !relations(token).contains(QStringLiteral("next")))
+    if (!href || !anyRelation(token, [](QStringView r) { return r == u"next"; }))
         return std::nullopt;
     return href->value().trimmed();
 }

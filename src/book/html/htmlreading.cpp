@@ -247,12 +247,12 @@ namespace {
 
 QString decodeReferences(QStringView value, bool inAttribute)
 {
-    if (!value.contains(u'&'))
+    const char16_t *p = value.utf16();
+    const char16_t *end = p + value.size();
+    if (find(p, end, u'&') == end) // as nearly every value: a site's every link comes through here
         return value.toString();
     QString out;
     out.reserve(value.size());
-    const char16_t *p = value.utf16();
-    const char16_t *end = p + value.size();
     while (p < end) {
         const char16_t *amp = find(p, end, u'&');
         out.append(QStringView(p, amp));
