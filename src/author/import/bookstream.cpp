@@ -6,6 +6,9 @@ namespace {
 
 // What may wait to be written: enough to keep the thread busy, little beside a big page.
 constexpr qsizetype kMostQueuedCharacters = qsizetype(32) << 20;
+// What is written at once: the thread is woken for this much, not for each of a site's tens of
+// thousands of small pages.
+constexpr qsizetype kWrittenAtOnce = qsizetype(256) << 10;
 
 } // namespace
 
@@ -37,8 +40,10 @@ void BookStream::addPage(QString name, QString html)
     changed_.wait(lock, [&] { return queue_.empty() || queuedCharacters_ + html.size() <= kMostQueuedCharacters; });
     queuedCharacters_ += html.size();
     queue_.emplace_back(std::move(name), std::move(html));
+    const bool enough = queuedCharacters_ >= kWrittenAtOnce;
     lock.unlock();
-    changed_.notify_all();
+    if (enough)
+        changed_.notify_all();
 }
 
 qsizetype BookStream::finish()
@@ -61,6 +66,7 @@ void BookStream::serve()
 {
     std::unique_lock lock(mutex_);
     for (;;) {
+        // Woken for a batch of pages (addPage()), it writes on while there are any.
         changed_.wait(lock, [&] { return finishing_ || !queue_.empty(); });
         if (queue_.empty())
             return; // finishing, and all written

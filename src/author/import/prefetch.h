@@ -38,7 +38,7 @@ public:
             const std::lock_guard lock(mutex_);
             stopping_ = true;
         }
-        changed_.notify_all();
+        workable_.notify_all();
         for (std::thread &thread : threads_)
             thread.join();
     }
@@ -70,7 +70,7 @@ public:
                 stack_.push_back(*path);
             }
         }
-        changed_.notify_all();
+        workable_.notify_all();
     }
 
     // The work's result for path.
@@ -84,15 +84,21 @@ public:
             lock.unlock();
             return work_(path);
         }
-        changed_.wait(lock, [&] {
+        awaited_ = &path;
+        done_.wait(lock, [&] {
             entry = entries_.find(path);
             return entry->state == State::Done;
         });
+        awaited_ = nullptr;
         Result result = std::move(*entry->result);
         held_ -= entry->weight;
         entries_.erase(entry);
+        // The threads waiting for room are woken once there is room for several results, not for
+        // each one taken.
+        const bool room = held_ <= most_ / 2;
         lock.unlock();
-        changed_.notify_all();
+        if (room)
+            workable_.notify_all();
         return result;
     }
 
@@ -108,7 +114,7 @@ private:
     {
         std::unique_lock lock(mutex_);
         for (;;) {
-            changed_.wait(lock, [&] {
+            workable_.wait(lock, [&] {
                 if (stopping_)
                     return true;
                 // Paths taken meanwhile, or asked for again after they were, are passed over.
@@ -133,7 +139,13 @@ private:
             const auto done = entries_.find(path);
             done->result.emplace(std::move(result));
             done->state = State::Done;
-            changed_.notify_all();
+            // The taker is woken for the result it waits for only, after the lock is let go, so that it
+            // need not wait for it.
+            if (awaited_ && *awaited_ == path) {
+                lock.unlock();
+                done_.notify_all();
+                lock.lock();
+            }
         }
     }
 
@@ -141,7 +153,11 @@ private:
     Weigh weigh_;
     qsizetype most_;
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // Apart, so that a result done wakes no thread that waits for work, and room made no taker: a
+    // site has tens of thousands of pages, and each waking costs the kernel's time.
+    std::condition_variable workable_; // work to begin, room to hold its result, or stopping
+    std::condition_variable done_;     // a result done
+    const QString *awaited_ = nullptr; // the path whose result the taker waits for
     QHash<QString, Entry> entries_;
     std::vector<QString> stack_;
     qsizetype held_ = 0;
