@@ -159,7 +159,7 @@ struct SiteUrl {
 // copied: a site has millions of links.
 SiteUrl readSiteUrlRemembered(const QString &url, const QString &folder)
 {
-    constexpr qsizetype kMostRemembered = 100'000;
+    constexpr qsizetype kMostRemembered = 20'000;
     using Read = QHash<QString, book::UrlReference>;
     struct Memo {
         QHash<QString, Read> byFolder;
