@@ -77,8 +77,7 @@ qsizetype nextMayBegin(const char16_t *units, qsizetype i, qsizetype size)
     const __m128i b = _mm_set1_epi16(u'b');
     for (; size - i >= 8; i += 8) {
         // With the letter-case bit set, "B" reads as "b"; "~", "#" and "<" have it already.
-        const __m128i chunk =
-            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i)), lowerBit);
+        const __m128i chunk = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i)), lowerBit);
         const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, tilde), _mm_cmpeq_epi16(chunk, hash)),
                                           _mm_or_si128(_mm_cmpeq_epi16(chunk, less), _mm_cmpeq_epi16(chunk, b)));
         if (const int mask = _mm_movemask_epi8(hits))
@@ -543,8 +542,9 @@ private:
         if (picture) {
             out_ += u" src=\"";
             if (source)
-                appendAttributeValue(out_, valueAt(values, size_t(source - token.attributes.data())).value_or(source->value()),
-                                     changes_);
+                appendAttributeValue(
+                    out_, valueAt(values, size_t(source - token.attributes.data())).value_or(source->value()),
+                    changes_);
             out_ += u'"';
         }
         for (size_t a = 0; a < token.attributes.size(); ++a) {

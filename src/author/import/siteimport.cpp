@@ -413,8 +413,7 @@ public:
         auto path = urlPaths_.constFind(target); // every page names the same few scripts and fonts
         if (path == urlPaths_.constEnd())
             path = urlPaths_.insert(target, urlPath(target));
-        return *path + reference.query +
-               (reference.fragment.isNull() ? QString() : QString(u'#' + reference.fragment));
+        return *path + reference.query + (reference.fragment.isNull() ? QString() : QString(u'#' + reference.fragment));
     }
 
     QString keepAside(QStringView suffix, const QString &text) override
