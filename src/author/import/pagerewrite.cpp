@@ -255,7 +255,7 @@ template <typename Take> bool anyRelation(const HtmlToken &tag, Take &&take)
     if (raw.size() <= kShort &&
         std::all_of(raw.begin(), raw.end(), [](QChar c) { return c.unicode() < 0x80 && c != u'&'; })) {
         for (const QChar c : raw)
-            ascii.append(c >= u'A' && c <= u'Z' ? char16_t(c.unicode() + 32) : c.unicode());
+            ascii.append(char16_t(book::html::asciiLower(c.unicode())));
         value = QStringView(ascii.data(), ascii.size());
     } else {
         other = rel->value().toLower();
@@ -287,8 +287,8 @@ bool isJavaScript(const HtmlToken &tag)
 // case. Asked of every tag, so without a call: no other character folds to these letters.
 bool isPictureName(QStringView name)
 {
-    return name.size() >= 3 && (name[0].unicode() | 0x20) == u'i' && (name[1].unicode() | 0x20) == u'm' &&
-           (name[2].unicode() | 0x20) == u'g';
+    const auto lower = [&](qsizetype i) { return book::html::asciiLower(name[i].unicode()); };
+    return name.size() >= 3 && lower(0) == u'i' && lower(1) == u'm' && lower(2) == u'g';
 }
 
 // roleOf() for an attribute whose name has the length of one that references.
