@@ -133,6 +133,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         readLinks(page.text, read);
         FUZZ_CHECK_MSG(rewritten.links == read.links, QStringLiteral("rewriting asks for %1, reading for %2")
                                                           .arg(rewritten.links.join(u'|'), read.links.join(u'|')));
+        // Read from the file's bytes, most of them never decoded: the same links, next page and problem.
+        const PageLinks fromText = pageLinks(page.text);
+        const PageFileLinks fromFile = pageFileLinks(bytes);
+        QStringList textUrls;
+        for (const auto &link : fromText.links)
+            textUrls.append(link.first);
+        const QStringList fileUrls(fromFile.links.begin(), fromFile.links.end());
+        FUZZ_CHECK_MSG(
+            fileUrls == textUrls && fromFile.next == fromText.next && fromFile.problem == problem,
+            QStringLiteral("from the text %1 (next %2), from the file %3 (next %4, %5)")
+                .arg(textUrls.join(u'|'), fromText.next, fileUrls.join(u'|'), fromFile.next, fromFile.problem));
     }
 
     HostileSite site;

@@ -4,6 +4,8 @@
 
 #include "author/pagerewrite.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -171,6 +173,43 @@ TEST(PageRewrite, ReadsPagesInTheCharacterSetTheyDeclare)
     }
     EXPECT_EQ(decodePage("<meta charset=klingon><p>\xC3\xA9", &problem).text, u"<meta charset=klingon><p>\u00e9"_s);
     EXPECT_EQ(problem, u"declares the character set \"klingon\", which is not known; read as UTF-8"_s);
+}
+
+// The walk reads a page file's links from its bytes where it can: the links and the next page that
+// its decoded text gives, in any character set.
+TEST(PageRewrite, ReadsTheLinksOfAPageFileAsOfItsText)
+{
+    const struct {
+        QByteArray file;
+        QString links;
+        QString next;
+    } cases[] = {
+        {"<a href=\" a.html \">x</a><a HREF=b.html href=c.html><area href='d&amp;e.html'><img href=no.html>",
+         u"a.html|b.html|d&e.html"_s,
+         {}},
+        {"<meta charset=utf-8><a href=\"caf\xC3\xA9.html\"><!-- <a href=no.html> --><script><a href=no.html>"
+         "</script><a href>",
+         u"caf\u00e9.html"_s,
+         {}},
+        {"<a href=\"caf\xE9.html\">", u"caf\u00e9.html"_s, {}}, // Windows-1252, undeclared
+        {"<lin\xE2\x84\xAA rel=next href=n.html><a rel=next href=m.html>", u"n.html|m.html"_s, u"n.html"_s},
+        {"<link rel=stylesheet href=s.css><form action=f.html><a rel=next href><a href=x.html", u"f.html|x.html"_s, {}},
+        {"<meta charset=shift_jis><a href=\"\x83\x5c.html\">", u"\u30bd.html"_s, {}},
+    };
+    for (const auto &c : cases) {
+        QString problem;
+        const PageLinks fromText = pageLinks(decodePage(c.file, &problem).text);
+        QStringList textLinks;
+        for (const auto &link : fromText.links)
+            textLinks.append(link.first);
+        const PageFileLinks fromFile = pageFileLinks(c.file);
+        EXPECT_EQ(textLinks.join(u'|'), c.links) << c.file.toStdString();
+        EXPECT_EQ(QStringList(fromFile.links.begin(), fromFile.links.end()).join(u'|'), c.links)
+            << c.file.toStdString();
+        EXPECT_EQ(fromText.next, c.next);
+        EXPECT_EQ(fromFile.next, c.next);
+        EXPECT_EQ(fromFile.problem, problem);
+    }
 }
 
 TEST(PageRewrite, NextPageAsABrowserReadsIt)

@@ -11,6 +11,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -814,25 +817,88 @@ std::optional<QString> nextReferenceOf(const HtmlToken &token)
     return href->value().trimmed();
 }
 
+// Whether [name, nameEnd) is lower, in any case of its ASCII letters.
+template <typename Char> bool isNamed(const Char *name, const Char *nameEnd, std::string_view lower)
+{
+    if (nameEnd - name != qsizetype(lower.size()))
+        return false;
+    for (size_t i = 0; i < lower.size(); ++i) {
+        if (book::html::asciiLower(char32_t(name[i])) != char32_t(lower[i]))
+            return false;
+    }
+    return true;
+}
+
+// Whether a start tag of this name may hold a link or the reference to the next page: <a>, <area>,
+// <link> or <form>, in any case. A name with letters beyond ASCII may be one as Qt compares names,
+// and is read whole to tell.
+template <typename Char> bool mayLink(const Char *name, const Char *nameEnd)
+{
+    return isNamed(name, nameEnd, "a") || isNamed(name, nameEnd, "area") || isNamed(name, nameEnd, "link") ||
+           isNamed(name, nameEnd, "form") ||
+           std::any_of(name, nameEnd, [](Char c) { return std::make_unsigned_t<Char>(c) >= 0x80; });
+}
+
+// Gives each start tag of a page that may hold a link to onTag(tagBegin, nameEnd, end, element), which
+// reads its attributes from nameEnd and gives where the tag ends, as html::readAttributes() does. The
+// tags are read by the rules of HtmlScanner: the walk through a site reads every page for its links
+// alone, and most tags hold none.
+template <typename Char, typename OnTag> void forEachLinkingTag(const Char *begin, const Char *end, OnTag &&onTag)
+{
+    namespace html = book::html;
+    for (const Char *p = html::find(begin, end, Char('<')); p < end; p = html::find(p, end, Char('<'))) {
+        const html::MarkupAt<Char> markup = html::markupAt(p, end);
+        if (markup.kind == html::Markup::Text) {
+            ++p;
+            continue;
+        }
+        if (markup.kind != html::Markup::StartTag) {
+            p = markup.end;
+            continue;
+        }
+        const Char *after = mayLink(p + 1, markup.end)
+                                ? onTag(p, markup.end, end, markup.element)
+                                : html::readAttributes(markup.end, end, [](auto, auto, auto, auto) {});
+        if (!after)
+            return;
+        p = html::holdsNoMarkup(markup.element) ? html::rawContentEnd(after, end, markup.element) : after;
+    }
+}
+
+// The links of one start tag, read alone, as pageLinks() takes them, each with where its value stands
+// in the tag; next is set from the first tag that names the next page.
+template <typename OnLink> void readTagLinks(QStringView tag, std::optional<QString> &next, OnLink &&onLink)
+{
+    HtmlScanner scanner(tag);
+    HtmlToken token;
+    if (!scanner.next(token) || token.kind != HtmlToken::StartTag)
+        return;
+    if (!next)
+        next = nextReferenceOf(token);
+    for (const HtmlAttribute &attribute : token.attributes) {
+        // As rewritePage() reads them: the first attribute of a name, with a value.
+        if (attribute.valueBegin >= 0 && roleOf(token, attribute) == UrlRole::Link &&
+            token.attribute(attribute.name) == &attribute)
+            onLink(attribute.value().trimmed(), attribute.valueBegin);
+    }
+}
+
 } // namespace
 
 PageLinks pageLinks(QStringView html)
 {
     PageLinks found;
     std::optional<QString> next;
-    HtmlScanner scanner(html);
-    for (HtmlToken token; scanner.next(token);) {
-        if (token.kind != HtmlToken::StartTag)
-            continue;
-        if (!next)
-            next = nextReferenceOf(token);
-        for (const HtmlAttribute &attribute : token.attributes) {
-            // As rewritePage() reads them: the first attribute of a name, with a value.
-            if (attribute.valueBegin >= 0 && roleOf(token, attribute) == UrlRole::Link &&
-                token.attribute(attribute.name) == &attribute)
-                found.links.emplace_back(attribute.value().trimmed(), attribute.valueBegin);
-        }
-    }
+    const char16_t *begin = html.utf16();
+    forEachLinkingTag(
+        begin, begin + html.size(),
+        [&](const char16_t *tagBegin, const char16_t *nameEnd, const char16_t *end, book::html::Element) {
+            const char16_t *after = book::html::readAttributes(nameEnd, end, [](auto, auto, auto, auto) {});
+            readTagLinks(QStringView(tagBegin, after ? after : end), next, [&](QString url, qsizetype at) {
+                found.links.emplace_back(std::move(url), tagBegin - begin + at);
+            });
+            return after;
+        });
     found.next = next.value_or(QString());
     return found;
 }
@@ -845,15 +911,21 @@ QString readLinks(QStringView html, PageSite &site)
     return found.next;
 }
 
-PageText decodePage(QByteArrayView bytes, QString *problem)
+namespace {
+
+// How a page file's bytes are read, told before they are: by the one rule that the page view serves
+// the file by. What a byte-order mark says, else what the page declares, else UTF-8 where the bytes
+// are, else Windows-1252.
+struct PageCoding {
+    enum By { CodePage, Utf8, Decoder };
+    By by = Decoder;
+    QByteArrayView body; // without its byte-order mark
+    QString charset;     // the name of the character set read by
+    QString problem;     // what reading the bytes so says, as far as it is known before they are read
+};
+
+PageCoding pageCoding(QByteArrayView bytes)
 {
-    const auto say = [&](const QString &why) {
-        if (problem)
-            *problem = why;
-    };
-    say({});
-    // The character set by the one rule that the page view serves the file by: what a byte-order mark
-    // says, else what the page declares, else UTF-8 where the bytes are, else Windows-1252.
     const QString declared = platform::declaredCharset(bytes);
     const QString charset = QString::fromLatin1(platform::charsetOf(bytes, declared));
     QByteArrayView body = bytes;
@@ -864,27 +936,109 @@ PageText decodePage(QByteArrayView bytes, QString *problem)
 
     if (isWindows1252Label(charset)) {
         // Every byte is a character here: nothing is lost.
-        if (declared.isEmpty())
-            say(QStringLiteral("declares no character set and is not UTF-8 text; read as Windows-1252"));
-        return {platform::decodeCodePage(body), QStringLiteral("windows-1252")};
+        return {PageCoding::CodePage, body, QStringLiteral("windows-1252"),
+                declared.isEmpty()
+                    ? QStringLiteral("declares no character set and is not UTF-8 text; read as Windows-1252")
+                    : QString()};
     }
-    QStringDecoder decoder =
-        isUtf8Label(charset) ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder(charset.toLatin1().constData());
-    if (!decoder.isValid()) {
-        if (QUtf8StringView(body.data(), body.size()).isValidUtf8()) {
-            say(QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8").arg(charset));
-            return {QString::fromUtf8(body), QStringLiteral("utf-8")};
-        }
-        say(QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252").arg(charset));
-        return {platform::decodeCodePage(body), QStringLiteral("windows-1252")};
+    if (isUtf8Label(charset))
+        return {PageCoding::Decoder, body, QStringLiteral("utf-8"), {}};
+    if (!QStringDecoder(charset.toLatin1().constData()).isValid()) {
+        if (QUtf8StringView(body.data(), body.size()).isValidUtf8())
+            return {
+                PageCoding::Utf8, body, QStringLiteral("utf-8"),
+                QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8").arg(charset)};
+        return {
+            PageCoding::CodePage, body, QStringLiteral("windows-1252"),
+            QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252").arg(charset)};
     }
-    // As a browser reads it, and as the reader shows such a file: what isn't of the character set
-    // becomes U+FFFD, and the report says so.
-    QString text = decoder.decode(body);
-    if (decoder.hasError())
-        say(QStringLiteral("is not %1 text throughout; what isn't is read as U+FFFD, as a browser reads it")
-                .arg(isUtf8Label(charset) ? QStringLiteral("UTF-8") : charset));
-    return {text, isUtf8Label(charset) ? QStringLiteral("utf-8") : charset};
+    return {PageCoding::Decoder, body, charset, {}};
+}
+
+} // namespace
+
+PageText decodePage(QByteArrayView bytes, QString *problem)
+{
+    PageCoding coding = pageCoding(bytes);
+    QString text;
+    switch (coding.by) {
+    case PageCoding::CodePage:
+        text = platform::decodeCodePage(coding.body);
+        break;
+    case PageCoding::Utf8:
+        text = QString::fromUtf8(coding.body);
+        break;
+    case PageCoding::Decoder: {
+        const bool utf8 = isUtf8Label(coding.charset);
+        QStringDecoder decoder =
+            utf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder(coding.charset.toLatin1().constData());
+        // As a browser reads it, and as the reader shows such a file: what isn't of the character set
+        // becomes U+FFFD, and the report says so.
+        text = decoder.decode(coding.body);
+        if (decoder.hasError())
+            coding.problem = QStringLiteral("is not %1 text throughout; what isn't is read as U+FFFD, as a browser "
+                                            "reads it")
+                                 .arg(utf8 ? QStringLiteral("UTF-8") : coding.charset);
+        break;
+    }
+    }
+    if (problem)
+        *problem = coding.problem;
+    return {text, coding.charset};
+}
+
+PageFileLinks pageFileLinks(QByteArrayView bytes)
+{
+    const PageCoding coding = pageCoding(bytes);
+    const bool utf8 =
+        coding.by == PageCoding::Utf8 || (coding.by == PageCoding::Decoder && isUtf8Label(coding.charset) &&
+                                          QUtf8StringView(coding.body.data(), coding.body.size()).isValidUtf8());
+    PageFileLinks found;
+    if (!utf8 && coding.by != PageCoding::CodePage) {
+        // Markup that may not stand in the bytes as ASCII: read from the text.
+        PageLinks links = pageLinks(decodePage(bytes, &found.problem).text);
+        for (auto &link : links.links)
+            found.links.push_back(std::move(link.first));
+        found.next = std::move(links.next);
+        return found;
+    }
+    // Markup stands in the bytes as ASCII, and no character's bytes hold any: only tags that may
+    // link are decoded, and of most <a>s only their "href".
+    found.problem = coding.problem;
+    const auto decoded = [&](QByteArrayView part) {
+        return utf8 ? QString::fromUtf8(part) : platform::decodeCodePage(part);
+    };
+    std::optional<QString> next;
+    const char *begin = coding.body.data();
+    forEachLinkingTag(
+        begin, begin + coding.body.size(),
+        [&](const char *tagBegin, const char *nameEnd, const char *end, book::html::Element element) {
+            bool rel = false;
+            std::optional<QByteArrayView> href; // the first; a null view for one without a value
+            const char *after = book::html::readAttributes(
+                nameEnd, end, [&](const char *name, const char *afterName, const char *value, const char *valueEnd) {
+                    if (!href && isNamed(name, afterName, "href"))
+                        href = value ? QByteArrayView(value, valueEnd) : QByteArrayView();
+                    rel = rel || isNamed(name, afterName, "rel");
+                });
+            const QByteArrayView tag(tagBegin, after ? after : end);
+            const bool anchor = element == book::html::Element::A || element == book::html::Element::Area;
+            if (!anchor || (rel && !next)) {
+                readTagLinks(decoded(tag), next,
+                             [&](QString url, qsizetype) { found.links.push_back(std::move(url)); });
+                return after;
+            }
+            // An <a>'s or <area>'s "href" is a link, whatever else it holds.
+            if (href && !href->isNull()) {
+                const bool plain =
+                    std::all_of(href->begin(), href->end(), [](char c) { return uchar(c) < 0x80 && c != '&'; });
+                found.links.push_back(plain ? QString::fromLatin1(*href).trimmed()
+                                            : book::html::decodeAttributeValue(decoded(*href)).trimmed());
+            }
+            return after;
+        });
+    found.next = next.value_or(QString());
+    return found;
 }
 
 QString rewriteStyleSheet(QStringView css, PageSite &site)

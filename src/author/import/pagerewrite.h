@@ -95,6 +95,16 @@ struct PageLinks {
 };
 PageLinks pageLinks(QStringView html);
 
+// The links of a page file as pageLinks() reads them from the text that decodePage() gives, and the
+// problem it tells: read from the bytes where markup stands in them as it is (UTF-8, Windows-1252),
+// decoding only the tags that may link. The walk through a site reads every page for its links.
+struct PageFileLinks {
+    QString problem;
+    std::vector<QString> links;
+    QString next;
+};
+PageFileLinks pageFileLinks(QByteArrayView bytes);
+
 // Asks site for the links of html alone, as rewritePage() asks for them, and writes nothing: what
 // the walk through a site needs, at a fraction of the rewriting's cost. Gives what
 // nextPageReference() gives, read in the same pass.

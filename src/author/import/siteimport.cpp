@@ -726,16 +726,23 @@ private:
         }
     }
 
-    // A page's text, as the page view serves it, read again where it is needed rather than kept: a big
-    // site's pages, decoded, hold twice their size. problem says how it was read when not as declared.
-    static QString readPage(const QString &root, const QString &path, QString *problem)
+    // A page file's bytes; problem says why there are none when it can't be read.
+    static std::optional<QByteArray> readPageFile(const QString &root, const QString &path, QString *problem)
     {
         QFile file(root + u'/' + path);
         if (!file.open(QIODevice::ReadOnly)) {
             *problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
-            return {};
+            return std::nullopt;
         }
-        return std::move(decodePage(file.readAll(), problem).text);
+        return file.readAll();
+    }
+
+    // A page's text, as the page view serves it, read again where it is needed rather than kept: a big
+    // site's pages, decoded, hold twice their size. problem says how it was read when not as declared.
+    static QString readPage(const QString &root, const QString &path, QString *problem)
+    {
+        const std::optional<QByteArray> bytes = readPageFile(root, path, problem);
+        return bytes ? std::move(decodePage(*bytes, problem).text) : QString();
     }
 
     QString textOf(const Page &page) const
@@ -754,10 +761,14 @@ private:
     static ReadLinks readLinksOf(const QString &root, const QString &path)
     {
         ReadLinks read;
-        const PageLinks links = pageLinks(readPage(root, path, &read.problem));
+        const std::optional<QByteArray> bytes = readPageFile(root, path, &read.problem);
+        if (!bytes)
+            return read;
+        PageFileLinks links = pageFileLinks(*bytes);
+        read.problem = std::move(links.problem);
         const QString folder = folderOf(path);
         QSet<QString> named;
-        for (const auto &[url, offset] : links.links) {
+        for (const QString &url : links.links) {
             if (std::optional<QString> linked = sitePathOf(url, folder); linked && !named.contains(*linked)) {
                 named.insert(*linked);
                 read.paths.push_back(*std::move(linked));
