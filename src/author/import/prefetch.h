@@ -60,6 +60,7 @@ public:
             before += weight;
         }
         heavy.insert(heavy.end(), rest.begin(), rest.end());
+        bool added = false;
         {
             const std::lock_guard lock(mutex_);
             for (size_t at = heavy.size(); at-- > 0;) {
@@ -68,9 +69,11 @@ public:
                     continue;
                 entries_.insert(*path, {State::Waiting, weight, {}});
                 stack_.push_back(*path);
+                added = true;
             }
         }
-        workable_.notify_all();
+        if (added) // a walk asks again for most of what it asked for: each waking costs the kernel's time
+            workable_.notify_all();
     }
 
     // The work's result for path.

@@ -879,15 +879,19 @@ private:
         bookSize_ = book.finish();
     }
 
-    // The HTML file of the site at path, if there is one.
+    // The HTML file of the site at path, if there is one. Asked for every link of every page the walk
+    // reads, and most name the same few pages: each path is looked at once.
     std::optional<QString> pageAt(const QString &path)
     {
-        const QString target = resolvedFile(path);
+        if (const auto known = pagesAt_.constFind(path); known != pagesAt_.constEnd())
+            return known->isNull() ? std::nullopt : std::optional(*known);
+        QString target = resolvedFile(path);
         if (!isHtmlFile(target) || fileState(target) != FileState::File)
-            return std::nullopt;
-        if (target != path && isHtmlFile(path))
+            target = QString();
+        else if (target != path && isHtmlFile(path))
             aliases_[target].insert(path);
-        return target;
+        pagesAt_.insert(path, target);
+        return target.isNull() ? std::nullopt : std::optional(target);
     }
 
     // Reads a page and the pages it links to, without changing anything.
@@ -1244,6 +1248,7 @@ private:
     std::vector<qsizetype> walkEnds_;              // where each walk's pages end in pages_
     QStringList notTaken_;                         // HTML files of the site that no start reaches
     std::map<QString, std::set<QString>> aliases_; // page -> the other paths of its file that links name
+    QHash<QString, QString> pagesAt_;              // pageAt(path), null for none
     std::map<QString, LeftOutFile> leftOut_;
     std::map<QString, QString> fromOutside_; // files copied from outside the site, by where they come from
     int outsideHtmlFiles_ = 0;               // HTML files of the site that are symbolic links out of it, left out
