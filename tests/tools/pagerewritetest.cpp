@@ -192,6 +192,7 @@ TEST(PageRewrite, ReadsTheLinksOfAPageFileAsOfItsText)
          u"caf\u00e9.html"_s,
          {}},
         {"<a href=\"caf\xE9.html\">", u"caf\u00e9.html"_s, {}}, // Windows-1252, undeclared
+        {"<a href=\xEF\xBB\xBFx.html>", u"\ufeffx.html"_s, {}},
         {"<lin\xE2\x84\xAA rel=next href=n.html><a rel=next href=m.html>", u"n.html|m.html"_s, u"n.html"_s},
         {"<link rel=stylesheet href=s.css><form action=f.html><a rel=next href><a href=x.html", u"f.html|x.html"_s, {}},
         {"<meta charset=shift_jis><a href=\"\x83\x5c.html\">", u"\u30bd.html"_s, {}},

@@ -1006,7 +1006,10 @@ PageFileLinks pageFileLinks(QByteArrayView bytes)
     // link are decoded, and of most <a>s only their "href".
     found.problem = coding.problem;
     const auto decoded = [&](QByteArrayView part) {
-        return utf8 ? QString::fromUtf8(part) : platform::decodeCodePage(part);
+        // A byte-order mark inside the page is one of its characters, as in the text decoded whole.
+        return utf8
+                   ? QString(QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom).decode(part))
+                   : platform::decodeCodePage(part);
     };
     std::optional<QString> next;
     const char *begin = coding.body.data();
