@@ -94,8 +94,8 @@ qsizetype nextMayBegin(const char16_t *units, qsizetype i, qsizetype size)
 
 // Writes what the book format can't hold as character references. With markers, also what the
 // reader's picture rewriting would take for a picture ("<img", "background="), where the page's own
-// elements don't stand: in text, comments and attribute values.
-void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool markers)
+// elements don't stand: in text, comments and attribute values. Out is a QString or a PageOut.
+template <typename Out> void appendEscaped(Out &out, QStringView text, TextChanges &changes, bool markers)
 {
     // One pass: runs without anything to escape are appended whole.
     qsizetype run = 0;
@@ -149,7 +149,7 @@ void appendEscaped(QString &out, QStringView text, TextChanges &changes, bool ma
 }
 
 // A value written between double quotes.
-void appendAttributeValue(QString &out, const QString &value, TextChanges &changes)
+template <typename Out> void appendAttributeValue(Out &out, const QString &value, TextChanges &changes)
 {
     const auto *units = reinterpret_cast<const char16_t *>(value.utf16());
     if (book::html::findEither(units, units + value.size(), u'&', u'"') == units + value.size()) {
@@ -389,15 +389,76 @@ private:
     bool ended_ = false;
 };
 
+// The text a page is rewritten into. What is copied from the page as it stands comes in runs, each
+// copied once it ends: most of a page is copied, piece by piece, and a copy costs more than a piece.
+class PageOut {
+public:
+    explicit PageOut(QStringView page) : page_(page) {}
+
+    PageOut &operator+=(QStringView text)
+    {
+        if (text.isEmpty())
+            return *this;
+        const char16_t *begin = text.utf16();
+        const auto at = [](const char16_t *p) { return reinterpret_cast<quintptr>(p); };
+        if (at(begin) < at(page_.utf16()) || at(begin + text.size()) > at(page_.utf16() + page_.size())) {
+            flush();
+            text_ += text;
+        } else if (begin == runEnd_) {
+            runEnd_ += text.size();
+        } else {
+            flush();
+            runBegin_ = begin;
+            runEnd_ = begin + text.size();
+        }
+        return *this;
+    }
+    PageOut &operator+=(QLatin1StringView text)
+    {
+        flush();
+        text_ += text;
+        return *this;
+    }
+    PageOut &operator+=(QChar c)
+    {
+        flush();
+        text_ += c;
+        return *this;
+    }
+
+    qsizetype size() const { return text_.size() + (runEnd_ - runBegin_); }
+    // What is written so far, for changes other than appending.
+    QString &text()
+    {
+        flush();
+        return text_;
+    }
+
+private:
+    void flush()
+    {
+        if (runEnd_ == runBegin_)
+            return;
+        text_.append(reinterpret_cast<const QChar *>(runBegin_), runEnd_ - runBegin_);
+        runBegin_ = runEnd_ = nullptr;
+    }
+
+    QStringView page_;
+    QString text_;
+    const char16_t *runBegin_ = nullptr; // the run of the page's own text not yet copied
+    const char16_t *runEnd_ = nullptr;
+};
+
 class PageRewriter {
 public:
-    PageRewriter(QStringView html, PageSite &site, TextChanges &changes) : html_(html), site_(site), changes_(changes)
+    PageRewriter(QStringView html, PageSite &site, TextChanges &changes)
+        : html_(html), site_(site), changes_(changes), out_(html)
     {
     }
 
     QString run()
     {
-        out_.reserve(html_.size() + html_.size() / 8);
+        out_.text().reserve(html_.size() + html_.size() / 8);
         ReadPieces pieces(html_);
         for (size_t i = 0; pieces.at(i);) {
             i = appendUnit(pieces, i);
@@ -431,13 +492,13 @@ public:
         return i + 1;
     }
 
-    void reserve(qsizetype size) { out_.reserve(size); }
+    void reserve(qsizetype size) { out_.text().reserve(size); }
 
     // Text written before as it is.
     void appendWritten(QStringView text) { out_ += text; }
-    void adoptWritten(QString &&text) { out_ = std::move(text); }
+    void adoptWritten(QString &&text) { out_.text() = std::move(text); }
     qsizetype written() const { return out_.size(); }
-    QString takeWritten() { return std::move(out_); }
+    QString takeWritten() { return std::move(out_.text()); }
 
     // Drafting: once *asked, what is left of a tag is not written.
     void draftFor(const bool *asked) { draftAsked_ = asked; }
@@ -447,18 +508,19 @@ public:
         // Pieces end and begin at "<" and ">", so only "<<$$>>" can form across two of them, as a tag
         // "<x<<$$>" followed by text ">": broken markup, which the references keep whole as text.
         // Found by its "$", which pages rarely hold, where its "<" would stop the search at every tag.
+        QString &out = out_.text();
         const book::Separator &section = *book::separatorAt(QString(book::kSectionSeparator));
         const qsizetype firstDollar = section.text.indexOf(u'$');
-        for (qsizetype at = out_.indexOf(u'$', firstDollar); at >= 0; at = out_.indexOf(u'$', at + 1)) {
+        for (qsizetype at = out.indexOf(u'$', firstDollar); at >= 0; at = out.indexOf(u'$', at + 1)) {
             const qsizetype begin = at - firstDollar;
-            if (!QStringView(out_).sliced(begin).startsWith(section.text))
+            if (!QStringView(out).sliced(begin).startsWith(section.text))
                 continue;
-            out_.replace(begin, section.text.size(), section.reference);
+            out.replace(begin, section.text.size(), section.reference);
             countSeparator(changes_, section);
             at = begin + section.reference.size() - 1;
         }
-        changes_.outsideCodePage += countOutsideCodePage(out_);
-        return std::move(out_);
+        changes_.outsideCodePage += countOutsideCodePage(out);
+        return std::move(out);
     }
 
 private:
@@ -668,7 +730,7 @@ private:
     QStringView html_;
     PageSite &site_;
     TextChanges &changes_;
-    QString out_;
+    PageOut out_;
     const bool *draftAsked_ = nullptr;
 };
 
