@@ -8,6 +8,7 @@
 #include "author/text.h"
 #include "book/bookfile.h"
 #include "book/bookformat.h"
+#include "book/htmlreading.h"
 #include "book/htmlscan.h"
 #include "book/linkrule.h"
 #include "book/pageindex.h"
@@ -178,14 +179,16 @@ SiteUrl readSiteUrlRemembered(const QString &url, const QString &folder)
         memo.size = 0;
         memo.read = nullptr;
     }
-    if (!memo.read || folder != memo.folder) {
+    if (!memo.read || (!folder.isSharedWith(memo.folder) && folder != memo.folder)) { // most: the same string
         memo.folder = folder;
         memo.read = &memo.byFolder[folder];
     }
     // The place is read apart, as nothing before it depends on it: links name many places of a few
     // pages. Not where a blank before the "#" would end the URL once the place is cut off.
     const QStringView whole = QStringView(url).trimmed();
-    const qsizetype hash = whole.indexOf(u'#');
+    const char16_t *wholeEnd = whole.utf16() + whole.size();
+    const char16_t *hashAt = book::html::find(whole.utf16(), wholeEnd, u'#');
+    const qsizetype hash = hashAt == wholeEnd ? -1 : hashAt - whole.utf16();
     const bool placeApart = hash > 0 && !whole[hash - 1].isSpace();
     QString cut;
     if (placeApart)
