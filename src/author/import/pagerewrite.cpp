@@ -981,9 +981,10 @@ namespace {
 struct PageCoding {
     enum By { CodePage, Utf8, Decoder };
     By by = Decoder;
-    QByteArrayView body; // without its byte-order mark
-    QString charset;     // the name of the character set read by
-    QString problem;     // what reading the bytes so says, as far as it is known before they are read
+    QByteArrayView body;    // without its byte-order mark
+    QString charset;        // the name of the character set read by
+    QString problem;        // what reading the bytes so says, as far as it is known before they are read
+    bool validUtf8 = false; // known to be, from telling the character set
 };
 
 PageCoding pageCoding(QByteArrayView bytes)
@@ -1003,13 +1004,14 @@ PageCoding pageCoding(QByteArrayView bytes)
                     ? QStringLiteral("declares no character set and is not UTF-8 text; read as Windows-1252")
                     : QString()};
     }
-    if (isUtf8Label(charset))
-        return {PageCoding::Decoder, body, QStringLiteral("utf-8"), {}};
+    if (isUtf8Label(charset)) // read to tell when it has no mark and declares nothing
+        return {
+            PageCoding::Decoder, body, QStringLiteral("utf-8"), {}, body.size() == bytes.size() && declared.isEmpty()};
     if (!QStringDecoder(charset.toLatin1().constData()).isValid()) {
         if (QUtf8StringView(body.data(), body.size()).isValidUtf8())
-            return {
-                PageCoding::Utf8, body, QStringLiteral("utf-8"),
-                QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8").arg(charset)};
+            return {PageCoding::Utf8, body, QStringLiteral("utf-8"),
+                    QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8").arg(charset),
+                    true};
         return {
             PageCoding::CodePage, body, QStringLiteral("windows-1252"),
             QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252").arg(charset)};
@@ -1017,11 +1019,9 @@ PageCoding pageCoding(QByteArrayView bytes)
     return {PageCoding::Decoder, body, charset, {}};
 }
 
-} // namespace
-
-PageText decodePage(QByteArrayView bytes, QString *problem)
+// The text of a page file read as coding tells; problem as decodePage() tells it.
+PageText decodeAs(PageCoding coding, QString *problem)
 {
-    PageCoding coding = pageCoding(bytes);
     QString text;
     switch (coding.by) {
     case PageCoding::CodePage:
@@ -1049,16 +1049,22 @@ PageText decodePage(QByteArrayView bytes, QString *problem)
     return {text, coding.charset};
 }
 
+} // namespace
+
+PageText decodePage(QByteArrayView bytes, QString *problem)
+{
+    return decodeAs(pageCoding(bytes), problem);
+}
+
 PageFileLinks pageFileLinks(QByteArrayView bytes)
 {
     const PageCoding coding = pageCoding(bytes);
-    const bool utf8 =
-        coding.by == PageCoding::Utf8 || (coding.by == PageCoding::Decoder && isUtf8Label(coding.charset) &&
-                                          QUtf8StringView(coding.body.data(), coding.body.size()).isValidUtf8());
+    const bool utf8 = coding.validUtf8 || (coding.by == PageCoding::Decoder && isUtf8Label(coding.charset) &&
+                                           QUtf8StringView(coding.body.data(), coding.body.size()).isValidUtf8());
     PageFileLinks found;
     if (!utf8 && coding.by != PageCoding::CodePage) {
         // Markup that may not stand in the bytes as ASCII: read from the text.
-        PageLinks links = pageLinks(decodePage(bytes, &found.problem).text);
+        PageLinks links = pageLinks(decodeAs(coding, &found.problem).text);
         for (auto &link : links.links)
             found.links.push_back(std::move(link.first));
         found.next = std::move(links.next);
