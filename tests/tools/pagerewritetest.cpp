@@ -102,6 +102,8 @@ TEST(PageRewrite, PointsEveryKindOfReferenceWhereItsFileGoes)
     // Left as written where the site says so, the picture still first and double-quoted.
     EXPECT_EQ(rewritten(u"<img alt=z src='keep.png'><a href=keep.html>"_s),
               u"<img src=\"keep.png\" alt=z><a href=keep.html>"_s);
+    // What touches the source taken out keeps the blank before it: "a#" and "#b" would read "##".
+    EXPECT_EQ(rewritten(u"<img a# src=\"keep.png\"#b>"_s), u"<img src=\"keep.png\" a# #b>"_s);
 }
 
 TEST(PageRewrite, KeepsScriptAndStyleTextWholeOutsideThePageWhereReferencesCantStand)

@@ -614,7 +614,12 @@ private:
         }
         for (size_t a = 0; a < token.attributes.size(); ++a) {
             const HtmlAttribute &attribute = token.attributes[a];
-            if (&attribute == source) { // written first, blanks before it left out
+            if (&attribute == source) {
+                // Written first, the blanks before it left out, unless the next attribute touches it
+                // ("src=\"p.png\"#b"): what stood on either side would join ("a#" and "#b" read "##").
+                const char16_t after = attribute.end < token.end ? html_[attribute.end].unicode() : u'>';
+                if (!book::html::isSpace(after) && after != u'/' && after != u'>')
+                    appendEscaped(out_, slice(at, attribute.begin), changes_, false);
                 at = attribute.end;
                 continue;
             }
