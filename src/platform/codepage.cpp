@@ -49,13 +49,13 @@ qsizetype asciiRunEnd(QStringView text, qsizetype from)
     return i;
 }
 
-QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless)
+QByteArray encodeCodePage(QStringView text, bool asHtmlReference, qsizetype *unheld)
 {
     // Written in place: a book's worth of text goes through here, nearly all of it ASCII.
     QByteArray out(text.size(), Qt::Uninitialized);
     char *bytes = out.data(); // not out[]: each of those asks whether out is shared
     qsizetype written = 0;
-    bool allKept = true;
+    qsizetype notKept = 0;
     const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size();) {
         for (const qsizetype end = asciiRunEnd(text, i); i < end; ++i)
@@ -73,7 +73,7 @@ QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless
             bytes[written++] = char(byte);
             continue;
         }
-        allKept = false;
+        ++notKept;
         const QByteArray instead = asHtmlReference ? "&#" + QByteArray::number(uint(c)) + ';' : QByteArray("?");
         // What is left of the text still needs a byte a unit at most.
         out.resize(written + instead.size() + (text.size() - i));
@@ -82,8 +82,8 @@ QByteArray encodeCodePage(QStringView text, bool asHtmlReference, bool *lossless
         written += instead.size();
     }
     out.truncate(written);
-    if (lossless)
-        *lossless = allKept;
+    if (unheld)
+        *unheld = notKept;
     return out;
 }
 

@@ -34,9 +34,9 @@ constexpr char16_t codePageChar(unsigned char byte)
 qsizetype asciiRunEnd(QStringView text, qsizetype from);
 
 // Encodes text into the code page. A character that it can't hold is written as a numeric character
-// reference ("&#NNNN;") when asHtmlReference is true, else as "?". Sets *lossless to false when that
-// happened.
-QByteArray encodeCodePage(QStringView text, bool asHtmlReference = true, bool *lossless = nullptr);
+// reference ("&#NNNN;") when asHtmlReference is true, else as "?". Sets *unheld to the number of
+// characters so written.
+QByteArray encodeCodePage(QStringView text, bool asHtmlReference = true, qsizetype *unheld = nullptr);
 
 // The character set that a file's first bytes declare, in lower case, as a browser finds it: a
 // page's <meta charset> or <meta http-equiv="Content-Type">, an XML declaration's encoding, a style

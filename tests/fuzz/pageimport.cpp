@@ -151,16 +151,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString html = rewritePage(page.text, site, changes);
 
     // Drafted on another core, with what it can answer itself, then finished with the site: the same
-    // page, the same questions to the site in the same order, the same changes counted.
-    {
+    // page as the book encodes it in either form, the same questions to the site in the same order,
+    // the same changes counted (characters outside the code page only where the book writes them
+    // as references).
+    for (const book::TextForm form : {book::TextForm::CodePage, book::TextForm::Utf8}) {
         HostileSite again;
         TextChanges counted;
         const LeftLinkAnswers answers;
-        const QString finished = finishPage(page.text, draftPage(page.text, &answers), again, counted);
-        FUZZ_CHECK_MSG(finished == html, QStringLiteral("drafted: %1\nwhole: %2").arg(shown(finished), shown(html)));
+        const QByteArray finished = finishPage(page.text, draftPage(page.text, form, &answers), again, counted);
+        const QByteArray whole = book::BookEncoder(form).pageText(html);
+        FUZZ_CHECK_MSG(finished == whole,
+                       QStringLiteral("drafted: %1\nwhole: %2")
+                           .arg(shown(QString::fromLatin1(finished)), shown(QString::fromLatin1(whole))));
         FUZZ_CHECK(again.links == site.links && again.aside == site.aside && again.pictures == site.pictures);
+        const qsizetype outside = form == book::TextForm::CodePage ? changes.outsideCodePage : 0;
         FUZZ_CHECK(counted.tildes == changes.tildes && counted.doubleHashes == changes.doubleHashes &&
-                   counted.sectionMarks == changes.sectionMarks && counted.outsideCodePage == changes.outsideCodePage &&
+                   counted.sectionMarks == changes.sectionMarks && counted.outsideCodePage == outside &&
                    counted.scriptsMoved == changes.scriptsMoved && counted.stylesMoved == changes.stylesMoved);
     }
     FUZZ_CHECK_MSG(!book::holdsSeparator(html), shown(html));

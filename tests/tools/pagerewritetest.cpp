@@ -51,8 +51,8 @@ public:
 };
 
 // The page rewritten whole; and drafted without the site then finished with it, as the import does
-// on several cores, which must give the same: the site asked once for each reference in all, by the
-// draft's answers or by itself.
+// on several cores, which must give the same as the book encodes it in either form: the site asked
+// once for each reference in all, by the draft's answers or by itself.
 QString rewritten(const QString &html, TextChanges *changes = nullptr, RecordingSite *site = nullptr)
 {
     RecordingSite own;
@@ -60,15 +60,18 @@ QString rewritten(const QString &html, TextChanges *changes = nullptr, Recording
     TextChanges &counted = changes ? *changes : ignored;
     const TextChanges before = counted;
     const QString whole = rewritePage(html, site ? *site : own, counted);
+    const auto encoded = [&](book::TextForm form) { return book::BookEncoder(form).pageText(whole); };
     RecordingSite again;
     TextChanges countedAgain;
-    EXPECT_EQ(finishPage(html, draftPage(html), again, countedAgain), whole);
+    EXPECT_EQ(finishPage(html, draftPage(html, book::TextForm::CodePage), again, countedAgain),
+              encoded(book::TextForm::CodePage));
     RecordingSite answered;
-    TextChanges ignoredAgain;
+    TextChanges inUtf8;
     const LinkAnswers answers;
-    DraftPage draft = draftPage(html, &answers);
+    DraftPage draft = draftPage(html, book::TextForm::Utf8, &answers);
     const qsizetype rewrittenByAnswers = draft.rewrittenByAnswers;
-    EXPECT_EQ(finishPage(html, std::move(draft), answered, ignoredAgain), whole);
+    EXPECT_EQ(finishPage(html, std::move(draft), answered, inUtf8), encoded(book::TextForm::Utf8));
+    EXPECT_EQ(inUtf8.outsideCodePage, 0); // UTF-8 holds every character as it is
     EXPECT_EQ(answered.asked + rewrittenByAnswers, again.asked) << html.toStdString();
     const auto each = [](const TextChanges &c) {
         return std::vector{c.tildes, c.doubleHashes, c.sectionMarks, c.outsideCodePage, c.scriptsMoved, c.stylesMoved};

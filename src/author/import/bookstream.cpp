@@ -5,7 +5,7 @@
 namespace {
 
 // What may wait to be written: enough to keep the thread busy, little beside a big page.
-constexpr qsizetype kMostQueuedCharacters = qsizetype(32) << 20;
+constexpr qsizetype kMostQueuedBytes = qsizetype(32) << 20;
 // What is written at once: the thread is woken for this much, not for each of a site's tens of
 // thousands of small pages.
 constexpr qsizetype kWrittenAtOnce = qsizetype(256) << 10;
@@ -33,14 +33,14 @@ BookStream::~BookStream()
     }
 }
 
-void BookStream::addPage(QString name, QString html)
+void BookStream::addPage(QString name, QByteArray html)
 {
     std::unique_lock lock(mutex_);
     // One page at least waits, however big.
-    changed_.wait(lock, [&] { return queue_.empty() || queuedCharacters_ + html.size() <= kMostQueuedCharacters; });
-    queuedCharacters_ += html.size();
+    changed_.wait(lock, [&] { return queue_.empty() || queuedBytes_ + html.size() <= kMostQueuedBytes; });
+    queuedBytes_ += html.size();
     queue_.emplace_back(std::move(name), std::move(html));
-    const bool enough = queuedCharacters_ >= kWrittenAtOnce;
+    const bool enough = queuedBytes_ >= kWrittenAtOnce;
     lock.unlock();
     if (enough)
         changed_.notify_all();
@@ -73,12 +73,12 @@ void BookStream::serve()
         auto [name, html] = std::move(queue_.front());
         queue_.pop_front();
         lock.unlock();
-        const qsizetype characters = html.size();
+        const qsizetype bytes = html.size();
         write(encoder_.pageHead(name));
-        write(encoder_.pageText(html));
-        html = QString(); // freed here, off the thread that makes pages
+        write(html);
+        html = QByteArray(); // freed here, off the thread that makes pages
         lock.lock();
-        queuedCharacters_ -= characters;
+        queuedBytes_ -= bytes;
         changed_.notify_all();
     }
 }

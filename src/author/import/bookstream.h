@@ -2,6 +2,7 @@
 
 #include "book/bookformat.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -11,8 +12,8 @@
 #include <thread>
 #include <utility>
 
-// A book file written as its pages come: encoded and written on a thread of its own while the next
-// page is made, and never held whole, as a site's pages may come to gigabytes.
+// A book file written as its pages come: written on a thread of its own while the next page is made,
+// and never held whole, as a site's pages may come to gigabytes.
 class BookStream {
 public:
     // Begins path with the title; a Refusal when it can't be written.
@@ -22,7 +23,8 @@ public:
     BookStream(const BookStream &) = delete;
     BookStream &operator=(const BookStream &) = delete;
 
-    void addPage(QString name, QString html);
+    // html already as the book's form holds page text (book::BookEncoder::pageText()).
+    void addPage(QString name, QByteArray html);
 
     // Waits for the pages to be written and closes the file; gives its size. A Refusal naming the
     // file when a write failed.
@@ -36,8 +38,8 @@ private:
     book::BookEncoder encoder_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::pair<QString, QString>> queue_;
-    qsizetype queuedCharacters_ = 0;
+    std::deque<std::pair<QString, QByteArray>> queue_;
+    qsizetype queuedBytes_ = 0;
     bool finishing_ = false;
     QString error_; // the first failure; the rest is not written
     qsizetype written_ = 0;

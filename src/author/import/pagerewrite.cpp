@@ -45,6 +45,33 @@ void countSeparator(TextChanges &changes, const book::Separator &separator)
         ++changes.sectionMarks;
 }
 
+// Pieces end and begin at "<" and ">", so only "<<$$>>" can form across two of them, as a tag
+// "<x<<$$>" followed by text ">": broken markup, which the references keep whole as text. Found by
+// its "$", which pages rarely hold, where its "<" would stop the search at every tag. out is a page's
+// text, or its bytes as the book holds them, where the mark stands as it does in the text.
+template <typename Text> void writeSectionMarksApart(Text &out, TextChanges &changes)
+{
+    constexpr bool text = std::is_same_v<Text, QString>;
+    using View = std::conditional_t<text, QStringView, QByteArrayView>;
+    const auto in = [](QLatin1StringView latin1) {
+        if constexpr (text)
+            return latin1;
+        else
+            return QByteArrayView(latin1.data(), latin1.size());
+    };
+    const book::Separator &section = *book::separatorAt(QString(book::kSectionSeparator));
+    const qsizetype firstDollar = section.text.indexOf(u'$');
+    const auto dollar = std::conditional_t<text, char16_t, char>('$');
+    for (qsizetype at = out.indexOf(dollar, firstDollar); at >= 0; at = out.indexOf(dollar, at + 1)) {
+        const qsizetype begin = at - firstDollar;
+        if (!View(out).sliced(begin).startsWith(in(section.text)))
+            continue;
+        out.replace(begin, section.text.size(), in(section.reference));
+        countSeparator(changes, section);
+        at = begin + section.reference.size() - 1;
+    }
+}
+
 // The characters of text that Windows-1252 lacks.
 qsizetype countOutsideCodePage(QStringView text)
 {
@@ -494,9 +521,6 @@ public:
 
     void reserve(qsizetype size) { out_.text().reserve(size); }
 
-    // Text written before as it is.
-    void appendWritten(QStringView text) { out_ += text; }
-    void adoptWritten(QString &&text) { out_.text() = std::move(text); }
     qsizetype written() const { return out_.size(); }
     QString takeWritten() { return std::move(out_.text()); }
 
@@ -505,20 +529,8 @@ public:
 
     QString finish()
     {
-        // Pieces end and begin at "<" and ">", so only "<<$$>>" can form across two of them, as a tag
-        // "<x<<$$>" followed by text ">": broken markup, which the references keep whole as text.
-        // Found by its "$", which pages rarely hold, where its "<" would stop the search at every tag.
         QString &out = out_.text();
-        const book::Separator &section = *book::separatorAt(QString(book::kSectionSeparator));
-        const qsizetype firstDollar = section.text.indexOf(u'$');
-        for (qsizetype at = out.indexOf(u'$', firstDollar); at >= 0; at = out.indexOf(u'$', at + 1)) {
-            const qsizetype begin = at - firstDollar;
-            if (!QStringView(out).sliced(begin).startsWith(section.text))
-                continue;
-            out.replace(begin, section.text.size(), section.reference);
-            countSeparator(changes_, section);
-            at = begin + section.reference.size() - 1;
-        }
+        writeSectionMarksApart(out, changes_);
         changes_.outsideCodePage += countOutsideCodePage(out);
         return std::move(out);
     }
@@ -799,9 +811,11 @@ void subtract(TextChanges &from, const TextChanges &counted)
 
 } // namespace
 
-DraftPage draftPage(QStringView html, const DraftAnswers *answers)
+DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers)
 {
     DraftPage draft;
+    draft.form = form;
+    std::vector<std::pair<qsizetype, qsizetype>> left; // what the draft wrote of the pieces to redo
     DraftSite site(answers);
     PageRewriter rewriter(html, site, draft.changes);
     rewriter.reserve(html.size() + html.size() / 8);
@@ -824,20 +838,41 @@ DraftPage draftPage(QStringView html, const DraftAnswers *answers)
             for (size_t k = i; k < next; ++k)
                 draft.tokens.push_back(*pieces.at(k));
             draft.tokens.emplace_back();
-            DraftPage::Redo redo{first, first + (next - i), outBegin, rewriter.written(), draft.changes};
+            DraftPage::Redo redo{first, first + (next - i), 0, draft.changes};
             subtract(redo.counted, before);
             draft.redo.push_back(redo);
+            left.emplace_back(outBegin, rewriter.written());
             site.rewrittenByAnswers = rewrittenBefore; // the site is asked again for all of it
         }
         pieces.letGo(next);
         i = next;
     }
-    draft.text = rewriter.takeWritten();
     draft.rewrittenByAnswers = site.rewrittenByAnswers;
+
+    // Encoded here rather than behind the writing of the pages, which is one core's work.
+    const QString text = rewriter.takeWritten();
+    const book::BookEncoder encoder(form);
+    if (draft.redo.empty()) {
+        draft.bytes = encoder.pageText(text, &draft.unheld);
+        return draft;
+    }
+    draft.bytes.reserve(text.size() + text.size() / 16);
+    qsizetype from = 0;
+    const auto keep = [&](qsizetype to) {
+        qsizetype unheld = 0;
+        draft.bytes += encoder.pageText(QStringView(text).sliced(from, to - from), &unheld);
+        draft.unheld += unheld;
+    };
+    for (size_t r = 0; r < draft.redo.size(); ++r) {
+        keep(left[r].first);
+        draft.redo[r].at = draft.bytes.size();
+        from = left[r].second;
+    }
+    keep(text.size());
     return draft;
 }
 
-QString finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextChanges &changes)
+QByteArray finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextChanges &changes)
 {
     TextChanges counted = draft.changes;
     for (const DraftPage::Redo &redo : draft.redo)
@@ -847,22 +882,30 @@ QString finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextChan
     changes.sectionMarks += counted.sectionMarks;
     changes.scriptsMoved += counted.scriptsMoved;
     changes.stylesMoved += counted.stylesMoved;
-    PageRewriter rewriter(html, site, changes);
-    if (draft.redo.empty()) { // most pages: the draft is the page
-        rewriter.adoptWritten(std::move(draft.text));
-        return rewriter.finish();
+    changes.outsideCodePage += draft.unheld;
+    QByteArray out;
+    if (draft.redo.empty()) {
+        out = std::move(draft.bytes);
+    } else {
+        const book::BookEncoder encoder(draft.form);
+        PageRewriter rewriter(html, site, changes);
+        out.reserve(draft.bytes.size() + draft.bytes.size() / 8);
+        qsizetype at = 0;
+        HeldPieces held(draft.tokens);
+        for (const DraftPage::Redo &redo : draft.redo) {
+            out += QByteArrayView(draft.bytes).sliced(at, redo.at - at);
+            for (size_t i = redo.firstToken; i < redo.endToken;)
+                i = rewriter.appendUnit(held, i);
+            qsizetype unheld = 0;
+            out += encoder.pageText(rewriter.takeWritten(), &unheld);
+            changes.outsideCodePage += unheld;
+            at = redo.at;
+        }
+        out += QByteArrayView(draft.bytes).sliced(at);
     }
-    rewriter.reserve(draft.text.size() + draft.text.size() / 8);
-    qsizetype at = 0;
-    HeldPieces held(draft.tokens);
-    for (const DraftPage::Redo &redo : draft.redo) {
-        rewriter.appendWritten(QStringView(draft.text).sliced(at, redo.outBegin - at));
-        for (size_t i = redo.firstToken; i < redo.endToken;)
-            i = rewriter.appendUnit(held, i);
-        at = redo.outEnd;
-    }
-    rewriter.appendWritten(QStringView(draft.text).sliced(at));
-    return rewriter.finish();
+    // Neither form writes a character of the mark but as itself, nor one of another character as one.
+    writeSectionMarksApart(out, changes);
+    return out;
 }
 
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)

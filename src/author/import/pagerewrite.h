@@ -1,7 +1,9 @@
 #pragma once
 
+#include "book/bookformat.h"
 #include "book/htmlscan.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -55,20 +57,23 @@ struct TextChanges {
 // left for the book's encoding, which writes them as numeric references; they are counted.
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes);
 
-// A page rewritten as far as it can be without its site, on another core: the pieces that ask
-// nothing of a site are written as they will stay, the others as if the site left them, to be
-// written again by finishPage() with the site, in order. finishPage() gives what
-// rewritePage() gives, and counts the same changes. The draft keeps only the pieces it leaves to
-// finishPage(): a page has hundreds of thousands, whose memory is best freed where it was taken.
+// A page rewritten as far as it can be without its site, on another core, and encoded there as the
+// book of that form holds it: the pieces that ask nothing of a site are written as they will stay,
+// the others left for finishPage() to write with the site, in order. finishPage() gives what
+// rewritePage() gives, as the book encodes it, and counts the same changes but the characters
+// outside the code page, which it counts as written as references. The draft keeps only the
+// pieces it leaves to finishPage(): a page has hundreds of thousands, whose memory is best freed
+// where it was taken.
 struct DraftPage {
     struct Redo {
         size_t firstToken; // the pieces tokens[firstToken, endToken)
         size_t endToken;
-        qsizetype outBegin; // what the draft wrote of them: text[outBegin, outEnd)
-        qsizetype outEnd;
-        TextChanges counted; // and counted
+        qsizetype at;        // where in bytes they are written
+        TextChanges counted; // what the draft counted of them
     };
-    QString text;
+    book::TextForm form = book::TextForm::CodePage;
+    QByteArray bytes;     // without the pieces to redo
+    qsizetype unheld = 0; // characters of bytes written as references
     std::vector<Redo> redo;
     std::vector<book::HtmlToken> tokens; // of the pieces to redo, each run of them followed by an empty text
     TextChanges changes;
@@ -83,8 +88,8 @@ public:
     // What PageSite::rewrite() will give for url, or nullopt when only the site can tell.
     virtual std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const = 0;
 };
-DraftPage draftPage(QStringView html, const DraftAnswers *answers = nullptr);
-QString finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextChanges &changes);
+DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers = nullptr);
+QByteArray finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextChanges &changes);
 
 // The links of a page, each with where its value stands, as rewritePage() hands them to the site
 // as UrlRole::Link, and what nextPageReference() gives, read in one pass and asking nothing of a

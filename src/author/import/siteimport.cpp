@@ -853,11 +853,11 @@ private:
         BookStream book(staging_ + u'/' + QString::fromLatin1(book::kBookFileName + 1), form, title_);
         const QHash<QString, qsizetype> pageOfPath = pagesByPath();
         Prefetch<ScannedPage> scanning(
-            [this, &pageOfPath](const QString &path) {
+            [this, &pageOfPath, form](const QString &path) {
                 QString problem;
                 ScannedPage page{readPage(root_, path, &problem), {}};
                 const PageLinkAnswers answers(pageOfPath, pages_, pageIndex_.value(path));
-                page.draft = draftPage(page.text, &answers);
+                page.draft = draftPage(page.text, form, &answers);
                 return page;
             },
             QThread::idealThreadCount(), kMostBytesDraftedAhead,
@@ -877,8 +877,6 @@ private:
         }
         current_ = nullptr;
         lines_.reset({});
-        if (form == book::TextForm::Utf8)
-            totals_.text.outsideCodePage = 0; // a UTF-8 book holds them as they are
         bookSize_ = book.finish();
     }
 

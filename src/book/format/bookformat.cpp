@@ -120,9 +120,9 @@ bool inCodePage(char32_t c)
 {
     if (c < 0x80)
         return true;
-    bool fits = true;
-    platform::encodeCodePage(QString::fromUcs4(&c, 1), false, &fits);
-    return fits;
+    qsizetype unheld = 0;
+    platform::encodeCodePage(QString::fromUcs4(&c, 1), false, &unheld);
+    return unheld == 0;
 }
 
 const Separator *separatorAt(QStringView text)
@@ -198,9 +198,13 @@ QByteArray BookEncoder::pageHead(QStringView name)
     return out;
 }
 
-QByteArray BookEncoder::pageText(QStringView html) const
+QByteArray BookEncoder::pageText(QStringView html, qsizetype *unheld) const
 {
-    return form_ == TextForm::Utf8 ? html.toUtf8() : platform::encodeCodePage(html, true);
+    if (form_ == TextForm::CodePage)
+        return platform::encodeCodePage(html, true, unheld);
+    if (unheld)
+        *unheld = 0;
+    return html.toUtf8();
 }
 
 QByteArray BookEncoder::record(QStringView record)

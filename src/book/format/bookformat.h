@@ -116,7 +116,8 @@ public:
     // The same in two parts, for a big page to be written without being copied behind its name:
     // what comes before the HTML, then the HTML.
     QByteArray pageHead(QStringView name);
-    QByteArray pageText(QStringView html) const;
+    // *unheld: the characters written as references, which only the code page lacks.
+    QByteArray pageText(QStringView html, qsizetype *unheld = nullptr) const;
     // A record of its own, as a blank one of spaces.
     QByteArray record(QStringView record);
 
