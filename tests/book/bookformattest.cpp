@@ -28,6 +28,11 @@ TEST(BookFormat, WhatIsWrittenIsCutBackIntoTheSamePieces)
     EXPECT_EQ(book.pages.record(1), u"   ");
     EXPECT_EQ(book.pages.record(2), u"end##");
     EXPECT_EQ(book.ignoredLength, 0);
+
+    // A name with a character the code page lacks makes the book UTF-8, which keeps it: U+FEFF too.
+    book::BookWriter marked(u"T");
+    marked.addPage(u"a\uFEFFb", u"");
+    EXPECT_EQ(book::parseBook(marked.take(), u"m.tavlo"_s).pages.record(0), u"a\uFEFFb##");
 }
 
 TEST(BookFormat, SeparatorsAreFoundAsTheReaderCutsAtThem)

@@ -120,8 +120,9 @@ bool inCodePage(char32_t c)
 {
     if (c < 0x80)
         return true;
+    // Not QString::fromUcs4(), which takes a U+FEFF at the start for a byte-order mark and drops it.
     qsizetype unheld = 0;
-    platform::encodeCodePage(QString::fromUcs4(&c, 1), false, &unheld);
+    platform::encodeCodePage(QChar::fromUcs4(c), false, &unheld);
     return unheld == 0;
 }
 
