@@ -308,6 +308,8 @@ QString withCharactersOutsideCodePage(const QString &html)
         const char32_t c = code;
         if (book::inCodePage(c))
             continue; // pack would write the character itself
+        if (c == U'\uFEFF')
+            continue; // at the start of the file, pack would read it as a byte-order mark
         out += QStringView(html).sliced(at, match.capturedStart() - at);
         out += QString::fromUcs4(&c, 1);
         at = match.capturedEnd();
