@@ -49,12 +49,12 @@ qsizetype asciiRunEnd(QStringView text, qsizetype from)
     return i;
 }
 
-QByteArray encodeCodePage(QStringView text, bool asHtmlReference, qsizetype *unheld)
+qsizetype appendCodePage(QByteArray &out, QStringView text, bool asHtmlReference)
 {
     // Written in place: a book's worth of text goes through here, nearly all of it ASCII.
-    QByteArray out(text.size(), Qt::Uninitialized);
+    qsizetype written = out.size();
+    out.resize(written + text.size());
     char *bytes = out.data(); // not out[]: each of those asks whether out is shared
-    qsizetype written = 0;
     qsizetype notKept = 0;
     const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size();) {
@@ -82,6 +82,13 @@ QByteArray encodeCodePage(QStringView text, bool asHtmlReference, qsizetype *unh
         written += instead.size();
     }
     out.truncate(written);
+    return notKept;
+}
+
+QByteArray encodeCodePage(QStringView text, bool asHtmlReference, qsizetype *unheld)
+{
+    QByteArray out;
+    const qsizetype notKept = appendCodePage(out, text, asHtmlReference);
     if (unheld)
         *unheld = notKept;
     return out;

@@ -37,6 +37,8 @@ qsizetype asciiRunEnd(QStringView text, qsizetype from);
 // reference ("&#NNNN;") when asHtmlReference is true, else as "?". Sets *unheld to the number of
 // characters so written.
 QByteArray encodeCodePage(QStringView text, bool asHtmlReference = true, qsizetype *unheld = nullptr);
+// The same, written at the end of out; gives the number of characters written instead.
+qsizetype appendCodePage(QByteArray &out, QStringView text, bool asHtmlReference = true);
 
 // The character set that a file's first bytes declare, in lower case, as a browser finds it: a
 // page's <meta charset> or <meta http-equiv="Content-Type">, an XML declaration's encoding, a style

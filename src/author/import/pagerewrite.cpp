@@ -416,21 +416,26 @@ private:
     bool ended_ = false;
 };
 
-// The text a page is rewritten into. What is copied from the page as it stands comes in runs, each
-// copied once it ends: most of a page is copied, piece by piece, and a copy costs more than a piece.
+// The text a page is rewritten into, or its bytes as the book holds it. What is copied from the page
+// as it stands comes in runs, each copied once it ends: most of a page is copied, piece by piece, and
+// a copy costs more than a piece. While a draft's piece asks the site, what it writes is dropped: the
+// piece is written again with the site's answers.
 class PageOut {
 public:
-    explicit PageOut(QStringView page) : page_(page) {}
+    explicit PageOut(QStringView page, std::optional<book::TextForm> encodedAs = std::nullopt)
+        : page_(page), encoded_(encodedAs)
+    {
+    }
 
     PageOut &operator+=(QStringView text)
     {
-        if (text.isEmpty())
+        if (text.isEmpty() || dropped())
             return *this;
         const char16_t *begin = text.utf16();
         const auto at = [](const char16_t *p) { return reinterpret_cast<quintptr>(p); };
         if (at(begin) < at(page_.utf16()) || at(begin + text.size()) > at(page_.utf16() + page_.size())) {
             flush();
-            text_ += text;
+            write(text);
         } else if (begin == runEnd_) {
             runEnd_ += text.size();
         } else {
@@ -442,50 +447,80 @@ public:
     }
     PageOut &operator+=(QLatin1StringView text)
     {
+        if (dropped())
+            return *this;
         flush();
-        text_ += text;
+        if (encoded_)
+            encoded_->append(text);
+        else
+            text_ += text;
         return *this;
     }
-    PageOut &operator+=(QChar c)
-    {
-        flush();
-        text_ += c;
-        return *this;
-    }
+    PageOut &operator+=(QChar c) { return *this += QStringView(&c, 1); }
 
-    qsizetype size() const { return text_.size() + (runEnd_ - runBegin_); }
+    void reserve(qsizetype units)
+    {
+        if (encoded_)
+            encoded_->reserve(units + units / 16);
+        else
+            text_.reserve(units + units / 8);
+    }
+    void dropWhile(const bool *asked) { dropWhile_ = asked; }
+
     // What is written so far, for changes other than appending.
     QString &text()
     {
         flush();
         return text_;
     }
+    // Ends the bytes so far as a whole page would end: gives where they stand after it.
+    qsizetype cut()
+    {
+        flush();
+        return encoded_->cut();
+    }
+    QByteArray takeBytes(qsizetype *unheld)
+    {
+        flush();
+        return encoded_->take(unheld);
+    }
 
 private:
+    bool dropped() const { return dropWhile_ && *dropWhile_; }
+    void write(QStringView text)
+    {
+        if (encoded_)
+            encoded_->append(text);
+        else
+            text_ += text;
+    }
     void flush()
     {
         if (runEnd_ == runBegin_)
             return;
-        text_.append(reinterpret_cast<const QChar *>(runBegin_), runEnd_ - runBegin_);
+        write(QStringView(runBegin_, runEnd_));
         runBegin_ = runEnd_ = nullptr;
     }
 
     QStringView page_;
     QString text_;
+    std::optional<book::PageTextStream> encoded_;
+    const bool *dropWhile_ = nullptr;
     const char16_t *runBegin_ = nullptr; // the run of the page's own text not yet copied
     const char16_t *runEnd_ = nullptr;
 };
 
 class PageRewriter {
 public:
-    PageRewriter(QStringView html, PageSite &site, TextChanges &changes)
-        : html_(html), site_(site), changes_(changes), out_(html)
+    PageRewriter(QStringView html, PageSite &site, TextChanges &changes,
+                 std::optional<book::TextForm> encodedAs = std::nullopt)
+        : html_(html), site_(site), changes_(changes), out_(html, encodedAs)
     {
     }
 
     QString run()
     {
-        out_.text().reserve(html_.size() + html_.size() / 8);
+        out_.reserve(html_.size());
         ReadPieces pieces(html_);
         for (size_t i = 0; pieces.at(i);) {
             i = appendUnit(pieces, i);
@@ -519,13 +554,18 @@ public:
         return i + 1;
     }
 
-    void reserve(qsizetype size) { out_.text().reserve(size); }
+    void reserve(qsizetype size) { out_.reserve(size); }
 
-    qsizetype written() const { return out_.size(); }
-    QString takeWritten() { return std::move(out_.text()); }
+    // Of a rewriter that encodes: where the bytes stand, and the bytes.
+    qsizetype cut() { return out_.cut(); }
+    QByteArray takeBytes(qsizetype *unheld) { return out_.takeBytes(unheld); }
 
-    // Drafting: once *asked, what is left of a tag is not written.
-    void draftFor(const bool *asked) { draftAsked_ = asked; }
+    // Drafting: once *asked, what is left of a piece is not written.
+    void draftFor(const bool *asked)
+    {
+        draftAsked_ = asked;
+        out_.dropWhile(asked);
+    }
 
     QString finish()
     {
@@ -815,15 +855,14 @@ DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *a
 {
     DraftPage draft;
     draft.form = form;
-    std::vector<std::pair<qsizetype, qsizetype>> left; // what the draft wrote of the pieces to redo
     DraftSite site(answers);
-    PageRewriter rewriter(html, site, draft.changes);
-    rewriter.reserve(html.size() + html.size() / 8);
+    // Encoded here rather than behind the writing of the pages, which is one core's work.
+    PageRewriter rewriter(html, site, draft.changes, form);
+    rewriter.reserve(html.size());
     rewriter.draftFor(&site.asked);
     ReadPieces pieces(html);
     for (size_t i = 0; pieces.at(i);) {
         const TextChanges before = draft.changes;
-        const qsizetype outBegin = rewriter.written();
         const qsizetype rewrittenBefore = site.rewrittenByAnswers;
         site.asked = false;
         size_t next = rewriter.appendUnit(pieces, i);
@@ -838,37 +877,16 @@ DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *a
             for (size_t k = i; k < next; ++k)
                 draft.tokens.push_back(*pieces.at(k));
             draft.tokens.emplace_back();
-            DraftPage::Redo redo{first, first + (next - i), 0, draft.changes};
+            DraftPage::Redo redo{first, first + (next - i), rewriter.cut(), draft.changes};
             subtract(redo.counted, before);
             draft.redo.push_back(redo);
-            left.emplace_back(outBegin, rewriter.written());
             site.rewrittenByAnswers = rewrittenBefore; // the site is asked again for all of it
         }
         pieces.letGo(next);
         i = next;
     }
     draft.rewrittenByAnswers = site.rewrittenByAnswers;
-
-    // Encoded here rather than behind the writing of the pages, which is one core's work.
-    const QString text = rewriter.takeWritten();
-    const book::BookEncoder encoder(form);
-    if (draft.redo.empty()) {
-        draft.bytes = encoder.pageText(text, &draft.unheld);
-        return draft;
-    }
-    draft.bytes.reserve(text.size() + text.size() / 16);
-    qsizetype from = 0;
-    const auto keep = [&](qsizetype to) {
-        qsizetype unheld = 0;
-        draft.bytes += encoder.pageText(QStringView(text).sliced(from, to - from), &unheld);
-        draft.unheld += unheld;
-    };
-    for (size_t r = 0; r < draft.redo.size(); ++r) {
-        keep(left[r].first);
-        draft.redo[r].at = draft.bytes.size();
-        from = left[r].second;
-    }
-    keep(text.size());
+    draft.bytes = rewriter.takeBytes(&draft.unheld);
     return draft;
 }
 
@@ -887,8 +905,7 @@ QByteArray finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextC
     if (draft.redo.empty()) {
         out = std::move(draft.bytes);
     } else {
-        const book::BookEncoder encoder(draft.form);
-        PageRewriter rewriter(html, site, changes);
+        PageRewriter rewriter(html, site, changes, draft.form);
         out.reserve(draft.bytes.size() + draft.bytes.size() / 8);
         qsizetype at = 0;
         HeldPieces held(draft.tokens);
@@ -897,7 +914,7 @@ QByteArray finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextC
             for (size_t i = redo.firstToken; i < redo.endToken;)
                 i = rewriter.appendUnit(held, i);
             qsizetype unheld = 0;
-            out += encoder.pageText(rewriter.takeWritten(), &unheld);
+            out += rewriter.takeBytes(&unheld);
             changes.outsideCodePage += unheld;
             at = redo.at;
         }

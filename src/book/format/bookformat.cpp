@@ -208,6 +208,94 @@ QByteArray BookEncoder::pageText(QStringView html, qsizetype *unheld) const
     return html.toUtf8();
 }
 
+void PageTextStream::append(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    if (heldHigh_) {
+        const char16_t pair[2] = {std::exchange(heldHigh_, char16_t(0)), text.front().unicode()};
+        const bool paired = QChar::isLowSurrogate(pair[1]);
+        encode(QStringView(pair, paired ? 2 : 1));
+        text = text.sliced(paired ? 1 : 0);
+    }
+    if (!text.isEmpty() && text.back().isHighSurrogate()) {
+        heldHigh_ = text.back().unicode();
+        text.chop(1);
+    }
+    encode(text);
+}
+
+void PageTextStream::append(QLatin1StringView text)
+{
+    if (std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; }) &&
+        !heldHigh_) {
+        bytes_.append(text.data(), text.size()); // ASCII, as the references written beside a page's text are
+        return;
+    }
+    append(QStringView(QString(text)));
+}
+
+qsizetype PageTextStream::cut()
+{
+    if (heldHigh_) {
+        const char16_t high = std::exchange(heldHigh_, char16_t(0));
+        encode(QStringView(&high, 1));
+    }
+    return bytes_.size();
+}
+
+QByteArray PageTextStream::take(qsizetype *unheld)
+{
+    cut();
+    if (unheld)
+        *unheld = std::exchange(unheld_, 0);
+    return std::move(bytes_);
+}
+
+void PageTextStream::encode(QStringView text)
+{
+    if (form_ == TextForm::CodePage) {
+        unheld_ += platform::appendCodePage(bytes_, text, true);
+        return;
+    }
+    // As QString::toUtf8() writes it: a lone surrogate as "?". Room for a byte a unit, as nearly all
+    // of a page is ASCII, made more of as other characters come.
+    qsizetype written = bytes_.size();
+    bytes_.resize(written + text.size());
+    char *out = bytes_.data();
+    const char16_t *units = text.utf16();
+    for (qsizetype i = 0; i < text.size();) {
+        for (const qsizetype end = platform::asciiRunEnd(text, i); i < end; ++i)
+            out[written++] = char(units[i]);
+        if (i >= text.size())
+            break;
+        if (constexpr qsizetype kMostBytes = 4; bytes_.size() - written < kMostBytes + (text.size() - i)) {
+            bytes_.resize(written + kMostBytes + (text.size() - i));
+            out = bytes_.data();
+        }
+        char32_t c = units[i++];
+        if (QChar::isSurrogate(c)) {
+            if (!QChar::isHighSurrogate(c) || i >= text.size() || !QChar::isLowSurrogate(units[i])) {
+                out[written++] = '?';
+                continue;
+            }
+            c = QChar::surrogateToUcs4(char16_t(c), units[i++]);
+        }
+        if (c < 0x800) {
+            out[written++] = char(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            out[written++] = char(0xE0 | (c >> 12));
+            out[written++] = char(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            out[written++] = char(0xF0 | (c >> 18));
+            out[written++] = char(0x80 | ((c >> 12) & 0x3F));
+            out[written++] = char(0x80 | ((c >> 6) & 0x3F));
+        }
+        out[written++] = char(0x80 | (c & 0x3F));
+    }
+    bytes_.truncate(written);
+}
+
 QByteArray BookEncoder::record(QStringView record)
 {
     return separatorBefore() + plain(record);

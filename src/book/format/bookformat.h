@@ -129,6 +129,30 @@ private:
     bool first_ = true;
 };
 
+// A page's HTML encoded as BookEncoder::pageText() encodes it, as it comes in pieces: a page is
+// written piece by piece, and each piece encoded at once needs no copy of the whole page's text.
+// The pieces between two cuts give what pageText() gives for their text joined.
+class PageTextStream {
+public:
+    explicit PageTextStream(TextForm form) : form_(form) {}
+
+    void reserve(qsizetype bytes) { bytes_.reserve(bytes); }
+    void append(QStringView text);
+    void append(QLatin1StringView text);
+    // Ends the text so far, as if it were the whole page: gives where the bytes stand after it.
+    qsizetype cut();
+    // The bytes so far, cut; *unheld: the characters written as references.
+    QByteArray take(qsizetype *unheld);
+
+private:
+    void encode(QStringView text);
+
+    TextForm form_;
+    QByteArray bytes_;
+    qsizetype unheld_ = 0;
+    char16_t heldHigh_ = 0; // a high surrogate that ended a piece, until the next tells whether it pairs
+};
+
 // Writes the text of a book whose form is known only once every name is: it holds the book until
 // take(), then encodes it as BookEncoder does.
 class BookWriter {
