@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 
+#include <algorithm>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -47,8 +48,9 @@ public:
     Prefetch &operator=(const Prefetch &) = delete;
 
     // paths will be taken soon, the first first; each once only, until it is. A path that weighs
-    // more than the paths before it give each thread is begun before them: begun in its turn, it
-    // would be worked on alone at the end while the taker waits for it (a manual's one-page edition).
+    // more than the paths before it give each thread is begun before them, the heaviest of those
+    // first: begun in its turn, it would be worked on alone at the end while the taker waits for it
+    // (a manual's one-page edition).
     void ahead(const std::vector<QString> &paths)
     {
         std::vector<std::pair<const QString *, qsizetype>> heavy;
@@ -59,6 +61,7 @@ public:
             (weight * qsizetype(threads_.size()) > before ? heavy : rest).emplace_back(&path, weight);
             before += weight;
         }
+        std::stable_sort(heavy.begin(), heavy.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
         heavy.insert(heavy.end(), rest.begin(), rest.end());
         bool added = false;
         {

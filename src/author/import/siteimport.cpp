@@ -14,6 +14,8 @@
 #include "book/pageindex.h"
 #include "book/pagetitle.h"
 #include "book/sitelacks.h"
+#include "platform/failure.h"
+#include "platform/mappedfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +32,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -729,23 +732,39 @@ private:
         }
     }
 
-    // A page file's bytes; problem says why there are none when it can't be read.
-    static std::optional<QByteArray> readPageFile(const QString &root, const QString &path, QString *problem)
+    // A page file's bytes, mapped where the file is big: a manual's one-page edition is read by the
+    // walk and again by its draft, each time on the core the import waits for, and a copy costs the
+    // first touch of every page of its memory.
+    struct PageFile {
+        std::shared_ptr<const platform::MappedFile> mapped;
+        QByteArray read;
+        QByteArrayView bytes() const { return mapped ? mapped->bytes() : QByteArrayView(read); }
+    };
+    // problem says why there are none when it can't be read.
+    static std::optional<PageFile> readPageFile(const QString &root, const QString &path, QString *problem)
     {
+        constexpr qint64 kMappedFrom = qint64(1) << 20;
         QFile file(root + u'/' + path);
         if (!file.open(QIODevice::ReadOnly)) {
             *problem = QStringLiteral("can't be read: %1; the page is empty").arg(file.errorString());
             return std::nullopt;
         }
-        return file.readAll();
+        if (file.size() >= kMappedFrom) {
+            try {
+                return PageFile{platform::mapRegularFile(file.fileName()), {}};
+            } catch (const platform::Failure &) {
+                // read as any other, with what that tells
+            }
+        }
+        return PageFile{{}, file.readAll()};
     }
 
     // A page's text, as the page view serves it, read again where it is needed rather than kept: a big
     // site's pages, decoded, hold twice their size. problem says how it was read when not as declared.
     static QString readPage(const QString &root, const QString &path, QString *problem)
     {
-        const std::optional<QByteArray> bytes = readPageFile(root, path, problem);
-        return bytes ? std::move(decodePage(*bytes, problem).text) : QString();
+        const std::optional<PageFile> file = readPageFile(root, path, problem);
+        return file ? std::move(decodePage(file->bytes(), problem).text) : QString();
     }
 
     QString textOf(const Page &page) const
@@ -764,10 +783,10 @@ private:
     static ReadLinks readLinksOf(const QString &root, const QString &path)
     {
         ReadLinks read;
-        const std::optional<QByteArray> bytes = readPageFile(root, path, &read.problem);
-        if (!bytes)
+        const std::optional<PageFile> file = readPageFile(root, path, &read.problem);
+        if (!file)
             return read;
-        PageFileLinks links = pageFileLinks(*bytes);
+        PageFileLinks links = pageFileLinks(file->bytes());
         read.problem = std::move(links.problem);
         const QString folder = folderOf(path);
         QSet<QString> named;
