@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -901,24 +902,34 @@ QByteArray finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextC
     changes.scriptsMoved += counted.scriptsMoved;
     changes.stylesMoved += counted.stylesMoved;
     changes.outsideCodePage += draft.unheld;
-    QByteArray out;
-    if (draft.redo.empty()) {
-        out = std::move(draft.bytes);
-    } else {
+    // The pieces to redo written first, then spliced into the draft's own bytes, from the last one
+    // back: a copy of a big page into memory of its own would cost the first touch of each of its
+    // pages, on the core that writes the book.
+    std::vector<QByteArray> redone;
+    redone.reserve(draft.redo.size());
+    qsizetype added = 0;
+    if (!draft.redo.empty()) {
         PageRewriter rewriter(html, site, changes, draft.form);
-        out.reserve(draft.bytes.size() + draft.bytes.size() / 8);
-        qsizetype at = 0;
         HeldPieces held(draft.tokens);
         for (const DraftPage::Redo &redo : draft.redo) {
-            out += QByteArrayView(draft.bytes).sliced(at, redo.at - at);
             for (size_t i = redo.firstToken; i < redo.endToken;)
                 i = rewriter.appendUnit(held, i);
             qsizetype unheld = 0;
-            out += rewriter.takeBytes(&unheld);
+            redone.push_back(rewriter.takeBytes(&unheld));
             changes.outsideCodePage += unheld;
-            at = redo.at;
+            added += redone.back().size();
         }
-        out += QByteArrayView(draft.bytes).sliced(at);
+    }
+    QByteArray out = std::move(draft.bytes);
+    qsizetype end = out.size();
+    out.resize(end + added);
+    char *bytes = out.data();
+    for (size_t r = redone.size(); r-- > 0;) {
+        const qsizetype at = draft.redo[r].at;
+        added -= redone[r].size();
+        std::memmove(bytes + at + added + redone[r].size(), bytes + at, size_t(end - at));
+        std::memcpy(bytes + at + added, redone[r].constData(), size_t(redone[r].size()));
+        end = at;
     }
     // Neither form writes a character of the mark but as itself, nor one of another character as one.
     writeSectionMarksApart(out, changes);
