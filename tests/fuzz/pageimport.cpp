@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         HostileSite again;
         TextChanges counted;
         const LeftLinkAnswers answers;
-        const QByteArray finished = finishPage(page.text, draftPage(page.text, form, &answers), again, counted);
+        const QByteArray finished = finishPage(draftPage(page.text, form, &answers), again, counted);
         const QByteArray whole = book::BookEncoder(form).pageText(html);
         FUZZ_CHECK_MSG(finished == whole,
                        QStringLiteral("drafted: %1\nwhole: %2")

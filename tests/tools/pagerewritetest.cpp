@@ -63,14 +63,14 @@ QString rewritten(const QString &html, TextChanges *changes = nullptr, Recording
     const auto encoded = [&](book::TextForm form) { return book::BookEncoder(form).pageText(whole); };
     RecordingSite again;
     TextChanges countedAgain;
-    EXPECT_EQ(finishPage(html, draftPage(html, book::TextForm::CodePage), again, countedAgain),
+    EXPECT_EQ(finishPage(draftPage(html, book::TextForm::CodePage), again, countedAgain),
               encoded(book::TextForm::CodePage));
     RecordingSite answered;
     TextChanges inUtf8;
     const LinkAnswers answers;
     DraftPage draft = draftPage(html, book::TextForm::Utf8, &answers);
     const qsizetype rewrittenByAnswers = draft.rewrittenByAnswers;
-    EXPECT_EQ(finishPage(html, std::move(draft), answered, inUtf8), encoded(book::TextForm::Utf8));
+    EXPECT_EQ(finishPage(std::move(draft), answered, inUtf8), encoded(book::TextForm::Utf8));
     EXPECT_EQ(inUtf8.outsideCodePage, 0); // UTF-8 holds every character as it is
     EXPECT_EQ(answered.asked + rewrittenByAnswers, again.asked) << html.toStdString();
     const auto each = [](const TextChanges &c) {

@@ -513,9 +513,10 @@ private:
 
 class PageRewriter {
 public:
+    // html is the page's text from origin on: all of it, or a part that a draft held.
     PageRewriter(QStringView html, PageSite &site, TextChanges &changes,
-                 std::optional<book::TextForm> encodedAs = std::nullopt)
-        : html_(html), site_(site), changes_(changes), out_(html, encodedAs)
+                 std::optional<book::TextForm> encodedAs = std::nullopt, qsizetype origin = 0)
+        : html_(html), origin_(origin), site_(site), changes_(changes), out_(html, encodedAs)
     {
     }
 
@@ -537,7 +538,7 @@ public:
         const HtmlToken &token = *pieces.at(i);
         if (token.kind != HtmlToken::StartTag) {
             // An end tag, text, a comment, a declaration, or a script or style end that has none.
-            appendEscaped(out_, html_.sliced(token.begin, token.end - token.begin), changes_, true);
+            appendEscaped(out_, slice(token.begin, token.end), changes_, true);
             return i + 1;
         }
         if (!token.is(u"script") && !token.is(u"style")) {
@@ -577,7 +578,7 @@ public:
     }
 
 private:
-    QStringView slice(qsizetype begin, qsizetype end) const { return html_.sliced(begin, end - begin); }
+    QStringView slice(qsizetype begin, qsizetype end) const { return html_.sliced(begin - origin_, end - begin); }
 
     // The new value of each attribute that has one; empty when none has, as for most tags, which then
     // cost no allocation.
@@ -670,7 +671,7 @@ private:
             if (&attribute == source) {
                 // Written first, the blanks before it left out, unless the next attribute touches it
                 // ("src=\"p.png\"#b"): what stood on either side would join ("a#" and "#b" read "##").
-                const char16_t after = attribute.end < token.end ? html_[attribute.end].unicode() : u'>';
+                const char16_t after = attribute.end < token.end ? html_[attribute.end - origin_].unicode() : u'>';
                 if (!book::html::isSpace(after) && after != u'/' && after != u'>')
                     appendEscaped(out_, slice(at, attribute.begin), changes_, false);
                 at = attribute.end;
@@ -786,6 +787,7 @@ private:
     }
 
     QStringView html_;
+    qsizetype origin_;
     PageSite &site_;
     TextChanges &changes_;
     PageOut out_;
@@ -862,6 +864,8 @@ DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *a
     rewriter.reserve(html.size());
     rewriter.draftFor(&site.asked);
     ReadPieces pieces(html);
+    qsizetype lines = 0;   // that begin before counted
+    qsizetype counted = 0; // where lines are counted to
     for (size_t i = 0; pieces.at(i);) {
         const TextChanges before = draft.changes;
         const qsizetype rewrittenBefore = site.rewrittenByAnswers;
@@ -880,6 +884,12 @@ DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *a
             draft.tokens.emplace_back();
             DraftPage::Redo redo{first, first + (next - i), rewriter.cut(), draft.changes};
             subtract(redo.counted, before);
+            redo.from = pieces.at(i)->begin;
+            redo.to = pieces.at(next - 1)->end;
+            redo.heldAt = draft.heldText.size();
+            redo.linesBefore = (lines += std::count(html.begin() + counted, html.begin() + redo.from, u'\n'));
+            counted = redo.from;
+            draft.heldText += html.sliced(redo.from, redo.to - redo.from);
             draft.redo.push_back(redo);
             site.rewrittenByAnswers = rewrittenBefore; // the site is asked again for all of it
         }
@@ -888,10 +898,26 @@ DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *a
     }
     draft.rewrittenByAnswers = site.rewrittenByAnswers;
     draft.bytes = rewriter.takeBytes(&draft.unheld);
+    // The pieces kept read their text where the draft holds it: the page's own is let go.
+    for (const DraftPage::Redo &redo : draft.redo) {
+        const QChar *page = html.data() + redo.from;
+        const QChar *held = draft.heldText.constData() + redo.heldAt;
+        const auto moved = [&](QStringView view) {
+            return view.isNull() ? view : QStringView(held + (view.data() - page), view.size());
+        };
+        for (size_t k = redo.firstToken; k < redo.endToken; ++k) {
+            HtmlToken &token = draft.tokens[k];
+            token.name = moved(token.name);
+            for (HtmlAttribute &attribute : token.attributes) {
+                attribute.name = moved(attribute.name);
+                attribute.rawValue = moved(attribute.rawValue);
+            }
+        }
+    }
     return draft;
 }
 
-QByteArray finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextChanges &changes)
+QByteArray finishPage(DraftPage &&draft, PageSite &site, TextChanges &changes)
 {
     TextChanges counted = draft.changes;
     for (const DraftPage::Redo &redo : draft.redo)
@@ -909,9 +935,11 @@ QByteArray finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextC
     redone.reserve(draft.redo.size());
     qsizetype added = 0;
     if (!draft.redo.empty()) {
-        PageRewriter rewriter(html, site, changes, draft.form);
         HeldPieces held(draft.tokens);
         for (const DraftPage::Redo &redo : draft.redo) {
+            const QStringView text = QStringView(draft.heldText).sliced(redo.heldAt, redo.to - redo.from);
+            site.reading(text, redo.from, redo.linesBefore);
+            PageRewriter rewriter(text, site, changes, draft.form, redo.from);
             for (size_t i = redo.firstToken; i < redo.endToken;)
                 i = rewriter.appendUnit(held, i);
             qsizetype unheld = 0;
@@ -938,6 +966,7 @@ QByteArray finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextC
 
 QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
 {
+    site.reading(html, 0, 0);
     return PageRewriter(html, site, changes).run();
 }
 

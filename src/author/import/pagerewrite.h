@@ -37,6 +37,16 @@ public:
     // book, of the given suffix ("js", "css"); gives its path relative to the application folder,
     // with "/", one folder deep.
     virtual QString keepAside(QStringView suffix, const QString &text) = 0;
+
+    // The references asked for next stand in text, the page's text from offset origin on, after
+    // linesBefore line breaks: all of a page that rewritePage() rewrites, or a part that
+    // finishPage() rewrites again. For reports that name a reference's line.
+    virtual void reading(QStringView text, qsizetype origin, qsizetype linesBefore)
+    {
+        Q_UNUSED(text);
+        Q_UNUSED(origin);
+        Q_UNUSED(linesBefore);
+    }
 };
 
 // What rewritePage() changed of the text, for the report.
@@ -62,20 +72,25 @@ QString rewritePage(QStringView html, PageSite &site, TextChanges &changes);
 // the others left for finishPage() to write with the site, in order. finishPage() gives what
 // rewritePage() gives, as the book encodes it, and counts the same changes but the characters
 // outside the code page, which it counts as written as references. The draft keeps only the
-// pieces it leaves to finishPage(): a page has hundreds of thousands, whose memory is best freed
-// where it was taken.
+// pieces it leaves to finishPage(), and their text: a page has hundreds of thousands of pieces,
+// whose memory is best freed where it was taken, and its text is let go once it is drafted.
 struct DraftPage {
     struct Redo {
         size_t firstToken; // the pieces tokens[firstToken, endToken)
         size_t endToken;
         qsizetype at;        // where in bytes they are written
         TextChanges counted; // what the draft counted of them
+        qsizetype from = 0;  // the page's text they stand in: [from, to)
+        qsizetype to = 0;
+        qsizetype heldAt = 0;      // where heldText holds that text
+        qsizetype linesBefore = 0; // line breaks of the page before from
     };
     book::TextForm form = book::TextForm::CodePage;
     QByteArray bytes;     // without the pieces to redo
     qsizetype unheld = 0; // characters of bytes written as references
     std::vector<Redo> redo;
     std::vector<book::HtmlToken> tokens; // of the pieces to redo, each run of them followed by an empty text
+    QString heldText;                    // the text of the pieces to redo, which their tokens view
     TextChanges changes;
     qsizetype rewrittenByAnswers = 0; // references the answers rewrote, in pieces that stay as drafted
 };
@@ -89,7 +104,7 @@ public:
     virtual std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const = 0;
 };
 DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers = nullptr);
-QByteArray finishPage(QStringView html, DraftPage &&draft, PageSite &site, TextChanges &changes);
+QByteArray finishPage(DraftPage &&draft, PageSite &site, TextChanges &changes);
 
 // The links of a page, each with where its value stands, as rewritePage() hands them to the site
 // as UrlRole::Link, and what nextPageReference() gives, read in one pass and asking nothing of a

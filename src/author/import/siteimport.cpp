@@ -69,17 +69,21 @@ QString folderOf(const QString &path)
 
 // The 1-based lines of a text, found by where they begin: a page may leave many references, each
 // reported with its line. Lines are found only as far as asked: a big page may leave one near its top.
+// The text may be a part of a page, from offset origin on, after linesBefore line breaks.
 class Lines {
 public:
-    void reset(QStringView text)
+    void reset(QStringView text, qsizetype origin = 0, qsizetype linesBefore = 0)
     {
         text_ = text;
+        origin_ = origin;
+        linesBefore_ = linesBefore;
         begins_.assign(1, 0);
         foundTo_ = 0;
     }
 
-    int at(qsizetype offset)
+    int at(qsizetype pageOffset)
     {
+        const qsizetype offset = pageOffset - origin_;
         while (foundTo_ <= offset && foundTo_ < text_.size()) {
             const qsizetype end = text_.indexOf(u'\n', foundTo_);
             if (end < 0) {
@@ -89,11 +93,13 @@ public:
                 foundTo_ = end + 1;
             }
         }
-        return int(std::upper_bound(begins_.begin(), begins_.end(), offset) - begins_.begin());
+        return int(linesBefore_ + (std::upper_bound(begins_.begin(), begins_.end(), offset) - begins_.begin()));
     }
 
 private:
     QStringView text_;
+    qsizetype origin_ = 0;
+    qsizetype linesBefore_ = 0;
     std::vector<qsizetype> begins_ = {0};
     qsizetype foundTo_ = 0; // every line that begins before it is in begins_
 };
@@ -420,6 +426,11 @@ public:
         if (path == urlPaths_.constEnd())
             path = urlPaths_.insert(target, urlPath(target));
         return *path + reference.query + (reference.fragment.isNull() ? QString() : QString(u'#' + reference.fragment));
+    }
+
+    void reading(QStringView text, qsizetype origin, qsizetype linesBefore) override
+    {
+        lines_.reset(text, origin, linesBefore);
     }
 
     QString keepAside(QStringView suffix, const QString &text) override
@@ -810,11 +821,6 @@ private:
         return reference.path;
     }
 
-    struct ScannedPage {
-        QString text;
-        DraftPage draft; // its pieces views into text, whose characters stay put as it moves
-    };
-
     // A page's links to pages, answered on the core that drafts it: once the pages are named, where
     // a link leads depends on nothing the writing of the pages learns. Reads only what stays put
     // while the book is written.
@@ -871,13 +877,13 @@ private:
         const book::TextForm form = fits ? book::TextForm::CodePage : book::TextForm::Utf8;
         BookStream book(staging_ + u'/' + QString::fromLatin1(book::kBookFileName + 1), form, title_);
         const QHash<QString, qsizetype> pageOfPath = pagesByPath();
-        Prefetch<ScannedPage> scanning(
+        Prefetch<DraftPage> scanning(
             [this, &pageOfPath, form](const QString &path) {
+                // The draft holds what it needs of the page's text, which is let go here.
                 QString problem;
-                ScannedPage page{readPage(root_, path, &problem), {}};
+                const QString text = readPage(root_, path, &problem);
                 const PageLinkAnswers answers(pageOfPath, pages_, pageIndex_.value(path));
-                page.draft = draftPage(page.text, form, &answers);
-                return page;
+                return draftPage(text, form, &answers);
             },
             QThread::idealThreadCount(), kMostBytesDraftedAhead,
             [this](const QString &path) { return fileBytes(path); });
@@ -889,10 +895,9 @@ private:
         for (const auto index : order_) {
             Page &page = pages_[size_t(index)];
             current_ = &page;
-            ScannedPage scanned = scanning.take(page.path);
-            lines_.reset(scanned.text);
-            totals_.pageLinks += scanned.draft.rewrittenByAnswers;
-            book.addPage(page.name, finishPage(scanned.text, std::move(scanned.draft), *this, totals_.text));
+            DraftPage draft = scanning.take(page.path);
+            totals_.pageLinks += draft.rewrittenByAnswers;
+            book.addPage(page.name, finishPage(std::move(draft), *this, totals_.text));
         }
         current_ = nullptr;
         lines_.reset({});
