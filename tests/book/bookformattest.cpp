@@ -35,6 +35,30 @@ TEST(BookFormat, WhatIsWrittenIsCutBackIntoTheSamePieces)
     EXPECT_EQ(book::parseBook(marked.take(), u"m.tavlo"_s).pages.record(0), u"a\uFEFFb##");
 }
 
+TEST(BookFormat, PageTextWrittenInPiecesIsEncodedAsWhole)
+{
+    // Cut after each unit in turn: a surrogate pair split between pieces stays one character, and a
+    // lone surrogate is what the whole text's encoding makes of it.
+    const QString text = u"a\u00e9\u20ac\u2603\U0001F600b"_s + QChar(0xD800) + u"c"_s + QChar(0xDC00) + QChar(0xD83D);
+    for (const book::TextForm form : {book::TextForm::CodePage, book::TextForm::Utf8}) {
+        qsizetype unheldWhole = 0;
+        const QByteArray whole = book::BookEncoder(form).pageText(text, &unheldWhole);
+        for (qsizetype cut = 0; cut <= text.size(); ++cut) {
+            book::PageTextStream stream(form);
+            stream.append(QStringView(text).first(cut));
+            stream.append(QStringView(text).sliced(cut));
+            qsizetype unheld = 0;
+            EXPECT_EQ(stream.take(&unheld), whole) << int(form) << " cut at " << cut;
+            EXPECT_EQ(unheld, unheldWhole) << int(form) << " cut at " << cut;
+        }
+    }
+    book::PageTextStream stream(book::TextForm::Utf8);
+    stream.append(QLatin1StringView("&lt;"));
+    stream.append(u"\u00e9"_s);
+    EXPECT_EQ(stream.cut(), 6);
+    EXPECT_EQ(stream.take(nullptr), "&lt;\xC3\xA9");
+}
+
 TEST(BookFormat, SeparatorsAreFoundAsTheReaderCutsAtThem)
 {
     // "###" is "##" and a "#"; the separators never overlap one another.
