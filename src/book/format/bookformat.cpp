@@ -227,8 +227,7 @@ void PageTextStream::append(QStringView text)
 
 void PageTextStream::append(QLatin1StringView text)
 {
-    if (std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; }) &&
-        !heldHigh_) {
+    if (std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; }) && !heldHigh_) {
         bytes_.append(text.data(), text.size()); // ASCII, as the references written beside a page's text are
         return;
     }
