@@ -33,7 +33,7 @@ toolbar=(pre home nxt exit print printall find)
 # The runtime: no book, no command of a book, nothing in the menu.
 expect tavlo ./usr/bin/tavlo-book ./usr/lib/tavlo/pellomare ./usr/lib/tavlo/supportfiles/dhtmled.ocx \
     ./usr/lib/tavlo/supportfiles/triedit.dll ./usr/lib/tavlo/package/control ./usr/lib/tavlo/package/icon.png \
-    ./usr/lib/tavlo/package/reader.1 ./usr/lib/tavlo/package/reader.copyright \
+    ./usr/lib/tavlo/package/reader.1 ./usr/lib/tavlo/package/reader.copyright ./usr/lib/tavlo/tavlo-book-icons.so \
     ./usr/share/man/man1/tavlo-book.1.gz ./usr/share/doc/tavlo/copyright ./usr/share/doc/tavlo/changelog.Debian.gz
 for picture in "${toolbar[@]}"; do expect tavlo "./usr/lib/tavlo/images/$picture.gif"; done
 ! grep -E '^\./usr/(bin/pellomare|share/applications/|share/metainfo/|lib/tavlo/tessavanetavlo)' <<<"$(paths_of tavlo)" ||
@@ -41,6 +41,7 @@ for picture in "${toolbar[@]}"; do expect tavlo "./usr/lib/tavlo/images/$picture
 mode tavlo -rwxr-xr-x ./usr/bin/tavlo-book
 mode tavlo -rwxr-xr-x ./usr/lib/tavlo/pellomare
 mode tavlo -rw-r--r-- ./usr/lib/tavlo/supportfiles/dhtmled.ocx
+mode tavlo -rw-r--r-- ./usr/lib/tavlo/tavlo-book-icons.so
 [ "$(field tavlo Package)" = tavlo ] || fail "the runtime's package is not named tavlo"
 depends=$(field tavlo Depends)
 for dependency in libqt6webenginewidgets6 libqt6webenginecore6-bin libqt6widgets6; do

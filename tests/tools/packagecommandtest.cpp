@@ -80,6 +80,8 @@ protected:
         const QString usr = dir.filePath(u"root/usr"_s);
         EXPECT_TRUE(QDir().mkpath(usr + u"/bin"_s));
         EXPECT_TRUE(QFile::copy(u"" TAVLO_BOOK_EXE ""_s, usr + u"/bin/tavlo-book"_s));
+        EXPECT_TRUE(QDir().mkpath(usr + u"/lib/tavlo"_s));
+        EXPECT_TRUE(QFile::copy(u"" TAVLO_BOOK_ICONS ""_s, usr + u"/lib/tavlo/tavlo-book-icons.so"_s));
         writeFile(u"root/usr/lib/tavlo/pellomare"_s, "\x7F"
                                                      "ELF reader");
         writeFile(u"root/usr/lib/tavlo/supportfiles/dhtmled.ocx"_s, "ocx");
@@ -158,8 +160,9 @@ TEST_F(Package, RefusesWhatWouldMakeABrokenPackageNamingItAndWritesNothing)
         {with(good, u"--maintainer"_s, u"Ada <ada>"_s), "is not \"Name <mail>\""},
         {with(good, u"--summary"_s, QString(90, u'x')), "is 90 characters long"},
     };
+    const QString tool = installedTool(); // which reads PNG icons with the module installed beside it
     for (const auto &c : cases) {
-        const Result r = package(c.args);
+        const Result r = runPackage(tool, c.args);
         EXPECT_EQ(r.exitCode, 1) << c.problem;
         EXPECT_TRUE(r.err.contains(c.problem)) << c.problem << "\n" << r.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out"_s))) << c.problem;

@@ -2,6 +2,7 @@
 
 #include "author/interruption.h"
 #include "author/packagefiles.h"
+#include "author/packageicons.h"
 #include "author/packagenames.h"
 #include "author/refusal.h"
 #include "author/text.h"
@@ -18,9 +19,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
+#include <QLibrary>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSizeF>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -325,6 +327,21 @@ QSizeF svgSize(const QByteArray &svg)
     return size.width() > 0 && size.height() > 0 ? size : QSizeF();
 }
 
+// A function of the icon module in the reader's folder, loaded once.
+template <typename Function> Function iconFunction(const char *name)
+{
+    static QLibrary module(
+        QDir::cleanPath(QDir(platform::applicationFolder()).filePath(kRuntimeFromTool) + u"/tavlo-book-icons.so"_s));
+    if (!module.isLoaded() && !module.load())
+        throw Refusal({u"%1: can't be loaded: %2; install the package tavlo"_s.arg(module.fileName(),
+                                                                                   module.errorString())});
+    const auto function = reinterpret_cast<Function>(module.resolve(name));
+    if (!function)
+        throw Refusal({u"%1: has no %2: install the package tavlo again"_s.arg(module.fileName(),
+                                                                               QString::fromLatin1(name))});
+    return function;
+}
+
 void checkIcon(const QString &icon, QStringList &problems)
 {
     if (!QFileInfo(icon).isFile()) {
@@ -339,15 +356,15 @@ void checkIcon(const QString &icon, QStringList &problems)
             problems.append(u"%1: is %2×%3; an icon is square"_s.arg(icon).arg(size.width()).arg(size.height()));
         return;
     }
-    const QImage image(icon, "PNG");
-    if (image.isNull())
+    int width = 0;
+    int height = 0;
+    if (!iconFunction<IconSizeFunction>(kIconSizeFunction)(icon, &width, &height))
         problems.append(u"%1: is neither a PNG picture nor an SVG one (named .svg)"_s.arg(icon));
-    else if (image.width() != image.height())
-        problems.append(u"%1: is %2×%3 pixels; an icon is square"_s.arg(icon).arg(image.width()).arg(image.height()));
-    else if (image.width() < kSmallestIcon)
-        problems.append(u"%1: is %2×%2 pixels; give one of %3×%3 or more, or an SVG picture"_s.arg(icon)
-                            .arg(image.width())
-                            .arg(kSmallestIcon));
+    else if (width != height)
+        problems.append(u"%1: is %2×%3 pixels; an icon is square"_s.arg(icon).arg(width).arg(height));
+    else if (width < kSmallestIcon)
+        problems.append(
+            u"%1: is %2×%2 pixels; give one of %3×%3 or more, or an SVG picture"_s.arg(icon).arg(width).arg(kSmallestIcon));
 }
 
 QDateTime packageDate()
@@ -692,13 +709,11 @@ void writeIcons(const Package &package, const QString &runtime, const QString &s
         copyStream(icon, share + u"/icons/hicolor/scalable/apps/%1.svg"_s.arg(package.id));
         return;
     }
-    const QImage image(icon, "PNG");
+    const auto writeIcon = iconFunction<WriteIconFunction>(kWriteIconFunction);
     for (const int size : kIconSizes) {
         const QString path = share + u"/icons/hicolor/%1x%1/apps/%2.png"_s.arg(size).arg(package.id);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        const QImage scaled =
-            image.width() == size ? image : image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        if (!scaled.save(path, "PNG"))
+        if (!writeIcon(icon, size, path))
             throw Refusal({u"%1: can't be written"_s.arg(path)});
     }
 }
