@@ -333,12 +333,12 @@ template <typename Function> Function iconFunction(const char *name)
     static QLibrary module(
         QDir::cleanPath(QDir(platform::applicationFolder()).filePath(kRuntimeFromTool) + u"/tavlo-book-icons.so"_s));
     if (!module.isLoaded() && !module.load())
-        throw Refusal({u"%1: can't be loaded: %2; install the package tavlo"_s.arg(module.fileName(),
-                                                                                   module.errorString())});
+        throw Refusal(
+            {u"%1: can't be loaded: %2; install the package tavlo"_s.arg(module.fileName(), module.errorString())});
     const auto function = reinterpret_cast<Function>(module.resolve(name));
     if (!function)
-        throw Refusal({u"%1: has no %2: install the package tavlo again"_s.arg(module.fileName(),
-                                                                               QString::fromLatin1(name))});
+        throw Refusal(
+            {u"%1: has no %2: install the package tavlo again"_s.arg(module.fileName(), QString::fromLatin1(name))});
     return function;
 }
 
@@ -363,8 +363,8 @@ void checkIcon(const QString &icon, QStringList &problems)
     else if (width != height)
         problems.append(u"%1: is %2×%3 pixels; an icon is square"_s.arg(icon).arg(width).arg(height));
     else if (width < kSmallestIcon)
-        problems.append(
-            u"%1: is %2×%2 pixels; give one of %3×%3 or more, or an SVG picture"_s.arg(icon).arg(width).arg(kSmallestIcon));
+        problems.append(u"%1: is %2×%2 pixels; give one of %3×%3 or more, or an SVG picture"_s.arg(icon).arg(width).arg(
+            kSmallestIcon));
 }
 
 QDateTime packageDate()
