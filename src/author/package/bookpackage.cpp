@@ -327,14 +327,25 @@ QSizeF svgSize(const QByteArray &svg)
     return size.width() > 0 && size.height() > 0 ? size : QSizeF();
 }
 
-// A function of the icon module in the reader's folder, loaded once.
-template <typename Function> Function iconFunction(const char *name)
+// Where the runtime is installed beside tavlo-book, whether or not its files are there.
+QString runtimePath()
 {
-    static QLibrary module(
-        QDir::cleanPath(QDir(platform::applicationFolder()).filePath(kRuntimeFromTool) + u"/tavlo-book-icons.so"_s));
+    return QDir::cleanPath(QDir(platform::applicationFolder()).filePath(kRuntimeFromTool));
+}
+
+// The icon module in the reader's folder, loaded once.
+QLibrary &iconModule()
+{
+    static QLibrary module(runtimePath() + u"/tavlo-book-icons.so"_s);
     if (!module.isLoaded() && !module.load())
         throw Refusal(
             {u"%1: can't be loaded: %2; install the package tavlo"_s.arg(module.fileName(), module.errorString())});
+    return module;
+}
+
+template <typename Function> Function iconFunction(const char *name)
+{
+    QLibrary &module = iconModule();
     const auto function = reinterpret_cast<Function>(module.resolve(name));
     if (!function)
         throw Refusal(
@@ -499,7 +510,7 @@ Package checkedPackage(const PackageRequest &request)
 // The reader's folder installed beside tavlo-book, with everything a book's package takes from it.
 QString runtimeFolder()
 {
-    QString folder = QDir::cleanPath(QDir(platform::applicationFolder()).filePath(kRuntimeFromTool));
+    QString folder = runtimePath();
     QStringList missing;
     for (const QString &file : kRuntimeFiles) {
         if (!QFileInfo::exists(QDir(folder).filePath(file)))

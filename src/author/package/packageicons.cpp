@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include <type_traits>
+
 // The size of the PNG picture at png; false when it is none.
 extern "C" Q_DECL_EXPORT bool tavloIconSize(const QString &png, int *width, int *height)
 {
