@@ -5,7 +5,8 @@
 // those the site gave, in order. The shared HTML scanner's pieces must cover the text without gaps.
 // The book check reads the imported page and the input taken as a book, naming only lines that the
 // pages have, and never an empty link or a script's. A page drafted without its site and finished
-// with it is the page rewritten whole.
+// with it is the page rewritten whole; drafted from the file a part at a time, it is the page drafted
+// whole.
 #include "fuzzcheck.h"
 
 #include "author/pagerewrite.h"
@@ -57,7 +58,13 @@ public:
         return QStringLiteral("tavlo-inline/p-%1.%2").arg(aside.size()).arg(suffix);
     }
 
+    void reading(QStringView text, qsizetype origin, qsizetype linesBefore) override
+    {
+        readings.append(QStringLiteral("%1+%2 after %3 lines").arg(origin).arg(text.size()).arg(linesBefore));
+    }
+
     int count = 0;
+    QStringList readings;
     QSet<QString> pictures;
     QSet<QString> leftLinks;
     QStringList links;
@@ -88,6 +95,12 @@ public:
     QString keepAside(QStringView, const QString &) override { return QStringLiteral("aside.js"); }
     QStringList links;
 };
+
+bool sameChanges(const TextChanges &a, const TextChanges &b)
+{
+    return a.tildes == b.tildes && a.doubleHashes == b.doubleHashes && a.sectionMarks == b.sectionMarks &&
+           a.outsideCodePage == b.outsideCodePage && a.scriptsMoved == b.scriptsMoved && a.stylesMoved == b.stylesMoved;
+}
 
 // The page for a report, its NULs shown.
 QString shown(const QString &html)
@@ -164,10 +177,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                        QStringLiteral("drafted: %1\nwhole: %2")
                            .arg(shown(QString::fromLatin1(finished)), shown(QString::fromLatin1(whole))));
         FUZZ_CHECK(again.links == site.links && again.aside == site.aside && again.pictures == site.pictures);
-        const qsizetype outside = form == book::TextForm::CodePage ? changes.outsideCodePage : 0;
-        FUZZ_CHECK(counted.tildes == changes.tildes && counted.doubleHashes == changes.doubleHashes &&
-                   counted.sectionMarks == changes.sectionMarks && counted.outsideCodePage == outside &&
-                   counted.scriptsMoved == changes.scriptsMoved && counted.stylesMoved == changes.stylesMoved);
+        TextChanges expected = changes;
+        expected.outsideCodePage = form == book::TextForm::CodePage ? changes.outsideCodePage : 0;
+        FUZZ_CHECK(sameChanges(counted, expected));
+        // Drafted from the file a few characters at a time, which the first byte tells.
+        HostileSite inParts;
+        TextChanges countedInParts;
+        const qsizetype partSize = 33 + (size > 0 ? data[0] % 64 : 0);
+        FUZZ_CHECK(finishPage(draftPageFile(bytes, form, &answers, partSize), inParts, countedInParts) == finished);
+        FUZZ_CHECK_MSG(
+            inParts.readings == again.readings && inParts.links == again.links && inParts.aside == again.aside,
+            QStringLiteral("in parts: %1\nwhole: %2").arg(inParts.readings.join(u'|'), again.readings.join(u'|')));
+        FUZZ_CHECK(sameChanges(countedInParts, counted));
     }
     FUZZ_CHECK_MSG(!book::holdsSeparator(html), shown(html));
     for (const QString &aside : site.aside)

@@ -35,8 +35,14 @@ public:
         return u"tavlo-inline/x."_s + suffix;
     }
 
+    void reading(QStringView text, qsizetype origin, qsizetype linesBefore) override
+    {
+        readings.append(QStringLiteral("%1+%2 after %3 lines").arg(origin).arg(text.size()).arg(linesBefore));
+    }
+
     std::map<QString, QString> aside;
     int asked = 0;
+    QStringList readings;
 };
 
 // Gives a draft the site's links that neither stay nor move, as the import's drafts give page links.
@@ -49,6 +55,11 @@ public:
         return std::optional(u"L/"_s + url);
     }
 };
+
+std::vector<qsizetype> each(const TextChanges &c)
+{
+    return {c.tildes, c.doubleHashes, c.sectionMarks, c.outsideCodePage, c.scriptsMoved, c.stylesMoved};
+}
 
 // The page rewritten whole; and drafted without the site then finished with it, as the import does
 // on several cores, which must give the same as the book encodes it in either form: the site asked
@@ -73,9 +84,6 @@ QString rewritten(const QString &html, TextChanges *changes = nullptr, Recording
     EXPECT_EQ(finishPage(std::move(draft), answered, inUtf8), encoded(book::TextForm::Utf8));
     EXPECT_EQ(inUtf8.outsideCodePage, 0); // UTF-8 holds every character as it is
     EXPECT_EQ(answered.asked + rewrittenByAnswers, again.asked) << html.toStdString();
-    const auto each = [](const TextChanges &c) {
-        return std::vector{c.tildes, c.doubleHashes, c.sectionMarks, c.outsideCodePage, c.scriptsMoved, c.stylesMoved};
-    };
     std::vector<qsizetype> added = each(counted);
     for (size_t i = 0; i < added.size(); ++i)
         added[i] -= each(before)[i];
@@ -178,6 +186,43 @@ TEST(PageRewrite, ReadsPagesInTheCharacterSetTheyDeclare)
     }
     EXPECT_EQ(decodePage("<meta charset=klingon><p>\xC3\xA9", &problem).text, u"<meta charset=klingon><p>\u00e9"_s);
     EXPECT_EQ(problem, u"declares the character set \"klingon\", which is not known; read as UTF-8"_s);
+}
+
+// A page file is drafted a part of its text at a time, wherever the parts end: what its whole text
+// drafted gives, the site told the same places and lines of what it is asked.
+TEST(PageRewrite, DraftsAPageFileInPartsAsWhole)
+{
+    QByteArray body;
+    for (int i = 0; i < 12; ++i)
+        body += "<p title=\"a~b\">caf\xC3\xA9 \xF0\x9F\x98\x80 ##</p>\n<script>if (a <b) x = '</scrip';</script"
+                "                                        >"
+                "<!-- <a href=no.html> -->\n<title><a href=t.html></title><a href=keep.html>k</a><a href=x.html>\n"
+                "<style>p { background: url(moves.png) }</style                                        >"
+                "<textarea>~</textarea><img src=p.png>";
+    const QByteArray files[] = {
+        "\xEF\xBB\xBF\xEF\xBB\xBF" + body, // a second mark is read as none
+        "<meta charset=utf-8>" + body,     // declared
+        body,                              // undeclared UTF-8
+        QByteArray(body).replace("\xC3\xA9", "\xE9").replace("\xF0\x9F\x98\x80", "\x80"), // Windows-1252
+        "<meta charset=utf-8>" + body + "\xE9",                                           // not UTF-8 throughout
+    };
+    const LinkAnswers answers;
+    for (const QByteArray &file : files) {
+        for (const book::TextForm form : {book::TextForm::CodePage, book::TextForm::Utf8}) {
+            RecordingSite whole;
+            TextChanges countedWhole;
+            const QByteArray expected =
+                finishPage(draftPage(decodePage(file, nullptr).text, form, &answers), whole, countedWhole);
+            for (qsizetype partSize = 33; partSize < 300; partSize += 7) {
+                RecordingSite parted;
+                TextChanges countedInParts;
+                EXPECT_EQ(finishPage(draftPageFile(file, form, &answers, partSize), parted, countedInParts), expected)
+                    << partSize << ' ' << file.first(24).toStdString();
+                EXPECT_EQ(parted.readings, whole.readings) << partSize << ' ' << file.first(24).toStdString();
+                EXPECT_EQ(each(countedInParts), each(countedWhole));
+            }
+        }
+    }
 }
 
 // The walk reads a page file's links from its bytes where it can: the links and the next page that

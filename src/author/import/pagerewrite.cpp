@@ -384,7 +384,8 @@ private:
 // reads the content after it.
 class ReadPieces {
 public:
-    explicit ReadPieces(QStringView html) : scanner_(html) {}
+    // html is the page's text from origin on, where the pieces' places are counted from.
+    explicit ReadPieces(QStringView html, qsizetype origin = 0) : scanner_(html), origin_(origin) {}
 
     // The piece i, or null past the last; i is no piece let go of.
     const HtmlToken *at(size_t i)
@@ -392,10 +393,14 @@ public:
         while (!ended_ && i >= first_ + held_) {
             // A unit of pieces (a script, its text and its end) and the one after it: never more.
             Q_ASSERT(held_ < kRoom);
-            if (scanner_.next(ring_[(first_ + held_) % kRoom]))
+            HtmlToken &piece = ring_[(first_ + held_) % kRoom];
+            if (scanner_.next(piece)) {
                 ++held_;
-            else
+                if (origin_ != 0)
+                    moveBy(piece, origin_);
+            } else {
                 ended_ = true;
+            }
         }
         return i < first_ + held_ ? &ring_[i % kRoom] : nullptr;
     }
@@ -409,8 +414,20 @@ public:
     }
 
 private:
+    static void moveBy(HtmlToken &piece, qsizetype by)
+    {
+        piece.begin += by;
+        piece.end += by;
+        for (HtmlAttribute &attribute : piece.attributes) {
+            attribute.begin += by;
+            attribute.end += by;
+            attribute.valueBegin += attribute.valueBegin >= 0 ? by : 0;
+        }
+    }
+
     static constexpr size_t kRoom = 8;
     HtmlScanner scanner_;
+    qsizetype origin_;
     std::array<HtmlToken, kRoom> ring_;
     size_t first_ = 0; // the pieces first_ to first_ + held_ are held
     size_t held_ = 0;
@@ -467,6 +484,13 @@ public:
             text_.reserve(units + units / 8);
     }
     void dropWhile(const bool *asked) { dropWhile_ = asked; }
+    // Goes on with another part of the page's text: what is left of the last is copied first, as
+    // the part's memory may be written over.
+    void read(QStringView page)
+    {
+        flush();
+        page_ = page;
+    }
 
     // What is written so far, for changes other than appending.
     QString &text()
@@ -557,6 +581,14 @@ public:
     }
 
     void reserve(qsizetype size) { out_.reserve(size); }
+
+    // Goes on with the page's text from origin on.
+    void read(QStringView html, qsizetype origin)
+    {
+        html_ = html;
+        origin_ = origin;
+        out_.read(html);
+    }
 
     // Of a rewriter that encodes: where the bytes stand, and the bytes.
     qsizetype cut() { return out_.cut(); }
@@ -811,9 +843,79 @@ bool isWindows1252Label(QStringView label)
     return false;
 }
 
-} // namespace
+// How a page file's bytes are read, told before they are: by the one rule that the page view serves
+// the file by. What a byte-order mark says, else what the page declares, else UTF-8 where the bytes
+// are, else Windows-1252.
+struct PageCoding {
+    enum By { CodePage, Utf8, Decoder };
+    By by = Decoder;
+    QByteArrayView body;    // without its byte-order mark
+    QString charset;        // the name of the character set read by
+    QString problem;        // what reading the bytes so says, as far as it is known before they are read
+    bool validUtf8 = false; // known to be, from telling the character set
+};
 
-namespace {
+PageCoding pageCoding(QByteArrayView bytes)
+{
+    const QString declared = platform::declaredCharset(bytes);
+    const QString charset = QString::fromLatin1(platform::charsetOf(bytes, declared));
+    QByteArrayView body = bytes;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        body = bytes.sliced(3);
+    else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        body = bytes.sliced(2);
+
+    if (isWindows1252Label(charset)) {
+        // Every byte is a character here: nothing is lost.
+        return {PageCoding::CodePage, body, QStringLiteral("windows-1252"),
+                declared.isEmpty()
+                    ? QStringLiteral("declares no character set and is not UTF-8 text; read as Windows-1252")
+                    : QString()};
+    }
+    if (isUtf8Label(charset)) // read to tell when it has no mark and declares nothing
+        return {
+            PageCoding::Decoder, body, QStringLiteral("utf-8"), {}, body.size() == bytes.size() && declared.isEmpty()};
+    if (!QStringDecoder(charset.toLatin1().constData()).isValid()) {
+        if (QUtf8StringView(body.data(), body.size()).isValidUtf8())
+            return {PageCoding::Utf8, body, QStringLiteral("utf-8"),
+                    QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8").arg(charset),
+                    true};
+        return {
+            PageCoding::CodePage, body, QStringLiteral("windows-1252"),
+            QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252").arg(charset)};
+    }
+    return {PageCoding::Decoder, body, charset, {}};
+}
+
+// The text of a page file read as coding tells; problem as decodePage() tells it.
+PageText decodeAs(PageCoding coding, QString *problem)
+{
+    QString text;
+    switch (coding.by) {
+    case PageCoding::CodePage:
+        text = platform::decodeCodePage(coding.body);
+        break;
+    case PageCoding::Utf8:
+        text = QString::fromUtf8(coding.body);
+        break;
+    case PageCoding::Decoder: {
+        const bool utf8 = isUtf8Label(coding.charset);
+        QStringDecoder decoder =
+            utf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder(coding.charset.toLatin1().constData());
+        // As a browser reads it, and as the reader shows such a file: what isn't of the character set
+        // becomes U+FFFD, and the report says so.
+        text = decoder.decode(coding.body);
+        if (decoder.hasError())
+            coding.problem = QStringLiteral("is not %1 text throughout; what isn't is read as U+FFFD, as a browser "
+                                            "reads it")
+                                 .arg(utf8 ? QStringLiteral("UTF-8") : coding.charset);
+        break;
+    }
+    }
+    if (problem)
+        *problem = coding.problem;
+    return {text, coding.charset};
+}
 
 // What a draft's pieces ask of a site: only whether they ask what the answers can't tell.
 class DraftSite final : public PageSite {
@@ -852,69 +954,181 @@ void subtract(TextChanges &from, const TextChanges &counted)
     from.stylesMoved -= counted.stylesMoved;
 }
 
-} // namespace
+// Drafts a page a part of its text at a time, each part read as if the page went on after it, up to
+// where what follows might change how it reads.
+class PageDrafter {
+public:
+    PageDrafter(book::TextForm form, const DraftAnswers *answers, qsizetype size)
+        : site_(answers), rewriter_({}, site_, draft_.changes, form)
+    {
+        draft_.form = form;
+        rewriter_.reserve(size);
+        rewriter_.draftFor(&site_.asked);
+    }
 
-DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers)
-{
-    DraftPage draft;
-    draft.form = form;
-    DraftSite site(answers);
-    // Encoded here rather than behind the writing of the pages, which is one core's work.
-    PageRewriter rewriter(html, site, draft.changes, form);
-    rewriter.reserve(html.size());
-    rewriter.draftFor(&site.asked);
-    ReadPieces pieces(html);
-    qsizetype lines = 0;   // that begin before counted
-    qsizetype counted = 0; // where lines are counted to
-    for (size_t i = 0; pieces.at(i);) {
-        const TextChanges before = draft.changes;
-        const qsizetype rewrittenBefore = site.rewrittenByAnswers;
-        site.asked = false;
-        size_t next = rewriter.appendUnit(pieces, i);
-        if (site.asked) {
+    // Drafts the pieces of part, the page's text from origin on: all of them when it is the last, else
+    // those up to the first whose reading the text after the part might change. Gives where in part
+    // that piece begins.
+    qsizetype draft(QStringView part, qsizetype origin, bool last)
+    {
+        rewriter_.read(part, origin);
+        ReadPieces pieces(part, origin);
+        // A piece is told by the few characters after it at most ("</script" and the one after).
+        constexpr qsizetype kLookahead = 32;
+        const qsizetype limit = origin + part.size() - kLookahead;
+        qsizetype stop = origin + part.size();
+        for (size_t i = 0; const HtmlToken *piece = pieces.at(i);) {
+            // A unit is three pieces at most: a style, its content and its end tag, which a draft takes
+            // along. They and the piece after them stand before the part's last few characters. The
+            // content of an element that holds no markup follows its tag, which was looked at so: a
+            // part never begins with it, as only the tag tells what it is.
+            if (!last && piece->kind != HtmlToken::RawText) {
+                const HtmlToken *unitEnd = pieces.at(i + 3);
+                if (!unitEnd || unitEnd->end > limit) {
+                    stop = piece->begin;
+                    break;
+                }
+            }
+            i = draftUnit(pieces, i, part, origin);
+        }
+        // Line breaks up to where the next part begins, which the pieces left to redo are told after.
+        if (!last) {
+            lines_ += std::count(part.begin() + (counted_ - origin), part.begin() + (stop - origin), u'\n');
+            counted_ = stop;
+        }
+        rewriter_.read({}, stop); // the part's memory is written over next: what is left of it is copied now
+        return stop - origin;
+    }
+
+    DraftPage finish()
+    {
+        draft_.rewrittenByAnswers = site_.rewrittenByAnswers;
+        draft_.bytes = rewriter_.takeBytes(&draft_.unheld);
+        // The pieces kept read their text where the draft holds it, found by their places.
+        for (const DraftPage::Redo &redo : draft_.redo) {
+            const QChar *held = draft_.heldText.constData() + redo.heldAt - redo.from;
+            for (size_t k = redo.firstToken; k < redo.endToken; ++k) {
+                HtmlToken &token = draft_.tokens[k];
+                if (!token.name.isNull())
+                    token.name = QStringView(held + token.begin + 1, token.name.size());
+                for (HtmlAttribute &attribute : token.attributes) {
+                    attribute.name = QStringView(held + attribute.begin, attribute.name.size());
+                    if (!attribute.rawValue.isNull())
+                        attribute.rawValue = QStringView(held + attribute.valueBegin, attribute.rawValue.size());
+                }
+            }
+        }
+        return std::move(draft_);
+    }
+
+private:
+    // Drafts the unit of pieces at i; gives the index after it.
+    size_t draftUnit(ReadPieces &pieces, size_t i, QStringView part, qsizetype origin)
+    {
+        const TextChanges before = draft_.changes;
+        const qsizetype rewrittenBefore = site_.rewrittenByAnswers;
+        site_.asked = false;
+        size_t next = rewriter_.appendUnit(pieces, i);
+        if (site_.asked) {
             // The site's answers may move a style out of the page, which then takes its end tag along.
             const HtmlToken *after = pieces.at(next);
             if (pieces.at(i)->kind == HtmlToken::StartTag && pieces.at(i)->is(u"style") && after &&
                 after->kind == HtmlToken::EndTag)
-                next = rewriter.appendUnit(pieces, next);
+                next = rewriter_.appendUnit(pieces, next);
             // Kept with an empty text after them, so that no piece reads on into the next run.
-            const size_t first = draft.tokens.size();
+            const size_t first = draft_.tokens.size();
             for (size_t k = i; k < next; ++k)
-                draft.tokens.push_back(*pieces.at(k));
-            draft.tokens.emplace_back();
-            DraftPage::Redo redo{first, first + (next - i), rewriter.cut(), draft.changes};
+                draft_.tokens.push_back(*pieces.at(k));
+            draft_.tokens.emplace_back();
+            DraftPage::Redo redo{first, first + (next - i), rewriter_.cut(), draft_.changes};
             subtract(redo.counted, before);
             redo.from = pieces.at(i)->begin;
             redo.to = pieces.at(next - 1)->end;
-            redo.heldAt = draft.heldText.size();
-            redo.linesBefore = (lines += std::count(html.begin() + counted, html.begin() + redo.from, u'\n'));
-            counted = redo.from;
-            draft.heldText += html.sliced(redo.from, redo.to - redo.from);
-            draft.redo.push_back(redo);
-            site.rewrittenByAnswers = rewrittenBefore; // the site is asked again for all of it
+            redo.heldAt = draft_.heldText.size();
+            redo.linesBefore =
+                (lines_ += std::count(part.begin() + (counted_ - origin), part.begin() + (redo.from - origin), u'\n'));
+            counted_ = redo.from;
+            draft_.heldText += part.sliced(redo.from - origin, redo.to - redo.from);
+            draft_.redo.push_back(redo);
+            site_.rewrittenByAnswers = rewrittenBefore; // the site is asked again for all of it
         }
         pieces.letGo(next);
-        i = next;
+        return next;
     }
-    draft.rewrittenByAnswers = site.rewrittenByAnswers;
-    draft.bytes = rewriter.takeBytes(&draft.unheld);
-    // The pieces kept read their text where the draft holds it: the page's own is let go.
-    for (const DraftPage::Redo &redo : draft.redo) {
-        const QChar *page = html.data() + redo.from;
-        const QChar *held = draft.heldText.constData() + redo.heldAt;
-        const auto moved = [&](QStringView view) {
-            return view.isNull() ? view : QStringView(held + (view.data() - page), view.size());
-        };
-        for (size_t k = redo.firstToken; k < redo.endToken; ++k) {
-            HtmlToken &token = draft.tokens[k];
-            token.name = moved(token.name);
-            for (HtmlAttribute &attribute : token.attributes) {
-                attribute.name = moved(attribute.name);
-                attribute.rawValue = moved(attribute.rawValue);
-            }
+
+    DraftPage draft_;
+    DraftSite site_;
+    PageRewriter rewriter_;
+    qsizetype lines_ = 0;   // that begin before counted_
+    qsizetype counted_ = 0; // where lines_ are counted to
+};
+
+// The bytes of the UTF-8 text of units.
+qsizetype utf8Size(QStringView units)
+{
+    qsizetype size = 0;
+    for (const QChar c : units)
+        size += c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 || c.isSurrogate() ? 2 : 3;
+    return size;
+}
+
+} // namespace
+
+DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers)
+{
+    PageDrafter drafter(form, answers, html.size());
+    drafter.draft(html, 0, true);
+    return drafter.finish();
+}
+
+DraftPage draftPageFile(QByteArrayView bytes, book::TextForm form, const DraftAnswers *answers, qsizetype partSize)
+{
+    const PageCoding coding = pageCoding(bytes);
+    const QByteArrayView body = coding.body;
+    const bool utf8 = coding.by != PageCoding::CodePage;
+    const auto whole = [&] { return draftPage(decodeAs(coding, nullptr).text, form, answers); };
+    // Where a character's bytes can't be told apart; UTF-8 that is not valid throughout is read whole
+    // too, as the parts would read what isn't differently.
+    if (utf8 && !coding.validUtf8 && !(coding.by == PageCoding::Decoder && isUtf8Label(coding.charset)))
+        return whole();
+    PageDrafter drafter(form, answers, body.size());
+    QString part;
+    qsizetype at = 0;     // of body, drafted
+    qsizetype origin = 0; // the characters of the text they hold
+    for (qsizetype size = partSize;;) {
+        qsizetype end = std::min(body.size(), at + size);
+        while (utf8 && end < body.size() && end > at + 1 && (uchar(body[end]) & 0xC0) == 0x80)
+            --end; // a character's bytes stay together
+        const QByteArrayView bytesOfPart = body.sliced(at, end - at);
+        QStringView text;
+        qsizetype skipped = 0; // bytes read as no character: a second byte-order mark, as decodeAs() reads it
+        if (utf8) {
+            if (part.size() < bytesOfPart.size())
+                part.resize(std::max(bytesOfPart.size(), std::min(body.size(), partSize)));
+            QStringDecoder decoder(QStringDecoder::Utf8,
+                                   at == 0 ? QStringDecoder::Flag::Stateless
+                                           : QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+            text = QStringView(part.constData(), decoder.appendToBuffer(part.data(), bytesOfPart) - part.constData());
+            if (decoder.hasError())
+                return whole();
+            skipped = at == 0 && bytesOfPart.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+        } else {
+            part = platform::decodeCodePage(bytesOfPart);
+            text = part;
         }
+        const bool last = end == body.size();
+        const qsizetype stop = drafter.draft(text, origin, last);
+        if (last)
+            break;
+        if (stop == 0 && skipped == 0) { // a unit longer than the part: read a longer one
+            size *= 2;
+            continue;
+        }
+        at += skipped + (utf8 ? utf8Size(text.first(stop)) : stop);
+        origin += stop;
+        size = partSize;
     }
-    return draft;
+    return drafter.finish();
 }
 
 QByteArray finishPage(DraftPage &&draft, PageSite &site, TextChanges &changes)
@@ -1077,84 +1291,6 @@ QString readLinks(QStringView html, PageSite &site)
         site.rewrite(UrlRole::Link, url, offset);
     return found.next;
 }
-
-namespace {
-
-// How a page file's bytes are read, told before they are: by the one rule that the page view serves
-// the file by. What a byte-order mark says, else what the page declares, else UTF-8 where the bytes
-// are, else Windows-1252.
-struct PageCoding {
-    enum By { CodePage, Utf8, Decoder };
-    By by = Decoder;
-    QByteArrayView body;    // without its byte-order mark
-    QString charset;        // the name of the character set read by
-    QString problem;        // what reading the bytes so says, as far as it is known before they are read
-    bool validUtf8 = false; // known to be, from telling the character set
-};
-
-PageCoding pageCoding(QByteArrayView bytes)
-{
-    const QString declared = platform::declaredCharset(bytes);
-    const QString charset = QString::fromLatin1(platform::charsetOf(bytes, declared));
-    QByteArrayView body = bytes;
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        body = bytes.sliced(3);
-    else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        body = bytes.sliced(2);
-
-    if (isWindows1252Label(charset)) {
-        // Every byte is a character here: nothing is lost.
-        return {PageCoding::CodePage, body, QStringLiteral("windows-1252"),
-                declared.isEmpty()
-                    ? QStringLiteral("declares no character set and is not UTF-8 text; read as Windows-1252")
-                    : QString()};
-    }
-    if (isUtf8Label(charset)) // read to tell when it has no mark and declares nothing
-        return {
-            PageCoding::Decoder, body, QStringLiteral("utf-8"), {}, body.size() == bytes.size() && declared.isEmpty()};
-    if (!QStringDecoder(charset.toLatin1().constData()).isValid()) {
-        if (QUtf8StringView(body.data(), body.size()).isValidUtf8())
-            return {PageCoding::Utf8, body, QStringLiteral("utf-8"),
-                    QStringLiteral("declares the character set \"%1\", which is not known; read as UTF-8").arg(charset),
-                    true};
-        return {
-            PageCoding::CodePage, body, QStringLiteral("windows-1252"),
-            QStringLiteral("declares the character set \"%1\", which is not known; read as Windows-1252").arg(charset)};
-    }
-    return {PageCoding::Decoder, body, charset, {}};
-}
-
-// The text of a page file read as coding tells; problem as decodePage() tells it.
-PageText decodeAs(PageCoding coding, QString *problem)
-{
-    QString text;
-    switch (coding.by) {
-    case PageCoding::CodePage:
-        text = platform::decodeCodePage(coding.body);
-        break;
-    case PageCoding::Utf8:
-        text = QString::fromUtf8(coding.body);
-        break;
-    case PageCoding::Decoder: {
-        const bool utf8 = isUtf8Label(coding.charset);
-        QStringDecoder decoder =
-            utf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder(coding.charset.toLatin1().constData());
-        // As a browser reads it, and as the reader shows such a file: what isn't of the character set
-        // becomes U+FFFD, and the report says so.
-        text = decoder.decode(coding.body);
-        if (decoder.hasError())
-            coding.problem = QStringLiteral("is not %1 text throughout; what isn't is read as U+FFFD, as a browser "
-                                            "reads it")
-                                 .arg(utf8 ? QStringLiteral("UTF-8") : coding.charset);
-        break;
-    }
-    }
-    if (problem)
-        *problem = coding.problem;
-    return {text, coding.charset};
-}
-
-} // namespace
 
 PageText decodePage(QByteArrayView bytes, QString *problem)
 {

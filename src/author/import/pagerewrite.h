@@ -104,6 +104,11 @@ public:
     virtual std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const = 0;
 };
 DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers = nullptr);
+// draftPage() of the text that decodePage() gives of a page file, without that text whole: it is
+// decoded and drafted a part of about partSize characters at a time, in the same memory. A big page's
+// text is twice its size, each page of that memory first touched on the core that drafts it.
+DraftPage draftPageFile(QByteArrayView bytes, book::TextForm form, const DraftAnswers *answers = nullptr,
+                        qsizetype partSize = qsizetype(1) << 17);
 QByteArray finishPage(DraftPage &&draft, PageSite &site, TextChanges &changes);
 
 // The links of a page, each with where its value stands, as rewritePage() hands them to the site

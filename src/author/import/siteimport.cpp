@@ -879,11 +879,11 @@ private:
         const QHash<QString, qsizetype> pageOfPath = pagesByPath();
         Prefetch<DraftPage> scanning(
             [this, &pageOfPath, form](const QString &path) {
-                // The draft holds what it needs of the page's text, which is let go here.
+                // The draft holds what it needs of the page's text, which it reads a part at a time.
                 QString problem;
-                const QString text = readPage(root_, path, &problem);
+                const std::optional<PageFile> file = readPageFile(root_, path, &problem);
                 const PageLinkAnswers answers(pageOfPath, pages_, pageIndex_.value(path));
-                return draftPage(text, form, &answers);
+                return draftPageFile(file ? file->bytes() : QByteArrayView(), form, &answers);
             },
             QThread::idealThreadCount(), kMostBytesDraftedAhead,
             [this](const QString &path) { return fileBytes(path); });
