@@ -97,22 +97,31 @@ qsizetype countOutsideCodePage(QStringView text)
 
 // The first unit at or after i that a separator or a marker may begin with ("~", "#", "<", "b", "B"),
 // or one that only looks alike to the quick test; size when there is none. Eight units at a time
-// where the machine allows: the whole text of every page goes through here.
-qsizetype nextMayBegin(const char16_t *units, qsizetype i, qsizetype size)
+// where the machine allows: the whole text of every page goes through here, most of it in pieces of a
+// few units, whose last units are read eight at a time too where readable units follow them.
+qsizetype nextMayBegin(const char16_t *units, qsizetype i, qsizetype size, qsizetype readable)
 {
+    Q_ASSERT(readable >= size);
 #if defined(__SSE2__)
     const __m128i lowerBit = _mm_set1_epi16(0x20);
     const __m128i tilde = _mm_set1_epi16(u'~');
     const __m128i hash = _mm_set1_epi16(u'#');
     const __m128i less = _mm_set1_epi16(u'<');
     const __m128i b = _mm_set1_epi16(u'b');
-    for (; size - i >= 8; i += 8) {
+    const auto hitsAt = [&](qsizetype at) {
         // With the letter-case bit set, "B" reads as "b"; "~", "#" and "<" have it already.
-        const __m128i chunk = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i)), lowerBit);
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, tilde), _mm_cmpeq_epi16(chunk, hash)),
-                                          _mm_or_si128(_mm_cmpeq_epi16(chunk, less), _mm_cmpeq_epi16(chunk, b)));
-        if (const int mask = _mm_movemask_epi8(hits))
-            return i + __builtin_ctz(unsigned(mask)) / 2;
+        const __m128i chunk = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(units + at)), lowerBit);
+        return unsigned(
+            _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, tilde), _mm_cmpeq_epi16(chunk, hash)),
+                                           _mm_or_si128(_mm_cmpeq_epi16(chunk, less), _mm_cmpeq_epi16(chunk, b)))));
+    };
+    for (; size - i >= 8; i += 8) {
+        if (const unsigned hits = hitsAt(i))
+            return i + __builtin_ctz(hits) / 2;
+    }
+    if (i < size && readable - i >= 8) {
+        const unsigned hits = hitsAt(i) & ((1U << (2 * (size - i))) - 1); // of the units before size
+        return hits != 0 ? i + __builtin_ctz(hits) / 2 : size;
     }
 #endif
     while (i < size && units[i] != u'~' && units[i] != u'#' && units[i] != u'<' && (units[i] | 0x20) != u'b')
@@ -122,9 +131,12 @@ qsizetype nextMayBegin(const char16_t *units, qsizetype i, qsizetype size)
 
 // Writes what the book format can't hold as character references. With markers, also what the
 // reader's picture rewriting would take for a picture ("<img", "background="), where the page's own
-// elements don't stand: in text, comments and attribute values. Out is a QString or a PageOut.
-template <typename Out> void appendEscaped(Out &out, QStringView text, TextChanges &changes, bool markers)
+// elements don't stand: in text, comments and attribute values. Out is a QString or a PageOut. within
+// is the text that text is part of, if any, which is read beyond it, never past its end.
+template <typename Out>
+void appendEscaped(Out &out, QStringView text, TextChanges &changes, bool markers, QStringView within = {})
 {
+    const qsizetype readable = within.isNull() ? text.size() : within.utf16() + within.size() - text.utf16();
     // One pass: runs without anything to escape are appended whole.
     qsizetype run = 0;
     const auto flush = [&](qsizetype at) { out += text.sliced(run, at - run); };
@@ -133,7 +145,7 @@ template <typename Out> void appendEscaped(Out &out, QStringView text, TextChang
     // The character after i, in lower case if it is an ASCII letter; 0 at the end.
     const auto lowerAfter = [&](qsizetype at) { return at + 1 < text.size() ? char16_t(units[at + 1] | 0x20) : 0; };
     while (i < text.size()) {
-        i = nextMayBegin(units, i, text.size());
+        i = nextMayBegin(units, i, text.size(), readable);
         if (i >= text.size())
             break;
         const char16_t c = units[i];
@@ -562,7 +574,7 @@ public:
         const HtmlToken &token = *pieces.at(i);
         if (token.kind != HtmlToken::StartTag) {
             // An end tag, text, a comment, a declaration, or a script or style end that has none.
-            appendEscaped(out_, slice(token.begin, token.end), changes_, true);
+            appendEscaped(out_, slice(token.begin, token.end), changes_, true, html_);
             return i + 1;
         }
         if (!token.is(u"script") && !token.is(u"style")) {
@@ -743,8 +755,9 @@ private:
         // attribute of that name or ending in it is rewritten for.
         const QStringView text = slice(token.begin + 1, token.end);
         const char16_t *units = text.utf16();
-        for (qsizetype i = nextMayBegin(units, 0, text.size()); i < text.size();
-             i = nextMayBegin(units, i + 1, text.size())) {
+        const qsizetype readable = html_.utf16() + html_.size() - units;
+        for (qsizetype i = nextMayBegin(units, 0, text.size(), readable); i < text.size();
+             i = nextMayBegin(units, i + 1, text.size(), readable)) {
             const char16_t c = units[i];
             if (c == u'~' || c == u'<' || (c == u'#' && i + 1 < text.size() && units[i + 1] == u'#'))
                 return false;
@@ -968,8 +981,10 @@ public:
 
     // Drafts the pieces of part, the page's text from origin on: all of them when it is the last, else
     // those up to the first whose reading the text after the part might change. Gives where in part
-    // that piece begins.
-    qsizetype draft(QStringView part, qsizetype origin, bool last)
+    // that piece begins. linesBefore() gives the line breaks of the page before origin, asked only
+    // when a piece left to redo is told after them.
+    template <typename LinesBefore>
+    qsizetype draft(QStringView part, qsizetype origin, bool last, LinesBefore &&linesBefore)
     {
         rewriter_.read(part, origin);
         ReadPieces pieces(part, origin);
@@ -989,12 +1004,7 @@ public:
                     break;
                 }
             }
-            i = draftUnit(pieces, i, part, origin);
-        }
-        // Line breaks up to where the next part begins, which the pieces left to redo are told after.
-        if (!last) {
-            lines_ += std::count(part.begin() + (counted_ - origin), part.begin() + (stop - origin), u'\n');
-            counted_ = stop;
+            i = draftUnit(pieces, i, part, origin, linesBefore);
         }
         rewriter_.read({}, stop); // the part's memory is written over next: what is left of it is copied now
         return stop - origin;
@@ -1023,7 +1033,8 @@ public:
 
 private:
     // Drafts the unit of pieces at i; gives the index after it.
-    size_t draftUnit(ReadPieces &pieces, size_t i, QStringView part, qsizetype origin)
+    template <typename LinesBefore>
+    size_t draftUnit(ReadPieces &pieces, size_t i, QStringView part, qsizetype origin, LinesBefore &linesBefore)
     {
         const TextChanges before = draft_.changes;
         const qsizetype rewrittenBefore = site_.rewrittenByAnswers;
@@ -1045,6 +1056,10 @@ private:
             redo.from = pieces.at(i)->begin;
             redo.to = pieces.at(next - 1)->end;
             redo.heldAt = draft_.heldText.size();
+            if (counted_ < origin) {
+                lines_ = linesBefore();
+                counted_ = origin;
+            }
             redo.linesBefore =
                 (lines_ += std::count(part.begin() + (counted_ - origin), part.begin() + (redo.from - origin), u'\n'));
             counted_ = redo.from;
@@ -1063,12 +1078,18 @@ private:
     qsizetype counted_ = 0; // where lines_ are counted to
 };
 
-// The bytes of the UTF-8 text of units.
-qsizetype utf8Size(QStringView units)
+// The bytes of text in UTF-8; runs of ASCII, nearly all of a page, a few units at a time.
+qsizetype utf8Size(QStringView text)
 {
     qsizetype size = 0;
-    for (const QChar c : units)
-        size += c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 || c.isSurrogate() ? 2 : 3;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype asciiEnd = platform::asciiRunEnd(text, i);
+        size += asciiEnd - i;
+        if ((i = asciiEnd) >= text.size())
+            break;
+        const char16_t c = text[i].unicode();
+        size += c < 0x800 || QChar::isSurrogate(c) ? 2 : 3;
+    }
     return size;
 }
 
@@ -1077,7 +1098,7 @@ qsizetype utf8Size(QStringView units)
 DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers)
 {
     PageDrafter drafter(form, answers, html.size());
-    drafter.draft(html, 0, true);
+    drafter.draft(html, 0, true, [] { return qsizetype(0); });
     return drafter.finish();
 }
 
@@ -1095,13 +1116,20 @@ DraftPage draftPageFile(QByteArrayView bytes, book::TextForm form, const DraftAn
     QString part;
     qsizetype at = 0;     // of body, drafted
     qsizetype origin = 0; // the characters of the text they hold
+    // A line break is one byte in either form.
+    qsizetype lines = 0;
+    qsizetype linesCounted = 0; // bytes of body whose line breaks are in lines
+    const auto linesBefore = [&] {
+        lines += std::count(body.begin() + linesCounted, body.begin() + at, '\n');
+        linesCounted = at;
+        return lines;
+    };
     for (qsizetype size = partSize;;) {
         qsizetype end = std::min(body.size(), at + size);
         while (utf8 && end < body.size() && end > at + 1 && (uchar(body[end]) & 0xC0) == 0x80)
             --end; // a character's bytes stay together
         const QByteArrayView bytesOfPart = body.sliced(at, end - at);
         QStringView text;
-        qsizetype skipped = 0; // bytes read as no character: a second byte-order mark, as decodeAs() reads it
         if (utf8) {
             if (part.size() < bytesOfPart.size())
                 part.resize(std::max(bytesOfPart.size(), std::min(body.size(), partSize)));
@@ -1111,20 +1139,22 @@ DraftPage draftPageFile(QByteArrayView bytes, book::TextForm form, const DraftAn
             text = QStringView(part.constData(), decoder.appendToBuffer(part.data(), bytesOfPart) - part.constData());
             if (decoder.hasError())
                 return whole();
-            skipped = at == 0 && bytesOfPart.startsWith("\xEF\xBB\xBF") ? 3 : 0;
         } else {
             part = platform::decodeCodePage(bytesOfPart);
             text = part;
         }
         const bool last = end == body.size();
-        const qsizetype stop = drafter.draft(text, origin, last);
+        const qsizetype stop = drafter.draft(text, origin, last, linesBefore);
         if (last)
             break;
-        if (stop == 0 && skipped == 0) { // a unit longer than the part: read a longer one
+        // The bytes of the text drafted, told from the few left: a second byte-order mark at the start
+        // is read as no character, as decodeAs() reads it.
+        const qsizetype next = utf8 ? end - utf8Size(text.sliced(stop)) : at + stop;
+        if (next == at) { // a unit longer than the part: read a longer one
             size *= 2;
             continue;
         }
-        at += skipped + (utf8 ? utf8Size(text.first(stop)) : stop);
+        at = next;
         origin += stop;
         size = partSize;
     }
