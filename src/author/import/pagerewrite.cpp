@@ -1016,15 +1016,18 @@ public:
         draft_.bytes = rewriter_.takeBytes(&draft_.unheld);
         // The pieces kept read their text where the draft holds it, found by their places.
         for (const DraftPage::Redo &redo : draft_.redo) {
-            const QChar *held = draft_.heldText.constData() + redo.heldAt - redo.from;
+            const QChar *held = draft_.heldText.constData() + redo.heldAt;
+            const auto heldAt = [&](qsizetype place, qsizetype size) {
+                return QStringView(held + (place - redo.from), size);
+            };
             for (size_t k = redo.firstToken; k < redo.endToken; ++k) {
                 HtmlToken &token = draft_.tokens[k];
                 if (!token.name.isNull())
-                    token.name = QStringView(held + token.begin + 1, token.name.size());
+                    token.name = heldAt(token.begin + 1, token.name.size());
                 for (HtmlAttribute &attribute : token.attributes) {
-                    attribute.name = QStringView(held + attribute.begin, attribute.name.size());
+                    attribute.name = heldAt(attribute.begin, attribute.name.size());
                     if (!attribute.rawValue.isNull())
-                        attribute.rawValue = QStringView(held + attribute.valueBegin, attribute.rawValue.size());
+                        attribute.rawValue = heldAt(attribute.valueBegin, attribute.rawValue.size());
                 }
             }
         }
@@ -1074,11 +1077,11 @@ private:
     DraftPage draft_;
     DraftSite site_;
     PageRewriter rewriter_;
-    qsizetype lines_ = 0;   // that begin before counted_
+    qsizetype lines_ = 0;   // line breaks of the page before counted_
     qsizetype counted_ = 0; // where lines_ are counted to
 };
 
-// The bytes of text in UTF-8; runs of ASCII, nearly all of a page, a few units at a time.
+// The bytes of text in UTF-8, its runs of ASCII read eight units at a time.
 qsizetype utf8Size(QStringView text)
 {
     qsizetype size = 0;
