@@ -554,8 +554,8 @@ template <typename Char> bool beginsMarkup(const Char *p, const Char *end)
 template <typename Char> const Char *rawContentEnd(const Char *p, const Char *end, Element element)
 {
     // In Element's order, from Script up to Plaintext, whose content runs to the end of the text.
-    constexpr std::string_view kNames[] = {"script",   "style", "iframe",   "noembed", "noframes",
-                                           "noscript", "title", "textarea", "xmp"};
+    static constexpr std::string_view kNames[] = {"script",   "style", "iframe",   "noembed", "noframes",
+                                                  "noscript", "title", "textarea", "xmp"};
     static_assert(std::size(kNames) == size_t(Element::Plaintext) - size_t(Element::Script));
     if (element == Element::Plaintext)
         return end;
