@@ -1261,7 +1261,7 @@ template <typename Char, typename OnTag> void forEachLinkingTag(const Char *begi
 {
     namespace html = book::html;
     for (const Char *p = html::find(begin, end, Char('<')); p < end; p = html::find(p, end, Char('<'))) {
-        const html::MarkupAt<Char> markup = html::markupAt(p, end);
+        const html::MarkupAt<Char> markup = html::markupAt<Char, false>(p, end); // no end tag's element
         if (markup.kind == html::Markup::Text) {
             ++p;
             continue;

@@ -345,6 +345,14 @@ template <typename Char> const Char *readTagName(const Char *p, const Char *end,
     return p;
 }
 
+// Where a tag's name that begins at p ends, as readTagName() reads it.
+template <typename Char> const Char *tagNameEnd(const Char *p, const Char *end)
+{
+    while (p < end && !isSpace(char32_t(*p)) && *p != '/' && *p != '>')
+        ++p;
+    return p;
+}
+
 // Where the end tag "</name" of a raw text element begins, name followed by a blank, "/" or ">"; end
 // when there is none.
 template <typename Char> const Char *findEndTag(const Char *p, const Char *end, std::string_view name)
@@ -503,8 +511,9 @@ template <typename Char> struct MarkupAt {
 };
 
 // The markup that begins at p, where *p is "<". A start tag's attributes are left for the caller
-// (readAttributes from its end).
-template <typename Char> MarkupAt<Char> markupAt(const Char *p, const Char *end)
+// (readAttributes from its end). An end tag's element is told only when endTagElement says so: most
+// readers pass over end tags, and a page has as many as start tags.
+template <typename Char, bool endTagElement = true> MarkupAt<Char> markupAt(const Char *p, const Char *end)
 {
     const Char *n = p + 1;
     if (n == end)
@@ -524,8 +533,9 @@ template <typename Char> MarkupAt<Char> markupAt(const Char *p, const Char *end)
             return {Markup::Other, t + 1};
         if (!isAsciiLetter(char32_t(*t)))
             return {Markup::Other, detail::skipPast(t, end, Char('>'))};
-        Element element;
-        const Char *after = readAttributes(detail::readTagName(t, end, element), end, [](auto, auto, auto, auto) {});
+        Element element = Element::Other;
+        const Char *nameEnd = endTagElement ? detail::readTagName(t, end, element) : detail::tagNameEnd(t, end);
+        const Char *after = readAttributes(nameEnd, end, [](auto, auto, auto, auto) {});
         return {Markup::EndTag, after ? after : end, element, !after};
     }
     if (!isAsciiLetter(char32_t(*n)))

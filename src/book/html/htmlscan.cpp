@@ -201,7 +201,7 @@ bool HtmlScanner::next(HtmlToken &token)
 
     const char16_t *p = base + at_;
     if (*p == u'<') {
-        const html::MarkupAt<char16_t> markup = html::markupAt(p, end);
+        const html::MarkupAt<char16_t> markup = html::markupAt<char16_t, false>(p, end); // no end tag's element
         switch (markup.kind) {
         case html::Markup::Text:
             break;
