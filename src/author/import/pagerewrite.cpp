@@ -761,7 +761,9 @@ private:
             const char16_t c = units[i];
             if (c == u'~' || c == u'<' || (c == u'#' && i + 1 < text.size() && units[i + 1] == u'#'))
                 return false;
-            if ((c | 0x20) == u'b' && text.sliced(i).startsWith(kBackgroundName, Qt::CaseInsensitive))
+            // Only "ba" may begin it: most tags hold a "b", few "background".
+            if ((c | 0x20) == u'b' && i + 1 < text.size() && (units[i + 1] | 0x20) == u'a' &&
+                text.sliced(i).startsWith(kBackgroundName, Qt::CaseInsensitive))
                 return false;
         }
         return true;
