@@ -1111,11 +1111,11 @@ DraftPage draftPageFile(QByteArrayView bytes, book::TextForm form, const DraftAn
 {
     const PageCoding coding = pageCoding(bytes);
     const QByteArrayView body = coding.body;
-    const bool utf8 = coding.by != PageCoding::CodePage;
+    const bool utf8 = coding.validUtf8 || (coding.by == PageCoding::Decoder && isUtf8Label(coding.charset));
     const auto whole = [&] { return draftPage(decodeAs(coding, nullptr).text, form, answers); };
     // Where a character's bytes can't be told apart; UTF-8 that is not valid throughout is read whole
     // too, as the parts would read what isn't differently.
-    if (utf8 && !coding.validUtf8 && !(coding.by == PageCoding::Decoder && isUtf8Label(coding.charset)))
+    if (!utf8 && coding.by != PageCoding::CodePage)
         return whole();
     PageDrafter drafter(form, answers, body.size());
     QString part;
