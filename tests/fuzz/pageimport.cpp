@@ -77,10 +77,13 @@ class LeftLinkAnswers final : public DraftAnswers {
 public:
     std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const override
     {
+        if (role == UrlRole::Link)
+            links.push_back(url);
         if (role == UrlRole::Link && url.size() % 5 == 1)
             return std::optional<QString>();
         return std::nullopt;
     }
+    mutable std::vector<QString> links; // asked for, in turn
 };
 
 // Notes the links it is asked for, in order, and leaves every reference as written.
@@ -138,6 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // The walk through a site reads a page's links without rewriting it: the same links, at the
     // same places, as the rewriting asks for.
+    const PageFileLinks fromFile = pageFileLinks(bytes);
     {
         LinkRecorder rewritten;
         LinkRecorder read;
@@ -148,7 +152,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                                           .arg(rewritten.links.join(u'|'), read.links.join(u'|')));
         // Read from the file's bytes, most of them never decoded: the same links, next page and problem.
         const PageLinks fromText = pageLinks(page.text);
-        const PageFileLinks fromFile = pageFileLinks(bytes);
         QStringList textUrls;
         for (const auto &link : fromText.links)
             textUrls.append(link.first);
@@ -184,7 +187,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         HostileSite inParts;
         TextChanges countedInParts;
         const qsizetype partSize = 33 + (size > 0 ? data[0] % 64 : 0);
-        FUZZ_CHECK(finishPage(draftPageFile(bytes, form, &answers, partSize), inParts, countedInParts) == finished);
+        // The links asked for as the walk reads them, from the start again where the UTF-8 fails.
+        const LeftLinkAnswers walkAnswers;
+        DraftReading reading;
+        FUZZ_CHECK(finishPage(draftPageFile(bytes, form, &walkAnswers, partSize, &reading), inParts, countedInParts) ==
+                   finished);
+        const std::vector<QString> &asked = walkAnswers.links;
+        FUZZ_CHECK(asked.size() >= fromFile.links.size() &&
+                   std::equal(fromFile.links.begin(), fromFile.links.end(), asked.end() - fromFile.links.size()));
+        FUZZ_CHECK(reading.next == fromFile.next && reading.problem == fromFile.problem);
         FUZZ_CHECK_MSG(
             inParts.readings == again.readings && inParts.links == again.links && inParts.aside == again.aside,
             QStringLiteral("in parts: %1\nwhole: %2").arg(inParts.readings.join(u'|'), again.readings.join(u'|')));

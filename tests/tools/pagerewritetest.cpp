@@ -50,10 +50,13 @@ class LinkAnswers final : public DraftAnswers {
 public:
     std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const override
     {
+        if (role == UrlRole::Link)
+            links.append(url);
         if (role != UrlRole::Link || url.startsWith(u"keep") || url.startsWith(u"moves"))
             return std::nullopt;
         return std::optional(u"L/"_s + url);
     }
+    mutable QStringList links; // asked for, in turn
 };
 
 std::vector<qsizetype> each(const TextChanges &c)
@@ -260,6 +263,13 @@ TEST(PageRewrite, ReadsTheLinksOfAPageFileAsOfItsText)
         EXPECT_EQ(fromText.next, c.next);
         EXPECT_EQ(fromFile.next, c.next);
         EXPECT_EQ(fromFile.problem, problem);
+        // As a draft in parts asks its answers for them, and reads the rest along.
+        const LinkAnswers answers;
+        DraftReading reading;
+        draftPageFile(c.file, book::TextForm::Utf8, &answers, 33, &reading);
+        EXPECT_EQ(answers.links.join(u'|'), c.links) << c.file.toStdString();
+        EXPECT_EQ(reading.next, c.next);
+        EXPECT_EQ(reading.problem, problem);
     }
 }
 

@@ -932,6 +932,18 @@ PageText decodeAs(PageCoding coding, QString *problem)
     return {text, coding.charset};
 }
 
+// The "href" of a <link> or <a> start tag whose "rel" holds "next", blanks around cut; nothing for
+// any other tag.
+std::optional<QString> nextReferenceOf(const HtmlToken &token)
+{
+    if (!(token.is(u"link") || token.is(u"a")))
+        return std::nullopt;
+    const HtmlAttribute *href = token.attribute(u"href");
+    if (!href || !anyRelation(token, [](QStringView r) { return r == u"next"; }))
+        return std::nullopt;
+    return href->value().trimmed();
+}
+
 // What a draft's pieces ask of a site: only whether they ask what the answers can't tell.
 class DraftSite final : public PageSite {
 public:
@@ -973,8 +985,8 @@ void subtract(TextChanges &from, const TextChanges &counted)
 // where what follows might change how it reads.
 class PageDrafter {
 public:
-    PageDrafter(book::TextForm form, const DraftAnswers *answers, qsizetype size)
-        : site_(answers), rewriter_({}, site_, draft_.changes, form)
+    PageDrafter(book::TextForm form, const DraftAnswers *answers, qsizetype size, DraftReading *reading = nullptr)
+        : site_(answers), rewriter_({}, site_, draft_.changes, form), reading_(reading)
     {
         draft_.form = form;
         rewriter_.reserve(size);
@@ -1014,6 +1026,8 @@ public:
 
     DraftPage finish()
     {
+        if (reading_)
+            reading_->next = next_.value_or(QString());
         draft_.rewrittenByAnswers = site_.rewrittenByAnswers;
         draft_.bytes = rewriter_.takeBytes(&draft_.unheld);
         // The pieces kept read their text where the draft holds it, found by their places.
@@ -1041,6 +1055,8 @@ private:
     template <typename LinesBefore>
     size_t draftUnit(ReadPieces &pieces, size_t i, QStringView part, qsizetype origin, LinesBefore &linesBefore)
     {
+        if (reading_ && !next_ && pieces.at(i)->kind == HtmlToken::StartTag && pieces.at(i)->name.size() <= 4)
+            next_ = nextReferenceOf(*pieces.at(i)); // of an <a> or a <link>
         const TextChanges before = draft_.changes;
         const qsizetype rewrittenBefore = site_.rewrittenByAnswers;
         site_.asked = false;
@@ -1081,7 +1097,16 @@ private:
     PageRewriter rewriter_;
     qsizetype lines_ = 0;   // line breaks of the page before counted_
     qsizetype counted_ = 0; // where lines_ are counted to
+    DraftReading *reading_;
+    std::optional<QString> next_; // the first reference to the next page, once read
 };
+
+DraftPage draftText(QStringView html, book::TextForm form, const DraftAnswers *answers, DraftReading *reading)
+{
+    PageDrafter drafter(form, answers, html.size(), reading);
+    drafter.draft(html, 0, true, [] { return qsizetype(0); });
+    return drafter.finish();
+}
 
 // The bytes of text in UTF-8, its runs of ASCII read eight units at a time.
 qsizetype utf8Size(QStringView text)
@@ -1102,22 +1127,25 @@ qsizetype utf8Size(QStringView text)
 
 DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers)
 {
-    PageDrafter drafter(form, answers, html.size());
-    drafter.draft(html, 0, true, [] { return qsizetype(0); });
-    return drafter.finish();
+    return draftText(html, form, answers, nullptr);
 }
 
-DraftPage draftPageFile(QByteArrayView bytes, book::TextForm form, const DraftAnswers *answers, qsizetype partSize)
+DraftPage draftPageFile(QByteArrayView bytes, book::TextForm form, const DraftAnswers *answers, qsizetype partSize,
+                        DraftReading *reading)
 {
     const PageCoding coding = pageCoding(bytes);
     const QByteArrayView body = coding.body;
     const bool utf8 = coding.validUtf8 || (coding.by == PageCoding::Decoder && isUtf8Label(coding.charset));
-    const auto whole = [&] { return draftPage(decodeAs(coding, nullptr).text, form, answers); };
+    const auto whole = [&] {
+        return draftText(decodeAs(coding, reading ? &reading->problem : nullptr).text, form, answers, reading);
+    };
     // Where a character's bytes can't be told apart; UTF-8 that is not valid throughout is read whole
     // too, as the parts would read what isn't differently.
     if (!utf8 && coding.by != PageCoding::CodePage)
         return whole();
-    PageDrafter drafter(form, answers, body.size());
+    if (reading)
+        reading->problem = coding.problem;
+    PageDrafter drafter(form, answers, body.size(), reading);
     QString part;
     qsizetype at = 0;     // of body, drafted
     qsizetype origin = 0; // the characters of the text they hold
@@ -1220,18 +1248,6 @@ QString rewritePage(QStringView html, PageSite &site, TextChanges &changes)
 }
 
 namespace {
-
-// The "href" of a <link> or <a> start tag whose "rel" holds "next", blanks around cut; nothing for
-// any other tag.
-std::optional<QString> nextReferenceOf(const HtmlToken &token)
-{
-    if (!(token.is(u"link") || token.is(u"a")))
-        return std::nullopt;
-    const HtmlAttribute *href = token.attribute(u"href");
-    if (!href || !anyRelation(token, [](QStringView r) { return r == u"next"; }))
-        return std::nullopt;
-    return href->value().trimmed();
-}
 
 // Whether [name, nameEnd) is lower, in any case of its ASCII letters.
 template <typename Char> bool isNamed(const Char *name, const Char *nameEnd, std::string_view lower)

@@ -103,13 +103,6 @@ public:
     // What PageSite::rewrite() will give for url, or nullopt when only the site can tell.
     virtual std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const = 0;
 };
-DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers = nullptr);
-// draftPage() of the text that decodePage() gives of a page file, without that text whole: it is
-// decoded and drafted a part of about partSize characters at a time, in the same memory. A big page's
-// text is twice its size, each page of that memory first touched on the core that drafts it.
-DraftPage draftPageFile(QByteArrayView bytes, book::TextForm form, const DraftAnswers *answers = nullptr,
-                        qsizetype partSize = qsizetype(1) << 17);
-QByteArray finishPage(DraftPage &&draft, PageSite &site, TextChanges &changes);
 
 // The links of a page, each with where its value stands, as rewritePage() hands them to the site
 // as UrlRole::Link, and what nextPageReference() gives, read in one pass and asking nothing of a
@@ -129,6 +122,22 @@ struct PageFileLinks {
     QString next;
 };
 PageFileLinks pageFileLinks(QByteArrayView bytes);
+
+DraftPage draftPage(QStringView html, book::TextForm form, const DraftAnswers *answers = nullptr);
+// What pageFileLinks() tells of a page file besides its links, as a draft reads it along.
+struct DraftReading {
+    QString problem;
+    QString next;
+};
+// draftPage() of the text that decodePage() gives of a page file, without that text whole: it is
+// decoded and drafted a part of about partSize characters at a time, in the same memory. A big page's
+// text is twice its size, each page of that memory first touched on the core that drafts it. The walk
+// through a site drafts a page as it reads its links: answers are asked for each reference in turn,
+// the links among them as pageFileLinks() gives them (again from the start where UTF-8 turns out not
+// valid throughout part of the way), and reading, when given, gets the rest.
+DraftPage draftPageFile(QByteArrayView bytes, book::TextForm form, const DraftAnswers *answers = nullptr,
+                        qsizetype partSize = qsizetype(1) << 17, DraftReading *reading = nullptr);
+QByteArray finishPage(DraftPage &&draft, PageSite &site, TextChanges &changes);
 
 // Asks site for the links of html alone, as rewritePage() asks for them, and writes nothing: what
 // the walk through a site needs, at a fraction of the rewriting's cost. Gives what

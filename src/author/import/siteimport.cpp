@@ -28,11 +28,14 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -222,13 +225,128 @@ book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
     return reference;
 }
 
+// The walk drafts the pages it reads for their links, so that each is read once, as long as the drafts
+// held until the pages are named stay under a bound. A page is named by its path, unless that clashes
+// with another's name: a draft's links to pages assume so, and the assumptions are checked once the
+// pages are named. What the walk's threads share to do so, safe to ask from any of them.
+class WalkDrafts {
+public:
+    explicit WalkDrafts(QString root) : root_(std::move(root)) {}
+
+    // Whether a page file of that size may be drafted: the drafts held stay under the bound.
+    bool mayDraft(qint64 bytes)
+    {
+        constexpr qint64 kMostBytesDrafted = qint64(64) << 20; // of page files; their drafts hold about twice
+        if (held_.fetch_add(bytes) + bytes <= kMostBytesDrafted)
+            return true;
+        held_.fetch_sub(bytes);
+        return false;
+    }
+
+    // The form the book will most likely take, as far as the walk knows: a name or title outside the
+    // code page makes it UTF-8.
+    book::TextForm form() const { return utf8_ ? book::TextForm::Utf8 : book::TextForm::CodePage; }
+    void expect(QStringView nameOrTitle)
+    {
+        if (!book::BookEncoder::fitsCodePage(nameOrTitle))
+            utf8_ = true;
+    }
+
+    // How links name the page at a site path, if a draft may take it for one: an HTML file of the site
+    // that is itself, no symbolic link. A page walked to is named by its path, unless its name clashes.
+    std::optional<QString> linkToPageAt(const QString &path)
+    {
+        const std::lock_guard lock(mutex_);
+        auto known = links_.constFind(path);
+        if (known == links_.constEnd()) {
+            struct stat status {};
+            const bool page = isHtmlFile(path) &&
+                              ::lstat(QFile::encodeName(root_ + u'/' + path).constData(), &status) == 0 &&
+                              S_ISREG(status.st_mode);
+            known = links_.insert(path, page ? linkToPage(pageNameFor(path)) : QString());
+        }
+        return known->isNull() ? std::nullopt : std::optional(*known);
+    }
+
+private:
+    const QString root_;
+    std::atomic<qint64> held_ = 0;
+    std::atomic<bool> utf8_ = false;
+    std::mutex mutex_;
+    QHash<QString, QString> links_; // by site path; null where a draft takes it for no page
+};
+
+// A link's value to a page of that link.
+QString pageLinkValue(const QString &link, bool fromItself, QStringView fragment)
+{
+    if (fragment.isNull())
+        return link;
+    // A place in the page shown is scrolled to without showing the page again.
+    const QStringView written = fromItself ? QStringView() : QStringView(link);
+    QString value;
+    value.reserve(written.size() + 1 + fragment.size());
+    value += written;
+    value += u'#';
+    value += fragment;
+    return value;
+}
+
+// The answers a page drafted by the walk gives itself: what is left as written, and links to pages
+// as WalkDrafts tells them, each page path it took for a page kept to be checked. Keeps the paths in
+// the site that the page's links name, for the walk.
+class WalkAnswers final : public DraftAnswers {
+public:
+    WalkAnswers(WalkDrafts &drafts, const QString &path) : drafts_(drafts), path_(path), folder_(folderOf(path)) {}
+
+    std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const override
+    {
+        const SiteUrl read = readSiteUrlRemembered(url, folder_);
+        const book::UrlReference &reference = read.named;
+        if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
+            return std::optional<QString>();
+        if (role != UrlRole::Link || reference.climbsOut)
+            return std::nullopt;
+        auto known = named_.constFind(reference.path);
+        if (known == named_.constEnd()) {
+            known = named_.insert(reference.path, drafts_.linkToPageAt(reference.path).value_or(QString()));
+            paths_.push_back(reference.path);
+        }
+        if (known->isNull())
+            return std::nullopt;
+        return pageLinkValue(*known, reference.path == path_,
+                             read.place.isNull() ? QStringView(reference.fragment) : read.place);
+    }
+
+    // The paths in the site that the page's links name, each once, in link order.
+    std::vector<QString> takePaths() { return std::move(paths_); }
+    // The site paths the draft took for pages named by their paths.
+    std::vector<QString> assumed() const
+    {
+        std::vector<QString> paths;
+        for (auto at = named_.constBegin(); at != named_.constEnd(); ++at)
+            if (!at->isNull())
+                paths.push_back(at.key());
+        return paths;
+    }
+
+private:
+    WalkDrafts &drafts_;
+    const QString &path_;
+    QString folder_;
+    mutable QHash<QString, QString> named_; // site path -> how links name its page; null for none
+    mutable std::vector<QString> paths_;
+};
+
 struct Page {
-    QString path;               // relative to the site, with "/"
-    QString name;               // the page name in the book
-    QString link;               // how links name it (see linkToPage)
-    QString problem;            // how its bytes were read, when not as declared
-    std::vector<QString> links; // the pages it links to, in link order
-    QString next;               // the page its rel="next" names, if any
+    QString path;                   // relative to the site, with "/"
+    QString name;                   // the page name in the book
+    QString link;                   // how links name it (see linkToPage)
+    QString problem;                // how its bytes were read, when not as declared
+    std::vector<QString> links;     // the pages it links to, in link order
+    QString next;                   // the page its rel="next" names, if any
+    bool namedByPath = false;       // its name is pageNameFor(path)
+    std::optional<DraftPage> draft; // drafted by the walk, until the book is written
+    std::vector<QString> assumed;   // the site paths that draft took for pages named by their paths
 };
 
 enum class FileState { Missing, Outside, File, Folder };
@@ -299,9 +417,15 @@ public:
         checkOutput();
 
         // The links of the pages, read ahead on every core, a big page first.
-        Prefetch<ReadLinks> linkReading([root = root_](const QString &path) { return readLinksOf(root, path); },
-                                        QThread::idealThreadCount(), std::numeric_limits<qsizetype>::max(),
-                                        [this](const QString &path) { return fileBytes(path); });
+        WalkDrafts drafts(root_);
+        if (titleGiven_)
+            drafts.expect(title_);
+        else if (!startPaths.empty())
+            drafts.expect(titleGuess(startPaths.front()));
+        Prefetch<ReadLinks> linkReading(
+            [root = root_, &drafts](const QString &path) { return readLinksOf(root, path, &drafts); },
+            QThread::idealThreadCount(), std::numeric_limits<qsizetype>::max(),
+            [this](const QString &path) { return fileBytes(path); });
         linkReading_ = &linkReading;
         for (const QString &start : startPaths) {
             if (pageIndex_.contains(start))
@@ -414,7 +538,7 @@ public:
         if (role == UrlRole::Link && pageIndex_.contains(target)) {
             ++totals_.pageLinks;
             const Page &page = pages_[pageIndex_.value(target)];
-            return pageLinkValue(page, &page == current_, reference.fragment);
+            return pageLinkValue(page.link, &page == current_, reference.fragment);
         }
         if (role == UrlRole::Picture)
             return claimPicture(target);
@@ -778,6 +902,17 @@ private:
         return file ? std::move(decodePage(file->bytes(), problem).text) : QString();
     }
 
+    // The title of the page at path, from its first bytes, where a page's title stands: what the
+    // form of the book depends on before the pages are named.
+    QString titleGuess(const QString &path) const
+    {
+        constexpr qint64 kHead = qint64(64) << 10;
+        QFile file(root_ + u'/' + path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return book::pageTitle(QStringView(decodePage(file.read(kHead), nullptr).text));
+    }
+
     QString textOf(const Page &page) const
     {
         QString problem;
@@ -789,26 +924,41 @@ private:
     struct ReadLinks {
         QString problem;
         std::vector<QString> paths;
-        std::optional<QString> next; // the path its rel="next" names
+        std::optional<QString> next;    // the path its rel="next" names
+        std::optional<DraftPage> draft; // the page drafted along, when drafts may
+        std::vector<QString> assumed;   // the site paths the draft took for pages named by their paths
     };
-    static ReadLinks readLinksOf(const QString &root, const QString &path)
+    static ReadLinks readLinksOf(const QString &root, const QString &path, WalkDrafts *drafts)
     {
         ReadLinks read;
         const std::optional<PageFile> file = readPageFile(root, path, &read.problem);
         if (!file)
             return read;
-        PageFileLinks links = pageFileLinks(file->bytes());
-        read.problem = std::move(links.problem);
         const QString folder = folderOf(path);
-        QSet<QString> named;
-        for (const QString &url : links.links) {
-            if (std::optional<QString> linked = sitePathOf(url, folder); linked && !named.contains(*linked)) {
-                named.insert(*linked);
-                read.paths.push_back(*std::move(linked));
+        QString next;
+        if (drafts && drafts->mayDraft(file->bytes().size())) {
+            drafts->expect(pageNameFor(path));
+            WalkAnswers answers(*drafts, path);
+            DraftReading reading;
+            read.draft = draftPageFile(file->bytes(), drafts->form(), &answers, qsizetype(1) << 17, &reading);
+            read.paths = answers.takePaths();
+            read.assumed = answers.assumed();
+            read.problem = std::move(reading.problem);
+            next = std::move(reading.next);
+        } else {
+            PageFileLinks links = pageFileLinks(file->bytes());
+            QSet<QString> named;
+            for (const QString &url : links.links) {
+                if (std::optional<QString> linked = sitePathOf(url, folder); linked && !named.contains(*linked)) {
+                    named.insert(*linked);
+                    read.paths.push_back(*std::move(linked));
+                }
             }
+            read.problem = std::move(links.problem);
+            next = std::move(links.next);
         }
-        if (!links.next.isEmpty())
-            read.next = sitePathOf(links.next, folder);
+        if (!next.isEmpty())
+            read.next = sitePathOf(next, folder);
         return read;
     }
 
@@ -842,7 +992,7 @@ private:
             const auto target = pageOfPath_.constFind(reference.path);
             if (target == pageOfPath_.constEnd())
                 return std::nullopt;
-            return pageLinkValue(pages_[size_t(*target)], *target == page_,
+            return pageLinkValue(pages_[size_t(*target)].link, *target == page_,
                                  read.place.isNull() ? QStringView(reference.fragment) : read.place);
         }
 
@@ -877,6 +1027,16 @@ private:
         const book::TextForm form = fits ? book::TextForm::CodePage : book::TextForm::Utf8;
         BookStream book(staging_ + u'/' + QString::fromLatin1(book::kBookFileName + 1), form, title_);
         const QHash<QString, qsizetype> pageOfPath = pagesByPath();
+        // What the walk drafted stands where the pages are named as it assumed, in the form it took.
+        std::vector<QString> paths;
+        paths.reserve(order_.size());
+        for (const auto index : order_) {
+            Page &page = pages_[size_t(index)];
+            if (page.draft && !draftHolds(page, form, pageOfPath))
+                page.draft.reset();
+            if (!page.draft)
+                paths.push_back(page.path);
+        }
         Prefetch<DraftPage> scanning(
             [this, &pageOfPath, form](const QString &path) {
                 // The draft holds what it needs of the page's text, which it reads a part at a time.
@@ -887,21 +1047,30 @@ private:
             },
             QThread::idealThreadCount(), kMostBytesDraftedAhead,
             [this](const QString &path) { return fileBytes(path); });
-        std::vector<QString> paths;
-        paths.reserve(order_.size());
-        for (const auto index : order_)
-            paths.push_back(pages_[size_t(index)].path);
         scanning.ahead(paths);
         for (const auto index : order_) {
             Page &page = pages_[size_t(index)];
             current_ = &page;
-            DraftPage draft = scanning.take(page.path);
+            DraftPage draft = page.draft ? *std::exchange(page.draft, std::nullopt) : scanning.take(page.path);
             totals_.pageLinks += draft.rewrittenByAnswers;
             book.addPage(page.name, finishPage(std::move(draft), *this, totals_.text));
         }
         current_ = nullptr;
         lines_.reset({});
         bookSize_ = book.finish();
+    }
+
+    // Whether the walk's draft of page reads as a draft made now would: in the book's form, each page
+    // it took a path for named by that path.
+    bool draftHolds(const Page &page, book::TextForm form, const QHash<QString, qsizetype> &pageOfPath) const
+    {
+        if (page.draft->form != form)
+            return false;
+        return std::all_of(page.assumed.begin(), page.assumed.end(), [&](const QString &path) {
+            const auto target = pageOfPath.constFind(path);
+            return target != pageOfPath.constEnd() && pages_[size_t(*target)].path == path &&
+                   pages_[size_t(*target)].namedByPath;
+        });
     }
 
     // The HTML file of the site at path, if there is one. Asked for every link of every page the walk
@@ -926,8 +1095,10 @@ private:
         pages_.push_back({});
         Page &page = pages_.back();
         page.path = path;
-        ReadLinks read = linkReading_ ? linkReading_->take(path) : readLinksOf(root_, path);
+        ReadLinks read = linkReading_ ? linkReading_->take(path) : readLinksOf(root_, path, nullptr);
         page.problem = std::move(read.problem);
+        page.draft = std::move(read.draft);
+        page.assumed = std::move(read.assumed);
         for (const QString &linked : read.paths)
             if (std::optional<QString> target = pageAt(linked))
                 page.links.push_back(*std::move(target));
@@ -1007,6 +1178,7 @@ private:
                 name = base + u'-' + QString::number(n);
             used.insert(name.toLower());
             page.name = name;
+            page.namedByPath = name == base;
             page.link = linkToPage(name);
             if (name != page.path)
                 notes_.emplace_back(
@@ -1124,20 +1296,6 @@ private:
 
     // What a link to page is written as, with the place it names, if any.
     // Made in one allocation, or none: a site has millions of links.
-    static QString pageLinkValue(const Page &page, bool fromItself, QStringView fragment)
-    {
-        if (fragment.isNull())
-            return page.link;
-        // A place in the page shown is scrolled to without showing the page again.
-        const QStringView link = fromItself ? QStringView() : QStringView(page.link);
-        QString value;
-        value.reserve(link.size() + 1 + fragment.size());
-        value += link;
-        value += u'#';
-        value += fragment;
-        return value;
-    }
-
     // The site's files that are no page, copied while the pages are made: each keeps its place, which
     // no other copy can take (see claimPicture). Those under the folders of our own copies are left
     // for copyFiles(), which sees what else claims their place.
