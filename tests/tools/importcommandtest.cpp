@@ -180,6 +180,15 @@ TEST_F(TavloBook, ImportRefusesWhatItCantWriteAndReplacesOnlyWithForce)
     EXPECT_EQ(readFile(QStringLiteral("out2/tessavanetavlo.tavlo")),
               "\xEF\xBB\xBF" + title + "<<$$>>index.html##<title>" + title +
                   "</title><a href=\"\xD8\xA8.html\">b</a>~\xD8\xA8.html##<p>x</p>");
+    // So does a title that stands too far into the start page to be seen before the pages are read.
+    const QByteArray late = "<!--" + QByteArray(70'000, '-') + "--><title>" + title + "</title>";
+    writeFile(QStringLiteral("late/index.html"), late + "<a href=two.html>\xD8\xA8</a>");
+    writeFile(QStringLiteral("late/two.html"), "<p>\xD8\xA8</p>");
+    r = run({QStringLiteral("import"), QStringLiteral("late"), QStringLiteral("-o"), QStringLiteral("out3")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readFile(QStringLiteral("out3/tessavanetavlo.tavlo")),
+              "\xEF\xBB\xBF" + title + "<<$$>>index.html##" + late +
+                  "<a href=\"two.html\">\xD8\xA8</a>~two.html##<p>\xD8\xA8</p>");
 }
 
 TEST_F(TavloBook, ImportWalksDepthFirstWithoutNextLinksAndKeepsTheReaderOffOtherText)

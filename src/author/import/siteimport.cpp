@@ -231,13 +231,13 @@ book::UrlReference readSiteUrlOnce(const QString &url, const QString &folder)
 // pages are named. What the walk's threads share to do so, safe to ask from any of them.
 class WalkDrafts {
 public:
-    explicit WalkDrafts(QString root) : root_(std::move(root)) {}
+    // most: of page files drafted, whose drafts hold about twice that.
+    WalkDrafts(QString root, qint64 most) : root_(std::move(root)), most_(most) {}
 
     // Whether a page file of that size may be drafted: the drafts held stay under the bound.
     bool mayDraft(qint64 bytes)
     {
-        constexpr qint64 kMostBytesDrafted = qint64(64) << 20; // of page files; their drafts hold about twice
-        if (held_.fetch_add(bytes) + bytes <= kMostBytesDrafted)
+        if (held_.fetch_add(bytes) + bytes <= most_)
             return true;
         held_.fetch_sub(bytes);
         return false;
@@ -270,6 +270,7 @@ public:
 
 private:
     const QString root_;
+    const qint64 most_;
     std::atomic<qint64> held_ = 0;
     std::atomic<bool> utf8_ = false;
     std::mutex mutex_;
@@ -371,6 +372,7 @@ public:
 
     bool all = false;         // every HTML file of the site, not only those the starts reach
     bool followLinks = false; // files outside the site that symbolic links lead to are copied
+    qint64 mostBytesDraftedByWalk = 0;
 
     ImportReport run()
     {
@@ -417,7 +419,7 @@ public:
         checkOutput();
 
         // The links of the pages, read ahead on every core, a big page first.
-        WalkDrafts drafts(root_);
+        WalkDrafts drafts(root_, mostBytesDraftedByWalk);
         if (titleGiven_)
             drafts.expect(title_);
         else if (!startPaths.empty())
@@ -1480,5 +1482,6 @@ ImportReport importSite(const SiteImportRequest &request)
     SiteImport import(request.site, request.out, request.starts, request.title, request.titleGiven, request.force);
     import.all = request.all;
     import.followLinks = request.followLinks;
+    import.mostBytesDraftedByWalk = request.mostBytesDraftedByWalk;
     return import.run();
 }

@@ -20,6 +20,9 @@ struct SiteImportRequest {
     bool force = false;       // an existing out is replaced
     bool all = false;         // every HTML file of the site, not only those the starts reach
     bool followLinks = false; // files outside the site that symbolic links lead to are copied
+    // The walk drafts the pages it reads, up to this many bytes of page files, held until the pages are
+    // named; the pages after them it reads for their links alone, and they are read again to be drafted.
+    qint64 mostBytesDraftedByWalk = qint64(64) << 20;
 };
 
 // A reference that was left as written, and why; grouped by what it names.
