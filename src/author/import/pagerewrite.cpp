@@ -938,10 +938,11 @@ std::optional<QString> nextReferenceOf(const HtmlToken &token)
 {
     if (!(token.is(u"link") || token.is(u"a")))
         return std::nullopt;
-    const HtmlAttribute *href = token.attribute(u"href");
-    if (!href || !anyRelation(token, [](QStringView r) { return r == u"next"; }))
+    // "rel" first: a page has thousands of <a href>, and hardly a "rel" among them.
+    if (!anyRelation(token, [](QStringView r) { return r == u"next"; }))
         return std::nullopt;
-    return href->value().trimmed();
+    const HtmlAttribute *href = token.attribute(u"href");
+    return href ? std::optional(href->value().trimmed()) : std::nullopt;
 }
 
 // What a draft's pieces ask of a site: only whether they ask what the answers can't tell.
@@ -1055,8 +1056,9 @@ private:
     template <typename LinesBefore>
     size_t draftUnit(ReadPieces &pieces, size_t i, QStringView part, qsizetype origin, LinesBefore &linesBefore)
     {
-        if (reading_ && !next_ && pieces.at(i)->kind == HtmlToken::StartTag && pieces.at(i)->name.size() <= 4)
-            next_ = nextReferenceOf(*pieces.at(i)); // of an <a> or a <link>
+        if (const HtmlToken &piece = *pieces.at(i); reading_ && !next_ && piece.kind == HtmlToken::StartTag &&
+                                                    (piece.name.size() == 1 || piece.name.size() == 4))
+            next_ = nextReferenceOf(piece); // of an <a> or a <link>
         const TextChanges before = draft_.changes;
         const qsizetype rewrittenBefore = site_.rewrittenByAnswers;
         site_.asked = false;

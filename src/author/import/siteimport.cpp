@@ -277,7 +277,8 @@ private:
     QHash<QString, QString> links_; // by site path; null where a draft takes it for no page
 };
 
-// A link's value to a page of that link.
+// What a link to the page that links name as link is written as, with the place it names, if any.
+// Made in one allocation, or none: a site has millions of links.
 QString pageLinkValue(const QString &link, bool fromItself, QStringView fragment)
 {
     if (fragment.isNull())
@@ -418,7 +419,7 @@ public:
         }
         checkOutput();
 
-        // The links of the pages, read ahead on every core, a big page first.
+        // The links of the pages, read ahead on every core, a big page first, most pages drafted along.
         WalkDrafts drafts(root_, mostBytesDraftedByWalk);
         if (titleGiven_)
             drafts.expect(title_);
@@ -1296,8 +1297,6 @@ private:
         cssText_.clear();
     }
 
-    // What a link to page is written as, with the place it names, if any.
-    // Made in one allocation, or none: a site has millions of links.
     // The site's files that are no page, copied while the pages are made: each keeps its place, which
     // no other copy can take (see claimPicture). Those under the folders of our own copies are left
     // for copyFiles(), which sees what else claims their place.
