@@ -22,7 +22,9 @@ struct SiteImportRequest {
     bool followLinks = false; // files outside the site that symbolic links lead to are copied
     // The walk drafts the pages it reads, up to this many bytes of page files, held until the pages are
     // named; the pages after them it reads for their links alone, and they are read again to be drafted.
-    qint64 mostBytesDraftedByWalk = qint64(64) << 20;
+    // The drafts held take one to two times their files' size in fresh memory, whose first touch costs
+    // more than reading the links again: enough for a manual of several hundred pages.
+    qint64 mostBytesDraftedByWalk = qint64(32) << 20;
 };
 
 // A reference that was left as written, and why; grouped by what it names.
