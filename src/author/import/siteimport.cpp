@@ -939,8 +939,9 @@ private:
             return read;
         const QString folder = folderOf(path);
         QString next;
+        if (drafts)
+            drafts->expect(pageNameFor(path)); // for the pages drafted after it
         if (drafts && drafts->mayDraft(file->bytes().size())) {
-            drafts->expect(pageNameFor(path));
             WalkAnswers answers(*drafts, path);
             DraftReading reading;
             read.draft = draftPageFile(file->bytes(), drafts->form(), &answers, qsizetype(1) << 17, &reading);
