@@ -293,6 +293,31 @@ QString pageLinkValue(const QString &link, bool fromItself, QStringView fragment
     return value;
 }
 
+// A page that a link leads to, as a draft's answers know it.
+struct LinkedPage {
+    const QString *link = nullptr; // how links name it; null when the answers know of no page there
+    bool itself = false;           // the page that holds the link
+};
+
+// What a draft's answers give for url, from a page in folder: as written where it leads out of the
+// site or names the page itself, as rewrite() leaves it; the link to the page that pageAt() tells of
+// for a site path; else nothing.
+template <typename PageAt>
+std::optional<std::optional<QString>> answerLink(UrlRole role, const QString &url, const QString &folder,
+                                                 PageAt &&pageAt)
+{
+    const SiteUrl read = readSiteUrlRemembered(url, folder);
+    const book::UrlReference &reference = read.named;
+    if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
+        return std::optional<QString>();
+    if (role != UrlRole::Link || reference.climbsOut)
+        return std::nullopt;
+    const LinkedPage page = pageAt(reference.path);
+    if (!page.link)
+        return std::nullopt;
+    return pageLinkValue(*page.link, page.itself, read.place.isNull() ? QStringView(reference.fragment) : read.place);
+}
+
 // The answers a page drafted by the walk gives itself: what is left as written, and links to pages
 // as WalkDrafts tells them, each page path it took for a page kept to be checked. Keeps the paths in
 // the site that the page's links name, for the walk.
@@ -302,21 +327,14 @@ public:
 
     std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const override
     {
-        const SiteUrl read = readSiteUrlRemembered(url, folder_);
-        const book::UrlReference &reference = read.named;
-        if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
-            return std::optional<QString>();
-        if (role != UrlRole::Link || reference.climbsOut)
-            return std::nullopt;
-        auto known = named_.constFind(reference.path);
-        if (known == named_.constEnd()) {
-            known = named_.insert(reference.path, drafts_.linkToPageAt(reference.path).value_or(QString()));
-            paths_.push_back(reference.path);
-        }
-        if (known->isNull())
-            return std::nullopt;
-        return pageLinkValue(*known, reference.path == path_,
-                             read.place.isNull() ? QStringView(reference.fragment) : read.place);
+        return answerLink(role, url, folder_, [&](const QString &path) {
+            auto known = named_.constFind(path);
+            if (known == named_.constEnd()) {
+                known = named_.insert(path, drafts_.linkToPageAt(path).value_or(QString()));
+                paths_.push_back(path);
+            }
+            return LinkedPage{known->isNull() ? nullptr : &*known, path == path_};
+        });
     }
 
     // The paths in the site that the page's links name, each once, in link order.
@@ -987,17 +1005,11 @@ private:
 
         std::optional<std::optional<QString>> answer(UrlRole role, const QString &url) const override
         {
-            const SiteUrl read = readSiteUrlRemembered(url, folder_);
-            const book::UrlReference &reference = read.named;
-            if (reference.kind == book::UrlReference::External || reference.kind == book::UrlReference::Document)
-                return std::optional<QString>(); // left as written, as rewrite() leaves them
-            if (role != UrlRole::Link || reference.climbsOut)
-                return std::nullopt;
-            const auto target = pageOfPath_.constFind(reference.path);
-            if (target == pageOfPath_.constEnd())
-                return std::nullopt;
-            return pageLinkValue(pages_[size_t(*target)].link, *target == page_,
-                                 read.place.isNull() ? QStringView(reference.fragment) : read.place);
+            return answerLink(role, url, folder_, [&](const QString &path) {
+                const auto target = pageOfPath_.constFind(path);
+                return target == pageOfPath_.constEnd() ? LinkedPage{}
+                                                        : LinkedPage{&pages_[size_t(*target)].link, *target == page_};
+            });
         }
 
     private:
